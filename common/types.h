@@ -19,6 +19,11 @@ struct Rect {
     friend constexpr bool operator==(const Rect&, const Rect&) = default;
 };
 
+struct Size {
+    std::int32_t cx = 0, cy = 0;
+    friend constexpr bool operator==(const Size&, const Size&) = default;
+};
+
 struct Point {
     std::int32_t x = 0, y = 0;
     friend constexpr bool operator==(const Point&, const Point&) = default;

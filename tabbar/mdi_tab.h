@@ -1,0 +1,296 @@
+#pragma once
+// CMDITab, the tab bar: its tab table with a case-insensitive key index, its
+// properties and the 21 events it raises. The bar knows nothing of the IDE: a
+// tab is a key, a title, two icon numbers, a visibility flag and two values
+// of the caller's. Everything the bar needs from the window system goes
+// through ITabBarPort, so this code builds and is tested without it.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "common/font.h"
+#include "common/types.h"
+
+namespace brisko {
+
+// The caller's object kept with a tab (the host keeps its window watcher
+// there). The tab owns one counted reference and drops it when it goes.
+class TabObject {
+public:
+    virtual ~TabObject() = default;
+};
+
+// One picture of the icon list; Handle() is what gets drawn.
+class TabIcon {
+public:
+    virtual ~TabIcon() = default;
+    virtual std::intptr_t Handle() const = 0;
+};
+
+struct TabItem {
+    std::wstring sKey;
+    std::wstring sTitle;
+    std::int16_t iIcon = 0;
+    std::int16_t iSelectedIcon = 0;
+    std::int32_t lData = 0;
+    std::shared_ptr<TabObject> pDataObject;
+    Rect rcTab;  // place before scrolling; written only by the layout
+    bool bVisible = false;
+};
+
+// Change modes of TabChanged.
+enum TabChangeMode : std::int32_t { kChangeBySelect = 0, kChangeByRemove = 1, kChangeByClick = 2, kChangeByDrag = 3 };
+// Close modes of TabQueryClose.
+enum TabCloseMode : std::int32_t { kCloseByProgram = 0, kCloseByButton = 1 };
+
+// The bar's events. Handlers run synchronously inside the bar's own work and
+// may call back into it; what a handler throws goes back to whoever made the
+// bar raise the event.
+class ITabBarEvents {
+public:
+    virtual ~ITabBarEvents() = default;
+    virtual void MDIClientResize(std::int32_t /*lWidth*/, std::int32_t /*lHeight*/) {}
+    virtual void MDIClientMouseWheel(std::int32_t /*lDelta*/, std::int32_t /*x*/, std::int32_t /*y*/,
+                                     std::int32_t /*lScrollLine*/, bool& /*bHandled*/) {}
+    virtual void MDIChildCreate(WindowHandle /*hWnd*/) {}
+    virtual void MDIChildDestroy(WindowHandle /*hWnd*/) {}
+    virtual void MDIChildActive(WindowHandle /*hActive*/) {}
+    virtual void TabQueryClose(std::int16_t /*iIndex*/, bool& /*bCancel*/, std::int32_t /*eCloseMode*/) {}
+    virtual void TabClosed() {}
+    virtual void TabChanged(std::int16_t /*iActive*/, std::int16_t /*iInactive*/, std::int32_t /*eChangeMode*/) {}
+    virtual void TabExchange(std::int16_t /*iFrom*/, std::int16_t /*iTo*/) {}
+#define BRISKO_MOUSE_EVENT(name)                                                                          \
+    virtual void name(std::int16_t /*iIndex*/, std::int32_t /*eButton*/, std::int32_t /*lFlags*/, \
+                      std::int32_t /*ClientX*/, std::int32_t /*ClientY*/) {}
+    BRISKO_MOUSE_EVENT(TabMouseDown)
+    BRISKO_MOUSE_EVENT(TabMouseUp)
+    BRISKO_MOUSE_EVENT(TabClick)
+    BRISKO_MOUSE_EVENT(TabDblClick)
+    BRISKO_MOUSE_EVENT(TabBarMouseDown)
+    BRISKO_MOUSE_EVENT(TabBarMouseUp)
+    BRISKO_MOUSE_EVENT(TabBarDblClick)
+    BRISKO_MOUSE_EVENT(TabBarClick)
+    BRISKO_MOUSE_EVENT(StartDrag)
+    BRISKO_MOUSE_EVENT(DragOver)
+    BRISKO_MOUSE_EVENT(CompleteDrag)
+#undef BRISKO_MOUSE_EVENT
+    virtual void CancelDrag(std::int16_t /*iIndex*/) {}
+};
+
+class CMDITab;
+
+// The window-system side of the bar. The Win32 layer implements it; native
+// tests use a recording fake.
+class ITabBarPort {
+public:
+    virtual ~ITabBarPort() = default;
+    // Called once by the bar's constructor, before anything else.
+    virtual void Bind(CMDITab& bar) = 0;
+    // SM_CXDRAG, SM_CYDRAG and SPI_GETWHEELSCROLLLINES.
+    virtual void ReadSystemParameters(std::int32_t& dragCX, std::int32_t& dragCY, std::int32_t& wheelLines) = 0;
+    // Width and height of one line of text in a font (DrawText with
+    // DT_CALCRECT); both 0 while the bar has no drawing surface yet.
+    virtual Size MeasureText(const FontSpec& font, const std::wstring& text) = 0;
+    // An OLE colour as RGB; nullopt when it cannot be translated.
+    virtual std::optional<std::uint32_t> TranslateColor(std::uint32_t oleColor) = 0;
+    // The window side of attaching and detaching (class style, extended
+    // style, subclassing); the bar has recorded or still holds the handle.
+    virtual void AttachWindow(WindowHandle hWnd) = 0;
+    virtual void DetachWindow(WindowHandle hWnd) = 0;
+    // Makes the window recompute and repaint its frame (SetWindowPos with
+    // SWP_FRAMECHANGED), which paints the bar.
+    virtual void FrameChanged(WindowHandle hWnd) = 0;
+    // Paints the bar into the window at once.
+    virtual void PaintBar(WindowHandle hWnd, bool bExact) = 0;
+};
+
+class CMDITab {
+public:
+    // Takes the port that connects the bar to the window system.
+    explicit CMDITab(std::unique_ptr<ITabBarPort> port);
+    ~CMDITab();
+    CMDITab(const CMDITab&) = delete;
+    CMDITab& operator=(const CMDITab&) = delete;
+
+    // The event sink; not owned. nullptr raises nothing.
+    void SetEvents(ITabBarEvents* sink) { m_pEvents = sink; }
+    ITabBarPort& Port() { return *m_pPort; }
+
+    // ---- Fonts and colours ----
+    FontSpec Font() const { return m_Font; }
+    void SetFont(const FontSpec& f);
+    std::wstring FontName() const { return m_Font.name; }
+    void SetFontName(const std::wstring& v);
+    float FontSize() const { return m_Font.Size(); }
+    void SetFontSize(float v);
+    bool FontBold() const { return m_Font.Bold(); }
+    void SetFontBold(bool v);
+    bool FontItalic() const { return m_Font.italic; }
+    void SetFontItalic(bool v);
+    bool FontStrikethru() const { return m_Font.strikethrough; }
+    void SetFontStrikethru(bool v);
+    bool FontUnderline() const { return m_Font.underline; }
+    void SetFontUnderline(bool v);
+    std::uint32_t FontColor() const { return m_lFontColor; }
+    void SetFontColor(std::uint32_t v);
+
+    FontSpec SelFont() const { return m_SelFont; }
+    void SetSelFont(const FontSpec& f);
+    std::wstring SelFontName() const { return m_SelFont.name; }
+    void SetSelFontName(const std::wstring& v);
+    float SelFontSize() const { return m_SelFont.Size(); }
+    void SetSelFontSize(float v);
+    bool SelFontBold() const { return m_SelFont.Bold(); }
+    void SetSelFontBold(bool v);
+    bool SelFontItalic() const { return m_SelFont.italic; }
+    void SetSelFontItalic(bool v);
+    bool SelFontStrikethru() const { return m_SelFont.strikethrough; }
+    void SetSelFontStrikethru(bool v);
+    bool SelFontUnderline() const { return m_SelFont.underline; }
+    void SetSelFontUnderline(bool v);
+    std::uint32_t SelFontColor() const { return m_lSelFontColor; }
+    void SetSelFontColor(std::uint32_t v);
+
+    // The glyph fonts of the close and scroll buttons.
+    const FontSpec& CloseGlyphFont() const { return m_CloseFont; }
+    const FontSpec& ScrollGlyphFont() const { return m_ScrollFont; }
+
+    std::uint32_t DefaultFontColor();
+    std::uint32_t DefaultSelFontColor();
+    // RGB mix of two OLE colours by a weight 0..255; an untranslatable colour counts as white.
+    std::uint32_t BlendColor(std::uint32_t a, std::uint32_t b, std::int32_t w);
+    // RGB of an OLE colour; 0xFFFFFFFF when it cannot be translated.
+    std::uint32_t TranslateColor(std::uint32_t c);
+
+    // ---- Appearance and behaviour ----
+    std::int32_t BorderStyle() const { return m_lBorderStyle; }
+    void SetBorderStyle(std::int32_t v);
+    std::int16_t FrameWidth() const { return m_iFrameWidth; }
+    std::int32_t Align() const { return m_lAlign; }
+    void SetAlign(std::int32_t v);
+    std::int16_t OffsetY() const { return m_iOffsetY; }
+    void SetOffsetY(std::int16_t v);
+    std::int16_t TabHeight() const { return m_iTabHeight; }
+    void SetTabHeight(std::int16_t v);
+    std::int16_t TabWidth() const { return m_iTabWidth; }
+    void SetTabWidth(std::int16_t v);
+    bool LockUpdate() const { return m_bLockUpdate; }
+    void SetLockUpdate(bool v);
+    bool Enable() const { return m_bEnable; }
+    void SetEnable(bool v);
+    bool Visible() const { return m_bVisible; }
+    void SetVisible(bool v);
+    std::int32_t Style() const { return m_lStyle; }
+    void SetStyle(std::int32_t v);
+    std::int32_t ActiveMode() const { return m_lActiveMode; }
+    void SetActiveMode(std::int32_t v) { m_lActiveMode = v; }
+    bool CloseButton() const { return m_bCloseButton; }
+    void SetCloseButton(bool v);
+    bool ScrollButton() const { return m_bScrollButton; }
+    void SetScrollButton(bool v);
+    bool AutoDrag() const { return m_bAutoDrag; }
+    void SetAutoDrag(bool v) { m_bAutoDrag = v; }
+    bool ScrollFit() const { return m_bScrollFit; }
+    void SetScrollFit(bool v) { m_bScrollFit = v; }
+    std::int16_t ScrollSpeed() const { return m_iScrollSpeed; }
+    void SetScrollSpeed(std::int16_t v) {
+        if (v > 0) m_iScrollSpeed = v;
+    }
+
+    // ---- Tabs ----
+    std::int16_t Count() const { return static_cast<std::int16_t>(m_Tabs.size()); }
+    std::int16_t SelectedIndex() const { return m_iSelectedIndex; }
+    void SetSelectedIndex(std::int16_t v) { SelectTab(v, kChangeBySelect); }
+    std::int16_t Index(const std::wstring& sKey) const;
+    bool HasKey(const std::wstring& sKey) const;
+    const std::wstring& Key(std::int16_t i) const { return At(i).sKey; }
+    const std::wstring& Title(std::int16_t i) const { return At(i).sTitle; }
+    void SetTitle(std::int16_t i, const std::wstring& v);
+    std::int16_t Icon(std::int16_t i) const { return At(i).iIcon; }
+    void SetIcon(std::int16_t i, std::int16_t v);
+    std::int16_t SelectedIcon(std::int16_t i) const { return At(i).iSelectedIcon; }
+    void SetSelectedIcon(std::int16_t i, std::int16_t v);
+    std::int32_t Data(std::int16_t i) const { return At(i).lData; }
+    void SetData(std::int16_t i, std::int32_t v) { At(i).lData = v; }
+    std::shared_ptr<TabObject> DataObject(std::int16_t i) const { return At(i).pDataObject; }
+    void SetDataObject(std::int16_t i, std::shared_ptr<TabObject> v) { At(i).pDataObject = std::move(v); }
+    bool TabVisible(std::int16_t i) const { return At(i).bVisible; }
+    void SetTabVisible(std::int16_t i, bool v);
+    // Read access to the table for layout, painting and tests.
+    const std::vector<TabItem>& Tabs() const { return m_Tabs; }
+
+    std::int16_t AddTab(std::int16_t iIndex, const std::wstring& sKey, const std::wstring& sTitle,
+                        bool bVisible = false, std::int16_t iIcon = 0, std::int16_t iSelectedIcon = 0,
+                        std::int32_t lData = 0, std::shared_ptr<TabObject> pDataObject = nullptr);
+    void CloseTab(std::int16_t iIndex);
+    void RemoveTab(std::int16_t iIndex);
+    void SelectTab(std::int16_t iIndex, std::int32_t eChangeMode);
+    void MoveTab(std::int16_t iFrom, std::int16_t iTo);
+
+    // ---- Icons ----
+    std::int16_t AddIcon(std::shared_ptr<TabIcon> pIcon);
+    void ClearIcon();
+    // The n-th icon (1-based), or nullptr for 0 and numbers beyond the list.
+    const TabIcon* IconPicture(std::int16_t n) const;
+    std::int16_t IconCount() const { return static_cast<std::int16_t>(m_Icons.size()); }
+
+    // ---- Window side ----
+    void LoadSystemParameters();
+    std::int32_t DragCX() const { return m_lDragCX; }
+    std::int32_t DragCY() const { return m_lDragCY; }
+    std::int32_t WheelLines() const { return m_lWheelLines; }
+    WindowHandle hClientWnd() const { return m_hClientWnd; }
+    void Attach(WindowHandle hWndClient);
+    void Detach();
+    void Refresh();
+    void ForceRefresh();
+    void EnsureVisible(std::int16_t iIndex);
+
+    // The sink, for the parts of the bar that raise events.
+    ITabBarEvents* Events() const { return m_pEvents; }
+
+private:
+    TabItem& At(std::int16_t i);
+    const TabItem& At(std::int16_t i) const;
+    void ReindexFrom(std::size_t first, std::size_t last);
+    void UpdateTabHeight();
+    void FontChanged();
+
+    std::unique_ptr<ITabBarPort> m_pPort;
+    ITabBarEvents* m_pEvents = nullptr;
+
+    std::vector<TabItem> m_Tabs;
+    std::unordered_map<std::wstring, std::int16_t> m_colKeys;  // folded key -> index
+    std::vector<std::shared_ptr<TabIcon>> m_Icons;
+
+    FontSpec m_Font = FontSpec::Make(L"MS UI Gothic", 9);
+    FontSpec m_SelFont = FontSpec::Make(L"MS UI Gothic", 9);
+    FontSpec m_CloseFont = FontSpec::Make(L"Marlett", 8);
+    FontSpec m_ScrollFont = FontSpec::Make(L"Marlett", 10);
+    std::uint32_t m_lFontColor = 0;
+    std::uint32_t m_lSelFontColor = 0;
+    std::int32_t m_lBorderStyle = 2;
+    std::int16_t m_iFrameWidth = 2;
+    std::int32_t m_lAlign = 0;
+    std::int16_t m_iOffsetY = 0;
+    std::int16_t m_iTabHeight = 26;
+    std::int16_t m_iTabWidth = 120;
+    bool m_bLockUpdate = false;
+    bool m_bEnable = true;
+    bool m_bVisible = true;
+    std::int32_t m_lStyle = 0;
+    std::int32_t m_lActiveMode = 1;
+    bool m_bCloseButton = true;
+    bool m_bScrollButton = true;
+    bool m_bScrollFit = false;
+    std::int16_t m_iScrollSpeed = 10;
+    bool m_bAutoDrag = true;
+    std::int16_t m_iSelectedIndex = -1;
+    WindowHandle m_hClientWnd = 0;
+    std::int32_t m_lDragCX = 0, m_lDragCY = 0, m_lWheelLines = 0;
+};
+
+}  // namespace brisko

@@ -1,0 +1,323 @@
+#include "tabbar/mdi_tab.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <sstream>
+
+#include "common/error.h"
+#include "tabbar/fake_port_test.h"
+
+namespace brisko {
+namespace {
+
+using test::FakePort;
+
+// Records every event as a line of text.
+struct Recorder : ITabBarEvents {
+    std::vector<std::string> ev;
+    bool cancelClose = false;
+    void TabChanged(std::int16_t a, std::int16_t i, std::int32_t m) override {
+        ev.push_back("changed " + std::to_string(a) + " " + std::to_string(i) + " " + std::to_string(m));
+    }
+    void TabExchange(std::int16_t f, std::int16_t t) override {
+        ev.push_back("exchange " + std::to_string(f) + " " + std::to_string(t));
+    }
+    void TabQueryClose(std::int16_t i, bool& c, std::int32_t m) override {
+        ev.push_back("query " + std::to_string(i) + " " + std::to_string(m));
+        c = cancelClose;
+    }
+    void TabClosed() override { ev.push_back("closed"); }
+};
+
+struct Counted : TabObject {
+    explicit Counted(int* alive) : alive_(alive) { ++*alive_; }
+    ~Counted() override { --*alive_; }
+    int* alive_;
+};
+
+class TabTable : public ::testing::Test {
+protected:
+    FakePort::Log log;
+    CMDITab bar{std::make_unique<FakePort>(&log)};
+    Recorder rec;
+    void SetUp() override { bar.SetEvents(&rec); }
+    void Fill(std::initializer_list<const wchar_t*> keys) {
+        for (auto k : keys) bar.AddTab(-1, k, k, true);
+    }
+    std::wstring Order() const {
+        std::wstring s;
+        for (auto& t : bar.Tabs()) s += t.sKey;
+        return s;
+    }
+};
+
+TEST_F(TabTable, InsertionOrderAndKeyIndex) {
+    EXPECT_EQ(bar.AddTab(-1, L"a", L"A"), 0);
+    EXPECT_EQ(bar.AddTab(-1, L"b", L"B"), 1);
+    EXPECT_EQ(bar.AddTab(0, L"c", L"C"), 0);
+    EXPECT_EQ(Order(), L"cab");
+    EXPECT_EQ(bar.Index(L"a"), 1);
+    EXPECT_EQ(bar.Index(L"b"), 2);
+    EXPECT_EQ(bar.Index(L"C"), 0);  // keys ignore letter case
+    EXPECT_EQ(bar.Index(L"zz"), -1);
+    EXPECT_EQ(bar.AddTab(5, L"d", L"D"), 3);  // beyond the end appends
+    EXPECT_EQ(bar.AddTab(-1, L"A", L"again"), -1);
+    EXPECT_EQ(bar.Count(), 4);
+    EXPECT_FALSE(bar.TabVisible(0));  // added without the flag: invisible
+    EXPECT_EQ(bar.SelectedIndex(), -1);  // adding never selects
+    EXPECT_TRUE(rec.ev.empty());
+}
+
+TEST_F(TabTable, BadIndicesFailWithSubscriptErrorAndChangeNothing) {
+    Fill({L"a", L"b"});
+    for (std::int16_t bad : {std::int16_t{-1}, std::int16_t{2}, std::int16_t{100}}) {
+        try {
+            bar.SetTitle(bad, L"x");
+            FAIL() << "no error for " << bad;
+        } catch (const Error& e) {
+            EXPECT_EQ(e.Number(), ErrorNumber::SubscriptOutOfRange);
+        }
+        EXPECT_THROW(bar.Key(bad), Error);
+        EXPECT_THROW(bar.Icon(bad), Error);
+        EXPECT_THROW(bar.SetData(bad, 1), Error);
+        EXPECT_THROW(bar.DataObject(bad), Error);
+        EXPECT_THROW(bar.SetTabVisible(bad, true), Error);
+        EXPECT_THROW(bar.CloseTab(bad), Error);
+    }
+    EXPECT_EQ(Order(), L"ab");
+    EXPECT_TRUE(rec.ev.empty());
+}
+
+// Selection after removing tab r from five tabs a..e with tab s selected.
+TEST_F(TabTable, RemovalSelectionRules) {
+    struct Case {
+        std::int32_t mode;
+        std::int16_t selected, removed;
+        std::int16_t after;
+        std::vector<std::string> events;
+    };
+    const std::vector<Case> cases = {
+        {1, 2, 2, 1, {"changed 1 2 1"}},   // left neighbour
+        {1, 0, 0, 0, {"changed 0 -1 1"}},  // first removed: the former second is selected
+        {2, 2, 2, 2, {"changed 2 -1 1"}},  // the right neighbour takes the place
+        {2, 4, 4, 3, {"changed 3 4 1"}},   // the last removed: go left
+        {2, 3, 3, 3, {"changed 3 -1 1"}},  // second to last: its right neighbour exists
+        {0, 2, 2, -1, {"changed -1 2 1"}},
+        {7, 2, 2, 2, {}},                   // unknown mode: no change, no event
+        {1, 3, 1, 2, {"changed 2 3 1"}},   // a tab left of the selection
+        {1, 1, 3, 1, {}},                   // a tab right of the selection
+    };
+    for (const auto& c : cases) {
+        FakePort::Log l;
+        CMDITab b(std::make_unique<FakePort>(&l));
+        Recorder r;
+        for (auto k : {L"a", L"b", L"c", L"d", L"e"}) b.AddTab(-1, k, k, true);
+        b.SetActiveMode(c.mode);
+        b.SetSelectedIndex(c.selected);
+        b.SetEvents(&r);
+        b.RemoveTab(c.removed);
+        EXPECT_EQ(b.SelectedIndex(), c.after) << "mode " << c.mode << " removed " << c.removed;
+        EXPECT_EQ(r.ev, c.events) << "mode " << c.mode << " removed " << c.removed;
+        EXPECT_EQ(b.Count(), 4);
+    }
+}
+
+TEST_F(TabTable, RemovingTheLastTabClearsTheSelection) {
+    Fill({L"a"});
+    bar.SetSelectedIndex(0);
+    rec.ev.clear();
+    bar.RemoveTab(0);
+    EXPECT_EQ(bar.SelectedIndex(), -1);
+    EXPECT_EQ(rec.ev, (std::vector<std::string>{"changed -1 0 1"}));
+}
+
+TEST_F(TabTable, SelectingTheCurrentTabRaisesNothing) {
+    Fill({L"a", L"b"});
+    bar.SetSelectedIndex(1);
+    bar.SetSelectedIndex(1);
+    EXPECT_EQ(rec.ev, (std::vector<std::string>{"changed 1 -1 0"}));
+}
+
+TEST_F(TabTable, CloseTabAsksFirstAndHonoursCancel) {
+    Fill({L"a", L"b", L"c"});
+    rec.cancelClose = true;
+    bar.CloseTab(1);
+    EXPECT_EQ(Order(), L"abc");
+    EXPECT_EQ(rec.ev, (std::vector<std::string>{"query 1 0"}));
+    rec.ev.clear();
+    rec.cancelClose = false;
+    bar.CloseTab(1);
+    EXPECT_EQ(Order(), L"ac");
+    EXPECT_EQ(rec.ev, (std::vector<std::string>{"query 1 0", "closed"}));
+}
+
+TEST_F(TabTable, MoveTabShiftsTheTabsBetween) {
+    Fill({L"a", L"b", L"c", L"d", L"e"});
+    bar.SetSelectedIndex(3);
+    rec.ev.clear();
+    bar.MoveTab(3, 1);
+    EXPECT_EQ(Order(), L"adbce");
+    for (auto [k, i] : {std::pair{L"a", 0}, {L"d", 1}, {L"b", 2}, {L"c", 3}, {L"e", 4}}) EXPECT_EQ(bar.Index(k), i);
+    EXPECT_EQ(bar.SelectedIndex(), 1);  // the selection follows the moved tab
+    EXPECT_EQ(rec.ev, (std::vector<std::string>{"exchange 3 1", "changed 3 1 3"}));
+    rec.ev.clear();
+    bar.MoveTab(0, 1);  // onto the selected tab: the selection swaps places
+    EXPECT_EQ(Order(), L"dabce");
+    EXPECT_EQ(bar.SelectedIndex(), 0);
+    bar.MoveTab(2, 2);
+    EXPECT_EQ(Order(), L"dabce");
+}
+
+TEST_F(TabTable, DataObjectsAreReleasedWithTheirTabs) {
+    int alive = 0;
+    {
+        FakePort::Log l;
+        CMDITab b(std::make_unique<FakePort>(&l));
+        b.AddTab(-1, L"a", L"a", true, 0, 0, 0, std::make_shared<Counted>(&alive));
+        b.AddTab(-1, L"b", L"b", true, 0, 0, 0, std::make_shared<Counted>(&alive));
+        b.AddTab(-1, L"c", L"c", true);
+        b.SetDataObject(2, std::make_shared<Counted>(&alive));
+        EXPECT_EQ(alive, 3);
+        auto held = b.DataObject(0);  // a counted reference of the caller's
+        b.RemoveTab(0);
+        EXPECT_EQ(alive, 3);
+        held.reset();
+        EXPECT_EQ(alive, 2);
+        b.SetDataObject(0, nullptr);
+        EXPECT_EQ(alive, 1);
+    }
+    EXPECT_EQ(alive, 0);
+}
+
+TEST_F(TabTable, SettersAndTheirRules) {
+    bar.SetScrollSpeed(0);
+    bar.SetScrollSpeed(-3);
+    EXPECT_EQ(bar.ScrollSpeed(), 10);
+    bar.SetScrollSpeed(3);
+    EXPECT_EQ(bar.ScrollSpeed(), 3);
+    bar.SetBorderStyle(1);
+    EXPECT_EQ(bar.FrameWidth(), 1);
+    bar.SetBorderStyle(7);  // stored, but the frame keeps its width
+    EXPECT_EQ(bar.BorderStyle(), 7);
+    EXPECT_EQ(bar.FrameWidth(), 1);
+    bar.SetBorderStyle(0);
+    EXPECT_EQ(bar.FrameWidth(), 0);
+}
+
+TEST_F(TabTable, FontsAreCopiesAndDriveTheTabHeight) {
+    FontSpec f = bar.Font();
+    EXPECT_EQ(f.name, L"MS UI Gothic");
+    EXPECT_FLOAT_EQ(bar.FontSize(), 9.0f);
+    f.name = L"Other";
+    EXPECT_EQ(bar.FontName(), L"MS UI Gothic");  // the getter handed out a copy
+    bar.SetTabHeight(40);
+    log.lineHeight = 20;  // 9 pt measures 20 pixels
+    bar.SetFontItalic(false);
+    EXPECT_EQ(bar.TabHeight(), 28);  // the larger of 26 and 20 + 8
+    bar.SetSelFontSize(18);          // 40 pixels
+    EXPECT_EQ(bar.TabHeight(), 48);
+    log.lineHeight = 10;
+    bar.SetSelFontSize(9);
+    EXPECT_EQ(bar.TabHeight(), 26);
+    bar.SetFontSize(9.125f);
+    EXPECT_FLOAT_EQ(bar.FontSize(), 9.125f);
+}
+
+TEST_F(TabTable, DefaultColoursBlendButtonTextTowardsTheWindow) {
+    EXPECT_EQ(bar.DefaultFontColor(), 0x535353u);  // 83, 83, 83
+    EXPECT_EQ(bar.FontColor(), 0x535353u);
+    EXPECT_EQ(bar.DefaultSelFontColor(), 0x000000u);
+    EXPECT_EQ(bar.BlendColor(0x80000012, 0x80000005, 90), 0xA5A5A5u);  // the dimmed glyph
+    EXPECT_EQ(bar.BlendColor(0x80000099, 0x000000, 255), 0xFFFFFFu);    // untranslatable counts as white
+}
+
+// Thousands of random operations checked against a plain model after each one.
+TEST(TabTableRandom, MatchesASimpleModel) {
+    struct Model {
+        std::vector<std::wstring> keys;
+        int sel = -1;
+    };
+    FakePort::Log log;
+    CMDITab bar(std::make_unique<FakePort>(&log));
+    Recorder rec;
+    bar.SetEvents(&rec);
+    Model m;
+    std::mt19937 rng(20261206);
+    int next = 0;
+    for (int step = 0; step < 20000; ++step) {
+        rec.ev.clear();
+        const int n = static_cast<int>(m.keys.size());
+        const int op = static_cast<int>(rng() % 10);
+        std::ostringstream what;
+        if (op < 4 || n == 0) {
+            std::wstring key = L"#" + std::to_wstring(next++ % 60);  // keys repeat: duplicates are refused
+            int at = static_cast<int>(rng() % (n + 3)) - 1;
+            const bool dup = std::any_of(m.keys.begin(), m.keys.end(), [&](auto& k) { return k == key; });
+            const auto got = bar.AddTab(static_cast<std::int16_t>(at), key, key, true);
+            what << "add at " << at;
+            if (dup) {
+                ASSERT_EQ(got, -1);
+            } else {
+                const int pos = (at < 0 || at >= n) ? n : at;
+                ASSERT_EQ(got, pos);
+                m.keys.insert(m.keys.begin() + pos, key);
+                // Adding never moves the selection index, even when the selected tab shifts.
+            }
+            ASSERT_TRUE(rec.ev.empty());
+        } else if (op < 6) {
+            const int r = static_cast<int>(rng() % n);
+            const int s = m.sel;
+            bar.RemoveTab(static_cast<std::int16_t>(r));
+            m.keys.erase(m.keys.begin() + r);
+            what << "remove " << r;
+            std::vector<std::string> want;
+            if (m.keys.empty()) {
+                m.sel = -1;
+                if (s != -1) want = {"changed -1 " + std::to_string(s) + " 1"};
+            } else if (r == s) {
+                if (s > 0) {
+                    m.sel = s - 1;
+                    want = {"changed " + std::to_string(s - 1) + " " + std::to_string(s) + " 1"};
+                } else {
+                    want = {"changed 0 -1 1"};
+                }
+            } else if (r < s) {
+                m.sel = s - 1;
+                want = {"changed " + std::to_string(s - 1) + " " + std::to_string(s) + " 1"};
+            }
+            ASSERT_EQ(rec.ev, want) << what.str();
+        } else if (op < 8) {
+            const int f = static_cast<int>(rng() % n), t = static_cast<int>(rng() % n);
+            bar.MoveTab(static_cast<std::int16_t>(f), static_cast<std::int16_t>(t));
+            auto k = m.keys[f];
+            m.keys.erase(m.keys.begin() + f);
+            m.keys.insert(m.keys.begin() + t, k);
+            if (m.sel == f)
+                m.sel = t;
+            else if (m.sel == t)
+                m.sel = f;
+            ASSERT_EQ(rec.ev.size(), 2u);
+        } else {
+            const int s = static_cast<int>(rng() % (n + 1)) - 1;
+            bar.SetSelectedIndex(static_cast<std::int16_t>(s));
+            if (s != m.sel) {
+                ASSERT_EQ(rec.ev, (std::vector<std::string>{"changed " + std::to_string(s) + " " +
+                                                            std::to_string(m.sel) + " 0"}));
+                m.sel = s;
+            } else {
+                ASSERT_TRUE(rec.ev.empty());
+            }
+        }
+        ASSERT_EQ(bar.Count(), static_cast<int>(m.keys.size()));
+        ASSERT_EQ(bar.SelectedIndex(), m.sel) << what.str();
+        for (int i = 0; i < static_cast<int>(m.keys.size()); ++i) {
+            ASSERT_EQ(bar.Key(static_cast<std::int16_t>(i)), m.keys[i]);
+            ASSERT_EQ(bar.Index(m.keys[i]), i);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace brisko
