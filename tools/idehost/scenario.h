@@ -1,0 +1,113 @@
+#pragma once
+// Real input, screenshots and the line-based scenario runner of the
+// stand-in IDE.
+//
+// Script commands, one per line; words are separated by spaces, "quoted
+// text" may hold spaces (\" and \\ inside quotes), '#' starts a comment line.
+// Scripts are UTF-8; captions become the ANSI code page when windows are made.
+// A window REF is its current caption in quotes, or #n for the n-th window
+// the script opened (1-based).
+//
+//   sample                              the demo's sample project and windows
+//   open code|designer|tool "caption"   a VbaWindow, DesignerWindow or DockingView
+//   open class NAME "caption"           an MDI child of any other window class
+//   retitle REF "caption"               SetWindowTextA
+//   activate REF                        WM_MDIACTIVATE to the MDI client
+//   close REF                           WM_CLOSE
+//   refuseclose REF on|off              the window ignores WM_CLOSE (on) or closes (off)
+//   minimize|maximize|restore REF
+//   show|hide REF
+//   addproject "name"                   a new project (the first becomes active)
+//   activeproject "name"|none
+//   removeproject "name"
+//   addcomponent "project" "name" TYPE ["file"]
+//                                       raises ItemAdded; TYPE is a number or one of
+//                                       module class form mdiform propertypage
+//                                       usercontrol userdocument designer
+//   connect MODE                        OnConnection with that connect mode
+//   startupcomplete | beginshutdown | addinsupdate
+//   disconnect [MODE]                   OnDisconnection (default 1, user closed)
+//   wait MS                             pumps messages for MS milliseconds
+//   move X Y                            mouse move
+//   click X Y [left|right|middle]       press and release
+//   dblclick X Y
+//   drag X1 Y1 X2 Y2 [left|right]       press, move in steps, release
+//   wheel X Y NOTCHES                   positive: away from the user (up)
+//   key NAME | keydown NAME | keyup NAME
+//                                       esc ctrl shift alt enter tab space, or a
+//                                       virtual-key number
+//   screenshot "file.bmp"               the main window as a 24-bit BMP
+//   expect scroll REF vert|horz CODE COUNT
+//                                       fails unless the code window received
+//                                       exactly COUNT such messages (CODE -1: any)
+//   quit                                stops the script (and idehost.exe)
+//
+// Mouse positions X Y are in MDI-client window coordinates: pixels from the
+// top-left corner of the MDI client's window rectangle (its outer edge,
+// border and any non-client strip included), because the add-in's tab bar
+// lives in that window's non-client area.
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tools/idehost/addin_client.h"
+#include "tools/idehost/ide_host.h"
+
+namespace brisko::idehost {
+
+enum class MouseButton { Left, Right, Middle };
+
+// Real input through SendInput, at screen coordinates; each call pumps the
+// thread's messages afterwards so the input has been delivered on return.
+namespace input {
+void MoveTo(POINT screen);
+void Click(POINT screen, MouseButton button = MouseButton::Left);
+void DoubleClick(POINT screen);
+void Drag(POINT from, POINT to, MouseButton button = MouseButton::Left);
+void Wheel(POINT screen, int notches);
+void KeyDown(WORD vk);
+void KeyUp(WORD vk);
+void Key(WORD vk);
+}  // namespace input
+
+// The main window as it is on the screen, written as a bottom-up 24-bit
+// BMP. False when the window or the file cannot be read or written.
+bool SaveScreenshot(HWND window, const std::filesystem::path& file);
+
+struct ScenarioResult {
+    bool ok = true;
+    bool quit = false;    // the script said quit
+    int line = 0;         // the failing line (1-based), 0 when ok
+    std::string message;  // what failed, UTF-8
+};
+
+class Scenario {
+public:
+    // `addin` may be null: then the connection commands fail.
+    Scenario(IdeHost& ide, AddInClient* addin) : ide_(ide), addin_(addin) {}
+
+    // Runs the commands in order; stops at the first failing one.
+    ScenarioResult Run(const std::string& utf8Script);
+    ScenarioResult RunFile(const std::filesystem::path& file);
+    // MDI-client window coordinates to screen coordinates.
+    POINT ToScreen(int x, int y) const;
+    // The windows the script opened, in order (#1 is the first).
+    const std::vector<HWND>& Opened() const { return opened_; }
+
+private:
+    // Runs one command; returns an error text, empty on success.
+    std::string Execute(const std::vector<std::wstring>& words, bool& quit);
+    HWND Resolve(const std::wstring& ref, std::string& error) const;
+
+    IdeHost& ide_;
+    AddInClient* addin_;
+    std::vector<HWND> opened_;
+};
+
+// Splits a script line into words; "quoted text" is one word. False when a
+// quote is not closed.
+bool SplitWords(const std::wstring& line, std::vector<std::wstring>& words);
+
+}  // namespace brisko::idehost
