@@ -1,0 +1,110 @@
+#include "tracking/classify.h"
+
+#include "common/text.h"
+
+namespace brisko {
+
+bool IsTabWindowClass(const std::wstring& sClass) {
+    return sClass == L"VbaWindow" || sClass == L"DesignerWindow" || sClass == L"DockingView";
+}
+
+std::int32_t KindOfComponentType(std::int32_t type) {
+    switch (type) {
+        case 5: return kKindForm;
+        case 6: return kKindMDIForm;
+        case 11: return kKindDesigner;
+        case 8: return kKindUserControl;
+        case 7: return kKindPropertyPage;
+        case 9: return kKindUserDocument;
+        case 1: return kKindModule;
+        case 2: return kKindClass;
+        default: return 0;
+    }
+}
+
+std::int16_t GetIconIndex(std::int32_t kind, std::int32_t iconStyle) {
+    const std::int32_t t = kind & 0xFFF;
+    const bool code = (kind & kKindCodeView) != 0;
+    if (iconStyle == 3) return 0;
+    if (kind == kKindObjectBrowser) return 14;
+    if (iconStyle == 2) return code ? 13 : 12;
+    if (iconStyle == 0 && code) {
+        switch (t) {
+            case 128: return 9;
+            case 256: return 10;
+            case 8: return 5;
+            case 1: case 2: case 4: case 16: case 32: case 64: return 11;
+            default: return 13;
+        }
+    }
+    switch (t) {
+        case 1: return 1;
+        case 4: return 3;
+        case 8: return 4;
+        case 16: return 6;
+        case 32: return 7;
+        case 64: return 8;
+        case 128: return 9;
+        case 256: return 10;
+        default: return 12;
+    }
+}
+
+std::unique_ptr<IdeProject> FindProject(IdeModel& model, const std::wstring& name) {
+    const std::int32_t n = model.ProjectCount();
+    if (n == 1) return model.Project(1);
+    for (std::int32_t i = 1; i <= n; ++i) {
+        auto p = model.Project(i);
+        if (p && p->Name() == name) return p;
+    }
+    return nullptr;
+}
+
+namespace {
+// The text before the first "(" with the spaces around it removed.
+std::wstring CutAtParen(std::wstring_view s) {
+    const auto paren = s.find(L'(');
+    return TrimSpaces(paren == std::wstring_view::npos ? s : s.substr(0, paren));
+}
+}  // namespace
+
+void MakeTabTitle(std::wstring& sTitle, std::int16_t& iIcon, std::int32_t& lKind, IdeModel& model,
+                  std::int32_t iconStyle) {
+    const std::wstring caption = sTitle;
+    if (caption.empty()) {
+        sTitle = kEmptyTitle;
+        return;
+    }
+    if (caption == kObjectBrowserCaption) {
+        lKind = kKindObjectBrowser;
+        iIcon = GetIconIndex(lKind, iconStyle);
+        return;
+    }
+    std::unique_ptr<IdeProject> project;
+    const auto dash = caption.find(L'-');
+    if (dash != std::wstring::npos) {
+        const std::wstring projectName = TrimSpaces(std::wstring_view(caption).substr(0, dash));
+        const auto dash2 = caption.find(L'-', dash + 1);
+        const std::wstring_view middle = dash2 == std::wstring::npos
+                                             ? std::wstring_view(caption).substr(dash + 1)
+                                             : std::wstring_view(caption).substr(dash + 1, dash2 - dash - 1);
+        sTitle = CutAtParen(middle);
+        project = FindProject(model, projectName);
+    } else {
+        project = model.ActiveProject();
+        sTitle = CutAtParen(caption);
+    }
+    if (!project) return;
+
+    const std::int32_t n = project->ComponentCount();
+    for (std::int32_t i = 1; i <= n; ++i) {
+        if (EqualsNoCase(project->ComponentName(i), sTitle)) {
+            if (const std::int32_t bit = KindOfComponentType(project->ComponentType(i))) lKind = bit;
+            break;
+        }
+    }
+    if (caption.find(kCodeViewMarker) != std::wstring::npos) lKind |= kKindCodeView;
+    iIcon = GetIconIndex(lKind, iconStyle);
+}
+
+}  // namespace brisko

@@ -1,0 +1,68 @@
+#pragma once
+// Which IDE windows get tabs, and how a tab's title, kind value and icon are
+// derived from a window caption and the IDE's project model.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace brisko {
+
+// Kind value bits kept as a tab's Data.
+enum KindBits : std::int32_t {
+    kKindForm = 1,
+    kKindMDIForm = 4,
+    kKindDesigner = 8,
+    kKindUserControl = 16,
+    kKindPropertyPage = 32,
+    kKindUserDocument = 64,
+    kKindModule = 128,
+    kKindClass = 256,
+    kKindObjectBrowser = 512,
+    kKindCodeView = 4096,
+};
+
+// The part of the IDE's object model the derivation reads. Collections are
+// 1-based as the IDE's are; whatever the IDE raises propagates.
+class IdeProject {
+public:
+    virtual ~IdeProject() = default;
+    virtual std::wstring Name() = 0;
+    virtual std::int32_t ComponentCount() = 0;
+    virtual std::wstring ComponentName(std::int32_t i) = 0;
+    virtual std::int32_t ComponentType(std::int32_t i) = 0;
+};
+
+class IdeModel {
+public:
+    virtual ~IdeModel() = default;
+    virtual std::int32_t ProjectCount() = 0;
+    virtual std::unique_ptr<IdeProject> Project(std::int32_t i) = 0;
+    // nullptr when the IDE has no active project.
+    virtual std::unique_ptr<IdeProject> ActiveProject() = 0;
+};
+
+// The IDE's captions.
+inline constexpr const wchar_t* kObjectBrowserCaption = L"\uFF75\uFF8C\uFF9E\uFF7C\uFF9E\uFF6A\uFF78\uFF84 \uFF8C\uFF9E\uFF97\uFF73\uFF7B\uFF9E";
+inline constexpr const wchar_t* kCodeViewMarker = L"(\uFF7A\uFF70\uFF84\uFF9E)";
+// The title of a tab whose caption is empty: one ideographic space.
+inline constexpr const wchar_t* kEmptyTitle = L"\u3000";
+
+// True for the three window classes that get tabs at connection.
+bool IsTabWindowClass(const std::wstring& sClass);
+
+// The kind bit of an IDE component type; 0 for types without one.
+std::int32_t KindOfComponentType(std::int32_t type);
+
+// Icon number (0..14) of a kind value under an icon style (0..3).
+std::int16_t GetIconIndex(std::int32_t kind, std::int32_t iconStyle);
+
+// The project of the given name: the only one when exactly one is loaded,
+// else the first whose name matches exactly; nullptr when none does.
+std::unique_ptr<IdeProject> FindProject(IdeModel& model, const std::wstring& name);
+
+// Derives the title from the caption in sTitle and updates the icon number
+// and kind value; icon and kind stay as they are when no project is found.
+void MakeTabTitle(std::wstring& sTitle, std::int16_t& iIcon, std::int32_t& lKind, IdeModel& model,
+                  std::int32_t iconStyle);
+
+}  // namespace brisko
