@@ -1,0 +1,99 @@
+// The in-process server's entry points.
+#include <windows.h>
+#include <objbase.h>
+#include <olectl.h>
+
+#include <new>
+
+#include "host/extensibility.h"
+#include "host/loader_com.h"
+#include "host/module.h"
+#include "host/registration.h"
+
+namespace brisko {
+namespace {
+
+class ClassFactory final : public IClassFactory {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
+            *ppv = static_cast<IClassFactory*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    // The factory is static; its references keep the module loaded.
+    STDMETHODIMP_(ULONG) AddRef() override {
+        ModuleAddRef();
+        return 2;
+    }
+    STDMETHODIMP_(ULONG) Release() override {
+        ModuleRelease();
+        return 1;
+    }
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        IUnknown* obj = CreateLoaderObject();
+        if (!obj) return E_OUTOFMEMORY;
+        const HRESULT hr = obj->QueryInterface(riid, ppv);
+        obj->Release();
+        return hr;
+    }
+    STDMETHODIMP LockServer(BOOL lock) override {
+        if (lock)
+            ModuleAddRef();
+        else
+            ModuleRelease();
+        return S_OK;
+    }
+};
+
+ClassFactory g_factory;
+
+HKEY UserClasses() {
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    return key;
+}
+
+}  // namespace
+}  // namespace brisko
+
+using namespace brisko;
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        SetModuleInstance(instance);
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (!IsEqualCLSID(clsid, CLSID_Loader)) return CLASS_E_CLASSNOTAVAILABLE;
+    return g_factory.QueryInterface(riid, ppv);
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return ModuleRefCount() == 0 ? S_OK : S_FALSE; }
+
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return RegisterServer(HKEY_CLASSES_ROOT); }
+
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return UnregisterServer(HKEY_CLASSES_ROOT); }
+
+// regsvr32 /n /i:user registers for the current user only, without
+// administrator rights; regsvr32 /u /n /i:user removes that again.
+extern "C" HRESULT STDAPICALLTYPE DllInstall(BOOL install, LPCWSTR cmdLine) {
+    if (!cmdLine || lstrcmpiW(cmdLine, L"user") != 0) return cmdLine && *cmdLine ? E_INVALIDARG : S_OK;
+    HKEY classes = UserClasses();
+    if (!classes) return E_ACCESSDENIED;
+    const HRESULT hr = install ? RegisterServer(classes) : UnregisterServer(classes);
+    RegCloseKey(classes);
+    return hr;
+}

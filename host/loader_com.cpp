@@ -1,0 +1,181 @@
+#include "host/loader_com.h"
+
+#include <oleauto.h>
+
+#include <memory>
+#include <new>
+
+#include "host/extensibility.h"
+#include "host/loader.h"
+#include "host/module.h"
+
+namespace brisko {
+namespace {
+
+// {0A7E3C51-2D4B-4F6A-9E18-7B5C3D2E1F40}: identifies our own objects to LoaderOf.
+constexpr IID IID_BriskoLoaderImpl = {0x0A7E3C51, 0x2D4B, 0x4F6A, {0x9E, 0x18, 0x7B, 0x5C, 0x3D, 0x2E, 0x1F, 0x40}};
+
+// Reports a failure to the caller through the standard error object.
+HRESULT Fail(const char* what) {
+    ComPtr<ICreateErrorInfo> create;
+    if (SUCCEEDED(CreateErrorInfo(create.Put()))) {
+        std::wstring text(what, what + lstrlenA(what));
+        BSTR desc = SysAllocString(text.c_str());
+        BSTR source = SysAllocString(L"Brisko.Loader");
+        create->SetDescription(desc);
+        create->SetSource(source);
+        SysFreeString(desc);
+        SysFreeString(source);
+        ComPtr<IErrorInfo> info = create.As<IErrorInfo>(IID_IErrorInfo);
+        SetErrorInfo(0, info.Get());
+    }
+    return E_FAIL;
+}
+
+template <class F>
+HRESULT Guard(F&& f) {
+    try {
+        f();
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (const std::exception& e) {
+        return Fail(e.what());
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+class LoaderObject final : public IDTExtensibility2 {
+public:
+    LoaderObject() { ModuleAddRef(); }
+    ~LoaderObject() {
+        loader_.reset();
+        ModuleRelease();
+    }
+    Loader& Impl() { return *loader_; }
+
+    // ---- IUnknown ----
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+            IsEqualIID(riid, IID_IDTExtensibility2) || IsEqualIID(riid, IID_BriskoLoaderImpl)) {
+            *ppv = static_cast<IDTExtensibility2*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+    STDMETHODIMP_(ULONG) Release() override {
+        const LONG n = InterlockedDecrement(&refs_);
+        if (n == 0) delete this;
+        return static_cast<ULONG>(n);
+    }
+
+    // ---- IDispatch, for late-bound callers ----
+    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
+        if (!n) return E_POINTER;
+        *n = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** ti) override {
+        if (ti) *ti = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        static const struct {
+            const wchar_t* name;
+            DISPID id;
+        } kNames[] = {{L"OnConnection", DISPID_OnConnection},
+                      {L"OnDisconnection", DISPID_OnDisconnection},
+                      {L"OnAddInsUpdate", DISPID_OnAddInsUpdate},
+                      {L"OnStartupComplete", DISPID_OnStartupComplete},
+                      {L"OnBeginShutdown", DISPID_OnBeginShutdown}};
+        if (!names || !ids) return E_POINTER;
+        HRESULT hr = S_OK;
+        for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+        if (count == 0) return S_OK;
+        for (const auto& n : kNames)
+            if (lstrcmpiW(names[0], n.name) == 0) ids[0] = n.id;
+        if (ids[0] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
+        if (count > 1) hr = DISP_E_UNKNOWNNAME;  // the methods' parameters are positional only
+        return hr;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* dp, VARIANT* result, EXCEPINFO*,
+                        UINT* argErr) override {
+        if (result) VariantInit(result);
+        const UINT n = dp ? dp->cArgs : 0;
+        // Arguments arrive last to first.
+        auto arg = [&](UINT k) -> VARIANT* { return k < n ? &dp->rgvarg[n - 1 - k] : nullptr; };
+        switch (id) {
+            case DISPID_OnConnection: {
+                VARIANT* app = arg(0);
+                VARIANT* mode = arg(1);
+                if (!app || !mode) return DISP_E_BADPARAMCOUNT;
+                IDispatch* application = nullptr;
+                if (app->vt == VT_DISPATCH)
+                    application = app->pdispVal;
+                else if (app->vt == (VT_DISPATCH | VT_BYREF) && app->ppdispVal)
+                    application = *app->ppdispVal;
+                else {
+                    if (argErr) *argErr = n - 1;
+                    return DISP_E_TYPEMISMATCH;
+                }
+                VARIANT m;
+                VariantInit(&m);
+                if (FAILED(VariantChangeType(&m, mode, 0, VT_I4))) {
+                    if (argErr) *argErr = n - 2;
+                    return DISP_E_TYPEMISMATCH;
+                }
+                return OnConnection(application, m.lVal, nullptr, nullptr);
+            }
+            case DISPID_OnDisconnection: return OnDisconnection(0, nullptr);
+            case DISPID_OnAddInsUpdate: return OnAddInsUpdate(nullptr);
+            case DISPID_OnStartupComplete: return OnStartupComplete(nullptr);
+            case DISPID_OnBeginShutdown: return OnBeginShutdown(nullptr);
+            default: return DISP_E_MEMBERNOTFOUND;
+        }
+    }
+
+    // ---- IDTExtensibility2 ----
+    STDMETHODIMP OnConnection(IDispatch* Application, long ConnectMode, IDispatch*, SAFEARRAY**) override {
+        return Guard([&] { loader_->OnConnection(Application, ConnectMode); });
+    }
+    STDMETHODIMP OnDisconnection(long, SAFEARRAY**) override {
+        return Guard([&] { loader_->OnDisconnection(); });
+    }
+    STDMETHODIMP OnAddInsUpdate(SAFEARRAY**) override { return S_OK; }
+    STDMETHODIMP OnStartupComplete(SAFEARRAY**) override {
+        return Guard([&] { loader_->OnStartupComplete(); });
+    }
+    STDMETHODIMP OnBeginShutdown(SAFEARRAY**) override {
+        return Guard([&] { loader_->OnBeginShutdown(); });
+    }
+
+private:
+    LONG refs_ = 1;
+    std::unique_ptr<Loader> loader_ = std::make_unique<Loader>();
+};
+
+}  // namespace
+
+IUnknown* CreateLoaderObject() {
+    try {
+        return static_cast<IDTExtensibility2*>(new LoaderObject());
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+Loader* LoaderOf(IUnknown* obj) {
+    if (!obj) return nullptr;
+    IDTExtensibility2* p = nullptr;
+    if (FAILED(obj->QueryInterface(IID_BriskoLoaderImpl, reinterpret_cast<void**>(&p)))) return nullptr;
+    Loader* l = &static_cast<LoaderObject*>(p)->Impl();
+    p->Release();
+    return l;
+}
+
+}  // namespace brisko
