@@ -1,0 +1,284 @@
+#include "winsvc/key_text.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <climits>
+#include <map>
+#include <vector>
+
+#include "winsvc/shift.h"
+
+namespace brisko {
+namespace {
+
+constexpr std::uint32_t kVkA = 'A', kVkQ = 'Q', kVkF5 = 116, kVkEsc = 27, kVkSpace = 32, kVkCaps = 20,
+                        kVkNumLock = 144, kVkInsert = 45, kVkDead = 0xBA, kVkKana = 0xB1, kVkUnknown = 0xFF;
+
+// A US layout as far as these tests need it. Names depend on the scan code,
+// the extended bit and the "do not care about left or right" bit, as the
+// platform's do.
+class FakeKeyboard final : public KeyboardPort {
+public:
+    std::array<std::int16_t, 256> keyState{};    // GetKeyState
+    std::array<std::int16_t, 256> asyncState{};  // GetAsyncKeyState
+    std::array<std::uint8_t, 256> kbState{};     // GetKeyboardState
+    std::vector<std::int32_t> nameRequests;
+    std::uint32_t lastMenuFlag = 99;
+
+    void Hold(std::uint32_t vk) { asyncState[vk] = static_cast<std::int16_t>(0x8000); }
+    void HoldThreadShift() { keyState[16] = static_cast<std::int16_t>(0xFF80); }
+    void CapsOn() { keyState[kVkCaps] = 1; }
+
+    std::wstring KeyNameText(std::int32_t lParam) override {
+        nameRequests.push_back(lParam);
+        const std::uint32_t scan = (static_cast<std::uint32_t>(lParam) >> 16) & 0xFF;
+        const bool ext = (lParam >> 24) & 1;
+        const bool noLR = (lParam & 0x2000000) != 0;
+        switch (scan) {
+            case 0x01: return L"Escape";
+            case 0x10: return L"Q";
+            case 0x1E: return L"A";
+            case 0x27: return L";";
+            case 0x1D: return ext && !noLR ? L"Right Ctrl" : L"Ctrl";
+            case 0x38: return ext && !noLR ? L"Right Alt" : L"Alt";
+            case 0x2A: return L"Shift";
+            case 0x36: return noLR ? L"Shift" : L"Right Shift";
+            case 0x39: return L"Space";
+            case 0x3A: return L"Caps Lock";
+            case 0x3F: return L"F5";
+            case 0x45: return L"Num Lock";
+            case 0x52: return L"Insert";
+            case 0x70: return L"K";
+            default: return L"";
+        }
+    }
+    void KeyboardState(std::uint8_t (&state)[256]) override {
+        for (int i = 0; i < 256; ++i) state[i] = kbState[static_cast<std::size_t>(i)];
+    }
+    std::int16_t KeyState(std::int32_t vk) override { return keyState[static_cast<std::size_t>(vk)]; }
+    std::int16_t AsyncKeyState(std::int32_t vk) override { return asyncState[static_cast<std::size_t>(vk)]; }
+    std::int32_t ToAscii(std::uint32_t vk, std::uint32_t, const std::uint8_t (&state)[256], std::uint16_t& chars,
+                         std::uint32_t menuFlag) override {
+        lastMenuFlag = menuFlag;
+        const bool shift = state[16] & 0x80, caps = state[20] & 1, ctrl = state[17] & 0x80;
+        if (vk >= 'A' && vk <= 'Z') {
+            if (ctrl) {
+                chars = static_cast<std::uint16_t>(vk - 64);
+            } else {
+                chars = static_cast<std::uint16_t>((shift != caps) ? vk : vk + 32);
+            }
+            return 1;
+        }
+        if (vk == kVkSpace) {
+            chars = ' ';
+            return 1;
+        }
+        if (vk == kVkDead) {  // a dead accent that did not combine: both characters
+            chars = static_cast<std::uint16_t>('`' | ('a' << 8));
+            return 2;
+        }
+        if (vk == kVkKana) {
+            chars = 0xB1;
+            return 1;
+        }
+        return 0;
+    }
+    wchar_t CharOfByte(std::uint8_t b) override { return b == 0xB1 ? L'\uFF71' : static_cast<wchar_t>(b); }
+    std::uint32_t ScanCodeOf(std::uint32_t vk) override {
+        static const std::map<std::uint32_t, std::uint32_t> scans = {{16, 0x2A},  {17, 0x1D},  {18, 0x38},
+                                                                     {160, 0x2A}, {161, 0x36}, {162, 0x1D},
+                                                                     {163, 0x1D}, {164, 0x38}, {165, 0x38}};
+        const auto it = scans.find(vk);
+        return it == scans.end() ? 0 : it->second;
+    }
+    std::uint32_t TickCount() override { return 1000; }
+};
+
+KeyRecord Key(std::uint32_t vk, std::uint32_t scan, std::uint32_t flags = 0) { return KeyRecord{vk, scan, flags, 0, 0}; }
+
+struct TextCase {
+    const char* name;
+    KeyRecord rec;
+    void (*setup)(FakeKeyboard&);
+    const wchar_t* expected;
+    bool showLR = false;
+};
+
+TEST(KeyText, Composition) {
+    const TextCase cases[] = {
+        {"Escape is Esc whatever the layout calls it", Key(kVkEsc, 0x01), nullptr, L"Esc"},
+        {"Ctrl with Escape", Key(kVkEsc, 0x01), [](FakeKeyboard& k) { k.Hold(162); }, L"Ctrl+Esc"},
+        {"Space is one space", Key(kVkSpace, 0x39), nullptr, L" "},
+        {"letter", Key(kVkA, 0x1E), nullptr, L"a"},
+        {"Shift with a letter gives the capital, no prefix", Key(kVkA, 0x1E),
+         [](FakeKeyboard& k) {
+             k.HoldThreadShift();
+             k.Hold(160);
+         },
+         L"A"},
+        {"Caps Lock on gives the capital", Key(kVkA, 0x1E), [](FakeKeyboard& k) { k.CapsOn(); }, L"A"},
+        {"Caps Lock on with Shift gives the small letter", Key(kVkA, 0x1E),
+         [](FakeKeyboard& k) {
+             k.CapsOn();
+             k.HoldThreadShift();
+         },
+         L"a"},
+        {"stale Shift and Caps Lock in the keyboard state are replaced", Key(kVkA, 0x1E),
+         [](FakeKeyboard& k) {
+             k.kbState[16] = 0x80;
+             k.kbState[20] = 1;
+         },
+         L"a"},
+        {"Ctrl with a letter turns the control character back into the letter", Key(kVkA, 0x1E),
+         [](FakeKeyboard& k) {
+             k.kbState[17] = 0x80;
+             k.Hold(17);
+             k.Hold(162);
+         },
+         L"Ctrl+A"},
+        {"control character without Ctrl down by async state stays", Key(kVkA, 0x1E),
+         [](FakeKeyboard& k) { k.kbState[17] = 0x80; }, L"\x01"},
+        {"Right Ctrl with a letter, left and right not told apart", Key(kVkQ, 0x10),
+         [](FakeKeyboard& k) {
+             k.kbState[17] = 0x80;
+             k.Hold(17);
+             k.Hold(163);
+         },
+         L"Ctrl+Q"},
+        {"Right Ctrl named as such with ShowLR", Key(kVkQ, 0x10),
+         [](FakeKeyboard& k) {
+             k.kbState[17] = 0x80;
+             k.Hold(17);
+             k.Hold(163);
+         },
+         L"Right Ctrl+Q", true},
+        {"Alt and Ctrl before a character, Alt first", Key(kVkQ, 0x10),
+         [](FakeKeyboard& k) {
+             k.Hold(162);
+             k.Hold(164);
+         },
+         L"Alt+Ctrl+q"},
+        {"named key with Ctrl and Alt: the last tested stands first", Key(kVkF5, 0x3F),
+         [](FakeKeyboard& k) {
+             k.Hold(162);
+             k.Hold(164);
+         },
+         L"Alt+Ctrl+F5"},
+        {"named key with Shift", Key(kVkF5, 0x3F), [](FakeKeyboard& k) { k.Hold(160); }, L"Shift+F5"},
+        {"named key with both Shifts and ShowLR", Key(kVkF5, 0x3F),
+         [](FakeKeyboard& k) {
+             k.Hold(160);
+             k.Hold(161);
+         },
+         L"Right Shift+Shift+F5", true},
+        {"named key with every modifier in order", Key(kVkF5, 0x3F),
+         [](FakeKeyboard& k) {
+             for (std::uint32_t vk : {160u, 161u, 162u, 163u, 164u, 165u}) k.Hold(vk);
+         },
+         L"Alt+Alt+Shift+Shift+Ctrl+Ctrl+F5"},
+        {"Caps Lock pressed while off", Key(kVkCaps, 0x3A), nullptr, L"Caps Lock+"},
+        {"Caps Lock pressed while on", Key(kVkCaps, 0x3A), [](FakeKeyboard& k) { k.CapsOn(); }, L"Caps Lock-"},
+        {"Num Lock on", Key(kVkNumLock, 0x45, 1), [](FakeKeyboard& k) { k.keyState[kVkNumLock] = 1; }, L"Num Lock-"},
+        {"Insert off with Ctrl", Key(kVkInsert, 0x52, 1), [](FakeKeyboard& k) { k.Hold(162); }, L"Ctrl+Insert+"},
+        {"toggle read from the key's own state, held high bit ignored", Key(kVkCaps, 0x3A),
+         [](FakeKeyboard& k) { k.keyState[kVkCaps] = static_cast<std::int16_t>(0xFF80); }, L"Caps Lock+"},
+        {"unknown key", Key(kVkUnknown, 0x00), [](FakeKeyboard& k) { k.Hold(162); }, L"[UNRECOGNISED-255]"},
+        {"one-character name that does not translate keeps the name", Key(0xE2, 0x70), nullptr, L"K"},
+        {"two characters from a dead key", Key(kVkDead, 0x27), nullptr, L"`a"},
+        {"character byte in the ANSI code page", Key(kVkKana, 0x10), nullptr, L"\uFF71"},
+    };
+    for (const TextCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeKeyboard k;
+        if (c.setup) c.setup(k);
+        EXPECT_EQ(BuildKeyText(c.rec, c.showLR, k), c.expected);
+    }
+}
+
+TEST(KeyText, KeyNameParameter) {
+    FakeKeyboard k;
+    // scan << 16, plus 1, plus flags << 24, plus "no left/right" unless ShowLR.
+    KeyName(Key(kVkF5, 0x3F), false, k);
+    KeyName(Key(kVkF5, 0x3F), true, k);
+    KeyName(Key(kVkF5, 0x3F, 0x01 | 0x10), true, k);
+    KeyName(Key(kVkF5, 0x3F, 0x80), true, k);  // a high flag bit wraps into the sign
+    EXPECT_EQ(k.nameRequests, (std::vector<std::int32_t>{0x023F0001, 0x003F0001, 0x113F0001,
+                                                         static_cast<std::int32_t>(0x803F0001u)}));
+
+    // Modifier records: right Ctrl is the only extended one, the Alts carry
+    // the Alt-down flag.
+    EXPECT_EQ(ModifierRecord(163, k).flags, kKeyExtended);
+    EXPECT_EQ(ModifierRecord(162, k).flags, 0u);
+    EXPECT_EQ(ModifierRecord(164, k).flags, kKeyAltDown);
+    EXPECT_EQ(ModifierRecord(165, k).flags, kKeyAltDown);
+    EXPECT_EQ(ModifierRecord(160, k).flags, 0u);
+    EXPECT_EQ(ModifierRecord(161, k).scanCode, 0x36u);
+    EXPECT_EQ(ModifierRecord(161, k).time, 1000u);
+}
+
+TEST(KeyText, AltFlagBecomesTheMenuFlag) {
+    FakeKeyboard k;
+    BuildKeyText(Key(kVkA, 0x1E, kKeyAltDown | kKeyInjected | kKeyExtended), false, k);
+    EXPECT_EQ(k.lastMenuFlag, kKeyAltDown);
+    BuildKeyText(Key(kVkA, 0x1E, kKeyInjected), false, k);
+    EXPECT_EQ(k.lastMenuFlag, 0u);
+}
+
+TEST(KeyText, ReportedHookCalls) {
+    struct Case {
+        bool active, before;
+        std::int32_t nCode;
+        std::uintptr_t wParam;
+        std::uint32_t vk;
+        bool reported;
+    };
+    const Case cases[] = {
+        {true, true, 0, 0x100, kVkEsc, true},    // WM_KEYDOWN
+        {true, true, 0, 0x104, 'F', true},       // WM_SYSKEYDOWN
+        {true, true, 0, 0x101, kVkEsc, false},   // WM_KEYUP
+        {true, true, 0, 0x105, kVkEsc, false},   // WM_SYSKEYUP
+        {false, true, 0, 0x100, kVkEsc, false},  // not active
+        {true, false, 0, 0x100, kVkEsc, false},  // after phase
+        {true, true, 3, 0x100, kVkEsc, false},   // HC_NOREMOVE
+        {true, true, -1, 0x100, kVkEsc, false},
+        {true, true, 0, 0x100, 16, false},
+        {true, true, 0, 0x100, 17, false},
+        {true, true, 0, 0x104, 18, false},
+        {true, true, 0, 0x100, 160, false},
+        {true, true, 0, 0x100, 163, false},
+        {true, true, 0, 0x104, 165, false},
+        {true, true, 0, 0x100, 159, true},
+        {true, true, 0, 0x100, 166, true},
+        {true, true, 0, 0x100, kVkCaps, true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsReportedKeyDown(c.active, c.before, c.nCode, c.wParam, c.vk), c.reported)
+            << c.active << c.before << " code " << c.nCode << " msg " << c.wParam << " vk " << c.vk;
+    }
+}
+
+TEST(Shift, EdgeValues) {
+    struct Case {
+        std::int32_t value, shift, left, right;
+    };
+    const Case cases[] = {
+        {1, 31, INT32_MIN, 0},
+        {1, 32, 1, 1},
+        {-1, 28, static_cast<std::int32_t>(0xF0000000u), 15},
+        {-1, 0, -1, -1},
+        {INT32_MIN, 31, 0, 1},
+        {0x12345678, 4, 0x23456780, 0x01234567},
+        {0x12345678, 36, 0x23456780, 0x01234567},
+        {1, -1, INT32_MIN, 0},
+        {0x40000000, 1, INT32_MIN, 0x20000000},
+        {0x7FFFFFFF, 1, -2, 0x3FFFFFFF},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CShift::ShiftLeft(c.value, c.shift), c.left) << c.value << " << " << c.shift;
+        EXPECT_EQ(CShift::ShiftRight(c.value, c.shift), c.right) << c.value << " >> " << c.shift;
+    }
+}
+
+}  // namespace
+}  // namespace brisko

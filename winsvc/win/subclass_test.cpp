@@ -1,0 +1,463 @@
+#include "winsvc/subclass.h"
+
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include "common/win/handles.h"
+
+namespace brisko {
+namespace {
+
+constexpr UINT kMsgA = WM_APP + 1, kMsgB = WM_APP + 2, kMsgC = WM_APP + 3;
+
+struct Seen {
+    HWND hWnd;
+    UINT uMsg;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+// Messages of the WM_APP range that reached the window's own procedure,
+// which answers 1000 plus the offset of the message in that range.
+std::vector<Seen> g_base;
+
+LRESULT CALLBACK BaseProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m >= WM_APP && m < WM_APP + 100) {
+        g_base.push_back({h, m, w, l});
+        return 1000 + static_cast<LRESULT>(m - WM_APP);
+    }
+    return DefWindowProcA(h, m, w, l);
+}
+
+struct OwnerCall {
+    bool bBefore;
+    std::intptr_t lReturnIn;
+    WindowHandle hWnd;
+    std::uint32_t uMsg;
+};
+
+struct Owner : iSubclass {
+    std::vector<OwnerCall> calls;
+    std::function<void(bool, bool&, std::intptr_t&, WindowHandle&, std::uint32_t&, std::uintptr_t&, std::intptr_t&)>
+        react;
+
+    void iSubclass_Proc(bool bBefore, bool& bHandled, std::intptr_t& lReturn, WindowHandle& hWnd, std::uint32_t& uMsg,
+                        std::uintptr_t& wParam, std::intptr_t& lParam) override {
+        calls.push_back({bBefore, lReturn, hWnd, uMsg});
+        if (react) react(bBefore, bHandled, lReturn, hWnd, uMsg, wParam, lParam);
+    }
+    std::size_t Count(std::uint32_t uMsg, bool bBefore) const {
+        std::size_t n = 0;
+        for (const OwnerCall& c : calls) n += c.uMsg == uMsg && c.bBefore == bBefore;
+        return n;
+    }
+};
+
+class SubclassTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = BaseProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "BriskoSubclassTest";
+        RegisterClassA(&wc);
+    }
+    void SetUp() override {
+        g_base.clear();
+        m_wnd.Reset(NewWindow());
+        ASSERT_TRUE(m_wnd);
+    }
+    static HWND NewWindow() {
+        return CreateWindowExA(0, "BriskoSubclassTest", "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    }
+    HWND Wnd() const { return m_wnd.Get(); }
+    WindowHandle H() const { return FromHwnd(m_wnd.Get()); }
+    LRESULT Send(UINT m, WPARAM w = 0, LPARAM l = 0) { return SendMessageA(Wnd(), m, w, l); }
+    LONG_PTR CurrentProc() const { return GetWindowLongPtrA(Wnd(), GWLP_WNDPROC); }
+
+    UniqueWindow m_wnd;
+};
+
+TEST_F(SubclassTest, AfterPhaseGetsTheResultAndMayReplaceIt) {
+    Owner owner;
+    CSubclass sc;
+    sc.AddMsg(kMsgA, kMsgAfter);
+    ASSERT_TRUE(sc.SubClass(H(), &owner));
+    EXPECT_EQ(sc.hWnd(), H());
+    owner.react = [](bool, bool&, std::intptr_t& lReturn, WindowHandle&, std::uint32_t&, std::uintptr_t&,
+                     std::intptr_t&) { lReturn = 77; };
+    EXPECT_EQ(Send(kMsgA), 77);
+    ASSERT_EQ(owner.calls.size(), 1u);
+    EXPECT_FALSE(owner.calls[0].bBefore);
+    EXPECT_EQ(owner.calls[0].lReturnIn, 1001);
+    EXPECT_EQ(owner.calls[0].hWnd, H());
+    EXPECT_EQ(g_base.size(), 1u);
+
+    // Messages nobody registered pass untouched, sent or posted.
+    EXPECT_EQ(Send(kMsgB, 1, 2), 1002);
+    PostMessageA(Wnd(), kMsgC, 3, 4);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    ASSERT_EQ(g_base.size(), 3u);
+    EXPECT_EQ(g_base[2].uMsg, kMsgC);
+    EXPECT_EQ(g_base[2].lParam, 4);
+    EXPECT_EQ(owner.calls.size(), 1u);
+}
+
+TEST_F(SubclassTest, BeforePhaseResultIsOverwrittenUnlessHandled) {
+    Owner owner;
+    CSubclass sc;
+    sc.AddMsg(kMsgA, kMsgBefore);
+    ASSERT_TRUE(sc.SubClass(H(), &owner));
+    owner.react = [](bool, bool&, std::intptr_t& lReturn, WindowHandle&, std::uint32_t&, std::uintptr_t&,
+                     std::intptr_t&) { lReturn = 5; };
+    EXPECT_EQ(Send(kMsgA), 1001);
+    EXPECT_EQ(g_base.size(), 1u);
+    ASSERT_EQ(owner.calls.size(), 1u);
+    EXPECT_TRUE(owner.calls[0].bBefore);
+    EXPECT_EQ(owner.calls[0].lReturnIn, 0);
+}
+
+TEST_F(SubclassTest, HandledBeforeSuppressesWindowProcedureAndAfterPhase) {
+    Owner owner;
+    CSubclass sc;
+    sc.AddMsg(kMsgA, kMsgBeforeAndAfter);
+    ASSERT_TRUE(sc.SubClass(H(), &owner));
+    owner.react = [](bool bBefore, bool& bHandled, std::intptr_t& lReturn, WindowHandle&, std::uint32_t&,
+                     std::uintptr_t&, std::intptr_t&) {
+        if (bBefore) {
+            bHandled = true;
+            lReturn = 5;
+        }
+    };
+    EXPECT_EQ(Send(kMsgA), 5);
+    EXPECT_TRUE(g_base.empty());
+    EXPECT_EQ(owner.calls.size(), 1u);
+}
+
+TEST_F(SubclassTest, BeforePhaseRewritesTheMessage) {
+    Owner owner;
+    CSubclass sc;
+    sc.AddMsg(kMsgA, kMsgBefore);
+    sc.AddMsg(kMsgB, kMsgAfter);
+    ASSERT_TRUE(sc.SubClass(H(), &owner));
+    owner.react = [](bool bBefore, bool&, std::intptr_t&, WindowHandle&, std::uint32_t& uMsg, std::uintptr_t& wParam,
+                     std::intptr_t& lParam) {
+        if (bBefore) {
+            uMsg = kMsgB;
+            wParam = 11;
+            lParam = -12;
+        }
+    };
+    EXPECT_EQ(Send(kMsgA, 1, 2), 1002);
+    ASSERT_EQ(g_base.size(), 1u);
+    EXPECT_EQ(g_base[0].uMsg, kMsgB);
+    EXPECT_EQ(g_base[0].wParam, 11u);
+    EXPECT_EQ(g_base[0].lParam, -12);
+    EXPECT_EQ(owner.Count(kMsgA, true), 1u);
+    EXPECT_EQ(owner.Count(kMsgB, false), 1u);
+}
+
+TEST_F(SubclassTest, NestedSendFromCallbackIsDispatchedOnItsOwn) {
+    Owner owner;
+    CSubclass sc;
+    sc.AddMsg(kMsgA, kMsgBeforeAndAfter);
+    sc.AddMsg(kMsgB, kMsgBefore);
+    ASSERT_TRUE(sc.SubClass(H(), &owner));
+    LRESULT nested = 0;
+    owner.react = [&](bool bBefore, bool& bHandled, std::intptr_t& lReturn, WindowHandle& hWnd, std::uint32_t& uMsg,
+                      std::uintptr_t&, std::intptr_t&) {
+        if (uMsg == kMsgA && bBefore) {
+            nested = SendMessageA(ToHwnd(hWnd), kMsgB, 0, 0);
+        } else if (uMsg == kMsgB) {
+            bHandled = true;
+            lReturn = 9;
+        }
+    };
+    EXPECT_EQ(Send(kMsgA), 1001);
+    EXPECT_EQ(nested, 9);
+    ASSERT_EQ(owner.calls.size(), 3u);
+    EXPECT_EQ(owner.calls[0].uMsg, kMsgA);
+    EXPECT_EQ(owner.calls[1].uMsg, kMsgB);
+    EXPECT_FALSE(owner.calls[2].bBefore);
+    EXPECT_EQ(owner.calls[2].lReturnIn, 1001);
+    ASSERT_EQ(g_base.size(), 1u);
+    EXPECT_EQ(g_base[0].uMsg, kMsgA);
+}
+
+TEST_F(SubclassTest, CallOrigWndProcRunsThePreviousProcedure) {
+    Owner owner;
+    CSubclass sc;
+    EXPECT_EQ(sc.CallOrigWndProc(kMsgA, 0, 0), 0) << "detached";
+    sc.AddMsg(kMsgA, kMsgBefore);
+    ASSERT_TRUE(sc.SubClass(H(), &owner));
+    owner.react = [&](bool, bool& bHandled, std::intptr_t& lReturn, WindowHandle&, std::uint32_t&, std::uintptr_t&,
+                      std::intptr_t&) {
+        lReturn = sc.CallOrigWndProc(kMsgC, 5, 6) + 1;
+        bHandled = true;
+    };
+    EXPECT_EQ(Send(kMsgA), 1004);
+    ASSERT_EQ(g_base.size(), 1u);
+    EXPECT_EQ(g_base[0].uMsg, kMsgC);
+    EXPECT_EQ(g_base[0].hWnd, Wnd());
+}
+
+TEST_F(SubclassTest, ThrowingOwnerLeavesTheMessageUnhandled) {
+    Owner owner;
+    CSubclass sc;
+    sc.AddMsg(kMsgA, kMsgBeforeAndAfter);
+    ASSERT_TRUE(sc.SubClass(H(), &owner));
+    owner.react = [](bool, bool& bHandled, std::intptr_t& lReturn, WindowHandle&, std::uint32_t& uMsg, std::uintptr_t&,
+                     std::intptr_t&) {
+        bHandled = true;
+        lReturn = 5;
+        uMsg = kMsgC;
+        throw std::runtime_error("owner failed");
+    };
+    EXPECT_EQ(Send(kMsgA), 1001);
+    ASSERT_EQ(g_base.size(), 1u);
+    EXPECT_EQ(g_base[0].uMsg, kMsgA);
+    EXPECT_EQ(owner.calls.size(), 2u);
+}
+
+TEST_F(SubclassTest, SecondSubClassFailsAndDetachingRestores) {
+    const LONG_PTR base = CurrentProc();
+    Owner owner, other;
+    UniqueWindow second(NewWindow());
+    {
+        CSubclass sc;
+        sc.AddMsg(kMsgA, kMsgBefore);
+        ASSERT_TRUE(sc.SubClass(H(), &owner));
+        EXPECT_NE(CurrentProc(), base);
+        EXPECT_FALSE(sc.SubClass(FromHwnd(second.Get()), &other));
+        EXPECT_EQ(sc.hWnd(), H());
+        EXPECT_EQ(GetWindowLongPtrA(second.Get(), GWLP_WNDPROC), base);
+        Send(kMsgA);
+        EXPECT_EQ(owner.calls.size(), 1u);
+
+        EXPECT_TRUE(sc.UnSubclass());
+        EXPECT_FALSE(sc.UnSubclass());
+        EXPECT_EQ(sc.hWnd(), 0);
+        EXPECT_EQ(CurrentProc(), base);
+        Send(kMsgA);
+        EXPECT_EQ(owner.calls.size(), 1u);
+        EXPECT_EQ(g_base.size(), 2u);
+
+        // Re-attaching starts with empty tables.
+        ASSERT_TRUE(sc.SubClass(FromHwnd(second.Get()), &other));
+        SendMessageA(second.Get(), kMsgA, 0, 0);
+        EXPECT_TRUE(other.calls.empty());
+        sc.AddMsg(kMsgA, kMsgAfter);
+        SendMessageA(second.Get(), kMsgA, 0, 0);
+        EXPECT_EQ(other.calls.size(), 1u);
+    }
+    // Destroying an attached object restores the window's procedure.
+    EXPECT_EQ(GetWindowLongPtrA(second.Get(), GWLP_WNDPROC), base);
+
+    CSubclass bad;
+    EXPECT_FALSE(bad.SubClass(0, &owner));
+    EXPECT_FALSE(bad.SubClass(FromHwnd(GetDesktopWindow()), &owner));
+    EXPECT_EQ(bad.hWnd(), 0);
+    EXPECT_FALSE(bad.UnSubclass());
+}
+
+TEST_F(SubclassTest, EachWindowReachesItsOwnObject) {
+    constexpr int kWindows = 8;
+    std::vector<UniqueWindow> windows;
+    std::vector<Owner> owners(kWindows);
+    std::vector<std::unique_ptr<CSubclass>> subs;
+    for (int i = 0; i < kWindows; ++i) {
+        windows.emplace_back(NewWindow());
+        subs.push_back(std::make_unique<CSubclass>());
+        subs.back()->AddMsg(kMsgA, kMsgAfter);
+        ASSERT_TRUE(subs.back()->SubClass(FromHwnd(windows.back().Get()), &owners[static_cast<std::size_t>(i)]));
+    }
+    // Detach one in the middle so that its slot is taken by a new object.
+    subs[3].reset();
+    subs[3] = std::make_unique<CSubclass>();
+    subs[3]->AddMsg(kMsgA, kMsgAfter);
+    ASSERT_TRUE(subs[3]->SubClass(FromHwnd(windows[3].Get()), &owners[3]));
+    for (int i = 0; i < kWindows; ++i) {
+        SendMessageA(windows[static_cast<std::size_t>(i)].Get(), kMsgA, 0, 0);
+        SendMessageA(windows[static_cast<std::size_t>(i)].Get(), kMsgA, 0, 0);
+    }
+    for (int i = 0; i < kWindows; ++i) {
+        const Owner& o = owners[static_cast<std::size_t>(i)];
+        ASSERT_EQ(o.calls.size(), 2u) << i;
+        for (const OwnerCall& c : o.calls) EXPECT_EQ(c.hWnd, FromHwnd(windows[static_cast<std::size_t>(i)].Get())) << i;
+    }
+}
+
+TEST_F(SubclassTest, TwoObjectsOnOneWindowChainInOrder) {
+    Owner first, second;
+    CSubclass a, b;
+    a.AddMsg(kMsgA, kMsgBeforeAndAfter);
+    b.AddMsg(kMsgA, kMsgBeforeAndAfter);
+    ASSERT_TRUE(a.SubClass(H(), &first));
+    ASSERT_TRUE(b.SubClass(H(), &second));
+    std::vector<int> order;
+    first.react = [&](bool bBefore, bool&, std::intptr_t& lReturn, WindowHandle&, std::uint32_t&, std::uintptr_t&,
+                      std::intptr_t&) {
+        order.push_back(bBefore ? 1 : -1);
+        if (!bBefore) lReturn += 10;
+    };
+    second.react = [&](bool bBefore, bool&, std::intptr_t& lReturn, WindowHandle&, std::uint32_t&, std::uintptr_t&,
+                       std::intptr_t&) {
+        order.push_back(bBefore ? 2 : -2);
+        if (!bBefore) lReturn += 100;
+    };
+    EXPECT_EQ(Send(kMsgA), 1111);
+    EXPECT_EQ(order, (std::vector<int>{2, 1, -1, -2}));
+}
+
+// A subclasser that is not ours, installed after us.
+LONG_PTR g_foreignPrev = 0;
+int g_foreignSeen = 0;
+LRESULT CALLBACK ForeignProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == kMsgA) ++g_foreignSeen;
+    return CallWindowProcA(reinterpret_cast<WNDPROC>(g_foreignPrev), h, m, w, l);
+}
+
+TEST_F(SubclassTest, UnsubclassUnderALaterSubclasserKeepsTheChain) {
+    const LONG_PTR base = CurrentProc();
+    Owner owner;
+    auto sc = std::make_unique<CSubclass>();
+    sc->AddMsg(kMsgA, kMsgBeforeAndAfter);
+    ASSERT_TRUE(sc->SubClass(H(), &owner));
+    const LONG_PTR ours = CurrentProc();
+    g_foreignSeen = 0;
+    g_foreignPrev = SetWindowLongPtrA(Wnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ForeignProc));
+    ASSERT_EQ(g_foreignPrev, ours);
+
+    EXPECT_TRUE(sc->UnSubclass());
+    EXPECT_EQ(CurrentProc(), reinterpret_cast<LONG_PTR>(ForeignProc)) << "the later subclasser stays installed";
+    sc.reset();  // our procedure must keep forwarding without its object
+    EXPECT_EQ(Send(kMsgA), 1001);
+    EXPECT_EQ(g_foreignSeen, 1);
+    EXPECT_EQ(g_base.size(), 1u);
+    EXPECT_TRUE(owner.calls.empty());
+
+    // The later subclasser leaves and puts our procedure back; the next
+    // message takes the pass-through out of the chain as well.
+    SetWindowLongPtrA(Wnd(), GWLP_WNDPROC, g_foreignPrev);
+    EXPECT_EQ(Send(kMsgA), 1001);
+    EXPECT_EQ(CurrentProc(), base);
+    EXPECT_EQ(Send(kMsgA), 1001);
+    EXPECT_EQ(g_base.size(), 3u);
+}
+
+TEST_F(SubclassTest, PassThroughOfOurOwnLaterSubclasser) {
+    const LONG_PTR base = CurrentProc();
+    Owner first, second;
+    CSubclass a, b;
+    a.AddMsg(kMsgA, kMsgAfter);
+    b.AddMsg(kMsgA, kMsgAfter);
+    ASSERT_TRUE(a.SubClass(H(), &first));
+    ASSERT_TRUE(b.SubClass(H(), &second));
+    EXPECT_TRUE(a.UnSubclass());
+    EXPECT_EQ(Send(kMsgA), 1001);
+    EXPECT_TRUE(first.calls.empty());
+    EXPECT_EQ(second.calls.size(), 1u);
+    EXPECT_TRUE(b.UnSubclass());
+    Send(kMsgA);
+    EXPECT_EQ(CurrentProc(), base);
+    EXPECT_EQ(g_base.size(), 2u);
+}
+
+TEST_F(SubclassTest, DestroyingTheWindowWhileSubclassed) {
+    Owner owner;
+    CSubclass sc;
+    sc.AddMsg(WM_DESTROY, kMsgAfter);
+    sc.AddMsg(WM_NCDESTROY, kMsgBeforeAndAfter);
+    ASSERT_TRUE(sc.SubClass(H(), &owner));
+    const WindowHandle h = H();
+    m_wnd.Reset();
+    EXPECT_FALSE(IsWindow(ToHwnd(h)));
+    EXPECT_EQ(owner.Count(WM_DESTROY, false), 1u);
+    EXPECT_EQ(owner.Count(WM_NCDESTROY, true), 1u);
+    EXPECT_EQ(owner.Count(WM_NCDESTROY, false), 1u);
+    // The handle stays recorded until the owner lets go, but is never used again.
+    EXPECT_EQ(sc.hWnd(), h);
+    EXPECT_EQ(sc.CallOrigWndProc(kMsgA, 0, 0), 0);
+    EXPECT_TRUE(sc.UnSubclass());
+    EXPECT_EQ(sc.hWnd(), 0);
+
+    // A new window (which may get the old handle value) is not touched by the
+    // old object, and the object can watch it.
+    m_wnd.Reset(NewWindow());
+    const LONG_PTR base = CurrentProc();
+    EXPECT_TRUE(sc.SubClass(H(), &owner));
+    EXPECT_TRUE(sc.UnSubclass());
+    EXPECT_EQ(CurrentProc(), base);
+}
+
+TEST_F(SubclassTest, OwnerMayDestroyTheObjectInsideItsCallback) {
+    Owner owner;
+    auto sc = std::make_unique<CSubclass>();
+    sc->AddMsg(WM_DESTROY, kMsgBeforeAndAfter);
+    sc->AddMsg(kMsgA, kMsgBeforeAndAfter);
+    ASSERT_TRUE(sc->SubClass(H(), &owner));
+    owner.react = [&](bool, bool&, std::intptr_t&, WindowHandle&, std::uint32_t& uMsg, std::uintptr_t&,
+                      std::intptr_t&) {
+        if (uMsg == kMsgA) sc.reset();
+    };
+    EXPECT_EQ(Send(kMsgA), 1001) << "the message still reaches the window";
+    EXPECT_EQ(owner.calls.size(), 1u) << "no after phase for a destroyed object";
+    EXPECT_EQ(g_base.size(), 1u);
+
+    // And while the window itself is being destroyed.
+    auto sc2 = std::make_unique<CSubclass>();
+    sc2->AddMsg(WM_DESTROY, kMsgBefore);
+    ASSERT_TRUE(sc2->SubClass(H(), &owner));
+    owner.react = [&](bool, bool&, std::intptr_t&, WindowHandle&, std::uint32_t& uMsg, std::uintptr_t&,
+                      std::intptr_t&) {
+        if (uMsg == WM_DESTROY) sc2.reset();
+    };
+    m_wnd.Reset();
+    EXPECT_EQ(sc2, nullptr);
+}
+
+TEST_F(SubclassTest, UnsubclassInsideBeforePhaseStillChains) {
+    const LONG_PTR base = CurrentProc();
+    Owner owner;
+    CSubclass sc;
+    sc.AddMsg(kMsgA, kMsgBeforeAndAfter);
+    ASSERT_TRUE(sc.SubClass(H(), &owner));
+    owner.react = [&](bool, bool&, std::intptr_t&, WindowHandle&, std::uint32_t&, std::uintptr_t&, std::intptr_t&) {
+        sc.UnSubclass();
+    };
+    EXPECT_EQ(Send(kMsgA), 1001);
+    EXPECT_EQ(owner.calls.size(), 1u);
+    EXPECT_EQ(CurrentProc(), base);
+    EXPECT_EQ(g_base.size(), 1u);
+}
+
+TEST_F(SubclassTest, AllMessagesModeOnARealWindow) {
+    Owner owner;
+    CSubclass sc;
+    sc.AddMsg(kAllMessages, kMsgBefore);
+    ASSERT_TRUE(sc.SubClass(H(), &owner));
+    Send(kMsgA);
+    Send(kMsgB);
+    Send(WM_NULL);
+    EXPECT_EQ(owner.Count(kMsgA, true) + owner.Count(kMsgB, true) + owner.Count(WM_NULL, true), 3u);
+    sc.DelMsg(15, kMsgBefore);
+    sc.AddMsg(kMsgC, kMsgBefore);
+    owner.calls.clear();
+    Send(kMsgA);
+    Send(kMsgC);
+    ASSERT_EQ(owner.calls.size(), 1u);
+    EXPECT_EQ(owner.calls[0].uMsg, kMsgC);
+    sc.DelMsg(kAllMessages, kMsgBefore);
+    Send(kMsgC);
+    EXPECT_EQ(owner.calls.size(), 1u);
+}
+
+}  // namespace
+}  // namespace brisko
