@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The main job: installs what is missing, builds, registers Brisko in the
+# project's Wine prefix, starts the stand-in IDE with a sample project and
+# connects Brisko to it. With a display the IDE window stays up for you to
+# use (close it to end); without one it runs inside Xvfb and writes a
+# screenshot to out/brisko.png.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+cmake --preset win32 >/dev/null && cmake --build --preset win32 -j "${BRISKO_JOBS:-2}"
+cmake --preset win64 >/dev/null && cmake --build --preset win64 -j "${BRISKO_JOBS:-2}"
+
+# The 32-bit IDE cannot run here (no 32-bit Wine), so the demo runs the
+# x86-64 build of the same code under 64-bit Wine.
+run=build/win64/wine-run.sh
+mkdir -p out
+"$run" regsvr32 /s build/win64/Brisko.dll
+
+args=(--sample --addin Brisko.Loader --mode 0)
+if [ -n "${DISPLAY:-}" ] && [ "${BRISKO_HEADLESS:-0}" != 1 ]; then
+  "$run" build/win64/idehost.exe "${args[@]}"
+else
+  rm -f out/brisko.bmp
+  env -u DISPLAY "$run" build/win64/idehost.exe "${args[@]}" --screenshot 'out\brisko.bmp' --exit-after 3000
+  convert out/brisko.bmp out/brisko.png
+  rm -f out/brisko.bmp
+  echo "Screenshot: out/brisko.png"
+fi

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The project's test command: installs what is missing, builds the native,
+# win32 and win64 presets, and runs every test: the native unit tests, then
+# the Windows tests and end-to-end scenarios under Wine inside one Xvfb.
+# Fails when any build or test fails; its last line is ctest's summary.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+jobs="${BRISKO_JOBS:-2}"
+for preset in native win32 win64; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+done
+
+status=0
+
+# Bounded fuzzing of the spin edit box's text rules.
+if [ -x spinedit/run-fuzz.sh ]; then
+  spinedit/run-fuzz.sh || status=1
+fi
+
+ctest --preset native -j "$jobs" || status=1
+
+# One X server for the whole Windows run; the tests drive real input, so
+# they run one after another.
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 90 140); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      xvfb_pid=$!
+      trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
+      export DISPLAY=":$n"
+      for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+      break
+    fi
+  done
+fi
+
+ctest --preset win64 || status=1
+exit $status
