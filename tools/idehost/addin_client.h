@@ -47,7 +47,8 @@ public:
     // its DllCanUnloadNow answers S_OK; otherwise it stays loaded for the
     // rest of the process, as a window procedure may still point into it.
     void Unload();
-    // What DllCanUnloadNow answered at the last Unload (S_FALSE before any).
+    // What the server's DllCanUnloadNow answered at the last Unload that
+    // released an add-in (S_FALSE before any), for either way of loading.
     HRESULT LastCanUnloadNow() const { return lastCanUnload_; }
     // Whether the DLL of LoadFromDll is still mapped.
     bool DllLoaded() const { return dll_ != nullptr; }
@@ -63,7 +64,8 @@ private:
     int hookToken_ = 0;
     ComPtr<IDTExtensibility2> addin_;
     ComPtr<AddInInstance> instance_;
-    HMODULE dll_ = nullptr;
+    HMODULE dll_ = nullptr;        // loaded by LoadFromDll, ours to free
+    HMODULE comServer_ = nullptr;  // loaded by COM for LoadByProgId, not ours
     bool connected_ = false;
     HRESULT lastCanUnload_ = S_FALSE;
 };

@@ -142,7 +142,6 @@ private:
     HMENU windowMenu_ = nullptr;  // owned by the main window's menu bar
     ComPtr<Vbe> vbe_;
     std::map<HWND, std::unique_ptr<Child>> children_;
-    std::vector<std::string> classes_;  // child classes registered by this host
     std::vector<Hook> hooks_;
     int nextHook_ = 1;
     bool shuttingDown_ = false;

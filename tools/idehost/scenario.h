@@ -83,6 +83,12 @@ struct ScenarioResult {
     std::string message;  // what failed, UTF-8
 };
 
+// One word of a script line; `quoted` tells "#1" (a caption) from #1.
+struct Word {
+    std::wstring text;
+    bool quoted = false;
+};
+
 class Scenario {
 public:
     // `addin` may be null: then the connection commands fail.
@@ -98,8 +104,8 @@ public:
 
 private:
     // Runs one command; returns an error text, empty on success.
-    std::string Execute(const std::vector<std::wstring>& words, bool& quit);
-    HWND Resolve(const std::wstring& ref, std::string& error) const;
+    std::string Execute(const std::vector<Word>& words, bool& quit);
+    HWND Resolve(const Word& ref, std::string& error) const;
 
     IdeHost& ide_;
     AddInClient* addin_;
@@ -108,6 +114,6 @@ private:
 
 // Splits a script line into words; "quoted text" is one word. False when a
 // quote is not closed.
-bool SplitWords(const std::wstring& line, std::vector<std::wstring>& words);
+bool SplitWords(const std::wstring& line, std::vector<Word>& words);
 
 }  // namespace brisko::idehost

@@ -1,0 +1,461 @@
+#include "tools/idehost/ide_host.h"
+
+#include <algorithm>
+#include <set>
+#include <stdexcept>
+
+#include "common/win/ansi.h"
+#include "common/win/handles.h"
+
+namespace brisko::idehost {
+
+struct IdeHost::Child {
+    IdeHost* host = nullptr;
+    std::string className;
+    CloseBehaviour close = CloseBehaviour::Destroy;
+    HWND vbar = nullptr;  // children of the window, destroyed with it
+    HWND hbar = nullptr;
+    int vpos = 0, hpos = 0;
+    std::vector<ScrollMessage> scrolls;
+};
+
+namespace {
+
+constexpr int kScrollRange = 200;
+constexpr UINT kFirstChildId = 0xFF00;
+constexpr UINT kCmdExit = 100;
+
+HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
+
+bool IsCodeClass(const std::string& className) { return className == kCodeWindowClass; }
+
+// Lines a code window shows, so that screenshots look like an IDE and
+// scrolling visibly moves the text.
+std::string CodeLine(int n) {
+    static const char* const kLines[] = {
+        "Option Explicit",
+        "",
+        "Private Sub Command1_Click()",
+        "    Dim i As Long",
+        "    For i = 1 To 10",
+        "        Debug.Print i",
+        "    Next",
+        "End Sub",
+        "",
+    };
+    constexpr int count = static_cast<int>(sizeof(kLines) / sizeof(kLines[0]));
+    return kLines[n % count];
+}
+
+}  // namespace
+
+IdeHost::IdeHost(const IdeHostOptions& options) {
+    EnsureClass(kMainWindowClass);
+    UniqueMenu menu(CreateMenu());
+    if (menu) {
+        UniqueMenu file(CreatePopupMenu());
+        UniqueMenu window(CreatePopupMenu());
+        if (file && window) {
+            AppendMenuA(file.Get(), MF_STRING, kCmdExit, ToAnsi(L"\u7D42\u4E86(&X)").c_str());
+            windowMenu_ = window.Get();
+            AppendMenuA(menu.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file.Release()),
+                        ToAnsi(L"\u30D5\u30A1\u30A4\u30EB(&F)").c_str());
+            AppendMenuA(menu.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(window.Release()),
+                        ToAnsi(L"\u30A6\u30A3\u30F3\u30C9\u30A6(&W)").c_str());
+        }
+    }
+    main_ = CreateWindowExA(0, kMainWindowClass, ToAnsi(options.caption).c_str(),
+                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, options.x, options.y, options.width,
+                            options.height, nullptr, menu.Get(), Instance(), this);
+    if (!main_) throw std::runtime_error("the IDE's main window could not be created");
+    menu.Release();  // the window owns its menu now
+
+    CLIENTCREATESTRUCT ccs{};
+    ccs.hWindowMenu = windowMenu_;
+    ccs.idFirstChild = kFirstChildId;
+    RECT rc{};
+    GetClientRect(main_, &rc);
+    client_ = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
+                              WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 0, 0, rc.right,
+                              rc.bottom, main_, nullptr, Instance(), &ccs);
+    if (!client_) {
+        DestroyWindow(main_);
+        throw std::runtime_error("the IDE's MDI client could not be created");
+    }
+    vbe_ = Make<Vbe>(main_);
+    if (options.visible) {
+        ShowWindow(main_, SW_SHOWNORMAL);
+        UpdateWindow(main_);
+    }
+}
+
+IdeHost::~IdeHost() {
+    try {
+        Shutdown();
+    } catch (...) {
+    }
+    // A window that outlived the shut-down (the main window refused to
+    // go) must no longer reach this object.
+    if (main_ && IsWindow(main_)) SetWindowLongPtrA(main_, 0, 0);
+    for (auto& [hwnd, child] : children_) {
+        if (IsWindow(hwnd)) SetWindowLongPtrA(hwnd, 0, 0);
+    }
+}
+
+bool IdeHost::EnsureClass(const std::string& className) {
+    static std::set<std::string> registered;
+    if (registered.count(className)) return true;
+    const bool isMain = className == kMainWindowClass;
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = isMain ? &IdeHost::MainProc : &IdeHost::ChildProc;
+    wc.cbWndExtra = sizeof(LONG_PTR);
+    wc.hInstance = Instance();
+    wc.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>((isMain ? COLOR_APPWORKSPACE : COLOR_WINDOW) + 1));
+    wc.lpszClassName = className.c_str();
+    if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    registered.insert(className);
+    return true;
+}
+
+LRESULT CALLBACK IdeHost::MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    try {
+        if (msg == WM_NCCREATE) {
+            auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
+            SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+        }
+        auto* host = reinterpret_cast<IdeHost*>(GetWindowLongPtrA(hwnd, 0));
+        if (!host) return DefWindowProcA(hwnd, msg, wp, lp);
+        switch (msg) {
+            case WM_CLOSE:
+                host->Shutdown();
+                return 0;
+            case WM_COMMAND:
+                if (LOWORD(wp) == kCmdExit && lp == 0) {
+                    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+                    return 0;
+                }
+                break;
+            case WM_NCDESTROY: {
+                const LRESULT r = DefFrameProcA(hwnd, nullptr, msg, wp, lp);
+                SetWindowLongPtrA(hwnd, 0, 0);
+                host->main_ = nullptr;
+                host->client_ = nullptr;
+                return r;
+            }
+        }
+        return DefFrameProcA(hwnd, host->client_, msg, wp, lp);
+    } catch (...) {
+        return 0;
+    }
+}
+
+IdeHost::Child* IdeHost::ChildOf(HWND hwnd) { return reinterpret_cast<Child*>(GetWindowLongPtrA(hwnd, 0)); }
+
+LRESULT CALLBACK IdeHost::ChildProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    try {
+        if (msg == WM_NCCREATE) {
+            auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
+            auto* mcs = static_cast<MDICREATESTRUCTA*>(cs->lpCreateParams);
+            SetWindowLongPtrA(hwnd, 0, mcs ? mcs->lParam : 0);
+        }
+        Child* child = ChildOf(hwnd);
+        if (!child) return DefMDIChildProcA(hwnd, msg, wp, lp);
+        if (msg == WM_NCDESTROY) {
+            const LRESULT r = DefMDIChildProcA(hwnd, msg, wp, lp);
+            SetWindowLongPtrA(hwnd, 0, 0);
+            child->host->children_.erase(hwnd);  // frees `child`
+            return r;
+        }
+        return child->host->ChildMessage(*child, hwnd, msg, wp, lp);
+    } catch (...) {
+        return 0;
+    }
+}
+
+LRESULT IdeHost::ChildMessage(Child& child, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_CREATE:
+            if (IsCodeClass(child.className)) {
+                child.vbar = CreateWindowExA(0, "SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_VERT, 0, 0, 0, 0,
+                                             hwnd, reinterpret_cast<HMENU>(1), Instance(), nullptr);
+                child.hbar = CreateWindowExA(0, "SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_HORZ, 0, 0, 0, 0,
+                                             hwnd, reinterpret_cast<HMENU>(2), Instance(), nullptr);
+                if (!child.vbar || !child.hbar) return -1;
+                SetScrollRange(child.vbar, SB_CTL, 0, kScrollRange, FALSE);
+                SetScrollRange(child.hbar, SB_CTL, 0, kScrollRange, FALSE);
+            }
+            break;
+        case WM_SIZE:
+            if (child.vbar && child.hbar) {
+                const int w = LOWORD(lp), h = HIWORD(lp);
+                const int cx = GetSystemMetrics(SM_CXVSCROLL), cy = GetSystemMetrics(SM_CYHSCROLL);
+                MoveWindow(child.vbar, std::max(0, w - cx), 0, cx, std::max(0, h - cy), TRUE);
+                MoveWindow(child.hbar, 0, std::max(0, h - cy), std::max(0, w - cx), cy, TRUE);
+            }
+            break;  // DefMDIChildProc must see WM_SIZE too
+        case WM_VSCROLL:
+        case WM_HSCROLL: {
+            child.scrolls.push_back(ScrollMessage{msg, LOWORD(wp), static_cast<int>(HIWORD(wp)), lp});
+            int& pos = msg == WM_VSCROLL ? child.vpos : child.hpos;
+            switch (LOWORD(wp)) {
+                case SB_LINEUP: --pos; break;
+                case SB_LINEDOWN: ++pos; break;
+                case SB_PAGEUP: pos -= 10; break;
+                case SB_PAGEDOWN: pos += 10; break;
+                case SB_THUMBTRACK:
+                case SB_THUMBPOSITION: pos = HIWORD(wp); break;
+                case SB_TOP: pos = 0; break;
+                case SB_BOTTOM: pos = kScrollRange; break;
+            }
+            pos = std::clamp(pos, 0, kScrollRange);
+            if (HWND bar = msg == WM_VSCROLL ? child.vbar : child.hbar) SetScrollPos(bar, SB_CTL, pos, TRUE);
+            InvalidateRect(hwnd, nullptr, TRUE);
+            return 0;
+        }
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            if (dc && IsCodeClass(child.className)) {
+                SelectInDC font(dc, GetStockObject(ANSI_FIXED_FONT));
+                TEXTMETRICA tm{};
+                GetTextMetricsA(dc, &tm);
+                const int lineHeight = std::max<int>(1, tm.tmHeight);
+                RECT rc{};
+                GetClientRect(hwnd, &rc);
+                SetBkMode(dc, TRANSPARENT);
+                for (int y = 0, n = child.vpos; y < rc.bottom; y += lineHeight, ++n) {
+                    const std::string line = CodeLine(n);
+                    TextOutA(dc, 4 - child.hpos * tm.tmAveCharWidth, y, line.c_str(), static_cast<int>(line.size()));
+                }
+            }
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_CLOSE:
+            if (child.close == CloseBehaviour::Refuse) return 0;
+            if (child.close == CloseBehaviour::Hide) {
+                ShowWindow(hwnd, SW_HIDE);
+                return 0;
+            }
+            break;
+    }
+    return DefMDIChildProcA(hwnd, msg, wp, lp);
+}
+
+HWND IdeHost::Open(const std::wstring& windowClass, const std::wstring& caption) {
+    if (!client_) return nullptr;
+    const std::string className = ToAnsi(windowClass);
+    if (className.empty() || !EnsureClass(className)) return nullptr;
+    auto child = std::make_unique<Child>();
+    child->host = this;
+    child->className = className;
+    const std::string text = ToAnsi(caption);
+    MDICREATESTRUCTA mcs{};
+    mcs.szClass = className.c_str();
+    mcs.szTitle = text.c_str();
+    mcs.hOwner = Instance();
+    mcs.x = mcs.y = mcs.cx = mcs.cy = CW_USEDEFAULT;
+    mcs.lParam = reinterpret_cast<LPARAM>(child.get());
+    HWND hwnd = reinterpret_cast<HWND>(SendMessageA(client_, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+    if (!hwnd) return nullptr;  // creation failed: `child` was never kept by a live window
+    children_[hwnd] = std::move(child);
+    return hwnd;
+}
+
+HWND IdeHost::OpenToolWindow(const std::wstring& caption) {
+    HWND hwnd = Open(L"DockingView", caption);
+    if (hwnd) SetCloseBehaviour(hwnd, CloseBehaviour::Hide);
+    return hwnd;
+}
+
+bool IdeHost::Retitle(HWND child, const std::wstring& caption) {
+    return SetWindowTextA(child, ToAnsi(caption).c_str()) != FALSE;
+}
+
+void IdeHost::Activate(HWND child) {
+    if (client_) SendMessageA(client_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
+}
+
+void IdeHost::Close(HWND child) { SendMessageA(child, WM_CLOSE, 0, 0); }
+
+void IdeHost::SetCloseBehaviour(HWND child, CloseBehaviour behaviour) {
+    if (Child* c = Find(child)) c->close = behaviour;
+}
+
+void IdeHost::Minimize(HWND child) { SendMessageA(child, WM_SYSCOMMAND, SC_MINIMIZE, 0); }
+
+void IdeHost::Maximize(HWND child) {
+    if (client_) SendMessageA(client_, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(child), 0);
+}
+
+void IdeHost::Restore(HWND child) {
+    if (client_) SendMessageA(client_, WM_MDIRESTORE, reinterpret_cast<WPARAM>(child), 0);
+}
+
+void IdeHost::Show(HWND child) { ShowWindow(child, SW_SHOW); }
+void IdeHost::Hide(HWND child) { ShowWindow(child, SW_HIDE); }
+
+void IdeHost::DestroyAllChildren() {
+    if (!client_) return;
+    for (HWND child : Children()) {
+        if (IsWindow(child)) SendMessageA(client_, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+    }
+}
+
+std::vector<HWND> IdeHost::Children() const {
+    std::vector<HWND> out;
+    if (!client_) return out;
+    for (HWND w = GetWindow(client_, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) out.push_back(w);
+    return out;
+}
+
+HWND IdeHost::ActiveChild() const {
+    if (!client_) return nullptr;
+    return reinterpret_cast<HWND>(SendMessageA(client_, WM_MDIGETACTIVE, 0, 0));
+}
+
+HWND IdeHost::FindChild(const std::wstring& caption) const {
+    for (HWND w : Children()) {
+        if (CaptionOf(w) == caption) return w;
+    }
+    return nullptr;
+}
+
+std::wstring IdeHost::ClassOf(HWND window) {
+    char buf[256];
+    const int n = GetClassNameA(window, buf, static_cast<int>(sizeof(buf)));
+    return n > 0 ? FromAnsi(std::string_view(buf, static_cast<size_t>(n))) : std::wstring();
+}
+
+std::wstring IdeHost::CaptionOf(HWND window) {
+    const int length = GetWindowTextLengthA(window);
+    if (length <= 0) return {};
+    std::string buf(static_cast<size_t>(length) + 1, '\0');
+    const int n = GetWindowTextA(window, buf.data(), static_cast<int>(buf.size()));
+    buf.resize(static_cast<size_t>(std::max(0, n)));
+    return FromAnsi(buf);
+}
+
+const IdeHost::Child* IdeHost::Find(HWND hwnd) const {
+    auto it = children_.find(hwnd);
+    return it == children_.end() ? nullptr : it->second.get();
+}
+
+IdeHost::Child* IdeHost::Find(HWND hwnd) {
+    auto it = children_.find(hwnd);
+    return it == children_.end() ? nullptr : it->second.get();
+}
+
+HWND IdeHost::VerticalScrollBar(HWND codeWindow) const {
+    const Child* c = Find(codeWindow);
+    return c ? c->vbar : nullptr;
+}
+
+HWND IdeHost::HorizontalScrollBar(HWND codeWindow) const {
+    const Child* c = Find(codeWindow);
+    return c ? c->hbar : nullptr;
+}
+
+const std::vector<ScrollMessage>& IdeHost::ScrollLog(HWND codeWindow) const {
+    static const std::vector<ScrollMessage> none;
+    const Child* c = Find(codeWindow);
+    return c ? c->scrolls : none;
+}
+
+int IdeHost::ScrollCount(HWND codeWindow, UINT message, int code) const {
+    const auto& log = ScrollLog(codeWindow);
+    return static_cast<int>(std::count_if(log.begin(), log.end(), [&](const ScrollMessage& m) {
+        return m.message == message && (code < 0 || m.code == code);
+    }));
+}
+
+int IdeHost::ScrollCountFrom(HWND codeWindow, LPARAM lParam) const {
+    const auto& log = ScrollLog(codeWindow);
+    return static_cast<int>(
+        std::count_if(log.begin(), log.end(), [&](const ScrollMessage& m) { return m.lParam == lParam; }));
+}
+
+void IdeHost::ClearScrollLog(HWND codeWindow) {
+    if (Child* c = Find(codeWindow)) c->scrolls.clear();
+}
+
+void IdeHost::LoadSample() {
+    Project& project = vbe_->AddProject(L"Project1");
+    project.AddComponent(L"Form1", vbext_ct_VBForm, L"Form1.frm");
+    project.AddComponent(L"Module1", vbext_ct_StdModule, L"Module1.bas");
+    project.AddComponent(L"Class1", vbext_ct_ClassModule, L"Class1.cls");
+    // Each new MDI child goes to the top of the z-order.
+    OpenToolWindow(L"\u30A4\u30DF\u30C7\u30A3\u30A8\u30A4\u30C8");
+    OpenDesigner(L"Project1 - Form1 (Form)");
+    OpenCodeWindow(L"Project1 - Class1 (\uFF7A\uFF70\uFF84\uFF9E)");
+    OpenCodeWindow(L"Project1 - Module1 (\uFF7A\uFF70\uFF84\uFF9E)");
+    OpenCodeWindow(L"Project1 - Form1 (\uFF7A\uFF70\uFF84\uFF9E)");
+}
+
+int IdeHost::AddShutdownHook(std::function<void()> begin, std::function<void()> end) {
+    hooks_.push_back(Hook{nextHook_, std::move(begin), std::move(end)});
+    return nextHook_++;
+}
+
+void IdeHost::RemoveShutdownHook(int token) {
+    std::erase_if(hooks_, [&](const Hook& h) { return h.token == token; });
+}
+
+void IdeHost::Shutdown() {
+    if (!main_ || shuttingDown_) return;
+    shuttingDown_ = true;
+    // The IDE tells its add-ins it is going, closes its windows, then
+    // disconnects them while the MDI client still exists.
+    const std::vector<Hook> hooks = hooks_;
+    for (const Hook& h : hooks) {
+        if (h.begin) h.begin();
+    }
+    DestroyAllChildren();
+    for (const Hook& h : hooks) {
+        if (h.end) h.end();
+    }
+    if (main_) DestroyWindow(main_);
+    shuttingDown_ = false;
+}
+
+void IdeHost::Pump(DWORD ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            if (m.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(m.wParam));  // leave it for the outer loop
+                return;
+            }
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= ms) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
+    }
+}
+
+int IdeHost::Run() {
+    // The main window is only ever destroyed inside a dispatched message,
+    // so the loop sees it gone right after that dispatch.
+    MSG m;
+    int code = 0;
+    while (main_) {
+        const BOOL got = GetMessageA(&m, nullptr, 0, 0);
+        if (got <= 0) {
+            code = got == 0 ? static_cast<int>(m.wParam) : 1;
+            break;
+        }
+        if (client_ && TranslateMDISysAccel(client_, &m)) continue;
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+    }
+    return code;
+}
+
+}  // namespace brisko::idehost

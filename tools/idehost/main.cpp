@@ -1,0 +1,163 @@
+// idehost.exe: the stand-in IDE as a program, for the demo and end-to-end
+// tests.
+//
+//   idehost.exe [--sample] [--addin ProgID | --dll path] [--mode N]
+//               [--script file] [--screenshot file.bmp] [--exit-after ms]
+//
+// The add-in is connected the way the IDE does it: with --mode 1 while the
+// IDE starts (before the sample's windows open, then OnStartupComplete),
+// otherwise after start-up. Without --exit-after the IDE stays open until
+// its main window is closed. Exit codes: 0 fine, 1 bad command line,
+// 2 the add-in failed to load or connect, 3 the script failed, 4 the
+// screenshot could not be written.
+#include <windows.h>
+#include <ole2.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "tools/idehost/idehost.h"
+
+namespace {
+
+using namespace brisko::idehost;
+
+struct Options {
+    bool sample = false;
+    std::wstring progId;
+    std::wstring dll;
+    long mode = 0;
+    std::wstring script;
+    std::wstring screenshot;
+    std::optional<DWORD> exitAfter;
+};
+
+std::string Utf8(const std::wstring& s) {
+    if (s.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+bool ParseNumber(const wchar_t* text, long& out) {
+    wchar_t* end = nullptr;
+    out = std::wcstol(text, &end, 10);
+    return end && end != text && *end == L'\0';
+}
+
+bool ParseArgs(int argc, wchar_t** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring a = argv[i];
+        auto value = [&]() -> const wchar_t* { return i + 1 < argc ? argv[++i] : nullptr; };
+        long number = 0;
+        if (a == L"--sample") {
+            o.sample = true;
+        } else if (a == L"--addin" || a == L"--dll" || a == L"--script" || a == L"--screenshot") {
+            const wchar_t* v = value();
+            if (!v) return false;
+            (a == L"--addin" ? o.progId : a == L"--dll" ? o.dll : a == L"--script" ? o.script : o.screenshot) = v;
+        } else if (a == L"--mode") {
+            const wchar_t* v = value();
+            if (!v || !ParseNumber(v, number)) return false;
+            o.mode = number;
+        } else if (a == L"--exit-after") {
+            const wchar_t* v = value();
+            if (!v || !ParseNumber(v, number) || number < 0) return false;
+            o.exitAfter = static_cast<DWORD>(number);
+        } else {
+            return false;
+        }
+    }
+    return o.progId.empty() || o.dll.empty();
+}
+
+class OleScope {
+public:
+    OleScope() : ok_(SUCCEEDED(OleInitialize(nullptr))) {}
+    ~OleScope() {
+        if (ok_) OleUninitialize();
+    }
+    OleScope(const OleScope&) = delete;
+    OleScope& operator=(const OleScope&) = delete;
+    bool Ok() const { return ok_; }
+
+private:
+    bool ok_;
+};
+
+int Run(const Options& o) {
+    IdeHost ide;
+    AddInClient addin(ide);
+    const bool wantAddIn = !o.progId.empty() || !o.dll.empty();
+    if (wantAddIn) {
+        const HRESULT hr = o.progId.empty() ? addin.LoadFromDll(o.dll) : addin.LoadByProgId(o.progId);
+        if (FAILED(hr)) {
+            std::printf("idehost: the add-in %s could not be created (0x%08lX)\n",
+                        Utf8(o.progId.empty() ? o.dll : o.progId).c_str(), static_cast<unsigned long>(hr));
+            return 2;
+        }
+    }
+    auto connect = [&]() -> bool {
+        const HRESULT hr = addin.Connect(o.mode);
+        if (FAILED(hr)) std::printf("idehost: OnConnection failed (0x%08lX)\n", static_cast<unsigned long>(hr));
+        return SUCCEEDED(hr);
+    };
+    if (wantAddIn && o.mode == 1 && !connect()) return 2;
+    if (o.sample) ide.LoadSample();
+    if (wantAddIn && o.mode != 1 && !connect()) return 2;
+    if (wantAddIn && o.mode == 1) {
+        const HRESULT hr = addin.StartupComplete();
+        if (FAILED(hr)) std::printf("idehost: OnStartupComplete failed (0x%08lX)\n", static_cast<unsigned long>(hr));
+    }
+    IdeHost::Pump(100);
+
+    bool quit = false;
+    if (!o.script.empty()) {
+        Scenario scenario(ide, &addin);
+        const ScenarioResult r = scenario.RunFile(std::filesystem::path(o.script));
+        if (!r.ok) {
+            std::printf("idehost: %s line %d: %s\n", Utf8(o.script).c_str(), r.line, r.message.c_str());
+            return 3;
+        }
+        quit = r.quit;
+    }
+    if (o.exitAfter) IdeHost::Pump(*o.exitAfter);
+    if (!o.screenshot.empty() && ide.Alive() && !SaveScreenshot(ide.MainWindow(), std::filesystem::path(o.screenshot))) {
+        std::printf("idehost: the screenshot could not be written to %s\n", Utf8(o.screenshot).c_str());
+        return 4;
+    }
+    if (!quit && !o.exitAfter) ide.Run();
+    ide.Shutdown();  // OnBeginShutdown, the windows close, OnDisconnection
+    return 0;
+}
+
+}  // namespace
+
+int main() {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv) return 1;
+    Options options;
+    const bool ok = ParseArgs(argc, argv, options);
+    LocalFree(argv);
+    if (!ok) {
+        std::printf(
+            "usage: idehost.exe [--sample] [--addin ProgID | --dll path] [--mode N]\n"
+            "                   [--script file] [--screenshot file.bmp] [--exit-after ms]\n");
+        return 1;
+    }
+    OleScope ole;
+    if (!ole.Ok()) {
+        std::printf("idehost: OleInitialize failed\n");
+        return 1;
+    }
+    try {
+        return Run(options);
+    } catch (const std::exception& e) {
+        std::printf("idehost: %s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,506 @@
+#include "tools/idehost/scenario.h"
+
+#include <cstdio>
+#include <cwctype>
+#include <fstream>
+#include <sstream>
+
+#include "common/win/ansi.h"
+#include "common/win/handles.h"
+
+namespace brisko::idehost {
+
+// ---- Input --------------------------------------------------------------
+
+namespace input {
+namespace {
+
+constexpr DWORD kSettleMs = 30;
+
+void Send(std::vector<INPUT> inputs) {
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    IdeHost::Pump(kSettleMs);
+}
+
+// Normalised absolute coordinates, rounded up so that the system's scaling
+// back to pixels (truncating) lands on the pixel asked for.
+LONG Normalise(LONG v, int size) {
+    if (size <= 0) return 0;
+    return static_cast<LONG>((static_cast<long long>(v) * 65536 + size - 1) / size);
+}
+
+INPUT MoveInput(POINT p) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = Normalise(p.x, GetSystemMetrics(SM_CXSCREEN));
+    in.mi.dy = Normalise(p.y, GetSystemMetrics(SM_CYSCREEN));
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return in;
+}
+
+INPUT ButtonInput(MouseButton button, bool down) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    switch (button) {
+        case MouseButton::Left: in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP; break;
+        case MouseButton::Right: in.mi.dwFlags = down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP; break;
+        case MouseButton::Middle: in.mi.dwFlags = down ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP; break;
+    }
+    return in;
+}
+
+INPUT KeyInput(WORD vk, bool down) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    return in;
+}
+
+}  // namespace
+
+void MoveTo(POINT screen) { Send({MoveInput(screen)}); }
+
+void Click(POINT screen, MouseButton button) {
+    MoveTo(screen);
+    Send({ButtonInput(button, true), ButtonInput(button, false)});
+}
+
+void DoubleClick(POINT screen) {
+    MoveTo(screen);
+    Send({ButtonInput(MouseButton::Left, true), ButtonInput(MouseButton::Left, false),
+          ButtonInput(MouseButton::Left, true), ButtonInput(MouseButton::Left, false)});
+}
+
+void Drag(POINT from, POINT to, MouseButton button) {
+    MoveTo(from);
+    Send({ButtonInput(button, true)});
+    // In steps, as a hand moves, so that drag thresholds are crossed on the way.
+    constexpr int kSteps = 8;
+    for (int i = 1; i <= kSteps; ++i) {
+        MoveTo(POINT{from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps});
+    }
+    Send({ButtonInput(button, false)});
+}
+
+void Wheel(POINT screen, int notches) {
+    MoveTo(screen);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    in.mi.mouseData = static_cast<DWORD>(notches * WHEEL_DELTA);
+    Send({in});
+}
+
+void KeyDown(WORD vk) { Send({KeyInput(vk, true)}); }
+void KeyUp(WORD vk) { Send({KeyInput(vk, false)}); }
+void Key(WORD vk) { Send({KeyInput(vk, true), KeyInput(vk, false)}); }
+
+}  // namespace input
+
+// ---- Screenshot ---------------------------------------------------------
+
+bool SaveScreenshot(HWND window, const std::filesystem::path& file) {
+    if (!IsWindow(window)) return false;
+    SetForegroundWindow(window);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    IdeHost::Pump(50);
+    RECT r{};
+    if (!GetWindowRect(window, &r)) return false;
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return false;
+
+    WindowDC screen(nullptr, false);
+    if (!screen.Get()) return false;
+    UniqueMemDC mem(CreateCompatibleDC(screen.Get()));
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = h;  // bottom-up, as the file stores rows
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    UniqueGdi dib(CreateDIBSection(screen.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!mem || !dib || !bits) return false;
+    {
+        SelectInDC select(mem.Get(), dib.Get());
+        if (!BitBlt(mem.Get(), 0, 0, w, h, screen.Get(), r.left, r.top, SRCCOPY | CAPTUREBLT)) return false;
+    }
+    GdiFlush();
+
+    const DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u;
+    const DWORD imageSize = stride * static_cast<DWORD>(h);
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;  // "BM"
+    fh.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    fh.bfSize = fh.bfOffBits + imageSize;
+    BITMAPINFOHEADER ih = bi.bmiHeader;
+    ih.biSizeImage = imageSize;
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(reinterpret_cast<const char*>(&fh), sizeof(fh));
+    out.write(reinterpret_cast<const char*>(&ih), sizeof(ih));
+    out.write(static_cast<const char*>(bits), imageSize);
+    return static_cast<bool>(out.flush());
+}
+
+// ---- Script -------------------------------------------------------------
+
+namespace {
+
+std::wstring FromUtf8(std::string_view s) {
+    if (s.empty()) return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(std::max(0, n)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n);
+    return out;
+}
+
+std::string ToUtf8(std::wstring_view s) {
+    if (s.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(std::max(0, n)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+bool ParseLong(const std::wstring& text, long& out) {
+    if (text.empty()) return false;
+    size_t used = 0;
+    try {
+        out = std::stol(text, &used, 10);
+    } catch (...) {
+        return false;
+    }
+    return used == text.size();
+}
+
+std::string Hex(HRESULT hr) {
+    char buf[16];
+    std::snprintf(buf, sizeof(buf), "0x%08lX", static_cast<unsigned long>(hr));
+    return buf;
+}
+
+bool Is(const Word& w, const wchar_t* text) {
+    return !w.quoted && CompareStringOrdinal(w.text.c_str(), -1, text, -1, TRUE) == CSTR_EQUAL;
+}
+
+struct NamedValue {
+    const wchar_t* name;
+    long value;
+};
+
+constexpr NamedValue kComponentTypes[] = {
+    {L"module", vbext_ct_StdModule},        {L"class", vbext_ct_ClassModule},
+    {L"form", vbext_ct_VBForm},             {L"mdiform", vbext_ct_VBMDIForm},
+    {L"propertypage", vbext_ct_PropPage},   {L"usercontrol", vbext_ct_UserControl},
+    {L"userdocument", vbext_ct_DocObject},  {L"designer", vbext_ct_ActiveXDesigner},
+};
+
+constexpr NamedValue kKeys[] = {
+    {L"esc", VK_ESCAPE}, {L"escape", VK_ESCAPE}, {L"ctrl", VK_CONTROL}, {L"control", VK_CONTROL},
+    {L"shift", VK_SHIFT}, {L"alt", VK_MENU},     {L"enter", VK_RETURN}, {L"tab", VK_TAB},
+    {L"space", VK_SPACE},
+};
+
+template <size_t N>
+bool Lookup(const NamedValue (&table)[N], const Word& w, long& out) {
+    for (const NamedValue& nv : table) {
+        if (Is(w, nv.name)) {
+            out = nv.value;
+            return true;
+        }
+    }
+    return ParseLong(w.text, out);
+}
+
+}  // namespace
+
+bool SplitWords(const std::wstring& line, std::vector<Word>& words) {
+    words.clear();
+    size_t i = 0;
+    while (i < line.size()) {
+        if (std::iswspace(line[i])) {
+            ++i;
+            continue;
+        }
+        Word w;
+        if (line[i] == L'"') {
+            w.quoted = true;
+            ++i;
+            bool closed = false;
+            while (i < line.size()) {
+                const wchar_t c = line[i++];
+                if (c == L'"') {
+                    closed = true;
+                    break;
+                }
+                if (c == L'\\' && i < line.size() && (line[i] == L'"' || line[i] == L'\\')) {
+                    w.text += line[i++];
+                } else {
+                    w.text += c;
+                }
+            }
+            if (!closed) return false;
+        } else {
+            while (i < line.size() && !std::iswspace(line[i])) w.text += line[i++];
+        }
+        words.push_back(std::move(w));
+    }
+    return true;
+}
+
+POINT Scenario::ToScreen(int x, int y) const {
+    RECT r{};
+    GetWindowRect(ide_.MdiClient(), &r);
+    return POINT{r.left + x, r.top + y};
+}
+
+HWND Scenario::Resolve(const Word& ref, std::string& error) const {
+    HWND hwnd = nullptr;
+    if (!ref.quoted && ref.text.size() > 1 && ref.text[0] == L'#') {
+        long n = 0;
+        if (!ParseLong(ref.text.substr(1), n) || n < 1 || n > static_cast<long>(opened_.size())) {
+            error = "no window " + ToUtf8(ref.text) + " was opened";
+            return nullptr;
+        }
+        hwnd = opened_[static_cast<size_t>(n - 1)];
+    } else {
+        hwnd = ide_.FindChild(ref.text);
+    }
+    if (!hwnd || !IsWindow(hwnd)) {
+        error = "no window " + ToUtf8(ref.text);
+        return nullptr;
+    }
+    return hwnd;
+}
+
+ScenarioResult Scenario::RunFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return ScenarioResult{false, false, 0, "cannot read " + file.string()};
+    std::ostringstream text;
+    text << in.rdbuf();
+    return Run(text.str());
+}
+
+ScenarioResult Scenario::Run(const std::string& utf8Script) {
+    std::string_view script = utf8Script;
+    if (script.substr(0, 3) == "\xEF\xBB\xBF") script.remove_prefix(3);
+    int lineNo = 0;
+    while (!script.empty()) {
+        const size_t end = script.find('\n');
+        std::string_view raw = script.substr(0, end);
+        script = end == std::string_view::npos ? std::string_view() : script.substr(end + 1);
+        ++lineNo;
+        if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+        std::vector<Word> words;
+        if (!SplitWords(FromUtf8(raw), words)) return ScenarioResult{false, false, lineNo, "unclosed quote"};
+        if (words.empty() || (!words[0].quoted && words[0].text[0] == L'#')) continue;
+        bool quit = false;
+        std::string error;
+        try {
+            error = Execute(words, quit);
+        } catch (const std::exception& e) {
+            error = e.what();
+        }
+        if (!error.empty()) return ScenarioResult{false, false, lineNo, error};
+        if (quit) return ScenarioResult{true, true, 0, {}};
+    }
+    return {};
+}
+
+std::string Scenario::Execute(const std::vector<Word>& w, bool& quit) {
+    const Word& cmd = w[0];
+    const size_t n = w.size();
+    auto need = [&](size_t count) { return n == count; };
+    auto usage = [&](const char* form) { return std::string("usage: ") + form; };
+    auto number = [&](size_t i, long& out) { return i < n && !w[i].quoted && ParseLong(w[i].text, out); };
+    std::string error;
+
+    if (Is(cmd, L"sample")) {
+        if (!need(1)) return usage("sample");
+        ide_.LoadSample();
+        return {};
+    }
+    if (Is(cmd, L"open")) {
+        std::wstring cls;
+        const Word* caption = nullptr;
+        if (n == 3 && Is(w[1], L"code")) cls = L"VbaWindow";
+        else if (n == 3 && Is(w[1], L"designer")) cls = L"DesignerWindow";
+        else if (n == 3 && Is(w[1], L"tool")) cls = L"DockingView";
+        else if (n == 4 && Is(w[1], L"class")) cls = w[2].text;
+        else return usage("open code|designer|tool \"caption\" | open class NAME \"caption\"");
+        caption = &w[n - 1];
+        HWND hwnd = cls == L"DockingView" ? ide_.OpenToolWindow(caption->text) : ide_.Open(cls, caption->text);
+        if (!hwnd) return "the window could not be made";
+        opened_.push_back(hwnd);
+        return {};
+    }
+    if (Is(cmd, L"retitle")) {
+        if (!need(3)) return usage("retitle REF \"caption\"");
+        HWND hwnd = Resolve(w[1], error);
+        if (!hwnd) return error;
+        if (!ide_.Retitle(hwnd, w[2].text)) return "SetWindowTextA failed";
+        return {};
+    }
+    struct WindowCommand {
+        const wchar_t* name;
+        void (IdeHost::*action)(HWND);
+    };
+    static const WindowCommand kWindowCommands[] = {
+        {L"activate", &IdeHost::Activate}, {L"close", &IdeHost::Close},     {L"minimize", &IdeHost::Minimize},
+        {L"maximize", &IdeHost::Maximize}, {L"restore", &IdeHost::Restore}, {L"show", &IdeHost::Show},
+        {L"hide", &IdeHost::Hide},
+    };
+    for (const WindowCommand& wc : kWindowCommands) {
+        if (!Is(cmd, wc.name)) continue;
+        if (!need(2)) return usage("COMMAND REF");
+        HWND hwnd = Resolve(w[1], error);
+        if (!hwnd) return error;
+        (ide_.*wc.action)(hwnd);
+        return {};
+    }
+    if (Is(cmd, L"refuseclose")) {
+        if (!need(3) || !(Is(w[2], L"on") || Is(w[2], L"off"))) return usage("refuseclose REF on|off");
+        HWND hwnd = Resolve(w[1], error);
+        if (!hwnd) return error;
+        ide_.SetCloseBehaviour(hwnd, Is(w[2], L"on") ? CloseBehaviour::Refuse : CloseBehaviour::Destroy);
+        return {};
+    }
+    if (Is(cmd, L"addproject")) {
+        if (!need(2)) return usage("addproject \"name\"");
+        ide_.Model().AddProject(w[1].text);
+        return {};
+    }
+    if (Is(cmd, L"activeproject")) {
+        if (!need(2)) return usage("activeproject \"name\"|none");
+        if (Is(w[1], L"none")) {
+            ide_.Model().SetActiveProject(nullptr);
+            return {};
+        }
+        Project* p = ide_.Model().VBProjects().Find(w[1].text);
+        if (!p) return "no project " + ToUtf8(w[1].text);
+        ide_.Model().SetActiveProject(p);
+        return {};
+    }
+    if (Is(cmd, L"removeproject")) {
+        if (!need(2)) return usage("removeproject \"name\"");
+        Project* p = ide_.Model().VBProjects().Find(w[1].text);
+        if (!p || !ide_.Model().RemoveProject(*p)) return "no project " + ToUtf8(w[1].text);
+        return {};
+    }
+    if (Is(cmd, L"addcomponent")) {
+        long type = 0;
+        if ((n != 4 && n != 5) || !Lookup(kComponentTypes, w[3], type))
+            return usage("addcomponent \"project\" \"name\" TYPE [\"file\"]");
+        Project* p = ide_.Model().VBProjects().Find(w[1].text);
+        if (!p) return "no project " + ToUtf8(w[1].text);
+        p->AddComponent(w[2].text, type, n == 5 ? w[4].text : std::wstring());
+        return {};
+    }
+
+    // The add-in manager's commands.
+    auto addinCall = [&](const char* what, auto&& call) -> std::string {
+        if (!addin_ || !addin_->Loaded()) return std::string(what) + ": no add-in is loaded";
+        const HRESULT hr = call();
+        return FAILED(hr) ? std::string(what) + " failed with " + Hex(hr) : std::string();
+    };
+    if (Is(cmd, L"connect")) {
+        long mode = 0;
+        if (!need(2) || !number(1, mode)) return usage("connect MODE");
+        return addinCall("OnConnection", [&] { return addin_->Connect(mode); });
+    }
+    if (Is(cmd, L"startupcomplete"))
+        return addinCall("OnStartupComplete", [&] { return addin_->StartupComplete(); });
+    if (Is(cmd, L"beginshutdown")) return addinCall("OnBeginShutdown", [&] { return addin_->BeginShutdown(); });
+    if (Is(cmd, L"addinsupdate")) return addinCall("OnAddInsUpdate", [&] { return addin_->AddInsUpdate(); });
+    if (Is(cmd, L"disconnect")) {
+        long mode = ext_dm_UserClosed;
+        if (n > 2 || (n == 2 && !number(1, mode))) return usage("disconnect [MODE]");
+        return addinCall("OnDisconnection", [&] { return addin_->Disconnect(mode); });
+    }
+
+    if (Is(cmd, L"wait")) {
+        long ms = 0;
+        if (!need(2) || !number(1, ms) || ms < 0) return usage("wait MS");
+        IdeHost::Pump(static_cast<DWORD>(ms));
+        return {};
+    }
+    long x = 0, y = 0, x2 = 0, y2 = 0;
+    if (Is(cmd, L"move")) {
+        if (!need(3) || !number(1, x) || !number(2, y)) return usage("move X Y");
+        input::MoveTo(ToScreen(x, y));
+        return {};
+    }
+    if (Is(cmd, L"click")) {
+        MouseButton button = MouseButton::Left;
+        if ((n != 3 && n != 4) || !number(1, x) || !number(2, y)) return usage("click X Y [left|right|middle]");
+        if (n == 4) {
+            if (Is(w[3], L"right")) button = MouseButton::Right;
+            else if (Is(w[3], L"middle")) button = MouseButton::Middle;
+            else if (!Is(w[3], L"left")) return usage("click X Y [left|right|middle]");
+        }
+        input::Click(ToScreen(x, y), button);
+        return {};
+    }
+    if (Is(cmd, L"dblclick")) {
+        if (!need(3) || !number(1, x) || !number(2, y)) return usage("dblclick X Y");
+        input::DoubleClick(ToScreen(x, y));
+        return {};
+    }
+    if (Is(cmd, L"drag")) {
+        MouseButton button = MouseButton::Left;
+        if ((n != 5 && n != 6) || !number(1, x) || !number(2, y) || !number(3, x2) || !number(4, y2))
+            return usage("drag X1 Y1 X2 Y2 [left|right]");
+        if (n == 6) {
+            if (Is(w[5], L"right")) button = MouseButton::Right;
+            else if (!Is(w[5], L"left")) return usage("drag X1 Y1 X2 Y2 [left|right]");
+        }
+        input::Drag(ToScreen(x, y), ToScreen(x2, y2), button);
+        return {};
+    }
+    if (Is(cmd, L"wheel")) {
+        long notches = 0;
+        if (!need(4) || !number(1, x) || !number(2, y) || !number(3, notches)) return usage("wheel X Y NOTCHES");
+        input::Wheel(ToScreen(x, y), static_cast<int>(notches));
+        return {};
+    }
+    if (Is(cmd, L"key") || Is(cmd, L"keydown") || Is(cmd, L"keyup")) {
+        long vk = 0;
+        if (!need(2) || !Lookup(kKeys, w[1], vk) || vk <= 0 || vk > 0xFE) return usage("key|keydown|keyup NAME");
+        if (Is(cmd, L"key")) input::Key(static_cast<WORD>(vk));
+        else if (Is(cmd, L"keydown")) input::KeyDown(static_cast<WORD>(vk));
+        else input::KeyUp(static_cast<WORD>(vk));
+        return {};
+    }
+    if (Is(cmd, L"screenshot")) {
+        if (!need(2)) return usage("screenshot \"file.bmp\"");
+        if (!SaveScreenshot(ide_.MainWindow(), std::filesystem::path(w[1].text)))
+            return "the screenshot could not be written to " + ToUtf8(w[1].text);
+        return {};
+    }
+    if (Is(cmd, L"expect")) {
+        long code = 0, count = 0;
+        if (n != 6 || !Is(w[1], L"scroll") || !(Is(w[3], L"vert") || Is(w[3], L"horz")) || !number(4, code) ||
+            !number(5, count))
+            return usage("expect scroll REF vert|horz CODE COUNT");
+        HWND hwnd = Resolve(w[2], error);
+        if (!hwnd) return error;
+        const UINT msg = Is(w[3], L"vert") ? WM_VSCROLL : WM_HSCROLL;
+        const int got = ide_.ScrollCount(hwnd, msg, static_cast<int>(code));
+        if (got != count)
+            return "expected " + std::to_string(count) + " scroll messages, the window received " +
+                   std::to_string(got);
+        return {};
+    }
+    if (Is(cmd, L"quit")) {
+        if (!need(1)) return usage("quit");
+        quit = true;
+        return {};
+    }
+    return "unknown command " + ToUtf8(cmd.text);
+}
+
+}  // namespace brisko::idehost
