@@ -1,0 +1,273 @@
+#include "winsvc/hookey.h"
+
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/win/handles.h"
+#include "winsvc/win/pump.h"
+
+namespace brisko {
+namespace {
+
+using test::Pump;
+
+struct Press {
+    std::wstring sKey;
+    bool bInjected;
+};
+
+struct Sink : IHooKeyEvents {
+    std::vector<Press> presses;
+    void KeyPress(const std::wstring& sKey, bool bInjected) override { presses.push_back({sKey, bInjected}); }
+};
+
+// Scan codes of the keys used (set 1), with the extended flag where needed.
+struct ScanKey {
+    WORD vk;
+    WORD scan;
+    bool extended;
+};
+constexpr ScanKey kEsc{VK_ESCAPE, 0x01, false}, kA{'A', 0x1E, false}, kQ{'Q', 0x10, false},
+    kSpace{VK_SPACE, 0x39, false}, kLShift{VK_LSHIFT, 0x2A, false}, kLCtrl{VK_LCONTROL, 0x1D, false},
+    kRCtrl{VK_RCONTROL, 0x1D, true}, kLAlt{VK_LMENU, 0x38, false}, kCaps{VK_CAPITAL, 0x3A, false},
+    kF5{VK_F5, 0x3F, false};
+
+// The virtual key and the scan code together, as a keyboard driver reports
+// them (Wine leaves the virtual key of scan-code-only input at 0).
+INPUT KeyInput(ScanKey k, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = k.vk;
+    in.ki.wScan = k.scan;
+    in.ki.dwFlags = (k.extended ? KEYEVENTF_EXTENDEDKEY : 0) | (up ? KEYEVENTF_KEYUP : 0);
+    return in;
+}
+
+// Presses the keys in order and releases them in reverse, as a user would
+// for a chord, letting the hook run (it runs on this thread) after each step.
+void Chord(std::initializer_list<ScanKey> keys) {
+    std::vector<INPUT> downs, ups;
+    for (ScanKey k : keys) downs.push_back(KeyInput(k, false));
+    for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) ups.push_back(KeyInput(*it, true));
+    for (INPUT& in : downs) {
+        SendInput(1, &in, sizeof(INPUT));
+        Pump(30);
+    }
+    for (INPUT& in : ups) {
+        SendInput(1, &in, sizeof(INPUT));
+        Pump(30);
+    }
+}
+
+std::wstring LayoutName(WORD scan, bool extended) {
+    char name[32];
+    const LONG lParam = (static_cast<LONG>(scan) << 16) | (extended ? (1 << 24) : 0) | 0x2000000;
+    const int n = GetKeyNameTextA(lParam, name, sizeof name);
+    return std::wstring(name, name + (n > 0 ? n : 0));
+}
+
+class HooKeyTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "BriskoHooKeyTest";
+        RegisterClassA(&wc);
+    }
+    void SetUp() override {
+        // A focused window of this thread, so that the keys are applied to
+        // this thread's key state as they would be to the IDE's.
+        m_wnd.Reset(CreateWindowExA(0, "BriskoHooKeyTest", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                    nullptr, nullptr, GetModuleHandleA(nullptr), nullptr));
+        ASSERT_TRUE(m_wnd);
+        SetForegroundWindow(m_wnd.Get());
+        SetFocus(m_wnd.Get());
+        Pump(50);
+        // Leave Caps Lock off whatever an earlier test did.
+        if (GetKeyState(VK_CAPITAL) & 1) {
+            Chord({kCaps});
+            Pump(50);
+        }
+    }
+    UniqueWindow m_wnd;
+};
+
+// The platform's own name of a modifier, as the hook must use it (Wine's
+// layout names keys by their X keysyms, Windows' by words like "Ctrl").
+std::wstring ModName(ScanKey k) { return LayoutName(k.scan, k.extended) + L"+"; }
+
+TEST_F(HooKeyTest, EscapeIsEscAndOnlyKeyDownsCount) {
+    Sink sink;
+    CHooKey key(&sink);
+    ASSERT_TRUE(key.Hooked());
+    EXPECT_FALSE(key.Active());
+    EXPECT_FALSE(key.ShowLR());
+    Chord({kEsc});
+    EXPECT_TRUE(sink.presses.empty()) << "inactive";
+
+    key.SetActive(true);
+    Chord({kEsc});
+    ASSERT_EQ(sink.presses.size(), 1u) << "the key-up raises nothing";
+    EXPECT_EQ(sink.presses[0].sKey, L"Esc");
+    EXPECT_TRUE(sink.presses[0].bInjected);
+
+    key.SetActive(false);
+    Chord({kEsc, kA});
+    EXPECT_EQ(sink.presses.size(), 1u);
+}
+
+TEST_F(HooKeyTest, CharactersWithShiftAndCapsLock) {
+    Sink sink;
+    CHooKey key(&sink);
+    key.SetActive(true);
+    const std::wstring caps = LayoutName(kCaps.scan, false);
+    Chord({kA});
+    Chord({kLShift, kA});
+    Chord({kSpace});
+    Chord({kCaps});
+    Chord({kA});
+    Chord({kLShift, kA});
+    Chord({kCaps});
+    Chord({kQ});
+    std::vector<std::wstring> keys;
+    for (const Press& p : sink.presses) keys.push_back(p.sKey);
+    EXPECT_EQ(keys, (std::vector<std::wstring>{L"a", L"A", L" ", caps + L"+", L"A", L"a", caps + L"-", L"q"}));
+}
+
+TEST_F(HooKeyTest, CtrlAndAltStandInFront) {
+    Sink sink;
+    CHooKey key(&sink);
+    key.SetActive(true);
+    Chord({kLCtrl});
+    EXPECT_TRUE(sink.presses.empty()) << "a modifier alone";
+    Chord({kLCtrl, kA});
+    Chord({kRCtrl, kQ});
+    Chord({kLCtrl, kLAlt, kF5});
+    Chord({kLShift, kF5});
+    Chord({kLCtrl, kEsc});
+    std::vector<std::wstring> keys;
+    for (const Press& p : sink.presses) keys.push_back(p.sKey);
+    EXPECT_EQ(keys, (std::vector<std::wstring>{ModName(kLCtrl) + L"A", ModName(kRCtrl) + L"Q",
+                                               ModName(kLAlt) + ModName(kLCtrl) + L"F5", ModName(kLShift) + L"F5",
+                                               ModName(kLCtrl) + L"Esc"}));
+}
+
+// Counts the keys that reach the focused window.
+int g_keyDowns = 0;
+LRESULT CALLBACK CountingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_KEYDOWN) ++g_keyDowns;
+    return DefWindowProcA(h, m, w, l);
+}
+
+struct ThrowingSink : IHooKeyEvents {
+    int calls = 0;
+    void KeyPress(const std::wstring&, bool) override {
+        ++calls;
+        throw 1;
+    }
+};
+
+TEST_F(HooKeyTest, KeysGoOnToTheirTargetEvenWhenTheSinkThrows) {
+    SetWindowLongPtrA(m_wnd.Get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingProc));
+    g_keyDowns = 0;
+    ThrowingSink sink;
+    CHooKey key(&sink);
+    key.SetActive(true);
+    Chord({kA});
+    Chord({kEsc});
+    EXPECT_EQ(sink.calls, 2);
+    EXPECT_EQ(g_keyDowns, 2);
+}
+
+TEST_F(HooKeyTest, EachHookReachesItsOwnObjectAndDestroyedOnesAreGone) {
+    Sink first, second;
+    auto a = std::make_unique<CHooKey>(&first);
+    CHooKey b(&second);
+    a->SetActive(true);
+    b.SetActive(true);
+    Chord({kEsc});
+    EXPECT_EQ(first.presses.size(), 1u);
+    EXPECT_EQ(second.presses.size(), 1u);
+    a.reset();
+    Chord({kEsc});
+    EXPECT_EQ(first.presses.size(), 1u);
+    EXPECT_EQ(second.presses.size(), 2u);
+}
+
+// The hook service itself, below the keyboard hook.
+struct RecordingHookOwner : iHook {
+    int before = 0, after = 0;
+    std::intptr_t afterResult = -1;
+    bool handle = false;
+    void iHook_Proc(bool bBefore, bool& bHandled, std::intptr_t& lReturn, std::int32_t& nCode, std::uintptr_t&,
+                    std::intptr_t&) override {
+        if (nCode != HC_ACTION) return;
+        if (bBefore) {
+            ++before;
+            if (handle) {
+                bHandled = true;
+                lReturn = 1;  // swallow the key
+            }
+        } else {
+            ++after;
+            afterResult = lReturn;
+        }
+    }
+};
+
+TEST_F(HooKeyTest, HookServiceBeforeAfterAndHandled) {
+    SetWindowLongPtrA(m_wnd.Get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingProc));
+    g_keyDowns = 0;
+    RecordingHookOwner owner;
+    CHook hook;
+    EXPECT_FALSE(hook.UnHook()) << "not hooked";
+    ASSERT_TRUE(hook.Hook(&owner, WH_KEYBOARD_LL));
+    EXPECT_FALSE(hook.Hook(&owner, WH_KEYBOARD_LL)) << "already hooked";
+    Chord({kA});
+    EXPECT_EQ(owner.before, 2);  // down and up
+    EXPECT_EQ(owner.after, 2);
+    EXPECT_EQ(owner.afterResult, 0);
+    EXPECT_EQ(g_keyDowns, 1);
+
+    owner.handle = true;
+    Chord({kA});
+    EXPECT_EQ(owner.before, 4);
+    EXPECT_EQ(owner.after, 2) << "handled calls skip the chain and the after phase";
+    EXPECT_EQ(g_keyDowns, 1) << "a handled key is swallowed";
+
+    EXPECT_TRUE(hook.UnHook());
+    EXPECT_FALSE(hook.Hooked());
+    Chord({kA});
+    EXPECT_EQ(owner.before, 4);
+    EXPECT_EQ(g_keyDowns, 2);
+    ASSERT_TRUE(hook.Hook(&owner, WH_KEYBOARD_LL)) << "hooked again after UnHook";
+}
+
+TEST(HookStructs, ReadersCopyThePlatformStructures) {
+    KBDLLHOOKSTRUCT k{27, 1, 0x10, 1234, 99};
+    const KBDLLHOOKSTRUCT c = CHook::xKBDLLHOOKSTRUCT(reinterpret_cast<std::intptr_t>(&k));
+    EXPECT_EQ(c.vkCode, 27u);
+    EXPECT_EQ(c.scanCode, 1u);
+    EXPECT_EQ(c.flags, 0x10u);
+    EXPECT_EQ(c.time, 1234u);
+    EXPECT_EQ(c.dwExtraInfo, 99u);
+    RECT r{1, 2, 3, 4};
+    const RECT rc = CHook::xRECT(reinterpret_cast<std::intptr_t>(&r));
+    EXPECT_EQ(rc.right, 3);
+    MSG m{};
+    m.message = WM_KEYDOWN;
+    m.pt.y = 77;
+    EXPECT_EQ(CHook::xMSG(reinterpret_cast<std::intptr_t>(&m)).pt.y, 77);
+    // A null address gives an empty structure instead of a crash.
+    EXPECT_EQ(CHook::xKBDLLHOOKSTRUCT(0).vkCode, 0u);
+    EXPECT_EQ(CHook::xCREATESTRUCT(0).cx, 0);
+}
+
+}  // namespace
+}  // namespace brisko

@@ -1,0 +1,154 @@
+#include "winsvc/timer.h"
+
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "winsvc/win/pump.h"
+
+namespace brisko {
+namespace {
+
+using test::Pump;
+
+struct Tick {
+    std::int32_t lElapsedMS;
+    std::int32_t lTimerID;
+};
+
+struct Owner : iTimer {
+    std::vector<Tick> ticks;
+    std::function<void(const Tick&)> react;
+    void iTimer_Proc(std::int32_t lElapsedMS, std::int32_t lTimerID) override {
+        ticks.push_back({lElapsedMS, lTimerID});
+        if (react) react(ticks.back());
+    }
+};
+
+// Timer resolution under Wine and on Windows is coarse; allow for it.
+constexpr std::int32_t kSlack = 40;
+
+TEST(TimerTest, ElapsedTimeGrowsFromTheStartAndCarriesTheOwnersId) {
+    Owner owner;
+    CTimer t;
+    EXPECT_TRUE(t.TmrStop()) << "stopping an idle timer";
+    ASSERT_TRUE(t.TmrStart(&owner, 50, 7));
+    EXPECT_TRUE(t.Running());
+    Pump(3000, [&] { return owner.ticks.size() >= 4; });
+    ASSERT_GE(owner.ticks.size(), 4u);
+    for (std::size_t i = 0; i < owner.ticks.size(); ++i) {
+        const Tick& k = owner.ticks[i];
+        EXPECT_EQ(k.lTimerID, 7);
+        // Tick n has at least n intervals behind it, counted from TmrStart.
+        EXPECT_GE(k.lElapsedMS, static_cast<std::int32_t>(50 * (i + 1)) - kSlack) << i;
+        if (i > 0) {
+            EXPECT_GT(k.lElapsedMS, owner.ticks[i - 1].lElapsedMS) << i;
+        }
+    }
+    EXPECT_GE(owner.ticks[3].lElapsedMS, 200 - kSlack);
+    EXPECT_TRUE(t.TmrStop());
+    EXPECT_FALSE(t.Running());
+}
+
+TEST(TimerTest, NoTickAfterStop) {
+    Owner owner;
+    CTimer t;
+    ASSERT_TRUE(t.TmrStart(&owner, 20));
+    Pump(2000, [&] { return !owner.ticks.empty(); });
+    ASSERT_FALSE(owner.ticks.empty());
+    EXPECT_EQ(owner.ticks[0].lTimerID, 0) << "default id";
+    // A tick may already wait in the queue when the timer is stopped.
+    Sleep(60);
+    EXPECT_TRUE(t.TmrStop());
+    const std::size_t n = owner.ticks.size();
+    Pump(200);
+    EXPECT_EQ(owner.ticks.size(), n);
+    EXPECT_TRUE(t.TmrStop());
+}
+
+TEST(TimerTest, RestartCountsFromTheSecondStartWithOneTimer) {
+    Owner owner;
+    CTimer t;
+    ASSERT_TRUE(t.TmrStart(&owner, 30, 1));
+    Pump(2000, [&] { return owner.ticks.size() >= 3; });
+    ASSERT_GE(owner.ticks.size(), 3u);
+    ASSERT_TRUE(t.TmrStart(&owner, 100, 2));
+    owner.ticks.clear();
+    Pump(2000, [&] { return owner.ticks.size() >= 2; });
+    ASSERT_GE(owner.ticks.size(), 2u);
+    for (const Tick& k : owner.ticks) EXPECT_EQ(k.lTimerID, 2) << "the first timer is gone";
+    EXPECT_GE(owner.ticks[0].lElapsedMS, 100 - kSlack);
+    EXPECT_LT(owner.ticks[0].lElapsedMS, 100 + 150) << "counted from the second start";
+    EXPECT_TRUE(t.TmrStop());
+}
+
+TEST(TimerTest, ProcMayStopItsOwnTimer) {
+    Owner owner;
+    CTimer t;
+    bool stopped = false;
+    owner.react = [&](const Tick&) {
+        if (owner.ticks.size() == 2) stopped = t.TmrStop();
+    };
+    ASSERT_TRUE(t.TmrStart(&owner, 20, 3));
+    Pump(2000, [&] { return owner.ticks.size() >= 2; });
+    Pump(200);
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(owner.ticks.size(), 2u);
+    EXPECT_FALSE(t.Running());
+}
+
+TEST(TimerTest, ProcMayRestartItsOwnTimer) {
+    Owner owner;
+    CTimer t;
+    owner.react = [&](const Tick& k) {
+        if (k.lTimerID == 1) t.TmrStart(&owner, 40, 2);
+    };
+    ASSERT_TRUE(t.TmrStart(&owner, 20, 1));
+    Pump(3000, [&] { return owner.ticks.size() >= 4; });
+    ASSERT_GE(owner.ticks.size(), 4u);
+    EXPECT_EQ(owner.ticks[0].lTimerID, 1);
+    for (std::size_t i = 1; i < owner.ticks.size(); ++i) EXPECT_EQ(owner.ticks[i].lTimerID, 2) << i;
+    EXPECT_GT(owner.ticks[2].lElapsedMS, owner.ticks[1].lElapsedMS);
+    EXPECT_TRUE(t.TmrStop());
+}
+
+TEST(TimerTest, DestroyedObjectStopsAndThrowingOwnerKeepsTicking) {
+    Owner owner;
+    auto t = std::make_unique<CTimer>();
+    owner.react = [](const Tick&) { throw 1; };
+    ASSERT_TRUE(t->TmrStart(&owner, 20));
+    Pump(3000, [&] { return owner.ticks.size() >= 3; });
+    EXPECT_GE(owner.ticks.size(), 3u);
+    t.reset();
+    const std::size_t n = owner.ticks.size();
+    Pump(150);
+    EXPECT_EQ(owner.ticks.size(), n);
+
+    // A timer destroyed inside its own tick.
+    Owner self;
+    auto u = std::make_unique<CTimer>();
+    self.react = [&](const Tick&) { u.reset(); };
+    ASSERT_TRUE(u->TmrStart(&self, 20));
+    Pump(2000, [&] { return !self.ticks.empty(); });
+    Pump(100);
+    EXPECT_EQ(self.ticks.size(), 1u);
+    EXPECT_EQ(u, nullptr);
+}
+
+TEST(TimerTest, TimersReachTheirOwnOwners) {
+    Owner a, b;
+    CTimer ta, tb;
+    ASSERT_TRUE(ta.TmrStart(&a, 20, 10));
+    ASSERT_TRUE(tb.TmrStart(&b, 25, 20));
+    Pump(3000, [&] { return a.ticks.size() >= 3 && b.ticks.size() >= 3; });
+    ASSERT_GE(a.ticks.size(), 3u);
+    ASSERT_GE(b.ticks.size(), 3u);
+    for (const Tick& k : a.ticks) EXPECT_EQ(k.lTimerID, 10);
+    for (const Tick& k : b.ticks) EXPECT_EQ(k.lTimerID, 20);
+}
+
+}  // namespace
+}  // namespace brisko
