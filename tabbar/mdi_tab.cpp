@@ -22,6 +22,9 @@ CMDITab::CMDITab(std::unique_ptr<ITabBarPort> port) : m_pPort(std::move(port)) {
 }
 
 CMDITab::~CMDITab() {
+    // Nothing is reported while the bar goes away (a drag cancelled by the
+    // capture release, say): the owner may be half gone itself.
+    m_pEvents = nullptr;
     try {
         Detach();
     } catch (...) {
@@ -128,7 +131,9 @@ void CMDITab::SetSelFontColor(std::uint32_t v) {
     Refresh();
 }
 
-std::uint32_t CMDITab::TranslateColor(std::uint32_t c) { return m_pPort->TranslateColor(c).value_or(0xFFFFFFFFu); }
+std::uint32_t CMDITab::TranslateColor(std::uint32_t c) {
+    return m_pPort->TranslateColor(c).value_or(0xFFFFFFFFu);
+}
 
 std::uint32_t CMDITab::BlendColor(std::uint32_t a, std::uint32_t b, std::int32_t w) {
     const std::uint32_t ca = TranslateColor(a), cb = TranslateColor(b);
@@ -142,9 +147,13 @@ std::uint32_t CMDITab::BlendColor(std::uint32_t a, std::uint32_t b, std::int32_t
     return out;
 }
 
-std::uint32_t CMDITab::DefaultFontColor() { return BlendColor(kColorBtnText, kColorWindow, 172); }
+std::uint32_t CMDITab::DefaultFontColor() {
+    return BlendColor(kColorBtnText, kColorWindow, 172);
+}
 
-std::uint32_t CMDITab::DefaultSelFontColor() { return TranslateColor(kColorBtnText) & 0x00FFFFFF; }
+std::uint32_t CMDITab::DefaultSelFontColor() {
+    return TranslateColor(kColorBtnText) & 0x00FFFFFF;
+}
 
 // ---- Appearance ----
 
@@ -175,7 +184,9 @@ BRISKO_SETTER(ScrollButton, m_bScrollButton, bool)
 
 // ---- Tabs ----
 
-bool CMDITab::HasKey(const std::wstring& sKey) const { return m_colKeys.count(FoldCase(sKey)) != 0; }
+bool CMDITab::HasKey(const std::wstring& sKey) const {
+    return m_colKeys.count(FoldCase(sKey)) != 0;
+}
 
 std::int16_t CMDITab::Index(const std::wstring& sKey) const {
     auto it = m_colKeys.find(FoldCase(sKey));
@@ -287,11 +298,13 @@ void CMDITab::RemoveTab(std::int16_t iIndex) {
     } else if (iIndex < s) {
         SelectTab(static_cast<std::int16_t>(s - 1), kChangeByRemove);
     }
-    if (!m_bLockUpdate && m_hClientWnd != 0) m_pPort->PaintBar(m_hClientWnd, true);
+    if (!m_bLockUpdate) PaintBar(m_hClientWnd, true);
 }
 
 void CMDITab::SelectTab(std::int16_t iIndex, std::int32_t eChangeMode) {
     if (iIndex == m_iSelectedIndex) return;
+    // A selection that names no tab would leave the bar pointing nowhere.
+    if (iIndex != -1) At(iIndex);
     const std::int16_t old = m_iSelectedIndex;
     m_iSelectedIndex = iIndex;
     if (iIndex != -1) EnsureVisible(iIndex);
@@ -308,7 +321,8 @@ void CMDITab::MoveTab(std::int16_t iFrom, std::int16_t iTo) {
                     m_Tabs.begin() + static_cast<std::ptrdiff_t>(from) + 1,
                     m_Tabs.begin() + static_cast<std::ptrdiff_t>(to) + 1);
     else if (to < from)
-        std::rotate(m_Tabs.begin() + static_cast<std::ptrdiff_t>(to), m_Tabs.begin() + static_cast<std::ptrdiff_t>(from),
+        std::rotate(m_Tabs.begin() + static_cast<std::ptrdiff_t>(to),
+                    m_Tabs.begin() + static_cast<std::ptrdiff_t>(from),
                     m_Tabs.begin() + static_cast<std::ptrdiff_t>(from) + 1);
     ReindexFrom(std::min(from, to), std::max(from, to));
     if (m_iSelectedIndex == iFrom)
@@ -330,7 +344,9 @@ std::int16_t CMDITab::AddIcon(std::shared_ptr<TabIcon> pIcon) {
     return static_cast<std::int16_t>(m_Icons.size());
 }
 
-void CMDITab::ClearIcon() { m_Icons.clear(); }
+void CMDITab::ClearIcon() {
+    m_Icons.clear();
+}
 
 const TabIcon* CMDITab::IconPicture(std::int16_t n) const {
     if (n < 1 || n > IconCount()) return nullptr;
@@ -339,7 +355,9 @@ const TabIcon* CMDITab::IconPicture(std::int16_t n) const {
 
 // ---- Window side ----
 
-void CMDITab::LoadSystemParameters() { m_pPort->ReadSystemParameters(m_lDragCX, m_lDragCY, m_lWheelLines); }
+void CMDITab::LoadSystemParameters() {
+    m_pPort->ReadSystemParameters(m_lDragCX, m_lDragCY, m_lWheelLines);
+}
 
 void CMDITab::Attach(WindowHandle hWndClient) {
     if (hWndClient == 0) return;
@@ -352,6 +370,10 @@ void CMDITab::Attach(WindowHandle hWndClient) {
 void CMDITab::Detach() {
     if (m_hClientWnd == 0) return;
     const WindowHandle h = m_hClientWnd;
+    TrackLeave(false);
+    m_pPort->ReleaseCapture();
+    // A held scroll button has nothing left to scroll.
+    m_pPort->StopTimer();
     m_pPort->DetachWindow(h);
     m_pPort->FrameChanged(h);
     m_hClientWnd = 0;
@@ -363,11 +385,8 @@ void CMDITab::Refresh() {
 
 void CMDITab::ForceRefresh() {
     if (m_hClientWnd == 0) return;
+    ClampScroll();
     m_pPort->FrameChanged(m_hClientWnd);
-}
-
-void CMDITab::EnsureVisible(std::int16_t /*iIndex*/) {
-    if (m_hClientWnd == 0) return;
 }
 
 }  // namespace brisko

@@ -62,7 +62,7 @@ public:
     virtual void TabClosed() {}
     virtual void TabChanged(std::int16_t /*iActive*/, std::int16_t /*iInactive*/, std::int32_t /*eChangeMode*/) {}
     virtual void TabExchange(std::int16_t /*iFrom*/, std::int16_t /*iTo*/) {}
-#define BRISKO_MOUSE_EVENT(name)                                                                          \
+#define BRISKO_MOUSE_EVENT(name)                                                                  \
     virtual void name(std::int16_t /*iIndex*/, std::int32_t /*eButton*/, std::int32_t /*lFlags*/, \
                       std::int32_t /*ClientX*/, std::int32_t /*ClientY*/) {}
     BRISKO_MOUSE_EVENT(TabMouseDown)
@@ -103,9 +103,49 @@ public:
     // Makes the window recompute and repaint its frame (SetWindowPos with
     // SWP_FRAMECHANGED), which paints the bar.
     virtual void FrameChanged(WindowHandle hWnd) = 0;
-    // Paints the bar into the window at once.
+    // Draws the bar into the window at once; the bar has just run its
+    // layout and scroll correction (WindowArea() and the rectangles are current).
     virtual void PaintBar(WindowHandle hWnd, bool bExact) = 0;
+
+    // The window's whole area in its own coordinates: (0, 0, width, height).
+    virtual Rect WindowRect(WindowHandle hWnd) = 0;
+    // A screen point in the window's client coordinates.
+    virtual Point ScreenToClient(WindowHandle hWnd, Point p) = 0;
+    // Mouse capture for presses and drags.
+    virtual void SetCapture(WindowHandle hWnd) = 0;
+    virtual void ReleaseCapture() = 0;
+    // Requests (on) or cancels a WM_MOUSELEAVE notification for the window.
+    virtual void TrackMouseLeave(WindowHandle hWnd, bool on) = 0;
+    // The auto-repeat timer of the scroll buttons: its ticks call
+    // CMDITab::iTimer_Proc. Starting a running timer restarts it.
+    virtual void StartTimer(std::int32_t intervalMS) = 0;
+    virtual void StopTimer() = 0;
 };
+
+// Codes of the bar's buttons (hot and pressed).
+enum TabButton : std::int32_t { kNoButton = 0, kScrollLeftButton = 1, kScrollRightButton = 2, kCloseButton = 3 };
+// Drag states.
+enum DragState : std::int32_t { kDragging = 0, kDragArmed = 1, kDragIdle = 2 };
+
+// Window messages the bar handles; the numbers are the window system's.
+namespace msg {
+constexpr std::uint32_t kSize = 0x0005, kPaint = 0x000F, kNcCalcSize = 0x0083, kNcHitTest = 0x0084, kNcPaint = 0x0085,
+                        kMouseMove = 0x0200, kLButtonDown = 0x0201, kLButtonUp = 0x0202, kLButtonDblClk = 0x0203,
+                        kRButtonDown = 0x0204, kRButtonUp = 0x0205, kRButtonDblClk = 0x0206, kMButtonDown = 0x0207,
+                        kMButtonUp = 0x0208, kMButtonDblClk = 0x0209, kMouseWheel = 0x020A, kXButtonDown = 0x020B,
+                        kXButtonUp = 0x020C, kXButtonDblClk = 0x020D, kParentNotify = 0x0210, kMdiActivate = 0x0222,
+                        kCaptureChanged = 0x0215, kMouseLeave = 0x02A3;
+constexpr std::int32_t kHtClient = 1, kHtBorder = 18;
+}  // namespace msg
+
+// One message the bar watches and when: 1 after the window's own
+// procedure, 2 before it.
+struct WatchedMessage {
+    std::uint32_t uMsg;
+    std::int32_t when;
+};
+// In the order they are registered on attaching.
+extern const WatchedMessage kWatchedMessages[23];
 
 class CMDITab {
 public:
@@ -248,6 +288,74 @@ public:
     void Refresh();
     void ForceRefresh();
     void EnsureVisible(std::int16_t iIndex);
+    // Lays out and draws the bar into the attached window (nothing while
+    // detached). bExact picks the scroll correction used after removing a tab.
+    void PaintBar(WindowHandle hWnd, bool bExact);
+
+    // ---- Layout and scrolling ----
+    // Computes the bar, tab and button rectangles for the window and returns
+    // its whole area (0, 0, width, height).
+    Rect LayoutBar(WindowHandle hWnd);
+    const Rect& BarRect() const { return m_rcBar; }
+    const Rect& ButtonsRect() const { return m_rcButtons; }
+    const Rect& WindowArea() const { return m_rcWindow; }
+    std::int16_t ButtonSize() const { return m_iButtonSize; }
+    Rect ScrollLeftBox() const;
+    Rect ScrollRightBox() const;
+    Rect CloseBox() const;
+    Rect ButtonBox(std::int32_t button) const;
+    bool CanScrollLeft() const;
+    bool CanScrollRight() const;
+    bool HasVisibleTab() const;
+    // Whether a button (TabButton code) is enabled, as drawn and hit.
+    bool ButtonEnabled(std::int32_t button) const;
+    std::int16_t ScrollPos() const { return m_iScrollPos; }
+    void SetScrollPos(std::int16_t v) { m_iScrollPos = v; }
+    void ScrollLeft(std::int32_t lAdd = 0);
+    void ScrollRight(std::int32_t lAdd = 0);
+    // Pixels to move for one tab-wise step; right is true for ScrollRight.
+    std::int32_t FitScrollStep(bool right) const;
+    void ScrollCorrection(bool bExact);
+    void ClampScroll();
+    // The auto-repeat tick of the scroll buttons; both arguments are unused.
+    void iTimer_Proc(std::int32_t lElapsedMS, std::int32_t lTimerID);
+    // Interval of the auto-repeat timer in milliseconds.
+    std::int32_t AutoRepeatInterval() const;
+    // One wheel message over the bar; wParam as the message carries it.
+    void WheelOverBar(std::int32_t wParam);
+    // The reserved strip's height: TabHeight + OffsetY + 1.
+    std::int16_t StripHeight() const;
+    // The client rectangle for a window placed at (x, y) with size (cx, cy)
+    // in its parent: the frame and, while shown, the strip taken off.
+    Rect ClientRectFor(std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy) const;
+
+    // ---- Mouse and keyboard ----
+    bool HitTestTabBar(std::int32_t ClientX, std::int32_t ClientY) const;
+    std::int16_t HitTestTab(std::int32_t ClientX, std::int32_t ClientY) const;
+    std::int32_t HitTestButton(std::int32_t ClientX, std::int32_t ClientY) const;
+    static std::int32_t ButtonFromMessage(std::uint32_t uMsg, std::uintptr_t wParam);
+    // A message position (the signed 16-bit halves of lParam) in bar
+    // coordinates; bScreen when the position is in screen coordinates.
+    Point ToBarPoint(std::int32_t x, std::int32_t y, bool bScreen) const;
+    void TrackLeave(bool on);
+    // The press, move and release handling; each answers whether the message
+    // was the bar's (the window's own procedure then does not see it).
+    bool OnButtonDown(WindowHandle hWnd, std::uint32_t uMsg, std::uintptr_t wParam, std::intptr_t lParam);
+    bool OnMouseMove(WindowHandle hWnd, std::uintptr_t wParam, std::intptr_t lParam);
+    bool OnButtonUp(WindowHandle hWnd, std::uint32_t uMsg, std::uintptr_t wParam, std::intptr_t lParam);
+    // The keyboard hook's report of a key press.
+    void m_cHookKey_KeyPress(const std::wstring& sKey, bool bInjected);
+    // Every watched message except WM_NCCALCSIZE (which the window side
+    // answers with ClientRectFor). Exceptions pass to the caller.
+    void HandleMessage(bool bBefore, bool& bHandled, std::intptr_t& lReturn, WindowHandle hWnd, std::uint32_t uMsg,
+                       std::uintptr_t wParam, std::intptr_t lParam);
+
+    std::int32_t DragState() const { return m_eDragState; }
+    std::int16_t DragIndex() const { return m_iDragIndex; }
+    const Rect& DragRect() const { return m_rcDrag; }
+    std::int32_t HotButton() const { return m_lHotButton; }
+    std::int32_t PressedButton() const { return m_lPressedButton; }
+    bool TrackingLeave() const { return m_bTrackLeave; }
 
     // The sink, for the parts of the bar that raise events.
     ITabBarEvents* Events() const { return m_pEvents; }
@@ -291,6 +399,18 @@ private:
     std::int16_t m_iSelectedIndex = -1;
     WindowHandle m_hClientWnd = 0;
     std::int32_t m_lDragCX = 0, m_lDragCY = 0, m_lWheelLines = 0;
+
+    Rect m_rcWindow;
+    Rect m_rcBar;
+    Rect m_rcButtons;
+    std::int16_t m_iButtonSize = 16;
+    std::int16_t m_iScrollPos = 0;
+    std::int32_t m_eDragState = kDragIdle;
+    std::int16_t m_iDragIndex = -1;
+    Rect m_rcDrag;
+    std::int32_t m_lHotButton = kNoButton;
+    std::int32_t m_lPressedButton = kNoButton;
+    bool m_bTrackLeave = false;
 };
 
 }  // namespace brisko

@@ -65,7 +65,7 @@ TEST_F(TabTable, InsertionOrderAndKeyIndex) {
     EXPECT_EQ(bar.AddTab(5, L"d", L"D"), 3);  // beyond the end appends
     EXPECT_EQ(bar.AddTab(-1, L"A", L"again"), -1);
     EXPECT_EQ(bar.Count(), 4);
-    EXPECT_FALSE(bar.TabVisible(0));  // added without the flag: invisible
+    EXPECT_FALSE(bar.TabVisible(0));     // added without the flag: invisible
     EXPECT_EQ(bar.SelectedIndex(), -1);  // adding never selects
     EXPECT_TRUE(rec.ev.empty());
 }
@@ -105,9 +105,9 @@ TEST_F(TabTable, RemovalSelectionRules) {
         {2, 4, 4, 3, {"changed 3 4 1"}},   // the last removed: go left
         {2, 3, 3, 3, {"changed 3 -1 1"}},  // second to last: its right neighbour exists
         {0, 2, 2, -1, {"changed -1 2 1"}},
-        {7, 2, 2, 2, {}},                   // unknown mode: no change, no event
-        {1, 3, 1, 2, {"changed 2 3 1"}},   // a tab left of the selection
-        {1, 1, 3, 1, {}},                   // a tab right of the selection
+        {7, 2, 2, 2, {}},                 // unknown mode: no change, no event
+        {1, 3, 1, 2, {"changed 2 3 1"}},  // a tab left of the selection
+        {1, 1, 3, 1, {}},                 // a tab right of the selection
     };
     for (const auto& c : cases) {
         FakePort::Log l;
@@ -230,7 +230,7 @@ TEST_F(TabTable, DefaultColoursBlendButtonTextTowardsTheWindow) {
     EXPECT_EQ(bar.FontColor(), 0x535353u);
     EXPECT_EQ(bar.DefaultSelFontColor(), 0x000000u);
     EXPECT_EQ(bar.BlendColor(0x80000012, 0x80000005, 90), 0xA5A5A5u);  // the dimmed glyph
-    EXPECT_EQ(bar.BlendColor(0x80000099, 0x000000, 255), 0xFFFFFFu);    // untranslatable counts as white
+    EXPECT_EQ(bar.BlendColor(0x80000099, 0x000000, 255), 0xFFFFFFu);   // untranslatable counts as white
 }
 
 // Thousands of random operations checked against a plain model after each one.
