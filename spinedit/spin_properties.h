@@ -1,0 +1,116 @@
+#pragma once
+// The spin edit box's stored properties: what a form keeps of each instance,
+// written key by key in a fixed order, each only when it differs from its
+// default. Pictures (mouse and drag icons) and the data-link and drag-and-drop
+// behaviour belong to the control's form-hosted surface and travel through
+// the same store there; the values below are everything the control itself
+// needs outside a form.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "common/font.h"
+
+namespace brisko {
+
+using PropertyValue = std::variant<bool, std::uint8_t, std::int16_t, std::int32_t, std::wstring, FontSpec>;
+
+// The host's store of control properties.
+class PropertyStore {
+public:
+    virtual ~PropertyStore() = default;
+    virtual void Write(std::wstring_view key, const PropertyValue& value) = 0;
+    virtual std::optional<PropertyValue> Read(std::wstring_view key) const = 0;
+};
+
+// A store kept in memory in write order; also the form a stored instance
+// takes inside the program.
+class MemoryPropertyStore : public PropertyStore {
+public:
+    void Write(std::wstring_view key, const PropertyValue& value) override;
+    std::optional<PropertyValue> Read(std::wstring_view key) const override;
+    const std::vector<std::pair<std::wstring, PropertyValue>>& Entries() const { return entries_; }
+
+private:
+    std::vector<std::pair<std::wstring, PropertyValue>> entries_;
+};
+
+constexpr std::uint32_t kColorWindow = 0x80000005;       // window background
+constexpr std::uint32_t kColorButtonFace = 0x8000000F;
+constexpr std::uint32_t kColorWindowText = 0x80000008;
+
+// Every stored property with its default. Value, Max, Min and Increment are
+// the scaled integers whose unit DecFig gives.
+struct SpinEditProperties {
+    std::optional<FontSpec> font;  // none: the host's ambient font
+    std::int32_t alignment = 1;
+    std::int32_t vAlign = 2;
+    std::int16_t leftMargin = 1;
+    std::int16_t rightMargin = 1;
+    std::int16_t vMargin = 1;
+    bool autoRedraw = false;
+    std::int32_t appearance = 1;
+    std::int32_t borderStyle = 1;
+    std::uint32_t foreColor = kColorWindowText;
+    std::uint32_t focusColor = kColorWindow;
+    std::uint32_t backColor = kColorWindow;
+    std::uint32_t disableColor = kColorButtonFace;
+    bool raiseEvents = true;
+    bool enabled = true;
+    std::wstring caption;
+    std::int32_t mousePointer = 0;
+    std::wstring accessKeys;
+    bool keyPreview = false;
+    std::int32_t imeMode = 3;
+    bool arrowSpin = true;
+    bool silence = false;
+    std::int32_t beepSound = 1;
+    std::int32_t value = 0;
+    std::int32_t max = 100;
+    std::int32_t min = 0;
+    std::int32_t increment = 1;
+    std::uint8_t decFig = 0;
+    bool wrap = false;
+    bool multiple = false;
+    bool enabledSpin = true;
+    bool visibleSpin = true;
+    std::int32_t spinMousePointer = 0;
+    std::wstring text = L"0";
+    bool textSelection = false;
+    bool inputControl = true;
+    std::int16_t maxLength = 0;
+    std::wstring passwordChar;
+    bool locked = false;
+    bool causesValidation = true;
+    std::wstring linkItem;
+    std::int32_t linkMode = 0;
+    std::int16_t linkTimeout = 50;
+    std::wstring linkTopic;
+    std::int32_t dragMode = 0;
+    std::int32_t oleDragMode = 0;
+    std::int32_t oleDropMode = 0;
+
+    friend bool operator==(const SpinEditProperties&, const SpinEditProperties&) = default;
+};
+
+// The keys in the order they are written.
+const std::vector<std::wstring_view>& SpinEditPropertyKeys();
+
+void SaveSpinEditProperties(const SpinEditProperties& p, PropertyStore& store);
+// Keys that are missing keep their defaults. A stored value of the wrong type
+// throws Error(TypeMismatch).
+SpinEditProperties LoadSpinEditProperties(const PropertyStore& store);
+
+// The stored instance of the settings dialog's tab width field.
+MemoryPropertyStore TabWidthFieldStore();
+
+// The About box's text and title.
+constexpr std::int32_t kSpinEditVersion = 14600;
+std::wstring SpinEditAboutText();
+std::wstring SpinEditAboutTitle();
+
+}  // namespace brisko
