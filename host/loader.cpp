@@ -102,6 +102,7 @@ void Loader::OnConnection(IDispatch* Application, long ConnectMode) {
 
     if (ConnectMode == ext_cm_AfterStartup) AddExistingWindows();
     if (ConnectMode == ext_cm_Startup) m_pMDITab->SetLockUpdate(true);
+    CreateTabMenu();
 }
 
 void Loader::OnStartupComplete() {
@@ -130,6 +131,8 @@ void Loader::OnDisconnection() {
     } catch (...) {
     }
     m_hMenu = nullptr;
+    // A drag may still be showing its cursor; the system's own comes back.
+    if (m_bCursorReplaced) RestoreCursors();
     try {
         // The bar holds the watchers, which point at the monitor: it goes first.
         if (m_pMDITab) m_pMDITab->SetEvents(nullptr);

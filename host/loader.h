@@ -44,6 +44,33 @@ public:
     void MDIChildCreate(WindowHandle hWnd) override;
     void MDIChildDestroy(WindowHandle hWnd) override;
     void MDIChildActive(WindowHandle hActive) override;
+    void TabChanged(std::int16_t iActive, std::int16_t iInactive, std::int32_t eChangeMode) override;
+    void TabQueryClose(std::int16_t iIndex, bool& bCancel, std::int32_t eCloseMode) override;
+    void TabDblClick(std::int16_t iIndex, std::int32_t eButton, std::int32_t lFlags, std::int32_t ClientX,
+                     std::int32_t ClientY) override;
+    void TabBarDblClick(std::int16_t iIndex, std::int32_t eButton, std::int32_t lFlags, std::int32_t ClientX,
+                        std::int32_t ClientY) override;
+    void TabBarClick(std::int16_t iIndex, std::int32_t eButton, std::int32_t lFlags, std::int32_t ClientX,
+                     std::int32_t ClientY) override;
+    void MDIClientMouseWheel(std::int32_t lDelta, std::int32_t x, std::int32_t y, std::int32_t lScrollLine,
+                             bool& bHandled) override;
+    void StartDrag(std::int16_t iIndex, std::int32_t eButton, std::int32_t lFlags, std::int32_t ClientX,
+                   std::int32_t ClientY) override;
+    void DragOver(std::int16_t iIndex, std::int32_t eButton, std::int32_t lFlags, std::int32_t ClientX,
+                  std::int32_t ClientY) override;
+    void CompleteDrag(std::int16_t iIndex, std::int32_t eButton, std::int32_t lFlags, std::int32_t ClientX,
+                      std::int32_t ClientY) override;
+    void CancelDrag(std::int16_t iIndex) override;
+
+    // The settings dialog's notification.
+    void OnIconChange(std::int32_t eIconStyle) { ApplyIconStyle(eIconStyle); }
+    // Re-chooses every tab's icon under a style; the stored style is not changed.
+    void ApplyIconStyle(std::int32_t eIconStyle);
+    // The tab menu's command for a tab (0 when dismissed); the menu is shown
+    // at the pointer. Public so that tests can drive it.
+    std::int32_t ShowTabMenu(std::int16_t iIndex);
+    void RunMenuCommand(std::int32_t cmd, std::int16_t iIndex);
+    HMENU Menu() const { return m_hMenu; }
 
     // ---- IMonitorEvents ----
     void ChangeTitle(WindowHandle hWnd) override;
@@ -53,6 +80,15 @@ public:
 
 private:
     void AddExistingWindows();
+    void CreateTabMenu();
+    void PrepareClose(std::int16_t iIndex);
+    // The live window of tab i; null (after removing the tab) when its window
+    // is gone, so that no window call is made on a stale handle.
+    HWND WindowOfTab(std::int16_t i);
+    HWND WindowOfTabNoCheck(std::int16_t i) const;
+    void SetDragCursor(int resourceId);
+    void RestoreCursors();
+    HWND Client() const { return reinterpret_cast<HWND>(m_pMDITab->hClientWnd()); }
     std::wstring GetWindowClass(HWND hWnd);
     std::wstring GetWindowCaption(HWND hWnd);
     void AddWindowTab(HWND hWnd);
@@ -72,6 +108,9 @@ private:
     std::int32_t m_eIconStyle = 0;
     bool m_bMouseWheel = false;
     bool m_bDropCursor = false;
+    // Whether a drag cursor currently replaces the system's arrow: it is put
+    // back on every way out, disconnection included.
+    bool m_bCursorReplaced = false;
     // The window-text readers' buffers: at most 127 bytes of a class name or
     // caption are ever seen.
     char m_sCaptionBuf[128] = {};

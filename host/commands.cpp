@@ -1,0 +1,200 @@
+// The handlers that turn what the user does on the tab bar into requests to
+// the IDE's windows: activate, close, maximise, restore, scroll, and the drag
+// cursors. Requests are posted wherever possible so that they cannot re-enter
+// the bar while it is handling a message.
+#include <windows.h>
+
+#include "host/loader.h"
+#include "host/module.h"
+#include "tracking/classify.h"
+#include "tracking/mdi_child.h"
+
+namespace brisko {
+
+HWND Loader::WindowOfTabNoCheck(std::int16_t i) const {
+    auto watcher = std::dynamic_pointer_cast<CMDIChild>(m_pMDITab->DataObject(i));
+    return watcher ? reinterpret_cast<HWND>(watcher->hWnd()) : nullptr;
+}
+
+HWND Loader::WindowOfTab(std::int16_t i) {
+    const HWND w = WindowOfTabNoCheck(i);
+    if (w && IsWindow(w)) return w;
+    // The window went without the MDI client telling us: drop its tab.
+    m_pMDITab->CloseTab(i);
+    return nullptr;
+}
+
+void Loader::TabChanged(std::int16_t iActive, std::int16_t, std::int32_t eChangeMode) {
+    if (eChangeMode != kChangeByRemove && eChangeMode != kChangeByClick) return;
+    if (iActive == -1 || !m_pMDITab) return;
+    const HWND w = WindowOfTab(iActive);
+    if (!w) return;
+    if (IsIconic(w))
+        ::ShowWindow(w, SW_SHOWNORMAL);
+    else
+        PostMessageA(Client(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(w), 0);
+}
+
+void Loader::PrepareClose(std::int16_t iIndex) {
+    if (iIndex != m_pMDITab->SelectedIndex() || m_pMDITab->Count() < 2) return;
+    LONG maximised = 0;
+    const HWND active = reinterpret_cast<HWND>(
+        SendMessageA(Client(), WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximised)));
+    if (!active || !IsZoomed(active)) return;
+    const std::int16_t next = m_pMDITab->Count() == iIndex + 1 ? iIndex - 1 : iIndex + 1;
+    m_pMDITab->SetLockUpdate(true);
+    m_pMDITab->SetSelectedIndex(next);
+    if (const HWND w = WindowOfTabNoCheck(next); w && IsWindow(w))
+        PostMessageA(Client(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(w), 0);
+    m_pMDITab->SetLockUpdate(false);
+}
+
+void Loader::TabQueryClose(std::int16_t iIndex, bool& bCancel, std::int32_t eCloseMode) {
+    if (!m_pMDITab || iIndex < 0 || iIndex >= m_pMDITab->Count()) return;
+    PrepareClose(iIndex);
+    if (eCloseMode != kCloseByButton) return;
+    const HWND w = WindowOfTabNoCheck(iIndex);
+    // A tab whose window is gone is simply let go.
+    if (!w || !IsWindow(w)) return;
+    bCancel = true;
+    PostMessageA(w, WM_CLOSE, 0, 0);
+}
+
+void Loader::TabDblClick(std::int16_t iIndex, std::int32_t, std::int32_t, std::int32_t, std::int32_t) {
+    if (!m_pMDITab) return;
+    const HWND w = WindowOfTab(iIndex);
+    if (!w) return;
+    const UINT msg = (!IsZoomed(w) && !IsIconic(w)) ? WM_MDIMAXIMIZE : WM_MDIRESTORE;
+    PostMessageA(Client(), msg, reinterpret_cast<WPARAM>(w), 0);
+}
+
+void Loader::TabBarDblClick(std::int16_t iIndex, std::int32_t eButton, std::int32_t lFlags, std::int32_t x,
+                            std::int32_t y) {
+    if (!m_pMDITab) return;
+    const std::int16_t s = m_pMDITab->SelectedIndex();
+    if (eButton == 1 && iIndex == -1 && s != -1) TabDblClick(s, eButton, lFlags, x, y);
+}
+
+// ---- The mouse wheel in code windows ----
+
+namespace {
+
+// Shared between the wheel handler and its enumeration callback; written
+// before each enumeration.
+struct WheelContext {
+    HWND target = nullptr;
+    LONG x = 0, y = 0;
+    LONG lines = 0;
+} g_wheel;
+
+bool StyleOf(HWND w, DWORD& style) {
+    WINDOWINFO wi{};
+    wi.cbSize = sizeof wi;
+    if (!GetWindowInfo(w, &wi)) return false;
+    style = wi.dwStyle;
+    return true;
+}
+
+bool IsShownChild(HWND w) {
+    DWORD s = 0;
+    return StyleOf(w, s) && (s & WS_CHILD) && (s & WS_VISIBLE);
+}
+
+bool IsShownUnclipped(HWND w) {
+    DWORD s = 0;
+    return StyleOf(w, s) && (s & WS_VISIBLE) && !(s & WS_CLIPSIBLINGS);
+}
+
+BOOL CALLBACK WheelScrollProc(HWND child, LPARAM lDelta) {
+    char cls[260] = {};
+    const int n = GetClassNameA(child, cls, sizeof cls);
+    if (n != 9 || lstrcmpA(cls, "ScrollBar") != 0) return TRUE;
+    RECT rc{};
+    GetWindowRect(child, &rc);
+    const LPARAM bar = reinterpret_cast<LPARAM>(child);
+    if (GetKeyState(VK_CONTROL) >= 0) {
+        if (!IsShownChild(child)) return TRUE;
+        if (!(g_wheel.y > rc.top && g_wheel.y < rc.bottom)) return TRUE;
+        if (g_wheel.lines == -1) {
+            PostMessageA(g_wheel.target, WM_VSCROLL, lDelta > 0 ? SB_PAGEUP : SB_PAGEDOWN, bar);
+        } else {
+            const long long count = (lDelta < 0 ? -static_cast<long long>(lDelta) : lDelta) * g_wheel.lines;
+            for (long long k = 0; k < count; ++k) {
+                SleepEx(1, FALSE);
+                PostMessageA(g_wheel.target, WM_VSCROLL, lDelta > 0 ? SB_LINEUP : SB_LINEDOWN, bar);
+            }
+        }
+        return FALSE;
+    }
+    if (!IsShownUnclipped(child)) return TRUE;
+    if (rc.bottom - rc.top <= 16) return TRUE;
+    WPARAM code;
+    if (g_wheel.lines == -1)
+        code = lDelta > 0 ? SB_PAGELEFT : SB_PAGERIGHT;
+    else
+        code = lDelta > 0 ? SB_LINELEFT : SB_LINERIGHT;
+    PostMessageA(g_wheel.target, WM_HSCROLL, code, bar);
+    return FALSE;
+}
+
+}  // namespace
+
+void Loader::MDIClientMouseWheel(std::int32_t lDelta, std::int32_t x, std::int32_t y, std::int32_t lScrollLine,
+                                 bool&) {
+    if (!m_bMouseWheel || !m_pMDITab || m_pMDITab->SelectedIndex() == -1) return;
+    const HWND target = WindowOfTab(m_pMDITab->SelectedIndex());
+    if (!target) return;
+    g_wheel = {target, x, y, lScrollLine};
+    RECT rc{};
+    if (!GetWindowRect(target, &rc)) return;
+    // Borders included on all four sides.
+    if (x < rc.left || x > rc.right || y < rc.top || y > rc.bottom) return;
+    EnumChildWindows(target, WheelScrollProc, static_cast<LPARAM>(lDelta));
+}
+
+// ---- Drag cursors ----
+
+void Loader::SetDragCursor(int resourceId) {
+    const HCURSOR shared = LoadCursorA(ModuleInstance(), MAKEINTRESOURCEA(resourceId));
+    if (!shared) return;
+    // SetSystemCursor takes ownership of the handle it is given: hand it a copy.
+    const HCURSOR copy = CopyCursor(shared);
+    if (copy && SetSystemCursor(copy, 32512 /* OCR_NORMAL */)) m_bCursorReplaced = true;
+}
+
+void Loader::RestoreCursors() {
+    SystemParametersInfoA(SPI_SETCURSORS, 0, nullptr, 0);
+    m_bCursorReplaced = false;
+}
+
+void Loader::StartDrag(std::int16_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t) {
+    SetDragCursor(101);
+    m_bDropCursor = true;
+}
+
+void Loader::DragOver(std::int16_t, std::int32_t, std::int32_t, std::int32_t ClientX, std::int32_t ClientY) {
+    if (!m_pMDITab) return;
+    const std::int16_t t = m_pMDITab->HitTestTab(ClientX, ClientY);
+    if (!m_bDropCursor && t != -1) {
+        SetDragCursor(101);
+        m_bDropCursor = true;
+    } else if (m_bDropCursor && t == -1) {
+        SetDragCursor(102);
+        m_bDropCursor = false;
+    }
+}
+
+void Loader::CompleteDrag(std::int16_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t) { RestoreCursors(); }
+
+void Loader::CancelDrag(std::int16_t) { RestoreCursors(); }
+
+// ---- Icons ----
+
+void Loader::ApplyIconStyle(std::int32_t eIconStyle) {
+    if (!m_pMDITab) return;
+    const std::int16_t n = m_pMDITab->Count();
+    for (std::int16_t i = 0; i < n && i < m_pMDITab->Count(); ++i)
+        m_pMDITab->SetIcon(i, eIconStyle == 3 ? 0 : GetIconIndex(m_pMDITab->Data(i), eIconStyle));
+}
+
+}  // namespace brisko
