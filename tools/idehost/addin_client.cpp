@@ -46,7 +46,7 @@ HMODULE ServerModule(const CLSID& clsid) {
     const std::wstring key = std::wstring(L"CLSID\\") + guid + L"\\InprocServer32";
     wchar_t path[MAX_PATH * 2];
     DWORD bytes = sizeof(path);
-    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, path,
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, path,
                      &bytes) != ERROR_SUCCESS)
         return nullptr;
     return GetModuleHandleW(path);

@@ -4,6 +4,9 @@
 #include <cwctype>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
+#include <thread>
+#include <functional>
 
 #include "common/win/ansi.h"
 #include "common/win/handles.h"
@@ -12,14 +15,104 @@ namespace brisko::idehost {
 
 // ---- Input --------------------------------------------------------------
 
-namespace input {
 namespace {
 
-constexpr DWORD kSettleMs = 30;
+struct KernelHandleTraits {
+    static void Close(HANDLE h) { CloseHandle(h); }
+};
+using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 
-void Send(std::vector<INPUT> inputs) {
+constexpr UINT kRunOnUiThread = WM_APP + 0x2B1;
+constexpr const char* kChannelClass = "IdeHostScenarioChannel";
+
+// A message-only window of the IDE's thread through which a helper thread
+// runs code on the IDE's thread and waits for it. Sent messages are
+// dispatched inside every message loop, modal ones included.
+class UiChannel {
+public:
+    UiChannel() {
+        static const bool registered = [] {
+            WNDCLASSEXA wc{};
+            wc.cbSize = sizeof(wc);
+            wc.lpfnWndProc = &UiChannel::Proc;
+            wc.hInstance = GetModuleHandleA(nullptr);
+            wc.lpszClassName = kChannelClass;
+            return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+        }();
+        if (registered)
+            hwnd_.Reset(CreateWindowExA(0, kChannelClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                        GetModuleHandleA(nullptr), nullptr));
+    }
+    // From the helper thread: runs `fn` on the IDE's thread. False when
+    // the IDE's thread could not be reached.
+    bool Run(const std::function<void()>& fn) const {
+        DWORD_PTR result = 0;
+        return hwnd_ && SendMessageTimeoutA(hwnd_.Get(), kRunOnUiThread, 0, reinterpret_cast<LPARAM>(&fn),
+                                            SMTO_NORMAL, 60000, &result) != 0;
+    }
+    // From the helper thread: waits until the IDE's thread has taken its messages.
+    void Sync() const {
+        DWORD_PTR result = 0;
+        if (hwnd_) SendMessageTimeoutA(hwnd_.Get(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+    }
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+        if (msg == kRunOnUiThread) {
+            try {
+                (*reinterpret_cast<const std::function<void()>*>(lp))();
+            } catch (...) {
+            }
+            return 1;
+        }
+        return DefWindowProcA(hwnd, msg, wp, lp);
+    }
+    UniqueWindow hwnd_;
+};
+
+// Runs `work` on a helper thread while this thread dispatches its messages.
+void RunWhilePumping(const std::function<void(const UiChannel&)>& work) {
+    UiChannel channel;
+    UniqueKernelHandle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!done) throw std::runtime_error("no event for the helper thread");
+    std::exception_ptr error;
+    std::thread helper([&] {
+        try {
+            work(channel);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        SetEvent(done.Get());
+    });
+    bool quit = false;
+    WPARAM quitCode = 0;
+    HANDLE wait = done.Get();
+    for (;;) {
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            if (m.message == WM_QUIT) {
+                quit = true;
+                quitCode = m.wParam;
+                continue;
+            }
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+        if (MsgWaitForMultipleObjects(1, &wait, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0) break;
+    }
+    helper.join();
+    if (quit) PostQuitMessage(static_cast<int>(quitCode));  // for the outer loop
+    if (error) std::rethrow_exception(error);
+}
+
+constexpr DWORD kSettleMs = 25;
+
+// Sends input from the helper thread and waits until the IDE's thread has
+// had it.
+void Send(const UiChannel& channel, std::vector<INPUT> inputs) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    IdeHost::Pump(kSettleMs);
+    Sleep(kSettleMs);
+    channel.Sync();
 }
 
 // Normalised absolute coordinates, rounded up so that the system's scaling
@@ -58,44 +151,78 @@ INPUT KeyInput(WORD vk, bool down) {
     return in;
 }
 
-}  // namespace
+// The input sequences, run on the helper thread.
+namespace offthread {
 
-void MoveTo(POINT screen) { Send({MoveInput(screen)}); }
+void MoveTo(const UiChannel& ch, POINT p) { Send(ch, {MoveInput(p)}); }
 
-void Click(POINT screen, MouseButton button) {
-    MoveTo(screen);
-    Send({ButtonInput(button, true), ButtonInput(button, false)});
+void Click(const UiChannel& ch, POINT p, MouseButton button) {
+    MoveTo(ch, p);
+    Send(ch, {ButtonInput(button, true), ButtonInput(button, false)});
 }
 
-void DoubleClick(POINT screen) {
-    MoveTo(screen);
-    Send({ButtonInput(MouseButton::Left, true), ButtonInput(MouseButton::Left, false),
-          ButtonInput(MouseButton::Left, true), ButtonInput(MouseButton::Left, false)});
+void DoubleClick(const UiChannel& ch, POINT p) {
+    MoveTo(ch, p);
+    Send(ch, {ButtonInput(MouseButton::Left, true), ButtonInput(MouseButton::Left, false),
+              ButtonInput(MouseButton::Left, true), ButtonInput(MouseButton::Left, false)});
 }
 
-void Drag(POINT from, POINT to, MouseButton button) {
-    MoveTo(from);
-    Send({ButtonInput(button, true)});
+void Drag(const UiChannel& ch, POINT from, POINT to, MouseButton button) {
+    MoveTo(ch, from);
+    Send(ch, {ButtonInput(button, true)});
     // In steps, as a hand moves, so that drag thresholds are crossed on the way.
     constexpr int kSteps = 8;
     for (int i = 1; i <= kSteps; ++i) {
-        MoveTo(POINT{from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps});
+        MoveTo(ch, POINT{from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps});
     }
-    Send({ButtonInput(button, false)});
+    Send(ch, {ButtonInput(button, false)});
 }
 
-void Wheel(POINT screen, int notches) {
-    MoveTo(screen);
+void Wheel(const UiChannel& ch, POINT p, int notches) {
+    MoveTo(ch, p);
     INPUT in{};
     in.type = INPUT_MOUSE;
     in.mi.dwFlags = MOUSEEVENTF_WHEEL;
     in.mi.mouseData = static_cast<DWORD>(notches * WHEEL_DELTA);
-    Send({in});
+    Send(ch, {in});
 }
 
-void KeyDown(WORD vk) { Send({KeyInput(vk, true)}); }
-void KeyUp(WORD vk) { Send({KeyInput(vk, false)}); }
-void Key(WORD vk) { Send({KeyInput(vk, true), KeyInput(vk, false)}); }
+void Key(const UiChannel& ch, WORD vk, bool down, bool up) {
+    std::vector<INPUT> inputs;
+    if (down) inputs.push_back(KeyInput(vk, true));
+    if (up) inputs.push_back(KeyInput(vk, false));
+    Send(ch, inputs);
+}
+
+}  // namespace offthread
+}  // namespace
+
+namespace input {
+
+void MoveTo(POINT screen) {
+    RunWhilePumping([&](const UiChannel& ch) { offthread::MoveTo(ch, screen); });
+}
+void Click(POINT screen, MouseButton button) {
+    RunWhilePumping([&](const UiChannel& ch) { offthread::Click(ch, screen, button); });
+}
+void DoubleClick(POINT screen) {
+    RunWhilePumping([&](const UiChannel& ch) { offthread::DoubleClick(ch, screen); });
+}
+void Drag(POINT from, POINT to, MouseButton button) {
+    RunWhilePumping([&](const UiChannel& ch) { offthread::Drag(ch, from, to, button); });
+}
+void Wheel(POINT screen, int notches) {
+    RunWhilePumping([&](const UiChannel& ch) { offthread::Wheel(ch, screen, notches); });
+}
+void KeyDown(WORD vk) {
+    RunWhilePumping([&](const UiChannel& ch) { offthread::Key(ch, vk, true, false); });
+}
+void KeyUp(WORD vk) {
+    RunWhilePumping([&](const UiChannel& ch) { offthread::Key(ch, vk, false, true); });
+}
+void Key(WORD vk) {
+    RunWhilePumping([&](const UiChannel& ch) { offthread::Key(ch, vk, true, true); });
+}
 
 }  // namespace input
 
@@ -252,6 +379,78 @@ bool SplitWords(const std::wstring& line, std::vector<Word>& words) {
     return true;
 }
 
+namespace {
+
+// The commands that run on the helper thread: input and waiting. False
+// when `w` is another command.
+bool RunInputCommand(const Scenario& scenario, const UiChannel& ch, const std::vector<Word>& w, std::string& error) {
+    const Word& cmd = w[0];
+    const size_t n = w.size();
+    auto need = [&](size_t count) { return n == count; };
+    auto usage = [&](const char* form) {
+        error = std::string("usage: ") + form;
+        return true;
+    };
+    auto number = [&](size_t i, long& out) { return i < n && !w[i].quoted && ParseLong(w[i].text, out); };
+    auto at = [&](long x, long y) { return scenario.ToScreen(static_cast<int>(x), static_cast<int>(y)); };
+    long x = 0, y = 0, x2 = 0, y2 = 0;
+
+    if (Is(cmd, L"wait")) {
+        long ms = 0;
+        if (!need(2) || !number(1, ms) || ms < 0) return usage("wait MS");
+        Sleep(static_cast<DWORD>(ms));
+        ch.Sync();
+        return true;
+    }
+    if (Is(cmd, L"move")) {
+        if (!need(3) || !number(1, x) || !number(2, y)) return usage("move X Y");
+        offthread::MoveTo(ch, at(x, y));
+        return true;
+    }
+    if (Is(cmd, L"click")) {
+        MouseButton button = MouseButton::Left;
+        if ((n != 3 && n != 4) || !number(1, x) || !number(2, y)) return usage("click X Y [left|right|middle]");
+        if (n == 4) {
+            if (Is(w[3], L"right")) button = MouseButton::Right;
+            else if (Is(w[3], L"middle")) button = MouseButton::Middle;
+            else if (!Is(w[3], L"left")) return usage("click X Y [left|right|middle]");
+        }
+        offthread::Click(ch, at(x, y), button);
+        return true;
+    }
+    if (Is(cmd, L"dblclick")) {
+        if (!need(3) || !number(1, x) || !number(2, y)) return usage("dblclick X Y");
+        offthread::DoubleClick(ch, at(x, y));
+        return true;
+    }
+    if (Is(cmd, L"drag")) {
+        MouseButton button = MouseButton::Left;
+        if ((n != 5 && n != 6) || !number(1, x) || !number(2, y) || !number(3, x2) || !number(4, y2))
+            return usage("drag X1 Y1 X2 Y2 [left|right]");
+        if (n == 6) {
+            if (Is(w[5], L"right")) button = MouseButton::Right;
+            else if (!Is(w[5], L"left")) return usage("drag X1 Y1 X2 Y2 [left|right]");
+        }
+        offthread::Drag(ch, at(x, y), at(x2, y2), button);
+        return true;
+    }
+    if (Is(cmd, L"wheel")) {
+        long notches = 0;
+        if (!need(4) || !number(1, x) || !number(2, y) || !number(3, notches)) return usage("wheel X Y NOTCHES");
+        offthread::Wheel(ch, at(x, y), static_cast<int>(notches));
+        return true;
+    }
+    if (Is(cmd, L"key") || Is(cmd, L"keydown") || Is(cmd, L"keyup")) {
+        long vk = 0;
+        if (!need(2) || !Lookup(kKeys, w[1], vk) || vk <= 0 || vk > 0xFE) return usage("key|keydown|keyup NAME");
+        offthread::Key(ch, static_cast<WORD>(vk), !Is(cmd, L"keyup"), !Is(cmd, L"keydown"));
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 POINT Scenario::ToScreen(int x, int y) const {
     RECT r{};
     GetWindowRect(ide_.MdiClient(), &r);
@@ -286,6 +485,8 @@ ScenarioResult Scenario::RunFile(const std::filesystem::path& file) {
 }
 
 ScenarioResult Scenario::Run(const std::string& utf8Script) {
+    // The whole script is read first, so a broken line stops it before anything ran.
+    std::vector<std::pair<int, std::vector<Word>>> commands;
     std::string_view script = utf8Script;
     if (script.substr(0, 3) == "\xEF\xBB\xBF") script.remove_prefix(3);
     int lineNo = 0;
@@ -298,17 +499,37 @@ ScenarioResult Scenario::Run(const std::string& utf8Script) {
         std::vector<Word> words;
         if (!SplitWords(FromUtf8(raw), words)) return ScenarioResult{false, false, lineNo, "unclosed quote"};
         if (words.empty() || (!words[0].quoted && words[0].text[0] == L'#')) continue;
-        bool quit = false;
-        std::string error;
-        try {
-            error = Execute(words, quit);
-        } catch (const std::exception& e) {
-            error = e.what();
-        }
-        if (!error.empty()) return ScenarioResult{false, false, lineNo, error};
-        if (quit) return ScenarioResult{true, true, 0, {}};
+        commands.emplace_back(lineNo, std::move(words));
     }
-    return {};
+
+    ScenarioResult result;
+    RunWhilePumping([&](const UiChannel& channel) {
+        for (const auto& [line, words] : commands) {
+            std::string error;
+            bool quit = false;
+            if (!RunInputCommand(*this, channel, words, error)) {
+                const bool reached = channel.Run([&, &words = words] {
+                    try {
+                        error = Execute(words, quit);
+                    } catch (const std::exception& e) {
+                        error = e.what();
+                    } catch (...) {
+                        error = "the command failed";
+                    }
+                });
+                if (!reached) error = "the IDE's thread did not answer";
+            }
+            if (!error.empty()) {
+                result = ScenarioResult{false, false, line, error};
+                return;
+            }
+            if (quit) {
+                result.quit = true;
+                return;
+            }
+        }
+    });
+    return result;
 }
 
 std::string Scenario::Execute(const std::vector<Word>& w, bool& quit) {
@@ -422,59 +643,6 @@ std::string Scenario::Execute(const std::vector<Word>& w, bool& quit) {
         return addinCall("OnDisconnection", [&] { return addin_->Disconnect(mode); });
     }
 
-    if (Is(cmd, L"wait")) {
-        long ms = 0;
-        if (!need(2) || !number(1, ms) || ms < 0) return usage("wait MS");
-        IdeHost::Pump(static_cast<DWORD>(ms));
-        return {};
-    }
-    long x = 0, y = 0, x2 = 0, y2 = 0;
-    if (Is(cmd, L"move")) {
-        if (!need(3) || !number(1, x) || !number(2, y)) return usage("move X Y");
-        input::MoveTo(ToScreen(x, y));
-        return {};
-    }
-    if (Is(cmd, L"click")) {
-        MouseButton button = MouseButton::Left;
-        if ((n != 3 && n != 4) || !number(1, x) || !number(2, y)) return usage("click X Y [left|right|middle]");
-        if (n == 4) {
-            if (Is(w[3], L"right")) button = MouseButton::Right;
-            else if (Is(w[3], L"middle")) button = MouseButton::Middle;
-            else if (!Is(w[3], L"left")) return usage("click X Y [left|right|middle]");
-        }
-        input::Click(ToScreen(x, y), button);
-        return {};
-    }
-    if (Is(cmd, L"dblclick")) {
-        if (!need(3) || !number(1, x) || !number(2, y)) return usage("dblclick X Y");
-        input::DoubleClick(ToScreen(x, y));
-        return {};
-    }
-    if (Is(cmd, L"drag")) {
-        MouseButton button = MouseButton::Left;
-        if ((n != 5 && n != 6) || !number(1, x) || !number(2, y) || !number(3, x2) || !number(4, y2))
-            return usage("drag X1 Y1 X2 Y2 [left|right]");
-        if (n == 6) {
-            if (Is(w[5], L"right")) button = MouseButton::Right;
-            else if (!Is(w[5], L"left")) return usage("drag X1 Y1 X2 Y2 [left|right]");
-        }
-        input::Drag(ToScreen(x, y), ToScreen(x2, y2), button);
-        return {};
-    }
-    if (Is(cmd, L"wheel")) {
-        long notches = 0;
-        if (!need(4) || !number(1, x) || !number(2, y) || !number(3, notches)) return usage("wheel X Y NOTCHES");
-        input::Wheel(ToScreen(x, y), static_cast<int>(notches));
-        return {};
-    }
-    if (Is(cmd, L"key") || Is(cmd, L"keydown") || Is(cmd, L"keyup")) {
-        long vk = 0;
-        if (!need(2) || !Lookup(kKeys, w[1], vk) || vk <= 0 || vk > 0xFE) return usage("key|keydown|keyup NAME");
-        if (Is(cmd, L"key")) input::Key(static_cast<WORD>(vk));
-        else if (Is(cmd, L"keydown")) input::KeyDown(static_cast<WORD>(vk));
-        else input::KeyUp(static_cast<WORD>(vk));
-        return {};
-    }
     if (Is(cmd, L"screenshot")) {
         if (!need(2)) return usage("screenshot \"file.bmp\"");
         if (!SaveScreenshot(ide_.MainWindow(), std::filesystem::path(w[1].text)))

@@ -59,8 +59,11 @@ namespace brisko::idehost {
 
 enum class MouseButton { Left, Right, Middle };
 
-// Real input through SendInput, at screen coordinates; each call pumps the
-// thread's messages afterwards so the input has been delivered on return.
+// Real input through SendInput, at screen coordinates. Called on the
+// IDE's thread: the input is sent from a helper thread while this thread
+// keeps dispatching its messages, so input that starts a modal loop (a
+// menu, moving a window by its caption) cannot stall the rest of it. On
+// return the input has been delivered.
 namespace input {
 void MoveTo(POINT screen);
 void Click(POINT screen, MouseButton button = MouseButton::Left);
@@ -94,7 +97,11 @@ public:
     // `addin` may be null: then the connection commands fail.
     Scenario(IdeHost& ide, AddInClient* addin) : ide_(ide), addin_(addin) {}
 
-    // Runs the commands in order; stops at the first failing one.
+    // Runs the commands in order; stops at the first failing one. Called on
+    // the IDE's thread: the script runs on a helper thread that sends the
+    // input and hands every other command to this thread, which keeps
+    // dispatching messages meanwhile (also inside modal loops that the
+    // input opens), so the commands act on the IDE as its user would.
     ScenarioResult Run(const std::string& utf8Script);
     ScenarioResult RunFile(const std::filesystem::path& file);
     // MDI-client window coordinates to screen coordinates.
@@ -103,7 +110,7 @@ public:
     const std::vector<HWND>& Opened() const { return opened_; }
 
 private:
-    // Runs one command; returns an error text, empty on success.
+    // Runs one command on the IDE's thread; returns an error text, empty on success.
     std::string Execute(const std::vector<Word>& words, bool& quit);
     HWND Resolve(const Word& ref, std::string& error) const;
 

@@ -1,1 +1,303 @@
-#include <gtest/gtest.h>
+// The scenario runner: its commands act on the stand-in IDE, its input is
+// real input that lands where the script says, its screenshots are the
+// window as shown.
+#include "tools/idehost/scenario.h"
+
+#include <fstream>
+
+#include "tools/idehost/test_util.h"
+
+namespace brisko::idehost {
+namespace {
+
+TEST(ScriptWords, QuotesEscapesAndSpaces) {
+    struct Row {
+        std::wstring line;
+        bool ok;
+        std::vector<std::wstring> words;
+        std::vector<bool> quoted;
+    };
+    const Row rows[] = {
+        {L"open code \"Project1 - Module1 (x)\"", true, {L"open", L"code", L"Project1 - Module1 (x)"}, {0, 0, 1}},
+        {L"  click\t10   20  ", true, {L"click", L"10", L"20"}, {0, 0, 0}},
+        {L"retitle #1 \"a \\\"b\\\" \\\\ c\"", true, {L"retitle", L"#1", L"a \"b\" \\ c"}, {0, 0, 1}},
+        {L"activate \"#1\"", true, {L"activate", L"#1"}, {0, 1}},
+        {L"open code \"\"", true, {L"open", L"code", L""}, {0, 0, 1}},
+        {L"retitle \"unclosed", false, {}, {}},
+        {L"", true, {}, {}},
+    };
+    for (const Row& row : rows) {
+        std::vector<Word> words;
+        ASSERT_EQ(SplitWords(row.line, words), row.ok) << std::string(row.line.begin(), row.line.end());
+        if (!row.ok) continue;
+        ASSERT_EQ(words.size(), row.words.size());
+        for (size_t i = 0; i < words.size(); ++i) {
+            EXPECT_EQ(words[i].text, row.words[i]);
+            EXPECT_EQ(words[i].quoted, row.quoted[i]);
+        }
+    }
+}
+
+class Scripts : public ::testing::Test {
+protected:
+    ScenarioResult Run(const std::string& script) { return Scenario(ide_, nullptr).Run(script); }
+    IdeHost ide_;
+};
+
+TEST_F(Scripts, CommandsActOnTheIde) {
+    Scenario scenario(ide_, nullptr);
+    const ScenarioResult r = scenario.Run(
+        "\xEF\xBB\xBF# windows, captions in UTF-8\r\n"
+        "open code \"Project1 - Module1 (\xEF\xBD\xBA\xEF\xBD\xB0\xEF\xBE\x84\xEF\xBE\x9E)\"\r\n"
+        "open designer \"Project1 - Form1 (Form)\"\n"
+        "open tool \"\xE3\x82\xA4\xE3\x83\x9F\xE3\x83\x87\xE3\x82\xA3\xE3\x82\xA8\xE3\x82\xA4\xE3\x83\x88\"\n"
+        "open class ObjectBrowser \"Browser\"\n"
+        "\n"
+        "retitle #1 \"Project1 - Module2 (\xEF\xBD\xBA\xEF\xBD\xB0\xEF\xBE\x84\xEF\xBE\x9E)\"\n"
+        "activate \"Project1 - Module2 (\xEF\xBD\xBA\xEF\xBD\xB0\xEF\xBE\x84\xEF\xBE\x9E)\"\n"
+        "refuseclose #2 on\n"
+        "close #2\n"
+        "close #3\n"
+        "close #4\n"
+        "maximize #1\n"
+        "addproject \"Project1\"\n"
+        "addproject \"Project2\"\n"
+        "activeproject \"Project2\"\n"
+        "addcomponent \"Project1\" \"Module2\" module\n"
+        "addcomponent \"Project1\" \"Form9\" form \"C:\\\\src\\\\Form9.frm\"\n"
+        "addcomponent \"Project1\" \"Designer1\" 11\n");
+    ASSERT_TRUE(r.ok) << r.line << ": " << r.message;
+    EXPECT_FALSE(r.quit);
+    const auto& opened = scenario.Opened();
+    ASSERT_EQ(opened.size(), 4u);
+    char caption[64] = {};
+    GetWindowTextA(opened[0], caption, sizeof(caption));
+    EXPECT_STREQ(caption, "Project1 - Module2 (\xBA\xB0\xC4\xDE)");
+    EXPECT_EQ(ide_.ActiveChild(), opened[0]);
+    EXPECT_TRUE(IsZoomed(opened[0]));
+    EXPECT_TRUE(IsWindow(opened[1]));  // refused to close
+    EXPECT_TRUE(IsWindow(opened[2]));  // the tool window hid
+    EXPECT_FALSE(IsWindowVisible(opened[2]));
+    EXPECT_FALSE(IsWindow(opened[3]));
+
+    Project* p1 = ide_.Model().VBProjects().Find(L"Project1");
+    ASSERT_TRUE(p1);
+    EXPECT_EQ(ide_.Model().ActiveProject(), ide_.Model().VBProjects().Find(L"Project2"));
+    ASSERT_EQ(p1->VBComponents().Count(), 3);
+    EXPECT_EQ(p1->VBComponents().At(1)->Type(), vbext_ct_StdModule);
+    EXPECT_EQ(p1->VBComponents().At(1)->FileName(), L"");
+    EXPECT_EQ(p1->VBComponents().At(2)->FileName(), L"C:\\src\\Form9.frm");
+    EXPECT_EQ(p1->VBComponents().At(3)->Type(), vbext_ct_ActiveXDesigner);
+}
+
+TEST_F(Scripts, TheFirstFailingLineStopsTheScript) {
+    struct Row {
+        std::string script;
+        int line;
+        std::string message;
+    };
+    const Row rows[] = {
+        {"open code \"A\"\nfrobnicate\nopen code \"B\"\n", 2, "unknown command frobnicate"},
+        {"open code \"A\"\nclose #2\n", 2, "no window #2 was opened"},
+        {"close \"No such window\"\n", 1, "no window No such window"},
+        {"open code\n", 1, "usage: open"},
+        {"open code \"A\"\nretitle #1 \"unclosed\n", 2, "unclosed quote"},
+        {"connect 0\n", 1, "OnConnection: no add-in is loaded"},
+        {"addcomponent \"Nope\" \"X\" module\n", 1, "no project Nope"},
+        {"addproject \"P\"\naddcomponent \"P\" \"X\" gadget\n", 2, "usage: addcomponent"},
+        {"wait -5\n", 1, "usage: wait"},
+        {"click 10\n", 1, "usage: click"},
+        {"key nosuchkey\n", 1, "usage: key"},
+        {"activeproject \"Nope\"\n", 1, "no project Nope"},
+        {"open code \"A\"\nexpect scroll #1 vert -1 1\n", 2, "expected 1 scroll messages, the window received 0"},
+    };
+    for (const Row& row : rows) {
+        IdeHost ide(IdeHostOptions{.visible = false});
+        const ScenarioResult r = Scenario(ide, nullptr).Run(row.script);
+        EXPECT_FALSE(r.ok) << row.script;
+        EXPECT_EQ(r.line, row.line) << row.script;
+        EXPECT_EQ(r.message.substr(0, row.message.size()), row.message) << row.script;
+        // Nothing after the failing line ran; a broken line stops the script before it starts.
+        const size_t expectedWindows = row.script.starts_with("open code \"A\"") && row.message != "unclosed quote";
+        EXPECT_EQ(ide.Children().size(), expectedWindows) << row.script;
+    }
+}
+
+TEST_F(Scripts, QuitStopsTheRest) {
+    const ScenarioResult r = Run("open code \"A\"\nquit\nopen code \"B\"\n");
+    EXPECT_TRUE(r.ok);
+    EXPECT_TRUE(r.quit);
+    EXPECT_EQ(ide_.Children().size(), 1u);
+}
+
+TEST_F(Scripts, FilesAreReadAsUtf8) {
+    const auto file = std::filesystem::temp_directory_path() / "idehost_scenario_test.txt";
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "open code \"Project1 - Class1 (\xEF\xBD\xBA\xEF\xBD\xB0\xEF\xBE\x84\xEF\xBE\x9E)\"\n";
+    }
+    Scenario scenario(ide_, nullptr);
+    const ScenarioResult r = scenario.RunFile(file);
+    std::filesystem::remove(file);
+    ASSERT_TRUE(r.ok) << r.message;
+    char caption[64] = {};
+    GetWindowTextA(scenario.Opened().at(0), caption, sizeof(caption));
+    EXPECT_STREQ(caption, "Project1 - Class1 (\xBA\xB0\xC4\xDE)");
+    EXPECT_FALSE(Scenario(ide_, nullptr).RunFile(file).ok);  // gone now
+}
+
+// ---- Real input --------------------------------------------------------
+
+// Script coordinates of a screen point: MDI-client window coordinates.
+std::string At(const IdeHost& ide, POINT screen) {
+    RECT r{};
+    GetWindowRect(ide.MdiClient(), &r);
+    return std::to_string(screen.x - r.left) + " " + std::to_string(screen.y - r.top);
+}
+
+POINT Centre(HWND w) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+TEST_F(Scripts, ThePointerLandsOnThePixelAsked) {
+    ide_.LoadSample();
+    for (POINT p : {POINT{5, 5}, POINT{123, 77}, POINT{400, 301}, POINT{639, 479}}) {
+        ASSERT_TRUE(Run("move " + std::to_string(p.x) + " " + std::to_string(p.y) + "\n").ok);
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        const POINT expected = Scenario(ide_, nullptr).ToScreen(p.x, p.y);
+        EXPECT_EQ(cursor.x, expected.x);
+        EXPECT_EQ(cursor.y, expected.y);
+    }
+}
+
+TEST_F(Scripts, AClickOnAScrollArrowReachesTheCodeWindow) {
+    Scenario scenario(ide_, nullptr);
+    ASSERT_TRUE(scenario.Run("open code \"Project1 - Module1 (x)\"\nmaximize #1\n").ok);
+    HWND code = scenario.Opened().at(0);
+    HWND bar = ide_.VerticalScrollBar(code);
+    RECT r{};
+    GetWindowRect(bar, &r);
+    const int arrow = GetSystemMetrics(SM_CYVSCROLL);
+    const POINT down{(r.left + r.right) / 2, r.bottom - arrow / 2};
+    const POINT up{(r.left + r.right) / 2, r.top + arrow / 2};
+    const ScenarioResult res = scenario.Run("click " + At(ide_, down) + "\nclick " + At(ide_, down) + "\nclick " +
+                                            At(ide_, up) + "\nexpect scroll #1 vert 1 2\nexpect scroll #1 horz -1 0\n");
+    ASSERT_TRUE(res.ok) << res.line << ": " << res.message;
+    EXPECT_EQ(ide_.ScrollCount(code, WM_VSCROLL, SB_LINEDOWN), 2);
+    EXPECT_EQ(ide_.ScrollCount(code, WM_VSCROLL, SB_LINEUP), 1);
+    EXPECT_EQ(ide_.ScrollCount(code, WM_VSCROLL, SB_ENDSCROLL), 3);
+    EXPECT_EQ(ide_.ScrollCountFrom(code, reinterpret_cast<LPARAM>(bar)), 6);
+}
+
+// What reaches the MDI client, seen through a subclass as the add-in sees it.
+struct ClientSpy {
+    static inline WNDPROC previous = nullptr;
+    static inline std::vector<int> wheelDeltas;
+    static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
+        if (m == WM_MOUSEWHEEL) wheelDeltas.push_back(GET_WHEEL_DELTA_WPARAM(w));
+        return CallWindowProcA(previous, h, m, w, l);
+    }
+};
+
+TEST_F(Scripts, AWheelOverACodeWindowTravelsUpToTheMdiClient) {
+    Scenario scenario(ide_, nullptr);
+    ASSERT_TRUE(scenario.Run("open code \"Project1 - Module1 (x)\"\nmaximize #1\n").ok);
+    HWND code = scenario.Opened().at(0);
+    SetForegroundWindow(ide_.MainWindow());
+    ide_.Activate(code);
+    ClientSpy::wheelDeltas.clear();
+    ClientSpy::previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(ide_.MdiClient(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ClientSpy::Proc)));
+    const ScenarioResult r =
+        scenario.Run("wheel " + At(ide_, Centre(code)) + " 2\nwheel " + At(ide_, Centre(code)) + " -1\n");
+    SetWindowLongPtrA(ide_.MdiClient(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ClientSpy::previous));
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(ClientSpy::wheelDeltas, (std::vector<int>{240, -120}));
+    EXPECT_EQ(ide_.ScrollCount(code, WM_VSCROLL), 0);  // the code window leaves the wheel alone
+}
+
+TEST_F(Scripts, DoubleClickAndDragOnAWindowsCaption) {
+    Scenario scenario(ide_, nullptr);
+    ASSERT_TRUE(scenario.Run("open designer \"Project1 - Form1 (Form)\"\nopen code \"Project1 - Module1 (x)\"\n").ok);
+    HWND designer = scenario.Opened().at(0);
+    HWND code = scenario.Opened().at(1);
+    // A drag on the caption moves the window: the move runs a modal loop,
+    // which the input from the helper thread carries through.
+    RECT before{};
+    GetWindowRect(code, &before);
+    const POINT grip{before.left + 60, before.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2};
+    ASSERT_EQ(SendMessageA(code, WM_NCHITTEST, 0, MAKELPARAM(grip.x, grip.y)), HTCAPTION);
+    ScenarioResult r = scenario.Run("drag " + At(ide_, grip) + " " + At(ide_, POINT{grip.x + 40, grip.y + 30}) + "\n");
+    ASSERT_TRUE(r.ok) << r.message;
+    RECT after{};
+    GetWindowRect(code, &after);
+    EXPECT_EQ(after.left - before.left, 40);
+    EXPECT_EQ(after.top - before.top, 30);
+    // A double click on the caption maximises it.
+    const POINT caption{after.left + 60, grip.y + 30};
+    r = scenario.Run("dblclick " + At(ide_, caption) + "\n");
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_TRUE(IsZoomed(code));
+    EXPECT_FALSE(IsZoomed(designer));
+}
+
+TEST_F(Scripts, KeysReachTheFocusedWindow) {
+    Scenario scenario(ide_, nullptr);
+    ASSERT_TRUE(scenario.Run("open code \"A\"\n").ok);
+    SetForegroundWindow(ide_.MainWindow());
+    ide_.Activate(scenario.Opened().at(0));
+    ASSERT_TRUE(scenario.Run("keydown ctrl\n").ok);
+    EXPECT_TRUE(GetKeyState(VK_CONTROL) & 0x8000);
+    ASSERT_TRUE(scenario.Run("keyup ctrl\n").ok);
+    EXPECT_FALSE(GetKeyState(VK_CONTROL) & 0x8000);
+}
+
+// ---- Screenshots -------------------------------------------------------
+
+TEST_F(Scripts, AScreenshotIsTheWindowAsShownIn24BitBmp) {
+    Scenario scenario(ide_, nullptr);
+    ASSERT_TRUE(scenario.Run("open code \"A\"\n").ok);
+    HWND code = scenario.Opened().at(0);
+    const auto file = std::filesystem::temp_directory_path() / "idehost_shot.bmp";
+    std::string path = file.string();
+    ASSERT_TRUE(Run("screenshot \"" + path + "\"\n").ok);
+    std::ifstream in(file, std::ios::binary);
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    std::filesystem::remove(file);
+    ASSERT_GT(bytes.size(), sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER));
+    BITMAPFILEHEADER fh;
+    BITMAPINFOHEADER ih;
+    memcpy(&fh, bytes.data(), sizeof(fh));
+    memcpy(&ih, bytes.data() + sizeof(fh), sizeof(ih));
+    RECT main{};
+    GetWindowRect(ide_.MainWindow(), &main);
+    EXPECT_EQ(fh.bfType, 0x4D42);
+    EXPECT_EQ(fh.bfSize, bytes.size());
+    EXPECT_EQ(ih.biBitCount, 24);
+    EXPECT_EQ(ih.biWidth, main.right - main.left);
+    EXPECT_EQ(ih.biHeight, main.bottom - main.top);
+    const size_t stride = (static_cast<size_t>(ih.biWidth) * 3 + 3) & ~size_t{3};
+    auto pixel = [&](POINT screen) {
+        const size_t row = static_cast<size_t>(ih.biHeight - 1 - (screen.y - main.top));
+        const unsigned char* p = bytes.data() + fh.bfOffBits + row * stride + (screen.x - main.left) * 3;
+        return RGB(p[2], p[1], p[0]);
+    };
+    // Inside the code window's client area it is painted white; the empty
+    // MDI client shows the application workspace colour.
+    RECT client{};
+    GetClientRect(code, &client);
+    POINT inside{client.right - 40, client.bottom - 40};
+    ClientToScreen(code, &inside);
+    EXPECT_EQ(pixel(inside), GetSysColor(COLOR_WINDOW));
+    RECT mdi{};
+    GetWindowRect(ide_.MdiClient(), &mdi);
+    EXPECT_EQ(pixel(POINT{mdi.right - 30, mdi.bottom - 30}), GetSysColor(COLOR_APPWORKSPACE));
+    EXPECT_FALSE(Run("screenshot \"Z:\\\\no\\\\such\\\\dir\\\\x.bmp\"\n").ok);
+}
+
+}  // namespace
+}  // namespace brisko::idehost
