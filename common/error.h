@@ -11,6 +11,7 @@ enum class ErrorNumber : int {
     Overflow = 6,
     SubscriptOutOfRange = 9,
     TypeMismatch = 13,
+    ResourceNotFound = 326,
     InvalidPropertyValue = 380,
     ObjectRequired = 424,
     Automation = 440,
