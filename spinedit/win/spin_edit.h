@@ -1,0 +1,229 @@
+#pragma once
+// The spin edit box as a window class of the DLL: a one-line edit box with a
+// vertical scroll bar beside it as the spin arrows. A dialog places it by
+// class name ("BriskoSpinEdit") or through SpinEdit::Create; either way the
+// window owns its SpinEdit object, which FromWindow finds again.
+//
+// Sizes and positions of the control's methods are pixels of its parent.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "common/font.h"
+#include "common/win/handles.h"
+#include "spinedit/spin_edit_core.h"
+#include "spinedit/spin_properties.h"
+
+namespace brisko {
+
+inline constexpr wchar_t kSpinEditClassName[] = L"BriskoSpinEdit";
+
+// Registers the class for the given module (the DLL, or a test program).
+bool RegisterSpinEditClass(HINSTANCE instance);
+void UnregisterSpinEditClass(HINSTANCE instance);
+
+class SpinEdit : private SpinTextBoxPort {
+    friend bool RegisterSpinEditClass(HINSTANCE instance);
+
+public:
+    // Child ids of the two parts.
+    static constexpr int kEditId = 1;
+    static constexpr int kSpinId = 2;
+
+    // Creates a control as a child of parent, with the stored properties
+    // applied when given. The window owns the object; nullptr on failure.
+    static SpinEdit* Create(HWND parent, int id, int x, int y, int width, int height,
+                            const PropertyStore* stored = nullptr);
+    static SpinEdit* FromWindow(HWND hwnd);
+
+    SpinEdit(const SpinEdit&) = delete;
+    SpinEdit& operator=(const SpinEdit&) = delete;
+    ~SpinEdit() override;
+
+    void SetEventSink(SpinEditEvents* sink) { core_.SetEventSink(sink); }
+    // Called with every sound the control makes, besides playing it.
+    void SetSoundObserver(std::function<void(std::int32_t kind)> observer) { soundObserver_ = std::move(observer); }
+
+    // The value model and input rules.
+    SpinEditCore& Model() { return core_; }
+    const SpinEditCore& Model() const { return core_; }
+    double Value() const { return core_.Value(); }
+    void SetValue(double v) { core_.SetValue(v); }
+    double Max() const { return core_.Max(); }
+    void SetMax(double v) { core_.SetMax(v); }
+    double Min() const { return core_.Min(); }
+    void SetMin(double v) { core_.SetMin(v); }
+    double Increment() const { return core_.Increment(); }
+    void SetIncrement(double v) { core_.SetIncrement(v); }
+    std::int16_t DecFig() const { return core_.DecFig(); }
+    void SetDecFig(std::int16_t v) { core_.SetDecFig(v); }
+    std::wstring Text() const override { return box_ ? ReadText() : std::wstring(); }
+    void SetText(const std::wstring& text) override;
+    const std::wstring& NormalText() const { return core_.NormalText(); }
+    std::int16_t MaxLength() const { return core_.MaxLength(); }
+    void SetMaxLength(std::int16_t v) { core_.SetMaxLength(v); }
+    std::int32_t BeepSound() const { return core_.BeepSound(); }
+    void SetBeepSound(std::int32_t v) { core_.SetBeepSound(v); }
+    const std::wstring& Caption() const { return core_.Caption(); }
+    void SetCaption(std::wstring v) { core_.SetCaption(std::move(v)); }
+    bool Locked() const { return core_.Locked(); }
+    void SetLocked(bool v) { core_.SetLocked(v); }
+    static constexpr std::int32_t Version() { return kSpinEditVersion; }
+
+    // The control's own appearance. Setters refuse invalid values with
+    // Error(InvalidPropertyValue) and keep the old one.
+    std::int32_t Alignment() const { return alignment_; }
+    void SetAlignment(std::int32_t v);  // 0 left, 1 right, 2 centre
+    std::int32_t VAlign() const { return vAlign_; }
+    void SetVAlign(std::int32_t v);
+    std::int16_t LeftMargin() const { return leftMargin_; }
+    void SetLeftMargin(std::int16_t v);
+    std::int16_t RightMargin() const { return rightMargin_; }
+    void SetRightMargin(std::int16_t v);
+    std::int16_t VMargin() const { return vMargin_; }
+    void SetVMargin(std::int16_t v);
+    std::int32_t Appearance() const { return appearance_; }
+    void SetAppearance(std::int32_t v);  // 0 flat, 1 3D
+    std::int32_t BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(std::int32_t v);  // 0 none, 1 single
+    std::uint32_t ForeColor() const { return foreColor_; }
+    void SetForeColor(std::uint32_t v);
+    std::uint32_t FocusColor() const { return focusColor_; }
+    void SetFocusColor(std::uint32_t v);
+    std::uint32_t BackColor() const { return backColor_; }
+    void SetBackColor(std::uint32_t v);
+    std::uint32_t DisableColor() const { return disableColor_; }
+    void SetDisableColor(std::uint32_t v);
+    bool Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
+    void SetEnabled(bool v);
+    bool EnabledSpin() const { return enabledSpin_; }
+    void SetEnabledSpin(bool v);
+    bool VisibleSpin() const { return visibleSpin_; }
+    void SetVisibleSpin(bool v);
+    std::int32_t MousePointer() const { return mousePointer_; }
+    void SetMousePointer(std::int32_t v);
+    std::int32_t SpinMousePointer() const { return spinMousePointer_; }
+    void SetSpinMousePointer(std::int32_t v);
+    std::wstring PasswordChar() const { return passwordChar_; }
+    void SetPasswordChar(const std::wstring& v);  // at most one character
+    std::int32_t IMEMode() const { return imeMode_; }
+    void SetIMEMode(std::int32_t v);  // 0..8
+    // The font of the text box; none means the one the parent gives (WM_SETFONT).
+    std::optional<FontSpec> Font() const { return font_; }
+    void SetFont(const std::optional<FontSpec>& font);
+
+    std::int32_t SelStart() const override;
+    std::int32_t SelLength() const override;
+    void SetSelStart(std::int32_t v);
+    void SetSelLength(std::int32_t v);
+    std::wstring SelText() const;
+    void SetSelText(const std::wstring& v);
+    bool IsFocused() const { return box_ && GetFocus() == box_; }
+
+    HWND hWnd() const { return hwnd_; }
+    HWND hWndText() const { return box_; }
+    HWND hWndSpin() const { return spin_; }
+
+    // Methods.
+    std::int32_t ErrCheck(bool showMsg = false, std::wstring_view caption = {}, std::wstring_view title = {},
+                          std::wstring_view helpFile = {}, std::int32_t context = 0) {
+        return core_.ErrCheck(showMsg, caption, title, helpFile, context);
+    }
+    std::wstring FormatMessage(std::int32_t error, std::wstring_view caption = {}) const {
+        return core_.FormatMessage(error, caption);
+    }
+    std::int32_t SpinUpDown(std::int32_t upDown) { return core_.SpinUpDown(upDown); }
+    void Beep(std::int32_t beepType = -1, std::int32_t frequency = SpinEditCore::kBeepFrequency,
+              std::int32_t duration = SpinEditCore::kBeepDuration) {
+        core_.Beep(beepType, frequency, duration);
+    }
+    void AboutBox() const;
+    // The caret position under a point of the control's client area, or the
+    // direction (-1..-8) in which the point misses the text box.
+    std::int32_t HitTest(std::int32_t x, std::int32_t y) const;
+    std::int32_t HitTest() const;  // at the mouse pointer
+    void Pos(std::int32_t left, std::int32_t top);
+    void Size(std::int32_t width, std::int32_t height);
+    void Move(std::int32_t left, std::optional<std::int32_t> top = {}, std::optional<std::int32_t> width = {},
+              std::optional<std::int32_t> height = {});
+    void Refresh();
+    void SetFocus();
+
+    // Persistence.
+    void Save(PropertyStore& store) const;
+    void Load(const PropertyStore& store);
+
+private:
+    struct Key {
+        explicit Key() = default;
+    };
+
+public:
+    // Only the window class makes these (Key is private).
+    SpinEdit(Key, HWND hwnd) : hwnd_(hwnd) {}
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleEdit(UINT msg, WPARAM wp, LPARAM lp);
+    bool CreateParts();
+    void CreateEditBox();
+    void Layout();
+    void UpdateColors();
+    void ApplyFrame();
+    void ApplyImeMode(bool focusing);
+    HBRUSH ColorBrush(HDC dc);
+    COLORREF CurrentColor() const;
+    void EnforceMinWidth();
+    HFONT CurrentFont() const;
+    bool SetCursorFor(HWND over) const;
+    std::wstring ReadText() const;
+
+    // SpinTextBoxPort
+    void SetSel(std::int32_t start, std::int32_t length) override;
+    bool ReadOnly() const override;
+    void SetReadOnly(bool readOnly) override;
+    bool Visible() const override;
+    void Focus() override;
+    std::wstring ClipboardText() const override;
+    void ShowMessage(const std::wstring& text, const std::wstring& title, const std::wstring& helpFile,
+                     std::int32_t context) override;
+    void PlaySound(std::int32_t kind, std::int32_t frequency, std::int32_t duration) override;
+
+    HWND hwnd_;
+    HWND box_ = nullptr;
+    HWND spin_ = nullptr;
+    WNDPROC boxProc_ = nullptr;
+    SpinEditCore core_{*this};
+    std::function<void(std::int32_t)> soundObserver_;
+    bool changeSeen_ = false;
+    std::int32_t alignment_ = 1;
+    std::int32_t vAlign_ = 2;
+    std::int16_t leftMargin_ = 1, rightMargin_ = 1, vMargin_ = 1;
+    std::int32_t appearance_ = 1;
+    std::int32_t borderStyle_ = 1;
+    std::uint32_t foreColor_ = kColorWindowText;
+    std::uint32_t focusColor_ = kColorWindow;
+    std::uint32_t backColor_ = kColorWindow;
+    std::uint32_t disableColor_ = kColorButtonFace;
+    bool enabledSpin_ = true;
+    bool visibleSpin_ = true;
+    std::int32_t mousePointer_ = 0;
+    std::int32_t spinMousePointer_ = 0;
+    std::wstring passwordChar_;
+    std::int32_t imeMode_ = 3;
+    std::optional<FontSpec> font_;
+    UniqueGdi ownFont_;          // made from font_
+    HFONT parentFont_ = nullptr; // given by WM_SETFONT, owned by the parent
+    UniqueGdi brush_;
+    COLORREF brushColor_ = CLR_INVALID;
+    // Stored properties that only a form host acts on; kept so that a save
+    // writes back what a load read.
+    SpinEditProperties retained_;
+};
+
+}  // namespace brisko
