@@ -50,6 +50,24 @@ using SubclassProcs = winsvc_detail::ProcTable<WNDPROC, SubclassProc, kSubclassS
 
 LONG_PTR ProcOf(std::size_t i) { return reinterpret_cast<LONG_PTR>(SubclassProcs::kTable[i]); }
 
+// GetWindowLongPtrA/SetWindowLongPtrA give either the procedure itself or,
+// when the procedure expects the other character set, a handle that only
+// CallWindowProcA can call (it translates the message). Such handles sit in
+// the top 64K of the address space (0xFFFFxxxx on x86, where that is kernel
+// space) or, on x86-64 Windows, at 0xFFFFxxxx; nothing else is one.
+bool IsProcHandle(WNDPROC p) {
+    const auto v = reinterpret_cast<std::uintptr_t>(p);
+    return v >= ~static_cast<std::uintptr_t>(0xFFFF) || (v >> 16) == 0xFFFF;
+}
+
+// Runs the previous procedure. A plain ANSI procedure is called directly:
+// CallWindowProcA costs more than the whole dispatch (under Wine about as much
+// as SendMessage itself), and every message of every watched window pays it.
+inline LRESULT CallPrevious(WNDPROC prev, HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (IsProcHandle(prev)) return CallWindowProcA(prev, h, m, w, l);
+    return prev(h, m, w, l);
+}
+
 }  // namespace
 
 LRESULT SubclassDispatcher::Dispatch(std::size_t i, HWND h, UINT m, WPARAM w, LPARAM l) noexcept {
@@ -69,7 +87,7 @@ LRESULT SubclassDispatcher::Dispatch(std::size_t i, HWND h, UINT m, WPARAM w, LP
             return o ? SubclassTarget{&o->m_tTables, o->m_pOwner} : SubclassTarget{};
         };
         const auto callPrev = [prev](const SubclassMessage& x) -> std::intptr_t {
-            return CallWindowProcA(prev, ToHwnd(x.hWnd), x.uMsg, x.wParam, x.lParam);
+            return CallPrevious(prev, ToHwnd(x.hWnd), x.uMsg, x.wParam, x.lParam);
         };
         const LRESULT r = RunSubclassPhases(current, callPrev, SubclassMessage{FromHwnd(h), m, w, l});
         if (m == WM_NCDESTROY && h == s.hWnd && s.pObj) {
@@ -86,7 +104,7 @@ LRESULT SubclassDispatcher::Dispatch(std::size_t i, HWND h, UINT m, WPARAM w, LP
 }
 
 LRESULT SubclassDispatcher::PassThrough(std::size_t i, WNDPROC prev, HWND h, UINT m, WPARAM w, LPARAM l) {
-    const LRESULT r = CallWindowProcA(prev, h, m, w, l);
+    const LRESULT r = CallPrevious(prev, h, m, w, l);
     SubclassSlot& s = g_pool[i];
     if (s.state.use != SlotState::Taken || s.pObj) return r;
     if (m == WM_NCDESTROY && h == s.hWnd) {

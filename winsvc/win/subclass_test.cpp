@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "common/win/handles.h"
@@ -457,6 +458,34 @@ TEST_F(SubclassTest, AllMessagesModeOnARealWindow) {
     sc.DelMsg(kAllMessages, kMsgBefore);
     Send(kMsgC);
     EXPECT_EQ(owner.calls.size(), 1u);
+}
+
+// A Unicode window: its procedure is reached from our ANSI dispatcher through
+// the handle that only CallWindowProcA can call, which converts the text.
+std::wstring g_unicodeText;
+LRESULT CALLBACK UnicodeProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_SETTEXT && l) g_unicodeText = reinterpret_cast<const wchar_t*>(l);
+    return DefWindowProcW(h, m, w, l);
+}
+
+TEST_F(SubclassTest, UnicodeWindowGetsConvertedMessages) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = UnicodeProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"BriskoSubclassTestW";
+    RegisterClassW(&wc);
+    UniqueWindow w(CreateWindowExW(0, L"BriskoSubclassTestW", L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                   nullptr, GetModuleHandleW(nullptr), nullptr));
+    ASSERT_TRUE(w);
+    Owner owner;
+    CSubclass sc;
+    sc.AddMsg(WM_SETTEXT, kMsgAfter);
+    ASSERT_TRUE(sc.SubClass(FromHwnd(w.Get()), &owner));
+    EXPECT_TRUE(SendMessageA(w.Get(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("(\xBA\xB0\xC4\xDE)")));
+    EXPECT_EQ(g_unicodeText, L"(\uFF7A\uFF70\uFF84\uFF9E)");
+    EXPECT_EQ(owner.Count(WM_SETTEXT, false), 1u);
+    EXPECT_TRUE(sc.UnSubclass());
+    EXPECT_EQ(GetWindowLongPtrW(w.Get(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(UnicodeProc));
 }
 
 }  // namespace
