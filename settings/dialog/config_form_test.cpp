@@ -1,0 +1,177 @@
+#include "settings/dialog/config_form.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+namespace brisko::config {
+namespace {
+
+TEST(ConfigForm, ControlsComeInTabOrderWithUniqueIdsAndFitTheirContainers) {
+    const auto controls = Controls();
+    ASSERT_EQ(controls.size(), 29u);
+    std::set<int> ids;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const ControlDef& c = controls[i];
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.tabIndex, static_cast<int>(i));
+        EXPECT_TRUE(ids.insert(c.id).second);
+        const Rect r = ClientRectPixels(c);
+        if (c.container == 0) {
+            EXPECT_GE(r.left, 0);
+            EXPECT_GE(r.top, 0);
+            EXPECT_LE(r.right, TwipsToPixels(kClientWidthTwips));
+            EXPECT_LE(r.bottom, TwipsToPixels(kClientHeightTwips));
+        } else {
+            // A frame must come before what it holds, and hold it.
+            const ControlDef* frame = FindControl(c.container);
+            ASSERT_NE(frame, nullptr);
+            EXPECT_EQ(frame->kind, Kind::Frame);
+            EXPECT_LT(frame->tabIndex, c.tabIndex);
+            const Rect f = ClientRectPixels(*frame);
+            EXPECT_TRUE(r.left > f.left && r.top > f.top && r.right < f.right && r.bottom <= f.bottom)
+                << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+        }
+    }
+    // Every option group starts exactly once, at its first option.
+    std::set<int> groups;
+    for (const ControlDef& c : controls) {
+        if (c.kind != Kind::Option) continue;
+        EXPECT_EQ(c.startsGroup, groups.insert(c.container).second) << c.name;
+    }
+    EXPECT_EQ(groups.size(), 3u);
+}
+
+TEST(ConfigForm, PixelPlacesAreRelativeToTheClientArea) {
+    struct Case {
+        int id;
+        Rect expected;
+    };
+    const Case cases[] = {
+        {kBtnOK, {320, 252, 393, 273}},    {kBtnCancel, {400, 252, 473, 273}},
+        {kBtnReset, {16, 252, 121, 273}},  {kFraEtc, {248, 118, 481, 242}},  // 1855 twips is 123.67 pixels
+        {kTxtWidth, {164, 124, 229, 142}},                                   // inside fraWidth at 8, 64
+        {kLblWidth, {48, 127, 153, 139}},  {kOptIcon0 + 3, {256, 88, 476, 105}},
+        {kChkWheel, {256, 218, 476, 235}}, {kBtnActiveColor, {70, 211, 92, 232}},
+    };
+    for (const Case& c : cases) {
+        const ControlDef* def = FindControl(c.id);
+        ASSERT_NE(def, nullptr) << c.id;
+        EXPECT_EQ(ClientRectPixels(*def), c.expected) << def->name;
+    }
+    EXPECT_EQ(FindControl(999), nullptr);
+}
+
+TEST(ConfigForm, WindowCaptionWritesTheRevisionAfterTheMinorNumber) {
+    struct Case {
+        ModuleVersion v;
+        const wchar_t* caption;
+    };
+    const Case cases[] = {
+        {{1, 2, 0, 8}, L"Brisko - 1.28"},
+        {{1, 2, 7, 8}, L"Brisko - 1.28"},  // the build number is not shown
+        {{1, 2, 0, 10}, L"Brisko - 1.210"},
+        {{10, 0, 0, 0}, L"Brisko - 10.00"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(WindowCaption(c.v), c.caption);
+}
+
+// A VS_VERSIONINFO block as the resource compiler lays it out.
+std::vector<std::uint8_t> VersionBlock(std::uint32_t ms, std::uint32_t ls) {
+    std::vector<std::uint8_t> b;
+    auto word = [&](std::uint16_t w) {
+        b.push_back(static_cast<std::uint8_t>(w));
+        b.push_back(static_cast<std::uint8_t>(w >> 8));
+    };
+    auto dword = [&](std::uint32_t d) {
+        word(static_cast<std::uint16_t>(d));
+        word(static_cast<std::uint16_t>(d >> 16));
+    };
+    word(0);  // length, patched below
+    word(52);
+    word(0);
+    for (char16_t ch : std::u16string(u"VS_VERSION_INFO")) word(ch);
+    word(0);
+    while (b.size() % 4) b.push_back(0);
+    dword(0xFEEF04BD);
+    dword(0x00010000);
+    dword(ms);
+    dword(ls);
+    dword(ms);
+    dword(ls);
+    for (int i = 0; i < 7; ++i) dword(0);
+    b[0] = static_cast<std::uint8_t>(b.size());
+    b[1] = static_cast<std::uint8_t>(b.size() >> 8);
+    return b;
+}
+
+TEST(ConfigForm, VersionResourceGivesMajorMinorBuildRevision) {
+    const auto good = VersionBlock(0x00010002, 0x00030008);
+    auto v = ParseVersionResource(good);
+    ASSERT_TRUE(v);
+    EXPECT_EQ(v->major, 1);
+    EXPECT_EQ(v->minor, 2);
+    EXPECT_EQ(v->build, 3);
+    EXPECT_EQ(v->revision, 8);
+
+    auto badSignature = good;
+    badSignature[40] ^= 1;
+    auto badKey = good;
+    badKey[6] = 'X';
+    auto lengthBeyondData = good;
+    lengthBeyondData[1] = 4;
+    std::vector<std::uint8_t> truncated(good.begin(), good.begin() + 60);
+    for (std::vector<std::uint8_t>* bytes : {&badSignature, &badKey, &lengthBeyondData, &truncated}) {
+        EXPECT_FALSE(ParseVersionResource(*bytes));
+    }
+    EXPECT_FALSE(ParseVersionResource({}));
+}
+
+TEST(ConfigForm, PreviewCaptionRoundsHalvesUp) {
+    struct Case {
+        double points;
+        const wchar_t* caption;
+    };
+    // The size plus a half, cut: 10.5 gives 11 where halves-to-even would give 10.
+    const Case cases[] = {
+        {9, L"MS UI Gothic 9pt"},      {9.5, L"MS UI Gothic 10pt"},  {9.4, L"MS UI Gothic 9pt"},
+        {9.4999, L"MS UI Gothic 9pt"}, {10.5, L"MS UI Gothic 11pt"}, {8.25, L"MS UI Gothic 8pt"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(PreviewCaption(FontSpec::Make(L"MS UI Gothic", c.points)), c.caption);
+    EXPECT_EQ(PreviewCaption(FontSpec::Make(L"ＭＳ Ｐゴシック", 12)), L"ＭＳ Ｐゴシック 12pt");
+}
+
+TEST(ConfigForm, PreviewLabelIsCentredOnItsButton) {
+    EXPECT_EQ(CentredTop(21, 21, 12), 26);  // 25.5, halves to even
+    EXPECT_EQ(CentredTop(48, 21, 12), 52);  // 52.5
+    EXPECT_EQ(CentredTop(10, 20, 10), 15);
+    EXPECT_EQ(CentredTop(10, 10, 30), 0);  // a label taller than its button rises above it
+}
+
+TEST(ConfigForm, OptionsMapOntoValues) {
+    EXPECT_EQ(AlignOption(0), 0);
+    EXPECT_EQ(AlignOption(1), 1);
+    EXPECT_FALSE(AlignOption(2));
+    EXPECT_FALSE(AlignOption(-1));
+    // The width options are the other way round from the bar's style.
+    EXPECT_EQ(StyleOption(0), 1);
+    EXPECT_EQ(StyleOption(1), 0);
+    EXPECT_FALSE(StyleOption(2));
+    EXPECT_EQ(StyleFromOption(0), 1);
+    EXPECT_EQ(StyleFromOption(1), 0);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(IconOption(i), i);
+        EXPECT_EQ(IconStyleFromOption(i), i);
+    }
+    EXPECT_FALSE(IconOption(4));
+    EXPECT_FALSE(IconOption(-1));
+    EXPECT_EQ(IconStyleFromOption(4), 0);
+    EXPECT_EQ(IconStyleFromOption(-1), 0);
+    EXPECT_EQ(IconStyleFromChecks({false, false, false, false}), 0);
+    EXPECT_EQ(IconStyleFromChecks({false, false, false, true}), 3);
+    EXPECT_EQ(IconStyleFromChecks({false, true, true, false}), 1);  // the lowest checked wins
+}
+
+}  // namespace
+}  // namespace brisko::config
