@@ -38,8 +38,8 @@ public:
     bool Hooked() const { return m_cHook.Hooked(); }
 
 private:
-    void iHook_Proc(bool bBefore, bool& bHandled, std::intptr_t& lReturn, std::int32_t& nCode,
-                    std::uintptr_t& wParam, std::intptr_t& lParam) override;
+    void iHook_Proc(bool bBefore, bool& bHandled, std::intptr_t& lReturn, std::int32_t& nCode, std::uintptr_t& wParam,
+                    std::intptr_t& lParam) override;
 
     CHook m_cHook;
     IHooKeyEvents* m_pEvents = nullptr;

@@ -8,15 +8,18 @@
 namespace brisko {
 namespace {
 
-constexpr std::uint32_t kVkShift = 16, kVkControl = 17, kVkMenu = 18, kVkCapital = 20, kVkEscape = 27,
-                        kVkSpace = 32;
+constexpr std::uint32_t kVkShift = 16, kVkControl = 17, kVkMenu = 18, kVkCapital = 20, kVkEscape = 27, kVkSpace = 32;
 constexpr std::uint32_t kVkLShift = 160, kVkRShift = 161, kVkLControl = 162, kVkRControl = 163, kVkLMenu = 164,
                         kVkRMenu = 165;
 constexpr std::uintptr_t kWmKeyDown = 0x100, kWmSysKeyDown = 0x104;
 constexpr std::int32_t kNoLeftRight = 0x2000000;
 
-bool IsDown(std::int16_t state) { return (static_cast<std::uint16_t>(state) & 0x8000u) != 0; }
-bool IsToggled(std::int16_t state) { return (state & 1) != 0; }
+bool IsDown(std::int16_t state) {
+    return (static_cast<std::uint16_t>(state) & 0x8000u) != 0;
+}
+bool IsToggled(std::int16_t state) {
+    return (state & 1) != 0;
+}
 
 // Each modifier that is held goes in front, so the one tested last stands first.
 std::wstring PrefixHeldModifiers(std::wstring text, const std::uint32_t* vks, std::size_t n, bool bShowLR,
@@ -31,12 +34,11 @@ std::wstring PrefixHeldModifiers(std::wstring text, const std::uint32_t* vks, st
 
 }  // namespace
 
-bool IsReportedKeyDown(bool bActive, bool bBefore, std::int32_t nCode, std::uintptr_t wParam,
-                       std::uint32_t vkCode) {
+bool IsReportedKeyDown(bool bActive, bool bBefore, std::int32_t nCode, std::uintptr_t wParam, std::uint32_t vkCode) {
     if (!bActive || !bBefore || nCode != 0) return false;
     if (wParam != kWmKeyDown && wParam != kWmSysKeyDown) return false;
-    const bool modifier = vkCode == kVkShift || vkCode == kVkControl || vkCode == kVkMenu ||
-                          (vkCode >= kVkLShift && vkCode <= kVkRMenu);
+    const bool modifier =
+        vkCode == kVkShift || vkCode == kVkControl || vkCode == kVkMenu || (vkCode >= kVkLShift && vkCode <= kVkRMenu);
     return !modifier;
 }
 
@@ -46,9 +48,9 @@ std::wstring KeyName(const KeyRecord& rec, bool bShowLR, KeyboardPort& port) {
     // that cancels a tab drag.
     if (rec.vkCode == kVkEscape) return L"Esc";
     std::int32_t lParam = CShift::ShiftLeft(static_cast<std::int32_t>(rec.scanCode), 16);
-    lParam = static_cast<std::int32_t>(static_cast<std::uint32_t>(lParam) + 1u +
-                                       static_cast<std::uint32_t>(
-                                           CShift::ShiftLeft(static_cast<std::int32_t>(rec.flags), 24)));
+    lParam = static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(lParam) + 1u +
+        static_cast<std::uint32_t>(CShift::ShiftLeft(static_cast<std::int32_t>(rec.flags), 24)));
     if (!bShowLR) lParam |= kNoLeftRight;
     return port.KeyNameText(lParam);
 }
@@ -94,7 +96,11 @@ std::wstring BuildKeyText(const KeyRecord& rec, bool bShowLR, KeyboardPort& port
 
     std::wstring text = name;
     switch (rec.vkCode) {
-        case 19: case 20: case 45: case 144: case 145:
+        case 19:
+        case 20:
+        case 45:
+        case 144:
+        case 145:
             // The toggle state before this press takes effect.
             text += IsToggled(port.KeyState(static_cast<std::int32_t>(rec.vkCode))) ? L'-' : L'+';
             break;

@@ -12,8 +12,8 @@
 namespace brisko {
 namespace {
 
-constexpr std::uint32_t kVkA = 'A', kVkQ = 'Q', kVkF5 = 116, kVkEsc = 27, kVkSpace = 32, kVkCaps = 20,
-                        kVkNumLock = 144, kVkInsert = 45, kVkDead = 0xBA, kVkKana = 0xB1, kVkUnknown = 0xFF;
+constexpr std::uint32_t kVkA = 'A', kVkQ = 'Q', kVkF5 = 116, kVkEsc = 27, kVkSpace = 32, kVkCaps = 20, kVkNumLock = 144,
+                        kVkInsert = 45, kVkDead = 0xBA, kVkKana = 0xB1, kVkUnknown = 0xFF;
 
 // A US layout as far as these tests need it. Names depend on the scan code,
 // the extended bit and the "do not care about left or right" bit, as the
@@ -36,21 +36,36 @@ public:
         const bool ext = (lParam >> 24) & 1;
         const bool noLR = (lParam & 0x2000000) != 0;
         switch (scan) {
-            case 0x01: return L"Escape";
-            case 0x10: return L"Q";
-            case 0x1E: return L"A";
-            case 0x27: return L";";
-            case 0x1D: return ext && !noLR ? L"Right Ctrl" : L"Ctrl";
-            case 0x38: return ext && !noLR ? L"Right Alt" : L"Alt";
-            case 0x2A: return L"Shift";
-            case 0x36: return noLR ? L"Shift" : L"Right Shift";
-            case 0x39: return L"Space";
-            case 0x3A: return L"Caps Lock";
-            case 0x3F: return L"F5";
-            case 0x45: return L"Num Lock";
-            case 0x52: return L"Insert";
-            case 0x70: return L"K";
-            default: return L"";
+            case 0x01:
+                return L"Escape";
+            case 0x10:
+                return L"Q";
+            case 0x1E:
+                return L"A";
+            case 0x27:
+                return L";";
+            case 0x1D:
+                return ext && !noLR ? L"Right Ctrl" : L"Ctrl";
+            case 0x38:
+                return ext && !noLR ? L"Right Alt" : L"Alt";
+            case 0x2A:
+                return L"Shift";
+            case 0x36:
+                return noLR ? L"Shift" : L"Right Shift";
+            case 0x39:
+                return L"Space";
+            case 0x3A:
+                return L"Caps Lock";
+            case 0x3F:
+                return L"F5";
+            case 0x45:
+                return L"Num Lock";
+            case 0x52:
+                return L"Insert";
+            case 0x70:
+                return L"K";
+            default:
+                return L"";
         }
     }
     void KeyboardState(std::uint8_t (&state)[256]) override {
@@ -95,7 +110,9 @@ public:
     std::uint32_t TickCount() override { return 1000; }
 };
 
-KeyRecord Key(std::uint32_t vk, std::uint32_t scan, std::uint32_t flags = 0) { return KeyRecord{vk, scan, flags, 0, 0}; }
+KeyRecord Key(std::uint32_t vk, std::uint32_t scan, std::uint32_t flags = 0) {
+    return KeyRecord{vk, scan, flags, 0, 0};
+}
 
 struct TextCase {
     const char* name;
@@ -203,8 +220,8 @@ TEST(KeyText, KeyNameParameter) {
     KeyName(Key(kVkF5, 0x3F), true, k);
     KeyName(Key(kVkF5, 0x3F, 0x01 | 0x10), true, k);
     KeyName(Key(kVkF5, 0x3F, 0x80), true, k);  // a high flag bit wraps into the sign
-    EXPECT_EQ(k.nameRequests, (std::vector<std::int32_t>{0x023F0001, 0x003F0001, 0x113F0001,
-                                                         static_cast<std::int32_t>(0x803F0001u)}));
+    EXPECT_EQ(k.nameRequests,
+              (std::vector<std::int32_t>{0x023F0001, 0x003F0001, 0x113F0001, static_cast<std::int32_t>(0x803F0001u)}));
 
     // Modifier records: right Ctrl is the only extended one, the Alts carry
     // the Alt-down flag.
@@ -241,15 +258,9 @@ TEST(KeyText, ReportedHookCalls) {
         {false, true, 0, 0x100, kVkEsc, false},  // not active
         {true, false, 0, 0x100, kVkEsc, false},  // after phase
         {true, true, 3, 0x100, kVkEsc, false},   // HC_NOREMOVE
-        {true, true, -1, 0x100, kVkEsc, false},
-        {true, true, 0, 0x100, 16, false},
-        {true, true, 0, 0x100, 17, false},
-        {true, true, 0, 0x104, 18, false},
-        {true, true, 0, 0x100, 160, false},
-        {true, true, 0, 0x100, 163, false},
-        {true, true, 0, 0x104, 165, false},
-        {true, true, 0, 0x100, 159, true},
-        {true, true, 0, 0x100, 166, true},
+        {true, true, -1, 0x100, kVkEsc, false}, {true, true, 0, 0x100, 16, false},  {true, true, 0, 0x100, 17, false},
+        {true, true, 0, 0x104, 18, false},      {true, true, 0, 0x100, 160, false}, {true, true, 0, 0x100, 163, false},
+        {true, true, 0, 0x104, 165, false},     {true, true, 0, 0x100, 159, true},  {true, true, 0, 0x100, 166, true},
         {true, true, 0, 0x100, kVkCaps, true},
     };
     for (const Case& c : cases) {

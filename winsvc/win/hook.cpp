@@ -135,16 +135,38 @@ bool CHook::UnHook() {
     return true;
 }
 
-tagCBT_CREATEWNDA CHook::xCBT_CREATEWND(std::intptr_t lParam) { return ReadAt<CBT_CREATEWNDA>(lParam); }
-tagCREATESTRUCTA CHook::xCREATESTRUCT(std::intptr_t lParam) { return ReadAt<CREATESTRUCTA>(lParam); }
-tagCWPSTRUCT CHook::xCWPSTRUCT(std::intptr_t lParam) { return ReadAt<CWPSTRUCT>(lParam); }
-tagCWPRETSTRUCT CHook::xCWPRETSTRUCT(std::intptr_t lParam) { return ReadAt<CWPRETSTRUCT>(lParam); }
-tagDEBUGHOOKINFO CHook::xDEBUGSTRUCT(std::intptr_t lParam) { return ReadAt<DEBUGHOOKINFO>(lParam); }
-tagEVENTMSG CHook::xEVENTMSG(std::intptr_t lParam) { return ReadAt<EVENTMSG>(lParam); }
-tagKBDLLHOOKSTRUCT CHook::xKBDLLHOOKSTRUCT(std::intptr_t lParam) { return ReadAt<KBDLLHOOKSTRUCT>(lParam); }
-tagMOUSEHOOKSTRUCT CHook::xMOUSEHOOKSTRUCT(std::intptr_t lParam) { return ReadAt<MOUSEHOOKSTRUCT>(lParam); }
-tagMSG CHook::xMSG(std::intptr_t lParam) { return ReadAt<MSG>(lParam); }
-tagMSLLHOOKSTRUCT CHook::xMSLLHOOKSTRUCT(std::intptr_t lParam) { return ReadAt<MSLLHOOKSTRUCT>(lParam); }
-tagRECT CHook::xRECT(std::intptr_t lParam) { return ReadAt<RECT>(lParam); }
+tagCBT_CREATEWNDA CHook::xCBT_CREATEWND(std::intptr_t lParam) {
+    return ReadAt<CBT_CREATEWNDA>(lParam);
+}
+tagCREATESTRUCTA CHook::xCREATESTRUCT(std::intptr_t lParam) {
+    return ReadAt<CREATESTRUCTA>(lParam);
+}
+tagCWPSTRUCT CHook::xCWPSTRUCT(std::intptr_t lParam) {
+    return ReadAt<CWPSTRUCT>(lParam);
+}
+tagCWPRETSTRUCT CHook::xCWPRETSTRUCT(std::intptr_t lParam) {
+    return ReadAt<CWPRETSTRUCT>(lParam);
+}
+tagDEBUGHOOKINFO CHook::xDEBUGSTRUCT(std::intptr_t lParam) {
+    return ReadAt<DEBUGHOOKINFO>(lParam);
+}
+tagEVENTMSG CHook::xEVENTMSG(std::intptr_t lParam) {
+    return ReadAt<EVENTMSG>(lParam);
+}
+tagKBDLLHOOKSTRUCT CHook::xKBDLLHOOKSTRUCT(std::intptr_t lParam) {
+    return ReadAt<KBDLLHOOKSTRUCT>(lParam);
+}
+tagMOUSEHOOKSTRUCT CHook::xMOUSEHOOKSTRUCT(std::intptr_t lParam) {
+    return ReadAt<MOUSEHOOKSTRUCT>(lParam);
+}
+tagMSG CHook::xMSG(std::intptr_t lParam) {
+    return ReadAt<MSG>(lParam);
+}
+tagMSLLHOOKSTRUCT CHook::xMSLLHOOKSTRUCT(std::intptr_t lParam) {
+    return ReadAt<MSLLHOOKSTRUCT>(lParam);
+}
+tagRECT CHook::xRECT(std::intptr_t lParam) {
+    return ReadAt<RECT>(lParam);
+}
 
 }  // namespace brisko

@@ -7,9 +7,13 @@
 
 namespace brisko {
 
-CHooKey::CHooKey(IHooKeyEvents* pEvents) : m_pEvents(pEvents) { m_cHook.Hook(this, WH_KEYBOARD_LL, false); }
+CHooKey::CHooKey(IHooKeyEvents* pEvents) : m_pEvents(pEvents) {
+    m_cHook.Hook(this, WH_KEYBOARD_LL, false);
+}
 
-CHooKey::~CHooKey() { m_cHook.UnHook(); }
+CHooKey::~CHooKey() {
+    m_cHook.UnHook();
+}
 
 void CHooKey::iHook_Proc(bool bBefore, bool&, std::intptr_t&, std::int32_t& nCode, std::uintptr_t& wParam,
                          std::intptr_t& lParam) {

@@ -1,7 +1,7 @@
 #include "winsvc/hookey.h"
 
-#include <windows.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <initializer_list>
 #include <memory>
@@ -100,7 +100,9 @@ protected:
 
 // The platform's own name of a modifier, as the hook must use it (Wine's
 // layout names keys by their X keysyms, Windows' by words like "Ctrl").
-std::wstring ModName(ScanKey k) { return LayoutName(k.scan, k.extended) + L"+"; }
+std::wstring ModName(ScanKey k) {
+    return LayoutName(k.scan, k.extended) + L"+";
+}
 
 TEST_F(HooKeyTest, EscapeIsEscAndOnlyKeyDownsCount) {
     Sink sink;

@@ -19,9 +19,13 @@ void Win32KeyboardPort::KeyboardState(std::uint8_t (&state)[256]) {
     if (!GetKeyboardState(state)) std::memset(state, 0, sizeof state);
 }
 
-std::int16_t Win32KeyboardPort::KeyState(std::int32_t vk) { return GetKeyState(vk); }
+std::int16_t Win32KeyboardPort::KeyState(std::int32_t vk) {
+    return GetKeyState(vk);
+}
 
-std::int16_t Win32KeyboardPort::AsyncKeyState(std::int32_t vk) { return GetAsyncKeyState(vk); }
+std::int16_t Win32KeyboardPort::AsyncKeyState(std::int32_t vk) {
+    return GetAsyncKeyState(vk);
+}
 
 std::int32_t Win32KeyboardPort::ToAscii(std::uint32_t vk, std::uint32_t scanCode, const std::uint8_t (&state)[256],
                                         std::uint16_t& chars, std::uint32_t menuFlag) {
@@ -38,8 +42,12 @@ wchar_t Win32KeyboardPort::CharOfByte(std::uint8_t b) {
     return MultiByteToWideChar(CP_ACP, 0, &c, 1, &w, 1) == 1 ? w : L'?';
 }
 
-std::uint32_t Win32KeyboardPort::ScanCodeOf(std::uint32_t vk) { return MapVirtualKeyA(vk, MAPVK_VK_TO_VSC); }
+std::uint32_t Win32KeyboardPort::ScanCodeOf(std::uint32_t vk) {
+    return MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+}
 
-std::uint32_t Win32KeyboardPort::TickCount() { return GetTickCount(); }
+std::uint32_t Win32KeyboardPort::TickCount() {
+    return GetTickCount();
+}
 
 }  // namespace brisko

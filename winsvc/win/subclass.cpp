@@ -48,7 +48,9 @@ struct SubclassProc {
 };
 using SubclassProcs = winsvc_detail::ProcTable<WNDPROC, SubclassProc, kSubclassSlots>;
 
-LONG_PTR ProcOf(std::size_t i) { return reinterpret_cast<LONG_PTR>(SubclassProcs::kTable[i]); }
+LONG_PTR ProcOf(std::size_t i) {
+    return reinterpret_cast<LONG_PTR>(SubclassProcs::kTable[i]);
+}
 
 // GetWindowLongPtrA/SetWindowLongPtrA give either the procedure itself or,
 // when the procedure expects the other character set, a handle that only
@@ -131,7 +133,9 @@ void SubclassDispatcher::Remove(int i) {
     g_pool.Release(i);
 }
 
-CSubclass::~CSubclass() { UnSubclass(); }
+CSubclass::~CSubclass() {
+    UnSubclass();
+}
 
 bool CSubclass::SubClass(WindowHandle hWnd, iSubclass* Owner) {
     if (m_hWnd) return false;

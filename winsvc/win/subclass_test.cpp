@@ -1,7 +1,7 @@
 #include "winsvc/subclass.h"
 
-#include <windows.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <functional>
 #include <memory>

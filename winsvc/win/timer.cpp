@@ -72,7 +72,8 @@ bool CTimer::TmrStart(iTimer* Owner, std::int32_t nInterval, std::int32_t nID) {
     const int i = g_pool.Acquire();
     if (i < 0) return false;
     winsvc_detail::PinModule();
-    const UINT_PTR id = SetTimer(nullptr, 0, static_cast<UINT>(nInterval), TimerProcs::kTable[static_cast<std::size_t>(i)]);
+    const UINT_PTR id =
+        SetTimer(nullptr, 0, static_cast<UINT>(nInterval), TimerProcs::kTable[static_cast<std::size_t>(i)]);
     if (id == 0) {
         g_pool.Release(i);
         return false;

@@ -121,7 +121,8 @@ int main(int argc, char** argv) {
     const struct {
         const char* name;
         KeyRecord rec;
-    } recs[] = {{"letter A", {'A', 0x1E, 0, 0, 0}}, {"F5", {VK_F5, 0x3F, 0, 0, 0}}, {"Esc", {VK_ESCAPE, 0x01, 0, 0, 0}}};
+    } recs[] = {
+        {"letter A", {'A', 0x1E, 0, 0, 0}}, {"F5", {VK_F5, 0x3F, 0, 0, 0}}, {"Esc", {VK_ESCAPE, 0x01, 0, 0, 0}}};
     for (const auto& r : recs) std::printf("  %-10s %8.3f us per key\n", r.name, KeyTextMicroseconds(r.rec, keys));
 
     // Where a key text's time goes: the platform's keyboard calls.
@@ -133,17 +134,17 @@ int main(int argc, char** argv) {
             const char* name;
             void (*call)(Win32KeyboardPort&, std::uint8_t (&)[256], std::uint16_t&);
         } calls[] = {
-            {"GetKeyNameTextA", [](Win32KeyboardPort& p, std::uint8_t(&)[256], std::uint16_t&) {
-                 p.KeyNameText(0x021E0001);
-             }},
-            {"GetKeyboardState", [](Win32KeyboardPort& p, std::uint8_t (&s)[256], std::uint16_t&) { p.KeyboardState(s); }},
+            {"GetKeyNameTextA",
+             [](Win32KeyboardPort& p, std::uint8_t(&)[256], std::uint16_t&) { p.KeyNameText(0x021E0001); }},
+            {"GetKeyboardState",
+             [](Win32KeyboardPort& p, std::uint8_t(&s)[256], std::uint16_t&) { p.KeyboardState(s); }},
             {"GetKeyState", [](Win32KeyboardPort& p, std::uint8_t(&)[256], std::uint16_t&) { p.KeyState(VK_SHIFT); }},
             {"GetAsyncKeyState",
              [](Win32KeyboardPort& p, std::uint8_t(&)[256], std::uint16_t&) { p.AsyncKeyState(VK_LCONTROL); }},
-            {"ToAscii", [](Win32KeyboardPort& p, std::uint8_t (&s)[256], std::uint16_t& c) {
-                 p.ToAscii('A', 0x1E, s, c, 0);
-             }},
-            {"MapVirtualKeyA", [](Win32KeyboardPort& p, std::uint8_t(&)[256], std::uint16_t&) { p.ScanCodeOf(VK_LCONTROL); }},
+            {"ToAscii",
+             [](Win32KeyboardPort& p, std::uint8_t(&s)[256], std::uint16_t& c) { p.ToAscii('A', 0x1E, s, c, 0); }},
+            {"MapVirtualKeyA",
+             [](Win32KeyboardPort& p, std::uint8_t(&)[256], std::uint16_t&) { p.ScanCodeOf(VK_LCONTROL); }},
         };
         port.KeyboardState(state);
         for (const auto& c : calls) {
