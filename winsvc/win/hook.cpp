@@ -169,4 +169,10 @@ tagRECT CHook::xRECT(std::intptr_t lParam) {
     return ReadAt<RECT>(lParam);
 }
 
+namespace winsvc_detail {
+int HookSlotsInUse() {
+    return g_pool.InUse();
+}
+}  // namespace winsvc_detail
+
 }  // namespace brisko

@@ -10,6 +10,7 @@
 
 #include "common/win/handles.h"
 #include "winsvc/win/pump.h"
+#include "winsvc/win/slot_pool.h"
 
 namespace brisko {
 namespace {
@@ -249,6 +250,9 @@ TEST_F(HooKeyTest, HookServiceBeforeAfterAndHandled) {
     EXPECT_EQ(owner.before, 4);
     EXPECT_EQ(g_keyDowns, 2);
     ASSERT_TRUE(hook.Hook(&owner, WH_KEYBOARD_LL)) << "hooked again after UnHook";
+    EXPECT_EQ(winsvc_detail::HookSlotsInUse(), 1);
+    EXPECT_TRUE(hook.UnHook());
+    EXPECT_EQ(winsvc_detail::HookSlotsInUse(), 0);
 }
 
 TEST(HookStructs, ReadersCopyThePlatformStructures) {

@@ -96,4 +96,9 @@ struct ProcTable {
 // process once any of them has been handed to the window system.
 void PinModule();
 
+// Slots taken (attached, pass-through or still running), for leak checks.
+int SubclassSlotsInUse();
+int TimerSlotsInUse();
+int HookSlotsInUse();
+
 }  // namespace brisko::winsvc_detail

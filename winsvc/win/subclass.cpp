@@ -181,4 +181,10 @@ std::intptr_t CSubclass::CallOrigWndProc(std::uint32_t uMsg, std::uintptr_t wPar
     return CallWindowProcA(g_pool[static_cast<std::size_t>(m_iSlot)].pfnPrev, ToHwnd(m_hWnd), uMsg, wParam, lParam);
 }
 
+namespace winsvc_detail {
+int SubclassSlotsInUse() {
+    return g_pool.InUse();
+}
+}  // namespace winsvc_detail
+
 }  // namespace brisko

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/win/handles.h"
+#include "winsvc/win/slot_pool.h"
 
 namespace brisko {
 namespace {
@@ -76,6 +77,12 @@ protected:
     static HWND NewWindow() {
         return CreateWindowExA(0, "BriskoSubclassTest", "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
                                GetModuleHandleA(nullptr), nullptr);
+    }
+    void TearDown() override {
+        m_wnd.Reset();
+        // Every dispatcher slot comes back: detached, collapsed pass-through
+        // or released with its window.
+        EXPECT_EQ(winsvc_detail::SubclassSlotsInUse(), 0);
     }
     HWND Wnd() const { return m_wnd.Get(); }
     WindowHandle H() const { return FromHwnd(m_wnd.Get()); }
@@ -486,6 +493,19 @@ TEST_F(SubclassTest, UnicodeWindowGetsConvertedMessages) {
     EXPECT_EQ(owner.Count(WM_SETTEXT, false), 1u);
     EXPECT_TRUE(sc.UnSubclass());
     EXPECT_EQ(GetWindowLongPtrW(w.Get(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(UnicodeProc));
+}
+
+TEST_F(SubclassTest, PassThroughEndsWithItsWindow) {
+    Owner owner;
+    CSubclass sc;
+    sc.AddMsg(kMsgA, kMsgAfter);
+    ASSERT_TRUE(sc.SubClass(H(), &owner));
+    g_foreignPrev = SetWindowLongPtrA(Wnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ForeignProc));
+    EXPECT_TRUE(sc.UnSubclass());
+    EXPECT_EQ(winsvc_detail::SubclassSlotsInUse(), 1) << "the pass-through stays while the window lives";
+    EXPECT_EQ(Send(kMsgA), 1001);
+    m_wnd.Reset();
+    EXPECT_EQ(winsvc_detail::SubclassSlotsInUse(), 0);
 }
 
 }  // namespace

@@ -96,4 +96,10 @@ bool CTimer::TmrStop() {
     return true;
 }
 
+namespace winsvc_detail {
+int TimerSlotsInUse() {
+    return g_pool.InUse();
+}
+}  // namespace winsvc_detail
+
 }  // namespace brisko
