@@ -1,8 +1,8 @@
 #pragma once
 // The callback interface of the subclassing service and the rule by which one
 // message passes the owner's before phase, the previous window procedure and
-// the owner's after phase. The rule is kept free of the window system so that
-// it is the same code that the window procedure runs and the tests exercise.
+// the owner's after phase, kept free of the window system so that the owners'
+// headers need no <windows.h>.
 #include <cstdint>
 
 #include "common/types.h"

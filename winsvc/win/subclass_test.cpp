@@ -199,6 +199,24 @@ TEST_F(SubclassTest, NestedSendFromCallbackIsDispatchedOnItsOwn) {
     EXPECT_EQ(g_base[0].uMsg, kMsgA);
 }
 
+TEST_F(SubclassTest, TableChangesInsideACallbackApplyToTheAfterPhase) {
+    Owner owner;
+    CSubclass sc;
+    sc.AddMsg(kMsgA, kMsgBeforeAndAfter);
+    sc.AddMsg(kMsgB, kMsgBefore);
+    ASSERT_TRUE(sc.SubClass(H(), &owner));
+    owner.react = [&](bool bBefore, bool&, std::intptr_t&, WindowHandle&, std::uint32_t& uMsg, std::uintptr_t&,
+                      std::intptr_t&) {
+        if (!bBefore) return;
+        if (uMsg == kMsgA) sc.DelMsg(kMsgA, kMsgAfter);
+        if (uMsg == kMsgB) sc.AddMsg(kMsgB, kMsgAfter);
+    };
+    Send(kMsgA);
+    Send(kMsgB);
+    EXPECT_EQ(owner.Count(kMsgA, false), 0u);
+    EXPECT_EQ(owner.Count(kMsgB, false), 1u);
+}
+
 TEST_F(SubclassTest, CallOrigWndProcRunsThePreviousProcedure) {
     Owner owner;
     CSubclass sc;
@@ -493,6 +511,29 @@ TEST_F(SubclassTest, UnicodeWindowGetsConvertedMessages) {
     EXPECT_EQ(owner.Count(WM_SETTEXT, false), 1u);
     EXPECT_TRUE(sc.UnSubclass());
     EXPECT_EQ(GetWindowLongPtrW(w.Get(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(UnicodeProc));
+}
+
+TEST_F(SubclassTest, RunningOutOfDispatchersFailsCleanly) {
+    const LONG_PTR base = CurrentProc();
+    Owner owner;
+    std::vector<std::unique_ptr<CSubclass>> subs;
+    for (;;) {
+        auto sc = std::make_unique<CSubclass>();
+        sc->AddMsg(kMsgA, kMsgAfter);
+        if (!sc->SubClass(H(), &owner)) {
+            EXPECT_EQ(sc->hWnd(), 0);
+            EXPECT_FALSE(sc->UnSubclass());
+            break;
+        }
+        subs.push_back(std::move(sc));
+        ASSERT_LE(subs.size(), 100000u);
+    }
+    EXPECT_GE(subs.size(), 256u);
+    // The whole chain still works, each object once.
+    EXPECT_EQ(Send(kMsgA), 1001);
+    EXPECT_EQ(owner.calls.size(), subs.size());
+    while (!subs.empty()) subs.pop_back();  // last in, first out: each restores its predecessor
+    EXPECT_EQ(CurrentProc(), base);
 }
 
 TEST_F(SubclassTest, PassThroughEndsWithItsWindow) {
