@@ -376,8 +376,15 @@ private:
 
     FontSpec m_Font = FontSpec::Make(L"MS UI Gothic", 9);
     FontSpec m_SelFont = FontSpec::Make(L"MS UI Gothic", 9);
-    FontSpec m_CloseFont = FontSpec::Make(L"Marlett", 8);
-    FontSpec m_ScrollFont = FontSpec::Make(L"Marlett", 10);
+    // Marlett is a symbol font: asked for in a text character set, the font
+    // mapper may pick another face and draw "3", "4" and "r" as letters.
+    FontSpec m_CloseFont = SymbolFont(L"Marlett", 8);
+    FontSpec m_ScrollFont = SymbolFont(L"Marlett", 10);
+    static FontSpec SymbolFont(std::wstring name, double points) {
+        FontSpec f = FontSpec::Make(std::move(name), points);
+        f.charset = 2;  // SYMBOL_CHARSET
+        return f;
+    }
     std::uint32_t m_lFontColor = 0;
     std::uint32_t m_lSelFontColor = 0;
     std::int32_t m_lBorderStyle = 2;

@@ -1,0 +1,448 @@
+// The bar on a real MDI client under the window system: the reserved strip,
+// hit testing, pixels read back, real input and the client's notifications.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "common/win/handles.h"
+#include "tabbar/win/tab_bar_port.h"
+#include "winsvc/win/pump.h"
+
+namespace brisko {
+namespace {
+
+using test::Pump;
+
+struct Sink : ITabBarEvents {
+    std::vector<std::string> ev;
+    bool cancelClose = false;
+    void Add(std::string s) { ev.push_back(std::move(s)); }
+    static std::string N(std::int32_t v) { return std::to_string(v); }
+    void MDIClientResize(std::int32_t w, std::int32_t h) override { Add("Resize " + N(w) + " " + N(h)); }
+    void MDIClientMouseWheel(std::int32_t d, std::int32_t, std::int32_t, std::int32_t, bool&) override {
+        Add("Wheel " + N(d));
+    }
+    void MDIChildCreate(WindowHandle) override { Add("Create"); }
+    void MDIChildDestroy(WindowHandle) override { Add("Destroy"); }
+    void MDIChildActive(WindowHandle) override { Add("Active"); }
+    void TabQueryClose(std::int16_t i, bool& c, std::int32_t m) override {
+        Add("QueryClose " + N(i) + " " + N(m));
+        c = cancelClose;
+    }
+    void TabClosed() override { Add("Closed"); }
+    void TabChanged(std::int16_t a, std::int16_t i, std::int32_t m) override {
+        Add("Changed " + N(a) + " " + N(i) + " " + N(m));
+    }
+    void TabExchange(std::int16_t f, std::int16_t t) override { Add("Exchange " + N(f) + " " + N(t)); }
+#define EV(name)                                                                                   \
+    void name(std::int16_t i, std::int32_t b, std::int32_t, std::int32_t, std::int32_t) override { \
+        Add(std::string(#name) + " " + N(i) + " " + N(b));                                         \
+    }
+    EV(TabMouseDown)
+    EV(TabMouseUp)
+    EV(TabClick)
+    EV(TabDblClick)
+    EV(TabBarMouseDown)
+    EV(TabBarMouseUp)
+    EV(TabBarDblClick)
+    EV(TabBarClick)
+    EV(StartDrag)
+    EV(DragOver)
+    EV(CompleteDrag)
+#undef EV
+    void CancelDrag(std::int16_t i) override {
+        Add("CancelDrag " + N(i));
+    }
+    // Events other than moves and drag-overs, for compact comparisons.
+    std::vector<std::string> Take() {
+        std::vector<std::string> out;
+        for (auto& e : ev)
+            if (e.rfind("DragOver", 0) != 0) out.push_back(e);
+        ev.clear();
+        return out;
+    }
+};
+
+// The MDI client's own procedure, counted: what the bar swallows never gets here.
+WNDPROC g_mdiProc = nullptr;
+std::vector<UINT> g_seen;
+LRESULT CALLBACK CountingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if ((m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) || (m >= WM_NCMOUSEMOVE && m <= WM_NCXBUTTONDBLCLK))
+        g_seen.push_back(m);
+    return CallWindowProcA(g_mdiProc, h, m, w, l);
+}
+int Seen(UINT m) {
+    int n = 0;
+    for (UINT s : g_seen) n += s == m;
+    return n;
+}
+
+using Seq = std::vector<std::string>;
+
+class TabBarWin : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hbrBackground = GetSysColorBrush(COLOR_APPWORKSPACE);
+        wc.lpszClassName = "BriskoTabBarTestFrame";
+        RegisterClassA(&wc);
+        WNDCLASSA child{};
+        child.lpfnWndProc = DefMDIChildProcA;
+        child.hInstance = GetModuleHandleA(nullptr);
+        child.lpszClassName = "BriskoTabBarTestChild";
+        RegisterClassA(&child);
+    }
+
+    void SetUp() override {
+        frame.Reset(CreateWindowExA(0, "BriskoTabBarTestFrame", "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 700,
+                                    560, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr));
+        ASSERT_TRUE(frame);
+        CLIENTCREATESTRUCT ccs{};
+        ccs.idFirstChild = 100;
+        mdi = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 50,
+                              600, 400, frame.Get(), nullptr, GetModuleHandleA(nullptr), &ccs);
+        ASSERT_TRUE(mdi);
+        g_mdiProc =
+            reinterpret_cast<WNDPROC>(SetWindowLongPtrA(mdi, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingProc)));
+        SetForegroundWindow(frame.Get());
+        Pump(50);
+        bar = CreateTabBar();
+        bar->SetEvents(&sink);
+    }
+    void TearDown() override {
+        bar.reset();
+        frame.Reset();
+        Pump(20);
+    }
+
+    void Attach(int tabs, std::int16_t selected = -1) {
+        for (int i = 0; i < tabs; ++i) bar->AddTab(-1, L"#" + std::to_wstring(i), L"Form" + std::to_wstring(i), true);
+        if (selected >= 0) bar->SetSelectedIndex(selected);
+        bar->Attach(FromHwnd(mdi));
+        Pump(30);
+        sink.ev.clear();
+        g_seen.clear();
+    }
+    RECT ClientInParent() const {
+        RECT r{};
+        GetClientRect(mdi, &r);
+        MapWindowPoints(mdi, frame.Get(), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    // A point in the MDI client's window coordinates (the bar's) on the screen.
+    POINT Screen(int x, int y) const {
+        RECT w{};
+        GetWindowRect(mdi, &w);
+        return POINT{w.left + x, w.top + y};
+    }
+    COLORREF Pixel(int x, int y) const {
+        WindowDC dc(mdi, true);
+        return GetPixel(dc.Get(), x, y);
+    }
+    void Paint() {
+        bar->ForceRefresh();
+        Pump(30);
+    }
+
+    static void Input(DWORD flags, POINT p, DWORD data = 0) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+        in.mi.dx = MulDiv(p.x, 65535, w - 1);
+        in.mi.dy = MulDiv(p.y, 65535, h - 1);
+        in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+        in.mi.mouseData = data;
+        SendInput(1, &in, sizeof(in));
+        Pump(40);
+    }
+    void MoveTo(int x, int y) { Input(0, Screen(x, y)); }
+    void Down(int x, int y) { Input(MOUSEEVENTF_LEFTDOWN, Screen(x, y)); }
+    void Up(int x, int y) { Input(MOUSEEVENTF_LEFTUP, Screen(x, y)); }
+    void Click(int x, int y) {
+        Down(x, y);
+        Up(x, y);
+    }
+    static void Key(WORD vk, WORD scan) {
+        INPUT in[2]{};
+        in[0].type = in[1].type = INPUT_KEYBOARD;
+        in[0].ki.wVk = in[1].ki.wVk = vk;
+        in[0].ki.wScan = in[1].ki.wScan = scan;
+        in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, in, sizeof(INPUT));
+        Pump(60);
+    }
+
+    UniqueWindow frame;
+    HWND mdi = nullptr;
+    Sink sink;
+    std::unique_ptr<CMDITab> bar;
+};
+
+TEST_F(TabBarWin, StripIsReservedAndReleased) {
+    Attach(0);
+    EXPECT_EQ(GetWindowLongPtrA(mdi, GWL_EXSTYLE) & (WS_EX_CLIENTEDGE | WS_EX_WINDOWEDGE), 0);
+    EXPECT_EQ(GetClassLongPtrA(mdi, GCL_STYLE), static_cast<ULONG_PTR>(CS_DBLCLKS));
+    struct Case {
+        std::int32_t align;
+        bool visible;
+        RECT client;
+    } cases[] = {
+        {0, true, {2, 79, 598, 448}},  {1, true, {2, 52, 598, 421}}, {0, false, {2, 52, 598, 448}},
+        {1, false, {2, 52, 598, 448}}, {0, true, {2, 79, 598, 448}},
+    };
+    for (const auto& c : cases) {
+        bar->SetAlign(c.align);
+        bar->SetVisible(c.visible);
+        Pump(20);
+        const RECT r = ClientInParent();
+        EXPECT_EQ(r.left, c.client.left) << c.align << c.visible;
+        EXPECT_EQ(r.top, c.client.top) << c.align << c.visible;
+        EXPECT_EQ(r.right, c.client.right) << c.align << c.visible;
+        EXPECT_EQ(r.bottom, c.client.bottom) << c.align << c.visible;
+    }
+    // A bare-rectangle WM_NCCALCSIZE is the window's own business.
+    RECT single{0, 50, 600, 450};
+    SendMessageA(mdi, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&single));
+    EXPECT_EQ(single.top, 50);
+
+    bar->Detach();
+    Pump(20);
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(mdi, GWLP_WNDPROC)), &CountingProc);
+    const RECT r = ClientInParent();
+    EXPECT_EQ(r.top, 50);  // no strip, no client edge (not restored)
+    EXPECT_EQ(r.bottom, 450);
+    EXPECT_EQ(bar->hClientWnd(), 0);
+}
+
+TEST_F(TabBarWin, HitTestAnswers) {
+    Attach(2);
+    struct Case {
+        int x, y;
+        LRESULT hit;
+    } cases[] = {{50, 10, HTCLIENT}, {1, 1, HTCLIENT},    {598, 26, HTCLIENT}, {50, 100, HTBORDER},
+                 {0, 10, HTBORDER},  {50, 399, HTBORDER}, {300, 27, HTBORDER}};
+    for (const auto& c : cases) {
+        const POINT s = Screen(c.x, c.y);
+        EXPECT_EQ(SendMessageA(mdi, WM_NCHITTEST, 0, MAKELPARAM(s.x, s.y)), c.hit) << c.x << "," << c.y;
+    }
+}
+
+TEST_F(TabBarWin, PixelsOfFrameBackgroundTabsAndButtons) {
+    Attach(3, 1);
+    Paint();
+    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW), light = GetSysColor(COLOR_BTNHIGHLIGHT),
+                   dark = GetSysColor(COLOR_3DDKSHADOW), face = GetSysColor(COLOR_BTNFACE),
+                   window = GetSysColor(COLOR_WINDOW), text = GetSysColor(COLOR_BTNTEXT);
+    const COLORREF background = bar->BlendColor(0x8000000F, 0x80000005, 45);
+    const COLORREF dim = bar->BlendColor(0x80000012, 0x80000005, 90);
+    struct Case {
+        const char* what;
+        int x, y;
+        COLORREF color;
+    } cases[] = {
+        {"outer frame left", 0, 200, shadow},
+        {"outer frame top", 300, 0, shadow},
+        {"outer frame right", 599, 200, light},
+        {"outer frame bottom", 300, 399, light},
+        {"inner frame left", 1, 200, dark},
+        {"inner frame right", 598, 200, face},
+        {"inner frame bottom", 300, 398, face},
+        {"background", 450, 10, background},
+        {"edge below the bar", 450, 26, dark},
+        {"light edge", 450, 27, GetSysColor(COLOR_3DLIGHT)},
+        {"second dark edge", 450, 28, dark},
+        {"separator after tab 2", 362, 12, shadow},
+        {"no separator before the selected tab", 122, 12, background},
+        {"selected fill", 127, 25, window},
+        {"selected fill covers the edge line", 200, 26, window},
+        {"selected outline left", 123, 12, text},
+        {"selected outline top", 180, 3, text},
+        {"selected outline right", 242, 12, text},
+        {"above the selected tab", 180, 2, background},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Pixel(c.x, c.y), c.color) << c.what;
+
+    // Scroll buttons: nothing to scroll, so their glyphs are dimmed; the
+    // close button (a visible tab exists) is drawn in the text colour.
+    auto count = [&](const RECT& box, COLORREF color) {
+        int n = 0;
+        WindowDC dc(mdi, true);
+        for (int y = box.top; y < box.bottom; ++y)
+            for (int x = box.left; x < box.right; ++x) n += GetPixel(dc.Get(), x, y) == color;
+        return n;
+    };
+    const RECT left{539, 6, 555, 22}, right{557, 6, 573, 22}, close{578, 6, 596, 22};
+    EXPECT_GT(count(left, dim), 0);
+    EXPECT_EQ(count(left, text), 0);
+    EXPECT_GT(count(right, dim), 0);
+    EXPECT_GT(count(close, text), 0);
+    EXPECT_EQ(count(close, dim), 0);
+    bar->SetEnable(false);
+    Pump(30);
+    EXPECT_GT(count(close, dim), 0);
+    EXPECT_EQ(count(close, text), 0);
+}
+
+TEST_F(TabBarWin, PixelsWithTheBarAtTheBottom) {
+    bar->SetBorderStyle(1);
+    bar->SetAlign(1);
+    Attach(2, 0);
+    Paint();
+    const COLORREF dark = GetSysColor(COLOR_3DDKSHADOW);
+    EXPECT_EQ(Pixel(0, 200), dark);
+    EXPECT_EQ(Pixel(599, 200), dark);
+    EXPECT_EQ(Pixel(300, 0), dark);
+    EXPECT_EQ(Pixel(300, 399), dark);
+    // Bar (1, 373, 599, 399) with its edge lines above it.
+    EXPECT_EQ(Pixel(450, 371), dark);
+    EXPECT_EQ(Pixel(450, 372), GetSysColor(COLOR_3DLIGHT));
+    EXPECT_EQ(Pixel(450, 373), dark);
+    EXPECT_EQ(Pixel(450, 385), bar->BlendColor(0x8000000F, 0x80000005, 45));
+    EXPECT_EQ(Pixel(3, 385), GetSysColor(COLOR_BTNTEXT));   // selected outline left
+    EXPECT_EQ(Pixel(60, 396), GetSysColor(COLOR_BTNTEXT));  // its bottom
+}
+
+TEST_F(TabBarWin, ClicksAndDoubleClicksNeverReachTheClient) {
+    Attach(3, 0);
+    Click(180, 15);
+    EXPECT_EQ(sink.Take(), (Seq{"TabMouseDown 1 1", "Changed 1 0 2", "TabBarMouseUp 1 1", "TabBarClick 1 1",
+                                "TabMouseUp 1 1", "TabClick 1 1"}));
+    EXPECT_EQ(Seen(WM_LBUTTONDOWN) + Seen(WM_LBUTTONUP), 0);
+    EXPECT_EQ(GetCapture(), nullptr);
+
+    Pump(GetDoubleClickTime() + 50);  // the next click starts afresh
+    Click(180, 15);
+    Click(180, 15);  // within the double-click time
+    Seq dbl = sink.Take();
+    ASSERT_EQ(dbl.size(), 10u);
+    EXPECT_EQ(dbl[5], "TabDblClick 1 1");
+    EXPECT_EQ(dbl[9], "TabClick 1 1");
+    EXPECT_EQ(Seen(WM_LBUTTONDBLCLK), 0);
+
+    Input(MOUSEEVENTF_RIGHTDOWN, Screen(450, 15));
+    Input(MOUSEEVENTF_RIGHTUP, Screen(450, 15));
+    EXPECT_EQ(sink.Take(), (Seq{"TabBarMouseDown -1 2", "TabBarMouseUp -1 2", "TabBarClick -1 2"}));
+    EXPECT_EQ(Seen(WM_RBUTTONDOWN) + Seen(WM_RBUTTONUP), 0);
+
+    // Below the strip the window is the window's own: the bar answers its
+    // hit test with HTBORDER, so the click arrives there as a frame click.
+    Click(300, 200);
+    EXPECT_TRUE(sink.Take().empty());
+    EXPECT_EQ(Seen(WM_NCLBUTTONDOWN), 1);
+    EXPECT_EQ(Seen(WM_LBUTTONDOWN), 0);
+}
+
+TEST_F(TabBarWin, DragAndEscape) {
+    Attach(4, 0);
+    Down(50, 15);
+    MoveTo(70, 15);
+    MoveTo(180, 15);  // over tab 1: moves there
+    MoveTo(300, 15);  // over tab 2
+    EXPECT_EQ(GetCapture(), mdi);
+    Key(VK_ESCAPE, 0x01);
+    EXPECT_EQ(sink.Take(), (Seq{"TabMouseDown 0 1", "StartDrag 0 0", "Exchange 0 1", "Changed 0 1 3", "Exchange 1 2",
+                                "Changed 1 2 3", "CancelDrag 2"}));
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(bar->Key(2), L"#0");
+    Up(300, 15);
+    Seq up = sink.Take();
+    EXPECT_EQ(up.front(), "TabBarMouseUp 2 1");  // an ordinary release now
+
+    // A completed drag ends with CompleteDrag and no capture left.
+    Down(300, 15);
+    MoveTo(420, 15);
+    Up(420, 15);
+    Seq drag = sink.Take();
+    ASSERT_FALSE(drag.empty());
+    EXPECT_EQ(drag.back(), "CompleteDrag 3 1");
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(Seen(WM_LBUTTONDOWN) + Seen(WM_LBUTTONUP), 0);
+}
+
+TEST_F(TabBarWin, CloseButton) {
+    Attach(3, 2);
+    Click(586, 14);
+    EXPECT_EQ(sink.Take(), (Seq{"QueryClose 2 1", "Changed 1 2 1", "Closed"}));
+    EXPECT_EQ(bar->Count(), 2);
+    sink.cancelClose = true;
+    Click(586, 14);
+    EXPECT_EQ(sink.Take(), (Seq{"QueryClose 1 1"}));
+    EXPECT_EQ(bar->Count(), 2);
+    // Pressed, then released elsewhere on the bar: nothing closes.
+    Down(586, 14);
+    Up(450, 14);
+    EXPECT_TRUE(sink.Take().empty());
+    EXPECT_EQ(bar->PressedButton(), kNoButton);
+    EXPECT_EQ(Seen(WM_LBUTTONDOWN) + Seen(WM_LBUTTONUP), 0);
+}
+
+TEST_F(TabBarWin, ScrollButtonRepeatsWhileHeld) {
+    Attach(10, 0);
+    Paint();
+    Down(565, 14);
+    EXPECT_GE(bar->ScrollPos(), 10);
+    Pump(150);  // the timer runs through the message loop
+    const std::int16_t held = bar->ScrollPos();
+    EXPECT_GE(held, 40);
+    MoveTo(450, 14);  // off the button: paused
+    const std::int16_t paused = bar->ScrollPos();
+    Pump(100);
+    EXPECT_EQ(bar->ScrollPos(), paused);
+    Up(450, 14);
+    EXPECT_EQ(GetCapture(), nullptr);
+    Pump(60);
+    EXPECT_EQ(bar->ScrollPos(), paused);
+    EXPECT_TRUE(sink.Take().empty());
+}
+
+TEST_F(TabBarWin, WheelOverTheBarAndOverTheClient) {
+    Attach(10, 0);
+    Paint();
+    auto wheel = [&](int x, int y, short delta) {
+        const POINT s = Screen(x, y);
+        return SendMessageA(mdi, WM_MOUSEWHEEL, MAKEWPARAM(0, delta), MAKELPARAM(s.x, s.y));
+    };
+    wheel(100, 15, -120);
+    EXPECT_EQ(bar->ScrollPos(), 20);
+    wheel(100, 15, 120);
+    EXPECT_EQ(bar->ScrollPos(), 0);
+    EXPECT_TRUE(sink.Take().empty());
+    wheel(100, 200, -240);
+    EXPECT_EQ(sink.Take(), Seq{"Wheel -2"});
+    EXPECT_EQ(Seen(WM_MOUSEWHEEL), 0);
+}
+
+TEST_F(TabBarWin, ClientNotifications) {
+    Attach(0);
+    MDICREATESTRUCTA mcs{};
+    mcs.szClass = "BriskoTabBarTestChild";
+    mcs.szTitle = "child";
+    mcs.hOwner = GetModuleHandleA(nullptr);
+    mcs.x = mcs.y = 10;
+    mcs.cx = mcs.cy = 200;
+    HWND child = reinterpret_cast<HWND>(SendMessageA(mdi, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+    ASSERT_TRUE(child);
+    Pump(20);
+    Seq ev = sink.Take();
+    EXPECT_NE(std::find(ev.begin(), ev.end(), "Create"), ev.end());
+    // An activation request to the client is reported once the client has
+    // handled it.
+    SendMessageA(mdi, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
+    EXPECT_EQ(sink.Take(), Seq{"Active"});
+    SetWindowPos(mdi, nullptr, 0, 50, 500, 300, SWP_NOZORDER);
+    Pump(20);
+    ev = sink.Take();
+    EXPECT_NE(std::find(ev.begin(), ev.end(), "Resize 496 269"), ev.end());
+    SendMessageA(mdi, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+    Pump(20);
+    ev = sink.Take();
+    EXPECT_NE(std::find(ev.begin(), ev.end(), "Destroy"), ev.end());
+}
+
+}  // namespace
+}  // namespace brisko
