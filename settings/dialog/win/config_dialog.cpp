@@ -1,0 +1,636 @@
+#include "settings/dialog/win/config_dialog.h"
+
+#include <ole2.h>
+#include <olectl.h>
+
+#include <cwchar>
+#include <exception>
+#include <vector>
+
+#include "common/error.h"
+#include "common/rounding.h"
+#include "settings/win/pickers.h"
+#include "spinedit/spin_properties.h"
+#include "spinedit/win/spin_edit.h"
+#include "tabbar/mdi_tab.h"
+
+#ifndef BRISKO_VERSION_MAJOR
+#define BRISKO_VERSION_MAJOR 0
+#define BRISKO_VERSION_MINOR 0
+#define BRISKO_VERSION_REVISION 0
+#endif
+
+namespace brisko {
+
+namespace {
+
+using config::Kind;
+
+// The module that holds this code: Brisko.dll in the add-in, the program in a
+// test. Its version resource and its window classes are the dialog's.
+HMODULE ThisModule() {
+    static const int anchor = 0;
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&anchor), &module);
+    return module;
+}
+
+std::uint32_t ToRgb(std::uint32_t oleColor) {
+    COLORREF rgb = 0;
+    if (OleTranslateColor(static_cast<OLE_COLOR>(oleColor), nullptr, &rgb) == S_OK) return rgb & 0x00FFFFFF;
+    return oleColor & 0x00FFFFFF;
+}
+
+HFONT MakeFont(const FontSpec& font) {
+    WindowDC screen(nullptr, false);
+    const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
+    LOGFONTW lf{};
+    lf.lfHeight = -ToInt32(static_cast<double>(font.sizeCy) / 10000.0 * dpi / 72.0).value_or(12);
+    lf.lfWeight = font.weight;
+    lf.lfItalic = font.italic;
+    lf.lfUnderline = font.underline;
+    lf.lfStrikeOut = font.strikethrough;
+    lf.lfCharSet = static_cast<BYTE>(font.charset);
+    wcsncpy(lf.lfFaceName, font.name.c_str(), LF_FACESIZE - 1);
+    return CreateFontIndirectW(&lf);
+}
+
+const FontSpec kDialogFont = FontSpec::Make(L"MS UI Gothic", 9);
+const FontSpec kWidthFieldFont = FontSpec::Make(L"ＭＳ Ｐゴシック", 9);
+
+// An empty dialog template: the dialog manager supplies Enter/Esc, the
+// default button and tab navigation; the controls are placed in pixels
+// afterwards, so no dialog units are involved.
+std::vector<WORD> DialogTemplate() {
+    std::vector<WORD> t(sizeof(DLGTEMPLATE) / sizeof(WORD), 0);
+    auto* dlg = reinterpret_cast<DLGTEMPLATE*>(t.data());
+    dlg->style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+    dlg->dwExtendedStyle = WS_EX_DLGMODALFRAME;
+    dlg->cdit = 0;
+    t.push_back(0);  // no menu
+    t.push_back(0);  // the dialog class
+    for (const wchar_t* p = config::kDesignCaption; *p; ++p) t.push_back(static_cast<WORD>(*p));
+    t.push_back(0);
+    return t;
+}
+
+struct WindowClassGuard {
+    bool owned = false;
+    ~WindowClassGuard() {
+        if (owned) UnregisterSpinEditClass(ThisModule());
+    }
+};
+
+}  // namespace
+
+frmConfig::frmConfig(HWND hWndOwner, IConfigEvents* pEvents) : m_hWndOwner(hWndOwner), m_pEvents(pEvents) {}
+
+frmConfig::~frmConfig() {
+    m_pTab = nullptr;
+    if (m_txtWidth) m_txtWidth->SetEventSink(nullptr);
+    m_txtWidth = nullptr;
+    m_hWnd.Reset();
+    if (m_bOwnsSpinClass) UnregisterSpinEditClass(ThisModule());
+}
+
+std::wstring frmConfig::LoadedCaption() {
+    if (HMODULE module = ThisModule()) {
+        if (HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(VS_VERSION_INFO), MAKEINTRESOURCEW(16))) {
+            HGLOBAL data = LoadResource(module, info);
+            const void* bytes = data ? LockResource(data) : nullptr;
+            const DWORD size = SizeofResource(module, info);
+            if (bytes && size) {
+                if (auto v = config::ParseVersionResource(
+                        std::span(static_cast<const std::uint8_t*>(bytes), static_cast<std::size_t>(size)))) {
+                    return config::WindowCaption(*v);
+                }
+            }
+        }
+    }
+    // No version resource (a program that links the dialog without one): this build's own version.
+    config::ModuleVersion built;
+    built.major = BRISKO_VERSION_MAJOR;
+    built.minor = BRISKO_VERSION_MINOR;
+    built.revision = BRISKO_VERSION_REVISION;
+    return config::WindowCaption(built);
+}
+
+// ---- Loading ----
+
+void frmConfig::Load() {
+    HMODULE module = ThisModule();
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (!GetClassInfoExW(module, kSpinEditClassName, &wc)) {
+        if (!RegisterSpinEditClass(module)) throw Error(ErrorNumber::Automation, "cannot register the spin edit class");
+        m_bOwnsSpinClass = true;
+    }
+
+    const std::vector<WORD> tmpl = DialogTemplate();
+    HWND hwnd = CreateDialogIndirectParamW(module, reinterpret_cast<const DLGTEMPLATE*>(tmpl.data()), m_hWndOwner,
+                                           &frmConfig::DialogProc, reinterpret_cast<LPARAM>(this));
+    if (!hwnd) throw Error(ErrorNumber::Automation, "cannot create the settings dialog");
+    if (m_hWnd.Get() != hwnd) m_hWnd.Reset(hwnd);
+
+    // The client area is fixed; the frame is whatever the style adds to it.
+    RECT rc{0, 0, config::TwipsToPixels(config::kClientWidthTwips), config::TwipsToPixels(config::kClientHeightTwips)};
+    AdjustWindowRectEx(&rc, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
+    const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+    RECT around{};
+    if (!(m_hWndOwner && IsWindowVisible(m_hWndOwner) && GetWindowRect(m_hWndOwner, &around)))
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &around, 0);
+    const int x = around.left + ((around.right - around.left) - width) / 2;
+    const int y = around.top + ((around.bottom - around.top) - height) / 2;
+    SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+
+    m_hDialogFont.Reset(MakeFont(kDialogFont));
+    m_hColorButtonFont.Reset(MakeFont(kDialogFont));
+    CreateControls();
+
+    SetWindowTextW(hwnd, LoadedCaption().c_str());
+    m_txtWidth->SetMin(40);
+    m_txtWidth->SetMax(320);
+}
+
+void frmConfig::CreateControls() {
+    HWND dlg = m_hWnd.Get();
+    HINSTANCE module = ThisModule();
+    for (const config::ControlDef& c : config::Controls()) {
+        const Rect r = config::ClientRectPixels(c);
+        if (c.kind == Kind::SpinEdit) {
+            // The field as the form stores it, with the font it is stored with.
+            MemoryPropertyStore stored = TabWidthFieldStore();
+            if (!stored.Read(L"Font")) stored.Write(L"Font", kWidthFieldFont);
+            m_txtWidth = SpinEdit::Create(dlg, c.id, r.left, r.top, r.Width(), r.Height(), &stored);
+            if (!m_txtWidth) throw Error(ErrorNumber::Automation, "cannot create the width field");
+            SetWindowLongPtrW(m_txtWidth->hWnd(), GWL_STYLE,
+                              GetWindowLongPtrW(m_txtWidth->hWnd(), GWL_STYLE) | WS_GROUP);
+            if (!m_txtWidth->Font()) m_txtWidth->SetFont(kWidthFieldFont);
+            m_txtWidth->SetEventSink(&m_widthSink);
+            continue;
+        }
+        const wchar_t* cls = L"BUTTON";
+        DWORD style = WS_CHILD | WS_VISIBLE;
+        switch (c.kind) {
+            case Kind::Frame:
+                style |= BS_GROUPBOX | WS_GROUP;
+                break;
+            case Kind::Option:
+                // An option group runs from its first option to the next control that starts a group.
+                style |= BS_AUTORADIOBUTTON | (c.startsGroup ? WS_GROUP | WS_TABSTOP : 0);
+                break;
+            case Kind::Check:
+                style |= BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP;
+                break;
+            case Kind::Label:
+                cls = L"STATIC";
+                style |= SS_LEFT | SS_NOPREFIX | WS_GROUP;
+                break;
+            case Kind::LabelRight:
+                cls = L"STATIC";
+                style |= SS_RIGHT | WS_GROUP;
+                break;
+            case Kind::Button:
+            case Kind::CancelButton:
+                style |= BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP;
+                break;
+            case Kind::DefaultButton:
+                style |= BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP;
+                break;
+            case Kind::SpinEdit:
+                break;
+        }
+        HWND h = CreateWindowExW(0, cls, c.caption, style, r.left, r.top, r.Width(), r.Height(), dlg,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), module, nullptr);
+        if (!h) throw Error(ErrorNumber::Automation, std::string("cannot create ") + c.name);
+        const bool colorButton = c.id == config::kBtnNormalColor || c.id == config::kBtnActiveColor;
+        SendMessageW(h, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(colorButton ? m_hColorButtonFont.Get() : m_hDialogFont.Get()), FALSE);
+    }
+    SendMessageW(dlg, DM_SETDEFID, config::kBtnOK, 0);
+    // The design-time state: the first option of each group selected.
+    SelectOption(config::kOptAlign0);
+    SelectOption(config::kOptStyle0);
+    SelectOption(config::kOptIcon0);
+}
+
+// ---- Showing ----
+
+bool frmConfig::ShowConfigWnd(CMDITab& pTab, std::int32_t& eIconStyle, bool& bMouseWheel) {
+    // Whatever happens below, the bar reference goes and the window with it.
+    struct Teardown {
+        frmConfig& f;
+        ~Teardown() {
+            f.m_pTab = nullptr;
+            if (f.m_txtWidth) f.m_txtWidth->SetEventSink(nullptr);
+            f.m_txtWidth = nullptr;
+            f.m_hWnd.Reset();
+            for (auto& p : f.m_preview) p.hFont.Reset();
+            f.m_hDialogFont.Reset();
+            f.m_hColorButtonFont.Reset();
+            if (f.m_bOwnsSpinClass) {
+                UnregisterSpinEditClass(ThisModule());
+                f.m_bOwnsSpinClass = false;
+            }
+        }
+    } teardown{*this};
+
+    m_pTab = nullptr;
+    Load();
+
+    config::Values& s = m_snapshot;
+    s.align = pTab.Align();
+    s.style = pTab.Style();
+    s.tabWidth = pTab.TabWidth();
+    s.font = pTab.Font();
+    s.fontColor = pTab.FontColor();
+    s.selFont = pTab.SelFont();
+    s.selFontColor = pTab.SelFontColor();
+    s.iconStyle = eIconStyle;
+    s.closeButton = pTab.CloseButton();
+    s.scrollButton = pTab.ScrollButton();
+    s.scrollFit = pTab.ScrollFit();
+    s.autoDrag = pTab.AutoDrag();
+    s.mouseWheel = bMouseWheel;
+
+    FillControls(s);
+    m_pTab = &pTab;
+    m_bConfirmed = false;
+    RunModal();
+
+    // Put the bar right under one repaint. A bar that was already frozen stays so.
+    const bool wasLocked = pTab.LockUpdate();
+    pTab.SetLockUpdate(true);
+    std::exception_ptr failure;
+    if (!m_bConfirmed) {
+        pTab.SetAlign(s.align);
+        pTab.SetStyle(s.style);
+        pTab.SetTabWidth(s.tabWidth);
+        pTab.SetFont(s.font);
+        pTab.SetFontColor(s.fontColor);
+        pTab.SetSelFont(s.selFont);
+        pTab.SetSelFontColor(s.selFontColor);
+        // The host's handler failing must not leave the rest of the bar unrestored.
+        try {
+            if (m_pEvents) m_pEvents->OnIconChange(s.iconStyle);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        pTab.SetCloseButton(s.closeButton);
+        pTab.SetScrollButton(s.scrollButton);
+        pTab.SetScrollFit(s.scrollFit);
+        pTab.SetAutoDrag(s.autoDrag);
+    } else {
+        bMouseWheel = !Checked(config::kChkWheel);
+        std::array<bool, 4> icons{};
+        for (int i = 0; i < 4; ++i) icons[static_cast<std::size_t>(i)] = Checked(config::kOptIcon0 + i);
+        eIconStyle = config::IconStyleFromChecks(icons);
+    }
+    pTab.SetLockUpdate(wasLocked);
+    m_pTab = nullptr;
+    if (failure) std::rethrow_exception(failure);
+    return m_bConfirmed;
+}
+
+void frmConfig::RunModal() {
+    HWND dlg = m_hWnd.Get();
+    HWND owner = m_hWndOwner && IsWindow(m_hWndOwner) ? m_hWndOwner : nullptr;
+    const bool disableOwner = owner && IsWindowEnabled(owner);
+    if (disableOwner) EnableWindow(owner, FALSE);
+
+    m_bHidden = false;
+    ShowWindow(dlg, SW_SHOW);
+    SendMessageW(dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(config::kBtnOK)), TRUE);
+
+    MSG msg;
+    while (!m_bHidden && IsWindow(dlg)) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            // Someone is ending the thread's loop: give up as a cancel and
+            // leave the quit for the loop that owns it.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            m_bConfirmed = false;
+            break;
+        }
+        if (got == -1) {
+            m_bConfirmed = false;
+            break;
+        }
+        if (!IsDialogMessageW(dlg, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    // The owner comes back before the dialog goes, so activation returns to it.
+    if (disableOwner && IsWindow(owner)) EnableWindow(owner, TRUE);
+    if (IsWindow(dlg)) ShowWindow(dlg, SW_HIDE);
+}
+
+// ---- Filling ----
+
+void frmConfig::FillControls(const config::Values& v) {
+    if (auto i = config::AlignOption(v.align)) SelectOption(config::kOptAlign0 + *i);
+    if (auto i = config::StyleOption(v.style)) {
+        SelectOption(config::kOptStyle0 + *i);
+        m_txtWidth->SetEnabled(*i == 1);
+    }
+    m_txtWidth->SetText(std::to_wstring(v.tabWidth));
+    SetPreview(0, v.font, v.fontColor);
+    SetPreview(1, v.selFont, v.selFontColor);
+    if (auto i = config::IconOption(v.iconStyle)) SelectOption(config::kOptIcon0 + *i);
+    SetCheck(config::kChkClose, !v.closeButton);
+    SetCheck(config::kChkScroll, !v.scrollButton);
+    SetCheck(config::kChkFit, v.scrollFit);
+    SetCheck(config::kChkDrag, !v.autoDrag);
+    SetCheck(config::kChkWheel, !v.mouseWheel);
+}
+
+bool frmConfig::Checked(int id) const {
+    // The grey state counts as checked.
+    return SendMessageW(Item(id), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
+}
+
+void frmConfig::SelectOption(int id) {
+    const config::ControlDef* target = config::FindControl(id);
+    if (!target) return;
+    for (const config::ControlDef& c : config::Controls()) {
+        if (c.kind == Kind::Option && c.container == target->container) {
+            SendMessageW(Item(c.id), BM_SETCHECK, c.id == id ? BST_CHECKED : BST_UNCHECKED, 0);
+        }
+    }
+}
+
+void frmConfig::ClickOption(int id) {
+    SelectOption(id);
+    OnOption(id);
+}
+
+void frmConfig::SetCheck(int id, bool on) {
+    SendMessageW(Item(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void frmConfig::SetPreview(int which, const FontSpec& font, std::uint32_t color) {
+    Preview& p = m_preview[static_cast<std::size_t>(which)];
+    HWND label = Item(which == 0 ? config::kLblNormal : config::kLblActive);
+    UniqueGdi made(MakeFont(font));
+    SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(made.Get()), FALSE);
+    p.hFont = std::move(made);  // the old font is no longer selected anywhere
+    p.font = font;
+    p.color = color;
+    SetWindowTextW(label, config::PreviewCaption(font).c_str());
+    CentrePreview(which);
+    InvalidateRect(label, nullptr, TRUE);
+}
+
+void frmConfig::SetPreviewColor(int which, std::uint32_t color) {
+    m_preview[static_cast<std::size_t>(which)].color = color;
+    InvalidateRect(Item(which == 0 ? config::kLblNormal : config::kLblActive), nullptr, TRUE);
+}
+
+void frmConfig::CentrePreview(int which) {
+    HWND label = Item(which == 0 ? config::kLblNormal : config::kLblActive);
+    HWND button = Item(which == 0 ? config::kBtnNormalFont : config::kBtnActiveFont);
+    RECT rl{}, rb{};
+    GetWindowRect(label, &rl);
+    GetWindowRect(button, &rb);
+    MapWindowPoints(nullptr, m_hWnd.Get(), reinterpret_cast<POINT*>(&rl), 2);
+    MapWindowPoints(nullptr, m_hWnd.Get(), reinterpret_cast<POINT*>(&rb), 2);
+    const int top = config::CentredTop(rb.top, rb.bottom - rb.top, rl.bottom - rl.top);
+    SetWindowPos(label, nullptr, rl.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// ---- Live handlers ----
+
+void frmConfig::OnCommand(int id) {
+    using namespace config;
+    switch (id) {
+        case kOptAlign0:
+        case kOptAlign1:
+        case kOptStyle0:
+        case kOptStyle1:
+        case kOptIcon0:
+        case kOptIcon0 + 1:
+        case kOptIcon0 + 2:
+        case kOptIcon0 + 3:
+            // An option reports a click when it becomes (or stays) the chosen one.
+            if (Checked(id)) OnOption(id);
+            break;
+        case kChkClose:
+        case kChkScroll:
+        case kChkFit:
+        case kChkDrag:
+        case kChkWheel:
+            OnCheck(id);
+            break;
+        case kBtnNormalFont:
+            OnFontButton(false);
+            break;
+        case kBtnActiveFont:
+            OnFontButton(true);
+            break;
+        case kBtnNormalColor:
+            OnColorButton(false);
+            break;
+        case kBtnActiveColor:
+            OnColorButton(true);
+            break;
+        case kBtnReset:
+            OnReset();
+            break;
+        case kBtnOK:
+            OnOK();
+            break;
+        case kBtnCancel:
+            OnCancel();
+            break;
+        default:
+            break;
+    }
+}
+
+void frmConfig::OnOption(int id) {
+    if (!m_pTab) return;
+    using namespace config;
+    if (id == kOptAlign0 || id == kOptAlign1) {
+        m_pTab->SetAlign(id - kOptAlign0);
+    } else if (id == kOptStyle0 || id == kOptStyle1) {
+        const int index = id - kOptStyle0;
+        m_pTab->SetStyle(StyleFromOption(index));
+        m_txtWidth->SetEnabled(index == 1);
+    } else if (id >= kOptIcon0 && id <= kOptIcon0 + 3) {
+        RaiseIconChange(IconStyleFromOption(id - kOptIcon0));
+    }
+}
+
+void frmConfig::OnCheck(int id) {
+    if (!m_pTab) return;
+    const bool on = Checked(id);
+    switch (id) {
+        case config::kChkClose:
+            m_pTab->SetCloseButton(!on);
+            break;
+        case config::kChkScroll:
+            m_pTab->SetScrollButton(!on);
+            break;
+        case config::kChkFit:
+            m_pTab->SetScrollFit(on);
+            break;
+        case config::kChkDrag:
+            m_pTab->SetAutoDrag(!on);
+            break;
+        default:
+            // The wheel switch belongs to the host and is read on OK.
+            break;
+    }
+}
+
+void frmConfig::WidthSink::Change() {
+    m_form.OnWidthChange();
+}
+
+void frmConfig::OnWidthChange() {
+    if (!m_pTab || !m_txtWidth) return;
+    // Only a valid entry reaches the bar; 2 and 20 on the way to 200 do not.
+    if (m_txtWidth->ErrCheck() != 0) return;
+    if (auto width = ToInt16(m_txtWidth->Value())) m_pTab->SetTabWidth(*width);
+}
+
+void frmConfig::OnFontButton(bool active) {
+    if (!m_pTab) return;
+    FontSpec font = active ? m_pTab->SelFont() : m_pTab->Font();
+    // The pickers speak RGB; the bar may hold a system colour.
+    std::uint32_t color = ToRgb(active ? m_pTab->SelFontColor() : m_pTab->FontColor());
+    if (!EditFont(font, color, m_hWnd.Get(), config::kFontDialogFlags, config::kFontSizeMin, config::kFontSizeMax))
+        return;
+    if (!m_pTab) return;
+    if (active) {
+        m_pTab->SetSelFont(font);
+        m_pTab->SetSelFontColor(color);
+    } else {
+        m_pTab->SetFont(font);
+        m_pTab->SetFontColor(color);
+    }
+    SetPreview(active ? 1 : 0, font, color);
+}
+
+void frmConfig::OnColorButton(bool active) {
+    if (!m_pTab) return;
+    std::uint32_t color = ToRgb(active ? m_pTab->SelFontColor() : m_pTab->FontColor());
+    if (!ShowColorDialog(color, m_hWnd.Get())) return;
+    if (!m_pTab) return;
+    if (active)
+        m_pTab->SetSelFontColor(color);
+    else
+        m_pTab->SetFontColor(color);
+    SetPreviewColor(active ? 1 : 0, color);
+}
+
+void frmConfig::OnReset() {
+    if (!m_pTab) return;
+    using namespace config;
+    ClickOption(kOptAlign0);
+    ClickOption(kOptStyle0);
+    m_txtWidth->SetText(L"120");
+    for (int which = 0; which < 2; ++which) {
+        // The label's font keeps its character set; everything else goes back.
+        FontSpec font = m_preview[static_cast<std::size_t>(which)].font;
+        font.name = L"MS UI Gothic";
+        font.SetSize(9);
+        font.SetBold(false);
+        font.italic = font.strikethrough = font.underline = false;
+        const std::uint32_t color = which == 0 ? m_pTab->DefaultFontColor() : m_pTab->DefaultSelFontColor();
+        SetPreview(which, font, color);
+        if (which == 0) {
+            m_pTab->SetFont(font);
+            m_pTab->SetFontColor(color);
+        } else {
+            m_pTab->SetSelFont(font);
+            m_pTab->SetSelFontColor(color);
+        }
+    }
+    ClickOption(kOptIcon0);
+    for (int id : {kChkClose, kChkScroll, kChkFit, kChkDrag, kChkWheel}) {
+        SetCheck(id, false);
+        OnCheck(id);
+    }
+}
+
+void frmConfig::OnOK() {
+    // A bad width shows the field's own message and keeps the dialog open.
+    if (m_txtWidth && m_txtWidth->ErrCheck(true) != 0) return;
+    m_bConfirmed = true;
+    m_bHidden = true;
+}
+
+void frmConfig::OnCancel() {
+    if (m_pTab) {
+        m_pTab->SetAlign(m_snapshot.align);
+        m_pTab->SetStyle(m_snapshot.style);
+        m_pTab->SetTabWidth(m_snapshot.tabWidth);
+        m_pTab->SetCloseButton(m_snapshot.closeButton);
+    }
+    m_bConfirmed = false;
+    m_bHidden = true;
+}
+
+void frmConfig::RaiseIconChange(std::int32_t style) {
+    if (m_pEvents) m_pEvents->OnIconChange(style);
+}
+
+// ---- The window procedure ----
+
+INT_PTR CALLBACK frmConfig::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_INITDIALOG) {
+        auto* self = reinterpret_cast<frmConfig*>(lp);
+        SetWindowLongPtrW(hwnd, DWLP_USER, lp);
+        self->m_hWnd.Reset(hwnd);
+        return FALSE;  // focus is set when the dialog is shown
+    }
+    auto* self = reinterpret_cast<frmConfig*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+        if (self && self->m_hWnd.Get() == hwnd) self->m_hWnd.Release();
+        return FALSE;
+    }
+    if (!self) return FALSE;
+    try {
+        return self->Handle(msg, wp, lp);
+    } catch (...) {
+        // A handler that failed leaves the dialog as it was; nothing may reach the dialog manager.
+        MessageBeep(MB_ICONEXCLAMATION);
+        return msg == WM_CLOSE || msg == WM_COMMAND ? TRUE : FALSE;
+    }
+}
+
+INT_PTR frmConfig::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_COMMAND:
+            if (HIWORD(wp) == BN_CLICKED) {
+                OnCommand(LOWORD(wp));
+                return TRUE;
+            }
+            return FALSE;
+        case WM_CLOSE:
+            // The close box and the system menu's Close are Cancel; the window stays until ShowConfigWnd ends.
+            OnCancel();
+            return TRUE;
+        case WM_CTLCOLORSTATIC: {
+            const HWND control = reinterpret_cast<HWND>(lp);
+            for (int which = 0; which < 2; ++which) {
+                if (control == Item(which == 0 ? config::kLblNormal : config::kLblActive)) {
+                    HDC dc = reinterpret_cast<HDC>(wp);
+                    SetTextColor(dc, ToRgb(m_preview[static_cast<std::size_t>(which)].color));
+                    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+                    return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+                }
+            }
+            return FALSE;
+        }
+        default:
+            return FALSE;
+    }
+}
+
+}  // namespace brisko

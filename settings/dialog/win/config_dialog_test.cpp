@@ -1,0 +1,689 @@
+// The settings dialog on the real window system: each test opens it on a live
+// bar attached to an MDI client and drives it from inside its modal loop. A
+// thread timer runs the steps of a script, one per tick; clicks are posted
+// BM_CLICK messages and the width is typed as WM_CHAR characters, so
+// everything goes through the dialog's own loop and the controls' own code.
+#include "settings/dialog/win/config_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/win/handles.h"
+#include "spinedit/win/spin_edit.h"
+#include "tabbar/mdi_tab.h"
+#include "tabbar/win/tab_bar_port.h"
+
+namespace brisko {
+namespace {
+
+using namespace config;
+
+std::wstring Text(HWND h) {
+    wchar_t buf[256] = {};
+    GetWindowTextW(h, buf, 256);
+    return buf;
+}
+
+std::wstring ClassOf(HWND h) {
+    wchar_t buf[64] = {};
+    GetClassNameW(h, buf, 64);
+    return buf;
+}
+
+LOGFONTW FontOf(HWND h) {
+    LOGFONTW lf{};
+    auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(h, WM_GETFONT, 0, 0));
+    if (font) GetObjectW(font, sizeof lf, &lf);
+    return lf;
+}
+
+RECT RectInClient(HWND dlg, HWND h) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+bool IsChecked(HWND dlg, int id) {
+    return SendMessageW(GetDlgItem(dlg, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// A visible dialog box (message box, colour or font dialog) owned by the settings dialog.
+HWND OwnedDialog(HWND dlg) {
+    struct Find {
+        HWND dlg;
+        HWND found = nullptr;
+    } f{dlg};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto* f = reinterpret_cast<Find*>(lp);
+            if (h != f->dlg && IsWindowVisible(h) && GetWindow(h, GW_OWNER) == f->dlg && ClassOf(h) == L"#32770") {
+                f->found = h;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&f));
+    return f.found;
+}
+
+// The texts of a dialog box's static controls, joined.
+std::wstring StaticTexts(HWND box) {
+    std::wstring all;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (ClassOf(c) == L"Static") all += Text(c);
+    }
+    return all;
+}
+
+// Steps run one per timer tick inside the dialog's loop (or a nested one).
+// A step returns false to be tried again at the next tick.
+class Script {
+public:
+    using Step = std::function<bool(HWND dlg)>;
+
+    Script& Then(Step s) {
+        steps_.push_back(std::move(s));
+        return *this;
+    }
+    Script& Click(int id) {
+        return Then([id](HWND dlg) {
+            PostMessageW(GetDlgItem(dlg, id), BM_CLICK, 0, 0);
+            return true;
+        });
+    }
+    Script& Check(std::function<void(HWND dlg)> f) {
+        return Then([f = std::move(f)](HWND dlg) {
+            f(dlg);
+            return true;
+        });
+    }
+    // Replaces the width field's whole text with the first character.
+    Script& TypeWidth(const std::wstring& chars) {
+        for (std::size_t i = 0; i < chars.size(); ++i) {
+            const wchar_t ch = chars[i];
+            const bool first = i == 0;
+            Then([this, ch, first](HWND dlg) {
+                HWND edit = form_->WidthField()->hWndText();
+                if (first) {
+                    SendMessageW(dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
+                    SendMessageW(edit, EM_SETSEL, 0, -1);
+                }
+                PostMessageW(edit, WM_CHAR, ch, 1);
+                return true;
+            });
+        }
+        return *this;
+    }
+    // Waits for a dialog box owned by the settings dialog and handles it.
+    Script& OnOwnedDialog(std::function<void(HWND box)> f) {
+        return Then([f = std::move(f)](HWND dlg) {
+            HWND box = OwnedDialog(dlg);
+            if (!box) return false;
+            f(box);
+            return true;
+        });
+    }
+
+    void Attach(frmConfig* form) { form_ = form; }
+    bool Finished() const { return next_ == steps_.size(); }
+
+    void Start() {
+        t_current = this;
+        timer_ = SetTimer(nullptr, 0, 15, &Script::Tick);
+    }
+    void Stop() {
+        if (timer_) KillTimer(nullptr, timer_);
+        timer_ = 0;
+        t_current = nullptr;
+    }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        Script* s = t_current;
+        if (!s || s->running_ || !s->form_) return;
+        HWND dlg = s->form_->hWnd();
+        if (!dlg || !IsWindowVisible(dlg)) return;
+        if (++s->ticks_ > 2000) {
+            // Stuck: get out of every nested box and the dialog, and fail.
+            ADD_FAILURE() << "script stuck at step " << s->next_;
+            if (HWND box = OwnedDialog(dlg)) PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+            PostMessageW(dlg, WM_CLOSE, 0, 0);
+            s->next_ = s->steps_.size();
+            return;
+        }
+        if (s->Finished()) return;
+        s->running_ = true;
+        const bool done = s->steps_[s->next_](dlg);
+        s->running_ = false;
+        if (done) ++s->next_;
+    }
+
+    static inline thread_local Script* t_current = nullptr;
+    std::vector<Step> steps_;
+    std::size_t next_ = 0;
+    int ticks_ = 0;
+    bool running_ = false;
+    UINT_PTR timer_ = 0;
+    frmConfig* form_ = nullptr;
+};
+
+struct Recorder : IConfigEvents {
+    std::vector<std::int32_t> styles;
+    void OnIconChange(std::int32_t eIconStyle) override { styles.push_back(eIconStyle); }
+};
+
+// Every bar property the dialog can touch.
+struct BarState {
+    std::int32_t align, style;
+    std::int16_t tabWidth;
+    FontSpec font, selFont;
+    std::uint32_t fontColor, selFontColor;
+    bool closeButton, scrollButton, scrollFit, autoDrag;
+    friend bool operator==(const BarState&, const BarState&) = default;
+
+    static BarState Of(const CMDITab& b) {
+        return {b.Align(),        b.Style(),       b.TabWidth(),     b.Font(),      b.SelFont(), b.FontColor(),
+                b.SelFontColor(), b.CloseButton(), b.ScrollButton(), b.ScrollFit(), b.AutoDrag()};
+    }
+};
+
+class ConfigDialogTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hbrBackground = GetSysColorBrush(COLOR_APPWORKSPACE);
+        wc.lpszClassName = L"BriskoConfigTestFrame";
+        RegisterClassW(&wc);
+    }
+
+    void SetUp() override {
+        frame.Reset(CreateWindowExW(0, L"BriskoConfigTestFrame", L"IDE", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 760,
+                                    560, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+        ASSERT_TRUE(frame);
+        CLIENTCREATESTRUCT ccs{};
+        ccs.idFirstChild = 100;
+        mdi = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                              740, 500, frame.Get(), nullptr, GetModuleHandleW(nullptr), &ccs);
+        ASSERT_TRUE(mdi);
+        bar = CreateTabBar();
+        for (int i = 0; i < 3; ++i) bar->AddTab(-1, L"#" + std::to_wstring(i), L"Form" + std::to_wstring(i), true);
+        bar->SetStyle(1);
+        bar->Attach(FromHwnd(mdi));
+    }
+    void TearDown() override {
+        bar.reset();
+        frame.Reset();
+    }
+
+    // Bar values unlike the defaults everywhere, so that restoring is visible.
+    void MakeUnusual() {
+        bar->SetAlign(1);
+        bar->SetStyle(0);
+        bar->SetTabWidth(150);
+        FontSpec f = FontSpec::Make(L"MS UI Gothic", 11, true);
+        f.italic = true;
+        bar->SetFont(f);
+        bar->SetFontColor(0x00123456);
+        FontSpec s = FontSpec::Make(L"ＭＳ Ｐゴシック", 10);
+        s.underline = true;
+        bar->SetSelFont(s);
+        bar->SetSelFontColor(0x80000008);  // a system colour
+        bar->SetCloseButton(false);
+        bar->SetScrollButton(false);
+        bar->SetScrollFit(true);
+        bar->SetAutoDrag(false);
+    }
+
+    bool Show(Script& script) {
+        frmConfig form(frame.Get(), &events);
+        script.Attach(&form);
+        script.Start();
+        bool result = false;
+        try {
+            result = form.ShowConfigWnd(*bar, iconStyle, mouseWheel);
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "ShowConfigWnd threw: " << e.what();
+        }
+        script.Stop();
+        EXPECT_TRUE(script.Finished()) << "the dialog closed before every step ran";
+        EXPECT_EQ(form.hWnd(), nullptr) << "the window outlives ShowConfigWnd";
+        EXPECT_TRUE(IsWindowEnabled(frame.Get())) << "the owner stays disabled";
+        EXPECT_FALSE(bar->LockUpdate());
+        return result;
+    }
+
+    // The distance from the MDI client's window top to its client area: the
+    // bar's strip when the bar is at the top.
+    int ClientTopInset() const {
+        RECT w{};
+        GetWindowRect(mdi, &w);
+        POINT p{0, 0};
+        ClientToScreen(mdi, &p);
+        return p.y - w.top;
+    }
+
+    UniqueWindow frame;
+    HWND mdi = nullptr;
+    std::unique_ptr<CMDITab> bar;
+    Recorder events;
+    std::int32_t iconStyle = 0;
+    bool mouseWheel = true;
+};
+
+void SaveWindowBitmap(HWND hwnd, const char* path) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    WindowDC screen(nullptr, false);
+    UniqueMemDC mem(CreateCompatibleDC(screen.Get()));
+    UniqueGdi bmp(CreateCompatibleBitmap(screen.Get(), w, h));
+    {
+        SelectInDC sel(mem.Get(), bmp.Get());
+        BitBlt(mem.Get(), 0, 0, w, h, screen.Get(), r.left, r.top, SRCCOPY);
+    }
+    BITMAPINFOHEADER bi{};
+    bi.biSize = sizeof bi;
+    bi.biWidth = w;
+    bi.biHeight = h;
+    bi.biPlanes = 1;
+    bi.biBitCount = 24;
+    const int stride = (w * 3 + 3) & ~3;
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(stride) * h);
+    GetDIBits(mem.Get(), static_cast<HBITMAP>(bmp.Get()), 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&bi),
+              DIB_RGB_COLORS);
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof bi;
+    fh.bfSize = fh.bfOffBits + static_cast<DWORD>(pixels.size());
+    if (FILE* f = std::fopen(path, "wb")) {
+        std::fwrite(&fh, sizeof fh, 1, f);
+        std::fwrite(&bi, sizeof bi, 1, f);
+        std::fwrite(pixels.data(), 1, pixels.size(), f);
+        std::fclose(f);
+    }
+}
+
+TEST_F(ConfigDialogTest, LayoutCaptionsFontsAndTabOrderFollowTheControlTable) {
+    Script s;
+    s.Check([&](HWND dlg) {
+        EXPECT_EQ(Text(dlg), L"Brisko - 3.45");  // this program's version resource
+        RECT client{};
+        GetClientRect(dlg, &client);
+        EXPECT_EQ(client.right, 488);
+        EXPECT_EQ(client.bottom, 280);
+        EXPECT_FALSE(IsWindowEnabled(frame.Get())) << "the dialog is modal to its owner";
+        EXPECT_EQ(GetWindow(dlg, GW_OWNER), frame.Get());
+        EXPECT_EQ(GetFocus(), GetDlgItem(dlg, kBtnOK));
+
+        // Creation order is tab order.
+        std::vector<int> order;
+        for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) order.push_back(GetDlgCtrlID(c));
+        std::vector<int> expected;
+        for (const ControlDef& c : Controls()) expected.push_back(c.id);
+        EXPECT_EQ(order, expected);
+
+        for (const ControlDef& c : Controls()) {
+            SCOPED_TRACE(c.name);
+            HWND h = GetDlgItem(dlg, c.id);
+            ASSERT_TRUE(h);
+            Rect want = ClientRectPixels(c);
+            if (c.id == kLblNormal || c.id == kLblActive) {
+                // Centred on its font button: 21 + 21/2 - 12/2 = 25.5 gives 26 in fraFont.
+                const Rect button =
+                    ClientRectPixels(*FindControl(c.id == kLblNormal ? kBtnNormalFont : kBtnActiveFont));
+                const int top = CentredTop(button.top, button.Height(), want.Height());
+                want.bottom += top - want.top;
+                want.top = top;
+            }
+            const RECT got = RectInClient(dlg, h);
+            EXPECT_EQ(got.left, want.left);
+            EXPECT_EQ(got.top, want.top);
+            EXPECT_EQ(got.right - got.left, want.Width());
+            EXPECT_EQ(got.bottom - got.top, want.Height());
+
+            const LONG_PTR style = GetWindowLongPtrW(h, GWL_STYLE);
+            switch (c.kind) {
+                case Kind::Frame:
+                    EXPECT_EQ(style & BS_TYPEMASK, BS_GROUPBOX);
+                    break;
+                case Kind::Option:
+                    EXPECT_EQ(style & BS_TYPEMASK, BS_AUTORADIOBUTTON);
+                    EXPECT_EQ((style & WS_GROUP) != 0, c.startsGroup);
+                    break;
+                case Kind::Check:
+                    EXPECT_EQ(style & BS_TYPEMASK, BS_AUTOCHECKBOX);
+                    break;
+                case Kind::LabelRight:
+                    EXPECT_EQ(style & SS_TYPEMASK, SS_RIGHT);
+                    break;
+                case Kind::DefaultButton:
+                    EXPECT_EQ(style & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+                    break;
+                case Kind::SpinEdit:
+                    EXPECT_EQ(ClassOf(h), kSpinEditClassName);
+                    break;
+                default:
+                    break;
+            }
+            if (c.kind == Kind::SpinEdit) {
+                EXPECT_STREQ(FontOf(SpinEdit::FromWindow(h)->hWndText()).lfFaceName, L"ＭＳ Ｐゴシック");
+            } else {
+                EXPECT_EQ(Text(h), c.caption);
+                const LOGFONTW lf = FontOf(h);
+                EXPECT_STREQ(lf.lfFaceName, L"MS UI Gothic");
+                EXPECT_EQ(lf.lfHeight, -12);  // 9 points at 96 dpi
+            }
+        }
+
+        // The width field as stored with the form, limits from loading.
+        SpinEdit* width = SpinEdit::FromWindow(GetDlgItem(dlg, kTxtWidth));
+        ASSERT_TRUE(width);
+        EXPECT_EQ(width->Min(), 40);
+        EXPECT_EQ(width->Max(), 320);
+        EXPECT_EQ(width->Caption(), L"タブの幅");
+        EXPECT_EQ(width->Text(), L"120");
+        EXPECT_FALSE(width->Enabled()) << "width follows the title";
+
+        // Tab and Shift+Tab walk the table's order over the enabled stops.
+        HWND ok = GetDlgItem(dlg, kBtnOK);
+        EXPECT_EQ(GetNextDlgTabItem(dlg, ok, FALSE), GetDlgItem(dlg, kBtnCancel));
+        EXPECT_EQ(GetNextDlgTabItem(dlg, GetDlgItem(dlg, kBtnCancel), FALSE), GetDlgItem(dlg, kOptAlign0));
+        EXPECT_EQ(GetNextDlgTabItem(dlg, GetDlgItem(dlg, kBtnReset), FALSE), ok);
+        EXPECT_EQ(GetNextDlgTabItem(dlg, ok, TRUE), GetDlgItem(dlg, kBtnReset));
+        EXPECT_EQ(LOWORD(SendMessageW(dlg, DM_GETDEFID, 0, 0)), kBtnOK);
+
+        if (const char* shot = std::getenv("BRISKO_DIALOG_SHOT")) {
+            RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            SaveWindowBitmap(dlg, shot);
+        }
+    });
+    s.Click(kBtnCancel);
+    EXPECT_FALSE(Show(s));
+}
+
+TEST_F(ConfigDialogTest, CancelWithoutChangesKeepsTheBarAndRaisesTheSnapshotStyleOnce) {
+    MakeUnusual();
+    iconStyle = 2;
+    mouseWheel = false;
+    const BarState before = BarState::Of(*bar);
+    Script s;
+    s.Check([&](HWND dlg) {
+        // The controls show the bar.
+        EXPECT_TRUE(IsChecked(dlg, kOptAlign1));
+        EXPECT_FALSE(IsChecked(dlg, kOptAlign0));
+        EXPECT_TRUE(IsChecked(dlg, kOptStyle1));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, kTxtWidth)));
+        EXPECT_EQ(Text(GetDlgItem(dlg, kTxtWidth)), L"150");
+        EXPECT_TRUE(IsChecked(dlg, kOptIcon0 + 2));
+        EXPECT_FALSE(IsChecked(dlg, kOptIcon0));
+        for (int id : {kChkClose, kChkScroll, kChkFit, kChkDrag, kChkWheel}) EXPECT_TRUE(IsChecked(dlg, id)) << id;
+        EXPECT_EQ(Text(GetDlgItem(dlg, kLblNormal)), L"MS UI Gothic 11pt");
+        const LOGFONTW normal = FontOf(GetDlgItem(dlg, kLblNormal));
+        EXPECT_EQ(normal.lfWeight, 700);
+        EXPECT_TRUE(normal.lfItalic);
+        EXPECT_EQ(normal.lfHeight, -15);
+        EXPECT_EQ(Text(GetDlgItem(dlg, kLblActive)), L"ＭＳ Ｐゴシック 10pt");
+        EXPECT_TRUE(FontOf(GetDlgItem(dlg, kLblActive)).lfUnderline);
+        EXPECT_TRUE(events.styles.empty()) << "filling the controls raised an event";
+        EXPECT_EQ(BarState::Of(*bar), before) << "filling the controls wrote to the bar";
+    });
+    s.Click(kBtnCancel);
+    EXPECT_FALSE(Show(s));
+    EXPECT_EQ(BarState::Of(*bar), before);
+    EXPECT_EQ(events.styles, std::vector<std::int32_t>{2});
+    EXPECT_EQ(iconStyle, 2);
+    EXPECT_FALSE(mouseWheel);
+}
+
+TEST_F(ConfigDialogTest, LiveChangesShowOnTheBarAtOnceAndCancelUndoesThem) {
+    const BarState before = BarState::Of(*bar);
+    const int insetAtTop = ClientTopInset();
+    Script s;
+    s.Click(kOptAlign1).Check([&](HWND) {
+        EXPECT_EQ(bar->Align(), 1);
+        EXPECT_LT(ClientTopInset(), insetAtTop) << "the bar's strip left the top of the MDI client";
+    });
+    s.Click(kOptStyle1).Check([&](HWND dlg) {
+        EXPECT_EQ(bar->Style(), 0);
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, kTxtWidth)));
+    });
+    // 2 and 20 are below the minimum and reach nothing; 200 is applied as it appears.
+    const std::int16_t width = bar->TabWidth();
+    s.TypeWidth(L"2").Check([&](HWND) { EXPECT_EQ(bar->TabWidth(), width); });
+    s.TypeWidth(L"20").Check([&](HWND) { EXPECT_EQ(bar->TabWidth(), width); });
+    s.TypeWidth(L"200").Check([&](HWND dlg) {
+        EXPECT_EQ(Text(GetDlgItem(dlg, kTxtWidth)), L"200");
+        EXPECT_EQ(bar->TabWidth(), 200);
+    });
+    struct Box {
+        int id;
+        std::function<bool()> applied;
+    };
+    const Box boxes[] = {
+        {kChkClose, [&] { return !bar->CloseButton(); }},
+        {kChkScroll, [&] { return !bar->ScrollButton(); }},
+        {kChkFit, [&] { return bar->ScrollFit(); }},
+        {kChkDrag, [&] { return !bar->AutoDrag(); }},
+    };
+    for (const Box& b : boxes) {
+        s.Click(b.id).Check([&, b](HWND dlg) {
+            EXPECT_TRUE(IsChecked(dlg, b.id));
+            EXPECT_TRUE(b.applied()) << b.id;
+        });
+    }
+    s.Click(kChkWheel);
+    s.Click(kOptIcon0 + 3).Check([&](HWND) { EXPECT_EQ(events.styles, std::vector<std::int32_t>{3}); });
+    s.Click(kOptIcon0 + 1).Check([&](HWND) { EXPECT_EQ(events.styles, (std::vector<std::int32_t>{3, 1})); });
+    s.Click(kBtnCancel);
+    EXPECT_FALSE(Show(s));
+    EXPECT_EQ(BarState::Of(*bar), before);
+    EXPECT_EQ(ClientTopInset(), insetAtTop);
+    EXPECT_EQ(events.styles, (std::vector<std::int32_t>{3, 1, 0}));
+    EXPECT_EQ(iconStyle, 0);
+    EXPECT_TRUE(mouseWheel);
+}
+
+TEST_F(ConfigDialogTest, OkKeepsTheLiveChangesAndHandsBackIconStyleAndWheel) {
+    Script s;
+    s.Click(kOptAlign1).Click(kOptStyle1).TypeWidth(L"75").Click(kChkDrag).Click(kChkWheel).Click(kOptIcon0 + 2);
+    s.Click(kBtnOK);
+    EXPECT_TRUE(Show(s));
+    EXPECT_EQ(bar->Align(), 1);
+    EXPECT_EQ(bar->Style(), 0);
+    EXPECT_EQ(bar->TabWidth(), 75);
+    EXPECT_FALSE(bar->AutoDrag());
+    EXPECT_EQ(iconStyle, 2);
+    EXPECT_FALSE(mouseWheel);
+    EXPECT_EQ(events.styles, std::vector<std::int32_t>{2}) << "OK raises nothing more";
+}
+
+TEST_F(ConfigDialogTest, ResetThenCancelRestoresTheSnapshot) {
+    MakeUnusual();
+    iconStyle = 3;
+    mouseWheel = false;
+    const BarState before = BarState::Of(*bar);
+    Script s;
+    s.Click(kBtnReset).Check([&](HWND dlg) {
+        // Reset goes through the controls, so the bar already shows the defaults.
+        EXPECT_EQ(bar->Align(), 0);
+        EXPECT_EQ(bar->Style(), 1);
+        EXPECT_EQ(bar->TabWidth(), 120);
+        EXPECT_TRUE(bar->CloseButton());
+        EXPECT_EQ(bar->Font().name, L"MS UI Gothic");
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, kTxtWidth)));
+        EXPECT_EQ(Text(GetDlgItem(dlg, kTxtWidth)), L"120");
+        EXPECT_EQ(Text(GetDlgItem(dlg, kLblNormal)), L"MS UI Gothic 9pt");
+        EXPECT_EQ(Text(GetDlgItem(dlg, kLblActive)), L"MS UI Gothic 9pt");
+        EXPECT_TRUE(IsChecked(dlg, kOptIcon0));
+        EXPECT_FALSE(IsChecked(dlg, kChkWheel));
+    });
+    s.Click(kBtnCancel);
+    EXPECT_FALSE(Show(s));
+    EXPECT_EQ(BarState::Of(*bar), before);
+    EXPECT_EQ(events.styles, (std::vector<std::int32_t>{0, 3}));
+    EXPECT_EQ(iconStyle, 3);
+    EXPECT_FALSE(mouseWheel);
+}
+
+TEST_F(ConfigDialogTest, ResetThenOkGivesTheDefaults) {
+    MakeUnusual();
+    iconStyle = 3;
+    mouseWheel = false;
+    Script s;
+    s.Click(kBtnReset).Click(kBtnOK);
+    EXPECT_TRUE(Show(s));
+    EXPECT_EQ(bar->Align(), 0);
+    EXPECT_EQ(bar->Style(), 1);
+    EXPECT_EQ(bar->TabWidth(), 120);
+    for (const FontSpec& f : {bar->Font(), bar->SelFont()}) {
+        EXPECT_EQ(f.name, L"MS UI Gothic");
+        EXPECT_EQ(f.sizeCy, 90000);
+        EXPECT_FALSE(f.Bold());
+        EXPECT_FALSE(f.italic || f.underline || f.strikethrough);
+    }
+    EXPECT_EQ(bar->FontColor(), bar->DefaultFontColor());
+    EXPECT_EQ(bar->SelFontColor(), bar->DefaultSelFontColor());
+    EXPECT_TRUE(bar->CloseButton());
+    EXPECT_TRUE(bar->ScrollButton());
+    EXPECT_FALSE(bar->ScrollFit());
+    EXPECT_TRUE(bar->AutoDrag());
+    EXPECT_EQ(iconStyle, 0);
+    EXPECT_TRUE(mouseWheel);
+}
+
+TEST_F(ConfigDialogTest, OkWithAnInvalidWidthShowsTheFieldsMessageAndStaysOpen) {
+    Script s;
+    s.Click(kOptStyle1).TypeWidth(L"20").Click(kBtnOK);
+    s.OnOwnedDialog([&](HWND box) {
+        const std::wstring text = StaticTexts(box);
+        EXPECT_NE(text.find(L"タブの幅の入力が最小値を下回っています。"), std::wstring::npos) << text.size();
+        EXPECT_NE(text.find(L"40 ～ 320 の範囲で入力して下さい。"), std::wstring::npos);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    s.Then([&](HWND dlg) {
+        if (OwnedDialog(dlg)) return false;
+        EXPECT_TRUE(IsWindowVisible(dlg));
+        EXPECT_EQ(bar->TabWidth(), 120);
+        return true;
+    });
+    s.Click(kBtnCancel);
+    EXPECT_FALSE(Show(s));
+    EXPECT_EQ(bar->Style(), 1);
+}
+
+TEST_F(ConfigDialogTest, PreviewCaptionRoundsTheSizeAndSitsCentredOnItsButton) {
+    struct Case {
+        double normal, selected;
+        const wchar_t* normalCaption;
+        const wchar_t* selectedCaption;
+        LONG normalHeight;
+    };
+    const Case cases[] = {
+        {9.5, 9.4, L"MS UI Gothic 10pt", L"MS UI Gothic 9pt", -13},
+        {10.5, 24, L"MS UI Gothic 11pt", L"MS UI Gothic 24pt", -14},
+    };
+    for (const Case& c : cases) {
+        bar->SetFont(FontSpec::Make(L"MS UI Gothic", c.normal));
+        bar->SetSelFont(FontSpec::Make(L"MS UI Gothic", c.selected));
+        Script s;
+        s.Check([&](HWND dlg) {
+            HWND normal = GetDlgItem(dlg, kLblNormal), selected = GetDlgItem(dlg, kLblActive);
+            EXPECT_EQ(Text(normal), c.normalCaption);
+            EXPECT_EQ(Text(selected), c.selectedCaption);
+            EXPECT_EQ(FontOf(normal).lfHeight, c.normalHeight);
+            for (auto [label, button] : {std::pair{normal, kBtnNormalFont}, std::pair{selected, kBtnActiveFont}}) {
+                const RECT l = RectInClient(dlg, label), b = RectInClient(dlg, GetDlgItem(dlg, button));
+                EXPECT_EQ(l.top, CentredTop(b.top, b.bottom - b.top, l.bottom - l.top));
+            }
+        });
+        s.Click(kBtnCancel);
+        EXPECT_FALSE(Show(s));
+    }
+}
+
+TEST_F(ConfigDialogTest, CloseBoxActsAsCancel) {
+    MakeUnusual();
+    iconStyle = 1;
+    const BarState before = BarState::Of(*bar);
+    Script s;
+    s.Click(kOptAlign0).Click(kOptStyle0).Click(kChkClose).Click(kBtnReset).Click(kOptIcon0 + 2);
+    s.Check([&](HWND) { EXPECT_NE(BarState::Of(*bar), before); });
+    s.Then([](HWND dlg) {
+        PostMessageW(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return true;
+    });
+    EXPECT_FALSE(Show(s));
+    EXPECT_EQ(BarState::Of(*bar), before);
+    EXPECT_EQ(events.styles, (std::vector<std::int32_t>{0, 2, 1}));
+    EXPECT_EQ(iconStyle, 1);
+}
+
+TEST_F(ConfigDialogTest, EscCancelsAndEnterConfirmsFromAnyControl) {
+    struct Case {
+        int focus;
+        WPARAM key;
+        bool confirmed;
+    };
+    const Case cases[] = {{kBtnOK, VK_ESCAPE, false}, {kChkScroll, VK_RETURN, true}, {kBtnReset, VK_ESCAPE, false}};
+    for (const Case& c : cases) {
+        bar->SetAlign(0);
+        Script s;
+        s.Click(kOptAlign1).Then([&](HWND dlg) {
+            HWND h = GetDlgItem(dlg, c.focus);
+            SendMessageW(dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(h), TRUE);
+            PostMessageW(h, WM_KEYDOWN, c.key, 1);
+            PostMessageW(h, WM_KEYUP, c.key, 0xC0000001);
+            return true;
+        });
+        EXPECT_EQ(Show(s), c.confirmed) << c.focus;
+        EXPECT_EQ(bar->Align(), c.confirmed ? 1 : 0);
+    }
+}
+
+TEST_F(ConfigDialogTest, SnapshotValuesOutsideTheOptionsLeaveTheDesignStateAndAreStillRestored) {
+    iconStyle = 7;
+    Script s;
+    s.Check([&](HWND dlg) {
+        EXPECT_TRUE(IsChecked(dlg, kOptIcon0));
+        EXPECT_TRUE(events.styles.empty());
+    });
+    s.Click(kBtnCancel);
+    EXPECT_FALSE(Show(s));
+    EXPECT_EQ(events.styles, std::vector<std::int32_t>{7});
+    EXPECT_EQ(iconStyle, 7);
+}
+
+TEST_F(ConfigDialogTest, ColourButtonsGoThroughThePickerAndCancelChangesNothing) {
+    bar->SetFontColor(0x00123456);
+    bar->SetSelFontColor(0x80000008);  // a system colour: the picker gets its RGB
+    const std::uint32_t selRgb = static_cast<std::uint32_t>(GetSysColor(COLOR_WINDOWTEXT));
+    Script s;
+    s.Click(kBtnNormalColor).OnOwnedDialog([](HWND box) { PostMessageW(box, WM_COMMAND, IDCANCEL, 0); });
+    s.Then([&](HWND dlg) {
+        if (OwnedDialog(dlg)) return false;
+        EXPECT_EQ(bar->FontColor(), 0x00123456u);
+        return true;
+    });
+    s.Click(kBtnActiveColor).OnOwnedDialog([](HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); });
+    s.Then([&](HWND dlg) {
+        if (OwnedDialog(dlg)) return false;
+        EXPECT_EQ(bar->SelFontColor(), selRgb);
+        return true;
+    });
+    s.Click(kBtnOK);
+    EXPECT_TRUE(Show(s));
+    EXPECT_EQ(bar->SelFontColor(), selRgb);
+}
+
+}  // namespace
+}  // namespace brisko
