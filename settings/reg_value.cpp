@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -107,8 +108,9 @@ std::optional<double> RegValueNumber(const RegValue& v) {
 }
 
 std::string StoredTextBytes(const RegBytes& data) {
-    if (data.empty()) return {};
-    return std::string(data.begin(), data.end() - 1);
+    size_t n = data.size();
+    if (n > 0 && data[n - 1] == 0) --n;
+    return std::string(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(n));
 }
 
 std::int32_t StoredDword(const RegBytes& data, bool bigEndian) {

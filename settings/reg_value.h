@@ -52,7 +52,8 @@ std::wstring RegValueText(const RegValue& v);
 std::optional<double> RegValueNumber(const RegValue& v);
 
 // The stored text of a REG_SZ/REG_EXPAND_SZ/REG_MULTI_SZ value: every byte but
-// the last, which is the terminator. A value stored without any bytes is "".
+// the terminating NUL. A value stored without any bytes is "", and one whose
+// writer left the terminator off keeps its last character.
 std::string StoredTextBytes(const RegBytes& data);
 
 // A REG_DWORD or REG_DWORD_BIG_ENDIAN value as a 32-bit integer. Data shorter

@@ -98,10 +98,11 @@ TEST(RegValue, StoredDwordNeverReadsPastTheData) {
     }
 }
 
-TEST(RegValue, StoredTextDropsTheTerminatorAndToleratesNoBytes) {
+TEST(RegValue, StoredTextDropsOnlyTheTerminator) {
     EXPECT_EQ(StoredTextBytes({'a', 'b', 0}), "ab");
     EXPECT_EQ(StoredTextBytes({}), "");
     EXPECT_EQ(StoredTextBytes({0}), "");
+    EXPECT_EQ(StoredTextBytes({'a', 'b'}), "ab");                               // no terminator: nothing is lost
     EXPECT_EQ(StoredTextBytes({'a', 0, 'b', 0, 0}), std::string("a\0b\0", 4));  // a multi-string
 }
 

@@ -84,6 +84,7 @@ TEST_F(WinRegistryTest, ReadRulesByType) {
         {"sz", REG_SZ, std::string("abc\0", 4), std::wstring(L"abc")},
         {"japanese", REG_SZ, std::string("\x90\xDD\x92\xE8\0", 5), std::wstring(L"\u8A2D\u5B9A")},
         {"sz without bytes", REG_SZ, "", std::wstring()},
+        {"sz without terminator", REG_SZ, "abc", std::wstring(L"abc")},
         {"expand without bytes", REG_EXPAND_SZ, "", std::wstring()},
         {"multi without bytes", REG_MULTI_SZ, "", std::wstring()},
         {"multi", REG_MULTI_SZ, std::string("a\0bc\0\0", 6), std::wstring(L"a\0bc\0", 5)},
