@@ -46,8 +46,7 @@ HMODULE ServerModule(const CLSID& clsid) {
     const std::wstring key = std::wstring(L"CLSID\\") + guid + L"\\InprocServer32";
     wchar_t path[MAX_PATH * 2];
     DWORD bytes = sizeof(path);
-    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, path,
-                     &bytes) != ERROR_SUCCESS)
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, path, &bytes) != ERROR_SUCCESS)
         return nullptr;
     return GetModuleHandleW(path);
 }
@@ -126,6 +125,18 @@ HRESULT AddInClient::LoadFromDll(const std::wstring& path, const CLSID& clsid) {
         return hr;
     }
     instance_ = Make<AddInInstance>(std::wstring(L"Brisko.Loader"), std::wstring());
+    return S_OK;
+}
+
+HRESULT AddInClient::LoadObject(IUnknown* object, const std::wstring& progId) {
+    Unload();
+    if (!object) return E_POINTER;
+    ComPtr<IDTExtensibility2> addin;
+    const HRESULT hr = object->QueryInterface(IID_IDTExtensibility2, reinterpret_cast<void**>(addin.Put()));
+    if (FAILED(hr)) return hr;
+    if (!addin) return E_NOINTERFACE;
+    addin_ = addin;
+    instance_ = Make<AddInInstance>(progId, ReadAddInValue(progId, L"Description"));
     return S_OK;
 }
 

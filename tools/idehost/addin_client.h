@@ -31,6 +31,9 @@ public:
     // Loads the server from a DLL without registration: LoadLibraryA,
     // DllGetClassObject(clsid), IClassFactory::CreateInstance.
     HRESULT LoadFromDll(const std::wstring& path, const CLSID& clsid = CLSID_Loader);
+    // Takes an add-in object made by the caller, for tests that link the
+    // add-in's classes into their own executable.
+    HRESULT LoadObject(IUnknown* object, const std::wstring& progId = L"Brisko.Loader");
     bool Loaded() const { return static_cast<bool>(addin_); }
 
     // The connection events, passed straight through with an empty custom

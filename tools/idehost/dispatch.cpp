@@ -19,17 +19,40 @@ Args::Args(const DISPPARAMS& params) {
             VariantInit(&plain);
             plain.vt = v.byref ? static_cast<VARTYPE>(v.vt & ~VT_BYREF) : static_cast<VARTYPE>(VT_NULL);
             switch (plain.vt) {
-                case VT_I2: plain.iVal = *v.piVal; break;
-                case VT_I4: plain.lVal = *v.plVal; break;
-                case VT_R4: plain.fltVal = *v.pfltVal; break;
-                case VT_R8: plain.dblVal = *v.pdblVal; break;
-                case VT_BOOL: plain.boolVal = *v.pboolVal; break;
-                case VT_BSTR: plain.bstrVal = *v.pbstrVal; break;
-                case VT_DISPATCH: plain.pdispVal = *v.ppdispVal; break;
-                case VT_UNKNOWN: plain.punkVal = *v.ppunkVal; break;
-                case VT_ERROR: plain.scode = *v.pscode; break;
-                case VT_UI1: plain.bVal = *v.pbVal; break;
-                default: plain.vt = VT_ERROR; plain.scode = DISP_E_TYPEMISMATCH; break;
+                case VT_I2:
+                    plain.iVal = *v.piVal;
+                    break;
+                case VT_I4:
+                    plain.lVal = *v.plVal;
+                    break;
+                case VT_R4:
+                    plain.fltVal = *v.pfltVal;
+                    break;
+                case VT_R8:
+                    plain.dblVal = *v.pdblVal;
+                    break;
+                case VT_BOOL:
+                    plain.boolVal = *v.pboolVal;
+                    break;
+                case VT_BSTR:
+                    plain.bstrVal = *v.pbstrVal;
+                    break;
+                case VT_DISPATCH:
+                    plain.pdispVal = *v.ppdispVal;
+                    break;
+                case VT_UNKNOWN:
+                    plain.punkVal = *v.ppunkVal;
+                    break;
+                case VT_ERROR:
+                    plain.scode = *v.pscode;
+                    break;
+                case VT_UI1:
+                    plain.bVal = *v.pbVal;
+                    break;
+                default:
+                    plain.vt = VT_ERROR;
+                    plain.scode = DISP_E_TYPEMISMATCH;
+                    break;
             }
             values_.push_back(plain);
         } else {
@@ -57,8 +80,12 @@ bool Args::ToLong(unsigned i, long& out) const {
     return true;
 }
 
-DispatchObject::DispatchObject() { ++live_; }
-DispatchObject::~DispatchObject() { --live_; }
+DispatchObject::DispatchObject() {
+    ++live_;
+}
+DispatchObject::~DispatchObject() {
+    --live_;
+}
 
 HRESULT STDMETHODCALLTYPE DispatchObject::QueryInterface(REFIID iid, void** out) {
     if (!out) return E_POINTER;
@@ -73,7 +100,9 @@ HRESULT STDMETHODCALLTYPE DispatchObject::QueryInterface(REFIID iid, void** out)
     return S_OK;
 }
 
-ULONG STDMETHODCALLTYPE DispatchObject::AddRef() { return ++refs_; }
+ULONG STDMETHODCALLTYPE DispatchObject::AddRef() {
+    return ++refs_;
+}
 
 ULONG STDMETHODCALLTYPE DispatchObject::Release() {
     const ULONG left = --refs_;
@@ -92,8 +121,7 @@ HRESULT STDMETHODCALLTYPE DispatchObject::GetTypeInfo(UINT, LCID, ITypeInfo** in
     return DISP_E_BADINDEX;
 }
 
-HRESULT STDMETHODCALLTYPE DispatchObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
-                                                       DISPID* ids) {
+HRESULT STDMETHODCALLTYPE DispatchObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
     if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     if (count == 0) return S_OK;
     if (!names || !ids) return E_POINTER;
@@ -117,7 +145,7 @@ HRESULT STDMETHODCALLTYPE DispatchObject::GetIDsOfNames(REFIID iid, LPOLESTR* na
 }
 
 HRESULT STDMETHODCALLTYPE DispatchObject::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
-                                                VARIANT* result, EXCEPINFO* excep, UINT* argErr) {
+                                                 VARIANT* result, EXCEPINFO* excep, UINT* argErr) {
     if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     if (excep) *excep = EXCEPINFO{};
     const Member* member = nullptr;

@@ -5,12 +5,12 @@
 // does against the real IDE.
 #include <oaidl.h>
 
-#include "common/win/com_ptr.h"
-
 #include <memory>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "common/win/com_ptr.h"
 
 namespace brisko::idehost {
 

@@ -25,9 +25,13 @@ constexpr int kScrollRange = 200;
 constexpr UINT kFirstChildId = 0xFF00;
 constexpr UINT kCmdExit = 100;
 
-HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
+HINSTANCE Instance() {
+    return GetModuleHandleA(nullptr);
+}
 
-bool IsCodeClass(const std::string& className) { return className == kCodeWindowClass; }
+bool IsCodeClass(const std::string& className) {
+    return className == kCodeWindowClass;
+}
 
 // Lines a code window shows, so that screenshots look like an IDE and
 // scrolling visibly moves the text.
@@ -64,9 +68,8 @@ IdeHost::IdeHost(const IdeHostOptions& options) {
                         ToAnsi(L"\u30A6\u30A3\u30F3\u30C9\u30A6(&W)").c_str());
         }
     }
-    main_ = CreateWindowExA(0, kMainWindowClass, ToAnsi(options.caption).c_str(),
-                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, options.x, options.y, options.width,
-                            options.height, nullptr, menu.Get(), Instance(), this);
+    main_ = CreateWindowExA(0, kMainWindowClass, ToAnsi(options.caption).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                            options.x, options.y, options.width, options.height, nullptr, menu.Get(), Instance(), this);
     if (!main_) throw std::runtime_error("the IDE's main window could not be created");
     menu.Release();  // the window owns its menu now
 
@@ -153,7 +156,9 @@ LRESULT CALLBACK IdeHost::MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
 }
 
-IdeHost::Child* IdeHost::ChildOf(HWND hwnd) { return reinterpret_cast<Child*>(GetWindowLongPtrA(hwnd, 0)); }
+IdeHost::Child* IdeHost::ChildOf(HWND hwnd) {
+    return reinterpret_cast<Child*>(GetWindowLongPtrA(hwnd, 0));
+}
 
 LRESULT CALLBACK IdeHost::ChildProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     try {
@@ -202,14 +207,28 @@ LRESULT IdeHost::ChildMessage(Child& child, HWND hwnd, UINT msg, WPARAM wp, LPAR
             child.scrolls.push_back(ScrollMessage{msg, LOWORD(wp), static_cast<int>(HIWORD(wp)), lp});
             int& pos = msg == WM_VSCROLL ? child.vpos : child.hpos;
             switch (LOWORD(wp)) {
-                case SB_LINEUP: --pos; break;
-                case SB_LINEDOWN: ++pos; break;
-                case SB_PAGEUP: pos -= 10; break;
-                case SB_PAGEDOWN: pos += 10; break;
+                case SB_LINEUP:
+                    --pos;
+                    break;
+                case SB_LINEDOWN:
+                    ++pos;
+                    break;
+                case SB_PAGEUP:
+                    pos -= 10;
+                    break;
+                case SB_PAGEDOWN:
+                    pos += 10;
+                    break;
                 case SB_THUMBTRACK:
-                case SB_THUMBPOSITION: pos = HIWORD(wp); break;
-                case SB_TOP: pos = 0; break;
-                case SB_BOTTOM: pos = kScrollRange; break;
+                case SB_THUMBPOSITION:
+                    pos = HIWORD(wp);
+                    break;
+                case SB_TOP:
+                    pos = 0;
+                    break;
+                case SB_BOTTOM:
+                    pos = kScrollRange;
+                    break;
             }
             pos = std::clamp(pos, 0, kScrollRange);
             if (HWND bar = msg == WM_VSCROLL ? child.vbar : child.hbar) SetScrollPos(bar, SB_CTL, pos, TRUE);
@@ -280,13 +299,17 @@ void IdeHost::Activate(HWND child) {
     if (client_) SendMessageA(client_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
 }
 
-void IdeHost::Close(HWND child) { SendMessageA(child, WM_CLOSE, 0, 0); }
+void IdeHost::Close(HWND child) {
+    SendMessageA(child, WM_CLOSE, 0, 0);
+}
 
 void IdeHost::SetCloseBehaviour(HWND child, CloseBehaviour behaviour) {
     if (Child* c = Find(child)) c->close = behaviour;
 }
 
-void IdeHost::Minimize(HWND child) { SendMessageA(child, WM_SYSCOMMAND, SC_MINIMIZE, 0); }
+void IdeHost::Minimize(HWND child) {
+    SendMessageA(child, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+}
 
 void IdeHost::Maximize(HWND child) {
     if (client_) SendMessageA(client_, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(child), 0);
@@ -296,8 +319,12 @@ void IdeHost::Restore(HWND child) {
     if (client_) SendMessageA(client_, WM_MDIRESTORE, reinterpret_cast<WPARAM>(child), 0);
 }
 
-void IdeHost::Show(HWND child) { ShowWindow(child, SW_SHOW); }
-void IdeHost::Hide(HWND child) { ShowWindow(child, SW_HIDE); }
+void IdeHost::Show(HWND child) {
+    ShowWindow(child, SW_SHOW);
+}
+void IdeHost::Hide(HWND child) {
+    ShowWindow(child, SW_HIDE);
+}
 
 void IdeHost::DestroyAllChildren() {
     if (!client_) return;

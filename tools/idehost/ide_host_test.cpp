@@ -227,12 +227,11 @@ TEST(IdeShutdown, AddInsHearOfItAroundTheWindowsClosing) {
     ide.LoadSample();
     HWND client = ide.MdiClient();
     std::vector<std::string> steps;
-    ide.AddShutdownHook(
-        [&] { steps.push_back("begin children=" + std::to_string(ide.Children().size())); },
-        [&] {
-            steps.push_back("end children=" + std::to_string(ide.Children().size()) +
-                            (IsWindow(client) ? " client" : " no-client"));
-        });
+    ide.AddShutdownHook([&] { steps.push_back("begin children=" + std::to_string(ide.Children().size())); },
+                        [&] {
+                            steps.push_back("end children=" + std::to_string(ide.Children().size()) +
+                                            (IsWindow(client) ? " client" : " no-client"));
+                        });
     const int removed = ide.AddShutdownHook([&] { steps.push_back("removed"); }, nullptr);
     ide.RemoveShutdownHook(removed);
     // Closing the main window, as the user does.
@@ -293,16 +292,18 @@ TEST_F(AddInManager, ConnectionEventsInTheIdesOrder) {
     const std::wstring main = std::to_wstring(static_cast<long>(reinterpret_cast<LONG_PTR>(ide.MainWindow())));
     {
         AddInClient addin(ide);
-        ASSERT_EQ(addin.LoadFromDll(TestAddInPath().wstring(), CLSID{0x8D0E7B41, 0x2C6A, 0x4F3B,
-                                                                    {0x9E, 0x15, 0x6A, 0x7C, 0x0D, 0x4B, 0x2E, 0x83}}),
-                  S_OK);
+        ASSERT_EQ(
+            addin.LoadFromDll(TestAddInPath().wstring(),
+                              CLSID{0x8D0E7B41, 0x2C6A, 0x4F3B, {0x9E, 0x15, 0x6A, 0x7C, 0x0D, 0x4B, 0x2E, 0x83}}),
+            S_OK);
         EXPECT_EQ(addin.Connect(ext_cm_Startup), S_OK);
         EXPECT_TRUE(addin.Connected());
         EXPECT_EQ(addin.StartupComplete(), S_OK);
         EXPECT_EQ(addin.AddInsUpdate(), S_OK);
         ide.Model().VBProjects().At(1)->AddComponent(L"Form2", vbext_ct_VBForm);
-        EXPECT_EQ(TakeLog(keep_), L"OnConnection(1) main=" + main + L" children=5 inst;OnStartupComplete;"
-                                  L"OnAddInsUpdate;ItemAdded(Form2);");
+        EXPECT_EQ(TakeLog(keep_), L"OnConnection(1) main=" + main +
+                                      L" children=5 inst;OnStartupComplete;"
+                                      L"OnAddInsUpdate;ItemAdded(Form2);");
         // Closing the IDE: shutdown begins, the windows close, then the add-in is disconnected.
         ide.Shutdown();
         EXPECT_EQ(TakeLog(keep_), L"OnBeginShutdown children=5;OnDisconnection(0) children=0;");
@@ -318,9 +319,10 @@ TEST_F(AddInManager, TheClientsEndDisconnectsAConnectedAddIn) {
     IdeHost ide;
     {
         AddInClient addin(ide);
-        ASSERT_EQ(addin.LoadFromDll(TestAddInPath().wstring(), CLSID{0x8D0E7B41, 0x2C6A, 0x4F3B,
-                                                                    {0x9E, 0x15, 0x6A, 0x7C, 0x0D, 0x4B, 0x2E, 0x83}}),
-                  S_OK);
+        ASSERT_EQ(
+            addin.LoadFromDll(TestAddInPath().wstring(),
+                              CLSID{0x8D0E7B41, 0x2C6A, 0x4F3B, {0x9E, 0x15, 0x6A, 0x7C, 0x0D, 0x4B, 0x2E, 0x83}}),
+            S_OK);
         EXPECT_EQ(addin.Connect(ext_cm_AfterStartup), S_OK);
         TakeLog(keep_);
     }
@@ -383,11 +385,38 @@ TEST_F(AddInManager, ByProgIdThroughTheRegistryAsTheIdeDoes) {
     RegDeleteTreeW(HKEY_CLASSES_ROOT, clsidKey.c_str());
 }
 
+TEST_F(AddInManager, AnObjectMadeByTheCaller) {
+    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    auto get = reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(keep_, "DllGetClassObject")));
+    ASSERT_TRUE(get);
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(get(CLSID{0x8D0E7B41, 0x2C6A, 0x4F3B, {0x9E, 0x15, 0x6A, 0x7C, 0x0D, 0x4B, 0x2E, 0x83}},
+                  IID_IClassFactory, reinterpret_cast<void**>(factory.Put())),
+              S_OK);
+    ComPtr<IUnknown> object;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(object.Put())), S_OK);
+    IdeHost ide;
+    AddInClient addin(ide);
+    ASSERT_EQ(addin.LoadObject(object.Get()), S_OK);
+    object.Reset();
+    EXPECT_EQ(addin.Connect(ext_cm_External), S_OK);
+    EXPECT_EQ(addin.Disconnect(ext_dm_UserClosed), S_OK);
+    addin.Unload();
+    EXPECT_EQ(TakeLog(keep_).substr(0, 15), L"OnConnection(2)");
+    auto objects = reinterpret_cast<long (*)()>(reinterpret_cast<void*>(GetProcAddress(keep_, "RecorderObjects")));
+    ASSERT_TRUE(objects);
+    EXPECT_EQ(objects(), 0);  // the client gave back the add-in and the sink
+}
+
 TEST_F(AddInManager, FailuresAreReportedNotHidden) {
     IdeHost ide;
     AddInClient addin(ide);
     EXPECT_EQ(addin.Connect(0), E_UNEXPECTED);  // nothing loaded
     EXPECT_EQ(addin.Disconnect(), E_UNEXPECTED);
+    EXPECT_EQ(addin.LoadObject(nullptr), E_POINTER);
+    // An object that is no add-in.
+    EXPECT_EQ(addin.LoadObject(static_cast<IDispatch*>(&ide.Model())), E_NOINTERFACE);
+    EXPECT_FALSE(addin.Loaded());
     EXPECT_TRUE(FAILED(addin.LoadFromDll(L"no-such-addin.dll")));
     // A DLL that is no server of the class asked for.
     const CLSID other{0x11111111, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}};

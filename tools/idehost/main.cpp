@@ -10,9 +10,9 @@
 // its main window is closed. Exit codes: 0 fine, 1 bad command line,
 // 2 the add-in failed to load or connect, 3 the script failed, 4 the
 // screenshot could not be written.
-#include <windows.h>
 #include <ole2.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <optional>
@@ -125,7 +125,8 @@ int Run(const Options& o) {
         quit = r.quit;
     }
     if (o.exitAfter) IdeHost::Pump(*o.exitAfter);
-    if (!o.screenshot.empty() && ide.Alive() && !SaveScreenshot(ide.MainWindow(), std::filesystem::path(o.screenshot))) {
+    if (!o.screenshot.empty() && ide.Alive() &&
+        !SaveScreenshot(ide.MainWindow(), std::filesystem::path(o.screenshot))) {
         std::printf("idehost: the screenshot could not be written to %s\n", Utf8(o.screenshot).c_str());
         return 4;
     }

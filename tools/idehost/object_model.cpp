@@ -26,7 +26,9 @@ Key ReadKey(const Args& args, long& index, std::wstring& name) {
     return args.ToLong(0, index) ? Key::Index : Key::Bad;
 }
 
-std::wstring IndexPath(const std::wstring& base, long i) { return base + L"(" + std::to_wstring(i) + L")"; }
+std::wstring IndexPath(const std::wstring& base, long i) {
+    return base + L"(" + std::to_wstring(i) + L")";
+}
 
 }  // namespace
 
@@ -45,13 +47,21 @@ constexpr std::array kComponentMembers{
 Component::Component(std::wstring name, long type, std::wstring fileName)
     : name_(std::move(name)), type_(type), fileName_(std::move(fileName)) {}
 
-std::span<const Member> Component::Members() const { return kComponentMembers; }
+std::span<const Member> Component::Members() const {
+    return kComponentMembers;
+}
 
 HRESULT Component::Call(DISPID id, const Args& args, VARIANT& result, unsigned& argErr) {
     switch (id) {
-        case kCompName: SetString(result, name_); return S_OK;
-        case kCompType: SetLong(result, type_); return S_OK;
-        case kCompFileCount: SetLong(result, 1); return S_OK;
+        case kCompName:
+            SetString(result, name_);
+            return S_OK;
+        case kCompType:
+            SetLong(result, type_);
+            return S_OK;
+        case kCompFileCount:
+            SetLong(result, 1);
+            return S_OK;
         case kCompFileNames: {
             long index = 0;
             if (!args.ToLong(0, index)) {
@@ -88,7 +98,9 @@ Component* Components::Find(const std::wstring& name) const {
     return nullptr;
 }
 
-std::span<const Member> Components::Members() const { return kCollectionMembers; }
+std::span<const Member> Components::Members() const {
+    return kCollectionMembers;
+}
 
 HRESULT Components::Call(DISPID id, const Args& args, VARIANT& result, unsigned& argErr) {
     if (id == kCollCount) {
@@ -99,9 +111,15 @@ HRESULT Components::Call(DISPID id, const Args& args, VARIANT& result, unsigned&
     std::wstring name;
     Component* found = nullptr;
     switch (ReadKey(args, index, name)) {
-        case Key::Index: found = At(index); break;
-        case Key::Name: found = Find(name); break;
-        case Key::Bad: argErr = 0; return DISP_E_TYPEMISMATCH;
+        case Key::Index:
+            found = At(index);
+            break;
+        case Key::Name:
+            found = Find(name);
+            break;
+        case Key::Bad:
+            argErr = 0;
+            return DISP_E_TYPEMISMATCH;
     }
     if (!found) return DISP_E_BADINDEX;
     SetObject(result, found);
@@ -137,12 +155,18 @@ bool Project::RemoveComponent(const std::wstring& name) {
     return true;
 }
 
-std::span<const Member> Project::Members() const { return kProjectMembers; }
+std::span<const Member> Project::Members() const {
+    return kProjectMembers;
+}
 
 HRESULT Project::Call(DISPID id, const Args&, VARIANT& result, unsigned&) {
     switch (id) {
-        case kProjName: SetString(result, name_); return S_OK;
-        case kProjComponents: SetObject(result, components_.Get()); return S_OK;
+        case kProjName:
+            SetString(result, name_);
+            return S_OK;
+        case kProjComponents:
+            SetObject(result, components_.Get());
+            return S_OK;
     }
     return DISP_E_MEMBERNOTFOUND;
 }
@@ -161,7 +185,9 @@ Project* Projects::Find(const std::wstring& name) const {
     return nullptr;
 }
 
-std::span<const Member> Projects::Members() const { return kCollectionMembers; }
+std::span<const Member> Projects::Members() const {
+    return kCollectionMembers;
+}
 
 HRESULT Projects::Call(DISPID id, const Args& args, VARIANT& result, unsigned& argErr) {
     if (id == kCollCount) {
@@ -172,9 +198,15 @@ HRESULT Projects::Call(DISPID id, const Args& args, VARIANT& result, unsigned& a
     std::wstring name;
     Project* found = nullptr;
     switch (ReadKey(args, index, name)) {
-        case Key::Index: found = At(index); break;
-        case Key::Name: found = Find(name); break;
-        case Key::Bad: argErr = 0; return DISP_E_TYPEMISMATCH;
+        case Key::Index:
+            found = At(index);
+            break;
+        case Key::Name:
+            found = Find(name);
+            break;
+        case Key::Bad:
+            argErr = 0;
+            return DISP_E_TYPEMISMATCH;
     }
     if (!found) return DISP_E_BADINDEX;
     SetObject(result, found);
@@ -194,9 +226,13 @@ void* ComponentsEvents::QueryOther(REFIID iid) {
     return nullptr;
 }
 
-std::span<const Member> ComponentsEvents::Members() const { return {}; }
+std::span<const Member> ComponentsEvents::Members() const {
+    return {};
+}
 
-HRESULT ComponentsEvents::Call(DISPID, const Args&, VARIANT&, unsigned&) { return DISP_E_MEMBERNOTFOUND; }
+HRESULT ComponentsEvents::Call(DISPID, const Args&, VARIANT&, unsigned&) {
+    return DISP_E_MEMBERNOTFOUND;
+}
 
 HRESULT STDMETHODCALLTYPE ComponentsEvents::EnumConnectionPoints(IEnumConnectionPoints** out) {
     if (out) *out = nullptr;
@@ -220,8 +256,8 @@ int ComponentsEvents::RaiseItemAdded(Component& component) {
     const std::vector<Sink> snapshot = sinks_;
     int called = 0;
     for (const Sink& sink : snapshot) {
-        const bool stillAdvised = std::any_of(sinks_.begin(), sinks_.end(),
-                                              [&](const Sink& s) { return s.cookie == sink.cookie; });
+        const bool stillAdvised =
+            std::any_of(sinks_.begin(), sinks_.end(), [&](const Sink& s) { return s.cookie == sink.cookie; });
         if (!stillAdvised) continue;
         VARIANTARG arg;
         VariantInit(&arg);
@@ -272,8 +308,7 @@ HRESULT STDMETHODCALLTYPE ComponentsEvents::Point::Advise(IUnknown* sink, DWORD*
     if (!sink) return E_POINTER;
     // Like the IDE, take only sinks that implement the outgoing interface.
     ComPtr<IDispatch> dispatch;
-    if (FAILED(sink->QueryInterface(DIID_VBComponentsEvents, reinterpret_cast<void**>(dispatch.Put()))) ||
-        !dispatch)
+    if (FAILED(sink->QueryInterface(DIID_VBComponentsEvents, reinterpret_cast<void**>(dispatch.Put()))) || !dispatch)
         return CONNECT_E_CANNOTCONNECT;
     try {
         owner_.sinks_.push_back(Sink{owner_.nextCookie_, dispatch});
@@ -323,7 +358,9 @@ void Events::RaiseItemAdded(std::uint64_t projectId, Component& component) {
     }
 }
 
-std::span<const Member> Events::Members() const { return kEventsMembers; }
+std::span<const Member> Events::Members() const {
+    return kEventsMembers;
+}
 
 HRESULT Events::Call(DISPID id, const Args& args, VARIANT& result, unsigned& argErr) {
     if (id != kEventsComponents) return DISP_E_MEMBERNOTFOUND;
@@ -365,7 +402,9 @@ constexpr std::array kWindowMembers{
 };
 }  // namespace
 
-std::span<const Member> MainWindowObject::Members() const { return kWindowMembers; }
+std::span<const Member> MainWindowObject::Members() const {
+    return kWindowMembers;
+}
 
 HRESULT MainWindowObject::Call(DISPID id, const Args&, VARIANT& result, unsigned&) {
     switch (id) {
@@ -379,7 +418,9 @@ HRESULT MainWindowObject::Call(DISPID id, const Args&, VARIANT& result, unsigned
             SetString(result, text);
             return S_OK;
         }
-        case kWinVisible: SetBool(result, IsWindowVisible(hwnd_) != FALSE); return S_OK;
+        case kWinVisible:
+            SetBool(result, IsWindowVisible(hwnd_) != FALSE);
+            return S_OK;
     }
     return DISP_E_MEMBERNOTFOUND;
 }
@@ -389,8 +430,10 @@ HRESULT MainWindowObject::Call(DISPID id, const Args&, VARIANT& result, unsigned
 namespace {
 enum : DISPID { kVbeVersion = 1, kVbeMainWindow, kVbeEvents, kVbeProjects, kVbeActiveProject };
 constexpr std::array kVbeMembers{
-    Member{L"Version", kVbeVersion, 0, 0},         Member{L"MainWindow", kVbeMainWindow, 0, 0},
-    Member{L"Events", kVbeEvents, 0, 0},           Member{L"VBProjects", kVbeProjects, 0, 0},
+    Member{L"Version", kVbeVersion, 0, 0},
+    Member{L"MainWindow", kVbeMainWindow, 0, 0},
+    Member{L"Events", kVbeEvents, 0, 0},
+    Member{L"VBProjects", kVbeProjects, 0, 0},
     Member{L"ActiveVBProject", kVbeActiveProject, 0, 0},
 };
 }  // namespace
@@ -415,17 +458,31 @@ bool Vbe::RemoveProject(const Project& project) {
     return true;
 }
 
-void Vbe::SetActiveProject(Project* project) { active_ = ComPtr<Project>(project); }
+void Vbe::SetActiveProject(Project* project) {
+    active_ = ComPtr<Project>(project);
+}
 
-std::span<const Member> Vbe::Members() const { return kVbeMembers; }
+std::span<const Member> Vbe::Members() const {
+    return kVbeMembers;
+}
 
 HRESULT Vbe::Call(DISPID id, const Args&, VARIANT& result, unsigned&) {
     switch (id) {
-        case kVbeVersion: SetString(result, L"6.00"); return S_OK;
-        case kVbeMainWindow: SetObject(result, mainWindow_.Get()); return S_OK;
-        case kVbeEvents: SetObject(result, events_.Get()); return S_OK;
-        case kVbeProjects: SetObject(result, projects_.Get()); return S_OK;
-        case kVbeActiveProject: SetObject(result, active_.Get()); return S_OK;
+        case kVbeVersion:
+            SetString(result, L"6.00");
+            return S_OK;
+        case kVbeMainWindow:
+            SetObject(result, mainWindow_.Get());
+            return S_OK;
+        case kVbeEvents:
+            SetObject(result, events_.Get());
+            return S_OK;
+        case kVbeProjects:
+            SetObject(result, projects_.Get());
+            return S_OK;
+        case kVbeActiveProject:
+            SetObject(result, active_.Get());
+            return S_OK;
     }
     return DISP_E_MEMBERNOTFOUND;
 }
@@ -473,14 +530,24 @@ constexpr std::array kAddInMembers{
 AddInInstance::AddInInstance(std::wstring progId, std::wstring description)
     : progId_(std::move(progId)), description_(std::move(description)) {}
 
-std::span<const Member> AddInInstance::Members() const { return kAddInMembers; }
+std::span<const Member> AddInInstance::Members() const {
+    return kAddInMembers;
+}
 
 HRESULT AddInInstance::Call(DISPID id, const Args&, VARIANT& result, unsigned&) {
     switch (id) {
-        case kAddInProgId: SetString(result, progId_); return S_OK;
-        case kAddInDescription: SetString(result, description_); return S_OK;
-        case kAddInConnect: SetBool(result, connected_); return S_OK;
-        case kAddInObject: SetObject(result, nullptr); return S_OK;
+        case kAddInProgId:
+            SetString(result, progId_);
+            return S_OK;
+        case kAddInDescription:
+            SetString(result, description_);
+            return S_OK;
+        case kAddInConnect:
+            SetBool(result, connected_);
+            return S_OK;
+        case kAddInObject:
+            SetObject(result, nullptr);
+            return S_OK;
     }
     return DISP_E_MEMBERNOTFOUND;
 }

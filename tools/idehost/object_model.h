@@ -3,8 +3,8 @@
 // component events, projects and components. Clients reach it only through
 // IDispatch by name; the C++ members below are for the stand-in itself and
 // for tests that build a model and check what a client did to it.
-#include <windows.h>
 #include <ocidl.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <map>
@@ -102,7 +102,7 @@ class Projects final : public DispatchObject {
 public:
     const wchar_t* TypeName() const override { return L"VBProjects"; }
     long Count() const { return static_cast<long>(items_.size()); }
-    Project* At(long index) const;  // 1-based
+    Project* At(long index) const;                  // 1-based
     Project* Find(const std::wstring& name) const;  // exact, as captions show it
 
 protected:

@@ -40,8 +40,7 @@ TEST_F(ObjectModel, EveryMemberTheAddInUsesAnswersByName) {
     ASSERT_EQ(Get(projects.AsObject(), L"Count").AsLong(), 2);
     Variant p1 = Get(projects.AsObject(), L"Item", {Variant::Long(1)});
     EXPECT_EQ(Get(p1.AsObject(), L"Name").AsString(), L"Project1");
-    EXPECT_EQ(Get(Get(projects.AsObject(), L"Item", {Variant::Long(2)}).AsObject(), L"Name").AsString(),
-              L"Project2");
+    EXPECT_EQ(Get(Get(projects.AsObject(), L"Item", {Variant::Long(2)}).AsObject(), L"Name").AsString(), L"Project2");
     EXPECT_EQ(Get(Get(Root(), L"ActiveVBProject").AsObject(), L"Name").AsString(), L"Project1");
 
     Variant components = Get(p1.AsObject(), L"VBComponents");
@@ -143,8 +142,12 @@ TEST_F(ObjectModel, BadCallsFailWithTheAutomationErrors) {
         {"object as index", projects, L"Item", {Variant::Object(project)}, get, DISP_E_TYPEMISMATCH},
         {"text as FileNames index", form, L"FileNames", {Variant::Str(L"one")}, get, DISP_E_TYPEMISMATCH},
         {"assigning Name", project, L"Name", {Variant::Str(L"X")}, DISPATCH_PROPERTYPUT, DISP_E_MEMBERNOTFOUND},
-        {"a project for the events", Get(Root(), L"Events").AsObject(), L"VBComponentsEvents",
-         {Variant::Long(1)}, get, DISP_E_TYPEMISMATCH},
+        {"a project for the events",
+         Get(Root(), L"Events").AsObject(),
+         L"VBComponentsEvents",
+         {Variant::Long(1)},
+         get,
+         DISP_E_TYPEMISMATCH},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(Call(row.object, row.member, row.args, row.flags).hr, row.expected) << row.what;
@@ -157,12 +160,12 @@ TEST_F(ObjectModel, BadCallsFailWithTheAutomationErrors) {
     ASSERT_EQ(projects->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
     DISPPARAMS none{};
     Variant out;
-    EXPECT_EQ(projects->Invoke(id, IID_IDispatch, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, out.Put(),
-                               nullptr, nullptr),
-              DISP_E_UNKNOWNINTERFACE);
-    EXPECT_EQ(projects->Invoke(4242, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, out.Put(), nullptr,
+    EXPECT_EQ(projects->Invoke(id, IID_IDispatch, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, out.Put(), nullptr,
                                nullptr),
-              DISP_E_MEMBERNOTFOUND);
+              DISP_E_UNKNOWNINTERFACE);
+    EXPECT_EQ(
+        projects->Invoke(4242, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, out.Put(), nullptr, nullptr),
+        DISP_E_MEMBERNOTFOUND);
 }
 
 TEST_F(ObjectModel, ClientsThatReleaseWhatTheyTookLeaveEveryCountAsItWas) {

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cwctype>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
-#include <functional>
 
 #include "common/win/ansi.h"
 #include "common/win/handles.h"
@@ -47,8 +47,8 @@ public:
     // the IDE's thread could not be reached.
     bool Run(const std::function<void()>& fn) const {
         DWORD_PTR result = 0;
-        return hwnd_ && SendMessageTimeoutA(hwnd_.Get(), kRunOnUiThread, 0, reinterpret_cast<LPARAM>(&fn),
-                                            SMTO_NORMAL, 60000, &result) != 0;
+        return hwnd_ && SendMessageTimeoutA(hwnd_.Get(), kRunOnUiThread, 0, reinterpret_cast<LPARAM>(&fn), SMTO_NORMAL,
+                                            60000, &result) != 0;
     }
     // From the helper thread: waits until the IDE's thread has taken its messages.
     void Sync() const {
@@ -135,9 +135,15 @@ INPUT ButtonInput(MouseButton button, bool down) {
     INPUT in{};
     in.type = INPUT_MOUSE;
     switch (button) {
-        case MouseButton::Left: in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP; break;
-        case MouseButton::Right: in.mi.dwFlags = down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP; break;
-        case MouseButton::Middle: in.mi.dwFlags = down ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP; break;
+        case MouseButton::Left:
+            in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+            break;
+        case MouseButton::Right:
+            in.mi.dwFlags = down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
+            break;
+        case MouseButton::Middle:
+            in.mi.dwFlags = down ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP;
+            break;
     }
     return in;
 }
@@ -154,7 +160,9 @@ INPUT KeyInput(WORD vk, bool down) {
 // The input sequences, run on the helper thread.
 namespace offthread {
 
-void MoveTo(const UiChannel& ch, POINT p) { Send(ch, {MoveInput(p)}); }
+void MoveTo(const UiChannel& ch, POINT p) {
+    Send(ch, {MoveInput(p)});
+}
 
 void Click(const UiChannel& ch, POINT p, MouseButton button) {
     MoveTo(ch, p);
@@ -320,16 +328,19 @@ struct NamedValue {
 };
 
 constexpr NamedValue kComponentTypes[] = {
-    {L"module", vbext_ct_StdModule},        {L"class", vbext_ct_ClassModule},
-    {L"form", vbext_ct_VBForm},             {L"mdiform", vbext_ct_VBMDIForm},
-    {L"propertypage", vbext_ct_PropPage},   {L"usercontrol", vbext_ct_UserControl},
-    {L"userdocument", vbext_ct_DocObject},  {L"designer", vbext_ct_ActiveXDesigner},
+    {L"module", vbext_ct_StdModule},
+    {L"class", vbext_ct_ClassModule},
+    {L"form", vbext_ct_VBForm},
+    {L"mdiform", vbext_ct_VBMDIForm},
+    {L"propertypage", vbext_ct_PropPage},
+    {L"usercontrol", vbext_ct_UserControl},
+    {L"userdocument", vbext_ct_DocObject},
+    {L"designer", vbext_ct_ActiveXDesigner},
 };
 
 constexpr NamedValue kKeys[] = {
-    {L"esc", VK_ESCAPE}, {L"escape", VK_ESCAPE}, {L"ctrl", VK_CONTROL}, {L"control", VK_CONTROL},
-    {L"shift", VK_SHIFT}, {L"alt", VK_MENU},     {L"enter", VK_RETURN}, {L"tab", VK_TAB},
-    {L"space", VK_SPACE},
+    {L"esc", VK_ESCAPE}, {L"escape", VK_ESCAPE}, {L"ctrl", VK_CONTROL}, {L"control", VK_CONTROL}, {L"shift", VK_SHIFT},
+    {L"alt", VK_MENU},   {L"enter", VK_RETURN},  {L"tab", VK_TAB},      {L"space", VK_SPACE},
 };
 
 template <size_t N>
@@ -411,9 +422,12 @@ bool RunInputCommand(const Scenario& scenario, const UiChannel& ch, const std::v
         MouseButton button = MouseButton::Left;
         if ((n != 3 && n != 4) || !number(1, x) || !number(2, y)) return usage("click X Y [left|right|middle]");
         if (n == 4) {
-            if (Is(w[3], L"right")) button = MouseButton::Right;
-            else if (Is(w[3], L"middle")) button = MouseButton::Middle;
-            else if (!Is(w[3], L"left")) return usage("click X Y [left|right|middle]");
+            if (Is(w[3], L"right"))
+                button = MouseButton::Right;
+            else if (Is(w[3], L"middle"))
+                button = MouseButton::Middle;
+            else if (!Is(w[3], L"left"))
+                return usage("click X Y [left|right|middle]");
         }
         offthread::Click(ch, at(x, y), button);
         return true;
@@ -428,8 +442,10 @@ bool RunInputCommand(const Scenario& scenario, const UiChannel& ch, const std::v
         if ((n != 5 && n != 6) || !number(1, x) || !number(2, y) || !number(3, x2) || !number(4, y2))
             return usage("drag X1 Y1 X2 Y2 [left|right]");
         if (n == 6) {
-            if (Is(w[5], L"right")) button = MouseButton::Right;
-            else if (!Is(w[5], L"left")) return usage("drag X1 Y1 X2 Y2 [left|right]");
+            if (Is(w[5], L"right"))
+                button = MouseButton::Right;
+            else if (!Is(w[5], L"left"))
+                return usage("drag X1 Y1 X2 Y2 [left|right]");
         }
         offthread::Drag(ch, at(x, y), at(x2, y2), button);
         return true;
@@ -548,11 +564,16 @@ std::string Scenario::Execute(const std::vector<Word>& w, bool& quit) {
     if (Is(cmd, L"open")) {
         std::wstring cls;
         const Word* caption = nullptr;
-        if (n == 3 && Is(w[1], L"code")) cls = L"VbaWindow";
-        else if (n == 3 && Is(w[1], L"designer")) cls = L"DesignerWindow";
-        else if (n == 3 && Is(w[1], L"tool")) cls = L"DockingView";
-        else if (n == 4 && Is(w[1], L"class")) cls = w[2].text;
-        else return usage("open code|designer|tool \"caption\" | open class NAME \"caption\"");
+        if (n == 3 && Is(w[1], L"code"))
+            cls = L"VbaWindow";
+        else if (n == 3 && Is(w[1], L"designer"))
+            cls = L"DesignerWindow";
+        else if (n == 3 && Is(w[1], L"tool"))
+            cls = L"DockingView";
+        else if (n == 4 && Is(w[1], L"class"))
+            cls = w[2].text;
+        else
+            return usage("open code|designer|tool \"caption\" | open class NAME \"caption\"");
         caption = &w[n - 1];
         HWND hwnd = cls == L"DockingView" ? ide_.OpenToolWindow(caption->text) : ide_.Open(cls, caption->text);
         if (!hwnd) return "the window could not be made";
@@ -633,8 +654,7 @@ std::string Scenario::Execute(const std::vector<Word>& w, bool& quit) {
         if (!need(2) || !number(1, mode)) return usage("connect MODE");
         return addinCall("OnConnection", [&] { return addin_->Connect(mode); });
     }
-    if (Is(cmd, L"startupcomplete"))
-        return addinCall("OnStartupComplete", [&] { return addin_->StartupComplete(); });
+    if (Is(cmd, L"startupcomplete")) return addinCall("OnStartupComplete", [&] { return addin_->StartupComplete(); });
     if (Is(cmd, L"beginshutdown")) return addinCall("OnBeginShutdown", [&] { return addin_->BeginShutdown(); });
     if (Is(cmd, L"addinsupdate")) return addinCall("OnAddInsUpdate", [&] { return addin_->AddInsUpdate(); });
     if (Is(cmd, L"disconnect")) {
@@ -659,8 +679,7 @@ std::string Scenario::Execute(const std::vector<Word>& w, bool& quit) {
         const UINT msg = Is(w[3], L"vert") ? WM_VSCROLL : WM_HSCROLL;
         const int got = ide_.ScrollCount(hwnd, msg, static_cast<int>(code));
         if (got != count)
-            return "expected " + std::to_string(count) + " scroll messages, the window received " +
-                   std::to_string(got);
+            return "expected " + std::to_string(count) + " scroll messages, the window received " + std::to_string(got);
         return {};
     }
     if (Is(cmd, L"quit")) {

@@ -2,9 +2,9 @@
 // COM server whose connection class logs every connection event and what
 // it saw of the IDE, using the IDE only by name through IDispatch. While
 // connected it listens to the component events of all projects.
-#include <windows.h>
 #include <ole2.h>
 #include <olectl.h>
+#include <windows.h>
 
 #include <memory>
 #include <string>
@@ -20,7 +20,9 @@ long g_objects = 0;  // live objects of this server; DllCanUnloadNow answers fro
 long g_locks = 0;
 std::wstring g_log;
 
-void Log(const std::wstring& line) { g_log += line + L";"; }
+void Log(const std::wstring& line) {
+    g_log += line + L";";
+}
 
 HRESULT Member(IDispatch* object, const wchar_t* name, VARIANT* args, UINT argCount, VARIANT& out) {
     VariantInit(&out);
@@ -146,8 +148,8 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE OnDisconnection(long mode, SAFEARRAY** custom) override {
-        Log(L"OnDisconnection(" + std::to_wstring(mode) + L")" + CustomText(custom) +
-            L" children=" + std::to_wstring(Children()));
+        Log(L"OnDisconnection(" + std::to_wstring(mode) + L")" + CustomText(custom) + L" children=" +
+            std::to_wstring(Children()));
         if (point_) {
             point_->Unadvise(cookie_);
             point_->Release();
@@ -237,7 +239,13 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() {
 }
 
 // For the tests: the events seen so far, each followed by ';'.
-extern "C" __declspec(dllexport) const wchar_t* RecorderLog() { return g_log.c_str(); }
-extern "C" __declspec(dllexport) void RecorderClear() { g_log.clear(); }
+extern "C" __declspec(dllexport) const wchar_t* RecorderLog() {
+    return g_log.c_str();
+}
+extern "C" __declspec(dllexport) void RecorderClear() {
+    g_log.clear();
+}
 // Live objects and server locks, for the messages of failing tests.
-extern "C" __declspec(dllexport) long RecorderObjects() { return g_objects * 1000 + g_locks; }
+extern "C" __declspec(dllexport) long RecorderObjects() {
+    return g_objects * 1000 + g_locks;
+}

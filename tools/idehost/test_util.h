@@ -2,9 +2,9 @@
 // Helpers for the stand-in IDE's tests: a late-bound client, exactly as the
 // add-in reaches the IDE (GetIDsOfNames, then Invoke), and COM for the
 // test thread.
-#include <windows.h>
-#include <ole2.h>
 #include <gtest/gtest.h>
+#include <ole2.h>
+#include <windows.h>
 
 #include <string>
 #include <utility>
