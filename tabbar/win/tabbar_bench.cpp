@@ -1,6 +1,8 @@
 // Paint benchmark: one PaintBar with 10, 100 and 1,000 tabs in fixed and fit
 // width style, next to a bare BitBlt of the same strip, in one run.
-//   wine-run.sh tabbar_bench.exe [iterations]
+//   wine-run.sh tabbar_bench.exe [iterations [strip.bmp]]
+// With a file name, the top 60 rows of the 10-tab fixed-width client window
+// are also saved as a 24-bit BMP, to look at.
 #include <windows.h>
 
 #include <cstdio>
@@ -21,6 +23,40 @@ double Now() {
     return static_cast<double>(c.QuadPart) / static_cast<double>(freq.QuadPart);
 }
 
+void SaveTop(HWND hwnd, const char* path) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    const int w = r.right - r.left, h = 60;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HDC window = GetWindowDC(hwnd);
+    HDC mem = CreateCompatibleDC(window);
+    HBITMAP dib = CreateDIBSection(window, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, w, h, window, 0, 0, SRCCOPY);
+    GdiFlush();
+    const DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u, size = stride * h;
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
+    fh.bfSize = fh.bfOffBits + size;
+    if (FILE* f = std::fopen(path, "wb")) {
+        std::fwrite(&fh, sizeof(fh), 1, f);
+        std::fwrite(&bi.bmiHeader, sizeof(bi.bmiHeader), 1, f);
+        std::fwrite(bits, size, 1, f);
+        std::fclose(f);
+    }
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(hwnd, window);
+}
+
 void Pump() {
     MSG m;
     while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
@@ -31,7 +67,7 @@ void Pump() {
 int main(int argc, char** argv) {
     const int iterations = argc > 1 ? std::atoi(argv[1]) : 2000;
     std::printf("%-6s %-6s %14s %14s\n", "tabs", "style", "PaintBar us", "BitBlt us");
-    for (int tabs : {10, 100, 1000}) {
+    for (int tabs : {0, 10, 100, 1000}) {
         for (std::int32_t style : {0, 1}) {
             brisko::test::PaintHost host(tabs, style);
             Pump();
@@ -60,6 +96,11 @@ int main(int argc, char** argv) {
             DeleteDC(mem);
             ReleaseDC(nullptr, screen);
             std::printf("%-6d %-6s %14.1f %14.1f\n", tabs, style == 0 ? "fixed" : "fit", paint, blit);
+            if (argc > 2 && tabs == 10 && style == 0) {
+                host.bar->SetScrollPos(0);
+                host.bar->PaintBar(h, false);
+                SaveTop(host.mdi, argv[2]);
+            }
         }
     }
     return 0;
