@@ -252,6 +252,7 @@ bool SpinEditCore::OnKeyDown(std::int16_t& keyCode, std::int16_t& shift) {
         savedReadOnly_ = box_.ReadOnly();
         box_.SetReadOnly(true);
         pasteLocked_ = true;
+        pasteLockKey_ = keyCode;
         if (keyCode != kVkApps) Refuse();
     }
     if (arrowSpin_ && spinEnabled_ && (keyCode == kVkUp || keyCode == kVkDown)) {
@@ -322,12 +323,19 @@ bool SpinEditCore::OnKeyUp(std::int16_t& keyCode, std::int16_t& shift) {
     return keyCode != 0;
 }
 
-void SpinEditCore::AfterKeyUp() {
-    // Any key-up ends a refused paste's lock: the Applications key brings up
-    // a menu instead of a key-up of its own paste keys, and the lock must not
-    // outlive it.
+void SpinEditCore::AfterKeyUp(std::int16_t keyCode) {
+    // Any key-up ends a refused paste's lock, so that it can never outlive the
+    // paste it stopped. The Applications key is released before the text box
+    // opens its menu, and the menu must still find the box read-only (its
+    // Paste off): that lock ends with the menu, or at any other key's release.
+    if (!pasteLocked_ || (pasteLockKey_ == kVkApps && keyCode == kVkApps)) return;
+    AfterContextMenu();
+}
+
+void SpinEditCore::AfterContextMenu() {
     if (!pasteLocked_) return;
     pasteLocked_ = false;
+    pasteLockKey_ = 0;
     box_.SetReadOnly(savedReadOnly_);
 }
 

@@ -137,8 +137,12 @@ public:
     bool OnKeyDown(std::int16_t& keyCode, std::int16_t& shift);
     bool OnChar(std::int16_t& keyAscii, std::int16_t shift);
     bool OnKeyUp(std::int16_t& keyCode, std::int16_t& shift);
-    // After the text box has handled a key-up: a refused paste's lock ends.
-    void AfterKeyUp();
+    // After the text box has handled a key-up (the key as it arrived): a
+    // refused paste's lock ends, except at the release of the Applications
+    // key that caused it, whose menu comes only afterwards.
+    void AfterKeyUp(std::int16_t keyCode);
+    // After the text box's context menu has closed: a lock still held ends.
+    void AfterContextMenu();
     void OnGotFocus();
 
 private:
@@ -166,6 +170,7 @@ private:
     std::int32_t beepSound_ = 1;
     std::wstring lastAccepted_ = L"0";
     bool pasteLocked_ = false;
+    std::int16_t pasteLockKey_ = 0;
     bool savedReadOnly_ = false;
     bool swallowChar_ = false;
 };

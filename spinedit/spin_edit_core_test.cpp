@@ -115,7 +115,7 @@ protected:
         k = key;
         s = shift;
         core.OnKeyUp(k, s);
-        core.AfterKeyUp();
+        core.AfterKeyUp(key);
     }
     void Type(const std::wstring& s) {
         for (wchar_t c : s) {
@@ -558,7 +558,7 @@ TEST_F(SpinCore, PasteCheck) {
         }
         k = c.key;
         core.OnKeyUp(k, s);
-        core.AfterKeyUp();
+        core.AfterKeyUp(c.key);
         EXPECT_FALSE(box.readOnly) << c.what;
         EXPECT_FALSE(core.PasteLocked()) << c.what;
     }
@@ -573,26 +573,34 @@ TEST_F(SpinCore, PasteLockKeepsTheUsersLockedChoice) {
     EXPECT_TRUE(core.Locked());
     core.SetLocked(false);  // chosen while the lock holds
     EXPECT_TRUE(box.readOnly);
-    core.AfterKeyUp();
+    core.AfterKeyUp(0x11);
     EXPECT_FALSE(box.readOnly);
 
     core.SetLocked(true);
     core.OnKeyDown(k = 'V', s = 2);
-    core.AfterKeyUp();
+    core.AfterKeyUp('V');
     EXPECT_TRUE(box.readOnly);  // restored to the user's read-only
 }
 
-TEST_F(SpinCore, ApplicationsKeyPasteLockEndsAtAnyKeyUp) {
+TEST_F(SpinCore, ApplicationsKeyPasteLockOutlivesOnlyItsMenu) {
     box.clipboard = L"abc";
     std::int16_t k = 0x5D, s = 0;
     EXPECT_TRUE(core.OnKeyDown(k, s));
     EXPECT_TRUE(box.readOnly);
     EXPECT_TRUE(box.sounds.empty());  // no beep for the menu key
-    // The menu swallowed the Applications key's own key-up; the next key-up
-    // of any key ends the lock.
-    std::int16_t other = 'X', s2 = 0;
-    core.OnKeyUp(other, s2);
-    core.AfterKeyUp();
+    // Its own release comes before its menu: still locked.
+    core.OnKeyUp(k = 0x5D, s);
+    core.AfterKeyUp(0x5D);
+    EXPECT_TRUE(box.readOnly);
+    core.AfterContextMenu();
+    EXPECT_FALSE(box.readOnly);
+    EXPECT_FALSE(core.PasteLocked());
+
+    // Without a menu, the release of any other key ends it.
+    core.OnKeyDown(k = 0x5D, s = 0);
+    core.AfterKeyUp(0x5D);
+    EXPECT_TRUE(core.PasteLocked());
+    core.AfterKeyUp('X');
     EXPECT_FALSE(box.readOnly);
     EXPECT_FALSE(core.PasteLocked());
 }

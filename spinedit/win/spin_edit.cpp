@@ -288,13 +288,15 @@ LRESULT SpinEdit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SETCURSOR:
             if (SetCursorFor(reinterpret_cast<HWND>(wp))) return TRUE;
             break;
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONUP:
-            // A press on the margins goes to the text box.
+        case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+        case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP:
+            // A press or release on the margins reaches the text box as the left button's.
             if (box_) {
+                const bool down = msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN;
                 POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
                 MapWindowPoints(hwnd_, box_, &pt, 1);
-                SendMessageW(box_, msg, wp, MAKELPARAM(pt.x, pt.y));
+                SendMessageW(box_, down ? WM_LBUTTONDOWN : WM_LBUTTONUP, down ? (wp | MK_LBUTTON) : (wp & ~MK_LBUTTON),
+                             MAKELPARAM(pt.x, pt.y));
                 return 0;
             }
             break;
@@ -325,7 +327,12 @@ LRESULT SpinEdit::HandleEdit(UINT msg, WPARAM wp, LPARAM lp) {
             LRESULT r = 0;
             if (core_.OnKeyUp(key, shift))
                 r = CallWindowProcW(boxProc_, box_, msg, static_cast<WPARAM>(static_cast<std::uint16_t>(key)), lp);
-            core_.AfterKeyUp();
+            core_.AfterKeyUp(static_cast<std::int16_t>(wp));
+            return r;
+        }
+        case WM_CONTEXTMENU: {
+            const LRESULT r = CallWindowProcW(boxProc_, box_, msg, wp, lp);
+            core_.AfterContextMenu();
             return r;
         }
         case WM_SETCURSOR:

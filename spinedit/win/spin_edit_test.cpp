@@ -142,6 +142,29 @@ private:
     int ticks_ = 0;
 };
 
+// Runs an action on every timer tick of this thread (also inside modal
+// loops) until it reports done.
+class TickAction {
+public:
+    explicit TickAction(std::function<bool()> action) : action_(std::move(action)) {
+        s_current = this;
+        timer_ = SetTimer(nullptr, 0, 50, &Tick);
+    }
+    ~TickAction() {
+        KillTimer(nullptr, timer_);
+        s_current = nullptr;
+    }
+    bool done = false;
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        if (s_current && !s_current->done) s_current->done = s_current->action_();
+    }
+    static inline TickAction* s_current = nullptr;
+    std::function<bool()> action_;
+    UINT_PTR timer_ = 0;
+};
+
 struct Recorder : SpinEditEvents {
     std::vector<std::string> log;
     void Change() override { log.push_back("Change"); }
@@ -323,6 +346,39 @@ TEST_F(SpinEditWin, PastesOfValidAndInvalidText) {
     Tap('V', {VK_CONTROL});
     EXPECT_TRUE(GetWindowLongPtrW(edit_, GWL_STYLE) & ES_READONLY);
     EXPECT_TRUE(spin_->Locked());
+}
+
+// The Applications key opens the text box's menu instead of pasting; a
+// refused paste keeps the menu's Paste off and must not leave the box locked.
+TEST_F(SpinEditWin, ApplicationsKeyLockEndsAfterTheMenu) {
+    spin_->SetText(L"42");
+    SetClipboard(top_.Get(), L"abc");
+    bool readOnlyInMenu = false, menuSeen = false;
+    {
+        TickAction closeMenu([&] {
+            HWND menu = FindWindowW(L"#32768", nullptr);
+            if (!menu || !IsWindowVisible(menu)) return false;
+            menuSeen = true;
+            readOnlyInMenu = (GetWindowLongPtrW(edit_, GWL_STYLE) & ES_READONLY) != 0;
+            SendKey(VK_ESCAPE, false);
+            SendKey(VK_ESCAPE, true);
+            return true;
+        });
+        Tap(VK_APPS);
+        Pump(300);
+    }
+    if (menuSeen) {
+        EXPECT_TRUE(readOnlyInMenu) << "the menu offered the refused paste";
+    }
+    RecordProperty("menuSeen", menuSeen ? "yes" : "no");
+    Tap(VK_SHIFT);  // without a menu, any other key's release ends the lock
+    EXPECT_FALSE(GetWindowLongPtrW(edit_, GWL_STYLE) & ES_READONLY);
+    EXPECT_FALSE(spin_->Model().PasteLocked());
+    EXPECT_TRUE(sounds_.empty());
+    EXPECT_EQ(spin_->Text(), L"42");
+    CaretAt(2);
+    Type(L"7");
+    EXPECT_EQ(spin_->Text(), L"427");
 }
 
 TEST_F(SpinEditWin, MaxLengthLimitsTypingAndPasting) {
