@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -280,39 +278,6 @@ protected:
     bool mouseWheel = true;
 };
 
-void SaveWindowBitmap(HWND hwnd, const char* path) {
-    RECT r{};
-    GetWindowRect(hwnd, &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    WindowDC screen(nullptr, false);
-    UniqueMemDC mem(CreateCompatibleDC(screen.Get()));
-    UniqueGdi bmp(CreateCompatibleBitmap(screen.Get(), w, h));
-    {
-        SelectInDC sel(mem.Get(), bmp.Get());
-        BitBlt(mem.Get(), 0, 0, w, h, screen.Get(), r.left, r.top, SRCCOPY);
-    }
-    BITMAPINFOHEADER bi{};
-    bi.biSize = sizeof bi;
-    bi.biWidth = w;
-    bi.biHeight = h;
-    bi.biPlanes = 1;
-    bi.biBitCount = 24;
-    const int stride = (w * 3 + 3) & ~3;
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(stride) * h);
-    GetDIBits(mem.Get(), static_cast<HBITMAP>(bmp.Get()), 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&bi),
-              DIB_RGB_COLORS);
-    BITMAPFILEHEADER fh{};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof bi;
-    fh.bfSize = fh.bfOffBits + static_cast<DWORD>(pixels.size());
-    if (FILE* f = std::fopen(path, "wb")) {
-        std::fwrite(&fh, sizeof fh, 1, f);
-        std::fwrite(&bi, sizeof bi, 1, f);
-        std::fwrite(pixels.data(), 1, pixels.size(), f);
-        std::fclose(f);
-    }
-}
-
 TEST_F(ConfigDialogTest, LayoutCaptionsFontsAndTabOrderFollowTheControlTable) {
     Script s;
     s.Check([&](HWND dlg) {
@@ -401,11 +366,6 @@ TEST_F(ConfigDialogTest, LayoutCaptionsFontsAndTabOrderFollowTheControlTable) {
         EXPECT_EQ(GetNextDlgTabItem(dlg, GetDlgItem(dlg, kBtnReset), FALSE), ok);
         EXPECT_EQ(GetNextDlgTabItem(dlg, ok, TRUE), GetDlgItem(dlg, kBtnReset));
         EXPECT_EQ(LOWORD(SendMessageW(dlg, DM_GETDEFID, 0, 0)), kBtnOK);
-
-        if (const char* shot = std::getenv("BRISKO_DIALOG_SHOT")) {
-            RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-            SaveWindowBitmap(dlg, shot);
-        }
     });
     s.Click(kBtnCancel);
     EXPECT_FALSE(Show(s));
