@@ -36,7 +36,7 @@
 //   key NAME | keydown NAME | keyup NAME
 //                                       esc ctrl shift alt enter tab space, or a
 //                                       virtual-key number
-//   screenshot "file.bmp"               the main window as a 24-bit BMP
+//   screenshot "file.bmp"               the main window as a 24-bit BMP (or PNG: "x.png")
 //   expect scroll REF vert|horz CODE COUNT
 //                                       fails unless the code window received
 //                                       exactly COUNT such messages (CODE -1: any)
@@ -75,9 +75,12 @@ void KeyUp(WORD vk);
 void Key(WORD vk);
 }  // namespace input
 
-// The main window as it is on the screen, written as a bottom-up 24-bit
-// BMP. False when the window or the file cannot be read or written.
+// A window as it is on the screen, written as a 24-bit BMP, or as a PNG
+// when the file name ends in .png. False when the window or the file
+// cannot be read or written.
 bool SaveScreenshot(HWND window, const std::filesystem::path& file);
+// The PNG file of a bottom-up 24-bit DIB (rows of `stride` bytes, BGR).
+std::string EncodePng(const unsigned char* bottomUpBgr, int width, int height, unsigned long stride);
 
 struct ScenarioResult {
     bool ok = true;

@@ -299,5 +299,112 @@ TEST_F(Scripts, AScreenshotIsTheWindowAsShownIn24BitBmp) {
     EXPECT_FALSE(Run("screenshot \"Z:\\\\no\\\\such\\\\dir\\\\x.bmp\"\n").ok);
 }
 
+// Reads back a PNG as EncodePng writes it (stored deflate blocks), checking
+// every checksum with the system's own CRC-32; answers the RGB rows top-down.
+struct DecodedPng {
+    bool ok = false;
+    uint32_t width = 0, height = 0;
+    std::string rgb;
+};
+
+uint32_t BigEndian(const std::string& s, size_t at) {
+    return (uint32_t{static_cast<unsigned char>(s[at])} << 24) |
+           (uint32_t{static_cast<unsigned char>(s[at + 1])} << 16) |
+           (uint32_t{static_cast<unsigned char>(s[at + 2])} << 8) | uint32_t{static_cast<unsigned char>(s[at + 3])};
+}
+
+DecodedPng DecodeStoredPng(const std::string& png) {
+    using Crc = DWORD(WINAPI*)(DWORD, const BYTE*, INT);
+    auto crc =
+        reinterpret_cast<Crc>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll"), "RtlComputeCrc32")));
+    DecodedPng out;
+    if (!crc || png.compare(0, 8, "\x89PNG\r\n\x1A\n") != 0) return out;
+    std::string idat;
+    for (size_t at = 8; at + 12 <= png.size();) {
+        const uint32_t len = BigEndian(png, at);
+        const std::string type = png.substr(at + 4, 4);
+        const std::string body = png.substr(at + 4, 4 + len);
+        if (crc(0, reinterpret_cast<const BYTE*>(body.data()), static_cast<INT>(body.size())) !=
+            BigEndian(png, at + 8 + len))
+            return out;
+        if (type == "IHDR") {
+            out.width = BigEndian(png, at + 8);
+            out.height = BigEndian(png, at + 12);
+            if (png.substr(at + 16, 5) != std::string("\x08\x02\x00\x00\x00", 5)) return out;
+        }
+        if (type == "IDAT") idat += png.substr(at + 8, len);
+        at += 12 + len;
+        if (type == "IEND") break;
+    }
+    if (idat.size() < 6 || idat[0] != '\x78') return out;
+    std::string raw;
+    size_t at = 2;
+    for (bool last = false; !last;) {
+        if (at + 5 > idat.size()) return out;
+        last = idat[at] & 1;
+        const size_t len = static_cast<unsigned char>(idat[at + 1]) | static_cast<unsigned char>(idat[at + 2]) << 8;
+        const size_t nlen = static_cast<unsigned char>(idat[at + 3]) | static_cast<unsigned char>(idat[at + 4]) << 8;
+        if ((idat[at] & 6) != 0 || (len ^ nlen) != 0xFFFF) return out;
+        raw += idat.substr(at + 5, len);
+        at += 5 + len;
+    }
+    uint32_t a = 1, b = 0;
+    for (unsigned char c : raw) {
+        a = (a + c) % 65521;
+        b = (b + a) % 65521;
+    }
+    if (BigEndian(idat, at) != ((b << 16) | a) || raw.size() != out.height * (out.width * 3 + 1)) return out;
+    for (uint32_t y = 0; y < out.height; ++y) {
+        if (raw[y * (out.width * 3 + 1)] != 0) return out;
+        out.rgb += raw.substr(y * (out.width * 3 + 1) + 1, out.width * 3);
+    }
+    out.ok = true;
+    return out;
+}
+
+TEST(Png, RowsColoursAndBlocksComeBackAsDrawn) {
+    // Sizes with padded rows, and one whose data needs more than one block.
+    for (const auto& [w, h] : {std::pair{3, 2}, std::pair{1, 1}, std::pair{200, 120}}) {
+        const unsigned long stride = (static_cast<unsigned long>(w) * 3 + 3) & ~3ul;
+        std::vector<unsigned char> dib(stride * h, 0xEE);  // padding bytes must not leak in
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                unsigned char* p = dib.data() + static_cast<size_t>(h - 1 - y) * stride + x * 3;  // bottom-up
+                p[0] = static_cast<unsigned char>(x);                                             // blue
+                p[1] = static_cast<unsigned char>(y);                                             // green
+                p[2] = static_cast<unsigned char>(x + y + 1);                                     // red
+            }
+        }
+        const DecodedPng png = DecodeStoredPng(EncodePng(dib.data(), w, h, stride));
+        ASSERT_TRUE(png.ok) << w << "x" << h;
+        EXPECT_EQ(png.width, static_cast<uint32_t>(w));
+        EXPECT_EQ(png.height, static_cast<uint32_t>(h));
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                const size_t at = (static_cast<size_t>(y) * w + x) * 3;
+                ASSERT_EQ(static_cast<unsigned char>(png.rgb[at]), static_cast<unsigned char>(x + y + 1));
+                ASSERT_EQ(static_cast<unsigned char>(png.rgb[at + 1]), static_cast<unsigned char>(y));
+                ASSERT_EQ(static_cast<unsigned char>(png.rgb[at + 2]), static_cast<unsigned char>(x));
+            }
+        }
+    }
+}
+
+TEST_F(Scripts, AScreenshotAsPng) {
+    ASSERT_TRUE(Run("open code \"A\"\n").ok);
+    const auto file = std::filesystem::temp_directory_path() / "idehost_shot.png";
+    ASSERT_TRUE(Run("screenshot \"" + file.string() + "\"\n").ok);
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    std::filesystem::remove(file);
+    const DecodedPng png = DecodeStoredPng(bytes);
+    ASSERT_TRUE(png.ok);
+    RECT main{};
+    GetWindowRect(ide_.MainWindow(), &main);
+    EXPECT_EQ(png.width, static_cast<uint32_t>(main.right - main.left));
+    EXPECT_EQ(png.height, static_cast<uint32_t>(main.bottom - main.top));
+}
+
 }  // namespace
 }  // namespace brisko::idehost
