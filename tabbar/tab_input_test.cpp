@@ -102,6 +102,33 @@ protected:
     }
 };
 
+TEST_F(Input, ButtonCodesAndBarPoints) {
+    struct Code {
+        std::uint32_t m;
+        std::uintptr_t wParam;
+        std::int32_t code;
+    } codes[] = {{513, 0, 1},       {515, 0, 1}, {163, 0, 1},       {517, 0, 2},       {164, 0, 2},
+                 {519, 0, 4},       {169, 0, 4}, {523, 0x10000, 5}, {171, 0x30000, 5}, {525, 0x20000, 6},
+                 {172, 0x40000, 0}, {512, 1, 0}, {522, 0, 0}};
+    for (const auto& c : codes) EXPECT_EQ(CMDITab::ButtonFromMessage(c.m, c.wParam), c.code) << c.m;
+
+    // Client coordinates gain the frame and, with the bar on top, the strip;
+    // screen coordinates are mapped first.
+    struct Case {
+        std::int32_t border, align;
+        bool screen;
+        Point in, out;
+    } cases[] = {
+        {2, 0, false, {10, -20}, {12, 9}},  {2, 1, false, {10, 360}, {12, 362}}, {0, 0, false, {-1, -1}, {-1, 26}},
+        {1, 0, true, {110, 190}, {11, 18}}, {1, 1, true, {110, 190}, {11, -9}},
+    };
+    for (const auto& c : cases) {
+        bar.SetBorderStyle(c.border);
+        bar.SetAlign(c.align);
+        EXPECT_EQ(bar.ToBarPoint(c.in.x, c.in.y, c.screen), c.out) << c.border << " " << c.align;
+    }
+}
+
 TEST_F(Input, ClickSequences) {
     struct Case {
         const char* what;
