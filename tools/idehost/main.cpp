@@ -1,8 +1,9 @@
 // idehost.exe: the stand-in IDE as a program, for the demo and end-to-end
 // tests.
 //
-//   idehost.exe [--sample] [--addin ProgID | --dll path] [--mode N]
-//               [--script file] [--screenshot file.bmp] [--exit-after ms]
+//   idehost.exe [--sample] [--addin ProgID | --dll path [--clsid {guid}]]
+//               [--mode N] [--script file] [--screenshot file.bmp|.png]
+//               [--exit-after ms]
 //
 // The add-in is connected the way the IDE does it: with --mode 1 while the
 // IDE starts (before the sample's windows open, then OnStartupComplete),
@@ -28,6 +29,7 @@ struct Options {
     bool sample = false;
     std::wstring progId;
     std::wstring dll;
+    CLSID clsid = brisko::CLSID_Loader;
     long mode = 0;
     std::wstring script;
     std::wstring screenshot;
@@ -59,6 +61,9 @@ bool ParseArgs(int argc, wchar_t** argv, Options& o) {
             const wchar_t* v = value();
             if (!v) return false;
             (a == L"--addin" ? o.progId : a == L"--dll" ? o.dll : a == L"--script" ? o.script : o.screenshot) = v;
+        } else if (a == L"--clsid") {
+            const wchar_t* v = value();
+            if (!v || FAILED(CLSIDFromString(v, &o.clsid))) return false;
         } else if (a == L"--mode") {
             const wchar_t* v = value();
             if (!v || !ParseNumber(v, number)) return false;
@@ -93,7 +98,7 @@ int Run(const Options& o) {
     AddInClient addin(ide);
     const bool wantAddIn = !o.progId.empty() || !o.dll.empty();
     if (wantAddIn) {
-        const HRESULT hr = o.progId.empty() ? addin.LoadFromDll(o.dll) : addin.LoadByProgId(o.progId);
+        const HRESULT hr = o.progId.empty() ? addin.LoadFromDll(o.dll, o.clsid) : addin.LoadByProgId(o.progId);
         if (FAILED(hr)) {
             std::printf("idehost: the add-in %s could not be created (0x%08lX)\n",
                         Utf8(o.progId.empty() ? o.dll : o.progId).c_str(), static_cast<unsigned long>(hr));
@@ -146,8 +151,9 @@ int main() {
     LocalFree(argv);
     if (!ok) {
         std::printf(
-            "usage: idehost.exe [--sample] [--addin ProgID | --dll path] [--mode N]\n"
-            "                   [--script file] [--screenshot file.bmp] [--exit-after ms]\n");
+            "usage: idehost.exe [--sample] [--addin ProgID | --dll path [--clsid {guid}]]\n"
+            "                   [--mode N] [--script file] [--screenshot file.bmp|.png]\n"
+            "                   [--exit-after ms]\n");
         return 1;
     }
     OleScope ole;
