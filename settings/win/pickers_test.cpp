@@ -159,6 +159,7 @@ TEST_F(PickersTest, ColorStartsFromTheGivenColourAndCancelChangesNothing) {
     std::uint32_t color = 0x00563412;
     EXPECT_FALSE(ShowColorDialog(color, owner.Get()));
     EXPECT_TRUE(answer.Answered());
+    EXPECT_FALSE(answer.ForcedClose());
     EXPECT_EQ(color, 0x00563412u);
     EXPECT_EQ(red, "18");
     EXPECT_EQ(green, "52");
@@ -291,6 +292,7 @@ TEST_F(PickersTest, FontCancelChangesNothing) {
     FontArgs before = f;
     EXPECT_FALSE(f.Show(owner.Get()));
     EXPECT_TRUE(answer.Answered());
+    EXPECT_FALSE(answer.ForcedClose());
     EXPECT_EQ(f.name, before.name);
     EXPECT_EQ(f.size, 13);
     EXPECT_EQ(f.italic, 1);
@@ -310,6 +312,7 @@ TEST_F(PickersTest, AFaceNameTooLongForTheFieldIsCutAtACharacter) {
     f.name = longName;
     EXPECT_FALSE(f.Show(owner.Get()));
     EXPECT_TRUE(answer.Answered());
+    EXPECT_FALSE(answer.ForcedClose());
     EXPECT_EQ(f.name, longName);
 }
 
