@@ -385,6 +385,10 @@ void CMDITab::Refresh() {
 
 void CMDITab::ForceRefresh() {
     if (m_hClientWnd == 0) return;
+    // Clamp against the tabs as they are now: a tab just added still has an
+    // empty rectangle, which would read as a row that fits and throw the
+    // scrolled row back to its start.
+    LayoutBar(m_hClientWnd);
     ClampScroll();
     m_pPort->FrameChanged(m_hClientWnd);
 }

@@ -307,6 +307,18 @@ TEST_F(Layout, ClampScrollNeverLeavesTheRowEmptyOrAFittingRowScrolled) {
     }
 }
 
+TEST_F(Layout, RefreshClampsAgainstTheCurrentTabs) {
+    bar.Attach(kWnd);
+    Tabs(10);
+    bar.SetScrollPos(500);
+    bar.AddTab(-1, L"new", L"new", true);  // repaints: the row still overflows
+    EXPECT_EQ(bar.ScrollPos(), 500);
+    while (bar.Count() > 3) bar.RemoveTab(static_cast<std::int16_t>(bar.Count() - 1));
+    bar.SetScrollPos(100);
+    bar.Refresh();  // three tabs fit: back to the start
+    EXPECT_EQ(bar.ScrollPos(), 0);
+}
+
 TEST_F(Layout, AutoRepeatIntervalAndTicks) {
     struct Case {
         bool fit;
