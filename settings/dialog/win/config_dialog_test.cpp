@@ -645,5 +645,55 @@ TEST_F(ConfigDialogTest, ColourButtonsGoThroughThePickerAndCancelChangesNothing)
     EXPECT_EQ(bar->SelFontColor(), selRgb);
 }
 
+// A face the font dialog lists: Wine lists neither its own fonts nor substituted names.
+std::wstring ListedFace() {
+    for (const wchar_t* face : {L"Liberation Sans", L"DejaVu Sans", L"Nimbus Sans"}) {
+        LOGFONTW lf{};
+        lf.lfCharSet = DEFAULT_CHARSET;
+        wcscpy(lf.lfFaceName, face);
+        bool found = false;
+        WindowDC screen(nullptr, false);
+        EnumFontFamiliesExW(
+            screen.Get(), &lf,
+            [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM p) -> int {
+                *reinterpret_cast<bool*>(p) = true;
+                return 0;
+            },
+            reinterpret_cast<LPARAM>(&found), 0);
+        if (found) return face;
+    }
+    return L"";
+}
+
+TEST_F(ConfigDialogTest, FontButtonAppliesThePickedFontAndCancelChangesNothing) {
+    const std::wstring face = ListedFace();
+    ASSERT_FALSE(face.empty());
+    FontSpec start = FontSpec::Make(face, 9.5);
+    start.charset = 0;
+    bar->SetFont(start);
+    bar->SetSelFont(start);
+    Script s;
+    s.Click(kBtnActiveFont).OnOwnedDialog([](HWND box) { PostMessageW(box, WM_COMMAND, IDCANCEL, 0); });
+    s.Then([&](HWND dlg) {
+        if (OwnedDialog(dlg)) return false;
+        EXPECT_EQ(bar->SelFont(), start) << "a cancelled picker changed the font";
+        EXPECT_EQ(Text(GetDlgItem(dlg, kLblActive)), face + L" 10pt");
+        return true;
+    });
+    // The picker starts from whole points (9.5 to even is 10) and OK hands that back.
+    s.Click(kBtnNormalFont).OnOwnedDialog([](HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); });
+    s.Then([&](HWND dlg) {
+        if (OwnedDialog(dlg)) return false;
+        EXPECT_EQ(bar->Font().sizeCy, 100000);
+        EXPECT_EQ(bar->Font().name, face);
+        EXPECT_EQ(Text(GetDlgItem(dlg, kLblNormal)), face + L" 10pt");
+        EXPECT_EQ(FontOf(GetDlgItem(dlg, kLblNormal)).lfHeight, -13);
+        return true;
+    });
+    s.Click(kBtnCancel);
+    EXPECT_FALSE(Show(s));
+    EXPECT_EQ(bar->Font(), start);
+}
+
 }  // namespace
 }  // namespace brisko
