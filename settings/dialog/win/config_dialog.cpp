@@ -219,6 +219,8 @@ void frmConfig::CreateControls() {
 // ---- Showing ----
 
 bool frmConfig::ShowConfigWnd(CMDITab& pTab, std::int32_t& eIconStyle, bool& bMouseWheel) {
+    // One showing at a time: a second call from inside the first would tear its window down.
+    if (m_hWnd) throw Error(ErrorNumber::Automation, "the settings dialog is already shown");
     // Whatever happens below, the bar reference goes and the window with it.
     struct Teardown {
         frmConfig& f;
@@ -360,6 +362,20 @@ void frmConfig::SelectOption(int id) {
             SendMessageW(Item(c.id), BM_SETCHECK, c.id == id ? BST_CHECKED : BST_UNCHECKED, 0);
         }
     }
+    FollowTabStop(id);
+}
+
+void frmConfig::FollowTabStop(int id) {
+    // Tab enters an option group at its chosen option, as in the form system.
+    const config::ControlDef* target = config::FindControl(id);
+    if (!target) return;
+    for (const config::ControlDef& c : config::Controls()) {
+        if (c.kind != Kind::Option || c.container != target->container) continue;
+        HWND h = Item(c.id);
+        const LONG_PTR style = GetWindowLongPtrW(h, GWL_STYLE);
+        const LONG_PTR want = c.id == id ? style | WS_TABSTOP : style & ~static_cast<LONG_PTR>(WS_TABSTOP);
+        if (want != style) SetWindowLongPtrW(h, GWL_STYLE, want);
+    }
 }
 
 void frmConfig::ClickOption(int id) {
@@ -415,7 +431,10 @@ void frmConfig::OnCommand(int id) {
         case kOptIcon0 + 2:
         case kOptIcon0 + 3:
             // An option reports a click when it becomes (or stays) the chosen one.
-            if (Checked(id)) OnOption(id);
+            if (Checked(id)) {
+                FollowTabStop(id);
+                OnOption(id);
+            }
             break;
         case kChkClose:
         case kChkScroll:

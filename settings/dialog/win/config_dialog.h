@@ -91,6 +91,8 @@ private:
     // Selects, then runs the click handler as a user's click would.
     void ClickOption(int id);
     void SetCheck(int id, bool on);
+    // Gives the tab stop of an option group to its chosen option.
+    void FollowTabStop(int id);
 
     // The preview labels (0 normal, 1 selected tab).
     struct Preview {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/error.h"
 #include "common/win/handles.h"
 #include "spinedit/win/spin_edit.h"
 #include "tabbar/mdi_tab.h"
@@ -245,6 +246,7 @@ protected:
     bool Show(Script& script) {
         frmConfig form(frame.Get(), &events);
         script.Attach(&form);
+        shown = &form;
         script.Start();
         bool result = false;
         try {
@@ -253,6 +255,7 @@ protected:
             ADD_FAILURE() << "ShowConfigWnd threw: " << e.what();
         }
         script.Stop();
+        shown = nullptr;
         EXPECT_TRUE(script.Finished()) << "the dialog closed before every step ran";
         EXPECT_EQ(form.hWnd(), nullptr) << "the window outlives ShowConfigWnd";
         EXPECT_TRUE(IsWindowEnabled(frame.Get())) << "the owner stays disabled";
@@ -276,6 +279,7 @@ protected:
     Recorder events;
     std::int32_t iconStyle = 0;
     bool mouseWheel = true;
+    frmConfig* shown = nullptr;
 };
 
 TEST_F(ConfigDialogTest, LayoutCaptionsFontsAndTabOrderFollowTheControlTable) {
@@ -394,6 +398,9 @@ TEST_F(ConfigDialogTest, CancelWithoutChangesKeepsTheBarAndRaisesTheSnapshotStyl
         EXPECT_EQ(normal.lfHeight, -15);
         EXPECT_EQ(Text(GetDlgItem(dlg, kLblActive)), L"ＭＳ Ｐゴシック 10pt");
         EXPECT_TRUE(FontOf(GetDlgItem(dlg, kLblActive)).lfUnderline);
+        // Tab enters each option group at its chosen option.
+        EXPECT_EQ(GetNextDlgTabItem(dlg, GetDlgItem(dlg, kBtnCancel), FALSE), GetDlgItem(dlg, kOptAlign1));
+        EXPECT_EQ(GetNextDlgTabItem(dlg, GetDlgItem(dlg, kBtnActiveColor), FALSE), GetDlgItem(dlg, kOptIcon0 + 2));
         EXPECT_TRUE(events.styles.empty()) << "filling the controls raised an event";
         EXPECT_EQ(BarState::Of(*bar), before) << "filling the controls wrote to the bar";
     });
@@ -443,7 +450,19 @@ TEST_F(ConfigDialogTest, LiveChangesShowOnTheBarAtOnceAndCancelUndoesThem) {
     }
     s.Click(kChkWheel);
     s.Click(kOptIcon0 + 3).Check([&](HWND) { EXPECT_EQ(events.styles, std::vector<std::int32_t>{3}); });
-    s.Click(kOptIcon0 + 1).Check([&](HWND) { EXPECT_EQ(events.styles, (std::vector<std::int32_t>{3, 1})); });
+    s.Click(kOptIcon0 + 1).Check([&](HWND dlg) {
+        EXPECT_EQ(events.styles, (std::vector<std::int32_t>{3, 1}));
+        EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dlg, kOptIcon0 + 1), GWL_STYLE) & WS_TABSTOP, WS_TABSTOP);
+        EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dlg, kOptIcon0), GWL_STYLE) & WS_TABSTOP, 0);
+    });
+    // A second showing from inside the first is refused and leaves the first alone.
+    s.Check([&](HWND dlg) {
+        std::int32_t icon = 0;
+        bool wheel = true;
+        EXPECT_THROW(shown->ShowConfigWnd(*bar, icon, wheel), Error);
+        EXPECT_TRUE(IsWindowVisible(dlg));
+        EXPECT_EQ(bar->Align(), 1);
+    });
     s.Click(kBtnCancel);
     EXPECT_FALSE(Show(s));
     EXPECT_EQ(BarState::Of(*bar), before);
