@@ -3,9 +3,12 @@
 // Run by hand:  wine-run.sh config_dialog_demo.exe [picture.bmp]
 // With a path, the dialog's window is copied from the screen into a 24-bit
 // BMP once it has painted, and the dialog is cancelled.
+// With BRISKO_DEMO_CYCLES=n it opens the dialog n more times, presses Reset
+// and cancels each time, between two markers for the GDI leak check.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -56,6 +59,17 @@ bool SaveWindowBitmap(HWND hwnd, const std::string& path) {
     return std::fclose(f) == 0;
 }
 
+// One cycle: Reset (which makes new preview fonts), then the close box.
+void CALLBACK ResetAndClose(HWND, UINT, UINT_PTR, DWORD) {
+    static int step = 0;
+    HWND dlg = g_form ? g_form->hWnd() : nullptr;
+    if (!dlg || !IsWindowVisible(dlg)) return;
+    if (step++ % 2 == 0)
+        PostMessageW(GetDlgItem(dlg, brisko::config::kBtnReset), BM_CLICK, 0, 0);
+    else
+        PostMessageW(dlg, WM_CLOSE, 0, 0);
+}
+
 void CALLBACK Shoot(HWND, UINT, UINT_PTR id, DWORD) {
     HWND dlg = g_form ? g_form->hWnd() : nullptr;
     if (!dlg || !IsWindowVisible(dlg)) return;
@@ -88,6 +102,27 @@ int main(int argc, char** argv) {
 
     std::int32_t iconStyle = 0;
     bool mouseWheel = true;
+    if (const char* cycles = std::getenv("BRISKO_DEMO_CYCLES")) {
+        const int n = std::atoi(cycles);
+        bar->SetFont(FontSpec::Make(L"MS UI Gothic", 11, true));
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, &ResetAndClose);
+        for (int i = 0; i <= n; ++i) {
+            if (i == 1) std::fprintf(stderr, "BRISKO-MARK before\n");
+            frmConfig form(frame.Get());
+            g_form = &form;
+            try {
+                form.ShowConfigWnd(*bar, iconStyle, mouseWheel);
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "%s\n", e.what());
+                return 1;
+            }
+            g_form = nullptr;
+        }
+        std::fprintf(stderr, "BRISKO-MARK after\n");
+        KillTimer(nullptr, timer);
+        bar.reset();
+        return 0;
+    }
     frmConfig form(frame.Get());
     g_form = &form;
     if (argc > 1) {
