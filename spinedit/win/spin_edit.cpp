@@ -104,6 +104,41 @@ private:
     bool open_ = false;
 };
 
+// The input method functions, taken from imm32.dll where the process has it
+// (every process with an input method does) so that the DLL does not import it.
+struct ImmApi {
+    decltype(&ImmAssociateContextEx) associateContextEx = nullptr;
+    decltype(&ImmGetContext) getContext = nullptr;
+    decltype(&ImmReleaseContext) releaseContext = nullptr;
+    decltype(&ImmSetOpenStatus) setOpenStatus = nullptr;
+    decltype(&ImmGetConversionStatus) getConversionStatus = nullptr;
+    decltype(&ImmSetConversionStatus) setConversionStatus = nullptr;
+
+    template <class F>
+    static void Get(HMODULE m, const char* name, F& f) {
+        f = reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(m, name)));
+    }
+    ImmApi() {
+        HMODULE m = GetModuleHandleW(L"imm32.dll");
+        if (!m) return;
+        Get(m, "ImmAssociateContextEx", associateContextEx);
+        Get(m, "ImmGetContext", getContext);
+        Get(m, "ImmReleaseContext", releaseContext);
+        Get(m, "ImmSetOpenStatus", setOpenStatus);
+        Get(m, "ImmGetConversionStatus", getConversionStatus);
+        Get(m, "ImmSetConversionStatus", setConversionStatus);
+    }
+    bool Complete() const {
+        return associateContextEx && getContext && releaseContext && setOpenStatus && getConversionStatus &&
+               setConversionStatus;
+    }
+};
+
+const ImmApi& Imm() {
+    static const ImmApi api;
+    return api;
+}
+
 // The help file of the message box being shown, for its Help button.
 thread_local const std::wstring* t_helpFile = nullptr;
 
@@ -466,19 +501,20 @@ void SpinEdit::ApplyFrame() {
 }
 
 void SpinEdit::ApplyImeMode(bool focusing) {
-    if (!box_) return;
+    const ImmApi& imm = Imm();
+    if (!box_ || !imm.Complete()) return;
     if (imeMode_ == 3) {  // disabled: no input context at all
-        ImmAssociateContextEx(box_, nullptr, 0);
+        imm.associateContextEx(box_, nullptr, 0);
         return;
     }
-    ImmAssociateContextEx(box_, nullptr, IACE_DEFAULT);
+    imm.associateContextEx(box_, nullptr, IACE_DEFAULT);
     if (!focusing || imeMode_ == 0) return;
-    HIMC imc = ImmGetContext(box_);
+    HIMC imc = imm.getContext(box_);
     if (!imc) return;
     if (imeMode_ == 2) {
-        ImmSetOpenStatus(imc, FALSE);
+        imm.setOpenStatus(imc, FALSE);
     } else {
-        ImmSetOpenStatus(imc, TRUE);
+        imm.setOpenStatus(imc, TRUE);
         static constexpr DWORD kModes[] = {0, 0, 0, 0,
                                            IME_CMODE_NATIVE | IME_CMODE_FULLSHAPE,
                                            IME_CMODE_NATIVE | IME_CMODE_KATAKANA | IME_CMODE_FULLSHAPE,
@@ -487,11 +523,11 @@ void SpinEdit::ApplyImeMode(bool focusing) {
                                            IME_CMODE_ALPHANUMERIC};
         if (imeMode_ >= 4) {
             DWORD conversion = 0, sentence = 0;
-            ImmGetConversionStatus(imc, &conversion, &sentence);
-            ImmSetConversionStatus(imc, kModes[imeMode_], sentence);
+            imm.getConversionStatus(imc, &conversion, &sentence);
+            imm.setConversionStatus(imc, kModes[imeMode_], sentence);
         }
     }
-    ImmReleaseContext(box_, imc);
+    imm.releaseContext(box_, imc);
 }
 
 bool SpinEdit::SetCursorFor(HWND over) const {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <imm.h>
 
 #include <algorithm>
 #include <functional>
@@ -555,6 +556,18 @@ TEST_F(SpinEditWin, InvalidPropertyValuesAreRefused) {
     }
     spin_->SetPasswordChar(L"*");
     EXPECT_EQ(SendMessageW(edit_, EM_GETPASSWORDCHAR, 0, 0), L'*');
+}
+
+// The default mode keeps the input method away from a number field.
+TEST_F(SpinEditWin, IMEModeThreeDisablesTheInputMethod) {
+    EXPECT_EQ(spin_->IMEMode(), 3);
+    EXPECT_EQ(ImmGetContext(edit_), nullptr);
+    spin_->SetIMEMode(0);
+    HIMC imc = ImmGetContext(edit_);
+    EXPECT_NE(imc, nullptr);
+    if (imc) ImmReleaseContext(edit_, imc);
+    spin_->SetIMEMode(3);
+    EXPECT_EQ(ImmGetContext(edit_), nullptr);
 }
 
 TEST_F(SpinEditWin, HitTestGivesCaretPositionsAndDirections) {
