@@ -381,6 +381,42 @@ TEST_F(TabBarWin, CloseButton) {
     EXPECT_EQ(Seen(WM_LBUTTONDOWN) + Seen(WM_LBUTTONUP), 0);
 }
 
+TEST_F(TabBarWin, ButtonLooksFollowHoverAndPress) {
+    Attach(2, 0);
+    Paint();
+    const COLORREF lit = GetSysColor(COLOR_BTNHIGHLIGHT), dark = GetSysColor(COLOR_3DDKSHADOW);
+    const COLORREF background = bar->BlendColor(0x8000000F, 0x80000005, 45);
+    // The close box is (578, 6, 596, 22): top-left and bottom-right corners.
+    struct Look {
+        COLORREF topLeft, bottomRight;
+    };
+    auto look = [&] { return Look{Pixel(578, 8), Pixel(595, 21)}; };
+    MoveTo(450, 14);
+    MoveTo(586, 14);  // hovered: raised
+    EXPECT_EQ(bar->HotButton(), kCloseButton);
+    EXPECT_EQ(look().topLeft, lit);
+    EXPECT_EQ(look().bottomRight, dark);
+    Down(586, 14);  // pressed: sunken
+    EXPECT_EQ(look().topLeft, dark);
+    EXPECT_EQ(look().bottomRight, lit);
+    MoveTo(450, 14);  // pressed but the pointer left: flat
+    EXPECT_EQ(look().topLeft, background);
+    MoveTo(587, 15);  // back: sunken again
+    EXPECT_EQ(look().topLeft, dark);
+    Up(450, 14);  // released elsewhere: nothing closes, flat
+    EXPECT_EQ(bar->Count(), 2);
+    EXPECT_EQ(look().topLeft, background);
+    // Leaving the window clears the hover look.
+    MoveTo(586, 14);
+    EXPECT_EQ(look().topLeft, lit);
+    MoveTo(300, -30);
+    // The system notices the leaving on its own tracking timer.
+    Pump(1000, [&] { return bar->HotButton() == kNoButton; });
+    EXPECT_EQ(bar->HotButton(), kNoButton);
+    EXPECT_EQ(look().topLeft, background);
+    EXPECT_TRUE(sink.Take().empty());
+}
+
 TEST_F(TabBarWin, ScrollButtonRepeatsWhileHeld) {
     Attach(10, 0);
     Paint();
