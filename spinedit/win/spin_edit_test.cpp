@@ -168,9 +168,13 @@ private:
 
 struct Recorder : SpinEditEvents {
     std::vector<std::string> log;
+    std::vector<std::int16_t> keyAscii;
     void Change() override { log.push_back("Change"); }
     void ChangeValue() override { log.push_back("ChangeValue"); }
-    void KeyPress(std::int16_t&) override { log.push_back("KeyPress"); }
+    void KeyPress(std::int16_t& k) override {
+        log.push_back("KeyPress");
+        keyAscii.push_back(k);
+    }
     void KeyDown(std::int16_t&, std::int16_t&) override { log.push_back("KeyDown"); }
     void OnPaste(std::wstring&, bool&) override { log.push_back("OnPaste"); }
     void SpinClick(std::int32_t) override { log.push_back("SpinClick"); }
@@ -380,6 +384,25 @@ TEST_F(SpinEditWin, ApplicationsKeyLockEndsAfterTheMenu) {
     CaretAt(2);
     Type(L"7");
     EXPECT_EQ(spin_->Text(), L"427");
+}
+
+// Characters reach the handlers as the host's ANSI key codes: a double-byte
+// character as one negative number, and MaxLength counts it as one.
+TEST_F(SpinEditWin, DoubleByteCharactersAsAnsiKeyCodes) {
+    Recorder events;
+    spin_->SetEventSink(&events);
+    spin_->Model().SetInputControl(false);
+    spin_->SetMaxLength(3);
+    spin_->SetText(L"12");
+    CaretAt(2);
+    SendMessageW(edit_, WM_CHAR, 0x3042, 1);  // HIRAGANA LETTER A, 82 A0 in code page 932
+    EXPECT_EQ(spin_->Text(), L"12\u3042");
+    SendMessageW(edit_, WM_CHAR, 0x3042, 1);
+    EXPECT_EQ(spin_->Text(), L"12\u3042");
+    EXPECT_EQ(sounds_.size(), 1u);
+    EXPECT_EQ(events.keyAscii, (std::vector<std::int16_t>{static_cast<std::int16_t>(0x82A0),
+                                                          static_cast<std::int16_t>(0x82A0)}));
+    spin_->SetEventSink(nullptr);
 }
 
 TEST_F(SpinEditWin, MaxLengthLimitsTypingAndPasting) {
