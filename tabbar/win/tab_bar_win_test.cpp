@@ -422,7 +422,8 @@ TEST_F(TabBarWin, ScrollButtonRepeatsWhileHeld) {
     Paint();
     Down(565, 14);
     EXPECT_GE(bar->ScrollPos(), 10);
-    Pump(150);  // the timer runs through the message loop
+    // The timer runs through the message loop.
+    Pump(1000, [&] { return bar->ScrollPos() >= 40; });
     const std::int16_t held = bar->ScrollPos();
     EXPECT_GE(held, 40);
     MoveTo(450, 14);  // off the button: paused
