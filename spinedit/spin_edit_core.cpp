@@ -18,7 +18,9 @@ std::int32_t ScaledOrThrow(double v, std::int16_t decFig) {
     return *s;
 }
 
-std::int32_t Len(const std::wstring& s) { return static_cast<std::int32_t>(s.size()); }
+std::int32_t Len(const std::wstring& s) {
+    return static_cast<std::int32_t>(s.size());
+}
 
 }  // namespace
 
@@ -28,7 +30,9 @@ void SpinEditCore::SetScaledValue(std::int32_t v) {
     if (Events()) sink_->ChangeValue();
 }
 
-void SpinEditCore::SetValue(double v) { SetScaledValue(ScaledOrThrow(v, state_.decFig)); }
+void SpinEditCore::SetValue(double v) {
+    SetScaledValue(ScaledOrThrow(v, state_.decFig));
+}
 
 // Max and Min may be given in either order; a value left outside the range
 // that they span moves to the nearer bound.
@@ -37,8 +41,10 @@ void SpinEditCore::SetMax(double v) {
     if (s == state_.max) return;
     state_.max = s;
     const auto limits = Limits();
-    if (state_.value > limits.Upper()) SetScaledValue(limits.Upper());
-    else if (state_.value < limits.Lower()) SetScaledValue(limits.Lower());
+    if (state_.value > limits.Upper())
+        SetScaledValue(limits.Upper());
+    else if (state_.value < limits.Lower())
+        SetScaledValue(limits.Lower());
 }
 
 void SpinEditCore::SetMin(double v) {
@@ -46,11 +52,15 @@ void SpinEditCore::SetMin(double v) {
     if (s == state_.min) return;
     state_.min = s;
     const auto limits = Limits();
-    if (state_.value < limits.Lower()) SetScaledValue(limits.Lower());
-    else if (state_.value > limits.Upper()) SetScaledValue(limits.Upper());
+    if (state_.value < limits.Lower())
+        SetScaledValue(limits.Lower());
+    else if (state_.value > limits.Upper())
+        SetScaledValue(limits.Upper());
 }
 
-void SpinEditCore::SetIncrement(double v) { state_.increment = ScaledOrThrow(v, state_.decFig); }
+void SpinEditCore::SetIncrement(double v) {
+    state_.increment = ScaledOrThrow(v, state_.decFig);
+}
 
 void SpinEditCore::SetDecFig(std::int16_t decFig) {
     const std::int16_t old = state_.decFig;
@@ -86,8 +96,10 @@ void SpinEditCore::SetBeepSound(std::int32_t v) {
 }
 
 void SpinEditCore::SetLocked(bool v) {
-    if (pasteLocked_) savedReadOnly_ = v;
-    else box_.SetReadOnly(v);
+    if (pasteLocked_)
+        savedReadOnly_ = v;
+    else
+        box_.SetReadOnly(v);
 }
 
 std::int32_t SpinEditCore::CheckText(std::wstring_view s) const {
@@ -118,8 +130,7 @@ std::int32_t SpinEditCore::ErrCheck(bool showMsg, std::wstring_view caption, std
 }
 
 std::wstring SpinEditCore::FormatMessage(std::int32_t error, std::wstring_view caption) const {
-    return spin::ErrorMessage(error, caption.empty() ? std::wstring_view(caption_) : caption, Limits(),
-                              state_.decFig);
+    return spin::ErrorMessage(error, caption.empty() ? std::wstring_view(caption_) : caption, Limits(), state_.decFig);
 }
 
 std::int32_t SpinEditCore::SpinUpDown(std::int32_t upDown) {
@@ -132,8 +143,12 @@ std::int32_t SpinEditCore::SpinUpDown(std::int32_t upDown) {
     std::int32_t code = ErrCheck();
     bool stepped = false;
     switch (code) {
-        case spin::kOk: case spin::kAboveMax: case spin::kBelowMin:
-        case spin::kTooManyDecimals: case spin::kNotMultiple: case spin::kNotInteger: {
+        case spin::kOk:
+        case spin::kAboveMax:
+        case spin::kBelowMin:
+        case spin::kTooManyDecimals:
+        case spin::kNotMultiple:
+        case spin::kNotInteger: {
             std::wstring s = TrimSpaces(box_.Text());
             if (code == spin::kTooManyDecimals || code == spin::kNotInteger) s = spin::CutDecimals(s, state_.decFig);
             if (auto x = spin::ParseScaled(s, state_.decFig)) {
@@ -151,8 +166,10 @@ std::int32_t SpinEditCore::SpinUpDown(std::int32_t upDown) {
     box_.SetText(spin::FormatScaled(state_.value, state_.decFig));
     box_.Focus();
     const std::int32_t len = Len(box_.Text());
-    if (textSelection_) box_.SetSel(0, len);
-    else box_.SetSel(len, 0);
+    if (textSelection_)
+        box_.SetSel(0, len);
+    else
+        box_.SetSel(len, 0);
     if (Events()) sink_->SpinClick(upDown);
     return stepped ? spin::kOk : code;
 }
@@ -188,11 +205,14 @@ void SpinEditCore::OnTextChanged() {
             if (auto x = spin::ParseScaled(forValue, state_.decFig)) {
                 const auto limits = Limits();
                 std::int32_t v = *x;
-                if (v > limits.Upper()) v = wrap_ ? limits.Lower() : limits.Upper();
-                else if (v < limits.Lower()) v = wrap_ ? limits.Upper() : limits.Lower();
+                if (v > limits.Upper())
+                    v = wrap_ ? limits.Lower() : limits.Upper();
+                else if (v < limits.Lower())
+                    v = wrap_ ? limits.Upper() : limits.Lower();
                 SetScaledValue(v);
             }
-        } else if (c == spin::kEmpty || c == spin::kOutOfLimits || (c == spin::kNotNumber && (s == L"+" || s == L"-"))) {
+        } else if (c == spin::kEmpty || c == spin::kOutOfLimits ||
+                   (c == spin::kNotNumber && (s == L"+" || s == L"-"))) {
             lastAccepted_ = s;
         } else {
             // Put the last good text back, the caret where the edit began.
@@ -213,7 +233,8 @@ bool SpinEditCore::PasteRefused() {
     const std::wstring text = box_.Text();
     const std::int32_t start = std::clamp(box_.SelStart(), 0, Len(text));
     const std::int32_t end = std::clamp(start + box_.SelLength(), start, Len(text));
-    std::wstring result = text.substr(0, static_cast<std::size_t>(start)) + t + text.substr(static_cast<std::size_t>(end));
+    std::wstring result =
+        text.substr(0, static_cast<std::size_t>(start)) + t + text.substr(static_cast<std::size_t>(end));
     bool cancel = (maxLength_ > 0 && Len(result) > maxLength_);
     if (inputControl_) {
         const std::int32_t c = spin::SyntaxCheck(result, state_.decFig);
@@ -245,8 +266,8 @@ bool SpinEditCore::OnKeyDown(std::int16_t& keyCode, std::int16_t& shift) {
     if (keyCode == 0) return false;
 
     const bool ctrl = shift & kCtrlBit, alt = shift & kAltBit, shifted = shift & kShiftBit;
-    const bool pasteKey = (keyCode == 'V' && ctrl && !alt) || (keyCode == kVkInsert && shifted && !ctrl && !alt) ||
-                          keyCode == kVkApps;
+    const bool pasteKey =
+        (keyCode == 'V' && ctrl && !alt) || (keyCode == kVkInsert && shifted && !ctrl && !alt) || keyCode == kVkApps;
     if (pasteKey && !pasteLocked_ && PasteRefused()) {
         // The text box ignores the paste while it is read-only.
         savedReadOnly_ = box_.ReadOnly();
@@ -293,7 +314,9 @@ bool SpinEditCore::OnChar(std::int16_t& keyAscii, std::int16_t shift) {
         case 1:  // Ctrl+A
             box_.SetSel(0, Len(box_.Text()));
             return false;
-        case 3: case 22: case 26:  // copy, paste, undo
+        case 3:
+        case 22:
+        case 26:  // copy, paste, undo
             return true;
         case 24:  // cut
             if (box_.SelLength() == 0) {

@@ -120,10 +120,10 @@ protected:
     void Type(const std::wstring& s) {
         for (wchar_t c : s) {
             std::int16_t vk = c >= L'0' && c <= L'9' ? static_cast<std::int16_t>(c)
-                              : c == L'-'               ? 189
-                              : c == L'.'               ? 190
-                              : c == L'+'               ? 187
-                                                        : static_cast<std::int16_t>(towupper(c));
+                              : c == L'-'            ? 189
+                              : c == L'.'            ? 190
+                              : c == L'+'            ? 187
+                                                     : static_cast<std::int16_t>(towupper(c));
             Press(vk, c == L'+' ? 1 : 0, c);
         }
     }
@@ -148,10 +148,21 @@ TEST_F(SpinCore, ErrCheckCodes) {
         std::int16_t decFig;
         std::int32_t code;
     } cases[] = {
-        {L"20", 0, 2},    {L"abc", 0, 64},  {L"", 0, 32},     {L"1.2.3", 0, 128}, {L"-", 0, 64},
-        {L"+5", 0, 2},    {L"5.", 0, 2},    {L".5", 0, 64},   {L"-.5", 0, 64},    {L"12.5", 0, 16},
-        {L"  120  ", 0, 0}, {L"500", 0, 1}, {L"99999999999", 0, 256},
-        {L"120.55", 1, 4}, {L"120.5", 1, 0},
+        {L"20", 0, 2},
+        {L"abc", 0, 64},
+        {L"", 0, 32},
+        {L"1.2.3", 0, 128},
+        {L"-", 0, 64},
+        {L"+5", 0, 2},
+        {L"5.", 0, 2},
+        {L".5", 0, 64},
+        {L"-.5", 0, 64},
+        {L"12.5", 0, 16},
+        {L"  120  ", 0, 0},
+        {L"500", 0, 1},
+        {L"99999999999", 0, 256},
+        {L"120.55", 1, 4},
+        {L"120.5", 1, 0},
     };
     for (const auto& c : cases) {
         core.SetDecFig(c.decFig);

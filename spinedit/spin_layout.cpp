@@ -44,7 +44,9 @@ SpinLayout ComputeSpinLayout(const SpinLayoutInput& in) {
     return out;
 }
 
-std::int32_t MinSpinEditWidth(double twipsPerPixel) { return Pixels(kMinWidthTwips, twipsPerPixel); }
+std::int32_t MinSpinEditWidth(double twipsPerPixel) {
+    return Pixels(kMinWidthTwips, twipsPerPixel);
+}
 
 std::int32_t HitDirection(const Rect& text, std::int32_t x, std::int32_t y) {
     const int column = x < text.left ? 0 : (x >= text.right ? 2 : 1);

@@ -14,9 +14,13 @@ namespace {
 constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
 
-bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+bool IsDigit(wchar_t c) {
+    return c >= L'0' && c <= L'9';
+}
 
-std::int16_t ClampDecFig(std::int16_t n) { return n < 0 ? 0 : (n > kMaxDecFig ? kMaxDecFig : n); }
+std::int16_t ClampDecFig(std::int16_t n) {
+    return n < 0 ? 0 : (n > kMaxDecFig ? kMaxDecFig : n);
+}
 
 // Division rounding toward minus / plus infinity (C++ rounds toward zero).
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
@@ -28,7 +32,9 @@ std::int64_t CeilDiv(std::int64_t a, std::int64_t b) {
     return (a % b != 0 && ((a < 0) == (b < 0))) ? q + 1 : q;
 }
 
-std::wstring Widen(std::string_view s) { return std::wstring(s.begin(), s.end()); }
+std::wstring Widen(std::string_view s) {
+    return std::wstring(s.begin(), s.end());
+}
 
 }  // namespace
 
@@ -167,13 +173,14 @@ std::int32_t Step(std::int32_t x, int upDown, std::int32_t stored, const Limits&
         candidate = plain > 0 ? FloorDiv(x, m) * m + m : CeilDiv(x, m) * m - m;
     }
     const std::int64_t hi = limits.Upper(), lo = limits.Lower();
-    if (candidate > hi) candidate = (wrap && stored == hi) ? lo : hi;
-    else if (candidate < lo) candidate = (wrap && stored == lo) ? hi : lo;
+    if (candidate > hi)
+        candidate = (wrap && stored == hi) ? lo : hi;
+    else if (candidate < lo)
+        candidate = (wrap && stored == lo) ? hi : lo;
     return static_cast<std::int32_t>(candidate);
 }
 
-std::wstring ErrorMessage(std::int32_t code, std::wstring_view caption, const Limits& limits,
-                          std::int16_t decFig) {
+std::wstring ErrorMessage(std::int32_t code, std::wstring_view caption, const Limits& limits, std::int16_t decFig) {
     const std::wstring c(caption);
     const bool named = !c.empty();
     const std::wstring range = NumberText(FromScaled(limits.min, decFig)) + L" ～ " +
@@ -215,7 +222,15 @@ bool KeyRefused(std::int32_t keyCode, std::int32_t shift, const KeyContext& ctx)
 
     if ((keyCode >= 'A' && keyCode <= 'Z') || keyCode == 0x20 || keyCode == 0x6A || keyCode == 0x6F) return true;
     switch (keyCode) {
-        case 186: case 188: case 191: case 192: case 219: case 220: case 221: case 222: case 226:
+        case 186:
+        case 188:
+        case 191:
+        case 192:
+        case 219:
+        case 220:
+        case 221:
+        case 222:
+        case 226:
             return true;
         default:
             break;
@@ -223,10 +238,8 @@ bool KeyRefused(std::int32_t keyCode, std::int32_t shift, const KeyContext& ctx)
     if ((keyCode >= '0' && keyCode <= '9') || (keyCode >= 0x60 && keyCode <= 0x69))
         return p == 0 && (first == L'+' || first == L'-');
     if (keyCode == 187 && !(shift & 1)) return true;
-    if (keyCode == 0x6B || keyCode == 187)
-        return first == L'+' || p >= 1 || (ctx.max < 1 && ctx.min < 1);
-    if (keyCode == 0x6D || keyCode == 189)
-        return first == L'-' || p >= 1 || !(ctx.max < 0 || ctx.min < 0);
+    if (keyCode == 0x6B || keyCode == 187) return first == L'+' || p >= 1 || (ctx.max < 1 && ctx.min < 1);
+    if (keyCode == 0x6D || keyCode == 189) return first == L'-' || p >= 1 || !(ctx.max < 0 || ctx.min < 0);
     if (keyCode == 0x6E || keyCode == 190)
         return ctx.decFig == 0 || p == 0 || !IsDigit(ctx.text[static_cast<std::size_t>(p - 1)]) ||
                rest.find(L'.') != std::wstring::npos;

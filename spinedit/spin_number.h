@@ -75,8 +75,7 @@ std::int32_t RangeCheck(std::int32_t x, const Limits& limits);
 std::int32_t Step(std::int32_t x, int upDown, std::int32_t stored, const Limits& limits, bool wrap);
 
 // The message for one result code. Empty caption: the sentence stands alone.
-std::wstring ErrorMessage(std::int32_t code, std::wstring_view caption, const Limits& limits,
-                          std::int16_t decFig);
+std::wstring ErrorMessage(std::int32_t code, std::wstring_view caption, const Limits& limits, std::int16_t decFig);
 
 // Whether a key-down is refused by the input filter (the caller has already
 // ruled out Ctrl and Alt). `shift` has bit 1 for Shift.

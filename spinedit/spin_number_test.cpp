@@ -19,20 +19,20 @@ TEST(SpinNumber, SyntaxCodes) {
         {L"+", 0, kNotNumber},
         {L"1.2.3", 2, kTwoPoints},
         {L"1..", 2, kTwoPoints},
-        {L".5", 1, kNotNumber},     // a point needs a digit before it
+        {L".5", 1, kNotNumber},  // a point needs a digit before it
         {L"-.5", 1, kNotNumber},
         {L"+5", 0, kOk},
-        {L"5.", 0, kOk},            // a trailing point has no decimals
+        {L"5.", 0, kOk},  // a trailing point has no decimals
         {L"-0", 0, kOk},
         {L"007", 0, kOk},
         {L"12.5", 0, kNotInteger},
         {L"12.55", 1, kTooManyDecimals},
         {L"12.5", 1, kOk},
-        {L"1-2", 0, kNotNumber},    // a sign after the first position
+        {L"1-2", 0, kNotNumber},  // a sign after the first position
         {L"+-1", 0, kNotNumber},
-        {L" 5", 0, kNotNumber},     // the change filter sees spaces as they are
-        {L",5", 0, kNotNumber},     // a comma is no sign
-        {L"\uFF15", 0, kNotNumber}, // full-width digit
+        {L" 5", 0, kNotNumber},      // the change filter sees spaces as they are
+        {L",5", 0, kNotNumber},      // a comma is no sign
+        {L"\uFF15", 0, kNotNumber},  // full-width digit
         {L"2147483647", 0, kOk},
         {L"2147483648", 0, kOutOfLimits},
         {L"-2147483648", 0, kOk},
@@ -43,8 +43,8 @@ TEST(SpinNumber, SyntaxCodes) {
         {L"2147483647.5", 0, kOutOfLimits},  // the double rounds before the decimals are judged
     };
     for (const auto& c : cases)
-        EXPECT_EQ(SyntaxCheck(c.text, c.decFig), c.code) << "text '" << testing::PrintToString(std::wstring(c.text))
-                                                         << "' DecFig " << c.decFig;
+        EXPECT_EQ(SyntaxCheck(c.text, c.decFig), c.code)
+            << "text '" << testing::PrintToString(std::wstring(c.text)) << "' DecFig " << c.decFig;
 }
 
 TEST(SpinNumber, ParseAndFormat) {
@@ -53,9 +53,17 @@ TEST(SpinNumber, ParseAndFormat) {
         std::int16_t decFig;
         std::int32_t scaled;
     } parses[] = {
-        {L"1.5", 2, 150},  {L"1.05", 2, 105},  {L"-0.5", 1, -5},    {L"+12", 0, 12},
-        {L"12.", 1, 120},  {L"12.55", 1, 125}, {L"12.59", 1, 125},  {L"-1.299", 2, -129},
-        {L"-2147483.648", 3, INT_MIN}, {L"2147483647", 0, INT_MAX}, {L"0.000000001", 9, 1},
+        {L"1.5", 2, 150},
+        {L"1.05", 2, 105},
+        {L"-0.5", 1, -5},
+        {L"+12", 0, 12},
+        {L"12.", 1, 120},
+        {L"12.55", 1, 125},
+        {L"12.59", 1, 125},
+        {L"-1.299", 2, -129},
+        {L"-2147483.648", 3, INT_MIN},
+        {L"2147483647", 0, INT_MAX},
+        {L"0.000000001", 9, 1},
     };
     for (const auto& c : parses) {
         auto v = ParseScaled(c.text, c.decFig);
@@ -70,9 +78,17 @@ TEST(SpinNumber, ParseAndFormat) {
         std::int16_t decFig;
         const wchar_t* text;
     } formats[] = {
-        {105, 2, L"1.05"}, {5, 2, L"0.05"},      {0, 2, L"0.00"},   {-5, 2, L"-0.05"},
-        {-1234, 1, L"-123.4"}, {7, 0, L"7"},     {-7, 0, L"-7"},    {INT_MIN, 0, L"-2147483648"},
-        {INT_MIN, 9, L"-2.147483648"}, {INT_MAX, 9, L"2.147483647"}, {100, 2, L"1.00"},
+        {105, 2, L"1.05"},
+        {5, 2, L"0.05"},
+        {0, 2, L"0.00"},
+        {-5, 2, L"-0.05"},
+        {-1234, 1, L"-123.4"},
+        {7, 0, L"7"},
+        {-7, 0, L"-7"},
+        {INT_MIN, 0, L"-2147483648"},
+        {INT_MIN, 9, L"-2.147483648"},
+        {INT_MAX, 9, L"2.147483647"},
+        {100, 2, L"1.00"},
     };
     for (const auto& f : formats) EXPECT_EQ(FormatScaled(f.scaled, f.decFig), f.text);
 
@@ -107,10 +123,19 @@ TEST(SpinNumber, NumberTextIsTheStandardDoubleText) {
         double v;
         const wchar_t* text;
     } cases[] = {
-        {40, L"40"},         {320, L"320"},        {1.46, L"1.46"},     {0.05, L"0.05"},
-        {-123.4, L"-123.4"}, {0.1, L"0.1"},        {1.0 / 3, L"0.333333333333333"},
-        {2147483647, L"2147483647"}, {-2.147483648, L"-2.147483648"},
-        {0.00001, L"1E-05"}, {1e15, L"1E+15"},     {0.0, L"0"},        {-0.0, L"0"},
+        {40, L"40"},
+        {320, L"320"},
+        {1.46, L"1.46"},
+        {0.05, L"0.05"},
+        {-123.4, L"-123.4"},
+        {0.1, L"0.1"},
+        {1.0 / 3, L"0.333333333333333"},
+        {2147483647, L"2147483647"},
+        {-2.147483648, L"-2.147483648"},
+        {0.00001, L"1E-05"},
+        {1e15, L"1E+15"},
+        {0.0, L"0"},
+        {-0.0, L"0"},
     };
     for (const auto& c : cases) EXPECT_EQ(NumberText(c.v), c.text) << c.v;
 }

@@ -27,14 +27,15 @@ std::optional<PropertyValue> MemoryPropertyStore::Read(std::wstring_view key) co
 
 const std::vector<std::wstring_view>& SpinEditPropertyKeys() {
     static const std::vector<std::wstring_view> keys = {
-        L"Font", L"Alignment", L"VAlign", L"LeftMargin", L"RightMargin", L"VMargin", L"AutoRedraw",
-        L"Appearance", L"BorderStyle", L"ForeColor", L"FocusColor", L"BackColor", L"DisableColor",
-        L"RaiseEvents", L"Enabled", L"Caption", L"MousePointer", L"MouseIcon", L"AccessKeys", L"KeyPreview",
-        L"IMEMode", L"ArrowSpin", L"Silence", L"BeepSound", L"Value", L"Max", L"Min", L"Increment", L"DecFig",
-        L"Wrap", L"Multiple", L"EnabledSpin", L"VisibleSpin", L"SpinMousePointer", L"SpinMouseIcon", L"Text",
-        L"TextSelection", L"InputControl", L"MaxLength", L"PasswordChar", L"Locked", L"CausesValidation",
-        L"LinkItem", L"LinkMode", L"LinkTimeout", L"LinkTopic", L"DragMode", L"DragIcon", L"OLEDragMode",
-        L"OLEDropMode"};
+        L"Font",          L"Alignment",    L"VAlign",      L"LeftMargin",       L"RightMargin",   L"VMargin",
+        L"AutoRedraw",    L"Appearance",   L"BorderStyle", L"ForeColor",        L"FocusColor",    L"BackColor",
+        L"DisableColor",  L"RaiseEvents",  L"Enabled",     L"Caption",          L"MousePointer",  L"MouseIcon",
+        L"AccessKeys",    L"KeyPreview",   L"IMEMode",     L"ArrowSpin",        L"Silence",       L"BeepSound",
+        L"Value",         L"Max",          L"Min",         L"Increment",        L"DecFig",        L"Wrap",
+        L"Multiple",      L"EnabledSpin",  L"VisibleSpin", L"SpinMousePointer", L"SpinMouseIcon", L"Text",
+        L"TextSelection", L"InputControl", L"MaxLength",   L"PasswordChar",     L"Locked",        L"CausesValidation",
+        L"LinkItem",      L"LinkMode",     L"LinkTimeout", L"LinkTopic",        L"DragMode",      L"DragIcon",
+        L"OLEDragMode",   L"OLEDropMode"};
     return keys;
 }
 
@@ -53,11 +54,16 @@ T Convert(std::wstring_view key, const PropertyValue& v) {
     if (auto* exact = std::get_if<T>(&v)) return *exact;
     if constexpr (std::is_integral_v<T>) {
         long long n = 0;
-        if (auto* b = std::get_if<bool>(&v)) n = *b ? -1 : 0;
-        else if (auto* u8 = std::get_if<std::uint8_t>(&v)) n = *u8;
-        else if (auto* i16 = std::get_if<std::int16_t>(&v)) n = *i16;
-        else if (auto* i32 = std::get_if<std::int32_t>(&v)) n = *i32;
-        else Mismatch(key);
+        if (auto* b = std::get_if<bool>(&v))
+            n = *b ? -1 : 0;
+        else if (auto* u8 = std::get_if<std::uint8_t>(&v))
+            n = *u8;
+        else if (auto* i16 = std::get_if<std::int16_t>(&v))
+            n = *i16;
+        else if (auto* i32 = std::get_if<std::int32_t>(&v))
+            n = *i32;
+        else
+            Mismatch(key);
         if constexpr (std::is_same_v<T, bool>) {
             return n != 0;
         } else {
@@ -105,8 +111,10 @@ Entry FontEntry() {
             },
             [](P& p, const PropertyStore& s) {
                 if (auto v = s.Read(L"Font")) {
-                    if (auto* f = std::get_if<FontSpec>(&*v)) p.font = *f;
-                    else Mismatch(L"Font");
+                    if (auto* f = std::get_if<FontSpec>(&*v))
+                        p.font = *f;
+                    else
+                        Mismatch(L"Font");
                 }
             }};
 }
@@ -196,6 +204,8 @@ std::wstring SpinEditAboutText() {
            L"\r\nCopyright (C) 2026 Brisko developers";
 }
 
-std::wstring SpinEditAboutTitle() { return L"SpinEditBox コントロールのバージョン情報"; }
+std::wstring SpinEditAboutTitle() {
+    return L"SpinEditBox コントロールのバージョン情報";
+}
 
 }  // namespace brisko

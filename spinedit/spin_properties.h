@@ -39,7 +39,7 @@ private:
     std::vector<std::pair<std::wstring, PropertyValue>> entries_;
 };
 
-constexpr std::uint32_t kColorWindow = 0x80000005;       // window background
+constexpr std::uint32_t kColorWindow = 0x80000005;  // window background
 constexpr std::uint32_t kColorButtonFace = 0x8000000F;
 constexpr std::uint32_t kColorWindowText = 0x80000008;
 

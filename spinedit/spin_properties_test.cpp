@@ -35,8 +35,8 @@ TEST(SpinProperties, ChangedValuesAreWrittenInKeyOrderAndLoadBack) {
     p.linkTimeout = 0;
     MemoryPropertyStore store;
     SaveSpinEditProperties(p, store);
-    const std::vector<std::wstring> expected = {L"Font",  L"Alignment", L"BackColor",   L"Value",
-                                                L"DecFig", L"Text",     L"LinkTimeout", L"OLEDropMode"};
+    const std::vector<std::wstring> expected = {L"Font",   L"Alignment", L"BackColor",   L"Value",
+                                                L"DecFig", L"Text",      L"LinkTimeout", L"OLEDropMode"};
     EXPECT_EQ(Keys(store), expected);
     // Every written key keeps the documented order.
     const auto& order = SpinEditPropertyKeys();
@@ -97,7 +97,7 @@ TEST(SpinProperties, WrongTypesAreMismatches) {
 
 TEST(SpinProperties, TabWidthFieldInstance) {
     const MemoryPropertyStore store = TabWidthFieldStore();
-    const std::vector<std::wstring> expected = {L"Enabled", L"Caption", L"Value", L"Max", L"Min",
+    const std::vector<std::wstring> expected = {L"Enabled",     L"Caption",          L"Value", L"Max", L"Min",
                                                 L"EnabledSpin", L"SpinMousePointer", L"Text"};
     EXPECT_EQ(Keys(store), expected);
     const auto p = LoadSpinEditProperties(store);

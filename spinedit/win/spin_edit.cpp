@@ -19,7 +19,9 @@ HINSTANCE g_instance = nullptr;
 
 constexpr std::int16_t kShiftBit = 1, kCtrlBit = 2, kAltBit = 4;
 
-[[noreturn]] void Invalid(const char* what) { throw Error(ErrorNumber::InvalidPropertyValue, what); }
+[[noreturn]] void Invalid(const char* what) {
+    throw Error(ErrorNumber::InvalidPropertyValue, what);
+}
 
 std::int16_t ShiftState() {
     std::int16_t s = 0;
@@ -43,20 +45,35 @@ double TwipsPerPixel() {
 // The host's pointer numbers for the standard cursors.
 LPCSTR CursorFor(std::int32_t pointer) {
     switch (pointer) {
-        case 1: return IDC_ARROW;
-        case 2: return IDC_CROSS;
-        case 3: return IDC_IBEAM;
-        case 5: case 15: return IDC_SIZEALL;
-        case 6: return IDC_SIZENESW;
-        case 7: return IDC_SIZENS;
-        case 8: return IDC_SIZENWSE;
-        case 9: return IDC_SIZEWE;
-        case 10: return IDC_UPARROW;
-        case 11: return IDC_WAIT;
-        case 12: return IDC_NO;
-        case 13: return IDC_APPSTARTING;
-        case 14: return IDC_HELP;
-        default: return nullptr;
+        case 1:
+            return IDC_ARROW;
+        case 2:
+            return IDC_CROSS;
+        case 3:
+            return IDC_IBEAM;
+        case 5:
+        case 15:
+            return IDC_SIZEALL;
+        case 6:
+            return IDC_SIZENESW;
+        case 7:
+            return IDC_SIZENS;
+        case 8:
+            return IDC_SIZENWSE;
+        case 9:
+            return IDC_SIZEWE;
+        case 10:
+            return IDC_UPARROW;
+        case 11:
+            return IDC_WAIT;
+        case 12:
+            return IDC_NO;
+        case 13:
+            return IDC_APPSTARTING;
+        case 14:
+            return IDC_HELP;
+        default:
+            return nullptr;
     }
 }
 
@@ -67,14 +84,16 @@ std::int16_t ToKeyAscii(wchar_t c) {
     const std::string bytes = ToAnsi(std::wstring_view(&c, 1));
     if (bytes.size() == 1) return static_cast<std::uint8_t>(bytes[0]);
     if (bytes.size() == 2)
-        return static_cast<std::int16_t>((static_cast<std::uint8_t>(bytes[0]) << 8) | static_cast<std::uint8_t>(bytes[1]));
+        return static_cast<std::int16_t>((static_cast<std::uint8_t>(bytes[0]) << 8) |
+                                         static_cast<std::uint8_t>(bytes[1]));
     return static_cast<std::int16_t>(c);
 }
 
 wchar_t FromKeyAscii(std::int16_t code) {
     if (code >= 0 && code < 0x80) return static_cast<wchar_t>(code);
     std::string bytes;
-    if (code > 0 && code < 0x100) bytes.push_back(static_cast<char>(code));
+    if (code > 0 && code < 0x100)
+        bytes.push_back(static_cast<char>(code));
     else {
         const auto u = static_cast<std::uint16_t>(code);
         bytes.push_back(static_cast<char>(u >> 8));
@@ -163,13 +182,15 @@ bool RegisterSpinEditClass(HINSTANCE instance) {
     return true;
 }
 
-void UnregisterSpinEditClass(HINSTANCE instance) { UnregisterClassW(kSpinEditClassName, instance); }
+void UnregisterSpinEditClass(HINSTANCE instance) {
+    UnregisterClassW(kSpinEditClassName, instance);
+}
 
 SpinEdit* SpinEdit::Create(HWND parent, int id, int x, int y, int width, int height, const PropertyStore* stored) {
-    HWND hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, kSpinEditClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
-                                x, y, width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                g_instance ? g_instance : GetModuleHandleW(nullptr),
-                                const_cast<PropertyStore*>(stored));
+    HWND hwnd =
+        CreateWindowExW(WS_EX_CONTROLPARENT, kSpinEditClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y,
+                        width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                        g_instance ? g_instance : GetModuleHandleW(nullptr), const_cast<PropertyStore*>(stored));
     return hwnd ? FromWindow(hwnd) : nullptr;
 }
 
@@ -229,8 +250,10 @@ LRESULT SpinEdit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CREATE: {
             if (!CreateParts()) return -1;
             const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lp);
-            if (cs->lpCreateParams) Load(*static_cast<const PropertyStore*>(cs->lpCreateParams));
-            else if (cs->lpszName && !IS_INTRESOURCE(cs->lpszName) && *cs->lpszName) SetText(cs->lpszName);
+            if (cs->lpCreateParams)
+                Load(*static_cast<const PropertyStore*>(cs->lpCreateParams));
+            else if (cs->lpszName && !IS_INTRESOURCE(cs->lpszName) && *cs->lpszName)
+                SetText(cs->lpszName);
             EnforceMinWidth();
             return 0;
         }
@@ -296,10 +319,12 @@ LRESULT SpinEdit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
                 // Either arrow moves the bar off its resting place 1; each
                 // press is one step and the bar goes back to rest.
                 switch (LOWORD(wp)) {
-                    case SB_LINEUP: case SB_PAGEUP:
+                    case SB_LINEUP:
+                    case SB_PAGEUP:
                         core_.SpinUpDown(0);
                         break;
-                    case SB_LINEDOWN: case SB_PAGEDOWN:
+                    case SB_LINEDOWN:
+                    case SB_PAGEDOWN:
                         core_.SpinUpDown(1);
                         break;
                     default:
@@ -311,7 +336,8 @@ LRESULT SpinEdit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORSTATIC:
-            if (reinterpret_cast<HWND>(lp) == box_ && box_) return reinterpret_cast<LRESULT>(ColorBrush(reinterpret_cast<HDC>(wp)));
+            if (reinterpret_cast<HWND>(lp) == box_ && box_)
+                return reinterpret_cast<LRESULT>(ColorBrush(reinterpret_cast<HDC>(wp)));
             break;
         case WM_ERASEBKGND: {
             RECT rc;
@@ -323,8 +349,12 @@ LRESULT SpinEdit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SETCURSOR:
             if (SetCursorFor(reinterpret_cast<HWND>(wp))) return TRUE;
             break;
-        case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
-        case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP:
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP:
             // A press or release on the margins reaches the text box as the left button's.
             if (box_) {
                 const bool down = msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN;
@@ -491,8 +521,10 @@ void SpinEdit::ApplyFrame() {
     LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_BORDER);
     LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE);
     if (borderStyle_ == 1) {
-        if (appearance_ == 1) ex |= WS_EX_CLIENTEDGE;
-        else style |= WS_BORDER;
+        if (appearance_ == 1)
+            ex |= WS_EX_CLIENTEDGE;
+        else
+            style |= WS_BORDER;
     }
     SetWindowLongPtrW(hwnd_, GWL_STYLE, style);
     SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex);
@@ -515,7 +547,10 @@ void SpinEdit::ApplyImeMode(bool focusing) {
         imm.setOpenStatus(imc, FALSE);
     } else {
         imm.setOpenStatus(imc, TRUE);
-        static constexpr DWORD kModes[] = {0, 0, 0, 0,
+        static constexpr DWORD kModes[] = {0,
+                                           0,
+                                           0,
+                                           0,
                                            IME_CMODE_NATIVE | IME_CMODE_FULLSHAPE,
                                            IME_CMODE_NATIVE | IME_CMODE_KATAKANA | IME_CMODE_FULLSHAPE,
                                            IME_CMODE_NATIVE | IME_CMODE_KATAKANA,
@@ -595,14 +630,18 @@ void SpinEdit::SetSelText(const std::wstring& v) {
     if (box_) SendMessageW(box_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(v.c_str()));
 }
 
-bool SpinEdit::ReadOnly() const { return box_ && (GetWindowLongPtrW(box_, GWL_STYLE) & ES_READONLY); }
+bool SpinEdit::ReadOnly() const {
+    return box_ && (GetWindowLongPtrW(box_, GWL_STYLE) & ES_READONLY);
+}
 
 void SpinEdit::SetReadOnly(bool readOnly) {
     if (box_) SendMessageW(box_, EM_SETREADONLY, readOnly ? TRUE : FALSE, 0);
     UpdateColors();
 }
 
-bool SpinEdit::Visible() const { return box_ && IsWindowVisible(box_); }
+bool SpinEdit::Visible() const {
+    return box_ && IsWindowVisible(box_);
+}
 
 void SpinEdit::Focus() {
     if (box_) ::SetFocus(box_);
@@ -643,14 +682,29 @@ void SpinEdit::ShowMessage(const std::wstring& text, const std::wstring& title, 
 
 void SpinEdit::PlaySound(std::int32_t kind, std::int32_t frequency, std::int32_t duration) {
     switch (kind) {
-        case 1: MessageBeep(MB_OK); break;
-        case 2: ::Beep(static_cast<DWORD>(frequency), static_cast<DWORD>(duration)); break;
-        case 3: MessageBeep(0xFFFFFFFF); break;
-        case 4: MessageBeep(MB_ICONASTERISK); break;
-        case 5: MessageBeep(MB_ICONQUESTION); break;
-        case 6: MessageBeep(MB_ICONEXCLAMATION); break;
-        case 7: MessageBeep(MB_ICONHAND); break;
-        default: return;
+        case 1:
+            MessageBeep(MB_OK);
+            break;
+        case 2:
+            ::Beep(static_cast<DWORD>(frequency), static_cast<DWORD>(duration));
+            break;
+        case 3:
+            MessageBeep(0xFFFFFFFF);
+            break;
+        case 4:
+            MessageBeep(MB_ICONASTERISK);
+            break;
+        case 5:
+            MessageBeep(MB_ICONQUESTION);
+            break;
+        case 6:
+            MessageBeep(MB_ICONEXCLAMATION);
+            break;
+        case 7:
+            MessageBeep(MB_ICONHAND);
+            break;
+        default:
+            return;
     }
     if (soundObserver_) soundObserver_(kind);
 }
@@ -831,9 +885,13 @@ void SpinEdit::Move(std::int32_t left, std::optional<std::int32_t> top, std::opt
     SetWindowPos(hwnd_, nullptr, left, top.value_or(r.top), w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void SpinEdit::Refresh() { RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW); }
+void SpinEdit::Refresh() {
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
 
-void SpinEdit::SetFocus() { Focus(); }
+void SpinEdit::SetFocus() {
+    Focus();
+}
 
 void SpinEdit::Save(PropertyStore& store) const {
     SpinEditProperties p = retained_;

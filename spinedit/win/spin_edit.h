@@ -217,8 +217,8 @@ private:
     std::wstring passwordChar_;
     std::int32_t imeMode_ = 3;
     std::optional<FontSpec> font_;
-    UniqueGdi ownFont_;          // made from font_
-    HFONT parentFont_ = nullptr; // given by WM_SETFONT, owned by the parent
+    UniqueGdi ownFont_;           // made from font_
+    HFONT parentFont_ = nullptr;  // given by WM_SETFONT, owned by the parent
     UniqueGdi brush_;
     COLORREF brushColor_ = CLR_INVALID;
     // Stored properties that only a form host acts on; kept so that a save

@@ -1,8 +1,8 @@
 #include "spinedit/win/spin_edit.h"
 
-#include <windows.h>
 #include <gtest/gtest.h>
 #include <imm.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <functional>
@@ -31,8 +31,15 @@ void Pump(DWORD ms) {
 
 bool Extended(WORD vk) {
     switch (vk) {
-        case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT: case VK_HOME: case VK_END:
-        case VK_INSERT: case VK_DELETE: case VK_APPS:
+        case VK_UP:
+        case VK_DOWN:
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_HOME:
+        case VK_END:
+        case VK_INSERT:
+        case VK_DELETE:
+        case VK_APPS:
             return true;
         default:
             return false;
@@ -62,12 +69,18 @@ void Tap(WORD vk, std::initializer_list<WORD> mods = {}) {
 // Typing on the US layout that Wine reads from the X server here.
 void Type(const std::wstring& s) {
     for (wchar_t c : s) {
-        if (c >= L'0' && c <= L'9') Tap(static_cast<WORD>(c));
-        else if (c >= L'a' && c <= L'z') Tap(static_cast<WORD>(c - L'a' + 'A'));
-        else if (c == L'-') Tap(VK_OEM_MINUS);
-        else if (c == L'.') Tap(VK_OEM_PERIOD);
-        else if (c == L'+') Tap(VK_OEM_PLUS, {VK_SHIFT});
-        else ADD_FAILURE() << "no key for " << static_cast<int>(c);
+        if (c >= L'0' && c <= L'9')
+            Tap(static_cast<WORD>(c));
+        else if (c >= L'a' && c <= L'z')
+            Tap(static_cast<WORD>(c - L'a' + 'A'));
+        else if (c == L'-')
+            Tap(VK_OEM_MINUS);
+        else if (c == L'.')
+            Tap(VK_OEM_PERIOD);
+        else if (c == L'+')
+            Tap(VK_OEM_PLUS, {VK_SHIFT});
+        else
+            ADD_FAILURE() << "no key for " << static_cast<int>(c);
     }
 }
 
@@ -192,8 +205,8 @@ protected:
         RegisterClassW(&wc);
     }
     void SetUp() override {
-        top_.Reset(CreateWindowExW(0, L"BriskoSpinEditTestHost", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20,
-                                   320, 220, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+        top_.Reset(CreateWindowExW(0, L"BriskoSpinEditTestHost", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 320,
+                                   220, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
         ASSERT_TRUE(top_);
         other_ = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 120, 100, 24, top_.Get(),
                                  reinterpret_cast<HMENU>(50), GetModuleHandleW(nullptr), nullptr);
@@ -400,8 +413,8 @@ TEST_F(SpinEditWin, DoubleByteCharactersAsAnsiKeyCodes) {
     SendMessageW(edit_, WM_CHAR, 0x3042, 1);
     EXPECT_EQ(spin_->Text(), L"12\u3042");
     EXPECT_EQ(sounds_.size(), 1u);
-    EXPECT_EQ(events.keyAscii, (std::vector<std::int16_t>{static_cast<std::int16_t>(0x82A0),
-                                                          static_cast<std::int16_t>(0x82A0)}));
+    EXPECT_EQ(events.keyAscii,
+              (std::vector<std::int16_t>{static_cast<std::int16_t>(0x82A0), static_cast<std::int16_t>(0x82A0)}));
     spin_->SetEventSink(nullptr);
 }
 
