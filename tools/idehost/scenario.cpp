@@ -73,12 +73,43 @@ private:
     UniqueWindow hwnd_;
 };
 
-// Runs `work` on a helper thread while this thread dispatches its messages.
+// Ends a modal loop that input left open on `thread` (a menu, a dialog):
+// Esc first, as a user would, then a request to close the active window.
+// False when the loop is still running.
+bool CloseLeftOpenLoop(DWORD thread, HANDLE back) {
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        if (attempt < 3) {
+            INPUT keys[2]{};
+            keys[0].type = keys[1].type = INPUT_KEYBOARD;
+            keys[0].ki.wVk = keys[1].ki.wVk = VK_ESCAPE;
+            keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+            SendInput(2, keys, sizeof(INPUT));
+        } else {
+            GUITHREADINFO info{};
+            info.cbSize = sizeof(info);
+            if (GetGUIThreadInfo(thread, &info)) {
+                if (info.hwndMenuOwner) PostMessageA(info.hwndMenuOwner, WM_CANCELMODE, 0, 0);
+                if (info.hwndActive) PostMessageA(info.hwndActive, WM_CLOSE, 0, 0);
+            }
+        }
+        if (WaitForSingleObject(back, 1000) == WAIT_OBJECT_0) return true;
+    }
+    return false;
+}
+
+// Runs `work` on a helper thread while this thread dispatches its
+// messages. When the work is done but this thread does not come back
+// (input opened a menu or a dialog that nothing closes), the helper closes
+// it after a while and the call fails, instead of waiting for ever.
 void RunWhilePumping(const std::function<void(const UiChannel&)>& work) {
+    constexpr DWORD kModalGraceMs = 4000;
     UiChannel channel;
     UniqueKernelHandle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    if (!done) throw std::runtime_error("no event for the helper thread");
+    UniqueKernelHandle back(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!done || !back) throw std::runtime_error("no event for the helper thread");
+    const DWORD uiThread = GetCurrentThreadId();
     std::exception_ptr error;
+    bool leftOpen = false;
     std::thread helper([&] {
         try {
             work(channel);
@@ -86,6 +117,10 @@ void RunWhilePumping(const std::function<void(const UiChannel&)>& work) {
             error = std::current_exception();
         }
         SetEvent(done.Get());
+        if (WaitForSingleObject(back.Get(), kModalGraceMs) != WAIT_OBJECT_0) {
+            leftOpen = true;
+            CloseLeftOpenLoop(uiThread, back.Get());
+        }
     });
     bool quit = false;
     WPARAM quitCode = 0;
@@ -103,9 +138,14 @@ void RunWhilePumping(const std::function<void(const UiChannel&)>& work) {
         }
         if (MsgWaitForMultipleObjects(1, &wait, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0) break;
     }
+    SetEvent(back.Get());
     helper.join();
     if (quit) PostQuitMessage(static_cast<int>(quitCode));  // for the outer loop
     if (error) std::rethrow_exception(error);
+    if (leftOpen)
+        throw std::runtime_error(
+            "the input left a modal loop open (a menu or a dialog); it was closed with Esc. Steps that act inside "
+            "it belong in the same input sequence");
 }
 
 constexpr DWORD kSettleMs = 25;
@@ -210,29 +250,103 @@ void Key(const UiChannel& ch, WORD vk, bool down, bool up) {
 
 namespace input {
 
+Sequence& Sequence::MoveTo(POINT screen) {
+    steps_.push_back(Step{Kind::Move, screen});
+    return *this;
+}
+Sequence& Sequence::Click(POINT screen, MouseButton button) {
+    steps_.push_back(Step{Kind::Click, screen, {}, button});
+    return *this;
+}
+Sequence& Sequence::DoubleClick(POINT screen) {
+    steps_.push_back(Step{Kind::DoubleClick, screen});
+    return *this;
+}
+Sequence& Sequence::Drag(POINT from, POINT to, MouseButton button) {
+    steps_.push_back(Step{Kind::Drag, from, to, button});
+    return *this;
+}
+Sequence& Sequence::Wheel(POINT screen, int notches) {
+    steps_.push_back(Step{Kind::Wheel, screen, {}, MouseButton::Left, 0, notches});
+    return *this;
+}
+Sequence& Sequence::KeyDown(WORD vk) {
+    steps_.push_back(Step{Kind::KeyDown, {}, {}, MouseButton::Left, vk});
+    return *this;
+}
+Sequence& Sequence::KeyUp(WORD vk) {
+    steps_.push_back(Step{Kind::KeyUp, {}, {}, MouseButton::Left, vk});
+    return *this;
+}
+Sequence& Sequence::Key(WORD vk) {
+    steps_.push_back(Step{Kind::Key, {}, {}, MouseButton::Left, vk});
+    return *this;
+}
+Sequence& Sequence::Wait(DWORD ms) {
+    steps_.push_back(Step{Kind::Wait, {}, {}, MouseButton::Left, 0, static_cast<long>(ms)});
+    return *this;
+}
+
+void Sequence::Run() const {
+    RunWhilePumping([&](const UiChannel& ch) {
+        for (const Step& s : steps_) {
+            switch (s.kind) {
+                case Kind::Move:
+                    offthread::MoveTo(ch, s.a);
+                    break;
+                case Kind::Click:
+                    offthread::Click(ch, s.a, s.button);
+                    break;
+                case Kind::DoubleClick:
+                    offthread::DoubleClick(ch, s.a);
+                    break;
+                case Kind::Drag:
+                    offthread::Drag(ch, s.a, s.b, s.button);
+                    break;
+                case Kind::Wheel:
+                    offthread::Wheel(ch, s.a, static_cast<int>(s.value));
+                    break;
+                case Kind::KeyDown:
+                    offthread::Key(ch, s.vk, true, false);
+                    break;
+                case Kind::KeyUp:
+                    offthread::Key(ch, s.vk, false, true);
+                    break;
+                case Kind::Key:
+                    offthread::Key(ch, s.vk, true, true);
+                    break;
+                case Kind::Wait:
+                    Sleep(static_cast<DWORD>(s.value));
+                    ch.Sync();
+                    break;
+            }
+        }
+    });
+}
+
 void MoveTo(POINT screen) {
-    RunWhilePumping([&](const UiChannel& ch) { offthread::MoveTo(ch, screen); });
+    Sequence().MoveTo(screen).Run();
 }
 void Click(POINT screen, MouseButton button) {
-    RunWhilePumping([&](const UiChannel& ch) { offthread::Click(ch, screen, button); });
+    Sequence().Click(screen, button).Run();
 }
 void DoubleClick(POINT screen) {
-    RunWhilePumping([&](const UiChannel& ch) { offthread::DoubleClick(ch, screen); });
+    Sequence().DoubleClick(screen).Run();
 }
 void Drag(POINT from, POINT to, MouseButton button) {
-    RunWhilePumping([&](const UiChannel& ch) { offthread::Drag(ch, from, to, button); });
+    Sequence().Drag(from, to, button).Run();
 }
 void Wheel(POINT screen, int notches) {
-    RunWhilePumping([&](const UiChannel& ch) { offthread::Wheel(ch, screen, notches); });
+    Sequence().Wheel(screen, notches).Run();
 }
 void KeyDown(WORD vk) {
-    RunWhilePumping([&](const UiChannel& ch) { offthread::Key(ch, vk, true, false); });
+    Sequence().KeyDown(vk).Run();
 }
 void KeyUp(WORD vk) {
-    RunWhilePumping([&](const UiChannel& ch) { offthread::Key(ch, vk, false, true); });
+    Sequence().KeyUp(vk).Run();
 }
 void Key(WORD vk) {
-    RunWhilePumping([&](const UiChannel& ch) { offthread::Key(ch, vk, true, true); });
+    Sequence().Key(vk).Run();
 }
 
 }  // namespace input
@@ -429,8 +543,12 @@ constexpr NamedValue kComponentTypes[] = {
 };
 
 constexpr NamedValue kKeys[] = {
-    {L"esc", VK_ESCAPE}, {L"escape", VK_ESCAPE}, {L"ctrl", VK_CONTROL}, {L"control", VK_CONTROL}, {L"shift", VK_SHIFT},
-    {L"alt", VK_MENU},   {L"enter", VK_RETURN},  {L"tab", VK_TAB},      {L"space", VK_SPACE},
+    {L"esc", VK_ESCAPE},    {L"escape", VK_ESCAPE}, {L"ctrl", VK_CONTROL},   {L"control", VK_CONTROL},
+    {L"shift", VK_SHIFT},   {L"alt", VK_MENU},      {L"enter", VK_RETURN},   {L"tab", VK_TAB},
+    {L"space", VK_SPACE},   {L"up", VK_UP},         {L"down", VK_DOWN},      {L"left", VK_LEFT},
+    {L"right", VK_RIGHT},   {L"home", VK_HOME},     {L"end", VK_END},        {L"pageup", VK_PRIOR},
+    {L"pagedown", VK_NEXT}, {L"delete", VK_DELETE}, {L"backspace", VK_BACK}, {L"f1", VK_F1},
+    {L"f2", VK_F2},         {L"f4", VK_F4},         {L"f5", VK_F5},          {L"f10", VK_F10},
 };
 
 template <size_t N>
@@ -609,32 +727,39 @@ ScenarioResult Scenario::Run(const std::string& utf8Script) {
     }
 
     ScenarioResult result;
-    RunWhilePumping([&](const UiChannel& channel) {
-        for (const auto& [line, words] : commands) {
-            std::string error;
-            bool quit = false;
-            if (!RunInputCommand(*this, channel, words, error)) {
-                const bool reached = channel.Run([&, &words = words] {
-                    try {
-                        error = Execute(words, quit);
-                    } catch (const std::exception& e) {
-                        error = e.what();
-                    } catch (...) {
-                        error = "the command failed";
-                    }
-                });
-                if (!reached) error = "the IDE's thread did not answer";
+    int lastLine = 0;
+    try {
+        RunWhilePumping([&](const UiChannel& channel) {
+            for (const auto& [line, words] : commands) {
+                lastLine = line;
+                std::string error;
+                bool quit = false;
+                if (!RunInputCommand(*this, channel, words, error)) {
+                    const bool reached = channel.Run([&, &words = words] {
+                        try {
+                            error = Execute(words, quit);
+                        } catch (const std::exception& e) {
+                            error = e.what();
+                        } catch (...) {
+                            error = "the command failed";
+                        }
+                    });
+                    if (!reached) error = "the IDE's thread did not answer";
+                }
+                if (!error.empty()) {
+                    result = ScenarioResult{false, false, line, error};
+                    return;
+                }
+                if (quit) {
+                    result.quit = true;
+                    return;
+                }
             }
-            if (!error.empty()) {
-                result = ScenarioResult{false, false, line, error};
-                return;
-            }
-            if (quit) {
-                result.quit = true;
-                return;
-            }
-        }
-    });
+        });
+    } catch (const std::exception& e) {
+        // The failure of a line comes first; a modal loop left open is reported when nothing else failed.
+        if (result.ok) result = ScenarioResult{false, false, lastLine, e.what()};
+    }
     return result;
 }
 

@@ -34,8 +34,10 @@
 //   drag X1 Y1 X2 Y2 [left|right]       press, move in steps, release
 //   wheel X Y NOTCHES                   positive: away from the user (up)
 //   key NAME | keydown NAME | keyup NAME
-//                                       esc ctrl shift alt enter tab space, or a
-//                                       virtual-key number
+//                                       esc ctrl shift alt enter tab space up down
+//                                       left right home end pageup pagedown delete
+//                                       backspace f1 f2 f4 f5 f10, or a virtual-key
+//                                       number
 //   screenshot "file.bmp"               the main window as a 24-bit BMP (or PNG: "x.png")
 //   expect scroll REF vert|horz CODE COUNT
 //                                       fails unless the code window received
@@ -59,12 +61,47 @@ namespace brisko::idehost {
 
 enum class MouseButton { Left, Right, Middle };
 
-// Real input through SendInput, at screen coordinates. Called on the
-// IDE's thread: the input is sent from a helper thread while this thread
-// keeps dispatching its messages, so input that starts a modal loop (a
-// menu, moving a window by its caption) cannot stall the rest of it. On
-// return the input has been delivered.
+// Real input through SendInput, at screen coordinates, called on the IDE's
+// thread. The input is sent from a helper thread while this thread keeps
+// dispatching its messages, as a user's hand acts while the program runs.
+// A call returns once its input has been delivered and any modal loop it
+// opened (moving a window by its caption, a menu) has ended; a menu or
+// dialog that the steps leave open is closed with Esc after a few seconds
+// and the call throws std::runtime_error saying so. To act inside
+// a modal loop that input opens - choose from a context menu, answer a
+// message box - put those steps in the same Sequence:
+//
+//     input::Sequence().Click(p, MouseButton::Right).Key(VK_DOWN).Key(VK_RETURN).Run();
 namespace input {
+
+class Sequence {
+public:
+    Sequence& MoveTo(POINT screen);
+    Sequence& Click(POINT screen, MouseButton button = MouseButton::Left);
+    Sequence& DoubleClick(POINT screen);
+    // Press, move in steps, release.
+    Sequence& Drag(POINT from, POINT to, MouseButton button = MouseButton::Left);
+    // Positive notches turn the wheel away from the user.
+    Sequence& Wheel(POINT screen, int notches);
+    Sequence& KeyDown(WORD vk);
+    Sequence& KeyUp(WORD vk);
+    Sequence& Key(WORD vk);
+    // Lets time pass between steps, the IDE's thread dispatching meanwhile.
+    Sequence& Wait(DWORD ms);
+    void Run() const;
+
+private:
+    enum class Kind { Move, Click, DoubleClick, Drag, Wheel, KeyDown, KeyUp, Key, Wait };
+    struct Step {
+        Kind kind;
+        POINT a{}, b{};
+        MouseButton button = MouseButton::Left;
+        WORD vk = 0;
+        long value = 0;
+    };
+    std::vector<Step> steps_;
+};
+
 void MoveTo(POINT screen);
 void Click(POINT screen, MouseButton button = MouseButton::Left);
 void DoubleClick(POINT screen);
@@ -73,6 +110,7 @@ void Wheel(POINT screen, int notches);
 void KeyDown(WORD vk);
 void KeyUp(WORD vk);
 void Key(WORD vk);
+
 }  // namespace input
 
 // A window as it is on the screen, written as a 24-bit BMP, or as a PNG
@@ -104,7 +142,9 @@ public:
     // the IDE's thread: the script runs on a helper thread that sends the
     // input and hands every other command to this thread, which keeps
     // dispatching messages meanwhile (also inside modal loops that the
-    // input opens), so the commands act on the IDE as its user would.
+    // input opens), so the commands act on the IDE as its user would. A
+    // script that ends or fails with a menu or dialog still open fails, and
+    // the menu or dialog is closed with Esc.
     ScenarioResult Run(const std::string& utf8Script);
     ScenarioResult RunFile(const std::filesystem::path& file);
     // MDI-client window coordinates to screen coordinates.

@@ -244,6 +244,55 @@ TEST_F(Scripts, DoubleClickAndDragOnAWindowsCaption) {
     EXPECT_FALSE(IsZoomed(designer));
 }
 
+// A window that shows a context menu on a right click, as the add-in's bar does.
+struct MenuWindow {
+    static inline WNDPROC previous = nullptr;
+    static inline UINT chosen = 0;
+    static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
+        if (m == WM_RBUTTONUP) {
+            HMENU menu = CreatePopupMenu();
+            AppendMenuA(menu, MF_STRING, 1, "One");
+            AppendMenuA(menu, MF_STRING, 2, "Two");
+            AppendMenuA(menu, MF_STRING, 3, "Three");
+            POINT p{};
+            GetCursorPos(&p);
+            chosen = static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, p.x, p.y, 0, h, nullptr));
+            DestroyMenu(menu);
+            return 0;
+        }
+        return CallWindowProcA(previous, h, m, w, l);
+    }
+};
+
+TEST_F(Scripts, LaterStepsActInsideTheMenuThatAClickOpened) {
+    Scenario scenario(ide_, nullptr);
+    ASSERT_TRUE(scenario.Run("open code \"A\"\nmaximize #1\n").ok);
+    HWND code = scenario.Opened().at(0);
+    SetForegroundWindow(ide_.MainWindow());
+    MenuWindow::previous =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(code, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MenuWindow::Proc)));
+    const POINT centre = Centre(code);
+    MenuWindow::chosen = 99;
+    input::Sequence().Click(centre, MouseButton::Right).Key(VK_DOWN).Key(VK_DOWN).Key(VK_RETURN).Run();
+    EXPECT_EQ(MenuWindow::chosen, 2u);
+    MenuWindow::chosen = 99;
+    const ScenarioResult r = scenario.Run("click " + At(ide_, centre) + " right\nkey down\nkey enter\n");
+    EXPECT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(MenuWindow::chosen, 1u);
+    MenuWindow::chosen = 99;
+    input::Sequence().Click(centre, MouseButton::Right).Wait(100).Key(VK_ESCAPE).Run();
+    EXPECT_EQ(MenuWindow::chosen, 0u);
+    // A menu that the steps leave open is closed, and the caller hears of it.
+    MenuWindow::chosen = 99;
+    EXPECT_THROW(input::Click(centre, MouseButton::Right), std::runtime_error);
+    EXPECT_EQ(MenuWindow::chosen, 0u);
+    const ScenarioResult open = scenario.Run("activate #1\nclick " + At(ide_, centre) + " right\n");
+    EXPECT_FALSE(open.ok);
+    EXPECT_EQ(open.line, 2);
+    EXPECT_NE(open.message.find("modal loop"), std::string::npos) << open.message;
+    SetWindowLongPtrA(code, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MenuWindow::previous));
+}
+
 TEST_F(Scripts, KeysReachTheFocusedWindow) {
     Scenario scenario(ide_, nullptr);
     ASSERT_TRUE(scenario.Run("open code \"A\"\n").ok);
