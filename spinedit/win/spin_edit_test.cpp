@@ -271,16 +271,6 @@ TEST_F(SpinEditWin, TypingDigitsSignsAndPoints) {
     EXPECT_EQ(sounds_.size(), 3u);
 }
 
-TEST_F(SpinEditWin, TypingPastTheMaximumKeepsTheText) {
-    spin_->SetMax(320);
-    spin_->SetMin(40);
-    spin_->SetText(L"");
-    Type(L"500");
-    EXPECT_EQ(spin_->Text(), L"500");
-    EXPECT_DOUBLE_EQ(spin_->Value(), 320);
-    EXPECT_EQ(spin_->ErrCheck(), 1);
-}
-
 TEST_F(SpinEditWin, UpAndDownSpin) {
     Recorder events;
     spin_->SetEventSink(&events);
@@ -316,6 +306,18 @@ TEST_F(SpinEditWin, UpAndDownSpin) {
     Tap(VK_UP);
     EXPECT_EQ(spin_->Text(), L"6");
     spin_->SetEventSink(nullptr);
+}
+
+TEST_F(SpinEditWin, TextSelectionSelectsAllOnFocus) {
+    spin_->SetText(L"1234");
+    ::SetFocus(other_);
+    spin_->SetFocus();
+    EXPECT_EQ(Selection(edit_).second - Selection(edit_).first, 0u);
+    spin_->Model().SetTextSelection(true);
+    ::SetFocus(other_);
+    spin_->SetFocus();
+    ASSERT_EQ(GetFocus(), edit_);
+    EXPECT_EQ(Selection(edit_), std::make_pair(DWORD{0}, DWORD{4}));
 }
 
 TEST_F(SpinEditWin, CtrlASelectsEverything) {
