@@ -250,6 +250,15 @@ LRESULT IdeHost::ChildMessage(Child& child, HWND hwnd, UINT msg, WPARAM wp, LPAR
                     const std::string line = CodeLine(n);
                     TextOutA(dc, 4 - child.hpos * tm.tmAveCharWidth, y, line.c_str(), static_cast<int>(line.size()));
                 }
+            } else if (dc && child.className == kDesignerClass) {
+                // A form on its grid, as the form designer shows it.
+                RECT rc{};
+                GetClientRect(hwnd, &rc);
+                FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
+                const COLORREF dot = GetSysColor(COLOR_BTNTEXT);
+                for (int y = 8; y < rc.bottom; y += 12) {
+                    for (int x = 8; x < rc.right; x += 12) SetPixel(dc, x, y, dot);
+                }
             }
             EndPaint(hwnd, &ps);
             return 0;
