@@ -159,12 +159,16 @@ void Loader::SetDragCursor(int resourceId) {
     if (!shared) return;
     // SetSystemCursor takes ownership of the handle it is given: hand it a copy.
     const HCURSOR copy = CopyCursor(shared);
-    if (copy && SetSystemCursor(copy, 32512 /* OCR_NORMAL */)) m_bCursorReplaced = true;
+    if (copy && SetSystemCursor(copy, 32512 /* OCR_NORMAL */)) {
+        m_bCursorReplaced = true;
+        m_iDragCursor = resourceId;
+    }
 }
 
 void Loader::RestoreCursors() {
     SystemParametersInfoA(SPI_SETCURSORS, 0, nullptr, 0);
     m_bCursorReplaced = false;
+    m_iDragCursor = 0;
 }
 
 void Loader::StartDrag(std::int16_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t) {

@@ -9,9 +9,12 @@
 #include "host/extensibility.h"
 #include "host/ide_model.h"
 #include "host/module.h"
+#include "settings/settings.h"
+#include "settings/win/win_registry.h"
 #include "tabbar/win/tab_bar_port.h"
 #include "tracking/classify.h"
 #include "tracking/mdi_child.h"
+#include "tracking/win/resource_picture.h"
 
 namespace brisko {
 
@@ -93,6 +96,9 @@ void Loader::OnConnection(IDispatch* Application, long ConnectMode) {
     m_pMonitor->SetEvents(this);
     m_pMDITab = CreateTabBar();
     m_pMDITab->SetEvents(this);
+    // Icon numbers 1..14 stand for the resources 101..114.
+    for (std::uint16_t i = 1; i <= 14; ++i)
+        m_pMDITab->AddIcon(MakeTabIcon(LoadResourcePicture(static_cast<std::uint16_t>(i + 100), "ICON")));
     m_pMDITab->LoadSystemParameters();
 
     const auto mainWindow = DispGetObject(m_pVBE.Get(), L"MainWindow");
@@ -102,6 +108,11 @@ void Loader::OnConnection(IDispatch* Application, long ConnectMode) {
 
     if (ConnectMode == ext_cm_AfterStartup) AddExistingWindows();
     if (ConnectMode == ext_cm_Startup) m_pMDITab->SetLockUpdate(true);
+    {
+        Win32Registry store;
+        LoadSettings(store, *m_pMDITab, m_eIconStyle, m_bMouseWheel);
+        m_bSettingsLoaded = true;
+    }
     CreateTabMenu();
 }
 
@@ -127,10 +138,21 @@ void Loader::OnDisconnection() {
     // what is really there: a connection that failed part-way, or none at
     // all, leaves some fields empty.
     try {
+        // Only settings that were loaded are written back: a connection that
+        // failed before loading them must not overwrite the user's stored
+        // settings with the bar's built-in defaults.
+        if (m_pMDITab && m_bSettingsLoaded) {
+            Win32Registry store;
+            SaveSettings(store, *m_pMDITab, m_eIconStyle, m_bMouseWheel);
+        }
+    } catch (...) {
+    }
+    try {
         if (m_hMenu) DestroyMenu(m_hMenu);
     } catch (...) {
     }
     m_hMenu = nullptr;
+    m_bSettingsLoaded = false;
     // A drag may still be showing its cursor; the system's own comes back.
     if (m_bCursorReplaced) RestoreCursors();
     try {

@@ -6,6 +6,7 @@
 #include <oaidl.h>
 #include <ocidl.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -71,6 +72,9 @@ public:
     std::int32_t ShowTabMenu(std::int16_t iIndex);
     void RunMenuCommand(std::int32_t cmd, std::int16_t iIndex);
     HMENU Menu() const { return m_hMenu; }
+    // The drag cursor standing in for the system's arrow now: 101 over a
+    // tab, 102 off the tabs, 0 when the system's own cursors are in place.
+    int DragCursor() const { return m_iDragCursor.load(); }
 
     // ---- IMonitorEvents ----
     void ChangeTitle(WindowHandle hWnd) override;
@@ -111,6 +115,8 @@ private:
     // Whether a drag cursor currently replaces the system's arrow: it is put
     // back on every way out, disconnection included.
     bool m_bCursorReplaced = false;
+    std::atomic<int> m_iDragCursor{0};
+    bool m_bSettingsLoaded = false;
     // The window-text readers' buffers: at most 127 bytes of a class name or
     // caption are ever seen.
     char m_sCaptionBuf[128] = {};

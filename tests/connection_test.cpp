@@ -9,6 +9,7 @@
 #include "host/extensibility.h"
 #include "host/loader.h"
 #include "host/loader_com.h"
+#include "tests/addin_fixture.h"
 #include "tools/idehost/ide_host.h"
 
 namespace brisko {
@@ -16,13 +17,9 @@ namespace {
 
 using idehost::IdeHost;
 
-const std::wstring kCode = L" (\uFF7A\uFF70\uFF84\uFF9E)";
-
-struct OleEnvironment : ::testing::Environment {
-    void SetUp() override { OleInitialize(nullptr); }
-    void TearDown() override { OleUninitialize(); }
-};
-const auto* const kOle = ::testing::AddGlobalTestEnvironment(new OleEnvironment);
+using test::AddIn;
+using test::kCode;
+const auto* const kOle = ::testing::AddGlobalTestEnvironment(new test::OleEnvironment);
 
 // The IDE's objects hold the counts they had before: objects the IDE made on
 // the add-in's request (its event source) are left with the IDE's own
@@ -34,26 +31,6 @@ void ExpectSameRefs(const std::map<std::wstring, ULONG>& before, const std::map<
     }
     EXPECT_GE(after.size(), before.size());
 }
-
-// The add-in object as the IDE holds it.
-class AddIn {
-public:
-    AddIn() {
-        IUnknown* obj = CreateLoaderObject();
-        obj->QueryInterface(IID_IDTExtensibility2, reinterpret_cast<void**>(&ext_));
-        obj->Release();
-    }
-    ~AddIn() {
-        if (ext_) ext_->Release();
-    }
-    IDTExtensibility2* operator->() const { return ext_; }
-    Loader& Impl() const { return *LoaderOf(ext_); }
-    CMDITab& Bar() const { return *Impl().TabBar(); }
-    HRESULT Connect(IDispatch* vbe, long mode) { return ext_->OnConnection(vbe, mode, nullptr, nullptr); }
-
-private:
-    IDTExtensibility2* ext_ = nullptr;
-};
 
 class Connection : public ::testing::Test {
 protected:
