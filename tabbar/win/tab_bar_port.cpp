@@ -63,26 +63,26 @@ public:
         m_sizes.emplace(text, size);
     }
 
-    HFONT Get(const FontSpec& spec, int dpi) {
-        if (!m_font || !(spec == m_spec)) {
+    HFONT Get(const FontSpec& wanted, int dpi) {
+        if (!m_font || !(wanted == m_wanted)) {
             m_sizes.clear();
             LOGFONTA lf{};
-            lf.lfHeight = -static_cast<LONG>(RoundHalfEven(static_cast<double>(spec.sizeCy) * dpi / 720000.0));
-            lf.lfWeight = spec.weight;
-            lf.lfItalic = spec.italic;
-            lf.lfUnderline = spec.underline;
-            lf.lfStrikeOut = spec.strikethrough;
-            lf.lfCharSet = static_cast<BYTE>(spec.charset);
-            const std::string face = ToAnsi(spec.name);
+            lf.lfHeight = -static_cast<LONG>(RoundHalfEven(static_cast<double>(wanted.sizeCy) * dpi / 720000.0));
+            lf.lfWeight = wanted.weight;
+            lf.lfItalic = wanted.italic;
+            lf.lfUnderline = wanted.underline;
+            lf.lfStrikeOut = wanted.strikethrough;
+            lf.lfCharSet = static_cast<BYTE>(wanted.charset);
+            const std::string face = ToAnsi(wanted.name);
             lstrcpynA(lf.lfFaceName, face.c_str(), LF_FACESIZE);
             m_font.Reset(CreateFontIndirectA(&lf));
-            m_spec = spec;
+            m_wanted = wanted;
         }
         return static_cast<HFONT>(m_font.Get());
     }
 
 private:
-    FontSpec m_spec;
+    FontSpec m_wanted;
     UniqueGdi m_font;
     std::unordered_map<std::wstring, Size> m_sizes;
 };
@@ -190,16 +190,16 @@ public:
     void PaintBar(WindowHandle hWnd, bool) override;
 
 private:
-    FontCache& CacheFor(const FontSpec& spec) {
+    FontCache& CacheFor(const FontSpec& wanted) {
         // Four fonts are in use; each keeps its own GDI font.
         const CMDITab& b = *m_pBar;
-        if (spec == b.Font()) return m_fonts[0];
-        if (spec == b.SelFont()) return m_fonts[1];
-        if (spec == b.CloseGlyphFont()) return m_fonts[2];
-        if (spec == b.ScrollGlyphFont()) return m_fonts[3];
+        if (wanted == b.Font()) return m_fonts[0];
+        if (wanted == b.SelFont()) return m_fonts[1];
+        if (wanted == b.CloseGlyphFont()) return m_fonts[2];
+        if (wanted == b.ScrollGlyphFont()) return m_fonts[3];
         return m_fonts[4];
     }
-    HFONT FontFor(const FontSpec& spec) { return CacheFor(spec).Get(spec, m_iDpi); }
+    HFONT FontFor(const FontSpec& wanted) { return CacheFor(wanted).Get(wanted, m_iDpi); }
     COLORREF Rgb(std::uint32_t ole) { return static_cast<COLORREF>(m_pBar->TranslateColor(ole) & 0x00FFFFFF); }
 
     void DrawFrame(HDC dc, const Rect& W);
