@@ -1,0 +1,37 @@
+// 100 connections and disconnections of the add-in against the stand-in IDE,
+// between two markers, for the GDI leak check run under Wine's GDI trace.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "tests/addin_fixture.h"
+
+using namespace brisko;
+
+int main() {
+    OleInitialize(nullptr);
+    int failures = 0;
+    {
+        idehost::IdeHost ide;
+        auto& project = ide.Model().AddProject(L"Project1");
+        project.AddComponent(L"Module1", idehost::vbext_ct_StdModule);
+        project.AddComponent(L"Form1", idehost::vbext_ct_VBForm);
+        ide.OpenCodeWindow(L"Project1 - Module1" + test::kCode);
+        ide.OpenDesigner(L"Project1 - Form1 (Form)");
+        auto cycle = [&] {
+            test::AddIn addin;
+            if (addin.Connect(static_cast<IDispatch*>(&ide.Model()), ext_cm_AfterStartup) != S_OK) ++failures;
+            idehost::IdeHost::Pump(5);
+            if (addin.Disconnect() != S_OK) ++failures;
+        };
+        // The first connection may leave objects the system caches for good.
+        cycle();
+        idehost::IdeHost::Pump(50);
+        std::fprintf(stderr, "BRISKO-MARK before\n");
+        for (int i = 0; i < 100; ++i) cycle();
+        idehost::IdeHost::Pump(50);
+        std::fprintf(stderr, "BRISKO-MARK after\n");
+    }
+    OleUninitialize();
+    return failures == 0 ? 0 : 1;
+}
