@@ -44,7 +44,10 @@ public:
 
     // Shows the dialog modally on pTab. True when confirmed with OK; then
     // eIconStyle and bMouseWheel hold the dialog's values. False leaves them
-    // and restores the bar. Throws Error when the window cannot be made.
+    // and restores the bar. Throws Error when the window cannot be made or
+    // the dialog is already showing. What OnIconChange throws during a click
+    // is dropped (with a beep); on the restoring call after a cancel it is
+    // rethrown once the whole bar has been restored.
     bool ShowConfigWnd(CMDITab& pTab, std::int32_t& eIconStyle, bool& bMouseWheel);
 
     // The dialog window while ShowConfigWnd runs, else null.
