@@ -714,5 +714,35 @@ TEST_F(ConfigDialogTest, FontButtonAppliesThePickedFontAndCancelChangesNothing) 
     EXPECT_EQ(bar->Font(), start);
 }
 
+TEST_F(ConfigDialogTest, AFailingIconHandlerNeitherClosesTheDialogNorStopsTheRestore) {
+    struct Throwing : IConfigEvents {
+        int calls = 0;
+        void OnIconChange(std::int32_t) override {
+            ++calls;
+            throw Error(ErrorNumber::Automation, "icons failed");
+        }
+    } throwing;
+    MakeUnusual();
+    const BarState before = BarState::Of(*bar);
+    frmConfig form(frame.Get(), &throwing);
+    Script s;
+    s.Click(kOptIcon0 + 1).Click(kChkScroll).Check([&](HWND dlg) {
+        EXPECT_EQ(throwing.calls, 1);
+        EXPECT_TRUE(IsWindowVisible(dlg));
+        EXPECT_TRUE(bar->ScrollButton());
+    });
+    s.Click(kBtnCancel);
+    s.Attach(&form);
+    s.Start();
+    EXPECT_THROW(form.ShowConfigWnd(*bar, iconStyle, mouseWheel), Error);
+    s.Stop();
+    EXPECT_TRUE(s.Finished());
+    EXPECT_EQ(throwing.calls, 2);
+    EXPECT_EQ(BarState::Of(*bar), before) << "the settings after the event were not restored";
+    EXPECT_FALSE(bar->LockUpdate());
+    EXPECT_EQ(form.hWnd(), nullptr);
+    EXPECT_TRUE(IsWindowEnabled(frame.Get()));
+}
+
 }  // namespace
 }  // namespace brisko
