@@ -12,6 +12,7 @@
 #include <string>
 
 #include "common/win/com_ptr.h"
+#include "settings/dialog/win/config_dialog.h"
 #include "tabbar/mdi_tab.h"
 #include "tracking/monitor.h"
 
@@ -19,7 +20,7 @@ namespace brisko {
 
 class ComponentEventsSink;
 
-class Loader : public ITabBarEvents, public IMonitorEvents {
+class Loader : public ITabBarEvents, public IMonitorEvents, public IConfigEvents {
 public:
     Loader();
     ~Loader() override;
@@ -64,7 +65,7 @@ public:
     void CancelDrag(std::int16_t iIndex) override;
 
     // The settings dialog's notification.
-    void OnIconChange(std::int32_t eIconStyle) { ApplyIconStyle(eIconStyle); }
+    void OnIconChange(std::int32_t eIconStyle) override { ApplyIconStyle(eIconStyle); }
     // Re-chooses every tab's icon under a style; the stored style is not changed.
     void ApplyIconStyle(std::int32_t eIconStyle);
     // The tab menu's command for a tab (0 when dismissed); the menu is shown
@@ -109,6 +110,8 @@ private:
     std::shared_ptr<CMDIMonitor> m_pMonitor;
     std::unique_ptr<CMDITab> m_pMDITab;
     HMENU m_hMenu = nullptr;
+    // The settings dialog, only while it is shown.
+    std::unique_ptr<frmConfig> m_pConfig;
     std::int32_t m_eIconStyle = 0;
     bool m_bMouseWheel = false;
     bool m_bDropCursor = false;

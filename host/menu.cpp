@@ -88,9 +88,17 @@ void Loader::RunMenuCommand(std::int32_t cmd, std::int16_t iIndex) {
             for (std::int16_t k = static_cast<std::int16_t>(n - 1); k > iIndex && m_pMDITab; --k) closeTab(k);
             break;
         }
-        case kCmdSettings:
-            // The settings dialog opens here once it exists.
+        case kCmdSettings: {
+            // The dialog edits the live bar and writes the confirmed icon
+            // style and wheel switch straight into the two fields.
+            m_pConfig = std::make_unique<frmConfig>(GetAncestor(Client(), GA_ROOT), this);
+            struct Release {
+                std::unique_ptr<frmConfig>& dialog;
+                ~Release() { dialog.reset(); }
+            } release{m_pConfig};
+            m_pConfig->ShowConfigWnd(*m_pMDITab, m_eIconStyle, m_bMouseWheel);
             break;
+        }
         default: break;
     }
 }

@@ -43,4 +43,17 @@ private:
 
 inline WindowHandle H(HWND h) { return reinterpret_cast<WindowHandle>(h); }
 
+// Removes the stored settings (and nothing else of the add-in's key), so that
+// a scenario starts from the defaults whatever ran before it in this prefix.
+inline void ClearStoredSettings() {
+    static const wchar_t* const kNames[] = {
+        L"Align",         L"Style",        L"Width",          L"FontName",         L"FontSize",
+        L"FontColor",     L"FontBold",     L"FontItalic",     L"FontStrikethru",   L"FontUnderline",
+        L"SelFontName",   L"SelFontSize",  L"SelFontColor",   L"SelFontBold",      L"SelFontItalic",
+        L"SelFontStrikethru", L"SelFontUnderline", L"Icon",   L"Close",            L"Scroll",
+        L"Smooth",        L"Drag",         L"Wheel"};
+    for (const wchar_t* name : kNames)
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Visual Basic\\6.0\\Addins\\Brisko.Loader", name);
+}
+
 }  // namespace brisko::test

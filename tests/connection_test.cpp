@@ -37,6 +37,7 @@ protected:
     IdeHost ide;
     idehost::Project* p1 = nullptr;
     void SetUp() override {
+        test::ClearStoredSettings();
         p1 = &ide.Model().AddProject(L"Project1");
         p1->AddComponent(L"Form1", idehost::vbext_ct_VBForm);
         p1->AddComponent(L"Module1", idehost::vbext_ct_StdModule);
@@ -96,6 +97,20 @@ TEST_F(Connection, AfterStartupTabsTheOpenCodeAndDesignerWindowsOnly) {
         EXPECT_TRUE(bar.TabVisible(i));
     }
     EXPECT_EQ(addin->OnDisconnection(1, nullptr), S_OK);
+}
+
+TEST_F(Connection, ExistingWindowsGetTheDefaultIconsWhateverStyleIsStored) {
+    const DWORD stored = 2;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Visual Basic\\6.0\\Addins\\Brisko.Loader",
+                              L"Icon", REG_DWORD, &stored, sizeof stored),
+              ERROR_SUCCESS);
+    const HWND w = ide.OpenCodeWindow(L"Project1 - Module1" + kCode);
+    AddIn addin;
+    ASSERT_EQ(addin.Connect(Vbe(), ext_cm_AfterStartup), S_OK);
+    EXPECT_EQ(addin.Impl().IconStyle(), 2);
+    EXPECT_EQ(addin.Bar().Icon(addin.Bar().Index(WindowKey(test::H(w)))), 9);  // style 0, not 13
+    addin.Disconnect();
+    test::ClearStoredSettings();
 }
 
 TEST_F(Connection, AfterStartupWithNoWindows) {

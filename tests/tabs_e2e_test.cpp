@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "settings/dialog/config_form.h"
 #include "tests/addin_fixture.h"
 #include "tracking/mdi_child.h"
 #include "tools/idehost/scenario.h"
@@ -20,6 +21,7 @@ using test::AddIn;
 using test::H;
 using test::kCode;
 namespace input = idehost::input;
+using namespace config;
 
 const auto* const kOle = ::testing::AddGlobalTestEnvironment(new test::OleEnvironment);
 
@@ -31,6 +33,7 @@ protected:
     std::vector<HWND> windows;  // Module1, Class1, Form1 code windows, in opening order
 
     void SetUp() override {
+        test::ClearStoredSettings();
         project = &ide.Model().AddProject(L"Project1");
         project->AddComponent(L"Form1", idehost::vbext_ct_VBForm);
         project->AddComponent(L"Module1", idehost::vbext_ct_StdModule);
@@ -386,6 +389,57 @@ TEST_F(TabMenu, LeftAndMiddleClicksOnlyRefresh) {
     Settle();
     EXPECT_EQ(Bar().Count(), 3);
     EXPECT_EQ(FindWindowW(L"#32768", nullptr) == nullptr || !IsWindowVisible(FindWindowW(L"#32768", nullptr)), true);
+}
+
+// Drives the settings dialog from another thread once it shows: the bar at
+// the bottom, icon style 2, wheel off, then OK.
+std::thread ConfirmSettings(bool* seen) {
+    return std::thread([seen] {
+        for (int i = 0; i < 500; ++i) {
+            HWND dlg = FindWindowW(nullptr, L"Brisko - 1.28");
+            if (dlg && IsWindowVisible(dlg)) {
+                *seen = true;
+                SendMessageW(GetDlgItem(dlg, kOptAlign1), BM_CLICK, 0, 0);
+                SendMessageW(GetDlgItem(dlg, kOptIcon0 + 2), BM_CLICK, 0, 0);
+                SendMessageW(GetDlgItem(dlg, kChkWheel), BM_CLICK, 0, 0);
+                SendMessageW(GetDlgItem(dlg, kBtnOK), BM_CLICK, 0, 0);
+                return;
+            }
+            Sleep(10);
+        }
+    });
+}
+
+TEST_F(TabMenu, SettingsCommandEditsTheLiveBarAndTheChoiceIsStored) {
+    const wchar_t* key = L"Software\\Microsoft\\Visual Basic\\6.0\\Addins\\Brisko.Loader";
+    bool seen = false;
+    auto driver = ConfirmSettings(&seen);
+    Choose(1, 5);  // "設定..."
+    driver.join();
+    ASSERT_TRUE(seen) << "the settings dialog did not show";
+    EXPECT_EQ(Bar().Align(), 1);
+    EXPECT_EQ(addin.Impl().IconStyle(), 2);
+    EXPECT_FALSE(addin.Impl().MouseWheel());
+    for (std::int16_t i = 0; i < Bar().Count(); ++i) EXPECT_EQ(Bar().Icon(i), 13);  // code view icons
+
+    addin.Disconnect();
+    DWORD align = 99, icon = 99, wheel = 99, size = sizeof(DWORD);
+    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, key, L"Align", RRF_RT_REG_DWORD, nullptr, &align, &size), ERROR_SUCCESS);
+    size = sizeof(DWORD);
+    RegGetValueW(HKEY_CURRENT_USER, key, L"Icon", RRF_RT_REG_DWORD, nullptr, &icon, &size);
+    size = sizeof(DWORD);
+    RegGetValueW(HKEY_CURRENT_USER, key, L"Wheel", RRF_RT_REG_DWORD, nullptr, &wheel, &size);
+    EXPECT_EQ(align, 1u);
+    EXPECT_EQ(icon, 2u);
+    EXPECT_EQ(wheel, 0u);
+
+    AddIn again;
+    ASSERT_EQ(again.Connect(static_cast<IDispatch*>(&ide.Model()), ext_cm_AfterStartup), S_OK);
+    EXPECT_EQ(again.Bar().Align(), 1);
+    EXPECT_EQ(again.Impl().IconStyle(), 2);
+    EXPECT_FALSE(again.Impl().MouseWheel());
+    again.Disconnect();
+    test::ClearStoredSettings();
 }
 
 // The shipped DLL, loaded as a COM server and released again: the IDE's
