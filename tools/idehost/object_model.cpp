@@ -102,20 +102,22 @@ std::span<const Member> Components::Members() const {
     return kCollectionMembers;
 }
 
-HRESULT Components::Call(DISPID id, const Args& args, VARIANT& result, unsigned& argErr) {
+// Count and Item (by 1-based index or by name) of the model's collections.
+template <class Collection>
+HRESULT CallCollection(const Collection& c, DISPID id, const Args& args, VARIANT& result, unsigned& argErr) {
     if (id == kCollCount) {
-        SetLong(result, Count());
+        SetLong(result, c.Count());
         return S_OK;
     }
     long index = 0;
     std::wstring name;
-    Component* found = nullptr;
+    decltype(c.At(0)) found = nullptr;
     switch (ReadKey(args, index, name)) {
         case Key::Index:
-            found = At(index);
+            found = c.At(index);
             break;
         case Key::Name:
-            found = Find(name);
+            found = c.Find(name);
             break;
         case Key::Bad:
             argErr = 0;
@@ -124,6 +126,10 @@ HRESULT Components::Call(DISPID id, const Args& args, VARIANT& result, unsigned&
     if (!found) return DISP_E_BADINDEX;
     SetObject(result, found);
     return S_OK;
+}
+
+HRESULT Components::Call(DISPID id, const Args& args, VARIANT& result, unsigned& argErr) {
+    return CallCollection(*this, id, args, result, argErr);
 }
 
 // ---- Project ------------------------------------------------------------
@@ -190,27 +196,7 @@ std::span<const Member> Projects::Members() const {
 }
 
 HRESULT Projects::Call(DISPID id, const Args& args, VARIANT& result, unsigned& argErr) {
-    if (id == kCollCount) {
-        SetLong(result, Count());
-        return S_OK;
-    }
-    long index = 0;
-    std::wstring name;
-    Project* found = nullptr;
-    switch (ReadKey(args, index, name)) {
-        case Key::Index:
-            found = At(index);
-            break;
-        case Key::Name:
-            found = Find(name);
-            break;
-        case Key::Bad:
-            argErr = 0;
-            return DISP_E_TYPEMISMATCH;
-    }
-    if (!found) return DISP_E_BADINDEX;
-    SetObject(result, found);
-    return S_OK;
+    return CallCollection(*this, id, args, result, argErr);
 }
 
 // ---- ComponentsEvents ---------------------------------------------------
