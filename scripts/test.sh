@@ -16,10 +16,12 @@ done
 
 status=0
 
-# Bounded fuzzing of the spin edit box's text rules.
-if [ -x spinedit/run-fuzz.sh ]; then
-  spinedit/run-fuzz.sh || status=1
-fi
+# Bounded fuzzing: the spin edit box's text rules and the load of arbitrary
+# stored settings (20 seconds each).
+for fuzz in spinedit/run-fuzz.sh settings/run-fuzz.sh; do
+  "$fuzz" build/fuzz 20 >build/fuzz-"$(dirname "$fuzz")".log 2>&1 || { tail -n 30 build/fuzz-"$(dirname "$fuzz")".log; status=1; }
+  grep -h "^Done" build/fuzz-"$(dirname "$fuzz")".log || true
+done
 
 ctest --preset native -j "$jobs" || status=1
 
