@@ -43,39 +43,25 @@ std::int32_t EntriesPerColumn(POINT at) {
     return (std::max)(1, static_cast<int>(work.bottom - work.top - 16) / item);
 }
 
-// A 32-bit premultiplied bitmap of an icon, for a menu entry. The icon is
-// drawn on black and on white: where the two differ, the icon lets the
-// background through, which gives its alpha whatever form its mask has.
+// A bitmap of an icon for a menu entry, drawn on the menu's own colour:
+// menus without themes copy an entry's bitmap as it is, so transparent
+// pixels would show black there.
 HBITMAP MenuBitmap(HICON icon) {
     const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = cx;
-    bi.bmiHeader.biHeight = -cy;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    UniqueMemDC dc(CreateCompatibleDC(nullptr));
-    if (!dc) return nullptr;
-    void* bitsOnBlack = nullptr;
-    void* bitsOnWhite = nullptr;
-    UniqueGdi onBlack(CreateDIBSection(dc.Get(), &bi, DIB_RGB_COLORS, &bitsOnBlack, nullptr, 0));
-    UniqueGdi onWhite(CreateDIBSection(dc.Get(), &bi, DIB_RGB_COLORS, &bitsOnWhite, nullptr, 0));
-    if (!onBlack || !onWhite || !bitsOnBlack || !bitsOnWhite) return nullptr;
-    const RECT all{0, 0, cx, cy};
-    for (auto [bmp, brush] : {std::pair{onBlack.Get(), BLACK_BRUSH}, std::pair{onWhite.Get(), WHITE_BRUSH}}) {
-        SelectInDC sel(dc.Get(), bmp);
-        FillRect(dc.Get(), &all, static_cast<HBRUSH>(GetStockObject(brush)));
+    // Two pixels more on the right keep the title off the icon.
+    const int width = cx + 2;
+    WindowDC screen(nullptr, false);
+    if (!screen.Get()) return nullptr;
+    UniqueMemDC dc(CreateCompatibleDC(screen.Get()));
+    UniqueGdi bmp(CreateCompatibleBitmap(screen.Get(), width, cy));
+    if (!dc || !bmp) return nullptr;
+    {
+        SelectInDC sel(dc.Get(), bmp.Get());
+        const RECT all{0, 0, width, cy};
+        FillRect(dc.Get(), &all, GetSysColorBrush(COLOR_MENU));
         DrawIconEx(dc.Get(), 0, 0, icon, cx, cy, 0, nullptr, DI_NORMAL);
     }
-    GdiFlush();
-    auto* b = static_cast<std::uint8_t*>(bitsOnBlack);
-    const auto* w = static_cast<const std::uint8_t*>(bitsOnWhite);
-    for (int k = 0; k < cx * cy; ++k) {
-        const int through = w[4 * k + 1] - b[4 * k + 1];
-        b[4 * k + 3] = static_cast<std::uint8_t>(255 - std::clamp(through, 0, 255));
-    }
-    return static_cast<HBITMAP>(onBlack.Release());
+    return static_cast<HBITMAP>(bmp.Release());
 }
 
 }  // namespace
