@@ -4,6 +4,10 @@
 // the bar while it is handling a message.
 #include <windows.h>
 
+#include <algorithm>
+#include <string>
+
+#include "common/win/ansi.h"
 #include "host/loader.h"
 #include "host/module.h"
 #include "tracking/classify.h"
@@ -58,6 +62,34 @@ void Loader::TabQueryClose(std::int16_t iIndex, bool& bCancel, std::int32_t eClo
     if (!w || !IsWindow(w)) return;
     bCancel = true;
     PostMessageA(w, WM_CLOSE, 0, 0);
+}
+
+// The window list's choice: what a click on the tab does, and for the tab
+// that is already selected (whose click does nothing) the same activation,
+// so that its window comes forward and out of its minimised state too.
+void Loader::ActivateFromList(std::int16_t i) {
+    if (!m_pMDITab || i < 0 || i >= m_pMDITab->Count()) return;
+    if (i != m_pMDITab->SelectedIndex()) {
+        m_pMDITab->SelectTab(i, kChangeByClick);
+        return;
+    }
+    m_pMDITab->EnsureVisible(i);
+    m_pMDITab->Refresh();
+    TabChanged(i, i, kChangeByClick);
+}
+
+void Loader::TabToolTip(std::int16_t iIndex, std::wstring& sText) {
+    if (!m_pMDITab || iIndex < 0 || iIndex >= m_pMDITab->Count()) return;
+    const HWND w = WindowOfTabNoCheck(iIndex);
+    if (!w || !IsWindow(w)) return;
+    // The whole caption, unlike the tab's title, within a bound: the tip
+    // shows no more than a screenful. A caption that grows between the two
+    // reads is cut to the buffer.
+    const int n = (std::min)(GetWindowTextLengthA(w), 4096);
+    if (n <= 0) return;
+    std::string buf(static_cast<std::size_t>(n) + 1, '\0');
+    const int got = GetWindowTextA(w, buf.data(), n + 1);
+    if (got > 0) sText = FromAnsi(std::string_view(buf.data(), static_cast<std::size_t>(got)));
 }
 
 void Loader::TabDblClick(std::int16_t iIndex, std::int32_t, std::int32_t, std::int32_t, std::int32_t) {

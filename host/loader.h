@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/win/com_ptr.h"
 #include "settings/dialog/win/config_dialog.h"
@@ -63,6 +64,7 @@ public:
     void CompleteDrag(std::int16_t iIndex, std::int32_t eButton, std::int32_t lFlags, std::int32_t ClientX,
                       std::int32_t ClientY) override;
     void CancelDrag(std::int16_t iIndex) override;
+    void TabToolTip(std::int16_t iIndex, std::wstring& sText) override;
 
     // The settings dialog's notification.
     void OnIconChange(std::int32_t eIconStyle) override { ApplyIconStyle(eIconStyle); }
@@ -73,6 +75,8 @@ public:
     std::int32_t ShowTabMenu(std::int16_t iIndex);
     void RunMenuCommand(std::int32_t cmd, std::int16_t iIndex);
     HMENU Menu() const { return m_hMenu; }
+    // The menu's list of every window, filled for each showing.
+    HMENU WindowListMenu() const { return m_hWindowMenu; }
     // The drag cursor standing in for the system's arrow now: 101 over a
     // tab, 102 off the tabs, 0 when the system's own cursors are in place.
     int DragCursor() const { return m_iDragCursor.load(); }
@@ -86,6 +90,9 @@ public:
 private:
     void AddExistingWindows();
     void CreateTabMenu();
+    // Brings the window of tab i forward as a click on its tab does, and its
+    // tab fully into view.
+    void ActivateFromList(std::int16_t i);
     void PrepareClose(std::int16_t iIndex);
     // The live window of tab i; null (after removing the tab) when its window
     // is gone, so that no window call is made on a stale handle.
@@ -110,6 +117,11 @@ private:
     std::shared_ptr<CMDIMonitor> m_pMonitor;
     std::unique_ptr<CMDITab> m_pMDITab;
     HMENU m_hMenu = nullptr;
+    // Part of m_hMenu, which destroys it.
+    HMENU m_hWindowMenu = nullptr;
+    // The keys of the windows the list showed, by entry; a window closed
+    // while the menu was open is then not mistaken for its neighbour.
+    std::vector<std::wstring> m_vWindowKeys;
     // The settings dialog, only while it is shown.
     std::unique_ptr<frmConfig> m_pConfig;
     std::int32_t m_eIconStyle = 0;

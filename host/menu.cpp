@@ -1,11 +1,15 @@
 // The tab context menu: built once at connection, enabled for each use,
-// shown at the pointer, and its five commands.
+// shown at the pointer, its five commands and its list of every window.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
+#include "common/win/handles.h"
 #include "host/loader.h"
 #include "host/module.h"
+#include "tabbar/tab_tip.h"
 
 namespace brisko {
 namespace {
@@ -21,6 +25,45 @@ std::wstring ResourceString(UINT id) {
 
 void Enable(HMENU menu, UINT id, bool on) { EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); }
 
+// The window list's entries answer kCmdWindowBase + their position; the
+// list holds at most one entry per tab, so the ids stay below 65536.
+constexpr UINT kCmdWindowBase = 0x100;
+// Position of the list in the menu: the six fixed items and a separator first.
+constexpr UINT kWindowListPos = 7;
+const wchar_t kWindowListCaption[] = L"\u30A6\u30A3\u30F3\u30C9\u30A6\u4E00\u89A7";  // ウィンドウ一覧
+
+// How many entries fit one column of the work area the menu opens on.
+std::int32_t EntriesPerColumn(POINT at) {
+    MONITORINFO mi{};
+    mi.cbSize = sizeof(mi);
+    RECT work{0, 0, 0, GetSystemMetrics(SM_CYSCREEN)};
+    if (GetMonitorInfoW(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &mi)) work = mi.rcWork;
+    // An entry is as high as a menu line or its small icon with a margin.
+    const int item = (std::max)(GetSystemMetrics(SM_CYMENUSIZE), GetSystemMetrics(SM_CYSMICON) + 4) + 2;
+    return (std::max)(1, static_cast<int>(work.bottom - work.top - 16) / item);
+}
+
+// A bitmap of an icon for a menu entry, drawn on the menu's own colour:
+// menus without themes copy an entry's bitmap as it is, so transparent
+// pixels would show black there.
+HBITMAP MenuBitmap(HICON icon) {
+    const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
+    // Two pixels more on the right keep the title off the icon.
+    const int width = cx + 2;
+    WindowDC screen(nullptr, false);
+    if (!screen.Get()) return nullptr;
+    UniqueMemDC dc(CreateCompatibleDC(screen.Get()));
+    UniqueGdi bmp(CreateCompatibleBitmap(screen.Get(), width, cy));
+    if (!dc || !bmp) return nullptr;
+    {
+        SelectInDC sel(dc.Get(), bmp.Get());
+        const RECT all{0, 0, width, cy};
+        FillRect(dc.Get(), &all, GetSysColorBrush(COLOR_MENU));
+        DrawIconEx(dc.Get(), 0, 0, icon, cx, cy, 0, nullptr, DI_NORMAL);
+    }
+    return static_cast<HBITMAP>(bmp.Release());
+}
+
 }  // namespace
 
 void Loader::CreateTabMenu() {
@@ -29,6 +72,13 @@ void Loader::CreateTabMenu() {
     for (UINT id = 1; id <= 4; ++id) AppendMenuW(menu, MF_STRING, id, ResourceString(100 + id).c_str());
     AppendMenuW(menu, MF_SEPARATOR, 0, L"");
     AppendMenuW(menu, MF_STRING, kCmdSettings, ResourceString(105).c_str());
+    AppendMenuW(menu, MF_SEPARATOR, 0, L"");
+    HMENU list = CreatePopupMenu();
+    if (list && !AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(list), kWindowListCaption)) {
+        DestroyMenu(list);
+        list = nullptr;
+    }
+    m_hWindowMenu = list;
     m_hMenu = menu;
 }
 
@@ -46,8 +96,42 @@ std::int32_t Loader::ShowTabMenu(std::int16_t i) {
     }
     POINT pt{};
     GetCursorPos(&pt);
-    return static_cast<std::int32_t>(
+
+    // The list of windows, made afresh for this showing; its icons live until
+    // the menu has closed.
+    std::vector<UniqueGdi> bitmaps;
+    m_vWindowKeys.clear();
+    if (m_hWindowMenu) {
+        while (GetMenuItemCount(m_hWindowMenu) > 0) DeleteMenu(m_hWindowMenu, 0, MF_BYPOSITION);
+        for (const TabListEntry& e : TabList(*m_pMDITab, EntriesPerColumn(pt))) {
+            const UINT id = kCmdWindowBase + static_cast<UINT>(m_vWindowKeys.size());
+            MENUITEMINFOW mi{};
+            mi.cbSize = sizeof(mi);
+            mi.fMask = MIIM_ID | MIIM_STRING | MIIM_FTYPE | MIIM_STATE;
+            mi.fType = MFT_STRING | (e.bBreak ? MFT_MENUBARBREAK : 0);
+            mi.fState = e.bChecked ? MFS_CHECKED : MFS_UNCHECKED;
+            mi.wID = id;
+            std::wstring label = e.sLabel;
+            mi.dwTypeData = label.data();
+            // Icons show where the icon style shows them on the tabs.
+            if (const TabIcon* icon = m_pMDITab->IconPicture(e.iIcon)) {
+                if (HBITMAP bmp = MenuBitmap(reinterpret_cast<HICON>(icon->Handle()))) {
+                    bitmaps.emplace_back(bmp);
+                    mi.fMask |= MIIM_BITMAP;
+                    mi.hbmpItem = bmp;
+                }
+            }
+            if (!InsertMenuItemW(m_hWindowMenu, GetMenuItemCount(m_hWindowMenu), TRUE, &mi)) continue;
+            m_vWindowKeys.push_back(e.sKey);
+        }
+        EnableMenuItem(m_hMenu, kWindowListPos, MF_BYPOSITION | (m_vWindowKeys.empty() ? MF_GRAYED : MF_ENABLED));
+    }
+    const auto cmd = static_cast<std::int32_t>(
         TrackPopupMenu(m_hMenu, TPM_NONOTIFY | TPM_RETURNCMD, pt.x, pt.y, 0, Client(), nullptr));
+    // The entries go before their bitmaps do.
+    if (m_hWindowMenu)
+        while (GetMenuItemCount(m_hWindowMenu) > 0) DeleteMenu(m_hWindowMenu, 0, MF_BYPOSITION);
+    return cmd;
 }
 
 void Loader::TabBarClick(std::int16_t iIndex, std::int32_t eButton, std::int32_t, std::int32_t, std::int32_t) {
@@ -99,7 +183,12 @@ void Loader::RunMenuCommand(std::int32_t cmd, std::int16_t iIndex) {
             m_pConfig->ShowConfigWnd(*m_pMDITab, m_eIconStyle, m_bMouseWheel);
             break;
         }
-        default: break;
+        default: {
+            const std::size_t k = static_cast<std::size_t>(cmd) - kCmdWindowBase;
+            if (cmd < static_cast<std::int32_t>(kCmdWindowBase) || k >= m_vWindowKeys.size()) break;
+            ActivateFromList(m_pMDITab->Index(m_vWindowKeys[k]));
+            break;
+        }
     }
 }
 

@@ -78,6 +78,9 @@ public:
     BRISKO_MOUSE_EVENT(CompleteDrag)
 #undef BRISKO_MOUSE_EVENT
     virtual void CancelDrag(std::int16_t /*iIndex*/) {}
+    // Asks for the full text of tab iIndex for its tooltip; left empty, the
+    // tooltip shows the tab's title.
+    virtual void TabToolTip(std::int16_t /*iIndex*/, std::wstring& /*sText*/) {}
 };
 
 class CMDITab;

@@ -8,6 +8,23 @@
 
 using namespace brisko;
 
+namespace {
+
+// The thread's top-level windows; the bar's tooltip is one while connected.
+int ThreadWindows() {
+    int n = 0;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND, LPARAM p) -> BOOL {
+            ++*reinterpret_cast<int*>(p);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&n));
+    return n;
+}
+
+}  // namespace
+
 int main() {
     OleInitialize(nullptr);
     int failures = 0;
@@ -27,10 +44,13 @@ int main() {
         // The first connection may leave objects the system caches for good.
         cycle();
         idehost::IdeHost::Pump(50);
-        std::fprintf(stderr, "BRISKO-MARK before\n");
+        const int windowsBefore = ThreadWindows();
+        std::fprintf(stderr, "BRISKO-MARK before (%d windows)\n", windowsBefore);
         for (int i = 0; i < 100; ++i) cycle();
         idehost::IdeHost::Pump(50);
-        std::fprintf(stderr, "BRISKO-MARK after\n");
+        const int windowsAfter = ThreadWindows();
+        std::fprintf(stderr, "BRISKO-MARK after (%d windows)\n", windowsAfter);
+        if (windowsAfter != windowsBefore) ++failures;
     }
     OleUninitialize();
     return failures == 0 ? 0 : 1;

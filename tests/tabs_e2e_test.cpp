@@ -329,7 +329,7 @@ protected:
 TEST_F(TabMenu, EnablingFollowsTheClickedTab) {
     HMENU menu = addin.Impl().Menu();
     ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(GetMenuItemCount(menu), 6);
+    ASSERT_EQ(GetMenuItemCount(menu), 8);  // the six items, a separator, the list of windows
     auto grayed = [&](UINT id) { return (GetMenuState(menu, id, MF_BYCOMMAND) & MF_GRAYED) != 0; };
     struct Case { std::int16_t tab; bool g1, g2, g3, g4; };
     for (auto c : {Case{-1, true, false, true, true}, Case{0, false, false, true, false},

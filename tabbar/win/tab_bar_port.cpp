@@ -16,6 +16,7 @@
 #include "common/win/ansi.h"
 #include "common/win/handles.h"
 #include "tabbar/win/mem_dc.h"
+#include "tabbar/win/tab_tips.h"
 #include "winsvc/hookey.h"
 #include "winsvc/subclass.h"
 #include "winsvc/timer.h"
@@ -144,6 +145,7 @@ public:
         SetWindowLongPtrA(hwnd, GWL_EXSTYLE, ex & ~static_cast<LONG_PTR>(WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE));
         for (const auto& m : kWatchedMessages) m_cSubclass.AddMsg(m.uMsg, static_cast<std::uint32_t>(m.when));
         m_cSubclass.SubClass(h, this);
+        m_cTips.Create(hwnd);
         // The surface exists from now on, so the first layout measures
         // titles and line heights for real.
         RECT wr{};
@@ -151,6 +153,7 @@ public:
     }
 
     void DetachWindow(WindowHandle) override {
+        m_cTips.Destroy();
         for (const auto& m : kWatchedMessages) m_cSubclass.DelMsg(m.uMsg, static_cast<std::uint32_t>(m.when));
         m_cSubclass.UnSubclass();
     }
@@ -228,6 +231,7 @@ private:
     CTimer m_cTimer;
     CSubclass m_cSubclass;
     CMemDC m_cMemDC;
+    CTabTips m_cTips;
     std::array<FontCache, 5> m_fonts;
     int m_iDpi = 96;
 };
@@ -251,6 +255,11 @@ void Win32TabBarPort::iSubclass_Proc(bool bBefore, bool& bHandled, std::intptr_t
     } catch (...) {
         // A failure (an event handler's included) ends this message's
         // handling; the window goes on with what was decided so far.
+    }
+    try {
+        m_cTips.OnMessage(*m_pBar, bBefore, uMsg, wParam, lParam);
+    } catch (...) {
+        // A tip that cannot be shown is simply not shown.
     }
 }
 
@@ -399,6 +408,10 @@ void Win32TabBarPort::DrawButton(HDC M, std::int32_t n) {
 void Win32TabBarPort::PaintBar(WindowHandle hWnd, bool) {
     CMDITab& b = *m_pBar;
     HWND hwnd = ToHwnd(hWnd);
+    try {
+        m_cTips.Recheck(b);
+    } catch (...) {
+    }
     const Rect W = b.WindowArea();
     const Rect B = b.BarRect();
     WindowDC window(hwnd, true);
