@@ -4,3 +4,5 @@
 
 // The type library: LoadTypeLib finds TYPELIB 1 of a module by default.
 #define BRISKO_SPINEDITBOX_TYPELIB 1
+// The 16 x 15 toolbox picture named by the class's ToolboxBitmap32 key.
+#define BRISKO_SPINEDITBOX_TOOLBOX_BITMAP 201
