@@ -65,7 +65,22 @@ struct Function {
     MEMBERID id;
     INVOKEKIND kind;
     std::vector<Param> params;
+    std::wstring type;  // of the result, as "library.name" when the library declares it
 };
+
+// The library-qualified name of a declared type, through pointers.
+std::wstring TypeName(ITypeInfo* info, const TYPEDESC& t) {
+    if (t.vt == VT_PTR && t.lptdesc) return TypeName(info, *t.lptdesc);
+    ComPtr<ITypeInfo> ref;
+    ComPtr<ITypeLib> lib;
+    UINT index = 0;
+    if (t.vt != VT_USERDEFINED || FAILED(info->GetRefTypeInfo(t.hreftype, ref.Put())) ||
+        FAILED(ref->GetContainingTypeLib(lib.Put(), &index)))
+        return {};
+    BSTR libName = nullptr;
+    lib->GetDocumentation(-1, &libName, nullptr, nullptr, nullptr);
+    return TakeBstr(libName) + L"." + Name(ref.Get());
+}
 
 std::vector<Function> Functions(ITypeInfo* info) {
     TYPEATTR* attr = nullptr;
@@ -76,7 +91,7 @@ std::vector<Function> Functions(ITypeInfo* info) {
     for (UINT i = 0; i < count; ++i) {
         FUNCDESC* f = nullptr;
         if (FAILED(info->GetFuncDesc(i, &f))) continue;
-        Function fn{Name(info, f->memid), f->memid, f->invkind, {}};
+        Function fn{Name(info, f->memid), f->memid, f->invkind, {}, TypeName(info, f->elemdescFunc.tdesc)};
         for (SHORT p = 0; p < f->cParams; ++p) {
             const TYPEDESC& t = f->lprgelemdescParam[p].tdesc;
             fn.params.push_back({t.vt, t.vt == VT_PTR && t.lptdesc ? t.lptdesc->vt : VARTYPE(VT_EMPTY)});
@@ -160,6 +175,25 @@ TEST_F(TypeLibTest, ContainersFindTheStandardMembersAndNotTheExtendersOnes) {
             EXPECT_EQ(hr, S_OK) << testing::PrintToString(c.name);
             EXPECT_EQ(id, c.id) << testing::PrintToString(c.name);
         }
+    }
+
+    // The property window offers a palette, a font or picture dialog or a
+    // list of constants by the property's declared type.
+    const std::vector<Function> fns = Functions(iface.Get());
+    const struct {
+        const wchar_t* property;
+        const wchar_t* type;
+    } types[] = {{L"ForeColor", L"stdole.OLE_COLOR"},
+                 {L"DisableColor", L"stdole.OLE_COLOR"},
+                 {L"Font", L"stdole.IFontDisp"},
+                 {L"SpinMouseIcon", L"stdole.IPictureDisp"},
+                 {L"IMEMode", L"Brisko.sebIMEModeConstants"}};
+    for (const auto& c : types) {
+        const auto get = std::find_if(fns.begin(), fns.end(), [&](const Function& f) {
+            return f.name == c.property && f.kind == INVOKE_PROPERTYGET;
+        });
+        ASSERT_NE(get, fns.end()) << testing::PrintToString(c.property);
+        EXPECT_EQ(get->type, c.type) << testing::PrintToString(c.property);
     }
 }
 
