@@ -14,19 +14,23 @@
 #include <vector>
 
 #include "common/win/com_ptr.h"
+#include "common/win/handles.h"
 #include "spinedit/control/spin_edit_box_idl.h"
+#include "spinedit/control/spin_edit_box_resources.h"
 
 namespace brisko {
 namespace {
 
+// The built Brisko.dll, beside the test executable.
+std::wstring DllPath() {
+    wchar_t exe[MAX_PATH] = {};
+    std::wstring path(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH));
+    path.erase(path.find_last_of(L"\\/") + 1);
+    return path + L"Brisko.dll";
+}
+
 struct TypeLibTest : ::testing::Test {
-    void SetUp() override {
-        wchar_t exe[MAX_PATH] = {};
-        std::wstring path(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH));
-        path.erase(path.find_last_of(L"\\/") + 1);
-        path += L"Brisko.dll";
-        ASSERT_EQ(LoadTypeLibEx(path.c_str(), REGKIND_NONE, lib.Put()), S_OK);
-    }
+    void SetUp() override { ASSERT_EQ(LoadTypeLibEx(DllPath().c_str(), REGKIND_NONE, lib.Put()), S_OK); }
 
     ComPtr<ITypeInfo> Info(const GUID& guid) const {
         ComPtr<ITypeInfo> info;
@@ -312,6 +316,20 @@ TEST_F(TypeLibTest, EveryMemberIsDescribedAndPropertiesSayWhetherTheyAreWritable
         EXPECT_EQ(help.find(kReadOnly) != std::wstring::npos, !writable[f.id]);
     }
     for (const Function& f : Functions(events.Get())) EXPECT_FALSE(HelpString(events.Get(), f.id).empty()) << f.id;
+}
+
+// The picture the class's ToolboxBitmap32 key names: a toolbox shows 16 x 15.
+TEST(ToolboxPicture, IsASixteenByFifteenBitmapResource) {
+    const HMODULE dll = LoadLibraryExW(DllPath().c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(dll, nullptr);
+    UniqueGdi bitmap(LoadImageW(dll, MAKEINTRESOURCEW(BRISKO_SPINEDITBOX_TOOLBOX_BITMAP), IMAGE_BITMAP, 0, 0, 0));
+    ASSERT_TRUE(bitmap);
+    BITMAP bm{};
+    ASSERT_TRUE(GetObjectW(bitmap.Get(), sizeof bm, &bm));
+    EXPECT_EQ(bm.bmWidth, 16);
+    EXPECT_EQ(bm.bmHeight, 15);
+    bitmap.Reset();
+    FreeLibrary(dll);
 }
 
 }  // namespace
