@@ -199,13 +199,13 @@ MemoryPropertyStore TabWidthFieldStore() {
     return store;
 }
 
-std::wstring SpinEditAboutText() {
-    return L"SpinEditBox - Version " + spin::NumberText(kSpinEditVersion / 10000.0) +
+std::wstring SpinEditAboutText(std::wstring_view name) {
+    return std::wstring(name) + L" - Version " + spin::NumberText(kSpinEditVersion / 10000.0) +
            L"\r\nCopyright (C) 2026 Brisko developers";
 }
 
-std::wstring SpinEditAboutTitle() {
-    return L"SpinEditBox コントロールのバージョン情報";
+std::wstring SpinEditAboutTitle(std::wstring_view name) {
+    return std::wstring(name) + L" コントロールのバージョン情報";
 }
 
 }  // namespace brisko

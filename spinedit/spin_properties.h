@@ -110,7 +110,8 @@ MemoryPropertyStore TabWidthFieldStore();
 
 // The About box's text and title.
 constexpr std::int32_t kSpinEditVersion = 14600;
-std::wstring SpinEditAboutText();
-std::wstring SpinEditAboutTitle();
+// name is the control's name as its host gives it.
+std::wstring SpinEditAboutText(std::wstring_view name = L"SpinEditBox");
+std::wstring SpinEditAboutTitle(std::wstring_view name = L"SpinEditBox");
 
 }  // namespace brisko

@@ -2,6 +2,7 @@
 
 #include <imm.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -304,9 +305,11 @@ LRESULT SpinEdit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
                         ApplyImeMode(true);
                         core_.OnGotFocus();
                         UpdateColors();
+                        if (focusObserver_) focusObserver_(true);
                         break;
                     case EN_KILLFOCUS:
                         UpdateColors();
+                        if (focusObserver_) focusObserver_(false);
                         break;
                     default:
                         break;
@@ -375,6 +378,7 @@ LRESULT SpinEdit::HandleEdit(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN: {
+            PreviewKey(msg, wp, lp);
             std::int16_t key = static_cast<std::int16_t>(wp), shift = ShiftState();
             if (!core_.OnKeyDown(key, shift)) return 0;
             return CallWindowProcW(boxProc_, box_, msg, static_cast<WPARAM>(static_cast<std::uint16_t>(key)), lp);
@@ -388,6 +392,7 @@ LRESULT SpinEdit::HandleEdit(UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_KEYUP:
         case WM_SYSKEYUP: {
+            PreviewKey(msg, wp, lp);
             std::int16_t key = static_cast<std::int16_t>(wp), shift = ShiftState();
             LRESULT r = 0;
             if (core_.OnKeyUp(key, shift))
@@ -416,6 +421,33 @@ LRESULT SpinEdit::HandleEdit(UINT msg, WPARAM wp, LPARAM lp) {
             break;
     }
     return CallWindowProcW(boxProc_, box_, msg, wp, lp);
+}
+
+// The host's forms do not preview the navigation keys that a text box
+// keeps; with KeyPreview on the control hands them to its form as well.
+void SpinEdit::PreviewKey(UINT msg, WPARAM wp, LPARAM lp) const {
+    if (!retained_.keyPreview) return;
+    switch (wp) {
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+        case VK_HOME:
+        case VK_END:
+        case VK_DELETE:
+            break;
+        default:
+            return;
+    }
+    static constexpr std::wstring_view kForms[] = {L"ThunderRT6MDIForm", L"ThunderRT6FormDC", L"ThunderFormDC"};
+    for (HWND w = GetParent(hwnd_); w; w = GetParent(w)) {
+        wchar_t cls[32] = {};
+        GetClassNameW(w, cls, 32);
+        if (std::find(std::begin(kForms), std::end(kForms), std::wstring_view(cls)) != std::end(kForms)) {
+            SendMessageW(w, msg, wp, lp);
+            return;
+        }
+    }
 }
 
 bool SpinEdit::CreateParts() {

@@ -46,6 +46,8 @@ public:
     void SetEventSink(SpinEditEvents* sink) { core_.SetEventSink(sink); }
     // Called with every sound the control makes, besides playing it.
     void SetSoundObserver(std::function<void(std::int32_t kind)> observer) { soundObserver_ = std::move(observer); }
+    // Called when the text box gains (true) or loses (false) the focus.
+    void SetFocusObserver(std::function<void(bool focused)> observer) { focusObserver_ = std::move(observer); }
 
     // The value model and input rules.
     SpinEditCore& Model() { return core_; }
@@ -152,6 +154,12 @@ public:
     void Refresh();
     void SetFocus();
 
+    // Stored properties that only a form host acts on (AccessKeys,
+    // KeyPreview, the link and drag settings...), kept with the window so
+    // that a save writes back what a load read.
+    const SpinEditProperties& Retained() const { return retained_; }
+    SpinEditProperties& Retained() { return retained_; }
+
     // Persistence.
     void Save(PropertyStore& store) const;
     void Load(const PropertyStore& store);
@@ -170,6 +178,7 @@ private:
     static LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT HandleEdit(UINT msg, WPARAM wp, LPARAM lp);
+    void PreviewKey(UINT msg, WPARAM wp, LPARAM lp) const;
     bool CreateParts();
     void CreateEditBox();
     void Layout();
@@ -200,6 +209,7 @@ private:
     WNDPROC boxProc_ = nullptr;
     SpinEditCore core_{*this};
     std::function<void(std::int32_t)> soundObserver_;
+    std::function<void(bool)> focusObserver_;
     bool changeSeen_ = false;
     std::int32_t alignment_ = 1;
     std::int32_t vAlign_ = 2;
@@ -221,8 +231,6 @@ private:
     HFONT parentFont_ = nullptr;  // given by WM_SETFONT, owned by the parent
     UniqueGdi brush_;
     COLORREF brushColor_ = CLR_INVALID;
-    // Stored properties that only a form host acts on; kept so that a save
-    // writes back what a load read.
     SpinEditProperties retained_;
 };
 
