@@ -352,6 +352,10 @@ LRESULT SpinEdit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SETCURSOR:
             if (SetCursorFor(reinterpret_cast<HWND>(wp))) return TRUE;
             break;
+        case WM_MOUSEMOVE:
+            if (mouseObserver_)
+                mouseObserver_(msg, wp, POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))});
+            break;
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
@@ -398,6 +402,23 @@ LRESULT SpinEdit::HandleEdit(UINT msg, WPARAM wp, LPARAM lp) {
             if (core_.OnKeyUp(key, shift))
                 r = CallWindowProcW(boxProc_, box_, msg, static_cast<WPARAM>(static_cast<std::uint16_t>(key)), lp);
             core_.AfterKeyUp(static_cast<std::int16_t>(wp));
+            return r;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+        case WM_MOUSEMOVE: {
+            // The text box acts first (a press focuses it), then the host hears of it.
+            const LRESULT r = CallWindowProcW(boxProc_, box_, msg, wp, lp);
+            if (mouseObserver_ && box_) {
+                POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+                MapWindowPoints(box_, hwnd_, &pt, 1);
+                mouseObserver_(msg, wp, pt);
+            }
             return r;
         }
         case WM_CONTEXTMENU: {

@@ -48,6 +48,11 @@ public:
     void SetSoundObserver(std::function<void(std::int32_t kind)> observer) { soundObserver_ = std::move(observer); }
     // Called when the text box gains (true) or loses (false) the focus.
     void SetFocusObserver(std::function<void(bool focused)> observer) { focusObserver_ = std::move(observer); }
+    // Called with the text box's mouse messages (and moves over the
+    // control's own surface), the point in the control's client pixels.
+    void SetMouseObserver(std::function<void(UINT msg, WPARAM keys, POINT at)> observer) {
+        mouseObserver_ = std::move(observer);
+    }
 
     // The value model and input rules.
     SpinEditCore& Model() { return core_; }
@@ -210,6 +215,7 @@ private:
     SpinEditCore core_{*this};
     std::function<void(std::int32_t)> soundObserver_;
     std::function<void(bool)> focusObserver_;
+    std::function<void(UINT, WPARAM, POINT)> mouseObserver_;
     bool changeSeen_ = false;
     std::int32_t alignment_ = 1;
     std::int32_t vAlign_ = 2;
