@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine64 xvfb xauth fonts-wine fonts-ipafont-gothic imagemagick
+  wine64 xvfb xauth fonts-wine fonts-ipafont-gothic imagemagick python3
 )
 
 missing=()
