@@ -264,10 +264,13 @@ HRESULT PictureBytesOf(IPictureDisp* picture, PictureBytes& out) {
 ComPtr<IPictureDisp> PictureFrom(const PictureBytes& bytes) {
     HGLOBAL global = GlobalAlloc(GMEM_MOVEABLE, bytes.bytes.size());
     if (!global) return {};
-    if (void* p = GlobalLock(global)) {
-        std::memcpy(p, bytes.bytes.data(), bytes.bytes.size());
-        GlobalUnlock(global);
+    void* p = GlobalLock(global);
+    if (!p) {
+        GlobalFree(global);
+        return {};
     }
+    std::memcpy(p, bytes.bytes.data(), bytes.bytes.size());
+    GlobalUnlock(global);
     ComPtr<IStream> mem;
     if (FAILED(CreateStreamOnHGlobal(global, TRUE, mem.Put()))) {
         GlobalFree(global);
@@ -305,7 +308,8 @@ HRESULT ReadExactly(IStream* stream, std::uint8_t* into, std::size_t n) {
         ULONG got = 0;
         const HRESULT hr = stream->Read(into, want, &got);
         if (FAILED(hr)) return hr;
-        if (got == 0) return STG_E_READFAULT;
+        // A stream that claims more than it was asked for is not to be trusted either.
+        if (got == 0 || got > want) return STG_E_READFAULT;
         into += got;
         n -= got;
     }
