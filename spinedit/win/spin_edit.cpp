@@ -830,18 +830,21 @@ void SpinEdit::SetDisableColor(std::uint32_t v) {
     UpdateColors();
 }
 
+// Enabled reaches the arrows as well as the text box, and EnabledSpin the
+// arrows alone, so whichever was set last decides whether the arrows (and the
+// Up and Down keys) spin: a field stored with its arrows off spins again once
+// its owner enables it.
 void SpinEdit::SetEnabled(bool v) {
     if (box_) EnableWindow(box_, v);
-    if (spin_) EnableWindow(spin_, v && enabledSpin_);
     EnableWindow(hwnd_, v);
-    core_.SetSpinEnabled(v && enabledSpin_);
+    SetEnabledSpin(v);
     UpdateColors();
 }
 
 void SpinEdit::SetEnabledSpin(bool v) {
     enabledSpin_ = v;
-    if (spin_) EnableWindow(spin_, v && Enabled());
-    core_.SetSpinEnabled(v && Enabled());
+    if (spin_) EnableWindow(spin_, v);
+    core_.SetSpinEnabled(v);
 }
 
 void SpinEdit::SetVisibleSpin(bool v) {
