@@ -294,8 +294,8 @@ protected:
         form_.Reset(CreateWindowExW(0, L"ThunderRT6FormDC", L"form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 360, 200,
                                     nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
         ASSERT_TRUE(form_);
-        host_ = CreateWindowExW(0, L"AtlAxWin", kProgId, WS_CHILD | WS_VISIBLE, 10, 10, 160, 26, form_.Get(),
-                                nullptr, GetModuleHandleW(nullptr), nullptr);
+        host_ = CreateWindowExW(0, L"AtlAxWin", kProgId, WS_CHILD | WS_VISIBLE, 10, 10, 160, 26, form_.Get(), nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
         ASSERT_TRUE(host_);
         auto getControl = reinterpret_cast<HRESULT(WINAPI*)(HWND, IUnknown**)>(
             reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"atl.dll"), "AtlAxGetControl")));
@@ -561,6 +561,11 @@ public:
             *result = Str(L"txtWidth");
             return S_OK;
         }
+        if (id == DISPID_AMBIENT_FONT) {
+            FONTDESC desc{sizeof desc, const_cast<LPOLESTR>(L"Courier New"), {{120000, 0}}, 700, 0, 0, 0, 0};
+            V_VT(result) = VT_DISPATCH;
+            return OleCreateFontIndirect(&desc, IID_IFontDisp, reinterpret_cast<void**>(&V_DISPATCH(result)));
+        }
         return DISP_E_MEMBERNOTFOUND;
     }
 };
@@ -576,6 +581,9 @@ TEST_F(Hosted, TheDesignerShowsTheMessageBoxInsteadOfTheError) {
     ASSERT_EQ(object->SetClientSite(&site), S_OK);
     object.As<IPersistStreamInit>(IID_IPersistStreamInit)->InitNew();
     ByName designed(object.As<IDispatch>(IID_IDispatch));
+    // A new control takes the form's font (bold, 12 points).
+    EXPECT_EQ(designed.Get(L"FontBold"), L"True");
+    EXPECT_EQ(designed.Get(L"FontSize"), L"12");
     {
         MessageBoxWatch watch(GetCurrentThreadId());
         EXPECT_EQ(designed.Put(L"BeepSound", I4(8)), S_OK);
@@ -587,6 +595,65 @@ TEST_F(Hosted, TheDesignerShowsTheMessageBoxInsteadOfTheError) {
     }
     EXPECT_EQ(designed.Get(L"BeepSound"), L"1");
     object->SetClientSite(nullptr);
+}
+
+// The text of a form file as the container reads it back to a control.
+class FormBag final : public IPropertyBag {
+public:
+    std::vector<std::pair<std::wstring, VARIANT>> values;
+    ~FormBag() {
+        for (auto& v : values) VariantClear(&v.second);
+    }
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IPropertyBag))
+            return *ppv = nullptr, E_NOINTERFACE;
+        *ppv = this;
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
+        for (auto& [key, v] : values)
+            if (key == name) return VariantCopy(value, &v);
+        return E_INVALIDARG;
+    }
+    STDMETHODIMP Write(LPCOLESTR, VARIANT*) override { return E_NOTIMPL; }
+};
+
+TEST_F(Hosted, AStoredInstanceLoadsAndTravelsThroughAStream) {
+    CLSID clsid{};
+    ASSERT_EQ(CLSIDFromProgID(kProgId, &clsid), S_OK);
+    auto create = [&] {
+        ComPtr<IUnknown> object;
+        EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                   reinterpret_cast<void**>(object.Put())),
+                  S_OK);
+        return object;
+    };
+    // The settings dialog's width field as its form stores it.
+    FormBag bag;
+    bag.values = {{L"Caption", Str(L"タブの幅")}, {L"Value", I4(120)},   {L"Max", I4(320)}, {L"Min", I4(40)},
+                  {L"Enabled", Bool(false)},      {L"Text", Str(L"120")}};
+    ComPtr<IUnknown> stored = create();
+    auto fromBag = stored.As<IPersistPropertyBag>(IID_IPersistPropertyBag);
+    ASSERT_EQ(fromBag->Load(&bag, nullptr), S_OK);
+    EXPECT_EQ(fromBag->InitNew(), E_UNEXPECTED) << "a loaded control is initialised once";
+    ByName loaded(stored.As<IDispatch>(IID_IDispatch));
+    EXPECT_EQ(loaded.Get(L"Caption"), L"タブの幅");
+    EXPECT_EQ(loaded.Get(L"Value"), L"120");
+    EXPECT_EQ(loaded.Get(L"Enabled"), L"False");
+
+    // A binary form: saved by one instance, loaded by another.
+    loaded.Put(L"DecFig", I4(2));
+    ComPtr<IStream> stream;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, stream.Put()), S_OK);
+    ASSERT_EQ(stored.As<IPersistStreamInit>(IID_IPersistStreamInit)->Save(stream.Get(), TRUE), S_OK);
+    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+    ComPtr<IUnknown> copy = create();
+    ASSERT_EQ(copy.As<IPersistStreamInit>(IID_IPersistStreamInit)->Load(stream.Get()), S_OK);
+    ByName reloaded(copy.As<IDispatch>(IID_IDispatch));
+    for (const wchar_t* name : {L"Caption", L"Value", L"Max", L"Min", L"DecFig", L"Enabled", L"Text"})
+        EXPECT_EQ(reloaded.Get(name), loaded.Get(name)) << name;
 }
 
 TEST_F(Hosted, DestroyingTheFormReleasesTheControlAndItsWindows) {
