@@ -101,10 +101,45 @@ FontSpec ShownFont(const SpinEdit& box) {
     return value;
 }
 
+class Dual;
+
+// Listens to the font object that Font hands out, so that changing it
+// (Font.Size = 12) changes the control. Held without a count by the font
+// object; the owner unadvises before it goes.
+class FontWatch final : public IPropertyNotifySink {
+public:
+    explicit FontWatch(Dual& owner) : owner_(owner) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyNotifySink)) {
+            *ppv = static_cast<IPropertyNotifySink*>(this);
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 1; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP OnChanged(DISPID) override;
+    STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
+
+private:
+    Dual& owner_;
+};
+
 class Dual final : public DualPart, public _SpinEditBox {
 public:
     explicit Dual(SpinEditBoxObject& owner) : owner_(owner) {
         if (ComPtr<ITypeLib> lib = ControlTypeLib()) lib->GetTypeInfoOfGuid(kIidSpinEditBox, info_.Put());
+    }
+    ~Dual() override { StopWatchingFont(); }
+
+    void FontObjectChanged() {
+        if (!font_) return;
+        const HRESULT hr = owner_.Guard([&] {
+            if (auto value = FontSpecOf(font_.Get())) owner_.SetFontFromUser(value);
+        });
+        if (SUCCEEDED(hr)) owner_.Changed(DISPID_UNKNOWN);
     }
     IDispatch* Dispatch() override { return static_cast<_SpinEditBox*>(this); }
 
@@ -151,9 +186,13 @@ public:
         if (!v) return E_POINTER;
         *v = nullptr;
         return With([&](SpinEdit& b) {
-            ComPtr<IFontDisp> font = MakeFontObject(ShownFont(b));
-            if (!font) throw std::bad_alloc();
-            *v = font.Detach();
+            // The object handed out last, while it still describes the control's font.
+            if (!font_ || FontSpecOf(font_.Get()) != ShownFont(b)) {
+                ComPtr<IFontDisp> font = MakeFontObject(ShownFont(b));
+                if (!font) throw std::bad_alloc();
+                WatchFont(font);
+            }
+            font_->QueryInterface(IID_IFontDisp, reinterpret_cast<void**>(v));
         });
     }
     STDMETHODIMP put_Font(IFontDisp* v) override { return putref_Font(v); }
@@ -161,6 +200,7 @@ public:
         return Set([&](SpinEdit&) {
             auto value = FontSpecOf(v);
             if (!value) Invalid("not a font");
+            StopWatchingFont();
             owner_.SetFontFromUser(value);
         });
     }
@@ -596,6 +636,18 @@ public:
     }
 
 private:
+    void WatchFont(const ComPtr<IFontDisp>& font) {
+        StopWatchingFont();
+        font_ = font.As<IFont>(IID_IFont);
+        if (auto points = font.As<IConnectionPointContainer>(IID_IConnectionPointContainer))
+            points->FindConnectionPoint(IID_IPropertyNotifySink, fontPoint_.Put());
+        if (fontPoint_ && FAILED(fontPoint_->Advise(&fontWatch_, &fontCookie_))) fontPoint_.Reset();
+    }
+    void StopWatchingFont() {
+        if (fontPoint_) fontPoint_->Unadvise(fontCookie_);
+        fontPoint_.Reset();
+        font_.Reset();
+    }
     SpinEdit& BoxOrFail() {
         SpinEdit* box = owner_.Box();
         if (!box) throw std::logic_error("the control's window is gone");
@@ -694,7 +746,16 @@ private:
 
     SpinEditBoxObject& owner_;
     ComPtr<ITypeInfo> info_;
+    FontWatch fontWatch_{*this};
+    ComPtr<IFont> font_;
+    ComPtr<IConnectionPoint> fontPoint_;
+    DWORD fontCookie_ = 0;
 };
+
+STDMETHODIMP FontWatch::OnChanged(DISPID) {
+    owner_.FontObjectChanged();
+    return S_OK;
+}
 
 }  // namespace
 

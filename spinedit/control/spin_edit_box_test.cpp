@@ -343,6 +343,19 @@ TEST_F(Hosted, PropertiesAndMethodsByName) {
         EXPECT_EQ(box_->Put(c.name, c.value), S_OK) << c.name;
         EXPECT_EQ(box_->Get(c.name), c.expected) << c.name;
     }
+    // The font object it hands out is the control's: changing it changes the control.
+    {
+        VARIANT font;
+        VariantInit(&font);
+        DISPPARAMS none{};
+        ASSERT_EQ(box_->Raw()->Invoke(box_->Id(L"Font"), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+                                      &font, nullptr, nullptr),
+                  S_OK);
+        ASSERT_EQ(V_VT(&font), VT_DISPATCH);
+        EXPECT_EQ(ByName(ComPtr<IDispatch>(V_DISPATCH(&font))).Put(L"Size", R8(12)), S_OK);
+        VariantClear(&font);
+        EXPECT_EQ(box_->Get(L"FontSize"), L"12");
+    }
     // Text runs the change processing: the value follows it.
     EXPECT_EQ(box_->Put(L"Text", Str(L"120.5")), S_OK);
     EXPECT_EQ(box_->Get(L"Value"), L"120.5");
