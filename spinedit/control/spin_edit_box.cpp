@@ -6,6 +6,7 @@
 #include <string>
 
 #include "host/module.h"
+#include "host/registration.h"
 #include "spinedit/control/ole_font.h"
 #include "spinedit/control/spin_edit_box_events.h"
 #include "spinedit/spin_properties.h"
@@ -16,9 +17,6 @@ namespace {
 
 // The size of a new control: one line of text and the arrows, in HIMETRIC.
 constexpr SIZEL kDefaultExtent{2143, 582};  // 1215 x 330 twips
-
-constexpr DWORD kMiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
-                              OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST;
 
 int HimetricToPixels(long himetric, int dpi) {
     return MulDiv(static_cast<int>(himetric), dpi, 2540);
@@ -386,7 +384,7 @@ STDMETHODIMP SpinEditBoxObject::EnumAdvise(IEnumSTATDATA** out) {
 
 STDMETHODIMP SpinEditBoxObject::GetMiscStatus(DWORD aspect, DWORD* status) {
     if (!status) return E_POINTER;
-    *status = aspect == DVASPECT_CONTENT ? kMiscStatus : 0;
+    *status = aspect == DVASPECT_CONTENT ? kSpinEditBoxMiscStatus : 0;
     return S_OK;
 }
 

@@ -29,14 +29,13 @@
 
 namespace brisko {
 
-// {C65A585A-0F7A-4981-992E-7F1788E1D6CB}
-inline constexpr CLSID kClsidSpinEditBox = {
-    0xC65A585A, 0x0F7A, 0x4981, {0x99, 0x2E, 0x7F, 0x17, 0x88, 0xE1, 0xD6, 0xCB}};
-// The default dual interface {E38ECD7A-99B2-4B88-B842-0C7FEEF1285B}.
-inline constexpr IID kIidSpinEditBox = {0xE38ECD7A, 0x99B2, 0x4B88, {0xB8, 0x42, 0x0C, 0x7F, 0xEE, 0xF1, 0x28, 0x5B}};
-// The event dispinterface {7EB4AE2A-9938-4895-AB97-F1602DC36D8C}.
-inline constexpr IID kDiidSpinEditBoxEvents = {
-    0x7EB4AE2A, 0x9938, 0x4895, {0xAB, 0x97, 0xF1, 0x60, 0x2D, 0xC3, 0x6D, 0x8C}};
+// The identifiers come from the type library's IDL (its generated _i.c).
+extern "C" const CLSID CLSID_SpinEditBox;
+extern "C" const IID IID__SpinEditBox;
+extern "C" const IID DIID___SpinEditBox;
+inline const CLSID& kClsidSpinEditBox = CLSID_SpinEditBox;
+inline const IID& kIidSpinEditBox = IID__SpinEditBox;           // the default dual interface
+inline const IID& kDiidSpinEditBoxEvents = DIID___SpinEditBox;  // the event dispinterface
 
 inline constexpr wchar_t kSpinEditBoxProgId[] = L"Brisko.SpinEditBox";
 inline constexpr wchar_t kSpinEditBoxClassName[] = L"SpinEditBox";
