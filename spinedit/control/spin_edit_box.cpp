@@ -238,7 +238,7 @@ HRESULT SpinEditBoxObject::Report(const Error& e) {
         if (auto window = site_.As<IOleWindow>(IID_IOleInPlaceSite)) window->GetWindow(&owner);
         MessageBoxW(owner ? GetAncestor(owner, GA_ROOT) : nullptr, L"プロパティの値が不正です。", ControlName().c_str(),
                     MB_OK | MB_ICONSTOP);
-        return S_OK;
+        return S_FALSE;  // no error for the caller, and nothing changed
     }
     ComPtr<ICreateErrorInfo> create;
     if (SUCCEEDED(CreateErrorInfo(create.Put())) && create) {

@@ -92,7 +92,7 @@ public:
     ComPtr<IDispatch> ExtendedControl() const;
     // Runs a property or method body: what it throws becomes the caller's
     // error (with its error information), or in the designer the message box
-    // of an invalid property value.
+    // of an invalid property value (S_FALSE: nothing changed).
     template <class F>
     HRESULT Guard(F&& body) noexcept {
         try {

@@ -329,7 +329,7 @@ private:
     template <class F>
     HRESULT Set(F&& write) {
         const HRESULT hr = With(write);
-        if (SUCCEEDED(hr)) owner_.Changed(DISPID_UNKNOWN);
+        if (hr == S_OK) owner_.Changed(DISPID_UNKNOWN);
         return hr;
     }
     template <class F>

@@ -67,6 +67,13 @@ private:
 
 thread_local int t_raising = 0;
 
+struct RaisingScope {
+    RaisingScope() { ++t_raising; }
+    ~RaisingScope() { --t_raising; }
+    RaisingScope(const RaisingScope&) = delete;
+    RaisingScope& operator=(const RaisingScope&) = delete;
+};
+
 }  // namespace
 
 bool EventBridge::Raising() {
@@ -189,7 +196,10 @@ void EventBridge::Raise(const wchar_t* name, VARIANT* args, int count) {
     if (sinks.empty()) return;
     const Signature* sig = Find(name);
     if (!sig || static_cast<int>(sig->types.size()) != count) return;
-    // The handlers may release the control; it stays until they are done.
+    // The handlers may release the control; it stays until they are done,
+    // and a last release here still counts as inside an event (its window
+    // then goes only after the message being handled).
+    RaisingScope raising;
     ComPtr<IUnknown> keep(static_cast<IOleObject*>(&owner_));
     Args store(count);
     std::vector<VARIANT> passed(static_cast<std::size_t>(count));
@@ -212,7 +222,6 @@ void EventBridge::Raise(const wchar_t* name, VARIANT* args, int count) {
         }
     }
     DISPPARAMS params{passed.data(), nullptr, static_cast<UINT>(count), 0};
-    ++t_raising;
     for (const ComPtr<IUnknown>& sink : sinks) {
         // Advise keeps what the sink answered for the event interface, an IDispatch.
         auto* target = static_cast<IDispatch*>(static_cast<void*>(sink.Get()));
@@ -222,7 +231,6 @@ void EventBridge::Raise(const wchar_t* name, VARIANT* args, int count) {
         SysFreeString(error.bstrDescription);
         SysFreeString(error.bstrHelpFile);
     }
-    --t_raising;
     for (int i = 0; i < count; ++i) {
         if (!sig->byRef[static_cast<std::size_t>(i)]) continue;
         VariantClear(&args[i]);

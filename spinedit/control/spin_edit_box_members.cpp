@@ -36,7 +36,7 @@ STDMETHODIMP SpinEditBoxDual::get_AccessKeys(BSTR* v) {
 
 STDMETHODIMP SpinEditBoxDual::put_AccessKeys(BSTR v) {
     const HRESULT hr = Set([&](SpinEdit& b) { b.Retained().accessKeys = Str(v); });
-    if (SUCCEEDED(hr)) owner_.ControlInfoChanged();
+    if (hr == S_OK) owner_.ControlInfoChanged();
     return hr;
 }
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -131,6 +132,7 @@ public:
     std::vector<std::wstring> log;
     bool cancelUp = false;
     std::int16_t from = 0, to = 0;
+    std::function<void(const std::wstring&)> then;  // runs after each event
     LONG refs = 0;
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
@@ -165,6 +167,7 @@ public:
             EXPECT_EQ(V_VT(&a[0]), VT_BYREF | VT_I2);
             if (*V_I2REF(&a[0]) == from) *V_I2REF(&a[0]) = to;
         }
+        if (then) then(event);
         return S_OK;
     }
 };
@@ -667,6 +670,27 @@ TEST_F(Hosted, AStoredInstanceLoadsAndTravelsThroughAStream) {
     ByName reloaded(copy.As<IDispatch>(IID_IDispatch));
     for (const wchar_t* name : {L"Caption", L"Value", L"Max", L"Min", L"DecFig", L"Enabled", L"Text"})
         EXPECT_EQ(reloaded.Get(name), loaded.Get(name)) << name;
+}
+
+// A handler that closes the form (Unload Me in a KeyPress handler) while the
+// control is still handling the key.
+TEST_F(Hosted, AHandlerMayCloseTheFormInsideAnEvent) {
+    Sink sink;
+    auto subscribed = std::make_unique<Subscription>(control_.Get(), sink);
+    Focus();
+    const HWND window = box_->Window(L"hWnd");
+    sink.then = [&](const std::wstring& event) {
+        if (event != L"KeyPress") return;
+        subscribed.reset();
+        box_.reset();
+        control_.Reset();
+        form_.Reset();
+    };
+    input::Key('4');
+    Pump(100);
+    EXPECT_FALSE(form_);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(sink.refs, 0);
 }
 
 TEST_F(Hosted, DestroyingTheFormReleasesTheControlAndItsWindows) {
