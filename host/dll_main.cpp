@@ -92,7 +92,13 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return ModuleRefCount() == 0 ? S_OK : S_FALSE; }
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+    if (ModuleRefCount() != 0) return S_FALSE;
+    // A window class of an unloaded DLL would point into nothing; the next
+    // control registers it again (this fails harmlessly while a window of it lives).
+    UnregisterSpinEditClass(ModuleInstance());
+    return S_OK;
+}
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return RegisterServer(HKEY_CLASSES_ROOT); }
 

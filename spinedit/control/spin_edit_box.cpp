@@ -278,7 +278,10 @@ void SpinEditBoxObject::ControlInfoChanged() {
 
 STDMETHODIMP SpinEditBoxObject::SetClientSite(IOleClientSite* site) {
     site_ = ComPtr<IOleClientSite>(site);
-    if (site) ApplyAmbientFont();
+    if (site) {
+        ApplyAmbientFont();
+        if (SpinEdit* box = Box()) box->SetDesignMode(!UserMode());
+    }
     return S_OK;
 }
 
@@ -446,7 +449,10 @@ STDMETHODIMP SpinEditBoxObject::OnMnemonic(MSG* msg) {
 STDMETHODIMP SpinEditBoxObject::OnAmbientPropertyChange(DISPID id) {
     try {
         if (id == DISPID_AMBIENT_FONT || id == DISPID_UNKNOWN) ApplyAmbientFont();
-        if (SpinEdit* box = Box()) box->Refresh();
+        if (SpinEdit* box = Box()) {
+            if (id == DISPID_AMBIENT_USERMODE || id == DISPID_UNKNOWN) box->SetDesignMode(!UserMode());
+            box->Refresh();
+        }
         return S_OK;
     } catch (...) {
         return E_UNEXPECTED;

@@ -500,32 +500,53 @@ TEST_F(Hosted, RaiseEventsOffLetsOnlyOnPasteThrough) {
     EXPECT_EQ(sink.log, std::vector<std::wstring>{L"OnPaste"});
 }
 
+// The control drawn through IViewObject into a 32-bit memory bitmap, its
+// pixels as 0xRRGGBB.
+class Drawing {
+public:
+    static constexpr int kW = 200, kH = 40;
+    explicit Drawing(IUnknown* control) {
+        BITMAPINFO bi{};
+        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), kW, -kH, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        bitmap_.Reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits_, nullptr, 0));
+        UniqueMemDC dc(CreateCompatibleDC(nullptr));
+        SelectInDC select(dc.Get(), bitmap_.Get());
+        PatBlt(dc.Get(), 0, 0, kW, kH, WHITENESS);
+        const RECTL bounds{0, 0, kW, kH};
+        auto view = ComPtr<IUnknown>(control).As<IViewObject2>(IID_IViewObject2);
+        result =
+            view ? view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc.Get(), &bounds, nullptr, nullptr, 0)
+                 : E_NOINTERFACE;
+    }
+    DWORD Pixel(int x, int y) const { return static_cast<const DWORD*>(bits_)[y * kW + x] & 0xFFFFFF; }
+    HRESULT result;
+
+private:
+    UniqueGdi bitmap_;
+    void* bits_ = nullptr;
+};
+
 TEST_F(Hosted, DrawPaintsTheControlIntoAMemoryDc) {
     box_->Put(L"BackColor", I4(0x0000FF));  // red, as an OLE colour
     box_->Put(L"Text", Str(L"88"));
-    auto view = control_.As<IViewObject2>(IID_IViewObject2);
-    ASSERT_TRUE(view);
     SIZEL extent{};
-    EXPECT_EQ(view->GetExtent(DVASPECT_CONTENT, -1, nullptr, &extent), S_OK);
+    EXPECT_EQ(control_.As<IViewObject2>(IID_IViewObject2)->GetExtent(DVASPECT_CONTENT, -1, nullptr, &extent), S_OK);
     EXPECT_GT(extent.cx, extent.cy);
-    constexpr int kW = 200, kH = 40;
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), kW, -kH, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    UniqueGdi bitmap(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    UniqueMemDC dc(CreateCompatibleDC(nullptr));
-    SelectInDC select(dc.Get(), bitmap.Get());
-    PatBlt(dc.Get(), 0, 0, kW, kH, WHITENESS);
-    const RECTL bounds{0, 0, kW, kH};
-    ASSERT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc.Get(), &bounds, nullptr, nullptr, 0),
-              S_OK);
-    auto pixel = [&](int x, int y) { return static_cast<const DWORD*>(bits)[y * kW + x] & 0xFFFFFF; };
-    EXPECT_EQ(pixel(10, kH / 2), 0xFF0000u) << "the background in the BGR order of a DIB";
+    const Drawing drawn(control_.Get());
+    ASSERT_EQ(drawn.result, S_OK);
+    constexpr int kW = Drawing::kW, kH = Drawing::kH;
+    EXPECT_EQ(drawn.Pixel(10, kH / 2), 0xFF0000u) << "the back colour";
     int dark = 0;
     for (int x = kW / 2; x < kW - 20; ++x)
-        for (int y = 0; y < kH; ++y) dark += (pixel(x, y) & 0xFF) < 0x80 && ((pixel(x, y) >> 16) & 0xFF) < 0x80;
+        for (int y = 0; y < kH; ++y) {
+            const DWORD p = drawn.Pixel(x, y);
+            dark += (p & 0xFF) < 0x80 && ((p >> 16) & 0xFF) < 0x80;
+        }
     EXPECT_GT(dark, 10) << "no text drawn at the right";
-    EXPECT_NE(pixel(kW - 6, kH / 4), 0xFF0000u) << "no arrows at the right edge";
+    EXPECT_NE(drawn.Pixel(kW - 6, kH / 4), 0xFF0000u) << "no arrows at the right edge";
+    box_->Put(L"DisableColor", I4(0x00FF00));
+    box_->Put(L"Enabled", Bool(false));
+    EXPECT_EQ(Drawing(control_.Get()).Pixel(10, kH / 2), 0x00FF00u) << "the disable colour";
 }
 
 // A site of the designer: ambient UserMode false, and an extended control
@@ -610,6 +631,11 @@ TEST_F(Hosted, TheDesignerShowsTheMessageBoxInsteadOfTheError) {
         EXPECT_TRUE(watch.stopIcon);
     }
     EXPECT_EQ(designed.Get(L"BeepSound"), L"1");
+    // The designer shows the back colour, also for a disabled control.
+    designed.Put(L"BackColor", I4(0x0000FF));
+    designed.Put(L"DisableColor", I4(0x00FF00));
+    designed.Put(L"Enabled", Bool(false));
+    EXPECT_EQ(Drawing(object.Get()).Pixel(10, Drawing::kH / 2), 0xFF0000u);
     object->SetClientSite(nullptr);
 }
 

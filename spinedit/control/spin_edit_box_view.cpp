@@ -218,7 +218,7 @@ STDMETHODIMP SpinEditBoxObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*,
         clientOrigin.y -= window.top;
 
         const int saved = SaveDC(dc);
-        const COLORREF back = ToRgb(!box->Enabled() ? box->DisableColor() : box->BackColor());
+        const COLORREF back = ToRgb(!box->Enabled() && !box->DesignMode() ? box->DisableColor() : box->BackColor());
         UniqueGdi brush(CreateSolidBrush(back));
         FillRect(dc, &target, static_cast<HBRUSH>(brush.Get()));
         if (box->BorderStyle() == 1) {

@@ -549,6 +549,7 @@ void SpinEdit::EnforceMinWidth() {
 }
 
 COLORREF SpinEdit::CurrentColor() const {
+    if (designMode_) return ToRgb(backColor_);
     if (!IsWindowEnabled(hwnd_)) return ToRgb(disableColor_);
     if (box_ && GetFocus() == box_) return ToRgb(focusColor_);
     return ToRgb(backColor_);

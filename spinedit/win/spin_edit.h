@@ -104,6 +104,12 @@ public:
     void SetBackColor(std::uint32_t v);
     std::uint32_t DisableColor() const { return disableColor_; }
     void SetDisableColor(std::uint32_t v);
+    // On a form in its designer the control always shows its back colour.
+    bool DesignMode() const { return designMode_; }
+    void SetDesignMode(bool v) {
+        designMode_ = v;
+        UpdateColors();
+    }
     bool Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
     void SetEnabled(bool v);
     bool EnabledSpin() const { return enabledSpin_; }
@@ -217,6 +223,7 @@ private:
     std::function<void(bool)> focusObserver_;
     std::function<void(UINT, WPARAM, POINT)> mouseObserver_;
     bool changeSeen_ = false;
+    bool designMode_ = false;
     std::int32_t alignment_ = 1;
     std::int32_t vAlign_ = 2;
     std::int16_t leftMargin_ = 1, rightMargin_ = 1, vMargin_ = 1;
