@@ -94,9 +94,7 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
     if (ModuleRefCount() != 0) return S_FALSE;
-    // A window class of an unloaded DLL would point into nothing; the next
-    // control registers it again (this fails harmlessly while a window of it lives).
-    UnregisterSpinEditClass(ModuleInstance());
+    UnregisterControlClasses();
     return S_OK;
 }
 

@@ -18,6 +18,24 @@ namespace {
 // The size of a new control: one line of text and the arrows, in HIMETRIC.
 constexpr SIZEL kDefaultExtent{2143, 582};  // 1215 x 330 twips
 
+constexpr wchar_t kParkingClassName[] = L"BriskoSpinEditParking";
+
+// The hidden parent of a control's window while no container shows it. One
+// left to close after its control went holds the module until it is gone.
+LRESULT CALLBACK ParkingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCDESTROY && GetWindowLongPtrW(hwnd, GWLP_USERDATA)) ModuleRelease();
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+bool RegisterParkingClass() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &ParkingProc;
+    wc.hInstance = ModuleInstance();
+    wc.lpszClassName = kParkingClassName;
+    return RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
 int HimetricToPixels(long himetric, int dpi) {
     return MulDiv(static_cast<int>(himetric), dpi, 2540);
 }
@@ -72,6 +90,11 @@ ComPtr<ITypeLib> ControlTypeLib() {
     return lib;
 }
 
+void UnregisterControlClasses() {
+    UnregisterSpinEditClass(ModuleInstance());
+    UnregisterClassW(kParkingClassName, ModuleInstance());
+}
+
 IUnknown* CreateSpinEditBoxObject() {
     auto* object = new (std::nothrow) SpinEditBoxObject();
     if (!object) return nullptr;
@@ -100,7 +123,10 @@ SpinEditBoxObject::~SpinEditBoxObject() {
     }
     if (EventBridge::Raising() && parking_) {
         // A handler released the control from inside the window's own
-        // message handling: the window goes once that handling is over.
+        // message handling: the window goes once that handling is over,
+        // and the module stays loaded until then.
+        SetWindowLongPtrW(parking_.Get(), GWLP_USERDATA, 1);
+        ModuleAddRef();
         PostMessageW(parking_.Release(), WM_CLOSE, 0, 0);
     } else {
         parking_.Reset();
@@ -110,8 +136,8 @@ SpinEditBoxObject::~SpinEditBoxObject() {
 
 bool SpinEditBoxObject::Init() {
     try {
-        if (!RegisterSpinEditClass(ModuleInstance())) return false;
-        parking_.Reset(CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+        if (!RegisterSpinEditClass(ModuleInstance()) || !RegisterParkingClass()) return false;
+        parking_.Reset(CreateWindowExW(WS_EX_TOOLWINDOW, kParkingClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                        ModuleInstance(), nullptr));
         if (!parking_) return false;
         SpinEdit* box = SpinEdit::Create(parking_.Get(), 1, 0, 0, HimetricToPixels(extent_.cx, ScreenDpi(false)),

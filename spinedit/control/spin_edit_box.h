@@ -42,6 +42,10 @@ inline constexpr wchar_t kSpinEditBoxClassName[] = L"SpinEditBox";
 
 // A new control object with one reference, or nullptr.
 IUnknown* CreateSpinEditBoxObject();
+// Before the module may unload: the window classes that the controls
+// registered would point into nothing (this fails harmlessly while a window
+// of them lives; the next control registers them again).
+void UnregisterControlClasses();
 
 // The type library embedded in the module this code is linked into.
 ComPtr<ITypeLib> ControlTypeLib();

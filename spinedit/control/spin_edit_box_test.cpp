@@ -368,6 +368,11 @@ TEST_F(Hosted, PropertiesAndMethodsByName) {
     EXPECT_EQ(box_->Call(L"ErrCheck"), L"0");
     EXPECT_EQ(box_->Call(L"FormatMessage", {I4(2)}),
               L"タブの幅の入力が最小値を下回っています。\r\n40 ～ 320 の範囲で入力して下さい。");
+    // What a container reads to connect a form's event handlers.
+    auto info = control_.As<IProvideClassInfo2>(IID_IProvideClassInfo2);
+    GUID source{};
+    ASSERT_EQ(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source), S_OK);
+    EXPECT_TRUE(IsEqualGUID(source, kEventsIid));
     // Activated in place: the window lives in the container's.
     EXPECT_EQ(GetParent(box_->Window(L"hWnd")), host_);
     EXPECT_TRUE(IsWindowVisible(box_->Window(L"hWnd")));
@@ -717,6 +722,7 @@ TEST_F(Hosted, AHandlerMayCloseTheFormInsideAnEvent) {
     EXPECT_FALSE(form_);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(sink.refs, 0);
+    EXPECT_EQ(g_server.canUnloadNow(), S_OK);
 }
 
 TEST_F(Hosted, DestroyingTheFormReleasesTheControlAndItsWindows) {
@@ -733,7 +739,7 @@ TEST_F(Hosted, DestroyingTheFormReleasesTheControlAndItsWindows) {
         [](HWND w, LPARAM n) {
             wchar_t cls[32] = {};
             GetClassNameW(w, cls, 32);
-            if (!lstrcmpiW(cls, L"Static") || !lstrcmpiW(cls, L"BriskoSpinEdit")) ++*reinterpret_cast<int*>(n);
+            if (std::wstring_view(cls).starts_with(L"BriskoSpinEdit")) ++*reinterpret_cast<int*>(n);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&left));
