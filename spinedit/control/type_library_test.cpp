@@ -14,19 +14,23 @@
 #include <vector>
 
 #include "common/win/com_ptr.h"
+#include "common/win/handles.h"
 #include "spinedit/control/spin_edit_box_idl.h"
+#include "spinedit/control/spin_edit_box_resources.h"
 
 namespace brisko {
 namespace {
 
+// The built Brisko.dll, beside the test executable.
+std::wstring DllPath() {
+    wchar_t exe[MAX_PATH] = {};
+    std::wstring path(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH));
+    path.erase(path.find_last_of(L"\\/") + 1);
+    return path + L"Brisko.dll";
+}
+
 struct TypeLibTest : ::testing::Test {
-    void SetUp() override {
-        wchar_t exe[MAX_PATH] = {};
-        std::wstring path(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH));
-        path.erase(path.find_last_of(L"\\/") + 1);
-        path += L"Brisko.dll";
-        ASSERT_EQ(LoadTypeLibEx(path.c_str(), REGKIND_NONE, lib.Put()), S_OK);
-    }
+    void SetUp() override { ASSERT_EQ(LoadTypeLibEx(DllPath().c_str(), REGKIND_NONE, lib.Put()), S_OK); }
 
     ComPtr<ITypeInfo> Info(const GUID& guid) const {
         ComPtr<ITypeInfo> info;
@@ -65,7 +69,22 @@ struct Function {
     MEMBERID id;
     INVOKEKIND kind;
     std::vector<Param> params;
+    std::wstring type;  // of the result, as "library.name" when the library declares it
 };
+
+// The library-qualified name of a declared type, through pointers.
+std::wstring TypeName(ITypeInfo* info, const TYPEDESC& t) {
+    if (t.vt == VT_PTR && t.lptdesc) return TypeName(info, *t.lptdesc);
+    ComPtr<ITypeInfo> ref;
+    ComPtr<ITypeLib> lib;
+    UINT index = 0;
+    if (t.vt != VT_USERDEFINED || FAILED(info->GetRefTypeInfo(t.hreftype, ref.Put())) ||
+        FAILED(ref->GetContainingTypeLib(lib.Put(), &index)))
+        return {};
+    BSTR libName = nullptr;
+    lib->GetDocumentation(-1, &libName, nullptr, nullptr, nullptr);
+    return TakeBstr(libName) + L"." + Name(ref.Get());
+}
 
 std::vector<Function> Functions(ITypeInfo* info) {
     TYPEATTR* attr = nullptr;
@@ -76,7 +95,7 @@ std::vector<Function> Functions(ITypeInfo* info) {
     for (UINT i = 0; i < count; ++i) {
         FUNCDESC* f = nullptr;
         if (FAILED(info->GetFuncDesc(i, &f))) continue;
-        Function fn{Name(info, f->memid), f->memid, f->invkind, {}};
+        Function fn{Name(info, f->memid), f->memid, f->invkind, {}, TypeName(info, f->elemdescFunc.tdesc)};
         for (SHORT p = 0; p < f->cParams; ++p) {
             const TYPEDESC& t = f->lprgelemdescParam[p].tdesc;
             fn.params.push_back({t.vt, t.vt == VT_PTR && t.lptdesc ? t.lptdesc->vt : VARTYPE(VT_EMPTY)});
@@ -160,6 +179,25 @@ TEST_F(TypeLibTest, ContainersFindTheStandardMembersAndNotTheExtendersOnes) {
             EXPECT_EQ(hr, S_OK) << testing::PrintToString(c.name);
             EXPECT_EQ(id, c.id) << testing::PrintToString(c.name);
         }
+    }
+
+    // The property window offers a palette, a font or picture dialog or a
+    // list of constants by the property's declared type.
+    const std::vector<Function> fns = Functions(iface.Get());
+    const struct {
+        const wchar_t* property;
+        const wchar_t* type;
+    } types[] = {{L"ForeColor", L"stdole.OLE_COLOR"},
+                 {L"DisableColor", L"stdole.OLE_COLOR"},
+                 {L"Font", L"stdole.IFontDisp"},
+                 {L"SpinMouseIcon", L"stdole.IPictureDisp"},
+                 {L"IMEMode", L"Brisko.sebIMEModeConstants"}};
+    for (const auto& c : types) {
+        const auto get = std::find_if(fns.begin(), fns.end(), [&](const Function& f) {
+            return f.name == c.property && f.kind == INVOKE_PROPERTYGET;
+        });
+        ASSERT_NE(get, fns.end()) << testing::PrintToString(c.property);
+        EXPECT_EQ(get->type, c.type) << testing::PrintToString(c.property);
     }
 }
 
@@ -278,6 +316,20 @@ TEST_F(TypeLibTest, EveryMemberIsDescribedAndPropertiesSayWhetherTheyAreWritable
         EXPECT_EQ(help.find(kReadOnly) != std::wstring::npos, !writable[f.id]);
     }
     for (const Function& f : Functions(events.Get())) EXPECT_FALSE(HelpString(events.Get(), f.id).empty()) << f.id;
+}
+
+// The picture the class's ToolboxBitmap32 key names: a toolbox shows 16 x 15.
+TEST(ToolboxPicture, IsASixteenByFifteenBitmapResource) {
+    const HMODULE dll = LoadLibraryExW(DllPath().c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(dll, nullptr);
+    UniqueGdi bitmap(LoadImageW(dll, MAKEINTRESOURCEW(BRISKO_SPINEDITBOX_TOOLBOX_BITMAP), IMAGE_BITMAP, 0, 0, 0));
+    ASSERT_TRUE(bitmap);
+    BITMAP bm{};
+    ASSERT_TRUE(GetObjectW(bitmap.Get(), sizeof bm, &bm));
+    EXPECT_EQ(bm.bmWidth, 16);
+    EXPECT_EQ(bm.bmHeight, 15);
+    bitmap.Reset();
+    FreeLibrary(dll);
 }
 
 }  // namespace
