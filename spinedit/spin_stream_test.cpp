@@ -22,7 +22,7 @@ std::vector<StreamEntry> EveryKind() {
         {L"Value", std::int32_t{-125}},
         {L"DecFig", std::uint8_t{2}},
         {L"MaxLength", std::int16_t{32767}},
-        {L"PasswordChar", std::wstring()},
+        {L"PasswordChar", std::wstring(L"*")},
         {L"DragIcon", PictureBytes{{1}}},
     };
 }
