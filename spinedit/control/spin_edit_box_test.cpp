@@ -636,6 +636,13 @@ TEST_F(Hosted, TheDesignerShowsTheMessageBoxInsteadOfTheError) {
         EXPECT_TRUE(watch.stopIcon);
     }
     EXPECT_EQ(designed.Get(L"BeepSound"), L"1");
+    {
+        MessageBoxWatch watch(GetCurrentThreadId());
+        designed.Call(L"AboutBox");
+        ASSERT_TRUE(watch.Seen());
+        EXPECT_EQ(watch.title, L"txtWidth コントロールのバージョン情報");
+        EXPECT_EQ(watch.text.substr(0, 25), L"txtWidth - Version 1.46\r\n");
+    }
     // The designer shows the back colour, also for a disabled control.
     designed.Put(L"BackColor", I4(0x0000FF));
     designed.Put(L"DisableColor", I4(0x00FF00));
