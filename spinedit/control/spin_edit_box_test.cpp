@@ -325,6 +325,21 @@ protected:
     std::unique_ptr<ByName> box_;
 };
 
+// What a property window listens to: it counts the changes it hears of.
+struct ChangeCounter final : IPropertyNotifySink {
+    int changes = 0;
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IPropertyNotifySink))
+            return *ppv = nullptr, E_NOINTERFACE;
+        *ppv = this;
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP OnChanged(DISPID) override { return ++changes, S_OK; }
+    STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
+};
+
 TEST_F(Hosted, PropertiesAndMethodsByName) {
     struct Case {
         const wchar_t* name;
@@ -342,10 +357,18 @@ TEST_F(Hosted, PropertiesAndMethodsByName) {
         {L"FontBold", Bool(true), L"True"},
         {L"AccessKeys", Str(L"w"), L"w"},
     };
+    ChangeCounter counter;
+    ComPtr<IConnectionPoint> point;
+    control_.As<IConnectionPointContainer>(IID_IConnectionPointContainer)
+        ->FindConnectionPoint(IID_IPropertyNotifySink, point.Put());
+    DWORD cookie = 0;
+    ASSERT_EQ(point->Advise(&counter, &cookie), S_OK);
     for (const Case& c : cases) {
         EXPECT_EQ(box_->Put(c.name, c.value), S_OK) << c.name;
         EXPECT_EQ(box_->Get(c.name), c.expected) << c.name;
     }
+    EXPECT_EQ(counter.changes, static_cast<int>(std::size(cases)));
+    point->Unadvise(cookie);
     // The font object it hands out is the control's: changing it changes the control.
     {
         VARIANT font;
