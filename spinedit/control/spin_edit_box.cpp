@@ -512,8 +512,7 @@ STDMETHODIMP SpinEditBoxObject::GetGUID(DWORD kind, GUID* guid) {
 // IConnectionPointContainer
 
 STDMETHODIMP SpinEditBoxObject::EnumConnectionPoints(IEnumConnectionPoints** out) {
-    if (out) *out = nullptr;
-    return E_NOTIMPL;
+    return EnumeratePoints({eventPoint_.get(), notifyPoint_.get()}, out);
 }
 
 STDMETHODIMP SpinEditBoxObject::FindConnectionPoint(REFIID riid, IConnectionPoint** out) {

@@ -1,5 +1,8 @@
 #include "spinedit/control/spin_edit_box_events.h"
 
+#include <initializer_list>
+#include <new>
+
 #include "spinedit/control/spin_edit_box.h"
 
 namespace brisko {
@@ -156,6 +159,76 @@ STDMETHODIMP ConnectionPoint::Unadvise(DWORD cookie) {
 STDMETHODIMP ConnectionPoint::EnumConnections(IEnumConnections** out) {
     if (out) *out = nullptr;
     return E_NOTIMPL;
+}
+
+namespace {
+
+// The control's connection points for a container that lists them.
+class PointEnumerator final : public IEnumConnectionPoints {
+public:
+    PointEnumerator(std::vector<ComPtr<IConnectionPoint>> points, std::size_t next)
+        : points_(std::move(points)), next_(next) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumConnectionPoints)) {
+            *ppv = static_cast<IEnumConnectionPoints*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+    STDMETHODIMP_(ULONG) Release() override {
+        const LONG left = InterlockedDecrement(&refs_);
+        if (left == 0) delete this;
+        return static_cast<ULONG>(left);
+    }
+    STDMETHODIMP Next(ULONG count, IConnectionPoint** out, ULONG* fetched) override {
+        if (fetched) *fetched = 0;
+        if (!out || (count > 1 && !fetched)) return E_POINTER;
+        ULONG n = 0;
+        for (; n < count && next_ < points_.size(); ++n, ++next_) {
+            out[n] = points_[next_].Get();
+            out[n]->AddRef();
+        }
+        if (fetched) *fetched = n;
+        return n == count ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Skip(ULONG count) override {
+        const std::size_t left = points_.size() - next_;
+        next_ += count < left ? count : left;
+        return count <= left ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Reset() override {
+        next_ = 0;
+        return S_OK;
+    }
+    STDMETHODIMP Clone(IEnumConnectionPoints** out) override {
+        if (!out) return E_POINTER;
+        *out = new (std::nothrow) PointEnumerator(points_, next_);
+        return *out ? S_OK : E_OUTOFMEMORY;
+    }
+
+private:
+    std::vector<ComPtr<IConnectionPoint>> points_;
+    std::size_t next_;
+    LONG refs_ = 1;
+};
+
+}  // namespace
+
+HRESULT EnumeratePoints(std::initializer_list<IConnectionPoint*> points, IEnumConnectionPoints** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    try {
+        std::vector<ComPtr<IConnectionPoint>> held;
+        for (IConnectionPoint* p : points) held.emplace_back(p);
+        *out = new PointEnumerator(std::move(held), 0);
+        return S_OK;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 EventBridge::EventBridge(SpinEditBoxObject& owner, ConnectionPoint& point) : owner_(owner), point_(point) {

@@ -5,6 +5,7 @@
 #include <ocidl.h>
 #include <windows.h>
 
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -41,6 +42,9 @@ private:
     std::vector<std::pair<DWORD, ComPtr<IUnknown>>> sinks_;
     DWORD nextCookie_ = 1;
 };
+
+// A new enumerator over the given points (each held while it lives).
+HRESULT EnumeratePoints(std::initializer_list<IConnectionPoint*> points, IEnumConnectionPoints** out);
 
 // Raises events on the sinks of the event connection point. Arguments are
 // given in declaration order and converted to the types the type library
