@@ -9,12 +9,16 @@
 #include "host/loader_com.h"
 #include "host/module.h"
 #include "host/registration.h"
+#include "spinedit/control/spin_edit_box.h"
 
 namespace brisko {
 namespace {
 
+// One static factory per class; each makes its objects with create.
 class ClassFactory final : public IClassFactory {
 public:
+    explicit constexpr ClassFactory(IUnknown* (*create)()) : create_(create) {}
+
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
         if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
@@ -38,7 +42,7 @@ public:
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        IUnknown* obj = CreateLoaderObject();
+        IUnknown* obj = create_();
         if (!obj) return E_OUTOFMEMORY;
         const HRESULT hr = obj->QueryInterface(riid, ppv);
         obj->Release();
@@ -51,9 +55,15 @@ public:
             ModuleRelease();
         return S_OK;
     }
+
+private:
+    IUnknown* (*create_)();
 };
 
-ClassFactory g_factory;
+ClassFactory g_loaderFactory(&CreateLoaderObject);
+// Live controls hold the module like any other object, so DllCanUnloadNow
+// answers S_FALSE while a form still shows one.
+ClassFactory g_spinEditBoxFactory(&CreateSpinEditBoxObject);
 
 HKEY UserClasses() {
     HKEY key = nullptr;
@@ -77,11 +87,16 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    if (!IsEqualCLSID(clsid, CLSID_Loader)) return CLASS_E_CLASSNOTAVAILABLE;
-    return g_factory.QueryInterface(riid, ppv);
+    if (IsEqualCLSID(clsid, CLSID_Loader)) return g_loaderFactory.QueryInterface(riid, ppv);
+    if (IsEqualCLSID(clsid, kClsidSpinEditBox)) return g_spinEditBoxFactory.QueryInterface(riid, ppv);
+    return CLASS_E_CLASSNOTAVAILABLE;
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return ModuleRefCount() == 0 ? S_OK : S_FALSE; }
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+    if (ModuleRefCount() != 0) return S_FALSE;
+    UnregisterControlClasses();
+    return S_OK;
+}
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return RegisterServer(HKEY_CLASSES_ROOT); }
 

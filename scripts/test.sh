@@ -16,8 +16,9 @@ done
 
 status=0
 
-# Bounded fuzzing: the spin edit box's text rules and the load of arbitrary
-# stored settings (20 seconds each).
+# Bounded fuzzing, 20 seconds per script: the spin edit box's text rules and
+# its decoder of binary stored properties (sharing theirs), and the load of
+# arbitrary stored settings.
 for fuzz in spinedit/run-fuzz.sh settings/run-fuzz.sh; do
   "$fuzz" build/fuzz 20 >build/fuzz-"$(dirname "$fuzz")".log 2>&1 || { tail -n 30 build/fuzz-"$(dirname "$fuzz")".log; status=1; }
   grep -h "^Done" build/fuzz-"$(dirname "$fuzz")".log || true

@@ -78,34 +78,80 @@ T Convert(std::wstring_view key, const PropertyValue& v) {
 
 struct Entry {
     std::wstring_view key;
+    StoredKind kind;
     std::function<void(const P&, PropertyStore&)> save;
     std::function<void(P&, const PropertyStore&)> load;
+    std::function<bool(const PropertyValue&)> accepts;
 };
 
 template <class T>
-Entry Plain(std::wstring_view key, T P::*member) {
-    return {key,
+constexpr StoredKind KindOf() {
+    if constexpr (std::is_same_v<T, bool>)
+        return StoredKind::Bool;
+    else if constexpr (std::is_same_v<T, std::uint8_t>)
+        return StoredKind::Byte;
+    else if constexpr (std::is_same_v<T, std::int16_t>)
+        return StoredKind::Int16;
+    else if constexpr (std::is_same_v<T, std::int32_t>)
+        return StoredKind::Int32;
+    else
+        return StoredKind::Text;
+}
+
+// A value from outside passes when it has the key's own type and its setter
+// would take it.
+template <class T>
+std::function<bool(const PropertyValue&)> Accepts(std::function<bool(const T&)> inRange) {
+    return [inRange](const PropertyValue& v) {
+        const T* t = std::get_if<T>(&v);
+        return t && (!inRange || inRange(*t));
+    };
+}
+
+template <class T>
+std::function<bool(const T&)> Between(long long lo, long long hi) {
+    return [lo, hi](const T& v) { return v >= lo && v <= hi; };
+}
+
+// The pointer shapes: the standard ones and the custom icon.
+std::function<bool(const std::int32_t&)> Pointer() {
+    return [](const std::int32_t& v) { return (v >= 0 && v <= 15) || v == 99; };
+}
+
+template <class T>
+Entry Plain(std::wstring_view key, T P::*member, std::function<bool(const T&)> inRange = {}) {
+    return {key, KindOf<T>(),
             [key, member](const P& p, PropertyStore& s) {
                 if (p.*member != P{}.*member) s.Write(key, PropertyValue(p.*member));
             },
             [key, member](P& p, const PropertyStore& s) {
                 if (auto v = s.Read(key)) p.*member = Convert<T>(key, *v);
-            }};
+            },
+            Accepts<T>(std::move(inRange))};
 }
 
 // Colours are stored as the signed 32-bit numbers the host keeps them as.
 Entry Color(std::wstring_view key, std::uint32_t P::*member) {
-    return {key,
+    return {key, StoredKind::Int32,
             [key, member](const P& p, PropertyStore& s) {
                 if (p.*member != P{}.*member) s.Write(key, PropertyValue(static_cast<std::int32_t>(p.*member)));
             },
             [key, member](P& p, const PropertyStore& s) {
                 if (auto v = s.Read(key)) p.*member = static_cast<std::uint32_t>(Convert<std::int32_t>(key, *v));
-            }};
+            },
+            Accepts<std::int32_t>({})};
+}
+
+// A font GDI can make: a face name that fits a LOGFONT, a size between zero
+// and the largest a font can be drawn at, a weight and a character set in
+// their ranges.
+bool FontUsable(const FontSpec& f) {
+    return !f.name.empty() && f.name.size() < 32 && f.name.find(L'\0') == std::wstring::npos && f.sizeCy > 0 &&
+           f.sizeCy <= 16384LL * 10000 && f.weight >= 0 && f.weight <= 1000 && f.charset >= 0 && f.charset <= 255;
 }
 
 Entry FontEntry() {
-    return {L"Font",
+    return {L"Font", StoredKind::Font,
             [](const P& p, PropertyStore& s) {
                 if (p.font) s.Write(L"Font", PropertyValue(*p.font));
             },
@@ -116,20 +162,21 @@ Entry FontEntry() {
                     else
                         Mismatch(L"Font");
                 }
-            }};
+            },
+            Accepts<FontSpec>(FontUsable)};
 }
 
 const std::vector<Entry>& Entries() {
     static const std::vector<Entry> entries = {
         FontEntry(),
-        Plain(L"Alignment", &P::alignment),
-        Plain(L"VAlign", &P::vAlign),
-        Plain(L"LeftMargin", &P::leftMargin),
-        Plain(L"RightMargin", &P::rightMargin),
-        Plain(L"VMargin", &P::vMargin),
+        Plain(L"Alignment", &P::alignment, Between<std::int32_t>(0, 2)),
+        Plain(L"VAlign", &P::vAlign, Between<std::int32_t>(0, 2)),
+        Plain(L"LeftMargin", &P::leftMargin, Between<std::int16_t>(0, 32767)),
+        Plain(L"RightMargin", &P::rightMargin, Between<std::int16_t>(0, 32767)),
+        Plain(L"VMargin", &P::vMargin, Between<std::int16_t>(0, 32767)),
         Plain(L"AutoRedraw", &P::autoRedraw),
-        Plain(L"Appearance", &P::appearance),
-        Plain(L"BorderStyle", &P::borderStyle),
+        Plain(L"Appearance", &P::appearance, Between<std::int32_t>(0, 1)),
+        Plain(L"BorderStyle", &P::borderStyle, Between<std::int32_t>(0, 1)),
         Color(L"ForeColor", &P::foreColor),
         Color(L"FocusColor", &P::focusColor),
         Color(L"BackColor", &P::backColor),
@@ -137,28 +184,28 @@ const std::vector<Entry>& Entries() {
         Plain(L"RaiseEvents", &P::raiseEvents),
         Plain(L"Enabled", &P::enabled),
         Plain(L"Caption", &P::caption),
-        Plain(L"MousePointer", &P::mousePointer),
+        Plain(L"MousePointer", &P::mousePointer, Pointer()),
         Plain(L"AccessKeys", &P::accessKeys),
         Plain(L"KeyPreview", &P::keyPreview),
-        Plain(L"IMEMode", &P::imeMode),
+        Plain(L"IMEMode", &P::imeMode, Between<std::int32_t>(0, 8)),
         Plain(L"ArrowSpin", &P::arrowSpin),
         Plain(L"Silence", &P::silence),
-        Plain(L"BeepSound", &P::beepSound),
+        Plain(L"BeepSound", &P::beepSound, Between<std::int32_t>(1, 7)),
         Plain(L"Value", &P::value),
         Plain(L"Max", &P::max),
         Plain(L"Min", &P::min),
         Plain(L"Increment", &P::increment),
-        Plain(L"DecFig", &P::decFig),
+        Plain(L"DecFig", &P::decFig, Between<std::uint8_t>(0, 9)),
         Plain(L"Wrap", &P::wrap),
         Plain(L"Multiple", &P::multiple),
         Plain(L"EnabledSpin", &P::enabledSpin),
         Plain(L"VisibleSpin", &P::visibleSpin),
-        Plain(L"SpinMousePointer", &P::spinMousePointer),
+        Plain(L"SpinMousePointer", &P::spinMousePointer, Pointer()),
         Plain(L"Text", &P::text),
         Plain(L"TextSelection", &P::textSelection),
         Plain(L"InputControl", &P::inputControl),
-        Plain(L"MaxLength", &P::maxLength),
-        Plain(L"PasswordChar", &P::passwordChar),
+        Plain(L"MaxLength", &P::maxLength, Between<std::int16_t>(0, 32767)),
+        Plain<std::wstring>(L"PasswordChar", &P::passwordChar, [](const std::wstring& v) { return v.size() <= 1; }),
         Plain(L"Locked", &P::locked),
         Plain(L"CausesValidation", &P::causesValidation),
         Plain(L"LinkItem", &P::linkItem),
@@ -176,6 +223,19 @@ const std::vector<Entry>& Entries() {
 
 void SaveSpinEditProperties(const SpinEditProperties& p, PropertyStore& store) {
     for (const auto& e : Entries()) e.save(p, store);
+}
+
+std::optional<StoredKind> SpinEditPropertyKind(std::wstring_view key) {
+    if (key == L"MouseIcon" || key == L"SpinMouseIcon" || key == L"DragIcon") return StoredKind::Picture;
+    for (const auto& e : Entries())
+        if (e.key == key) return e.kind;
+    return std::nullopt;
+}
+
+bool SpinEditPropertyAccepted(std::wstring_view key, const PropertyValue& value) {
+    for (const auto& e : Entries())
+        if (e.key == key) return e.accepts(value);
+    return false;
 }
 
 SpinEditProperties LoadSpinEditProperties(const PropertyStore& store) {
@@ -199,13 +259,13 @@ MemoryPropertyStore TabWidthFieldStore() {
     return store;
 }
 
-std::wstring SpinEditAboutText() {
-    return L"SpinEditBox - Version " + spin::NumberText(kSpinEditVersion / 10000.0) +
+std::wstring SpinEditAboutText(std::wstring_view name) {
+    return std::wstring(name) + L" - Version " + spin::NumberText(kSpinEditVersion / 10000.0) +
            L"\r\nCopyright (C) 2026 Brisko developers";
 }
 
-std::wstring SpinEditAboutTitle() {
-    return L"SpinEditBox コントロールのバージョン情報";
+std::wstring SpinEditAboutTitle(std::wstring_view name) {
+    return std::wstring(name) + L" コントロールのバージョン情報";
 }
 
 }  // namespace brisko

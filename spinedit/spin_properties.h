@@ -100,6 +100,16 @@ struct SpinEditProperties {
 // The keys in the order they are written.
 const std::vector<std::wstring_view>& SpinEditPropertyKeys();
 
+// What a stored key holds. Colours are 32-bit numbers; pictures are kept by
+// the form-hosted control itself and have no place in SpinEditProperties.
+enum class StoredKind { Font, Bool, Byte, Int16, Int32, Text, Picture };
+// The kind of a stored key; nothing for a key the control does not store.
+std::optional<StoredKind> SpinEditPropertyKind(std::wstring_view key);
+// Whether a value that came from outside is one the control takes for the
+// key: exactly the key's kind, within the range its setter accepts. Pictures
+// are never PropertyValues and so never accepted here.
+bool SpinEditPropertyAccepted(std::wstring_view key, const PropertyValue& value);
+
 void SaveSpinEditProperties(const SpinEditProperties& p, PropertyStore& store);
 // Keys that are missing keep their defaults. A stored value of the wrong type
 // throws Error(TypeMismatch).
@@ -110,7 +120,8 @@ MemoryPropertyStore TabWidthFieldStore();
 
 // The About box's text and title.
 constexpr std::int32_t kSpinEditVersion = 14600;
-std::wstring SpinEditAboutText();
-std::wstring SpinEditAboutTitle();
+// name is the control's name as its host gives it.
+std::wstring SpinEditAboutText(std::wstring_view name = L"SpinEditBox");
+std::wstring SpinEditAboutTitle(std::wstring_view name = L"SpinEditBox");
 
 }  // namespace brisko

@@ -2,6 +2,7 @@
 
 #include <imm.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -304,9 +305,11 @@ LRESULT SpinEdit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
                         ApplyImeMode(true);
                         core_.OnGotFocus();
                         UpdateColors();
+                        if (focusObserver_) focusObserver_(true);
                         break;
                     case EN_KILLFOCUS:
                         UpdateColors();
+                        if (focusObserver_) focusObserver_(false);
                         break;
                     default:
                         break;
@@ -349,6 +352,10 @@ LRESULT SpinEdit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SETCURSOR:
             if (SetCursorFor(reinterpret_cast<HWND>(wp))) return TRUE;
             break;
+        case WM_MOUSEMOVE:
+            if (mouseObserver_)
+                mouseObserver_(msg, wp, POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))});
+            break;
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
@@ -375,6 +382,7 @@ LRESULT SpinEdit::HandleEdit(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN: {
+            PreviewKey(msg, wp, lp);
             std::int16_t key = static_cast<std::int16_t>(wp), shift = ShiftState();
             if (!core_.OnKeyDown(key, shift)) return 0;
             return CallWindowProcW(boxProc_, box_, msg, static_cast<WPARAM>(static_cast<std::uint16_t>(key)), lp);
@@ -388,11 +396,29 @@ LRESULT SpinEdit::HandleEdit(UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_KEYUP:
         case WM_SYSKEYUP: {
+            PreviewKey(msg, wp, lp);
             std::int16_t key = static_cast<std::int16_t>(wp), shift = ShiftState();
             LRESULT r = 0;
             if (core_.OnKeyUp(key, shift))
                 r = CallWindowProcW(boxProc_, box_, msg, static_cast<WPARAM>(static_cast<std::uint16_t>(key)), lp);
             core_.AfterKeyUp(static_cast<std::int16_t>(wp));
+            return r;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+        case WM_MOUSEMOVE: {
+            // The text box acts first (a press focuses it), then the host hears of it.
+            const LRESULT r = CallWindowProcW(boxProc_, box_, msg, wp, lp);
+            if (mouseObserver_ && box_) {
+                POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+                MapWindowPoints(box_, hwnd_, &pt, 1);
+                mouseObserver_(msg, wp, pt);
+            }
             return r;
         }
         case WM_CONTEXTMENU: {
@@ -416,6 +442,33 @@ LRESULT SpinEdit::HandleEdit(UINT msg, WPARAM wp, LPARAM lp) {
             break;
     }
     return CallWindowProcW(boxProc_, box_, msg, wp, lp);
+}
+
+// The host's forms do not preview the navigation keys that a text box
+// keeps; with KeyPreview on the control hands them to its form as well.
+void SpinEdit::PreviewKey(UINT msg, WPARAM wp, LPARAM lp) const {
+    if (!retained_.keyPreview) return;
+    switch (wp) {
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+        case VK_HOME:
+        case VK_END:
+        case VK_DELETE:
+            break;
+        default:
+            return;
+    }
+    static constexpr std::wstring_view kForms[] = {L"ThunderRT6MDIForm", L"ThunderRT6FormDC", L"ThunderFormDC"};
+    for (HWND w = GetParent(hwnd_); w; w = GetParent(w)) {
+        wchar_t cls[32] = {};
+        GetClassNameW(w, cls, 32);
+        if (std::find(std::begin(kForms), std::end(kForms), std::wstring_view(cls)) != std::end(kForms)) {
+            SendMessageW(w, msg, wp, lp);
+            return;
+        }
+    }
 }
 
 bool SpinEdit::CreateParts() {
@@ -496,6 +549,7 @@ void SpinEdit::EnforceMinWidth() {
 }
 
 COLORREF SpinEdit::CurrentColor() const {
+    if (designMode_) return ToRgb(backColor_);
     if (!IsWindowEnabled(hwnd_)) return ToRgb(disableColor_);
     if (box_ && GetFocus() == box_) return ToRgb(focusColor_);
     return ToRgb(backColor_);
@@ -777,18 +831,21 @@ void SpinEdit::SetDisableColor(std::uint32_t v) {
     UpdateColors();
 }
 
+// Enabled reaches the arrows as well as the text box, and EnabledSpin the
+// arrows alone, so whichever was set last decides whether the arrows (and the
+// Up and Down keys) spin: a field stored with its arrows off spins again once
+// its owner enables it.
 void SpinEdit::SetEnabled(bool v) {
     if (box_) EnableWindow(box_, v);
-    if (spin_) EnableWindow(spin_, v && enabledSpin_);
     EnableWindow(hwnd_, v);
-    core_.SetSpinEnabled(v && enabledSpin_);
+    SetEnabledSpin(v);
     UpdateColors();
 }
 
 void SpinEdit::SetEnabledSpin(bool v) {
     enabledSpin_ = v;
-    if (spin_) EnableWindow(spin_, v && Enabled());
-    core_.SetSpinEnabled(v && Enabled());
+    if (spin_) EnableWindow(spin_, v);
+    core_.SetSpinEnabled(v);
 }
 
 void SpinEdit::SetVisibleSpin(bool v) {

@@ -46,6 +46,13 @@ public:
     void SetEventSink(SpinEditEvents* sink) { core_.SetEventSink(sink); }
     // Called with every sound the control makes, besides playing it.
     void SetSoundObserver(std::function<void(std::int32_t kind)> observer) { soundObserver_ = std::move(observer); }
+    // Called when the text box gains (true) or loses (false) the focus.
+    void SetFocusObserver(std::function<void(bool focused)> observer) { focusObserver_ = std::move(observer); }
+    // Called with the text box's mouse messages (and moves over the
+    // control's own surface), the point in the control's client pixels.
+    void SetMouseObserver(std::function<void(UINT msg, WPARAM keys, POINT at)> observer) {
+        mouseObserver_ = std::move(observer);
+    }
 
     // The value model and input rules.
     SpinEditCore& Model() { return core_; }
@@ -97,6 +104,12 @@ public:
     void SetBackColor(std::uint32_t v);
     std::uint32_t DisableColor() const { return disableColor_; }
     void SetDisableColor(std::uint32_t v);
+    // On a form in its designer the control always shows its back colour.
+    bool DesignMode() const { return designMode_; }
+    void SetDesignMode(bool v) {
+        designMode_ = v;
+        UpdateColors();
+    }
     bool Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
     void SetEnabled(bool v);
     bool EnabledSpin() const { return enabledSpin_; }
@@ -152,6 +165,12 @@ public:
     void Refresh();
     void SetFocus();
 
+    // Stored properties that only a form host acts on (AccessKeys,
+    // KeyPreview, the link and drag settings...), kept with the window so
+    // that a save writes back what a load read.
+    const SpinEditProperties& Retained() const { return retained_; }
+    SpinEditProperties& Retained() { return retained_; }
+
     // Persistence.
     void Save(PropertyStore& store) const;
     void Load(const PropertyStore& store);
@@ -170,6 +189,7 @@ private:
     static LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT HandleEdit(UINT msg, WPARAM wp, LPARAM lp);
+    void PreviewKey(UINT msg, WPARAM wp, LPARAM lp) const;
     bool CreateParts();
     void CreateEditBox();
     void Layout();
@@ -200,7 +220,10 @@ private:
     WNDPROC boxProc_ = nullptr;
     SpinEditCore core_{*this};
     std::function<void(std::int32_t)> soundObserver_;
+    std::function<void(bool)> focusObserver_;
+    std::function<void(UINT, WPARAM, POINT)> mouseObserver_;
     bool changeSeen_ = false;
+    bool designMode_ = false;
     std::int32_t alignment_ = 1;
     std::int32_t vAlign_ = 2;
     std::int16_t leftMargin_ = 1, rightMargin_ = 1, vMargin_ = 1;
@@ -221,8 +244,6 @@ private:
     HFONT parentFont_ = nullptr;  // given by WM_SETFONT, owned by the parent
     UniqueGdi brush_;
     COLORREF brushColor_ = CLR_INVALID;
-    // Stored properties that only a form host acts on; kept so that a save
-    // writes back what a load read.
     SpinEditProperties retained_;
 };
 

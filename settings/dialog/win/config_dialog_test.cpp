@@ -744,5 +744,56 @@ TEST_F(ConfigDialogTest, AFailingIconHandlerNeitherClosesTheDialogNorStopsTheRes
     EXPECT_TRUE(IsWindowEnabled(frame.Get()));
 }
 
+TEST_F(ConfigDialogTest, FixedWidthFieldSpinsWithUpDownAndItsArrows) {
+    const auto press = [](std::initializer_list<INPUT> inputs) {
+        std::vector<INPUT> v(inputs);
+        SendInput(static_cast<UINT>(v.size()), v.data(), sizeof(INPUT));
+    };
+    const auto key = [press](WORD vk) {
+        return [press, vk](HWND) {
+            INPUT down{}, up{};
+            down.type = up.type = INPUT_KEYBOARD;
+            down.ki.wVk = up.ki.wVk = vk;
+            down.ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
+            up.ki.dwFlags = KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP;
+            press({down, up});
+            return true;
+        };
+    };
+    // A real click on the upper or lower arrow of the field's spin bar.
+    const auto arrow = [this, press](bool upper) {
+        return [this, press, upper](HWND) {
+            RECT r{};
+            GetWindowRect(shown->WidthField()->hWndSpin(), &r);
+            SetCursorPos((r.left + r.right) / 2, upper ? r.top + 3 : r.bottom - 3);
+            INPUT down{}, up{};
+            down.type = up.type = INPUT_MOUSE;
+            down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+            up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+            press({down, up});
+            return true;
+        };
+    };
+    // Waits for the input to arrive: the field shows the width and the bar has it.
+    const auto shows = [this](std::int16_t width) {
+        return [this, width](HWND dlg) {
+            return Text(GetDlgItem(dlg, kTxtWidth)) == std::to_wstring(width) && bar->TabWidth() == width;
+        };
+    };
+    bar->SetTabWidth(150);
+    Script s;
+    s.Click(kOptStyle1).Check([&](HWND dlg) {
+        SetForegroundWindow(dlg);
+        SendMessageW(dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(shown->WidthField()->hWndText()), TRUE);
+    });
+    s.Then(key(VK_UP)).Then(shows(151));
+    s.Then(key(VK_DOWN)).Then(shows(150)).Then(key(VK_DOWN)).Then(shows(149));
+    s.Then(arrow(false)).Then(shows(148));
+    s.Then(arrow(true)).Then(shows(149));
+    s.Click(kBtnOK);
+    EXPECT_TRUE(Show(s));
+    EXPECT_EQ(bar->TabWidth(), 149);
+}
+
 }  // namespace
 }  // namespace brisko

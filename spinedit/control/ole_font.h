@@ -1,0 +1,20 @@
+#pragma once
+// The control's font values as the standard font objects that form
+// containers hand out (ambient font) and take (the Font property).
+#include <ocidl.h>
+#include <olectl.h>
+#include <windows.h>
+
+#include <optional>
+
+#include "common/font.h"
+#include "common/win/com_ptr.h"
+
+namespace brisko {
+
+// The font an object describes; none for a null or failing object.
+std::optional<FontSpec> FontSpecOf(IUnknown* font);
+// A new standard font object with these attributes.
+ComPtr<IFontDisp> MakeFontObject(const FontSpec& font);
+
+}  // namespace brisko

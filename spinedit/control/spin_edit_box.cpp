@@ -1,0 +1,534 @@
+#include "spinedit/control/spin_edit_box.h"
+
+#include <olectl.h>
+
+#include <new>
+#include <string>
+
+#include "host/module.h"
+#include "host/registration.h"
+#include "spinedit/control/ole_font.h"
+#include "spinedit/control/spin_edit_box_events.h"
+#include "spinedit/spin_properties.h"
+
+namespace brisko {
+
+namespace {
+
+// The size of a new control: one line of text and the arrows, in HIMETRIC.
+constexpr SIZEL kDefaultExtent{2143, 582};  // 1215 x 330 twips
+
+constexpr wchar_t kParkingClassName[] = L"BriskoSpinEditParking";
+
+// The hidden parent of a control's window while no container shows it. One
+// left to close after its control went holds the module until it is gone.
+LRESULT CALLBACK ParkingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCDESTROY && GetWindowLongPtrW(hwnd, GWLP_USERDATA)) ModuleRelease();
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+bool RegisterParkingClass() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &ParkingProc;
+    wc.hInstance = ModuleInstance();
+    wc.lpszClassName = kParkingClassName;
+    return RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+int HimetricToPixels(long himetric, int dpi) {
+    return MulDiv(static_cast<int>(himetric), dpi, 2540);
+}
+
+int ScreenDpi(bool vertical) {
+    WindowDC dc(nullptr, false);
+    const int dpi = dc.Get() ? GetDeviceCaps(dc.Get(), vertical ? LOGPIXELSY : LOGPIXELSX) : 96;
+    return dpi > 0 ? dpi : 96;
+}
+
+// The descriptions the host language gives its run-time errors.
+std::wstring ErrorDescription(const Error& e) {
+    switch (e.Number()) {
+        case ErrorNumber::InvalidPropertyValue:
+            return L"プロパティの値が不正です。";
+        case ErrorNumber::Overflow:
+            return L"オーバーフローしました。";
+        case ErrorNumber::TypeMismatch:
+            return L"型が一致しません。";
+        default: {
+            const std::string what = e.what();
+            return std::wstring(what.begin(), what.end());
+        }
+    }
+}
+
+std::wstring PropertyText(IDispatch* object, const wchar_t* name) {
+    if (!object) return {};
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    DISPID id = DISPID_UNKNOWN;
+    if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return {};
+    DISPPARAMS none{};
+    VARIANT result;
+    VariantInit(&result);
+    std::wstring text;
+    if (SUCCEEDED(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result, nullptr,
+                                 nullptr)) &&
+        SUCCEEDED(VariantChangeType(&result, &result, 0, VT_BSTR)) && V_BSTR(&result))
+        text.assign(V_BSTR(&result), SysStringLen(V_BSTR(&result)));
+    VariantClear(&result);
+    return text;
+}
+
+}  // namespace
+
+ComPtr<ITypeLib> ControlTypeLib() {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameW(ModuleInstance(), path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return {};
+    ComPtr<ITypeLib> lib;
+    if (FAILED(LoadTypeLibEx(path, REGKIND_NONE, lib.Put()))) lib.Reset();
+    return lib;
+}
+
+void UnregisterControlClasses() {
+    UnregisterSpinEditClass(ModuleInstance());
+    UnregisterClassW(kParkingClassName, ModuleInstance());
+}
+
+IUnknown* CreateSpinEditBoxObject() {
+    auto* object = new (std::nothrow) SpinEditBoxObject();
+    if (!object) return nullptr;
+    if (!object->Init()) {
+        object->Release();
+        return nullptr;
+    }
+    return static_cast<IOleObject*>(object);
+}
+
+SpinEditBoxObject::SpinEditBoxObject() : extent_(kDefaultExtent) {
+    ModuleAddRef();
+}
+
+SpinEditBoxObject::~SpinEditBoxObject() {
+    if (SpinEdit* box = Box()) {
+        box->SetEventSink(nullptr);
+        box->SetFocusObserver(nullptr);
+        box->SetMouseObserver(nullptr);
+    }
+    if (eventPoint_) eventPoint_->Clear();
+    if (notifyPoint_) notifyPoint_->Clear();
+    if (window_ && IsWindow(window_) && parking_) {
+        ShowWindow(window_, SW_HIDE);
+        SetParent(window_, parking_.Get());
+    }
+    if (EventBridge::Raising() && parking_) {
+        // A handler released the control from inside the window's own
+        // message handling: the window goes once that handling is over,
+        // and the module stays loaded until then.
+        SetWindowLongPtrW(parking_.Get(), GWLP_USERDATA, 1);
+        ModuleAddRef();
+        PostMessageW(parking_.Release(), WM_CLOSE, 0, 0);
+    } else {
+        parking_.Reset();
+    }
+    ModuleRelease();
+}
+
+bool SpinEditBoxObject::Init() {
+    try {
+        if (!RegisterSpinEditClass(ModuleInstance()) || !RegisterParkingClass()) return false;
+        parking_.Reset(CreateWindowExW(WS_EX_TOOLWINDOW, kParkingClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                       ModuleInstance(), nullptr));
+        if (!parking_) return false;
+        SpinEdit* box = SpinEdit::Create(parking_.Get(), 1, 0, 0, HimetricToPixels(extent_.cx, ScreenDpi(false)),
+                                         HimetricToPixels(extent_.cy, ScreenDpi(true)));
+        if (!box) return false;
+        window_ = box->hWnd();
+        eventPoint_ = std::make_unique<ConnectionPoint>(*this, kDiidSpinEditBoxEvents);
+        notifyPoint_ = std::make_unique<ConnectionPoint>(*this, IID_IPropertyNotifySink);
+        bridge_ = std::make_unique<EventBridge>(*this, *eventPoint_);
+        dual_ = MakeDualPart(*this);
+        if (!dual_) return false;
+        box->SetEventSink(bridge_.get());
+        box->SetFocusObserver([this](bool focused) { OnFocusChange(focused); });
+        box->SetMouseObserver([this](UINT msg, WPARAM keys, POINT at) { bridge_->Mouse(msg, keys, at); });
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+SpinEdit* SpinEditBoxObject::Box() const {
+    // A container may destroy the window with its own; the object then has no box.
+    return window_ && IsWindow(window_) ? SpinEdit::FromWindow(window_) : nullptr;
+}
+
+STDMETHODIMP SpinEditBoxObject::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    void* out = nullptr;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleObject))
+        out = static_cast<IOleObject*>(this);
+    else if (IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, kIidSpinEditBox))
+        out = dual_ ? dual_->Dispatch() : nullptr;
+    else if (IsEqualIID(riid, IID_IOleWindow) || IsEqualIID(riid, IID_IOleInPlaceObject))
+        out = static_cast<IOleInPlaceObject*>(this);
+    else if (IsEqualIID(riid, IID_IOleInPlaceActiveObject))
+        out = static_cast<IOleInPlaceActiveObject*>(this);
+    else if (IsEqualIID(riid, IID_IOleControl))
+        out = static_cast<IOleControl*>(this);
+    else if (IsEqualIID(riid, IID_IViewObject) || IsEqualIID(riid, IID_IViewObject2))
+        out = static_cast<IViewObject2*>(this);
+    else if (IsEqualIID(riid, IID_IProvideClassInfo) || IsEqualIID(riid, IID_IProvideClassInfo2))
+        out = static_cast<IProvideClassInfo2*>(this);
+    else if (IsEqualIID(riid, IID_IConnectionPointContainer))
+        out = static_cast<IConnectionPointContainer*>(this);
+    else if (IsEqualIID(riid, IID_ISupportErrorInfo))
+        out = static_cast<ISupportErrorInfo*>(this);
+    else if (IsEqualIID(riid, IID_IPersist) || IsEqualIID(riid, IID_IPersistStreamInit))
+        out = static_cast<IPersistStreamInit*>(this);
+    else if (IsEqualIID(riid, IID_IPersistPropertyBag))
+        out = static_cast<IPersistPropertyBag*>(this);
+    else if (IsEqualIID(riid, IID_IPersistStorage))
+        out = static_cast<IPersistStorage*>(this);
+    *ppv = out;
+    if (!out) return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) SpinEditBoxObject::AddRef() {
+    return static_cast<ULONG>(InterlockedIncrement(&refs_));
+}
+
+STDMETHODIMP_(ULONG) SpinEditBoxObject::Release() {
+    const LONG left = InterlockedDecrement(&refs_);
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+}
+
+bool SpinEditBoxObject::AmbientValue(DISPID id, VARIANT& out) const {
+    VariantInit(&out);
+    if (!site_) return false;
+    ComPtr<IDispatch> ambient = site_.As<IDispatch>(IID_IDispatch);
+    if (!ambient) return false;
+    DISPPARAMS none{};
+    return SUCCEEDED(
+        ambient->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &out, nullptr, nullptr));
+}
+
+bool SpinEditBoxObject::UserMode() const {
+    VARIANT v;
+    if (!AmbientValue(DISPID_AMBIENT_USERMODE, v)) return true;
+    bool run = true;
+    if (SUCCEEDED(VariantChangeType(&v, &v, 0, VT_BOOL))) run = V_BOOL(&v) != VARIANT_FALSE;
+    VariantClear(&v);
+    return run;
+}
+
+std::optional<FontSpec> SpinEditBoxObject::AmbientFont() const {
+    VARIANT v;
+    if (!AmbientValue(DISPID_AMBIENT_FONT, v)) return std::nullopt;
+    std::optional<FontSpec> font;
+    if (V_VT(&v) == VT_DISPATCH || V_VT(&v) == VT_UNKNOWN) font = FontSpecOf(V_UNKNOWN(&v));
+    VariantClear(&v);
+    return font;
+}
+
+void SpinEditBoxObject::ApplyAmbientFont() {
+    if (!fontFollowsAmbient_) return;
+    if (SpinEdit* box = Box())
+        if (auto font = AmbientFont()) box->SetFont(font);
+}
+
+void SpinEditBoxObject::SetFontFromUser(const std::optional<FontSpec>& font) {
+    fontFollowsAmbient_ = false;
+    if (SpinEdit* box = Box()) box->SetFont(font);
+}
+
+ComPtr<IDispatch> SpinEditBoxObject::ExtendedControl() const {
+    ComPtr<IDispatch> extended;
+    if (auto controlSite = site_.As<IOleControlSite>(IID_IOleControlSite))
+        if (FAILED(controlSite->GetExtendedControl(extended.Put()))) extended.Reset();
+    return extended;
+}
+
+std::wstring SpinEditBoxObject::ControlName() const {
+    std::wstring name = PropertyText(ExtendedControl().Get(), L"Name");
+    return name.empty() ? std::wstring(kSpinEditBoxClassName) : name;
+}
+
+HRESULT SpinEditBoxObject::Report(const Error& e) {
+    if (e.Number() == ErrorNumber::InvalidPropertyValue && !UserMode()) {
+        // The designer's property window: say so and keep the old value.
+        HWND owner = nullptr;
+        if (auto window = site_.As<IOleWindow>(IID_IOleInPlaceSite)) window->GetWindow(&owner);
+        MessageBoxW(owner ? GetAncestor(owner, GA_ROOT) : nullptr, L"プロパティの値が不正です。", ControlName().c_str(),
+                    MB_OK | MB_ICONSTOP);
+        return S_FALSE;  // no error for the caller, and nothing changed
+    }
+    ComPtr<ICreateErrorInfo> create;
+    if (SUCCEEDED(CreateErrorInfo(create.Put())) && create) {
+        const std::wstring description = ErrorDescription(e);
+        create->SetGUID(kIidSpinEditBox);
+        create->SetSource(const_cast<LPOLESTR>(kSpinEditBoxProgId));
+        create->SetDescription(const_cast<LPOLESTR>(description.c_str()));
+        if (auto info = create.As<IErrorInfo>(IID_IErrorInfo)) SetErrorInfo(0, info.Get());
+    }
+    return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, static_cast<int>(e.Number()));
+}
+
+void SpinEditBoxObject::Changed(DISPID id) {
+    dirty_ = true;
+    for (const ComPtr<IUnknown>& sink : notifyPoint_->Sinks())
+        static_cast<IPropertyNotifySink*>(static_cast<void*>(sink.Get()))->OnChanged(id);
+    if (viewSink_) viewSink_->OnViewChange(DVASPECT_CONTENT, -1);
+}
+
+void SpinEditBoxObject::RaiseEvent(const wchar_t* name, VARIANT* args, int count, bool always) {
+    SpinEdit* box = Box();
+    if (!box || (!always && !box->Model().RaiseEvents())) return;
+    bridge_->Raise(name, args, count);
+}
+
+void SpinEditBoxObject::ShowAboutBox() {
+    const std::wstring name = ControlName();
+    HWND owner = window_ && inPlaceActive_ ? GetAncestor(window_, GA_ROOT) : nullptr;
+    MessageBoxW(owner, SpinEditAboutText(name).c_str(), SpinEditAboutTitle(name).c_str(), MB_OK | MB_ICONINFORMATION);
+}
+
+void SpinEditBoxObject::ControlInfoChanged() {
+    if (auto controlSite = site_.As<IOleControlSite>(IID_IOleControlSite)) controlSite->OnControlInfoChanged();
+}
+
+// IOleObject
+
+STDMETHODIMP SpinEditBoxObject::SetClientSite(IOleClientSite* site) {
+    site_ = ComPtr<IOleClientSite>(site);
+    if (site) {
+        ApplyAmbientFont();
+        if (SpinEdit* box = Box()) box->SetDesignMode(!UserMode());
+    }
+    return S_OK;
+}
+
+STDMETHODIMP SpinEditBoxObject::GetClientSite(IOleClientSite** site) {
+    if (!site) return E_POINTER;
+    *site = site_.Get();
+    if (*site) (*site)->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP SpinEditBoxObject::Close(DWORD saveOption) {
+    if (saveOption == OLECLOSE_SAVEIFDIRTY && dirty_ && site_) site_->SaveObject();
+    InPlaceDeactivate();
+    if (adviseHolder_) adviseHolder_->SendOnClose();
+    return S_OK;
+}
+
+STDMETHODIMP SpinEditBoxObject::GetMoniker(DWORD, DWORD, IMoniker** out) {
+    if (out) *out = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP SpinEditBoxObject::GetClipboardData(DWORD, IDataObject** out) {
+    if (out) *out = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP SpinEditBoxObject::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND, LPCRECT posRect) {
+    switch (verb) {
+        case OLEIVERB_PRIMARY:
+        case OLEIVERB_SHOW:
+        case OLEIVERB_OPEN:
+        case OLEIVERB_UIACTIVATE:
+            return Activate(true, activeSite, posRect);
+        case OLEIVERB_INPLACEACTIVATE:
+            return Activate(false, activeSite, posRect);
+        case OLEIVERB_HIDE:
+            UIDeactivate();
+            Show(false);
+            return S_OK;
+        case OLEIVERB_DISCARDUNDOSTATE:
+            return S_OK;
+        default:
+            return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
+    }
+}
+
+STDMETHODIMP SpinEditBoxObject::EnumVerbs(IEnumOLEVERB** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    return OleRegEnumVerbs(kClsidSpinEditBox, out);
+}
+
+STDMETHODIMP SpinEditBoxObject::GetUserClassID(CLSID* clsid) {
+    return GetClassID(clsid);
+}
+
+STDMETHODIMP SpinEditBoxObject::GetUserType(DWORD form, LPOLESTR* type) {
+    if (!type) return E_POINTER;
+    *type = nullptr;
+    if (SUCCEEDED(OleRegGetUserType(kClsidSpinEditBox, form, type)) && *type) return S_OK;
+    const std::size_t bytes = sizeof kSpinEditBoxClassName;
+    *type = static_cast<LPOLESTR>(CoTaskMemAlloc(bytes));
+    if (!*type) return E_OUTOFMEMORY;
+    memcpy(*type, kSpinEditBoxClassName, bytes);
+    return S_OK;
+}
+
+STDMETHODIMP SpinEditBoxObject::SetExtent(DWORD aspect, SIZEL* size) {
+    if (!size) return E_POINTER;
+    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    if (size->cx < 0 || size->cy < 0) return E_INVALIDARG;
+    extent_ = *size;
+    // While parked the window takes the size too, so that it lays itself out for drawing.
+    if (!inPlaceActive_ && window_ && IsWindow(window_))
+        SetWindowPos(window_, nullptr, 0, 0, HimetricToPixels(size->cx, ScreenDpi(false)),
+                     HimetricToPixels(size->cy, ScreenDpi(true)), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return S_OK;
+}
+
+STDMETHODIMP SpinEditBoxObject::GetExtent(DWORD aspect, SIZEL* size) {
+    if (!size) return E_POINTER;
+    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    *size = extent_;
+    return S_OK;
+}
+
+STDMETHODIMP SpinEditBoxObject::Advise(IAdviseSink* sink, DWORD* cookie) {
+    if (!sink || !cookie) return E_POINTER;
+    if (!adviseHolder_ && FAILED(CreateOleAdviseHolder(adviseHolder_.Put()))) return E_OUTOFMEMORY;
+    return adviseHolder_->Advise(sink, cookie);
+}
+
+STDMETHODIMP SpinEditBoxObject::Unadvise(DWORD cookie) {
+    return adviseHolder_ ? adviseHolder_->Unadvise(cookie) : OLE_E_NOCONNECTION;
+}
+
+STDMETHODIMP SpinEditBoxObject::EnumAdvise(IEnumSTATDATA** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    return adviseHolder_ ? adviseHolder_->EnumAdvise(out) : E_FAIL;
+}
+
+STDMETHODIMP SpinEditBoxObject::GetMiscStatus(DWORD aspect, DWORD* status) {
+    if (!status) return E_POINTER;
+    *status = aspect == DVASPECT_CONTENT ? kSpinEditBoxMiscStatus : 0;
+    return S_OK;
+}
+
+// IOleControl
+
+void SpinEditBoxObject::RebuildAccelerators() {
+    accelerators_.Reset();
+    acceleratorCount_ = 0;
+    SpinEdit* box = Box();
+    if (!box) return;
+    std::vector<ACCEL> table;
+    for (wchar_t c : box->Retained().accessKeys) {
+        const SHORT scan = VkKeyScanW(c);
+        if (scan == -1) continue;
+        table.push_back(
+            {static_cast<BYTE>(FVIRTKEY | FALT), static_cast<WORD>(scan & 0xFF), static_cast<WORD>(table.size() + 1)});
+    }
+    if (table.empty()) return;
+    accelerators_.Reset(CreateAcceleratorTableW(table.data(), static_cast<int>(table.size())));
+    if (accelerators_) acceleratorCount_ = static_cast<int>(table.size());
+}
+
+STDMETHODIMP SpinEditBoxObject::GetControlInfo(CONTROLINFO* info) {
+    if (!info) return E_POINTER;
+    try {
+        RebuildAccelerators();
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+    info->cb = sizeof *info;
+    info->hAccel = accelerators_.Get();
+    info->cAccel = static_cast<USHORT>(acceleratorCount_);
+    info->dwFlags = 0;
+    return S_OK;
+}
+
+STDMETHODIMP SpinEditBoxObject::OnMnemonic(MSG* msg) {
+    if (!msg) return E_POINTER;
+    SpinEdit* box = Box();
+    if (!box) return E_UNEXPECTED;
+    // The access key as the form declared it, whichever case was typed.
+    std::int16_t keyAscii = 0;
+    for (wchar_t c : box->Retained().accessKeys) {
+        const SHORT scan = VkKeyScanW(c);
+        if (scan != -1 && static_cast<WPARAM>(scan & 0xFF) == msg->wParam) {
+            keyAscii = static_cast<std::int16_t>(c);
+            break;
+        }
+    }
+    if (keyAscii == 0) return S_FALSE;
+    box->SetFocus();
+    VARIANT arg;
+    V_VT(&arg) = VT_I2;
+    V_I2(&arg) = keyAscii;
+    RaiseEvent(L"AccessKeyPress", &arg, 1);
+    return S_OK;
+}
+
+STDMETHODIMP SpinEditBoxObject::OnAmbientPropertyChange(DISPID id) {
+    try {
+        if (id == DISPID_AMBIENT_FONT || id == DISPID_UNKNOWN) ApplyAmbientFont();
+        if (SpinEdit* box = Box()) {
+            if (id == DISPID_AMBIENT_USERMODE || id == DISPID_UNKNOWN) box->SetDesignMode(!UserMode());
+            box->Refresh();
+        }
+        return S_OK;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+STDMETHODIMP SpinEditBoxObject::FreezeEvents(BOOL freeze) {
+    if (freeze)
+        ++freezeCount_;
+    else if (freezeCount_ > 0)
+        --freezeCount_;
+    return S_OK;
+}
+
+// IProvideClassInfo2
+
+STDMETHODIMP SpinEditBoxObject::GetClassInfo(ITypeInfo** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    ComPtr<ITypeLib> lib = ControlTypeLib();
+    return lib ? lib->GetTypeInfoOfGuid(kClsidSpinEditBox, out) : TYPE_E_CANTLOADLIBRARY;
+}
+
+STDMETHODIMP SpinEditBoxObject::GetGUID(DWORD kind, GUID* guid) {
+    if (!guid) return E_POINTER;
+    if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) return E_INVALIDARG;
+    *guid = kDiidSpinEditBoxEvents;
+    return S_OK;
+}
+
+// IConnectionPointContainer
+
+STDMETHODIMP SpinEditBoxObject::EnumConnectionPoints(IEnumConnectionPoints** out) {
+    return EnumeratePoints({eventPoint_.get(), notifyPoint_.get()}, out);
+}
+
+STDMETHODIMP SpinEditBoxObject::FindConnectionPoint(REFIID riid, IConnectionPoint** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (IsEqualIID(riid, kDiidSpinEditBoxEvents))
+        *out = eventPoint_.get();
+    else if (IsEqualIID(riid, IID_IPropertyNotifySink))
+        *out = notifyPoint_.get();
+    if (!*out) return CONNECT_E_NOCONNECTION;
+    (*out)->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP SpinEditBoxObject::InterfaceSupportsErrorInfo(REFIID riid) {
+    return IsEqualIID(riid, kIidSpinEditBox) || IsEqualIID(riid, IID_IDispatch) ? S_OK : S_FALSE;
+}
+
+}  // namespace brisko

@@ -1,0 +1,463 @@
+#include "spinedit/control/spin_edit_box_events.h"
+
+#include <initializer_list>
+#include <new>
+
+#include "spinedit/control/spin_edit_box.h"
+
+namespace brisko {
+
+namespace {
+
+// Arguments of one event, owned here and cleared afterwards.
+class Args {
+public:
+    explicit Args(int n) : v_(static_cast<std::size_t>(n)) {
+        for (VARIANT& x : v_) VariantInit(&x);
+    }
+    ~Args() {
+        for (VARIANT& x : v_) VariantClear(&x);
+    }
+    Args(const Args&) = delete;
+    Args& operator=(const Args&) = delete;
+    VARIANT* Data() { return v_.data(); }
+    int Count() const { return static_cast<int>(v_.size()); }
+    void I4(int i, std::int32_t value) {
+        V_VT(&v_[i]) = VT_I4;
+        V_I4(&v_[i]) = value;
+    }
+    void I2(int i, std::int16_t value) {
+        V_VT(&v_[i]) = VT_I2;
+        V_I2(&v_[i]) = value;
+    }
+    void Bool(int i, bool value) {
+        V_VT(&v_[i]) = VT_BOOL;
+        V_BOOL(&v_[i]) = value ? VARIANT_TRUE : VARIANT_FALSE;
+    }
+    void Str(int i, const std::wstring& value) {
+        V_VT(&v_[i]) = VT_BSTR;
+        V_BSTR(&v_[i]) = SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
+    }
+    // What a handler left, read back as the control's type; the old value
+    // when it left something that does not convert.
+    std::int16_t I2Of(int i, std::int16_t old) {
+        VARIANT t;
+        VariantInit(&t);
+        const std::int16_t r = SUCCEEDED(VariantChangeType(&t, &v_[i], 0, VT_I2)) ? V_I2(&t) : old;
+        VariantClear(&t);
+        return r;
+    }
+    bool BoolOf(int i, bool old) {
+        VARIANT t;
+        VariantInit(&t);
+        const bool r = SUCCEEDED(VariantChangeType(&t, &v_[i], 0, VT_BOOL)) ? V_BOOL(&t) != VARIANT_FALSE : old;
+        VariantClear(&t);
+        return r;
+    }
+    std::wstring StrOf(int i, const std::wstring& old) {
+        VARIANT t;
+        VariantInit(&t);
+        std::wstring r = old;
+        if (SUCCEEDED(VariantChangeType(&t, &v_[i], 0, VT_BSTR)))
+            r = V_BSTR(&t) ? std::wstring(V_BSTR(&t), SysStringLen(V_BSTR(&t))) : std::wstring();
+        VariantClear(&t);
+        return r;
+    }
+
+private:
+    std::vector<VARIANT> v_;
+};
+
+thread_local int t_raising = 0;
+
+struct RaisingScope {
+    RaisingScope() { ++t_raising; }
+    ~RaisingScope() { --t_raising; }
+    RaisingScope(const RaisingScope&) = delete;
+    RaisingScope& operator=(const RaisingScope&) = delete;
+};
+
+}  // namespace
+
+bool EventBridge::Raising() {
+    return t_raising > 0;
+}
+
+std::vector<ComPtr<IUnknown>> ConnectionPoint::Sinks() const {
+    std::vector<ComPtr<IUnknown>> out;
+    out.reserve(sinks_.size());
+    for (const auto& s : sinks_) out.push_back(s.second);
+    return out;
+}
+
+STDMETHODIMP ConnectionPoint::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IConnectionPoint)) {
+        *ppv = static_cast<IConnectionPoint*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) ConnectionPoint::AddRef() {
+    return owner_.AddRef();
+}
+
+STDMETHODIMP_(ULONG) ConnectionPoint::Release() {
+    return owner_.Release();
+}
+
+STDMETHODIMP ConnectionPoint::GetConnectionInterface(IID* iid) {
+    if (!iid) return E_POINTER;
+    *iid = iid_;
+    return S_OK;
+}
+
+STDMETHODIMP ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** out) {
+    if (!out) return E_POINTER;
+    *out = &owner_;
+    owner_.AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
+    if (cookie) *cookie = 0;
+    if (!sink || !cookie) return E_POINTER;
+    try {
+        // The sink is kept as the interface it answers for; an event sink
+        // may answer only IDispatch.
+        IUnknown* wanted = nullptr;
+        if (FAILED(sink->QueryInterface(iid_, reinterpret_cast<void**>(&wanted))) || !wanted) {
+            wanted = nullptr;
+            if (IsEqualIID(iid_, IID_IPropertyNotifySink) ||
+                FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&wanted))) || !wanted)
+                return CONNECT_E_CANNOTCONNECT;
+        }
+        ComPtr<IUnknown> held = ComPtr<IUnknown>::Attach(wanted);
+        sinks_.emplace_back(nextCookie_, std::move(held));
+        *cookie = nextCookie_++;
+        return S_OK;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+STDMETHODIMP ConnectionPoint::Unadvise(DWORD cookie) {
+    for (auto it = sinks_.begin(); it != sinks_.end(); ++it) {
+        if (it->first == cookie) {
+            // Released after it has left the list, in case its release calls back.
+            ComPtr<IUnknown> gone = std::move(it->second);
+            sinks_.erase(it);
+            return S_OK;
+        }
+    }
+    return CONNECT_E_NOCONNECTION;
+}
+
+STDMETHODIMP ConnectionPoint::EnumConnections(IEnumConnections** out) {
+    if (out) *out = nullptr;
+    return E_NOTIMPL;
+}
+
+namespace {
+
+// The control's connection points for a container that lists them.
+class PointEnumerator final : public IEnumConnectionPoints {
+public:
+    PointEnumerator(std::vector<ComPtr<IConnectionPoint>> points, std::size_t next)
+        : points_(std::move(points)), next_(next) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumConnectionPoints)) {
+            *ppv = static_cast<IEnumConnectionPoints*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+    STDMETHODIMP_(ULONG) Release() override {
+        const LONG left = InterlockedDecrement(&refs_);
+        if (left == 0) delete this;
+        return static_cast<ULONG>(left);
+    }
+    STDMETHODIMP Next(ULONG count, IConnectionPoint** out, ULONG* fetched) override {
+        if (fetched) *fetched = 0;
+        if (!out || (count > 1 && !fetched)) return E_POINTER;
+        ULONG n = 0;
+        for (; n < count && next_ < points_.size(); ++n, ++next_) {
+            out[n] = points_[next_].Get();
+            out[n]->AddRef();
+        }
+        if (fetched) *fetched = n;
+        return n == count ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Skip(ULONG count) override {
+        const std::size_t left = points_.size() - next_;
+        next_ += count < left ? count : left;
+        return count <= left ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Reset() override {
+        next_ = 0;
+        return S_OK;
+    }
+    STDMETHODIMP Clone(IEnumConnectionPoints** out) override {
+        if (!out) return E_POINTER;
+        *out = new (std::nothrow) PointEnumerator(points_, next_);
+        return *out ? S_OK : E_OUTOFMEMORY;
+    }
+
+private:
+    std::vector<ComPtr<IConnectionPoint>> points_;
+    std::size_t next_;
+    LONG refs_ = 1;
+};
+
+}  // namespace
+
+HRESULT EnumeratePoints(std::initializer_list<IConnectionPoint*> points, IEnumConnectionPoints** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    try {
+        std::vector<ComPtr<IConnectionPoint>> held;
+        for (IConnectionPoint* p : points) held.emplace_back(p);
+        *out = new PointEnumerator(std::move(held), 0);
+        return S_OK;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+EventBridge::EventBridge(SpinEditBoxObject& owner, ConnectionPoint& point) : owner_(owner), point_(point) {
+    if (ComPtr<ITypeLib> lib = ControlTypeLib()) lib->GetTypeInfoOfGuid(kDiidSpinEditBoxEvents, info_.Put());
+}
+
+const EventBridge::Signature* EventBridge::Find(const wchar_t* name) {
+    if (auto it = signatures_.find(name); it != signatures_.end()) return &it->second;
+    if (!info_) return nullptr;
+    Signature sig;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    if (FAILED(info_->GetIDsOfNames(names, 1, &sig.id))) return nullptr;
+    TYPEATTR* attr = nullptr;
+    if (FAILED(info_->GetTypeAttr(&attr)) || !attr) return nullptr;
+    const UINT functions = attr->cFuncs;
+    info_->ReleaseTypeAttr(attr);
+    for (UINT i = 0; i < functions; ++i) {
+        FUNCDESC* f = nullptr;
+        if (FAILED(info_->GetFuncDesc(i, &f)) || !f) continue;
+        if (f->memid == sig.id) {
+            for (SHORT p = 0; p < f->cParams; ++p) {
+                const TYPEDESC* t = &f->lprgelemdescParam[p].tdesc;
+                const bool byRef = t->vt == VT_PTR && t->lptdesc;
+                VARTYPE vt = byRef ? t->lptdesc->vt : t->vt;
+                if (vt == VT_USERDEFINED) vt = VT_I4;  // the enumerations
+                sig.types.push_back(vt);
+                sig.byRef.push_back(byRef);
+            }
+        }
+        info_->ReleaseFuncDesc(f);
+    }
+    return &signatures_.emplace(name, std::move(sig)).first->second;
+}
+
+void EventBridge::Raise(const wchar_t* name, VARIANT* args, int count) {
+    if (!owner_.FiresEvents()) return;
+    std::vector<ComPtr<IUnknown>> sinks = point_.Sinks();
+    if (sinks.empty()) return;
+    const Signature* sig = Find(name);
+    if (!sig || static_cast<int>(sig->types.size()) != count) return;
+    // The handlers may release the control; it stays until they are done,
+    // and a last release here still counts as inside an event (its window
+    // then goes only after the message being handled).
+    RaisingScope raising;
+    ComPtr<IUnknown> keep(static_cast<IOleObject*>(&owner_));
+    Args store(count);
+    std::vector<VARIANT> passed(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        VARIANT& s = store.Data()[i];
+        const VARTYPE vt = sig->types[static_cast<std::size_t>(i)];
+        const HRESULT hr = vt == VT_VARIANT ? VariantCopy(&s, &args[i]) : VariantChangeType(&s, &args[i], 0, vt);
+        if (FAILED(hr)) return;
+        // The dispatch convention passes the last argument first.
+        VARIANT& p = passed[static_cast<std::size_t>(count - 1 - i)];
+        VariantInit(&p);
+        if (!sig->byRef[static_cast<std::size_t>(i)]) {
+            p = s;  // a shallow view; store owns it
+        } else if (vt == VT_VARIANT) {
+            V_VT(&p) = VT_BYREF | VT_VARIANT;
+            V_VARIANTREF(&p) = &s;
+        } else {
+            V_VT(&p) = static_cast<VARTYPE>(VT_BYREF | vt);
+            V_BYREF(&p) = &V_I4(&s);  // the start of the value, whatever its type
+        }
+    }
+    DISPPARAMS params{passed.data(), nullptr, static_cast<UINT>(count), 0};
+    for (const ComPtr<IUnknown>& sink : sinks) {
+        // Advise keeps what the sink answered for the event interface, an IDispatch.
+        auto* target = static_cast<IDispatch*>(static_cast<void*>(sink.Get()));
+        EXCEPINFO error{};
+        target->Invoke(sig->id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, &error, nullptr);
+        SysFreeString(error.bstrSource);
+        SysFreeString(error.bstrDescription);
+        SysFreeString(error.bstrHelpFile);
+    }
+    for (int i = 0; i < count; ++i) {
+        if (!sig->byRef[static_cast<std::size_t>(i)]) continue;
+        VariantClear(&args[i]);
+        VariantCopy(&args[i], &store.Data()[i]);
+    }
+}
+
+void EventBridge::Mouse(UINT msg, WPARAM keys, POINT at) {
+    std::int16_t button = 0;
+    switch (msg) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_LBUTTONDBLCLK:
+            button = 1;
+            break;
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+            button = 2;
+            break;
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+            button = 4;
+            break;
+        default:  // a move: the buttons held
+            button = static_cast<std::int16_t>(((keys & MK_LBUTTON) ? 1 : 0) | ((keys & MK_RBUTTON) ? 2 : 0) |
+                                               ((keys & MK_MBUTTON) ? 4 : 0));
+            break;
+    }
+    const auto shift = static_cast<std::int16_t>(((keys & MK_SHIFT) ? 1 : 0) | ((keys & MK_CONTROL) ? 2 : 0) |
+                                                 (GetKeyState(VK_MENU) < 0 ? 4 : 0));
+    // Coordinates in twips, as the host's mouse events give them.
+    int dpi = 96;
+    if (HDC dc = GetDC(nullptr)) {
+        dpi = GetDeviceCaps(dc, LOGPIXELSX);
+        ReleaseDC(nullptr, dc);
+    }
+    const float twips = 1440.0f / static_cast<float>(dpi > 0 ? dpi : 96);
+    VARIANT a[4];
+    V_VT(&a[0]) = VT_I2;
+    V_I2(&a[0]) = button;
+    V_VT(&a[1]) = VT_I2;
+    V_I2(&a[1]) = shift;
+    V_VT(&a[2]) = VT_R4;
+    V_R4(&a[2]) = static_cast<float>(at.x) * twips;
+    V_VT(&a[3]) = VT_R4;
+    V_R4(&a[3]) = static_cast<float>(at.y) * twips;
+    switch (msg) {
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            owner_.RaiseEvent(L"MouseDown", a, 4);
+            break;
+        case WM_LBUTTONDBLCLK:
+            owner_.RaiseEvent(L"MouseDown", a, 4);
+            owner_.RaiseEvent(L"DblClick", nullptr, 0);
+            break;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP:
+            owner_.RaiseEvent(L"MouseUp", a, 4);
+            if (msg == WM_LBUTTONUP) owner_.RaiseEvent(L"Click", nullptr, 0);
+            break;
+        case WM_MOUSEMOVE:
+            owner_.RaiseEvent(L"MouseMove", a, 4);
+            break;
+        default:
+            break;
+    }
+}
+
+void EventBridge::Change() {
+    Raise(L"Change", nullptr, 0);
+}
+
+void EventBridge::ChangeValue() {
+    Raise(L"ChangeValue", nullptr, 0);
+}
+
+void EventBridge::SpinBeforeClick(std::int32_t upDown, bool& cancel) {
+    Args a(2);
+    a.I4(0, upDown);
+    a.Bool(1, cancel);
+    Raise(L"SpinBeforeClick", a.Data(), a.Count());
+    cancel = a.BoolOf(1, cancel);
+}
+
+void EventBridge::SpinClick(std::int32_t upDown) {
+    Args a(1);
+    a.I4(0, upDown);
+    Raise(L"SpinClick", a.Data(), a.Count());
+}
+
+void EventBridge::OnPaste(std::wstring& text, bool& cancel) {
+    Args a(2);
+    a.Str(0, text);
+    a.Bool(1, cancel);
+    Raise(L"OnPaste", a.Data(), a.Count());
+    text = a.StrOf(0, text);
+    cancel = a.BoolOf(1, cancel);
+}
+
+void EventBridge::BeforeKeyDown(std::int16_t& keyCode, std::int16_t& shift, bool& cancel) {
+    Args a(3);
+    a.I2(0, keyCode);
+    a.I2(1, shift);
+    a.Bool(2, cancel);
+    Raise(L"BeforeKeyDown", a.Data(), a.Count());
+    keyCode = a.I2Of(0, keyCode);
+    shift = a.I2Of(1, shift);
+    cancel = a.BoolOf(2, cancel);
+}
+
+void EventBridge::KeyDown(std::int16_t& keyCode, std::int16_t& shift) {
+    Args a(2);
+    a.I2(0, keyCode);
+    a.I2(1, shift);
+    Raise(L"KeyDown", a.Data(), a.Count());
+    keyCode = a.I2Of(0, keyCode);
+    shift = a.I2Of(1, shift);
+}
+
+void EventBridge::KeyPress(std::int16_t& keyAscii) {
+    Args a(1);
+    a.I2(0, keyAscii);
+    Raise(L"KeyPress", a.Data(), a.Count());
+    keyAscii = a.I2Of(0, keyAscii);
+}
+
+void EventBridge::KeyPress2(std::int16_t& keyAscii, std::int16_t shift) {
+    Args a(2);
+    a.I2(0, keyAscii);
+    a.I2(1, shift);
+    Raise(L"KeyPress2", a.Data(), a.Count());
+    keyAscii = a.I2Of(0, keyAscii);
+}
+
+void EventBridge::BeforeKeyUp(std::int16_t& keyCode, std::int16_t& shift, bool& cancel) {
+    Args a(3);
+    a.I2(0, keyCode);
+    a.I2(1, shift);
+    a.Bool(2, cancel);
+    Raise(L"BeforeKeyUp", a.Data(), a.Count());
+    keyCode = a.I2Of(0, keyCode);
+    shift = a.I2Of(1, shift);
+    cancel = a.BoolOf(2, cancel);
+}
+
+void EventBridge::KeyUp(std::int16_t& keyCode, std::int16_t& shift) {
+    Args a(2);
+    a.I2(0, keyCode);
+    a.I2(1, shift);
+    Raise(L"KeyUp", a.Data(), a.Count());
+    keyCode = a.I2Of(0, keyCode);
+    shift = a.I2Of(1, shift);
+}
+
+}  // namespace brisko
