@@ -18,7 +18,9 @@
 
 namespace brisko {
 
-std::wstring WindowKey(WindowHandle hWnd) { return L"#" + std::to_wstring(static_cast<long long>(hWnd)); }
+std::wstring WindowKey(WindowHandle hWnd) {
+    return L"#" + std::to_wstring(static_cast<long long>(hWnd));
+}
 
 // Receives the IDE's component events and hands ItemAdded to the loader it
 // was made for, until the loader lets go of it.
@@ -82,7 +84,9 @@ private:
     Loader* owner_;
 };
 
-Loader::Loader() { ModuleAddRef(); }
+Loader::Loader() {
+    ModuleAddRef();
+}
 
 Loader::~Loader() {
     OnDisconnection();
@@ -203,6 +207,28 @@ void Loader::ReleaseComponentEvents() {
 }
 
 void Loader::AddExistingWindows() {
+    // Nothing else runs on the IDE's thread until the last window is added:
+    // the projects cannot change meanwhile, so they are read once for all
+    // the windows, and nobody can see the bar between two additions, so it
+    // is drawn once at the end.
+    const auto source = MakeDispatchIdeModel(m_pVBE.Get());
+    const auto remembered = MakeRememberingModel(*source);
+    struct Run {
+        Loader& loader;
+        explicit Run(Loader& l, IdeModel* model) : loader(l) {
+            loader.m_pBatchModel = model;
+            loader.m_pMDITab->BeginBatch();
+        }
+        ~Run() {
+            loader.m_pBatchModel = nullptr;
+            try {
+                if (loader.m_pMDITab) loader.m_pMDITab->EndBatch();
+            } catch (...) {
+                // The bar is drawn with its next change instead.
+            }
+        }
+    } run(*this, remembered.get());
+
     HWND child = GetWindow(reinterpret_cast<HWND>(m_pMDITab->hClientWnd()), GW_CHILD);
     while (child) {
         if (IsTabWindowClass(GetWindowClass(child))) {
@@ -231,8 +257,9 @@ void Loader::AddWindowTab(HWND hWnd) {
     std::wstring title = GetWindowCaption(hWnd);
     std::int16_t icon = 0;
     std::int32_t kind = 0;
-    auto model = MakeDispatchIdeModel(m_pVBE.Get());
-    MakeTabTitle(title, icon, kind, *model, m_eIconStyle);
+    std::unique_ptr<IdeModel> fresh;
+    if (!m_pBatchModel) fresh = MakeDispatchIdeModel(m_pVBE.Get());
+    MakeTabTitle(title, icon, kind, fresh ? *fresh : *m_pBatchModel, m_eIconStyle);
     const bool visible = !title.empty();
     const std::int16_t index = m_pMDITab->AddTab(-1, key, title, visible, icon, 0, kind);
     m_pMDITab->SetDataObject(index, m_pMonitor->AddNewWindow(FromHwnd(hWnd)));
@@ -251,7 +278,9 @@ void Loader::UpdateTab(std::int16_t iIndex) {
     m_pMDITab->SetData(iIndex, kind);
 }
 
-std::int16_t Loader::TabOfWindow(WindowHandle hWnd) const { return m_pMDITab->Index(WindowKey(hWnd)); }
+std::int16_t Loader::TabOfWindow(WindowHandle hWnd) const {
+    return m_pMDITab->Index(WindowKey(hWnd));
+}
 
 void Loader::ItemAdded(IDispatch* component) {
     if (!m_pMDITab || !component) return;

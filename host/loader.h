@@ -2,9 +2,9 @@
 // Loader, the add-in's connection class: start-up and shut-down, discovery
 // of the MDI client, ownership and wiring of every other long-lived object,
 // and the handlers that turn window notifications into tab changes.
-#include <windows.h>
 #include <oaidl.h>
 #include <ocidl.h>
+#include <windows.h>
 
 #include <atomic>
 #include <cstdint>
@@ -14,6 +14,7 @@
 #include "common/win/com_ptr.h"
 #include "settings/dialog/win/config_dialog.h"
 #include "tabbar/mdi_tab.h"
+#include "tracking/classify.h"
 #include "tracking/monitor.h"
 
 namespace brisko {
@@ -120,6 +121,9 @@ private:
     bool m_bCursorReplaced = false;
     std::atomic<int> m_iDragCursor{0};
     bool m_bSettingsLoaded = false;
+    // While the windows open at connection are added: the IDE's projects as
+    // far as they have been read, shared by every window of the run.
+    IdeModel* m_pBatchModel = nullptr;
     // The window-text readers' buffers: at most 127 bytes of a class name or
     // caption are ever seen.
     char m_sCaptionBuf[128] = {};

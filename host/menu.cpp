@@ -10,7 +10,13 @@
 namespace brisko {
 namespace {
 
-enum MenuCommand : std::int32_t { kCmdClose = 1, kCmdCloseAll = 2, kCmdCloseLeft = 3, kCmdCloseRight = 4, kCmdSettings = 5 };
+enum MenuCommand : std::int32_t {
+    kCmdClose = 1,
+    kCmdCloseAll = 2,
+    kCmdCloseLeft = 3,
+    kCmdCloseRight = 4,
+    kCmdSettings = 5
+};
 
 std::wstring ResourceString(UINT id) {
     const wchar_t* text = nullptr;
@@ -19,7 +25,9 @@ std::wstring ResourceString(UINT id) {
     return n > 0 && text ? std::wstring(text, static_cast<size_t>(n)) : std::wstring();
 }
 
-void Enable(HMENU menu, UINT id, bool on) { EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); }
+void Enable(HMENU menu, UINT id, bool on) {
+    EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+}
 
 }  // namespace
 
@@ -66,6 +74,24 @@ void Loader::RunMenuCommand(std::int32_t cmd, std::int16_t iIndex) {
         if (k < 0 || k >= m_pMDITab->Count()) return;
         if (const HWND w = WindowOfTab(k)) SendMessageA(w, WM_CLOSE, 0, 0);
     };
+    // The loops below close window after window without returning to the
+    // message loop: the bar is drawn once when they are done, not after
+    // every tab that goes.
+    struct CloseRun {
+        Loader& loader;
+        CMDITab* bar = nullptr;
+        void Begin() {
+            bar = loader.m_pMDITab.get();
+            bar->BeginBatch();
+        }
+        ~CloseRun() {
+            try {
+                // The bar may have gone with a disconnection meanwhile.
+                if (bar && loader.m_pMDITab.get() == bar) bar->EndBatch();
+            } catch (...) {
+            }
+        }
+    } run{*this};
     switch (cmd) {
         case kCmdClose:
             if (iIndex < 0 || iIndex >= m_pMDITab->Count()) return;
@@ -76,14 +102,17 @@ void Loader::RunMenuCommand(std::int32_t cmd, std::int16_t iIndex) {
             const std::wstring question = ResourceString(106);
             const HWND owner = GetAncestor(Client(), GA_ROOT);
             if (MessageBoxW(owner, question.c_str(), L"Brisko", MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return;
+            run.Begin();
             const std::int16_t n = m_pMDITab->Count();
             for (std::int16_t k = static_cast<std::int16_t>(n - 1); k >= 0 && m_pMDITab; --k) closeTab(k);
             break;
         }
         case kCmdCloseLeft:
+            run.Begin();
             for (std::int16_t k = static_cast<std::int16_t>(iIndex - 1); k >= 0 && m_pMDITab; --k) closeTab(k);
             break;
         case kCmdCloseRight: {
+            run.Begin();
             const std::int16_t n = m_pMDITab->Count();
             for (std::int16_t k = static_cast<std::int16_t>(n - 1); k > iIndex && m_pMDITab; --k) closeTab(k);
             break;
@@ -99,7 +128,8 @@ void Loader::RunMenuCommand(std::int32_t cmd, std::int16_t iIndex) {
             m_pConfig->ShowConfigWnd(*m_pMDITab, m_eIconStyle, m_bMouseWheel);
             break;
         }
-        default: break;
+        default:
+            break;
     }
 }
 
