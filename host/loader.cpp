@@ -2,6 +2,8 @@
 
 #include <olectl.h>
 
+#include <utility>
+
 #include "common/error.h"
 #include "common/win/ansi.h"
 #include "common/win/handles.h"
@@ -108,10 +110,33 @@ void Loader::OnConnection(IDispatch* Application, long ConnectMode) {
     const auto mainWindow = DispGetObject(m_pVBE.Get(), L"MainWindow");
     const HWND hMain = reinterpret_cast<HWND>(static_cast<LONG_PTR>(DispGet(mainWindow.Get(), L"hWnd").AsLong()));
     const HWND hClient = FindWindowExA(hMain, nullptr, "MDIClient", nullptr);
+
+    // From attaching to the end nothing else runs on the IDE's thread, so
+    // nobody can see the bar in between: it is laid out and drawn once, when
+    // the tabs and the settings are all in place (or when a step fails),
+    // instead of once for every tab and every stored setting.
+    struct Drawn {
+        CMDITab* bar;
+        explicit Drawn(CMDITab& b) : bar(&b) { bar->BeginBatch(); }
+        void End() {
+            if (bar) std::exchange(bar, nullptr)->EndBatch();
+        }
+        ~Drawn() {
+            try {
+                End();
+            } catch (...) {
+                // The bar is drawn with its next change instead.
+            }
+        }
+    } drawn(*m_pMDITab);
     m_pMDITab->Attach(reinterpret_cast<WindowHandle>(hClient));
 
     if (ConnectMode == ext_cm_AfterStartup) AddExistingWindows();
-    if (ConnectMode == ext_cm_Startup) m_pMDITab->SetLockUpdate(true);
+    if (ConnectMode == ext_cm_Startup) {
+        // The bar shows as attached, and then stays frozen.
+        drawn.End();
+        m_pMDITab->SetLockUpdate(true);
+    }
     {
         Win32Registry store;
         LoadSettings(store, *m_pMDITab, m_eIconStyle, m_bMouseWheel);
