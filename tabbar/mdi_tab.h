@@ -160,7 +160,8 @@ public:
     ITabBarPort& Port() { return *m_pPort; }
 
     // ---- Fonts and colours ----
-    FontSpec Font() const { return m_Font; }
+    // The bar's own fonts; a caller that keeps one keeps a copy.
+    const FontSpec& Font() const { return m_Font; }
     void SetFont(const FontSpec& f);
     std::wstring FontName() const { return m_Font.name; }
     void SetFontName(const std::wstring& v);
@@ -177,7 +178,7 @@ public:
     std::uint32_t FontColor() const { return m_lFontColor; }
     void SetFontColor(std::uint32_t v);
 
-    FontSpec SelFont() const { return m_SelFont; }
+    const FontSpec& SelFont() const { return m_SelFont; }
     void SetSelFont(const FontSpec& f);
     std::wstring SelFontName() const { return m_SelFont.name; }
     void SetSelFontName(const std::wstring& v);

@@ -272,8 +272,12 @@ public:
 
 private:
     FontCache& CacheFor(const FontSpec& wanted) {
-        // Four fonts are in use; each keeps its own GDI font.
+        // Four fonts are in use; each keeps its own GDI font, and equal
+        // normal and selected fonts share one.
         const CMDITab& b = *m_pBar;
+        // Mostly asked with the bar's own fonts themselves.
+        if (&wanted == &b.Font()) return m_fonts[0];
+        if (&wanted == &b.SelFont()) return wanted == b.Font() ? m_fonts[0] : m_fonts[1];
         if (wanted == b.Font()) return m_fonts[0];
         if (wanted == b.SelFont()) return m_fonts[1];
         if (wanted == b.CloseGlyphFont()) return m_fonts[2];
