@@ -20,9 +20,7 @@
 
 namespace brisko {
 
-std::wstring WindowKey(WindowHandle hWnd) {
-    return L"#" + std::to_wstring(static_cast<long long>(hWnd));
-}
+std::wstring WindowKey(WindowHandle hWnd) { return L"#" + std::to_wstring(static_cast<long long>(hWnd)); }
 
 // Receives the IDE's component events and hands ItemAdded to the loader it
 // was made for, until the loader lets go of it.
@@ -86,9 +84,7 @@ private:
     Loader* owner_;
 };
 
-Loader::Loader() {
-    ModuleAddRef();
-}
+Loader::Loader() { ModuleAddRef(); }
 
 Loader::~Loader() {
     OnDisconnection();
@@ -303,9 +299,7 @@ void Loader::UpdateTab(std::int16_t iIndex) {
     m_pMDITab->SetData(iIndex, kind);
 }
 
-std::int16_t Loader::TabOfWindow(WindowHandle hWnd) const {
-    return m_pMDITab->Index(WindowKey(hWnd));
-}
+std::int16_t Loader::TabOfWindow(WindowHandle hWnd) const { return m_pMDITab->Index(WindowKey(hWnd)); }
 
 void Loader::ItemAdded(IDispatch* component) {
     if (!m_pMDITab || !component) return;

@@ -2,9 +2,9 @@
 // Loader, the add-in's connection class: start-up and shut-down, discovery
 // of the MDI client, ownership and wiring of every other long-lived object,
 // and the handlers that turn window notifications into tab changes.
+#include <windows.h>
 #include <oaidl.h>
 #include <ocidl.h>
-#include <windows.h>
 
 #include <atomic>
 #include <cstdint>

@@ -10,13 +10,7 @@
 namespace brisko {
 namespace {
 
-enum MenuCommand : std::int32_t {
-    kCmdClose = 1,
-    kCmdCloseAll = 2,
-    kCmdCloseLeft = 3,
-    kCmdCloseRight = 4,
-    kCmdSettings = 5
-};
+enum MenuCommand : std::int32_t { kCmdClose = 1, kCmdCloseAll = 2, kCmdCloseLeft = 3, kCmdCloseRight = 4, kCmdSettings = 5 };
 
 std::wstring ResourceString(UINT id) {
     const wchar_t* text = nullptr;
@@ -25,9 +19,7 @@ std::wstring ResourceString(UINT id) {
     return n > 0 && text ? std::wstring(text, static_cast<size_t>(n)) : std::wstring();
 }
 
-void Enable(HMENU menu, UINT id, bool on) {
-    EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
-}
+void Enable(HMENU menu, UINT id, bool on) { EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); }
 
 }  // namespace
 
@@ -128,8 +120,7 @@ void Loader::RunMenuCommand(std::int32_t cmd, std::int16_t iIndex) {
             m_pConfig->ShowConfigWnd(*m_pMDITab, m_eIconStyle, m_bMouseWheel);
             break;
         }
-        default:
-            break;
+        default: break;
     }
 }
 

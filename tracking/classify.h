@@ -42,8 +42,7 @@ public:
 };
 
 // The IDE's captions.
-inline constexpr const wchar_t* kObjectBrowserCaption =
-    L"\uFF75\uFF8C\uFF9E\uFF7C\uFF9E\uFF6A\uFF78\uFF84 \uFF8C\uFF9E\uFF97\uFF73\uFF7B\uFF9E";
+inline constexpr const wchar_t* kObjectBrowserCaption = L"\uFF75\uFF8C\uFF9E\uFF7C\uFF9E\uFF6A\uFF78\uFF84 \uFF8C\uFF9E\uFF97\uFF73\uFF7B\uFF9E";
 inline constexpr const wchar_t* kCodeViewMarker = L"(\uFF7A\uFF70\uFF84\uFF9E)";
 // The title of a tab whose caption is empty: one ideographic space.
 inline constexpr const wchar_t* kEmptyTitle = L"\u3000";
