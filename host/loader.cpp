@@ -2,6 +2,8 @@
 
 #include <olectl.h>
 
+#include <utility>
+
 #include "common/error.h"
 #include "common/win/ansi.h"
 #include "common/win/handles.h"
@@ -104,10 +106,33 @@ void Loader::OnConnection(IDispatch* Application, long ConnectMode) {
     const auto mainWindow = DispGetObject(m_pVBE.Get(), L"MainWindow");
     const HWND hMain = reinterpret_cast<HWND>(static_cast<LONG_PTR>(DispGet(mainWindow.Get(), L"hWnd").AsLong()));
     const HWND hClient = FindWindowExA(hMain, nullptr, "MDIClient", nullptr);
+
+    // From attaching to the end nothing else runs on the IDE's thread, so
+    // nobody can see the bar in between: it is laid out and drawn once, when
+    // the tabs and the settings are all in place (or when a step fails),
+    // instead of once for every tab and every stored setting.
+    struct Drawn {
+        CMDITab* bar;
+        explicit Drawn(CMDITab& b) : bar(&b) { bar->BeginBatch(); }
+        void End() {
+            if (bar) std::exchange(bar, nullptr)->EndBatch();
+        }
+        ~Drawn() {
+            try {
+                End();
+            } catch (...) {
+                // The bar is drawn with its next change instead.
+            }
+        }
+    } drawn(*m_pMDITab);
     m_pMDITab->Attach(reinterpret_cast<WindowHandle>(hClient));
 
     if (ConnectMode == ext_cm_AfterStartup) AddExistingWindows();
-    if (ConnectMode == ext_cm_Startup) m_pMDITab->SetLockUpdate(true);
+    if (ConnectMode == ext_cm_Startup) {
+        // The bar shows as attached, and then stays frozen.
+        drawn.End();
+        m_pMDITab->SetLockUpdate(true);
+    }
     {
         Win32Registry store;
         LoadSettings(store, *m_pMDITab, m_eIconStyle, m_bMouseWheel);
@@ -203,6 +228,28 @@ void Loader::ReleaseComponentEvents() {
 }
 
 void Loader::AddExistingWindows() {
+    // Nothing else runs on the IDE's thread until the last window is added:
+    // the projects cannot change meanwhile, so they are read once for all
+    // the windows, and nobody can see the bar between two additions, so it
+    // is drawn once at the end.
+    const auto source = MakeDispatchIdeModel(m_pVBE.Get());
+    const auto remembered = MakeRememberingModel(*source);
+    struct Run {
+        Loader& loader;
+        explicit Run(Loader& l, IdeModel* model) : loader(l) {
+            loader.m_pBatchModel = model;
+            loader.m_pMDITab->BeginBatch();
+        }
+        ~Run() {
+            loader.m_pBatchModel = nullptr;
+            try {
+                if (loader.m_pMDITab) loader.m_pMDITab->EndBatch();
+            } catch (...) {
+                // The bar is drawn with its next change instead.
+            }
+        }
+    } run(*this, remembered.get());
+
     HWND child = GetWindow(reinterpret_cast<HWND>(m_pMDITab->hClientWnd()), GW_CHILD);
     while (child) {
         if (IsTabWindowClass(GetWindowClass(child))) {
@@ -231,8 +278,9 @@ void Loader::AddWindowTab(HWND hWnd) {
     std::wstring title = GetWindowCaption(hWnd);
     std::int16_t icon = 0;
     std::int32_t kind = 0;
-    auto model = MakeDispatchIdeModel(m_pVBE.Get());
-    MakeTabTitle(title, icon, kind, *model, m_eIconStyle);
+    std::unique_ptr<IdeModel> fresh;
+    if (!m_pBatchModel) fresh = MakeDispatchIdeModel(m_pVBE.Get());
+    MakeTabTitle(title, icon, kind, fresh ? *fresh : *m_pBatchModel, m_eIconStyle);
     const bool visible = !title.empty();
     const std::int16_t index = m_pMDITab->AddTab(-1, key, title, visible, icon, 0, kind);
     m_pMDITab->SetDataObject(index, m_pMonitor->AddNewWindow(FromHwnd(hWnd)));

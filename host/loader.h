@@ -15,6 +15,7 @@
 #include "common/win/com_ptr.h"
 #include "settings/dialog/win/config_dialog.h"
 #include "tabbar/mdi_tab.h"
+#include "tracking/classify.h"
 #include "tracking/monitor.h"
 
 namespace brisko {
@@ -132,6 +133,9 @@ private:
     bool m_bCursorReplaced = false;
     std::atomic<int> m_iDragCursor{0};
     bool m_bSettingsLoaded = false;
+    // While the windows open at connection are added: the IDE's projects as
+    // far as they have been read, shared by every window of the run.
+    IdeModel* m_pBatchModel = nullptr;
     // The window-text readers' buffers: at most 127 bytes of a class name or
     // caption are ever seen.
     char m_sCaptionBuf[128] = {};

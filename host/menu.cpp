@@ -150,6 +150,24 @@ void Loader::RunMenuCommand(std::int32_t cmd, std::int16_t iIndex) {
         if (k < 0 || k >= m_pMDITab->Count()) return;
         if (const HWND w = WindowOfTab(k)) SendMessageA(w, WM_CLOSE, 0, 0);
     };
+    // The loops below close window after window without returning to the
+    // message loop: the bar is drawn once when they are done, not after
+    // every tab that goes.
+    struct CloseRun {
+        Loader& loader;
+        CMDITab* bar = nullptr;
+        void Begin() {
+            bar = loader.m_pMDITab.get();
+            bar->BeginBatch();
+        }
+        ~CloseRun() {
+            try {
+                // The bar may have gone with a disconnection meanwhile.
+                if (bar && loader.m_pMDITab.get() == bar) bar->EndBatch();
+            } catch (...) {
+            }
+        }
+    } run{*this};
     switch (cmd) {
         case kCmdClose:
             if (iIndex < 0 || iIndex >= m_pMDITab->Count()) return;
@@ -160,14 +178,17 @@ void Loader::RunMenuCommand(std::int32_t cmd, std::int16_t iIndex) {
             const std::wstring question = ResourceString(106);
             const HWND owner = GetAncestor(Client(), GA_ROOT);
             if (MessageBoxW(owner, question.c_str(), L"Brisko", MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return;
+            run.Begin();
             const std::int16_t n = m_pMDITab->Count();
             for (std::int16_t k = static_cast<std::int16_t>(n - 1); k >= 0 && m_pMDITab; --k) closeTab(k);
             break;
         }
         case kCmdCloseLeft:
+            run.Begin();
             for (std::int16_t k = static_cast<std::int16_t>(iIndex - 1); k >= 0 && m_pMDITab; --k) closeTab(k);
             break;
         case kCmdCloseRight: {
+            run.Begin();
             const std::int16_t n = m_pMDITab->Count();
             for (std::int16_t k = static_cast<std::int16_t>(n - 1); k > iIndex && m_pMDITab; --k) closeTab(k);
             break;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "common/error.h"
 #include "common/rounding.h"
@@ -298,7 +299,16 @@ void CMDITab::RemoveTab(std::int16_t iIndex) {
     } else if (iIndex < s) {
         SelectTab(static_cast<std::int16_t>(s - 1), kChangeByRemove);
     }
-    if (!m_bLockUpdate) PaintBar(m_hClientWnd, true);
+    if (!m_bLockUpdate) PaintOwn(true);
+}
+
+void CMDITab::PaintOwn(bool bExact) {
+    if (m_iBatch == 0) return PaintBar(m_hClientWnd, bExact);
+    if (m_hClientWnd == 0) return;
+    LayoutBar(m_hClientWnd);
+    if (Count() > 0) ScrollCorrection(bExact);
+    m_bPaintDue = true;
+    m_bPaintExact = bExact;
 }
 
 void CMDITab::SelectTab(std::int16_t iIndex, std::int32_t eChangeMode) {
@@ -341,11 +351,13 @@ void CMDITab::MoveTab(std::int16_t iFrom, std::int16_t iTo) {
 std::int16_t CMDITab::AddIcon(std::shared_ptr<TabIcon> pIcon) {
     if (m_Icons.size() >= 32767) throw Error(ErrorNumber::Overflow, "too many icons");
     m_Icons.push_back(std::move(pIcon));
+    ++m_lIconGeneration;
     return static_cast<std::int16_t>(m_Icons.size());
 }
 
 void CMDITab::ClearIcon() {
     m_Icons.clear();
+    ++m_lIconGeneration;
 }
 
 const TabIcon* CMDITab::IconPicture(std::int16_t n) const {
@@ -390,7 +402,27 @@ void CMDITab::ForceRefresh() {
     // scrolled row back to its start.
     LayoutBar(m_hClientWnd);
     ClampScroll();
+    if (m_iBatch > 0) {
+        // The paint that the frame change would bring corrects the scroll
+        // offset; the state must not wait for the picture.
+        if (!m_bLockUpdate && Count() > 0) ScrollCorrection(false);
+        m_bFrameDue = true;
+        return;
+    }
     m_pPort->FrameChanged(m_hClientWnd);
+}
+
+void CMDITab::EndBatch() {
+    if (m_iBatch == 0 || --m_iBatch > 0) return;
+    const bool frame = std::exchange(m_bFrameDue, false);
+    const bool paint = std::exchange(m_bPaintDue, false);
+    if (m_hClientWnd == 0) return;
+    // A frame change repaints the whole bar through the window's own frame
+    // painting; a paint alone is drawn directly, as it was asked.
+    if (frame)
+        m_pPort->FrameChanged(m_hClientWnd);
+    else if (paint && !m_bLockUpdate)
+        PaintBar(m_hClientWnd, m_bPaintExact);
 }
 
 }  // namespace brisko

@@ -163,7 +163,8 @@ public:
     ITabBarPort& Port() { return *m_pPort; }
 
     // ---- Fonts and colours ----
-    FontSpec Font() const { return m_Font; }
+    // The bar's own fonts; a caller that keeps one keeps a copy.
+    const FontSpec& Font() const { return m_Font; }
     void SetFont(const FontSpec& f);
     std::wstring FontName() const { return m_Font.name; }
     void SetFontName(const std::wstring& v);
@@ -180,7 +181,7 @@ public:
     std::uint32_t FontColor() const { return m_lFontColor; }
     void SetFontColor(std::uint32_t v);
 
-    FontSpec SelFont() const { return m_SelFont; }
+    const FontSpec& SelFont() const { return m_SelFont; }
     void SetSelFont(const FontSpec& f);
     std::wstring SelFontName() const { return m_SelFont.name; }
     void SetSelFontName(const std::wstring& v);
@@ -279,6 +280,9 @@ public:
     // The n-th icon (1-based), or nullptr for 0 and numbers beyond the list.
     const TabIcon* IconPicture(std::int16_t n) const;
     std::int16_t IconCount() const { return static_cast<std::int16_t>(m_Icons.size()); }
+    // Changes whenever the icon list does, so that what was made from its
+    // pictures can tell that it is out of date.
+    std::int32_t IconGeneration() const { return m_lIconGeneration; }
 
     // ---- Window side ----
     void LoadSystemParameters();
@@ -294,6 +298,16 @@ public:
     // Lays out and draws the bar into the attached window (nothing while
     // detached). bExact picks the scroll correction used after removing a tab.
     void PaintBar(WindowHandle hWnd, bool bExact);
+    // A run of changes shown at once. Between BeginBatch and EndBatch the bar
+    // keeps its state exactly as it would otherwise (layout, scroll
+    // corrections, events) but makes no repaint of its own; EndBatch then
+    // recomputes the frame or paints once if anything in between asked for
+    // it. Paints the window itself asks for (a dialog uncovering the bar
+    // meanwhile) are still drawn at once. Batches nest; an EndBatch without
+    // a BeginBatch does nothing.
+    void BeginBatch() { ++m_iBatch; }
+    void EndBatch();
+    bool InBatch() const { return m_iBatch > 0; }
 
     // ---- Layout and scrolling ----
     // Computes the bar, tab and button rectangles for the window and returns
@@ -369,6 +383,8 @@ private:
     void ReindexFrom(std::size_t first, std::size_t last);
     void UpdateTabHeight();
     void FontChanged();
+    // The bar's own paint after a change: at once, or at the end of the batch.
+    void PaintOwn(bool bExact);
 
     std::unique_ptr<ITabBarPort> m_pPort;
     ITabBarEvents* m_pEvents = nullptr;
@@ -376,6 +392,7 @@ private:
     std::vector<TabItem> m_Tabs;
     std::unordered_map<std::wstring, std::int16_t> m_colKeys;  // folded key -> index
     std::vector<std::shared_ptr<TabIcon>> m_Icons;
+    std::int32_t m_lIconGeneration = 0;
 
     FontSpec m_Font = FontSpec::Make(L"MS UI Gothic", 9);
     FontSpec m_SelFont = FontSpec::Make(L"MS UI Gothic", 9);
@@ -421,6 +438,11 @@ private:
     std::int32_t m_lHotButton = kNoButton;
     std::int32_t m_lPressedButton = kNoButton;
     bool m_bTrackLeave = false;
+    // The open batches, and what their end owes the window.
+    int m_iBatch = 0;
+    bool m_bFrameDue = false;
+    bool m_bPaintDue = false;
+    bool m_bPaintExact = false;
 };
 
 }  // namespace brisko

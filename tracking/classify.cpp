@@ -1,5 +1,9 @@
 #include "tracking/classify.h"
 
+#include <map>
+#include <optional>
+#include <vector>
+
 #include "common/text.h"
 
 namespace brisko {
@@ -48,6 +52,93 @@ std::int16_t GetIconIndex(std::int32_t kind, std::int32_t iconStyle) {
         case 256: return 10;
         default: return 12;
     }
+}
+
+namespace {
+
+// What one project has answered so far; shared by every handle on it.
+struct ProjectAnswers {
+    std::unique_ptr<IdeProject> source;
+    std::optional<std::wstring> name;
+    std::optional<std::int32_t> count;
+    std::vector<std::optional<std::wstring>> names;  // by component index - 1
+    std::vector<std::optional<std::int32_t>> types;
+
+    template <class T, class Ask>
+    static T& Slot(std::vector<std::optional<T>>& v, std::int32_t i, Ask&& ask) {
+        const auto k = static_cast<std::size_t>(i - 1);
+        if (k >= v.size()) v.resize(k + 1);
+        if (!v[k]) v[k] = ask();
+        return *v[k];
+    }
+};
+
+class RememberingProject : public IdeProject {
+public:
+    explicit RememberingProject(std::shared_ptr<ProjectAnswers> a) : a_(std::move(a)) {}
+    std::wstring Name() override {
+        if (!a_->name) a_->name = a_->source->Name();
+        return *a_->name;
+    }
+    std::int32_t ComponentCount() override {
+        if (!a_->count) a_->count = a_->source->ComponentCount();
+        return *a_->count;
+    }
+    std::wstring ComponentName(std::int32_t i) override {
+        if (i < 1) return a_->source->ComponentName(i);
+        return ProjectAnswers::Slot(a_->names, i, [&] { return a_->source->ComponentName(i); });
+    }
+    std::int32_t ComponentType(std::int32_t i) override {
+        if (i < 1) return a_->source->ComponentType(i);
+        return ProjectAnswers::Slot(a_->types, i, [&] { return a_->source->ComponentType(i); });
+    }
+
+private:
+    std::shared_ptr<ProjectAnswers> a_;
+};
+
+class RememberingModel : public IdeModel {
+public:
+    explicit RememberingModel(IdeModel& source) : source_(source) {}
+    std::int32_t ProjectCount() override {
+        if (!count_) count_ = source_.ProjectCount();
+        return *count_;
+    }
+    std::unique_ptr<IdeProject> Project(std::int32_t i) override {
+        auto it = projects_.find(i);
+        if (it == projects_.end()) it = projects_.emplace(i, Remember(source_.Project(i))).first;
+        return Handle(it->second);
+    }
+    std::unique_ptr<IdeProject> ActiveProject() override {
+        if (!activeAsked_) {
+            active_ = Remember(source_.ActiveProject());
+            activeAsked_ = true;
+        }
+        return Handle(active_);
+    }
+
+private:
+    static std::shared_ptr<ProjectAnswers> Remember(std::unique_ptr<IdeProject> p) {
+        if (!p) return nullptr;
+        auto a = std::make_shared<ProjectAnswers>();
+        a->source = std::move(p);
+        return a;
+    }
+    static std::unique_ptr<IdeProject> Handle(const std::shared_ptr<ProjectAnswers>& a) {
+        return a ? std::make_unique<RememberingProject>(a) : nullptr;
+    }
+
+    IdeModel& source_;
+    std::optional<std::int32_t> count_;
+    std::map<std::int32_t, std::shared_ptr<ProjectAnswers>> projects_;
+    bool activeAsked_ = false;
+    std::shared_ptr<ProjectAnswers> active_;
+};
+
+}  // namespace
+
+std::unique_ptr<IdeModel> MakeRememberingModel(IdeModel& source) {
+    return std::make_unique<RememberingModel>(source);
 }
 
 std::unique_ptr<IdeProject> FindProject(IdeModel& model, const std::wstring& name) {

@@ -47,6 +47,14 @@ inline constexpr const wchar_t* kCodeViewMarker = L"(\uFF7A\uFF70\uFF84\uFF9E)";
 // The title of a tab whose caption is empty: one ideographic space.
 inline constexpr const wchar_t* kEmptyTitle = L"\u3000";
 
+// A model that answers from another one and remembers every answer, for a
+// run of derivations during which the IDE cannot change its projects
+// (nothing else runs on the IDE's thread meanwhile). Each question reaches
+// `source` at most once, and only when a derivation first needs it, so a
+// failure still comes from the call that would have failed. `source` must
+// outlive the result.
+std::unique_ptr<IdeModel> MakeRememberingModel(IdeModel& source);
+
 // True for the three window classes that get tabs at connection.
 bool IsTabWindowClass(const std::wstring& sClass);
 
