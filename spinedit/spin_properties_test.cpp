@@ -112,11 +112,5 @@ TEST(SpinProperties, TabWidthFieldInstance) {
     EXPECT_EQ(p.decFig, 0);
 }
 
-TEST(SpinProperties, AboutBox) {
-    EXPECT_EQ(SpinEditAboutText().substr(0, 28), L"SpinEditBox - Version 1.46\r\n");
-    EXPECT_GT(SpinEditAboutText().size(), 30u);
-    EXPECT_EQ(SpinEditAboutTitle(), L"SpinEditBox コントロールのバージョン情報");
-}
-
 }  // namespace
 }  // namespace brisko
