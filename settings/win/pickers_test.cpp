@@ -10,6 +10,7 @@
 
 #include "common/win/ansi.h"
 #include "common/win/handles.h"
+#include "tests/tick_action.h"
 
 namespace brisko {
 namespace {
@@ -19,60 +20,18 @@ constexpr int kColorRed = 706, kColorGreen = 707, kColorBlue = 708, kColorCustom
 constexpr int kFontFace = 0x470, kFontStyle = 0x471, kFontSize = 0x472, kFontColor = 0x473, kFontScript = 0x474;
 constexpr int kFontStrikeOut = 0x410, kFontUnderline = 0x411;
 
-// Answers the next dialog this thread shows: a thread timer fires inside the
-// dialog's modal loop, finds the dialog and hands it to the test's answer. A
-// dialog still open long after its answer is cancelled, so a wrong answer
-// fails the test instead of hanging it.
-class DialogAnswerer {
+// Answers the next dialog box of this thread from inside its modal loop.
+class DialogAnswerer : public test::TickAction {
 public:
-    explicit DialogAnswerer(std::function<void(HWND)> answer) : answer_(std::move(answer)) {
-        current_ = this;
-        timer_ = SetTimer(nullptr, 0, 50, &DialogAnswerer::Tick);
-    }
-    ~DialogAnswerer() {
-        KillTimer(nullptr, timer_);
-        current_ = nullptr;
-    }
-    DialogAnswerer(const DialogAnswerer&) = delete;
-    DialogAnswerer& operator=(const DialogAnswerer&) = delete;
-
-    bool Answered() const { return answered_; }
-    bool ForcedClose() const { return forced_; }
-    HWND Dialog() const { return dialog_; }
-
-private:
-    static BOOL CALLBACK FindDialog(HWND w, LPARAM out) {
-        char cls[16];
-        if (IsWindowVisible(w) && GetClassNameA(w, cls, sizeof(cls)) && std::string(cls) == "#32770") {
-            *reinterpret_cast<HWND*>(out) = w;
-            return FALSE;
-        }
-        return TRUE;
-    }
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        DialogAnswerer* self = current_;
-        if (!self) return;
-        HWND dlg = nullptr;
-        EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dlg));
-        if (!dlg) return;
-        if (!self->answered_) {
-            self->answered_ = true;
-            self->dialog_ = dlg;
-            UpdateWindow(dlg);
-            self->answer_(dlg);
-        } else if (++self->ticksAfter_ > 60) {
-            self->forced_ = true;
-            PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
-        }
-    }
-
-    static inline DialogAnswerer* current_ = nullptr;
-    std::function<void(HWND)> answer_;
-    UINT_PTR timer_ = 0;
-    bool answered_ = false;
-    bool forced_ = false;
-    int ticksAfter_ = 0;
-    HWND dialog_ = nullptr;
+    explicit DialogAnswerer(std::function<void(HWND)> answer)
+        : TickAction([answer] {
+              HWND dlg = test::ThreadDialog();
+              if (!dlg) return false;
+              UpdateWindow(dlg);
+              answer(dlg);
+              return true;
+          }) {}
+    bool Answered() const { return done; }
 };
 
 void Press(HWND dlg, int id) {
@@ -146,7 +105,6 @@ TEST_F(PickersTest, ColorStartsFromTheGivenColourAndOkReturnsTheChosenOne) {
     EXPECT_TRUE(ShowColorDialog(color, owner.Get()));
     EXPECT_EQ(red + " " + green + " " + blue, "18 52 86");
     EXPECT_TRUE(answer.Answered());
-    EXPECT_FALSE(answer.ForcedClose());
     EXPECT_EQ(color, 0x001E140Au);
     EXPECT_EQ(dialogOwner, owner.Get());
     EXPECT_EQ(customPixel, 0x00FFFFFFu);
@@ -254,7 +212,6 @@ TEST_F(PickersTest, FontOkReturnsTheChoiceWithSizesInWholePoints) {
         f.name = L"MS UI Gothic";
         f.charset = 128;
         ASSERT_TRUE(f.Show(owner.Get())) << c.size;
-        EXPECT_FALSE(answer.ForcedClose());
         EXPECT_EQ(f.name, face);
         EXPECT_EQ(f.size, c.points) << c.size;
         EXPECT_EQ(f.weight, 700);
@@ -277,7 +234,6 @@ TEST_F(PickersTest, AFaceNameTooLongForTheFieldIsCutAtACharacter) {
     f.name = longName;
     EXPECT_FALSE(f.Show(owner.Get()));
     EXPECT_TRUE(answer.Answered());
-    EXPECT_FALSE(answer.ForcedClose());
     EXPECT_EQ(f.name, longName);
 }
 
