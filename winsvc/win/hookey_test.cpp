@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,7 +50,7 @@ INPUT KeyInput(ScanKey k, bool up) {
 
 // Presses the keys in order and releases them in reverse, as a user would
 // for a chord, letting the hook run (it runs on this thread) after each step.
-void Chord(std::initializer_list<ScanKey> keys) {
+void Chord(const std::vector<ScanKey>& keys) {
     std::vector<INPUT> downs, ups;
     for (ScanKey k : keys) downs.push_back(KeyInput(k, false));
     for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) ups.push_back(KeyInput(*it, true));
@@ -113,19 +112,10 @@ TEST_F(HooKeyTest, KeyTextsOfRealKeyDowns) {
     EXPECT_TRUE(sink.presses.empty()) << "inactive";
     key.SetActive(true);
     const std::wstring caps = LayoutName(kCaps.scan, false);
-    for (auto chord : {std::initializer_list<ScanKey>{kEsc},
-                       {kA},
-                       {kLShift, kA},
-                       {kSpace},
-                       {kCaps},
-                       {kA},
-                       {kLShift, kA},
-                       {kCaps},
-                       {kLCtrl},
-                       {kRCtrl, kQ},
-                       {kLCtrl, kLAlt, kF5},
-                       {kLCtrl, kEsc}})
-        Chord(chord);
+    const std::vector<std::vector<ScanKey>> chords = {{kEsc},   {kA},         {kLShift, kA},        {kSpace},
+                                                      {kCaps},  {kA},         {kLShift, kA},        {kCaps},
+                                                      {kLCtrl}, {kRCtrl, kQ}, {kLCtrl, kLAlt, kF5}, {kLCtrl, kEsc}};
+    for (const auto& chord : chords) Chord(chord);
     std::vector<std::wstring> keys;
     for (const Press& p : sink.presses) keys.push_back(p.sKey);
     EXPECT_EQ(keys, (std::vector<std::wstring>{L"Esc", L"a", L"A", L" ", caps + L"+", L"A", L"a", caps + L"-",
