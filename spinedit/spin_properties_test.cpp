@@ -91,8 +91,10 @@ TEST(SpinProperties, WrongTypesAreMismatches) {
     MemoryPropertyStore widened;
     widened.Write(L"DecFig", std::int32_t{3});
     widened.Write(L"Wrap", std::int16_t{-1});
+    widened.Write(L"Alignment", false);  // a Boolean read as a number is 0 or -1
     EXPECT_EQ(LoadSpinEditProperties(widened).decFig, 3);
     EXPECT_TRUE(LoadSpinEditProperties(widened).wrap);
+    EXPECT_EQ(LoadSpinEditProperties(widened).alignment, 0);
 }
 
 TEST(SpinProperties, TabWidthFieldInstance) {
