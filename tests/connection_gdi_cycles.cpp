@@ -1,4 +1,4 @@
-// 100 connections and disconnections of the add-in against the stand-in IDE,
+// 25 connections and disconnections of the add-in against the stand-in IDE,
 // between two markers, for the GDI leak check run under Wine's GDI trace.
 #include <windows.h>
 
@@ -28,7 +28,7 @@ int main() {
         cycle();
         idehost::IdeHost::Pump(50);
         std::fprintf(stderr, "BRISKO-MARK before\n");
-        for (int i = 0; i < 100; ++i) cycle();
+        for (int i = 0; i < 25; ++i) cycle();
         idehost::IdeHost::Pump(50);
         std::fprintf(stderr, "BRISKO-MARK after\n");
     }
