@@ -174,6 +174,18 @@ TEST_F(TabTable, SettersAndTheirRules) {
     EXPECT_EQ(bar.FrameWidth(), 0);
 }
 
+TEST_F(TabTable, IconPicturesAreNumberedFromOne) {
+    struct Icon : TabIcon {
+        std::intptr_t Handle() const override { return 7; }
+    };
+    bar.AddIcon(std::make_shared<Icon>());
+    bar.AddIcon(std::make_shared<Icon>());
+    EXPECT_EQ(bar.IconPicture(0), nullptr);
+    ASSERT_NE(bar.IconPicture(2), nullptr);
+    EXPECT_EQ(bar.IconPicture(2)->Handle(), 7);
+    EXPECT_EQ(bar.IconPicture(3), nullptr);
+}
+
 TEST_F(TabTable, FontsAreCopiesAndDriveTheTabHeight) {
     FontSpec f = bar.Font();
     EXPECT_EQ(f.name, L"MS UI Gothic");

@@ -325,6 +325,12 @@ TEST_F(Input, CloseButton) {
             EXPECT_FALSE(log.captured) << c.what;
         }
     }
+    // Without an event handler nobody cancels: the selected tab closes.
+    bar.SetEvents(nullptr);
+    bar.SetSelectedIndex(0);
+    Send(msg::kLButtonDown, 585, 14);
+    Send(msg::kLButtonUp, 585, 14);
+    EXPECT_EQ(bar.Count(), 2);
 }
 
 TEST_F(Input, ScrollButtonAutoRepeat) {
