@@ -119,6 +119,8 @@ TEST(RegValue, NumbersFromValues) {
         {std::wstring(L"&H10"), 16},
         {std::wstring(L"&hFFFFFFFF"), -1},
         {std::wstring(L"&H80000012"), -2147483630.0},
+        {std::wstring(L"&Habf"), 0xABF},
+        {std::wstring(L"&HA9"), 0xA9},
         {std::wstring(L"&O17"), 15},
         {std::wstring(L"&H100000000"), std::nullopt},
         {std::wstring(L"&O8"), std::nullopt},

@@ -172,6 +172,7 @@ TEST(SpinNumber, Stepping) {
         {"multiple -7 up", {100, -100, 5, true}, false, -7, -7, 0, -5},
         {"multiple -7 down", {100, -100, 5, true}, false, -7, -7, 1, -10},
         {"multiple on -10 down", {100, -100, 5, true}, false, -10, -10, 1, -15},
+        {"multiple of 1 up", {100, -100, 1, true}, false, 7, 7, 0, 8},
         {"plain up", {100, 0, 30, false}, false, 10, 10, 0, 40},
         {"plain down", {100, 0, 30, false}, false, 40, 40, 1, 10},
         {"overshoot stops at max", {100, 0, 30, false}, false, 90, 90, 0, 100},

@@ -1,5 +1,6 @@
 #pragma once
 // A recording stand-in for the window side of the bar, for native tests.
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,71 @@ public:
 
 private:
     Log* log_;
+};
+
+// Every event of the bar as a line; mouse events as "Name index button x y",
+// or "Name index button" without the points.
+struct TabEvents : ITabBarEvents {
+    std::vector<std::string> ev;
+    bool points = true;
+    bool cancelClose = false;
+    bool wheelLeavesUnhandled = false;
+    void Add(const std::string& s) { ev.push_back(s); }
+    std::string M(const char* n, std::int16_t i, std::int32_t b, std::int32_t x, std::int32_t y) {
+        std::ostringstream o;
+        o << n << " " << i << " " << b;
+        if (points) o << " " << x << " " << y;
+        return o.str();
+    }
+    void MDIClientResize(std::int32_t w, std::int32_t h) override {
+        Add("Resize " + std::to_string(w) + " " + std::to_string(h));
+    }
+    void MDIClientMouseWheel(std::int32_t d, std::int32_t x, std::int32_t y, std::int32_t l, bool& h) override {
+        Add("Wheel " + std::to_string(d) + " " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(l));
+        if (wheelLeavesUnhandled) h = false;
+    }
+    void MDIChildCreate(WindowHandle h) override { Add("Create " + std::to_string(h)); }
+    void MDIChildDestroy(WindowHandle h) override { Add("Destroy " + std::to_string(h)); }
+    void MDIChildActive(WindowHandle h) override { Add("Active " + std::to_string(h)); }
+    void TabQueryClose(std::int16_t i, bool& c, std::int32_t m) override {
+        Add("QueryClose " + std::to_string(i) + " " + std::to_string(m));
+        c = cancelClose;
+    }
+    void TabClosed() override { Add("Closed"); }
+    void TabChanged(std::int16_t a, std::int16_t i, std::int32_t m) override {
+        Add("Changed " + std::to_string(a) + " " + std::to_string(i) + " " + std::to_string(m));
+    }
+    void TabExchange(std::int16_t f, std::int16_t t) override {
+        Add("Exchange " + std::to_string(f) + " " + std::to_string(t));
+    }
+#define EV(name)                                                                                       \
+    void name(std::int16_t i, std::int32_t b, std::int32_t, std::int32_t x, std::int32_t y) override { \
+        Add(M(#name, i, b, x, y));                                                                     \
+    }
+    EV(TabMouseDown)
+    EV(TabMouseUp)
+    EV(TabClick)
+    EV(TabDblClick)
+    EV(TabBarMouseDown)
+    EV(TabBarMouseUp)
+    EV(TabBarDblClick)
+    EV(TabBarClick)
+    EV(StartDrag)
+    EV(DragOver)
+    EV(CompleteDrag)
+#undef EV
+    void CancelDrag(std::int16_t i) override {
+        Add("CancelDrag " + std::to_string(i));
+    }
+    // The events since the last call, without the drag-overs of every move
+    // when asked.
+    std::vector<std::string> Take(bool withDragOver = true) {
+        std::vector<std::string> out;
+        for (auto& e : ev)
+            if (withDragOver || e.rfind("DragOver", 0) != 0) out.push_back(e);
+        ev.clear();
+        return out;
+    }
 };
 
 }  // namespace brisko::test

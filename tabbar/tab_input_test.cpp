@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "tabbar/fake_port_test.h"
 #include "tabbar/mdi_tab.h"
 
@@ -9,59 +7,7 @@ namespace brisko {
 namespace {
 
 using test::FakePort;
-
-// Every event as a line; mouse events as "Name index button x y".
-struct Events : ITabBarEvents {
-    std::vector<std::string> ev;
-    bool cancelClose = false;
-    bool wheelLeavesUnhandled = false;
-    void Add(const std::string& s) { ev.push_back(s); }
-    static std::string M(const char* n, std::int16_t i, std::int32_t b, std::int32_t x, std::int32_t y) {
-        std::ostringstream o;
-        o << n << " " << i << " " << b << " " << x << " " << y;
-        return o.str();
-    }
-    void MDIClientResize(std::int32_t w, std::int32_t h) override {
-        Add("Resize " + std::to_string(w) + " " + std::to_string(h));
-    }
-    void MDIClientMouseWheel(std::int32_t d, std::int32_t x, std::int32_t y, std::int32_t l, bool& h) override {
-        Add("Wheel " + std::to_string(d) + " " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(l));
-        if (wheelLeavesUnhandled) h = false;
-    }
-    void MDIChildCreate(WindowHandle h) override { Add("Create " + std::to_string(h)); }
-    void MDIChildDestroy(WindowHandle h) override { Add("Destroy " + std::to_string(h)); }
-    void MDIChildActive(WindowHandle h) override { Add("Active " + std::to_string(h)); }
-    void TabQueryClose(std::int16_t i, bool& c, std::int32_t m) override {
-        Add("QueryClose " + std::to_string(i) + " " + std::to_string(m));
-        c = cancelClose;
-    }
-    void TabClosed() override { Add("Closed"); }
-    void TabChanged(std::int16_t a, std::int16_t i, std::int32_t m) override {
-        Add("Changed " + std::to_string(a) + " " + std::to_string(i) + " " + std::to_string(m));
-    }
-    void TabExchange(std::int16_t f, std::int16_t t) override {
-        Add("Exchange " + std::to_string(f) + " " + std::to_string(t));
-    }
-#define EV(name)                                                                                       \
-    void name(std::int16_t i, std::int32_t b, std::int32_t, std::int32_t x, std::int32_t y) override { \
-        Add(M(#name, i, b, x, y));                                                                     \
-    }
-    EV(TabMouseDown)
-    EV(TabMouseUp)
-    EV(TabClick)
-    EV(TabDblClick)
-    EV(TabBarMouseDown)
-    EV(TabBarMouseUp)
-    EV(TabBarDblClick)
-    EV(TabBarClick)
-    EV(StartDrag)
-    EV(DragOver)
-    EV(CompleteDrag)
-#undef EV
-    void CancelDrag(std::int16_t i) override {
-        Add("CancelDrag " + std::to_string(i));
-    }
-};
+using test::TabEvents;
 
 using Seq = std::vector<std::string>;
 constexpr WindowHandle kWnd = 55;
@@ -70,7 +16,7 @@ constexpr std::uintptr_t kLeftHeld = 1;  // MK_LBUTTON
 class Input : public ::testing::Test {
 protected:
     FakePort::Log log;
-    Events sink;
+    TabEvents sink;
     CMDITab bar{std::make_unique<FakePort>(&log)};
 
     void SetUp() override {
@@ -379,6 +325,12 @@ TEST_F(Input, CloseButton) {
             EXPECT_FALSE(log.captured) << c.what;
         }
     }
+    // Without an event handler nobody cancels: the selected tab closes.
+    bar.SetEvents(nullptr);
+    bar.SetSelectedIndex(0);
+    Send(msg::kLButtonDown, 585, 14);
+    Send(msg::kLButtonUp, 585, 14);
+    EXPECT_EQ(bar.Count(), 2);
 }
 
 TEST_F(Input, ScrollButtonAutoRepeat) {

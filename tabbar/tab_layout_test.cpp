@@ -191,6 +191,15 @@ TEST_F(Layout, PixelScrolling) {
     }
 }
 
+TEST_F(Layout, HitTestFollowsTheScrolledRow) {
+    Tabs(10);
+    bar.LayoutBar(kWnd);
+    bar.SetScrollPos(100);
+    EXPECT_EQ(bar.HitTestTab(10, 10), 0);  // 110 in the row: the first tab (3..123)
+    EXPECT_EQ(bar.HitTestTab(30, 10), 1);  // 130: the second
+    EXPECT_EQ(bar.HitTestTab(0, 10), -1);  // the frame, left of the row
+}
+
 TEST_F(Layout, TabWiseScrolling) {
     bar.SetScrollFit(true);
     Tabs(10);

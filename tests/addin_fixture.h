@@ -1,12 +1,13 @@
 #pragma once
 // The add-in in-process, held as the IDE's add-in manager holds it, against
 // the stand-in IDE.
-#include <windows.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "host/extensibility.h"
 #include "host/loader.h"
 #include "host/loader_com.h"
+#include "settings/settings.h"
 #include "tabbar/mdi_tab.h"
 #include "tools/idehost/ide_host.h"
 
@@ -41,19 +42,16 @@ private:
     IDTExtensibility2* ext_ = nullptr;
 };
 
-inline WindowHandle H(HWND h) { return reinterpret_cast<WindowHandle>(h); }
+inline WindowHandle H(HWND h) {
+    return reinterpret_cast<WindowHandle>(h);
+}
 
 // Removes the stored settings (and nothing else of the add-in's key), so that
 // a scenario starts from the defaults whatever ran before it in this prefix.
 inline void ClearStoredSettings() {
-    static const wchar_t* const kNames[] = {
-        L"Align",         L"Style",        L"Width",          L"FontName",         L"FontSize",
-        L"FontColor",     L"FontBold",     L"FontItalic",     L"FontStrikethru",   L"FontUnderline",
-        L"SelFontName",   L"SelFontSize",  L"SelFontColor",   L"SelFontBold",      L"SelFontItalic",
-        L"SelFontStrikethru", L"SelFontUnderline", L"Icon",   L"Close",            L"Scroll",
-        L"Smooth",        L"Drag",         L"Wheel"};
-    for (const wchar_t* name : kNames)
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Visual Basic\\6.0\\Addins\\Brisko.Loader", name);
+    for (const SettingsRow& row : kSettingsRows)
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Visual Basic\\6.0\\Addins\\Brisko.Loader",
+                           std::wstring(row.name).c_str());
 }
 
 }  // namespace brisko::test

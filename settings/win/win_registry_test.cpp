@@ -5,8 +5,6 @@
 
 #include <cstring>
 
-#include "settings/settings.h"
-
 namespace brisko {
 namespace {
 
@@ -81,12 +79,9 @@ TEST_F(WinRegistryTest, ReadRulesByType) {
         std::string data;
         RegValue expected;
     } cases[] = {
-        {"sz", REG_SZ, std::string("abc\0", 4), std::wstring(L"abc")},
         {"japanese", REG_SZ, std::string("\x90\xDD\x92\xE8\0", 5), std::wstring(L"\u8A2D\u5B9A")},
         {"sz without bytes", REG_SZ, "", std::wstring()},
         {"sz without terminator", REG_SZ, "abc", std::wstring(L"abc")},
-        {"expand without bytes", REG_EXPAND_SZ, "", std::wstring()},
-        {"multi without bytes", REG_MULTI_SZ, "", std::wstring()},
         {"multi", REG_MULTI_SZ, std::string("a\0bc\0\0", 6), std::wstring(L"a\0bc\0", 5)},
         {"expand", REG_EXPAND_SZ, std::string("%BRISKO_TEST_DIR%\\x\0", 20), std::wstring(L"C:\\\u8A2D\u5B9A\\x")},
         {"expand unknown", REG_EXPAND_SZ, std::string("%BRISKO_NO_SUCH_VAR%\0", 21),
@@ -96,8 +91,6 @@ TEST_F(WinRegistryTest, ReadRulesByType) {
         {"short dword", REG_DWORD, std::string("\x05\x01", 2), std::int32_t{261}},
         {"long dword", REG_DWORD, std::string("\x01\0\0\0\xFF\xFF", 6), std::int32_t{1}},
         {"binary", REG_BINARY, std::string("\x01\x00\xFF", 3), RegBytes{1, 0, 0xFF}},
-        {"empty binary", REG_BINARY, "", RegBytes{}},
-        {"none", REG_NONE, "\x09", RegBytes{9}},
         {"unknown type", 42, "\x07\x07", RegBytes{7, 7}},
     };
     for (const auto& c : cases) PutRaw(c.name, c.type, c.data);
@@ -123,17 +116,12 @@ TEST_F(WinRegistryTest, WriteRulesByType) {
         {"japanese", kRegSz, std::wstring(L"\u8A2D\u5B9A"), true, REG_SZ, std::string("\x90\xDD\x92\xE8\0", 5)},
         {"reference", kRegSz, std::wstring(L"%BRISKO_TEST_VAR%"), true, REG_EXPAND_SZ,
          std::string("%BRISKO_TEST_VAR%\0", 18)},
-        {"one percent", kRegSz, std::wstring(L"100%"), true, REG_SZ, std::string("100%\0", 5)},
         {"percents side by side", kRegExpandSz, std::wstring(L"a%%b"), true, REG_EXPAND_SZ, std::string("a%%b\0", 5)},
-        {"percents side by side as sz", kRegSz, std::wstring(L"a%%b"), true, REG_SZ, std::string("a%%b\0", 5)},
         {"number as text", kRegSz, std::int32_t{-12}, true, REG_SZ, std::string("-12\0", 4)},
-        {"int16 as dword", kRegDword, std::int16_t{1}, true, REG_DWORD, std::string("\x01\0\0\0", 4)},
         {"big endian type", kRegDwordBigEndian, std::int32_t{5}, true, REG_DWORD, std::string("\x05\0\0\0", 4)},
         {"system colour", kRegDword, std::int32_t{-2147483630}, true, REG_DWORD, std::string("\x12\0\0\x80", 4)},
         {"text as dword", kRegDword, std::wstring(L"5"), false, 0, ""},
         {"bytes", kRegBinary, RegBytes{3, 2, 1}, true, REG_BINARY, "\x03\x02\x01"},
-        {"integer as binary", kRegBinary, std::int32_t{3}, false, 0, ""},
-        {"multi-string type", kRegMultiSz, std::wstring(L"x"), false, 0, ""},
     };
     for (const auto& c : cases) {
         reg.SetValueKey(std::wstring(c.name, c.name + std::strlen(c.name)));
@@ -148,31 +136,12 @@ TEST_F(WinRegistryTest, WriteRulesByType) {
     EXPECT_EQ(Read(L"reference"), RegValue(std::wstring(L"expanded")));
 }
 
-TEST_F(WinRegistryTest, BinaryRoundTrip) {
-    PutRaw("bin", REG_BINARY, std::string("\x00\x80\xFF", 3));
-    RegValue v = Read(L"bin");
-    ASSERT_EQ(v, RegValue(RegBytes{0, 0x80, 0xFF}));
-    reg.SetValueKey(L"copy");
-    reg.SetValue(v);  // the read left REG_BINARY as the type
-    Raw raw = GetRaw(keyA, "copy");
-    EXPECT_EQ(raw.type, static_cast<DWORD>(REG_BINARY));
-    EXPECT_EQ(raw.data, std::string("\x00\x80\xFF", 3));
-}
-
 TEST_F(WinRegistryTest, WritingCreatesTheWholePath) {
     reg.SetSectionKey(key + L"\\One\\Two");
     reg.SetValueKey(L"v");
     reg.SetValueType(kRegDword);
     reg.SetValue(std::int32_t{9});
     EXPECT_EQ(GetRaw(keyA + "\\One\\Two", "v").data, std::string("\x09\0\0\0", 4));
-}
-
-TEST_F(WinRegistryTest, ValueExSubstitutesTheDefaultForEmptyText) {
-    RegValue v = std::wstring();
-    reg.SetValueEx(kHKeyCurrentUser, key, L"name", kRegSz, std::wstring(L"fallback"), v);
-    EXPECT_EQ(v, RegValue(std::wstring(L"fallback")));
-    EXPECT_EQ(GetRaw(keyA, "name").data, std::string("fallback\0", 9));
-    EXPECT_EQ(reg.ValueEx(kHKeyCurrentUser, key, L"gone", kRegSz, std::int32_t{1}), RegValue(std::int32_t{1}));
 }
 
 TEST_F(WinRegistryTest, DeleteValueAndKey) {
@@ -185,37 +154,6 @@ TEST_F(WinRegistryTest, DeleteValueAndKey) {
     EXPECT_TRUE(reg.DeleteKey());
     EXPECT_FALSE(reg.KeyExists());
     EXPECT_FALSE(reg.DeleteKey());
-}
-
-TEST_F(WinRegistryTest, SettingsStoreTheirTypesAndSurviveARoundTrip) {
-    PutRaw("LoadBehavior", REG_DWORD, std::string("\x03\0\0\0", 4));
-    Settings s;
-    s.align = 1;
-    s.font.name = L"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30AF";  // "ＭＳ ゴシック"
-    s.font.size = 9.125f;
-    s.font.color = 0x80000012u;
-    s.selFont.color = 0x00FF00FFu;
-    s.selFont.bold = true;
-    s.scrollFit = true;
-    WriteSettings(reg, s);
-
-    for (const auto& row : kSettingsRows) {
-        std::string name(row.name.begin(), row.name.end());
-        Raw raw = GetRaw(keyA, name.c_str());
-        EXPECT_TRUE(raw.found) << name;
-        EXPECT_EQ(raw.type, row.type) << name;
-        if (row.type == kRegDword) {
-            EXPECT_EQ(raw.data.size(), 4u) << name;
-        }
-    }
-    EXPECT_EQ(GetRaw(keyA, "FontSize").data, std::string("\x90\x03\0\0", 4));  // 912
-    EXPECT_EQ(GetRaw(keyA, "FontColor").data, std::string("\x12\0\0\x80", 4));
-    EXPECT_EQ(GetRaw(keyA, "SelFontBold").data, std::string("\x01\0\0\0", 4));
-    EXPECT_EQ(GetRaw(keyA, "LoadBehavior").data, std::string("\x03\0\0\0", 4));
-
-    Settings back = ReadSettings(reg);
-    s.font.size = 9.12f;
-    EXPECT_EQ(back, s);
 }
 
 }  // namespace

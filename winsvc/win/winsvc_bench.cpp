@@ -134,33 +134,6 @@ int main(int argc, char** argv) {
     }
     if (total == 0) std::printf("empty key text\n");
 
-    // Where a key text's time goes: the platform's keyboard calls.
-    {
-        Win32KeyboardPort port;
-        std::uint8_t state[256];
-        std::uint16_t chars = 0;
-        const struct {
-            const char* name;
-            void (*call)(Win32KeyboardPort&, std::uint8_t (&)[256], std::uint16_t&);
-        } calls[] = {
-            {"GetKeyNameTextA",
-             [](Win32KeyboardPort& p, std::uint8_t(&)[256], std::uint16_t&) { p.KeyNameText(0x021E0001); }},
-            {"GetKeyboardState",
-             [](Win32KeyboardPort& p, std::uint8_t(&s)[256], std::uint16_t&) { p.KeyboardState(s); }},
-            {"GetKeyState", [](Win32KeyboardPort& p, std::uint8_t(&)[256], std::uint16_t&) { p.KeyState(VK_SHIFT); }},
-            {"GetAsyncKeyState",
-             [](Win32KeyboardPort& p, std::uint8_t(&)[256], std::uint16_t&) { p.AsyncKeyState(VK_LCONTROL); }},
-            {"ToAscii",
-             [](Win32KeyboardPort& p, std::uint8_t(&s)[256], std::uint16_t& c) { p.ToAscii('A', 0x1E, s, c, 0); }},
-            {"MapVirtualKeyA",
-             [](Win32KeyboardPort& p, std::uint8_t(&)[256], std::uint16_t&) { p.ScanCodeOf(VK_LCONTROL); }},
-        };
-        port.KeyboardState(state);
-        for (const auto& c : calls) {
-            std::printf("    %-18s %8.3f us per call\n", c.name, BestMicroseconds([&] { c.call(port, state, chars); }));
-        }
-    }
-
     DestroyWindow(wnd);
     return 0;
 }

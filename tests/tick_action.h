@@ -1,0 +1,57 @@
+#pragma once
+// For the Windows tests: a step run from a thread timer on every tick, also
+// inside the modal loops of message boxes, menus and common dialogs, until
+// the step says it is done.
+#include <windows.h>
+
+#include <functional>
+#include <utility>
+
+namespace brisko::test {
+
+class TickAction {
+public:
+    explicit TickAction(std::function<bool()> step) : step_(std::move(step)) {
+        current_ = this;
+        timer_ = SetTimer(nullptr, 0, 50, &TickAction::Tick);
+    }
+    ~TickAction() {
+        KillTimer(nullptr, timer_);
+        current_ = nullptr;
+    }
+    TickAction(const TickAction&) = delete;
+    TickAction& operator=(const TickAction&) = delete;
+    bool done = false;
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        TickAction* self = current_;
+        if (!self || self->done || self->running_) return;
+        self->running_ = true;  // the step may open a loop of its own
+        self->done = self->step_();
+        self->running_ = false;
+    }
+    static inline TickAction* current_ = nullptr;
+    std::function<bool()> step_;
+    UINT_PTR timer_ = 0;
+    bool running_ = false;
+};
+
+// A visible dialog box (message box, common dialog) of this thread, or null.
+inline HWND ThreadDialog() {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM out) -> BOOL {
+            char cls[16] = {};
+            if (IsWindowVisible(w) && GetClassNameA(w, cls, sizeof cls) && lstrcmpA(cls, "#32770") == 0) {
+                *reinterpret_cast<HWND*>(out) = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+}  // namespace brisko::test
