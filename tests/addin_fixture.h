@@ -54,4 +54,18 @@ inline void ClearStoredSettings() {
                            std::wstring(row.name).c_str());
 }
 
+// The calling thread's top-level windows (the bar's tooltip is one of them
+// while an add-in is connected).
+inline int ThreadWindowCount() {
+    int n = 0;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND, LPARAM p) -> BOOL {
+            ++*reinterpret_cast<int*>(p);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&n));
+    return n;
+}
+
 }  // namespace brisko::test

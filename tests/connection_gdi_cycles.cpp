@@ -1,5 +1,6 @@
-// 25 connections and disconnections of the add-in against the stand-in IDE,
-// between two markers, for the GDI leak check run under Wine's GDI trace.
+// 100 connections and disconnections of the add-in against the stand-in IDE,
+// between two markers, for the GDI leak check run under Wine's GDI trace; the thread's
+// window count must also end where it began.
 #include <windows.h>
 
 #include <cstdio>
@@ -7,23 +8,6 @@
 #include "tests/addin_fixture.h"
 
 using namespace brisko;
-
-namespace {
-
-// The thread's top-level windows; the bar's tooltip is one while connected.
-int ThreadWindows() {
-    int n = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND, LPARAM p) -> BOOL {
-            ++*reinterpret_cast<int*>(p);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&n));
-    return n;
-}
-
-}  // namespace
 
 int main() {
     OleInitialize(nullptr);
@@ -44,11 +28,11 @@ int main() {
         // The first connection may leave objects the system caches for good.
         cycle();
         idehost::IdeHost::Pump(50);
-        const int windowsBefore = ThreadWindows();
+        const int windowsBefore = test::ThreadWindowCount();
         std::fprintf(stderr, "BRISKO-MARK before (%d windows)\n", windowsBefore);
         for (int i = 0; i < 100; ++i) cycle();
         idehost::IdeHost::Pump(50);
-        const int windowsAfter = ThreadWindows();
+        const int windowsAfter = test::ThreadWindowCount();
         std::fprintf(stderr, "BRISKO-MARK after (%d windows)\n", windowsAfter);
         if (windowsAfter != windowsBefore) ++failures;
     }

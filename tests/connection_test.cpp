@@ -195,23 +195,11 @@ TEST_F(Connection, DisconnectionAfterAFailedOrMissingConnectionCompletes) {
     EXPECT_EQ(never->OnBeginShutdown(nullptr), S_OK);
 }
 
-int ThreadWindowCount() {
-    int n = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND, LPARAM p) -> BOOL {
-            ++*reinterpret_cast<int*>(p);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&n));
-    return n;
-}
-
 TEST_F(Connection, RepeatedCyclesLeaveNothingBehind) {
     ide.OpenCodeWindow(L"Project1 - Module1" + kCode);
     ide.OpenDesigner(L"Project1 - Form1 (Form)");
     const auto refsBefore = ide.Model().RefCounts();
-    const int windowsBefore = ThreadWindowCount();
+    const int windowsBefore = test::ThreadWindowCount();
     const LONG_PTR procBefore = GetWindowLongPtrA(ide.MdiClient(), GWLP_WNDPROC);
     for (int cycle = 0; cycle < 25; ++cycle) {
         AddIn addin;
@@ -222,7 +210,7 @@ TEST_F(Connection, RepeatedCyclesLeaveNothingBehind) {
     }
     IdeHost::Pump();
     ExpectSameRefs(refsBefore, ide.Model().RefCounts());
-    EXPECT_EQ(ThreadWindowCount(), windowsBefore);
+    EXPECT_EQ(test::ThreadWindowCount(), windowsBefore);
     EXPECT_EQ(GetWindowLongPtrA(ide.MdiClient(), GWLP_WNDPROC), procBefore);
     for (auto& [id, source] : ide.Model().GetEvents().Sources()) EXPECT_EQ(source->SinkCount(), 0u);
 }
