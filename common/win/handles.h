@@ -2,6 +2,7 @@
 // RAII owners for the window system's handles.
 #include <windows.h>
 
+#include <cstdint>
 #include <utility>
 
 namespace brisko {
