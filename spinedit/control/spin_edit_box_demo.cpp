@@ -11,12 +11,14 @@
 
 #include "common/win/com_ptr.h"
 #include "common/win/handles.h"
+#include "common/win/variant_values.h"
 #include "tools/idehost/scenario.h"
 #include "winsvc/win/pump.h"
 
 namespace {
 
 using namespace brisko;
+using namespace brisko::variant;
 
 template <typename F>
 F Export(HMODULE module, const char* name) {
@@ -34,30 +36,6 @@ bool Put(IDispatch* box, const wchar_t* name, VARIANT value) {
     VariantClear(&value);
     if (FAILED(hr)) std::fprintf(stderr, "%ls: 0x%08lx\n", name, static_cast<unsigned long>(hr));
     return SUCCEEDED(hr);
-}
-VARIANT R8(double v) {
-    VARIANT x;
-    V_VT(&x) = VT_R8;
-    V_R8(&x) = v;
-    return x;
-}
-VARIANT I4(LONG v) {
-    VARIANT x;
-    V_VT(&x) = VT_I4;
-    V_I4(&x) = v;
-    return x;
-}
-VARIANT Bool(bool v) {
-    VARIANT x;
-    V_VT(&x) = VT_BOOL;
-    V_BOOL(&x) = v ? VARIANT_TRUE : VARIANT_FALSE;
-    return x;
-}
-VARIANT Str(const wchar_t* v) {
-    VARIANT x;
-    V_VT(&x) = VT_BSTR;
-    V_BSTR(&x) = SysAllocString(v);
-    return x;
 }
 
 LRESULT CALLBACK FormProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {

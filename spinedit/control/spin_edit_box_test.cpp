@@ -16,6 +16,7 @@
 
 #include "common/win/com_ptr.h"
 #include "common/win/handles.h"
+#include "common/win/variant_values.h"
 #include "tools/idehost/scenario.h"
 #include "winsvc/win/pump.h"
 
@@ -23,6 +24,7 @@ namespace brisko {
 namespace {
 
 using test::Pump;
+using namespace variant;
 namespace input = idehost::input;
 
 // {7EB4AE2A-9938-4895-AB97-F1602DC36D8C}
@@ -41,31 +43,6 @@ std::vector<WPARAM> g_formKeys;  // key-downs that reached the form
 LRESULT CALLBACK FormProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_KEYDOWN) g_formKeys.push_back(wp);
     return DefWindowProcW(w, msg, wp, lp);
-}
-
-VARIANT I4(LONG v) {
-    VARIANT x;
-    V_VT(&x) = VT_I4;
-    V_I4(&x) = v;
-    return x;
-}
-VARIANT R8(double v) {
-    VARIANT x;
-    V_VT(&x) = VT_R8;
-    V_R8(&x) = v;
-    return x;
-}
-VARIANT Bool(bool v) {
-    VARIANT x;
-    V_VT(&x) = VT_BOOL;
-    V_BOOL(&x) = v ? VARIANT_TRUE : VARIANT_FALSE;
-    return x;
-}
-VARIANT Str(const wchar_t* v) {
-    VARIANT x;
-    V_VT(&x) = VT_BSTR;
-    V_BSTR(&x) = SysAllocString(v);
-    return x;
 }
 
 std::wstring TextOf(VARIANT& v) {
