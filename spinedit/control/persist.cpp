@@ -8,6 +8,7 @@
 #include <variant>
 #include <vector>
 
+#include "spinedit/control/ole_font.h"
 #include "spinedit/spin_stream.h"
 
 namespace brisko {
@@ -84,22 +85,6 @@ std::vector<Stored> Collect(const SpinEdit& box, const SpinEditPictures& picture
     return out;
 }
 
-ComPtr<IFontDisp> MakeFont(const FontSpec& f) {
-    std::wstring name = f.name;
-    FONTDESC fd{};
-    fd.cbSizeofstruct = sizeof fd;
-    fd.lpstrName = name.data();
-    fd.cySize.int64 = f.sizeCy;
-    fd.sWeight = f.weight;
-    fd.sCharset = f.charset;
-    fd.fItalic = f.italic;
-    fd.fUnderline = f.underline;
-    fd.fStrikethrough = f.strikethrough;
-    ComPtr<IFontDisp> font;
-    if (FAILED(OleCreateFontIndirect(&fd, IID_IFontDisp, reinterpret_cast<void**>(font.Put())))) return {};
-    return font;
-}
-
 std::optional<FontSpec> ReadFont(IUnknown* object) {
     if (!object) return std::nullopt;
     auto font = ComPtr<IUnknown>(object).As<IFont>(IID_IFont);
@@ -141,7 +126,7 @@ HRESULT ToVariant(const PropertyValue& value, VARIANT& out) {
                 out.vt = VT_BSTR;
                 out.bstrVal = Bstr(v).Detach();
             } else {
-                ComPtr<IFontDisp> font = MakeFont(v);
+                ComPtr<IFontDisp> font = MakeFontObject(v);
                 if (!font) return E_OUTOFMEMORY;
                 out.vt = VT_DISPATCH;
                 out.pdispVal = font.Detach();
