@@ -4,6 +4,7 @@
 
 #include "common/font.h"
 #include "common/text.h"
+#include "common/units.h"
 
 namespace brisko {
 
@@ -45,6 +46,33 @@ TEST(Text, TrimAndFold) {
     EXPECT_TRUE(EqualsNoCase(L"\uFF21", L"\uFF41"));  // full-width A and a
     EXPECT_FALSE(EqualsNoCase(L"Form1", L"Form11"));
     EXPECT_FALSE(EqualsNoCase(L"\u30A2", L"\u30A4"));
+}
+
+}  // namespace brisko
+
+namespace brisko {
+
+TEST(Units, ScaleRoundsHalvesAwayFromZeroLikeMulDiv) {
+    struct Case {
+        std::int32_t v, n, d, out;
+    };
+    for (auto c : {Case{5, 1, 2, 3}, Case{-5, 1, 2, -3}, Case{7, 1, 2, 4}, Case{2143, 96, 2540, 81},
+                   Case{1270, 1, 2540, 1}, Case{1269, 1, 2540, 0}, Case{5, -1, 2, -3}, Case{5, 1, -2, -3},
+                   Case{9, 1, 0, 0}})
+        EXPECT_EQ(ScaleRounded(c.v, c.n, c.d), c.out) << c.v << "*" << c.n << "/" << c.d;
+    EXPECT_EQ(HimetricToPixels(2540, 120), 120);
+    EXPECT_EQ(PixelsToHimetric(96, 0), 2540);  // an unreadable DPI counts as the default
+}
+
+TEST(Units, FontHeightsRoundHalvesToEven) {
+    struct Case {
+        double points;
+        int dpi, pixels;
+    };
+    for (auto c : {Case{9, 96, 12}, Case{10.5, 96, 14}, Case{11, 96, 15}, Case{1.125, 96, 2}, Case{1.875, 96, 2},
+                   Case{9, 120, 15}, Case{9, 0, 12}})
+        EXPECT_EQ(FontPixelHeight(FontSpec::Make(L"x", c.points).sizeCy, c.dpi), c.pixels) << c.points << "@" << c.dpi;
+    EXPECT_DOUBLE_EQ(TwipsPerPixel(96), 15.0);
 }
 
 }  // namespace brisko
