@@ -1,0 +1,10 @@
+# MinGW-w64 cross compilation; the including toolchain file sets the target
+# triple and processor.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${BRISKO_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${BRISKO_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${BRISKO_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${BRISKO_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
