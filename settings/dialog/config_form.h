@@ -99,10 +99,18 @@ std::wstring PreviewCaption(const FontSpec& font);
 // The label's top so that it sits centred on its button (pixels, halves to even).
 int CentredTop(int buttonTop, int buttonHeight, int labelHeight);
 
+// The bar's Align and Style values, the numbers the bar and the registry hold.
+inline constexpr std::int32_t kAlignTop = 0;
+inline constexpr std::int32_t kAlignBottom = 1;
+inline constexpr std::int32_t kStyleFixedWidth = 0;
+inline constexpr std::int32_t kStyleFitTitle = 1;
+// The icon styles the four icon options stand for, in option order.
+inline constexpr int kIconStyleCount = 4;
+
 // The bar's and the host's values the dialog edits, as the controls show them.
 struct Values {
-    std::int32_t align = 0;  // 0 top, 1 bottom
-    std::int32_t style = 1;  // 1 width follows the title, 0 fixed width
+    std::int32_t align = kAlignTop;
+    std::int32_t style = kStyleFitTitle;
     std::int16_t tabWidth = 120;
     FontSpec font;
     std::uint32_t fontColor = 0;
@@ -123,7 +131,7 @@ std::optional<int> IconOption(std::int32_t iconStyle);
 std::int32_t StyleFromOption(int index);      // 0 -> 1, 1 -> 0
 std::int32_t IconStyleFromOption(int index);  // outside 0..3 -> 0
 // The first checked icon option's style, 0 when none is checked.
-std::int32_t IconStyleFromChecks(const std::array<bool, 4>& checked);
+std::int32_t IconStyleFromChecks(const std::array<bool, kIconStyleCount>& checked);
 
 // The font buttons' flags for the font dialog (screen fonts, effects, limited
 // sizes, existing fonts only, no script choice) and the size limits.

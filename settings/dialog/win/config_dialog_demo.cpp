@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "common/win/handles.h"
+#include "common/win/gdi.h"
 #include "settings/dialog/win/config_dialog.h"
 #include "tabbar/mdi_tab.h"
 #include "tabbar/win/tab_bar_port.h"
@@ -28,9 +28,9 @@ bool SaveWindowBitmap(HWND hwnd, const std::string& path) {
     RECT r{};
     GetWindowRect(hwnd, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;
-    WindowDC screen(nullptr, false);
-    UniqueMemDC mem(CreateCompatibleDC(screen.Get()));
-    UniqueGdi bmp(CreateCompatibleBitmap(screen.Get(), w, h));
+    ScreenDC screen;
+    UniqueDC mem = MakeMemoryDC(screen.Get());
+    UniqueBitmap bmp(CreateCompatibleBitmap(screen.Get(), w, h));
     if (!mem || !bmp) return false;
     {
         SelectInDC sel(mem.Get(), bmp.Get());
@@ -44,8 +44,7 @@ bool SaveWindowBitmap(HWND hwnd, const std::string& path) {
     bi.biBitCount = 24;
     const int stride = (w * 3 + 3) & ~3;
     std::vector<unsigned char> pixels(static_cast<std::size_t>(stride) * h);
-    if (!GetDIBits(mem.Get(), static_cast<HBITMAP>(bmp.Get()), 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&bi),
-                   DIB_RGB_COLORS))
+    if (!GetDIBits(mem.Get(), bmp.Get(), 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS))
         return false;
     BITMAPFILEHEADER fh{};
     fh.bfType = 0x4D42;
