@@ -13,9 +13,8 @@
 #include <vector>
 
 #include "common/win/gdi.h"
+#include "settings/dialog/win/bar_frame.h"
 #include "settings/dialog/win/config_dialog.h"
-#include "tabbar/mdi_tab.h"
-#include "tabbar/win/tab_bar_port.h"
 
 namespace {
 
@@ -81,23 +80,10 @@ void CALLBACK Shoot(HWND, UINT, UINT_PTR id, DWORD) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hbrBackground = GetSysColorBrush(COLOR_APPWORKSPACE);
-    wc.lpszClassName = L"BriskoConfigDemoFrame";
-    RegisterClassW(&wc);
-    UniqueWindow frame(CreateWindowExW(0, wc.lpszClassName, L"IDE", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 760, 560,
-                                       nullptr, nullptr, wc.hInstance, nullptr));
-    CLIENTCREATESTRUCT ccs{};
-    ccs.idFirstChild = 100;
-    HWND mdi = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-                               740, 500, frame.Get(), nullptr, wc.hInstance, &ccs);
-    if (!frame || !mdi) return 1;
-    auto bar = CreateTabBar();
-    for (int i = 0; i < 3; ++i) bar->AddTab(-1, L"#" + std::to_wstring(i), L"Form" + std::to_wstring(i), true);
-    bar->SetStyle(1);
-    bar->Attach(FromHwnd(mdi));
+    BarFrame ide = BarFrame::Make();
+    if (!ide.bar) return 1;
+    HWND frame = ide.frame.Get();
+    auto& bar = ide.bar;
 
     std::int32_t iconStyle = 0;
     bool mouseWheel = true;
@@ -107,7 +93,7 @@ int main(int argc, char** argv) {
         const UINT_PTR timer = SetTimer(nullptr, 0, 20, &ResetAndClose);
         for (int i = 0; i <= n; ++i) {
             if (i == 1) std::fprintf(stderr, "BRISKO-MARK before\n");
-            frmConfig form(frame.Get());
+            frmConfig form(frame);
             g_form = &form;
             try {
                 form.ShowConfigWnd(*bar, iconStyle, mouseWheel);
@@ -122,7 +108,7 @@ int main(int argc, char** argv) {
         bar.reset();
         return 0;
     }
-    frmConfig form(frame.Get());
+    frmConfig form(frame);
     g_form = &form;
     if (argc > 1) {
         g_shot = argv[1];

@@ -8,15 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/error.h"
-#include "common/win/handles.h"
+#include "common/win/gdi.h"
+#include "settings/dialog/win/bar_frame.h"
 #include "spinedit/win/spin_edit.h"
-#include "tabbar/mdi_tab.h"
-#include "tabbar/win/tab_bar_port.h"
 
 namespace brisko {
 namespace {
@@ -29,16 +27,13 @@ std::wstring Text(HWND h) {
     return buf;
 }
 
-std::wstring ClassOf(HWND h) {
-    wchar_t buf[64] = {};
-    GetClassNameW(h, buf, 64);
-    return buf;
+std::wstring ItemText(HWND dlg, int id) {
+    return Text(GetDlgItem(dlg, id));
 }
 
 LOGFONTW FontOf(HWND h) {
     LOGFONTW lf{};
-    auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(h, WM_GETFONT, 0, 0));
-    if (font) GetObjectW(font, sizeof lf, &lf);
+    if (auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(h, WM_GETFONT, 0, 0))) GetObjectW(font, sizeof lf, &lf);
     return lf;
 }
 
@@ -48,31 +43,11 @@ bool IsChecked(HWND dlg, int id) {
 
 // A visible dialog box (message box, colour or font dialog) owned by the settings dialog.
 HWND OwnedDialog(HWND dlg) {
-    struct Find {
-        HWND dlg;
-        HWND found = nullptr;
-    } f{dlg};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND h, LPARAM lp) -> BOOL {
-            auto* f = reinterpret_cast<Find*>(lp);
-            if (h != f->dlg && IsWindowVisible(h) && GetWindow(h, GW_OWNER) == f->dlg && ClassOf(h) == L"#32770") {
-                f->found = h;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&f));
-    return f.found;
-}
-
-// The texts of a dialog box's static controls, joined.
-std::wstring StaticTexts(HWND box) {
-    std::wstring all;
-    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        if (ClassOf(c) == L"Static") all += Text(c);
+    HWND box = nullptr;
+    while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
+        if (box != dlg && IsWindowVisible(box) && GetWindow(box, GW_OWNER) == dlg) return box;
     }
-    return all;
+    return nullptr;
 }
 
 // Steps run one per timer tick inside the dialog's loop (or a nested one).
@@ -86,12 +61,9 @@ public:
         return *this;
     }
     Script& Click(int id) {
-        return Then([id](HWND dlg) {
-            PostMessageW(GetDlgItem(dlg, id), BM_CLICK, 0, 0);
-            return true;
-        });
+        return Do([id](HWND dlg) { PostMessageW(GetDlgItem(dlg, id), BM_CLICK, 0, 0); });
     }
-    Script& Check(std::function<void(HWND dlg)> f) {
+    Script& Do(std::function<void(HWND dlg)> f) {
         return Then([f = std::move(f)](HWND dlg) {
             f(dlg);
             return true;
@@ -100,49 +72,52 @@ public:
     // Replaces the width field's whole text with the first character.
     Script& TypeWidth(const std::wstring& chars) {
         for (std::size_t i = 0; i < chars.size(); ++i) {
-            const wchar_t ch = chars[i];
-            const bool first = i == 0;
-            Then([this, ch, first](HWND dlg) {
+            Do([this, ch = chars[i], first = i == 0](HWND dlg) {
                 HWND edit = form_->WidthField()->hWndText();
                 if (first) {
                     SendMessageW(dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
                     SendMessageW(edit, EM_SETSEL, 0, -1);
                 }
                 PostMessageW(edit, WM_CHAR, ch, 1);
-                return true;
             });
         }
         return *this;
     }
-    // Waits for a dialog box owned by the settings dialog and handles it.
-    Script& OnOwnedDialog(std::function<void(HWND box)> f) {
-        return Then([f = std::move(f)](HWND dlg) {
+    // Waits for a dialog box owned by the settings dialog, answers it with
+    // `command` and waits for it to go; `check` sees the box first.
+    Script& Answer(WPARAM command, std::function<void(HWND box)> check = nullptr) {
+        Then([check, command](HWND dlg) {
             HWND box = OwnedDialog(dlg);
             if (!box) return false;
-            f(box);
+            if (check) check(box);
+            PostMessageW(box, WM_COMMAND, command, 0);
             return true;
         });
+        return Then([](HWND dlg) { return OwnedDialog(dlg) == nullptr; });
     }
 
-    void Attach(frmConfig* form) { form_ = form; }
-    bool Finished() const { return next_ == steps_.size(); }
-
-    void Start() {
+    // Shows the form with this script running in its loop.
+    bool Run(frmConfig& form, CMDITab& bar, std::int32_t& icon, bool& wheel) {
+        form_ = &form;
         t_current = this;
-        timer_ = SetTimer(nullptr, 0, 15, &Script::Tick);
-    }
-    void Stop() {
-        if (timer_) KillTimer(nullptr, timer_);
-        timer_ = 0;
-        t_current = nullptr;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 15, &Script::Tick);
+        struct Stop {
+            UINT_PTR timer;
+            ~Stop() {
+                KillTimer(nullptr, timer);
+                t_current = nullptr;
+            }
+        } stop{timer};
+        const bool result = form.ShowConfigWnd(bar, icon, wheel);
+        EXPECT_EQ(next_, steps_.size()) << "the dialog closed before every step ran";
+        return result;
     }
 
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
         Script* s = t_current;
-        if (!s || s->running_ || !s->form_) return;
-        HWND dlg = s->form_->hWnd();
-        if (!dlg || !IsWindowVisible(dlg)) return;
+        HWND dlg = s && !s->running_ ? s->form_->hWnd() : nullptr;
+        if (!dlg || !IsWindowVisible(dlg) || s->next_ == s->steps_.size()) return;
         if (++s->ticks_ > 2000) {
             // Stuck: get out of every nested box and the dialog, and fail.
             ADD_FAILURE() << "script stuck at step " << s->next_;
@@ -151,11 +126,9 @@ private:
             s->next_ = s->steps_.size();
             return;
         }
-        if (s->Finished()) return;
         s->running_ = true;
-        const bool done = s->steps_[s->next_](dlg);
+        if (s->steps_[s->next_](dlg)) ++s->next_;
         s->running_ = false;
-        if (done) ++s->next_;
     }
 
     static inline thread_local Script* t_current = nullptr;
@@ -163,7 +136,6 @@ private:
     std::size_t next_ = 0;
     int ticks_ = 0;
     bool running_ = false;
-    UINT_PTR timer_ = 0;
     frmConfig* form_ = nullptr;
 };
 
@@ -189,32 +161,10 @@ struct BarState {
 
 class ConfigDialogTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hbrBackground = GetSysColorBrush(COLOR_APPWORKSPACE);
-        wc.lpszClassName = L"BriskoConfigTestFrame";
-        RegisterClassW(&wc);
-    }
-
     void SetUp() override {
-        frame.Reset(CreateWindowExW(0, L"BriskoConfigTestFrame", L"IDE", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 760,
-                                    560, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
-        ASSERT_TRUE(frame);
-        CLIENTCREATESTRUCT ccs{};
-        ccs.idFirstChild = 100;
-        mdi = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-                              740, 500, frame.Get(), nullptr, GetModuleHandleW(nullptr), &ccs);
-        ASSERT_TRUE(mdi);
-        bar = CreateTabBar();
-        for (int i = 0; i < 3; ++i) bar->AddTab(-1, L"#" + std::to_wstring(i), L"Form" + std::to_wstring(i), true);
-        bar->SetStyle(1);
-        bar->Attach(FromHwnd(mdi));
-    }
-    void TearDown() override {
-        bar.reset();
-        frame.Reset();
+        ide = BarFrame::Make();
+        ASSERT_TRUE(ide.bar);
+        bar = ide.bar.get();
     }
 
     // Bar values unlike the defaults everywhere, so that restoring is visible.
@@ -236,22 +186,23 @@ protected:
         bar->SetAutoDrag(false);
     }
 
-    bool Show(Script& script) {
-        frmConfig form(frame.Get(), &events);
-        script.Attach(&form);
+    // Shows the dialog with the script; whatever the outcome, the window, the
+    // owner's disabling and the bar's freeze are gone afterwards. Only a
+    // failing sink may make ShowConfigWnd throw.
+    bool Show(Script& script, IConfigEvents* sink = nullptr) {
+        bool thrown = false;
+        frmConfig form(ide.frame.Get(), sink ? sink : &events);
         shown = &form;
-        script.Start();
         bool result = false;
         try {
-            result = form.ShowConfigWnd(*bar, iconStyle, mouseWheel);
-        } catch (const std::exception& e) {
-            ADD_FAILURE() << "ShowConfigWnd threw: " << e.what();
+            result = script.Run(form, *bar, iconStyle, mouseWheel);
+        } catch (const Error&) {
+            thrown = true;
         }
-        script.Stop();
+        EXPECT_EQ(thrown, sink != nullptr) << "ShowConfigWnd's failure";
         shown = nullptr;
-        EXPECT_TRUE(script.Finished()) << "the dialog closed before every step ran";
         EXPECT_EQ(form.hWnd(), nullptr) << "the window outlives ShowConfigWnd";
-        EXPECT_TRUE(IsWindowEnabled(frame.Get())) << "the owner stays disabled";
+        EXPECT_TRUE(IsWindowEnabled(ide.frame.Get())) << "the owner stays disabled";
         EXPECT_FALSE(bar->LockUpdate());
         return result;
     }
@@ -260,66 +211,54 @@ protected:
     // bar's strip when the bar is at the top.
     int ClientTopInset() const {
         RECT w{};
-        GetWindowRect(mdi, &w);
+        GetWindowRect(ide.mdi, &w);
         POINT p{0, 0};
-        ClientToScreen(mdi, &p);
+        ClientToScreen(ide.mdi, &p);
         return p.y - w.top;
     }
 
-    UniqueWindow frame;
-    HWND mdi = nullptr;
-    std::unique_ptr<CMDITab> bar;
+    BarFrame ide;
+    CMDITab* bar = nullptr;
     Recorder events;
     std::int32_t iconStyle = 0;
     bool mouseWheel = true;
     frmConfig* shown = nullptr;
 };
 
-TEST_F(ConfigDialogTest, OpensModalWithItsCaptionSizeAndTheStoredWidthField) {
+TEST_F(ConfigDialogTest, OpensModalShowingTheBarAndCancelKeepsItRaisingTheSnapshotStyleOnce) {
+    MakeUnusual();
+    iconStyle = 2;
+    mouseWheel = false;
+    const BarState before = BarState::Of(*bar);
     Script s;
-    s.Check([&](HWND dlg) {
+    s.Do([&](HWND dlg) {
         EXPECT_EQ(Text(dlg), L"Brisko - 3.45");  // this program's version resource
         RECT client{};
         GetClientRect(dlg, &client);
         EXPECT_EQ(client.right, 488);
         EXPECT_EQ(client.bottom, 280);
-        EXPECT_FALSE(IsWindowEnabled(frame.Get())) << "the dialog is modal to its owner";
+        EXPECT_FALSE(IsWindowEnabled(ide.frame.Get())) << "the dialog is modal to its owner";
         EXPECT_EQ(GetFocus(), GetDlgItem(dlg, kBtnOK));
         EXPECT_STREQ(FontOf(GetDlgItem(dlg, kBtnOK)).lfFaceName, L"MS UI Gothic");
-        EXPECT_EQ(GetNextDlgTabItem(dlg, GetDlgItem(dlg, kBtnCancel), FALSE), GetDlgItem(dlg, kOptAlign0));
         // The width field as stored with the form, limits from loading.
         SpinEdit* width = SpinEdit::FromWindow(GetDlgItem(dlg, kTxtWidth));
         ASSERT_TRUE(width);
         EXPECT_EQ(width->Min(), 40);
         EXPECT_EQ(width->Max(), 320);
         EXPECT_EQ(width->Caption(), L"タブの幅");
-        EXPECT_EQ(width->Text(), L"120");
-        EXPECT_FALSE(width->Enabled()) << "width follows the title";
-    });
-    s.Click(kBtnCancel);
-    EXPECT_FALSE(Show(s));
-}
-
-TEST_F(ConfigDialogTest, CancelWithoutChangesKeepsTheBarAndRaisesTheSnapshotStyleOnce) {
-    MakeUnusual();
-    iconStyle = 2;
-    mouseWheel = false;
-    const BarState before = BarState::Of(*bar);
-    Script s;
-    s.Check([&](HWND dlg) {
         // The controls show the bar.
         EXPECT_TRUE(IsChecked(dlg, kOptAlign1));
         EXPECT_TRUE(IsChecked(dlg, kOptStyle1));
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, kTxtWidth)));
-        EXPECT_EQ(Text(GetDlgItem(dlg, kTxtWidth)), L"150");
+        EXPECT_EQ(ItemText(dlg, kTxtWidth), L"150");
         EXPECT_TRUE(IsChecked(dlg, kOptIcon0 + 2));
         for (int id : {kChkClose, kChkScroll, kChkFit, kChkDrag, kChkWheel}) EXPECT_TRUE(IsChecked(dlg, id)) << id;
-        EXPECT_EQ(Text(GetDlgItem(dlg, kLblNormal)), L"MS UI Gothic 11pt");
+        EXPECT_EQ(ItemText(dlg, kLblNormal), L"MS UI Gothic 11pt");
         const LOGFONTW normal = FontOf(GetDlgItem(dlg, kLblNormal));
         EXPECT_EQ(normal.lfWeight, 700);
         EXPECT_TRUE(normal.lfItalic);
         EXPECT_EQ(normal.lfHeight, -15);
-        EXPECT_EQ(Text(GetDlgItem(dlg, kLblActive)), L"ＭＳ Ｐゴシック 10pt");
+        EXPECT_EQ(ItemText(dlg, kLblActive), L"ＭＳ Ｐゴシック 10pt");
         EXPECT_TRUE(FontOf(GetDlgItem(dlg, kLblActive)).lfUnderline);
         // Tab enters an option group at its chosen option.
         EXPECT_EQ(GetNextDlgTabItem(dlg, GetDlgItem(dlg, kBtnCancel), FALSE), GetDlgItem(dlg, kOptAlign1));
@@ -338,47 +277,32 @@ TEST_F(ConfigDialogTest, LiveChangesShowOnTheBarAtOnceAndCancelUndoesThem) {
     const BarState before = BarState::Of(*bar);
     const int insetAtTop = ClientTopInset();
     Script s;
-    s.Click(kOptAlign1).Check([&](HWND) {
+    s.Click(kOptAlign1).Do([&](HWND) {
         EXPECT_EQ(bar->Align(), 1);
         EXPECT_LT(ClientTopInset(), insetAtTop) << "the bar's strip left the top of the MDI client";
     });
-    s.Click(kOptStyle1).Check([&](HWND dlg) {
+    s.Click(kOptStyle1).Do([&](HWND dlg) {
         EXPECT_EQ(bar->Style(), 0);
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, kTxtWidth)));
     });
     // 2 and 20 are below the minimum and reach nothing; 200 is applied as it appears.
     const std::int16_t width = bar->TabWidth();
-    s.TypeWidth(L"2").Check([&](HWND) { EXPECT_EQ(bar->TabWidth(), width); });
-    s.TypeWidth(L"20").Check([&](HWND) { EXPECT_EQ(bar->TabWidth(), width); });
-    s.TypeWidth(L"200").Check([&](HWND dlg) {
-        EXPECT_EQ(Text(GetDlgItem(dlg, kTxtWidth)), L"200");
-        EXPECT_EQ(bar->TabWidth(), 200);
+    s.TypeWidth(L"2").Do([&](HWND) { EXPECT_EQ(bar->TabWidth(), width); });
+    s.TypeWidth(L"20").Do([&](HWND) { EXPECT_EQ(bar->TabWidth(), width); });
+    s.TypeWidth(L"200").Do([&](HWND) { EXPECT_EQ(bar->TabWidth(), 200); });
+    s.Click(kChkClose).Click(kChkScroll).Click(kChkFit).Click(kChkDrag).Do([&](HWND) {
+        EXPECT_FALSE(bar->CloseButton());
+        EXPECT_FALSE(bar->ScrollButton());
+        EXPECT_TRUE(bar->ScrollFit());
+        EXPECT_FALSE(bar->AutoDrag());
     });
-    struct Box {
-        int id;
-        std::function<bool()> applied;
-    };
-    const Box boxes[] = {
-        {kChkClose, [&] { return !bar->CloseButton(); }},
-        {kChkScroll, [&] { return !bar->ScrollButton(); }},
-        {kChkFit, [&] { return bar->ScrollFit(); }},
-        {kChkDrag, [&] { return !bar->AutoDrag(); }},
-    };
-    for (const Box& b : boxes) {
-        s.Click(b.id).Check([&, b](HWND dlg) {
-            EXPECT_TRUE(IsChecked(dlg, b.id));
-            EXPECT_TRUE(b.applied()) << b.id;
-        });
-    }
-    s.Click(kChkWheel);
-    s.Click(kOptIcon0 + 3).Check([&](HWND) { EXPECT_EQ(events.styles, std::vector<std::int32_t>{3}); });
-    s.Click(kOptIcon0 + 1).Check([&](HWND dlg) {
+    s.Click(kChkWheel).Click(kOptIcon0 + 3).Click(kOptIcon0 + 1).Do([&](HWND dlg) {
         EXPECT_EQ(events.styles, (std::vector<std::int32_t>{3, 1}));
         EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dlg, kOptIcon0 + 1), GWL_STYLE) & WS_TABSTOP, WS_TABSTOP);
         EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dlg, kOptIcon0), GWL_STYLE) & WS_TABSTOP, 0);
     });
     // A second showing from inside the first is refused and leaves the first alone.
-    s.Check([&](HWND dlg) {
+    s.Do([&](HWND dlg) {
         std::int32_t icon = 0;
         bool wheel = true;
         EXPECT_THROW(shown->ShowConfigWnd(*bar, icon, wheel), Error);
@@ -394,45 +318,33 @@ TEST_F(ConfigDialogTest, LiveChangesShowOnTheBarAtOnceAndCancelUndoesThem) {
     EXPECT_TRUE(mouseWheel);
 }
 
-TEST_F(ConfigDialogTest, OkKeepsTheLiveChangesAndHandsBackIconStyleAndWheel) {
-    Script s;
-    s.Click(kOptAlign1).Click(kOptStyle1).TypeWidth(L"75").Click(kChkDrag).Click(kChkWheel).Click(kOptIcon0 + 2);
-    s.Click(kBtnOK);
-    EXPECT_TRUE(Show(s));
-    EXPECT_EQ(bar->Align(), 1);
-    EXPECT_EQ(bar->Style(), 0);
-    EXPECT_EQ(bar->TabWidth(), 75);
-    EXPECT_FALSE(bar->AutoDrag());
-    EXPECT_EQ(iconStyle, 2);
-    EXPECT_FALSE(mouseWheel);
-    EXPECT_EQ(events.styles, std::vector<std::int32_t>{2}) << "OK raises nothing more";
-}
-
-// The close box cancels like the Cancel button.
+// Reset goes through the controls, so the bar shows the defaults at once; the
+// close box then cancels like the Cancel button.
 TEST_F(ConfigDialogTest, ResetThenTheCloseBoxRestoresTheSnapshot) {
     MakeUnusual();
     iconStyle = 3;
     mouseWheel = false;
     const BarState before = BarState::Of(*bar);
     Script s;
-    s.Click(kBtnReset).Check([&](HWND dlg) {
-        // Reset goes through the controls, so the bar already shows the defaults.
+    s.Click(kBtnReset).Do([&](HWND dlg) {
         EXPECT_EQ(bar->Align(), 0);
         EXPECT_EQ(bar->Style(), 1);
         EXPECT_EQ(bar->TabWidth(), 120);
+        for (const FontSpec& f : {bar->Font(), bar->SelFont()}) EXPECT_EQ(f, FontSpec::Make(L"MS UI Gothic", 9));
+        EXPECT_EQ(bar->FontColor(), bar->DefaultFontColor());
+        EXPECT_EQ(bar->SelFontColor(), bar->DefaultSelFontColor());
         EXPECT_TRUE(bar->CloseButton());
-        EXPECT_EQ(bar->Font().name, L"MS UI Gothic");
+        EXPECT_TRUE(bar->ScrollButton());
+        EXPECT_FALSE(bar->ScrollFit());
+        EXPECT_TRUE(bar->AutoDrag());
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, kTxtWidth)));
-        EXPECT_EQ(Text(GetDlgItem(dlg, kTxtWidth)), L"120");
-        EXPECT_EQ(Text(GetDlgItem(dlg, kLblNormal)), L"MS UI Gothic 9pt");
-        EXPECT_EQ(Text(GetDlgItem(dlg, kLblActive)), L"MS UI Gothic 9pt");
+        EXPECT_EQ(ItemText(dlg, kTxtWidth), L"120");
+        EXPECT_EQ(ItemText(dlg, kLblNormal), L"MS UI Gothic 9pt");
+        EXPECT_EQ(ItemText(dlg, kLblActive), L"MS UI Gothic 9pt");
         EXPECT_TRUE(IsChecked(dlg, kOptIcon0));
         EXPECT_FALSE(IsChecked(dlg, kChkWheel));
     });
-    s.Then([](HWND dlg) {
-        PostMessageW(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
-        return true;
-    });
+    s.Do([](HWND dlg) { PostMessageW(dlg, WM_SYSCOMMAND, SC_CLOSE, 0); });
     EXPECT_FALSE(Show(s));
     EXPECT_EQ(BarState::Of(*bar), before);
     EXPECT_EQ(events.styles, (std::vector<std::int32_t>{0, 3}));
@@ -440,58 +352,22 @@ TEST_F(ConfigDialogTest, ResetThenTheCloseBoxRestoresTheSnapshot) {
     EXPECT_FALSE(mouseWheel);
 }
 
-TEST_F(ConfigDialogTest, ResetThenOkGivesTheDefaults) {
-    MakeUnusual();
-    iconStyle = 3;
-    mouseWheel = false;
-    Script s;
-    s.Click(kBtnReset).Click(kBtnOK);
-    EXPECT_TRUE(Show(s));
-    EXPECT_EQ(bar->Align(), 0);
-    EXPECT_EQ(bar->Style(), 1);
-    EXPECT_EQ(bar->TabWidth(), 120);
-    for (const FontSpec& f : {bar->Font(), bar->SelFont()}) EXPECT_EQ(f, FontSpec::Make(L"MS UI Gothic", 9));
-    EXPECT_EQ(bar->FontColor(), bar->DefaultFontColor());
-    EXPECT_EQ(bar->SelFontColor(), bar->DefaultSelFontColor());
-    EXPECT_TRUE(bar->CloseButton());
-    EXPECT_TRUE(bar->ScrollButton());
-    EXPECT_FALSE(bar->ScrollFit());
-    EXPECT_TRUE(bar->AutoDrag());
-    EXPECT_EQ(iconStyle, 0);
-    EXPECT_TRUE(mouseWheel);
-}
-
 TEST_F(ConfigDialogTest, OkWithAnInvalidWidthShowsTheFieldsMessageAndStaysOpen) {
     Script s;
     s.Click(kOptStyle1).TypeWidth(L"20").Click(kBtnOK);
-    s.OnOwnedDialog([&](HWND box) {
-        const std::wstring text = StaticTexts(box);
+    s.Answer(IDOK, [](HWND box) {
+        std::wstring text;
+        for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) text += Text(c);
         EXPECT_NE(text.find(L"タブの幅の入力が最小値を下回っています。"), std::wstring::npos) << text.size();
         EXPECT_NE(text.find(L"40 ～ 320 の範囲で入力して下さい。"), std::wstring::npos);
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
     });
-    s.Then([&](HWND dlg) {
-        if (OwnedDialog(dlg)) return false;
+    s.Do([&](HWND dlg) {
         EXPECT_TRUE(IsWindowVisible(dlg));
         EXPECT_EQ(bar->TabWidth(), 120);
-        return true;
     });
     s.Click(kBtnCancel);
     EXPECT_FALSE(Show(s));
     EXPECT_EQ(bar->Style(), 1);
-}
-
-TEST_F(ConfigDialogTest, PreviewCaptionsRoundTheSizeHalfUp) {
-    bar->SetFont(FontSpec::Make(L"MS UI Gothic", 9.5));
-    bar->SetSelFont(FontSpec::Make(L"MS UI Gothic", 9.4));
-    Script s;
-    s.Check([&](HWND dlg) {
-        EXPECT_EQ(Text(GetDlgItem(dlg, kLblNormal)), L"MS UI Gothic 10pt");
-        EXPECT_EQ(Text(GetDlgItem(dlg, kLblActive)), L"MS UI Gothic 9pt");
-        EXPECT_EQ(FontOf(GetDlgItem(dlg, kLblNormal)).lfHeight, -13);
-    });
-    s.Click(kBtnCancel);
-    EXPECT_FALSE(Show(s));
 }
 
 TEST_F(ConfigDialogTest, ColourButtonsGoThroughThePickerAndCancelChangesNothing) {
@@ -499,18 +375,8 @@ TEST_F(ConfigDialogTest, ColourButtonsGoThroughThePickerAndCancelChangesNothing)
     bar->SetSelFontColor(0x80000008);  // a system colour: the picker gets its RGB
     const std::uint32_t selRgb = static_cast<std::uint32_t>(GetSysColor(COLOR_WINDOWTEXT));
     Script s;
-    s.Click(kBtnNormalColor).OnOwnedDialog([](HWND box) { PostMessageW(box, WM_COMMAND, IDCANCEL, 0); });
-    s.Then([&](HWND dlg) {
-        if (OwnedDialog(dlg)) return false;
-        EXPECT_EQ(bar->FontColor(), 0x00123456u);
-        return true;
-    });
-    s.Click(kBtnActiveColor).OnOwnedDialog([](HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); });
-    s.Then([&](HWND dlg) {
-        if (OwnedDialog(dlg)) return false;
-        EXPECT_EQ(bar->SelFontColor(), selRgb);
-        return true;
-    });
+    s.Click(kBtnNormalColor).Answer(IDCANCEL).Do([&](HWND) { EXPECT_EQ(bar->FontColor(), 0x00123456u); });
+    s.Click(kBtnActiveColor).Answer(IDOK).Do([&](HWND) { EXPECT_EQ(bar->SelFontColor(), selRgb); });
     s.Click(kBtnOK);
     EXPECT_TRUE(Show(s));
     EXPECT_EQ(bar->SelFontColor(), selRgb);
@@ -523,7 +389,7 @@ std::wstring ListedFace() {
         lf.lfCharSet = DEFAULT_CHARSET;
         wcscpy(lf.lfFaceName, face);
         bool found = false;
-        WindowDC screen(nullptr, false);
+        ScreenDC screen;
         EnumFontFamiliesExW(
             screen.Get(), &lf,
             [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM p) -> int {
@@ -544,22 +410,16 @@ TEST_F(ConfigDialogTest, FontButtonAppliesThePickedFontAndCancelChangesNothing) 
     bar->SetFont(start);
     bar->SetSelFont(start);
     Script s;
-    s.Click(kBtnActiveFont).OnOwnedDialog([](HWND box) { PostMessageW(box, WM_COMMAND, IDCANCEL, 0); });
-    s.Then([&](HWND dlg) {
-        if (OwnedDialog(dlg)) return false;
+    s.Click(kBtnActiveFont).Answer(IDCANCEL).Do([&](HWND dlg) {
         EXPECT_EQ(bar->SelFont(), start) << "a cancelled picker changed the font";
-        EXPECT_EQ(Text(GetDlgItem(dlg, kLblActive)), face + L" 10pt");
-        return true;
+        EXPECT_EQ(ItemText(dlg, kLblActive), face + L" 10pt");
     });
     // The picker starts from whole points (9.5 to even is 10) and OK hands that back.
-    s.Click(kBtnNormalFont).OnOwnedDialog([](HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); });
-    s.Then([&](HWND dlg) {
-        if (OwnedDialog(dlg)) return false;
+    s.Click(kBtnNormalFont).Answer(IDOK).Do([&](HWND dlg) {
         EXPECT_EQ(bar->Font().sizeCy, 100000);
         EXPECT_EQ(bar->Font().name, face);
-        EXPECT_EQ(Text(GetDlgItem(dlg, kLblNormal)), face + L" 10pt");
+        EXPECT_EQ(ItemText(dlg, kLblNormal), face + L" 10pt");
         EXPECT_EQ(FontOf(GetDlgItem(dlg, kLblNormal)).lfHeight, -13);
-        return true;
     });
     s.Click(kBtnCancel);
     EXPECT_FALSE(Show(s));
@@ -576,30 +436,25 @@ TEST_F(ConfigDialogTest, AFailingIconHandlerNeitherClosesTheDialogNorStopsTheRes
     } throwing;
     MakeUnusual();
     const BarState before = BarState::Of(*bar);
-    frmConfig form(frame.Get(), &throwing);
     Script s;
-    s.Click(kOptIcon0 + 1).Click(kChkScroll).Check([&](HWND dlg) {
+    s.Click(kOptIcon0 + 1).Click(kChkScroll).Do([&](HWND dlg) {
         EXPECT_EQ(throwing.calls, 1);
         EXPECT_TRUE(IsWindowVisible(dlg));
         EXPECT_TRUE(bar->ScrollButton());
     });
     s.Click(kBtnCancel);
-    s.Attach(&form);
-    s.Start();
-    EXPECT_THROW(form.ShowConfigWnd(*bar, iconStyle, mouseWheel), Error);
-    s.Stop();
-    EXPECT_TRUE(s.Finished());
+    Show(s, &throwing);  // the restoring call's failure is rethrown
     EXPECT_EQ(throwing.calls, 2);
     EXPECT_EQ(BarState::Of(*bar), before) << "the settings after the event were not restored";
-    EXPECT_FALSE(bar->LockUpdate());
-    EXPECT_EQ(form.hWnd(), nullptr);
-    EXPECT_TRUE(IsWindowEnabled(frame.Get()));
 }
 
-TEST_F(ConfigDialogTest, FixedWidthFieldSpinsWithUpDownAndItsArrows) {
-    const auto press = [](std::initializer_list<INPUT> inputs) {
-        std::vector<INPUT> v(inputs);
-        SendInput(static_cast<UINT>(v.size()), v.data(), sizeof(INPUT));
+// Fixed width chosen, the field spins with real Up/Down keys and real clicks
+// on its arrows, the bar's width following; OK keeps the live changes and
+// hands back the icon style and the wheel switch.
+TEST_F(ConfigDialogTest, FixedWidthFieldSpinsWithUpDownAndItsArrowsAndOkKeepsTheChanges) {
+    const auto press = [](INPUT down, INPUT up) {
+        INPUT both[] = {down, up};
+        SendInput(2, both, sizeof(INPUT));
     };
     const auto key = [press](WORD vk) {
         return [press, vk](HWND) {
@@ -608,8 +463,7 @@ TEST_F(ConfigDialogTest, FixedWidthFieldSpinsWithUpDownAndItsArrows) {
             down.ki.wVk = up.ki.wVk = vk;
             down.ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
             up.ki.dwFlags = KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP;
-            press({down, up});
-            return true;
+            press(down, up);
         };
     };
     // A real click on the upper or lower arrow of the field's spin bar.
@@ -622,29 +476,35 @@ TEST_F(ConfigDialogTest, FixedWidthFieldSpinsWithUpDownAndItsArrows) {
             down.type = up.type = INPUT_MOUSE;
             down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
             up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-            press({down, up});
-            return true;
+            press(down, up);
         };
     };
     // Waits for the input to arrive: the field shows the width and the bar has it.
     const auto shows = [this](std::int16_t width) {
         return [this, width](HWND dlg) {
-            return Text(GetDlgItem(dlg, kTxtWidth)) == std::to_wstring(width) && bar->TabWidth() == width;
+            return ItemText(dlg, kTxtWidth) == std::to_wstring(width) && bar->TabWidth() == width;
         };
     };
     bar->SetTabWidth(150);
     Script s;
-    s.Click(kOptStyle1).Check([&](HWND dlg) {
+    s.Click(kOptAlign1).Click(kChkDrag).Click(kChkWheel).Click(kOptIcon0 + 2);
+    s.Click(kOptStyle1).Do([&](HWND dlg) {
         SetForegroundWindow(dlg);
         SendMessageW(dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(shown->WidthField()->hWndText()), TRUE);
     });
-    s.Then(key(VK_UP)).Then(shows(151));
-    s.Then(key(VK_DOWN)).Then(shows(150)).Then(key(VK_DOWN)).Then(shows(149));
-    s.Then(arrow(false)).Then(shows(148));
-    s.Then(arrow(true)).Then(shows(149));
+    s.Do(key(VK_UP)).Then(shows(151));
+    s.Do(key(VK_DOWN)).Then(shows(150)).Do(key(VK_DOWN)).Then(shows(149));
+    s.Do(arrow(false)).Then(shows(148));
+    s.Do(arrow(true)).Then(shows(149));
     s.Click(kBtnOK);
     EXPECT_TRUE(Show(s));
     EXPECT_EQ(bar->TabWidth(), 149);
+    EXPECT_EQ(bar->Align(), 1);
+    EXPECT_EQ(bar->Style(), 0);
+    EXPECT_FALSE(bar->AutoDrag());
+    EXPECT_EQ(iconStyle, 2);
+    EXPECT_FALSE(mouseWheel);
+    EXPECT_EQ(events.styles, std::vector<std::int32_t>{2}) << "OK raises nothing more";
 }
 
 }  // namespace
