@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "common/win/handles.h"
+#include "common/win/gdi.h"
 #include "resources/test_dll.h"
 
 namespace brisko {
@@ -26,11 +26,10 @@ TEST(Resources, DragCursorsAreMonochromeWithTheirHotSpots) {
         HCURSOR hCursor = static_cast<HCURSOR>(
             LoadImageA(BriskoDll(), MAKEINTRESOURCEA(c.id), IMAGE_CURSOR, 32, 32, LR_DEFAULTCOLOR));
         ASSERT_NE(hCursor, nullptr);
-        EXPECT_NE(LoadCursorA(BriskoDll(), MAKEINTRESOURCEA(c.id)), nullptr);
 
         ICONINFO ii{};
         ASSERT_TRUE(GetIconInfo(hCursor, &ii));
-        UniqueGdi mask(ii.hbmMask), colour(ii.hbmColor);
+        UniqueBitmap mask(ii.hbmMask), colour(ii.hbmColor);
         EXPECT_FALSE(ii.fIcon);
         EXPECT_EQ(ii.xHotspot, c.hotX);
         EXPECT_EQ(ii.yHotspot, c.hotY);

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "common/error.h"
-#include "common/win/gdi.h"
 #include "settings/dialog/win/bar_frame.h"
+#include "settings/win/listed_face_test.h"
 #include "spinedit/win/spin_edit.h"
 
 namespace brisko {
@@ -382,28 +382,8 @@ TEST_F(ConfigDialogTest, ColourButtonsGoThroughThePickerAndCancelChangesNothing)
     EXPECT_EQ(bar->SelFontColor(), selRgb);
 }
 
-// A face the font dialog lists: Wine lists neither its own fonts nor substituted names.
-std::wstring ListedFace() {
-    for (const wchar_t* face : {L"Liberation Sans", L"DejaVu Sans", L"Nimbus Sans"}) {
-        LOGFONTW lf{};
-        lf.lfCharSet = DEFAULT_CHARSET;
-        wcscpy(lf.lfFaceName, face);
-        bool found = false;
-        ScreenDC screen;
-        EnumFontFamiliesExW(
-            screen.Get(), &lf,
-            [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM p) -> int {
-                *reinterpret_cast<bool*>(p) = true;
-                return 0;
-            },
-            reinterpret_cast<LPARAM>(&found), 0);
-        if (found) return face;
-    }
-    return L"";
-}
-
 TEST_F(ConfigDialogTest, FontButtonAppliesThePickedFontAndCancelChangesNothing) {
-    const std::wstring face = ListedFace();
+    const std::wstring face = test::ListedFace();
     ASSERT_FALSE(face.empty());
     FontSpec start = FontSpec::Make(face, 9.5);
     start.charset = 0;
