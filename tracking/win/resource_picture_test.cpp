@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -140,130 +139,6 @@ TEST_F(ResourcePicture, TabIconAnswersTheIconHandleAndKeepsThePictureAlive) {
 
     EXPECT_EQ(MakeTabIcon(nullptr), nullptr);
     EXPECT_EQ(PictureTabIcon(ComPtr<IPicture>()).Handle(), 0);
-}
-
-// ---- Following the global block through PictureFromBytes ----
-//
-// The code under test is linked into this program, so its calls to the memory
-// and stream functions go through this program's import table. Patching
-// those entries lets a test count the block's allocations and frees, and make
-// any one step fail.
-
-void** ImportSlot(const char* dll, const char* function) {
-    auto* base = reinterpret_cast<std::uint8_t*>(GetModuleHandleA(nullptr));
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); imp->Name; ++imp) {
-        if (lstrcmpiA(reinterpret_cast<const char*>(base + imp->Name), dll) != 0 || !imp->OriginalFirstThunk) continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0)
-                return reinterpret_cast<void**>(&slots->u1.Function);
-        }
-    }
-    return nullptr;
-}
-
-// Replaces one import for a scope.
-class ImportPatch {
-public:
-    ImportPatch(const char* dll, const char* function, void* replacement) : slot_(ImportSlot(dll, function)) {
-        if (slot_) original_ = Swap(replacement);
-    }
-    ImportPatch(const ImportPatch&) = delete;
-    ImportPatch& operator=(const ImportPatch&) = delete;
-    ~ImportPatch() {
-        if (slot_) Swap(original_);
-    }
-    bool Active() const { return slot_ != nullptr; }
-    void* Original() const { return original_; }
-
-private:
-    void* Swap(void* value) {
-        DWORD old = 0;
-        VirtualProtect(slot_, sizeof(void*), PAGE_READWRITE, &old);
-        void* previous = std::exchange(*slot_, value);
-        VirtualProtect(slot_, sizeof(void*), old, &old);
-        return previous;
-    }
-    void** slot_;
-    void* original_ = nullptr;
-};
-
-enum class FailAt { Nothing, Alloc, Lock, Stream };
-
-// The real functions, and what the patched ones saw of the block.
-struct BlockLog {
-    FailAt failAt = FailAt::Nothing;
-    int allocs = 0;
-    int ownFrees = 0;
-    HGLOBAL block = nullptr;
-    decltype(&GlobalAlloc) alloc = nullptr;
-    decltype(&GlobalFree) free = nullptr;
-    decltype(&GlobalLock) lock = nullptr;
-    decltype(&CreateStreamOnHGlobal) stream = nullptr;
-} g_log;
-
-HGLOBAL WINAPI LoggedAlloc(UINT flags, SIZE_T size) {
-    if (g_log.failAt == FailAt::Alloc) return nullptr;
-    ++g_log.allocs;
-    return g_log.block = g_log.alloc(flags, size);
-}
-HGLOBAL WINAPI LoggedFree(HGLOBAL h) {
-    g_log.ownFrees += h == g_log.block;
-    return g_log.free(h);
-}
-LPVOID WINAPI LoggedLock(HGLOBAL h) {
-    return g_log.failAt == FailAt::Lock ? nullptr : g_log.lock(h);
-}
-HRESULT WINAPI LoggedStream(HGLOBAL h, BOOL deleteOnRelease, LPSTREAM* out) {
-    *out = nullptr;
-    return g_log.failAt == FailAt::Stream ? E_OUTOFMEMORY : g_log.stream(h, deleteOnRelease, out);
-}
-
-TEST_F(ResourcePicture, TheBlockIsFreedExactlyOnceOnEveryPath) {
-    ImportPatch alloc("kernel32.dll", "GlobalAlloc", reinterpret_cast<void*>(&LoggedAlloc));
-    ImportPatch free("kernel32.dll", "GlobalFree", reinterpret_cast<void*>(&LoggedFree));
-    ImportPatch lock("kernel32.dll", "GlobalLock", reinterpret_cast<void*>(&LoggedLock));
-    ImportPatch stream("ole32.dll", "CreateStreamOnHGlobal", reinterpret_cast<void*>(&LoggedStream));
-    ASSERT_TRUE(alloc.Active() && free.Active() && lock.Active() && stream.Active());
-    g_log.alloc = reinterpret_cast<decltype(&GlobalAlloc)>(alloc.Original());
-    g_log.free = reinterpret_cast<decltype(&GlobalFree)>(free.Original());
-    g_log.lock = reinterpret_cast<decltype(&GlobalLock)>(lock.Original());
-    g_log.stream = reinterpret_cast<decltype(&CreateStreamOnHGlobal)>(stream.Original());
-
-    const auto icon = ReadResourceBytes(BriskoDll(), 105, "ICON");
-    const std::vector<std::uint8_t> junk(100, 0x33);
-    const struct {
-        const char* name;
-        const std::vector<std::uint8_t>* bytes;
-        FailAt failAt;
-        bool picture;
-        int allocs;
-        int ownFrees;  // once the stream exists, it alone frees the block
-    } cases[] = {
-        {"decoded", &icon, FailAt::Nothing, true, 1, 0},   {"not a picture", &junk, FailAt::Nothing, false, 1, 0},
-        {"no memory", &icon, FailAt::Alloc, false, 0, 0},  {"lock fails", &icon, FailAt::Lock, false, 1, 1},
-        {"no stream", &icon, FailAt::Stream, false, 1, 1},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        g_log.failAt = c.failAt;
-        g_log.allocs = g_log.ownFrees = 0;
-        g_log.block = nullptr;
-        EXPECT_EQ(static_cast<bool>(PictureFromBytes(*c.bytes)), c.picture);
-        EXPECT_EQ(g_log.allocs, c.allocs);
-        EXPECT_EQ(g_log.ownFrees, c.ownFrees);
-        // Whoever freed it, the block is gone when the call returns.
-        if (g_log.block) {
-            EXPECT_EQ(GlobalSize(g_log.block), 0u);
-        }
-    }
-    g_log = BlockLog{};
 }
 
 }  // namespace
