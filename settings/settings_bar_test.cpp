@@ -21,6 +21,8 @@ TEST(SettingsOnTheBar, FirstStartAndRoundTrip) {
     firstStart.font.color = bar.DefaultFontColor();
     firstStart.selFont.color = bar.DefaultSelFontColor();
     EXPECT_EQ(CaptureSettings(bar, iconStyle, wheel), firstStart);
+    // Nothing is written by a load, not even the key.
+    EXPECT_FALSE(store.KeyExists(kHKeyCurrentUser, kSettingsKey));
 
     bar.SetAlign(1);
     bar.SetStyle(0);
