@@ -31,14 +31,14 @@ std::wstring ItemText(HWND dlg, int id) {
     return Text(GetDlgItem(dlg, id));
 }
 
-LOGFONTW FontOf(HWND h) {
+LOGFONTW FontOf(HWND dlg, int id) {
     LOGFONTW lf{};
-    if (auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(h, WM_GETFONT, 0, 0))) GetObjectW(font, sizeof lf, &lf);
+    GetObjectW(reinterpret_cast<HGDIOBJ>(SendDlgItemMessageW(dlg, id, WM_GETFONT, 0, 0)), sizeof lf, &lf);
     return lf;
 }
 
 bool IsChecked(HWND dlg, int id) {
-    return SendMessageW(GetDlgItem(dlg, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return IsDlgButtonChecked(dlg, id) == BST_CHECKED;
 }
 
 // A visible dialog box (message box, colour or font dialog) owned by the settings dialog.
@@ -50,24 +50,25 @@ HWND OwnedDialog(HWND dlg) {
     return nullptr;
 }
 
+// Real input through the system's queue.
+void Input(INPUT down, INPUT up) {
+    INPUT both[] = {down, up};
+    SendInput(2, both, sizeof(INPUT));
+}
+
 // Steps run one per timer tick inside the dialog's loop (or a nested one).
 // A step returns false to be tried again at the next tick.
 class Script {
 public:
-    using Step = std::function<bool(HWND dlg)>;
-
-    Script& Then(Step s) {
+    Script& Then(std::function<bool(HWND dlg)> s) {
         steps_.push_back(std::move(s));
         return *this;
     }
+    Script& Do(std::function<void(HWND dlg)> f) {
+        return Then([f = std::move(f)](HWND dlg) { return f(dlg), true; });
+    }
     Script& Click(int id) {
         return Do([id](HWND dlg) { PostMessageW(GetDlgItem(dlg, id), BM_CLICK, 0, 0); });
-    }
-    Script& Do(std::function<void(HWND dlg)> f) {
-        return Then([f = std::move(f)](HWND dlg) {
-            f(dlg);
-            return true;
-        });
     }
     // Replaces the width field's whole text with the first character.
     Script& TypeWidth(const std::wstring& chars) {
@@ -88,10 +89,8 @@ public:
     Script& Answer(WPARAM command, std::function<void(HWND box)> check = nullptr) {
         Then([check, command](HWND dlg) {
             HWND box = OwnedDialog(dlg);
-            if (!box) return false;
-            if (check) check(box);
-            PostMessageW(box, WM_COMMAND, command, 0);
-            return true;
+            if (box && check) check(box);
+            return box && PostMessageW(box, WM_COMMAND, command, 0);
         });
         return Then([](HWND dlg) { return OwnedDialog(dlg) == nullptr; });
     }
@@ -100,14 +99,10 @@ public:
     bool Run(frmConfig& form, CMDITab& bar, std::int32_t& icon, bool& wheel) {
         form_ = &form;
         t_current = this;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 15, &Script::Tick);
         struct Stop {
-            UINT_PTR timer;
-            ~Stop() {
-                KillTimer(nullptr, timer);
-                t_current = nullptr;
-            }
-        } stop{timer};
+            UINT_PTR timer = SetTimer(nullptr, 0, 15, &Script::Tick);
+            ~Stop() { KillTimer(nullptr, timer), t_current = nullptr; }
+        } stop;
         const bool result = form.ShowConfigWnd(bar, icon, wheel);
         EXPECT_EQ(next_, steps_.size()) << "the dialog closed before every step ran";
         return result;
@@ -132,7 +127,7 @@ private:
     }
 
     static inline thread_local Script* t_current = nullptr;
-    std::vector<Step> steps_;
+    std::vector<std::function<bool(HWND)>> steps_;
     std::size_t next_ = 0;
     int ticks_ = 0;
     bool running_ = false;
@@ -190,17 +185,16 @@ protected:
     // owner's disabling and the bar's freeze are gone afterwards. Only a
     // failing sink may make ShowConfigWnd throw.
     bool Show(Script& script, IConfigEvents* sink = nullptr) {
-        bool thrown = false;
+        bool thrown = false, result = false;
         frmConfig form(ide.frame.Get(), sink ? sink : &events);
         shown = &form;
-        bool result = false;
         try {
             result = script.Run(form, *bar, iconStyle, mouseWheel);
         } catch (const Error&) {
             thrown = true;
         }
-        EXPECT_EQ(thrown, sink != nullptr) << "ShowConfigWnd's failure";
         shown = nullptr;
+        EXPECT_EQ(thrown, sink != nullptr) << "ShowConfigWnd's failure";
         EXPECT_EQ(form.hWnd(), nullptr) << "the window outlives ShowConfigWnd";
         EXPECT_TRUE(IsWindowEnabled(ide.frame.Get())) << "the owner stays disabled";
         EXPECT_FALSE(bar->LockUpdate());
@@ -239,7 +233,7 @@ TEST_F(ConfigDialogTest, OpensModalShowingTheBarAndCancelKeepsItRaisingTheSnapsh
         EXPECT_EQ(client.bottom, 280);
         EXPECT_FALSE(IsWindowEnabled(ide.frame.Get())) << "the dialog is modal to its owner";
         EXPECT_EQ(GetFocus(), GetDlgItem(dlg, kBtnOK));
-        EXPECT_STREQ(FontOf(GetDlgItem(dlg, kBtnOK)).lfFaceName, L"MS UI Gothic");
+        EXPECT_STREQ(FontOf(dlg, kBtnOK).lfFaceName, L"MS UI Gothic");
         // The width field as stored with the form, limits from loading.
         SpinEdit* width = SpinEdit::FromWindow(GetDlgItem(dlg, kTxtWidth));
         ASSERT_TRUE(width);
@@ -247,19 +241,19 @@ TEST_F(ConfigDialogTest, OpensModalShowingTheBarAndCancelKeepsItRaisingTheSnapsh
         EXPECT_EQ(width->Max(), 320);
         EXPECT_EQ(width->Caption(), L"タブの幅");
         // The controls show the bar.
-        EXPECT_TRUE(IsChecked(dlg, kOptAlign1));
-        EXPECT_TRUE(IsChecked(dlg, kOptStyle1));
+        for (int id : std::initializer_list<int>{kOptAlign1, kOptStyle1, kOptIcon0 + 2, kChkClose, kChkScroll, kChkFit,
+                                                 kChkDrag, kChkWheel}) {
+            EXPECT_TRUE(IsChecked(dlg, id)) << id;
+        }
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, kTxtWidth)));
         EXPECT_EQ(ItemText(dlg, kTxtWidth), L"150");
-        EXPECT_TRUE(IsChecked(dlg, kOptIcon0 + 2));
-        for (int id : {kChkClose, kChkScroll, kChkFit, kChkDrag, kChkWheel}) EXPECT_TRUE(IsChecked(dlg, id)) << id;
         EXPECT_EQ(ItemText(dlg, kLblNormal), L"MS UI Gothic 11pt");
-        const LOGFONTW normal = FontOf(GetDlgItem(dlg, kLblNormal));
+        const LOGFONTW normal = FontOf(dlg, kLblNormal);
         EXPECT_EQ(normal.lfWeight, 700);
         EXPECT_TRUE(normal.lfItalic);
         EXPECT_EQ(normal.lfHeight, -15);
         EXPECT_EQ(ItemText(dlg, kLblActive), L"ＭＳ Ｐゴシック 10pt");
-        EXPECT_TRUE(FontOf(GetDlgItem(dlg, kLblActive)).lfUnderline);
+        EXPECT_TRUE(FontOf(dlg, kLblActive).lfUnderline);
         // Tab enters an option group at its chosen option.
         EXPECT_EQ(GetNextDlgTabItem(dlg, GetDlgItem(dlg, kBtnCancel), FALSE), GetDlgItem(dlg, kOptAlign1));
         EXPECT_TRUE(events.styles.empty()) << "filling the controls raised an event";
@@ -277,18 +271,14 @@ TEST_F(ConfigDialogTest, LiveChangesShowOnTheBarAtOnceAndCancelUndoesThem) {
     const BarState before = BarState::Of(*bar);
     const int insetAtTop = ClientTopInset();
     Script s;
-    s.Click(kOptAlign1).Do([&](HWND) {
+    s.Click(kOptAlign1).Click(kOptStyle1).Do([&](HWND dlg) {
         EXPECT_EQ(bar->Align(), 1);
         EXPECT_LT(ClientTopInset(), insetAtTop) << "the bar's strip left the top of the MDI client";
-    });
-    s.Click(kOptStyle1).Do([&](HWND dlg) {
         EXPECT_EQ(bar->Style(), 0);
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, kTxtWidth)));
     });
     // 2 and 20 are below the minimum and reach nothing; 200 is applied as it appears.
-    const std::int16_t width = bar->TabWidth();
-    s.TypeWidth(L"2").Do([&](HWND) { EXPECT_EQ(bar->TabWidth(), width); });
-    s.TypeWidth(L"20").Do([&](HWND) { EXPECT_EQ(bar->TabWidth(), width); });
+    s.TypeWidth(L"20").Do([&](HWND) { EXPECT_EQ(bar->TabWidth(), before.tabWidth); });
     s.TypeWidth(L"200").Do([&](HWND) { EXPECT_EQ(bar->TabWidth(), 200); });
     s.Click(kChkClose).Click(kChkScroll).Click(kChkFit).Click(kChkDrag).Do([&](HWND) {
         EXPECT_FALSE(bar->CloseButton());
@@ -300,14 +290,11 @@ TEST_F(ConfigDialogTest, LiveChangesShowOnTheBarAtOnceAndCancelUndoesThem) {
         EXPECT_EQ(events.styles, (std::vector<std::int32_t>{3, 1}));
         EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dlg, kOptIcon0 + 1), GWL_STYLE) & WS_TABSTOP, WS_TABSTOP);
         EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dlg, kOptIcon0), GWL_STYLE) & WS_TABSTOP, 0);
-    });
-    // A second showing from inside the first is refused and leaves the first alone.
-    s.Do([&](HWND dlg) {
+        // A second showing from inside the first is refused and leaves the first alone.
         std::int32_t icon = 0;
         bool wheel = true;
         EXPECT_THROW(shown->ShowConfigWnd(*bar, icon, wheel), Error);
         EXPECT_TRUE(IsWindowVisible(dlg));
-        EXPECT_EQ(bar->Align(), 1);
     });
     s.Click(kBtnCancel);
     EXPECT_FALSE(Show(s));
@@ -327,16 +314,9 @@ TEST_F(ConfigDialogTest, ResetThenTheCloseBoxRestoresTheSnapshot) {
     const BarState before = BarState::Of(*bar);
     Script s;
     s.Click(kBtnReset).Do([&](HWND dlg) {
-        EXPECT_EQ(bar->Align(), 0);
-        EXPECT_EQ(bar->Style(), 1);
-        EXPECT_EQ(bar->TabWidth(), 120);
-        for (const FontSpec& f : {bar->Font(), bar->SelFont()}) EXPECT_EQ(f, FontSpec::Make(L"MS UI Gothic", 9));
-        EXPECT_EQ(bar->FontColor(), bar->DefaultFontColor());
-        EXPECT_EQ(bar->SelFontColor(), bar->DefaultSelFontColor());
-        EXPECT_TRUE(bar->CloseButton());
-        EXPECT_TRUE(bar->ScrollButton());
-        EXPECT_FALSE(bar->ScrollFit());
-        EXPECT_TRUE(bar->AutoDrag());
+        const FontSpec dialogFont = FontSpec::Make(L"MS UI Gothic", 9);
+        EXPECT_EQ(BarState::Of(*bar), (BarState{0, 1, 120, dialogFont, dialogFont, bar->DefaultFontColor(),
+                                                bar->DefaultSelFontColor(), true, true, false, true}));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, kTxtWidth)));
         EXPECT_EQ(ItemText(dlg, kTxtWidth), L"120");
         EXPECT_EQ(ItemText(dlg, kLblNormal), L"MS UI Gothic 9pt");
@@ -354,8 +334,7 @@ TEST_F(ConfigDialogTest, ResetThenTheCloseBoxRestoresTheSnapshot) {
 
 TEST_F(ConfigDialogTest, OkWithAnInvalidWidthShowsTheFieldsMessageAndStaysOpen) {
     Script s;
-    s.Click(kOptStyle1).TypeWidth(L"20").Click(kBtnOK);
-    s.Answer(IDOK, [](HWND box) {
+    s.Click(kOptStyle1).TypeWidth(L"20").Click(kBtnOK).Answer(IDOK, [](HWND box) {
         std::wstring text;
         for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) text += Text(c);
         EXPECT_NE(text.find(L"タブの幅の入力が最小値を下回っています。"), std::wstring::npos) << text.size();
@@ -370,25 +349,18 @@ TEST_F(ConfigDialogTest, OkWithAnInvalidWidthShowsTheFieldsMessageAndStaysOpen) 
     EXPECT_EQ(bar->Style(), 1);
 }
 
-TEST_F(ConfigDialogTest, ColourButtonsGoThroughThePickerAndCancelChangesNothing) {
-    bar->SetFontColor(0x00123456);
-    bar->SetSelFontColor(0x80000008);  // a system colour: the picker gets its RGB
-    const std::uint32_t selRgb = static_cast<std::uint32_t>(GetSysColor(COLOR_WINDOWTEXT));
-    Script s;
-    s.Click(kBtnNormalColor).Answer(IDCANCEL).Do([&](HWND) { EXPECT_EQ(bar->FontColor(), 0x00123456u); });
-    s.Click(kBtnActiveColor).Answer(IDOK).Do([&](HWND) { EXPECT_EQ(bar->SelFontColor(), selRgb); });
-    s.Click(kBtnOK);
-    EXPECT_TRUE(Show(s));
-    EXPECT_EQ(bar->SelFontColor(), selRgb);
-}
-
-TEST_F(ConfigDialogTest, FontButtonAppliesThePickedFontAndCancelChangesNothing) {
+// The font and colour buttons go through the common dialogs: a cancelled
+// picker changes nothing, OK applies the choice to the bar and the preview.
+TEST_F(ConfigDialogTest, FontAndColourButtonsApplyThePickersChoice) {
     const std::wstring face = test::ListedFace();
     ASSERT_FALSE(face.empty());
     FontSpec start = FontSpec::Make(face, 9.5);
     start.charset = 0;
     bar->SetFont(start);
     bar->SetSelFont(start);
+    bar->SetFontColor(0x00123456);
+    bar->SetSelFontColor(0x80000008);  // a system colour: the picker gets its RGB
+    const std::uint32_t selRgb = static_cast<std::uint32_t>(GetSysColor(COLOR_WINDOWTEXT));
     Script s;
     s.Click(kBtnActiveFont).Answer(IDCANCEL).Do([&](HWND dlg) {
         EXPECT_EQ(bar->SelFont(), start) << "a cancelled picker changed the font";
@@ -399,11 +371,14 @@ TEST_F(ConfigDialogTest, FontButtonAppliesThePickedFontAndCancelChangesNothing) 
         EXPECT_EQ(bar->Font().sizeCy, 100000);
         EXPECT_EQ(bar->Font().name, face);
         EXPECT_EQ(ItemText(dlg, kLblNormal), face + L" 10pt");
-        EXPECT_EQ(FontOf(GetDlgItem(dlg, kLblNormal)).lfHeight, -13);
+        EXPECT_EQ(FontOf(dlg, kLblNormal).lfHeight, -13);
     });
-    s.Click(kBtnCancel);
-    EXPECT_FALSE(Show(s));
-    EXPECT_EQ(bar->Font(), start);
+    s.Click(kBtnNormalColor).Answer(IDCANCEL).Do([&](HWND) { EXPECT_EQ(bar->FontColor(), 0x00123456u); });
+    s.Click(kBtnActiveColor).Answer(IDOK).Do([&](HWND) { EXPECT_EQ(bar->SelFontColor(), selRgb); });
+    s.Click(kBtnOK);
+    EXPECT_TRUE(Show(s));
+    EXPECT_EQ(bar->SelFontColor(), selRgb);
+    EXPECT_EQ(bar->Font().sizeCy, 100000);
 }
 
 TEST_F(ConfigDialogTest, AFailingIconHandlerNeitherClosesTheDialogNorStopsTheRestore) {
@@ -432,31 +407,24 @@ TEST_F(ConfigDialogTest, AFailingIconHandlerNeitherClosesTheDialogNorStopsTheRes
 // on its arrows, the bar's width following; OK keeps the live changes and
 // hands back the icon style and the wheel switch.
 TEST_F(ConfigDialogTest, FixedWidthFieldSpinsWithUpDownAndItsArrowsAndOkKeepsTheChanges) {
-    const auto press = [](INPUT down, INPUT up) {
-        INPUT both[] = {down, up};
-        SendInput(2, both, sizeof(INPUT));
-    };
-    const auto key = [press](WORD vk) {
-        return [press, vk](HWND) {
-            INPUT down{}, up{};
-            down.type = up.type = INPUT_KEYBOARD;
-            down.ki.wVk = up.ki.wVk = vk;
-            down.ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
-            up.ki.dwFlags = KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP;
-            press(down, up);
+    const auto key = [](WORD vk) {
+        return [vk](HWND) {
+            INPUT down{INPUT_KEYBOARD, {}}, up{INPUT_KEYBOARD, {}};
+            down.ki = {vk, 0, KEYEVENTF_EXTENDEDKEY, 0, 0};
+            up.ki = {vk, 0, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP, 0, 0};
+            Input(down, up);
         };
     };
     // A real click on the upper or lower arrow of the field's spin bar.
-    const auto arrow = [this, press](bool upper) {
-        return [this, press, upper](HWND) {
+    const auto arrow = [this](bool upper) {
+        return [this, upper](HWND) {
             RECT r{};
             GetWindowRect(shown->WidthField()->hWndSpin(), &r);
             SetCursorPos((r.left + r.right) / 2, upper ? r.top + 3 : r.bottom - 3);
-            INPUT down{}, up{};
-            down.type = up.type = INPUT_MOUSE;
+            INPUT down{INPUT_MOUSE, {}}, up{INPUT_MOUSE, {}};
             down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
             up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-            press(down, up);
+            Input(down, up);
         };
     };
     // Waits for the input to arrive: the field shows the width and the bar has it.
@@ -472,10 +440,8 @@ TEST_F(ConfigDialogTest, FixedWidthFieldSpinsWithUpDownAndItsArrowsAndOkKeepsThe
         SetForegroundWindow(dlg);
         SendMessageW(dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(shown->WidthField()->hWndText()), TRUE);
     });
-    s.Do(key(VK_UP)).Then(shows(151));
-    s.Do(key(VK_DOWN)).Then(shows(150)).Do(key(VK_DOWN)).Then(shows(149));
-    s.Do(arrow(false)).Then(shows(148));
-    s.Do(arrow(true)).Then(shows(149));
+    s.Do(key(VK_UP)).Then(shows(151)).Do(key(VK_DOWN)).Then(shows(150)).Do(key(VK_DOWN)).Then(shows(149));
+    s.Do(arrow(false)).Then(shows(148)).Do(arrow(true)).Then(shows(149));
     s.Click(kBtnOK);
     EXPECT_TRUE(Show(s));
     EXPECT_EQ(bar->TabWidth(), 149);
