@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/error.h"
+#include "common/win/gdi.h"
 #include "settings/dialog/win/bar_frame.h"
 #include "settings/win/listed_face_test.h"
 #include "spinedit/win/spin_edit.h"
@@ -349,36 +350,98 @@ TEST_F(ConfigDialogTest, OkWithAnInvalidWidthShowsTheFieldsMessageAndStaysOpen) 
     EXPECT_EQ(bar->Style(), 1);
 }
 
-// The font and colour buttons go through the common dialogs: a cancelled
-// picker changes nothing, OK applies the choice to the bar and the preview.
+// The common dialogs' control numbers.
+constexpr int kColorRed = 706, kColorGreen = 707, kColorBlue = 708, kColorCustomBox = 721;
+constexpr int kFontFace = 0x470, kFontStyle = 0x471, kFontSize = 0x472, kFontColor = 0x473, kFontScript = 0x474;
+constexpr int kFontStrikeOut = 0x410, kFontUnderline = 0x411;
+
+std::string BoxText(HWND box, int id, int item = -1) {
+    char text[128] = {};
+    if (item < 0) {
+        GetDlgItemTextA(box, id, text, sizeof text);
+    } else if (SendDlgItemMessageA(box, id, CB_GETLBTEXTLEN, item, 0) < static_cast<LRESULT>(sizeof text)) {
+        SendDlgItemMessageA(box, id, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(text));
+    }
+    return text;
+}
+
+// Chooses the first item of a combo box for which `match` holds, as a user would.
+void Choose(HWND box, int id, const std::function<bool(const std::string&, LRESULT)>& match) {
+    const int n = static_cast<int>(SendDlgItemMessageA(box, id, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        if (!match(BoxText(box, id, i), SendDlgItemMessageA(box, id, CB_GETITEMDATA, i, 0))) continue;
+        SendDlgItemMessageA(box, id, CB_SETCURSEL, i, 0);
+        SendMessageA(box, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
+        return;
+    }
+    ADD_FAILURE() << "nothing to choose in " << id;
+}
+
+// The font and colour buttons go through the common dialogs, which start
+// from the bar's values; a cancelled picker changes nothing, OK applies the
+// choice to the bar and the preview.
 TEST_F(ConfigDialogTest, FontAndColourButtonsApplyThePickersChoice) {
     const std::wstring face = test::ListedFace();
     ASSERT_FALSE(face.empty());
     FontSpec start = FontSpec::Make(face, 9.5);
     start.charset = 0;
+    start.strikethrough = true;
     bar->SetFont(start);
-    bar->SetSelFont(start);
-    bar->SetFontColor(0x00123456);
+    FontSpec longName = FontSpec::Make(std::wstring(20, L'\u8A2D'), 9);  // 40 bytes in code page 932
+    bar->SetSelFont(longName);
+    bar->SetFontColor(0x00563412);
     bar->SetSelFontColor(0x80000008);  // a system colour: the picker gets its RGB
-    const std::uint32_t selRgb = static_cast<std::uint32_t>(GetSysColor(COLOR_WINDOWTEXT));
     Script s;
-    s.Click(kBtnActiveFont).Answer(IDCANCEL).Do([&](HWND dlg) {
-        EXPECT_EQ(bar->SelFont(), start) << "a cancelled picker changed the font";
-        EXPECT_EQ(ItemText(dlg, kLblActive), face + L" 10pt");
+    s.Click(kBtnNormalColor).Answer(IDCANCEL).Do([&](HWND) { EXPECT_EQ(bar->FontColor(), 0x00563412u); });
+    s.Click(kBtnNormalColor).Answer(IDOK, [](HWND box) {
+        EXPECT_EQ(BoxText(box, kColorRed) + " " + BoxText(box, kColorGreen) + " " + BoxText(box, kColorBlue),
+                  "18 52 86");
+        // Every custom colour starts white: sample the first swatch on screen.
+        RECT r;
+        GetWindowRect(GetDlgItem(box, kColorCustomBox), &r);
+        UpdateWindow(box);
+        ScreenDC screen;
+        EXPECT_EQ(GetPixel(screen.Get(), r.left + (r.right - r.left) / 16, r.top + (r.bottom - r.top) / 4), 0xFFFFFFu);
+        SetDlgItemTextA(box, kColorRed, "10");
+        SetDlgItemTextA(box, kColorGreen, "20");
+        SetDlgItemTextA(box, kColorBlue, "30");
     });
-    // The picker starts from whole points (9.5 to even is 10) and OK hands that back.
-    s.Click(kBtnNormalFont).Answer(IDOK).Do([&](HWND dlg) {
-        EXPECT_EQ(bar->Font().sizeCy, 100000);
-        EXPECT_EQ(bar->Font().name, face);
-        EXPECT_EQ(ItemText(dlg, kLblNormal), face + L" 10pt");
-        EXPECT_EQ(FontOf(dlg, kLblNormal).lfHeight, -13);
+    s.Do([&](HWND) { EXPECT_EQ(bar->FontColor(), 0x001E140Au); });
+    s.Click(kBtnActiveColor).Answer(IDOK).Do([&](HWND) {
+        EXPECT_EQ(bar->SelFontColor(), static_cast<std::uint32_t>(GetSysColor(COLOR_WINDOWTEXT)));
     });
-    s.Click(kBtnNormalColor).Answer(IDCANCEL).Do([&](HWND) { EXPECT_EQ(bar->FontColor(), 0x00123456u); });
-    s.Click(kBtnActiveColor).Answer(IDOK).Do([&](HWND) { EXPECT_EQ(bar->SelFontColor(), selRgb); });
+    // The picker starts from whole points (9.5 to even is 10) within the size limits.
+    s.Click(kBtnNormalFont).Answer(IDOK, [&](HWND box) {
+        EXPECT_EQ(BoxText(box, kFontFace), std::string(face.begin(), face.end()));
+        EXPECT_EQ(BoxText(box, kFontSize), "10");
+        EXPECT_EQ(BoxText(box, kFontSize, 0), "7");
+        EXPECT_EQ(BoxText(box, kFontSize, static_cast<int>(SendDlgItemMessageA(box, kFontSize, CB_GETCOUNT, 0, 0)) - 1),
+                  "24");
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(box, kFontScript)));
+        EXPECT_TRUE(IsDlgButtonChecked(box, kFontStrikeOut));
+        EXPECT_FALSE(IsDlgButtonChecked(box, kFontUnderline));
+        Choose(box, kFontStyle, [](const std::string&, LRESULT d) { return LOWORD(d) == 700 && HIWORD(d) == 1; });
+        Choose(box, kFontSize, [](const std::string& t, LRESULT) { return t == "11"; });
+        Choose(box, kFontColor, [](const std::string&, LRESULT d) { return d == 0x00800000; });  // navy
+        CheckDlgButton(box, kFontUnderline, BST_CHECKED);
+        SendMessageA(box, WM_COMMAND, MAKEWPARAM(kFontUnderline, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(box, kFontUnderline)));
+    });
+    s.Do([&](HWND dlg) {
+        const FontSpec f = bar->Font();
+        EXPECT_EQ(f.name, face);
+        EXPECT_EQ(f.sizeCy, 110000);
+        EXPECT_EQ(f.weight, 700);
+        EXPECT_TRUE(f.italic && f.underline && f.strikethrough);
+        EXPECT_EQ(bar->FontColor(), 0x00800000u);
+        EXPECT_EQ(ItemText(dlg, kLblNormal), face + L" 11pt");
+        EXPECT_EQ(FontOf(dlg, kLblNormal).lfHeight, -15);
+    });
+    // A face name too long for the dialog's field is cut at a character.
+    s.Click(kBtnActiveFont).Answer(IDCANCEL).Do([&](HWND) { EXPECT_EQ(bar->SelFont(), longName); });
     s.Click(kBtnOK);
     EXPECT_TRUE(Show(s));
-    EXPECT_EQ(bar->SelFontColor(), selRgb);
-    EXPECT_EQ(bar->Font().sizeCy, 100000);
+    EXPECT_EQ(bar->FontColor(), 0x00800000u);
 }
 
 TEST_F(ConfigDialogTest, AFailingIconHandlerNeitherClosesTheDialogNorStopsTheRestore) {
