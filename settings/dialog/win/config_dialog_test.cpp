@@ -220,7 +220,7 @@ protected:
     frmConfig* shown = nullptr;
 };
 
-TEST_F(ConfigDialogTest, OpensModalShowingTheBarAndCancelKeepsItRaisingTheSnapshotStyleOnce) {
+TEST_F(ConfigDialogTest, OpensModalShowingTheBarResetsAndTheCloseBoxRestoresTheSnapshot) {
     MakeUnusual();
     iconStyle = 2;
     mouseWheel = false;
@@ -260,10 +260,23 @@ TEST_F(ConfigDialogTest, OpensModalShowingTheBarAndCancelKeepsItRaisingTheSnapsh
         EXPECT_TRUE(events.styles.empty()) << "filling the controls raised an event";
         EXPECT_EQ(BarState::Of(*bar), before) << "filling the controls wrote to the bar";
     });
-    s.Click(kBtnCancel);
+    // Reset goes through the controls, so the bar shows the defaults at once.
+    s.Click(kBtnReset).Do([&](HWND dlg) {
+        const FontSpec dialogFont = FontSpec::Make(L"MS UI Gothic", 9);
+        EXPECT_EQ(BarState::Of(*bar), (BarState{0, 1, 120, dialogFont, dialogFont, bar->DefaultFontColor(),
+                                                bar->DefaultSelFontColor(), true, true, false, true}));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, kTxtWidth)));
+        EXPECT_EQ(ItemText(dlg, kTxtWidth), L"120");
+        EXPECT_EQ(ItemText(dlg, kLblNormal), L"MS UI Gothic 9pt");
+        EXPECT_EQ(ItemText(dlg, kLblActive), L"MS UI Gothic 9pt");
+        EXPECT_TRUE(IsChecked(dlg, kOptIcon0));
+        EXPECT_FALSE(IsChecked(dlg, kChkWheel));
+    });
+    // The close box cancels like the Cancel button.
+    s.Do([](HWND dlg) { PostMessageW(dlg, WM_SYSCOMMAND, SC_CLOSE, 0); });
     EXPECT_FALSE(Show(s));
     EXPECT_EQ(BarState::Of(*bar), before);
-    EXPECT_EQ(events.styles, std::vector<std::int32_t>{2});
+    EXPECT_EQ(events.styles, (std::vector<std::int32_t>{0, 2}));
     EXPECT_EQ(iconStyle, 2);
     EXPECT_FALSE(mouseWheel);
 }
@@ -280,6 +293,14 @@ TEST_F(ConfigDialogTest, LiveChangesShowOnTheBarAtOnceAndCancelUndoesThem) {
     });
     // 2 and 20 are below the minimum and reach nothing; 200 is applied as it appears.
     s.TypeWidth(L"20").Do([&](HWND) { EXPECT_EQ(bar->TabWidth(), before.tabWidth); });
+    // OK with it shows the field's message and the dialog stays open.
+    s.Click(kBtnOK).Answer(IDOK, [](HWND box) {
+        std::wstring text;
+        for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) text += Text(c);
+        EXPECT_NE(text.find(L"タブの幅の入力が最小値を下回っています。"), std::wstring::npos) << text.size();
+        EXPECT_NE(text.find(L"40 ～ 320 の範囲で入力して下さい。"), std::wstring::npos);
+    });
+    s.Do([&](HWND dlg) { EXPECT_TRUE(IsWindowVisible(dlg)); });
     s.TypeWidth(L"200").Do([&](HWND) { EXPECT_EQ(bar->TabWidth(), 200); });
     s.Click(kChkClose).Click(kChkScroll).Click(kChkFit).Click(kChkDrag).Do([&](HWND) {
         EXPECT_FALSE(bar->CloseButton());
@@ -304,50 +325,6 @@ TEST_F(ConfigDialogTest, LiveChangesShowOnTheBarAtOnceAndCancelUndoesThem) {
     EXPECT_EQ(events.styles, (std::vector<std::int32_t>{3, 1, 0}));
     EXPECT_EQ(iconStyle, 0);
     EXPECT_TRUE(mouseWheel);
-}
-
-// Reset goes through the controls, so the bar shows the defaults at once; the
-// close box then cancels like the Cancel button.
-TEST_F(ConfigDialogTest, ResetThenTheCloseBoxRestoresTheSnapshot) {
-    MakeUnusual();
-    iconStyle = 3;
-    mouseWheel = false;
-    const BarState before = BarState::Of(*bar);
-    Script s;
-    s.Click(kBtnReset).Do([&](HWND dlg) {
-        const FontSpec dialogFont = FontSpec::Make(L"MS UI Gothic", 9);
-        EXPECT_EQ(BarState::Of(*bar), (BarState{0, 1, 120, dialogFont, dialogFont, bar->DefaultFontColor(),
-                                                bar->DefaultSelFontColor(), true, true, false, true}));
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, kTxtWidth)));
-        EXPECT_EQ(ItemText(dlg, kTxtWidth), L"120");
-        EXPECT_EQ(ItemText(dlg, kLblNormal), L"MS UI Gothic 9pt");
-        EXPECT_EQ(ItemText(dlg, kLblActive), L"MS UI Gothic 9pt");
-        EXPECT_TRUE(IsChecked(dlg, kOptIcon0));
-        EXPECT_FALSE(IsChecked(dlg, kChkWheel));
-    });
-    s.Do([](HWND dlg) { PostMessageW(dlg, WM_SYSCOMMAND, SC_CLOSE, 0); });
-    EXPECT_FALSE(Show(s));
-    EXPECT_EQ(BarState::Of(*bar), before);
-    EXPECT_EQ(events.styles, (std::vector<std::int32_t>{0, 3}));
-    EXPECT_EQ(iconStyle, 3);
-    EXPECT_FALSE(mouseWheel);
-}
-
-TEST_F(ConfigDialogTest, OkWithAnInvalidWidthShowsTheFieldsMessageAndStaysOpen) {
-    Script s;
-    s.Click(kOptStyle1).TypeWidth(L"20").Click(kBtnOK).Answer(IDOK, [](HWND box) {
-        std::wstring text;
-        for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) text += Text(c);
-        EXPECT_NE(text.find(L"タブの幅の入力が最小値を下回っています。"), std::wstring::npos) << text.size();
-        EXPECT_NE(text.find(L"40 ～ 320 の範囲で入力して下さい。"), std::wstring::npos);
-    });
-    s.Do([&](HWND dlg) {
-        EXPECT_TRUE(IsWindowVisible(dlg));
-        EXPECT_EQ(bar->TabWidth(), 120);
-    });
-    s.Click(kBtnCancel);
-    EXPECT_FALSE(Show(s));
-    EXPECT_EQ(bar->Style(), 1);
 }
 
 // The common dialogs' control numbers.
