@@ -50,31 +50,20 @@ public:
     }
     std::int16_t KeyState(std::int32_t vk) override { return keyState[static_cast<std::size_t>(vk)]; }
     std::int16_t AsyncKeyState(std::int32_t vk) override { return asyncState[static_cast<std::size_t>(vk)]; }
+    // Letters by Shift, Caps Lock and Ctrl; a space; a dead accent that did
+    // not combine (both characters); a kana byte of the ANSI code page.
     std::int32_t ToAscii(std::uint32_t vk, std::uint32_t, const std::uint8_t (&state)[256], std::uint16_t& chars,
                          std::uint32_t menuFlag) override {
         lastMenuFlag = menuFlag;
-        const bool shift = state[16] & 0x80, caps = state[20] & 1, ctrl = state[17] & 0x80;
-        if (vk >= 'A' && vk <= 'Z') {
-            if (ctrl) {
-                chars = static_cast<std::uint16_t>(vk - 64);
-            } else {
-                chars = static_cast<std::uint16_t>((shift != caps) ? vk : vk + 32);
-            }
-            return 1;
-        }
-        if (vk == kVkSpace) {
-            chars = ' ';
-            return 1;
-        }
-        if (vk == kVkDead) {  // a dead accent that did not combine: both characters
-            chars = static_cast<std::uint16_t>('`' | ('a' << 8));
-            return 2;
-        }
-        if (vk == kVkKana) {
-            chars = 0xB1;
-            return 1;
-        }
-        return 0;
+        const bool upper = ((state[16] & 0x80) != 0) != ((state[20] & 1) != 0);
+        const bool letter = vk >= 'A' && vk <= 'Z';
+        chars = static_cast<std::uint16_t>(letter           ? ((state[17] & 0x80) ? vk - 64
+                                                               : upper            ? vk
+                                                                                  : vk + 32)
+                                           : vk == kVkSpace ? ' '
+                                           : vk == kVkDead  ? ('`' | ('a' << 8))
+                                                            : 0xB1);
+        return letter || vk == kVkSpace || vk == kVkKana ? 1 : vk == kVkDead ? 2 : 0;
     }
     wchar_t CharOfByte(std::uint8_t b) override { return b == 0xB1 ? L'\uFF71' : static_cast<wchar_t>(b); }
     std::uint32_t ScanCodeOf(std::uint32_t vk) override {
@@ -184,16 +173,10 @@ TEST(KeyText, KeyNameParameter) {
 
     // Modifier records: right Ctrl is the only extended one, the Alts carry
     // the Alt-down flag.
-    for (auto [vk, flags] : {std::pair{163u, kKeyExtended},
-                             {162u, 0u},
-                             {164u, kKeyAltDown},
-                             {165u, kKeyAltDown},
-                             {160u, 0u},
-                             {40u, kKeyExtended},
-                             {41u, 0u},
-                             {17u, kKeyExtended}}) {
-        EXPECT_EQ(ModifierRecord(vk, k).flags, flags) << vk;
-    }
+    const std::pair<std::uint32_t, std::uint32_t> flags[] = {
+        {163, kKeyExtended}, {162, 0}, {164, kKeyAltDown}, {165, kKeyAltDown}, {160, 0},
+        {40, kKeyExtended},  {41, 0},  {17, kKeyExtended}};
+    for (auto [vk, f] : flags) EXPECT_EQ(ModifierRecord(vk, k).flags, f) << vk;
     EXPECT_EQ(ModifierRecord(161, k).scanCode, 0x36u);
     EXPECT_EQ(ModifierRecord(161, k).time, 1000u);
 }
@@ -207,44 +190,31 @@ TEST(KeyText, AltFlagBecomesTheMenuFlag) {
 }
 
 TEST(KeyText, ReportedHookCalls) {
-    struct Case {
-        bool active, before;
-        std::int32_t nCode;
-        std::uintptr_t wParam;
-        std::uint32_t vk;
-        bool reported;
-    };
-    const Case cases[] = {
-        {true, true, 0, 0x100, kVkEsc, true},    // WM_KEYDOWN
-        {true, true, 0, 0x104, 'F', true},       // WM_SYSKEYDOWN
-        {true, true, 0, 0x101, kVkEsc, false},   // WM_KEYUP
-        {true, true, 0, 0x105, kVkEsc, false},   // WM_SYSKEYUP
-        {false, true, 0, 0x100, kVkEsc, false},  // not active
-        {true, false, 0, 0x100, kVkEsc, false},  // after phase
-        {true, true, 3, 0x100, kVkEsc, false},   // HC_NOREMOVE
-        {true, true, -1, 0x100, kVkEsc, false}, {true, true, 0, 0x100, 16, false},  {true, true, 0, 0x104, 18, false},
-        {true, true, 0, 0x100, 160, false},     {true, true, 0, 0x104, 165, false}, {true, true, 0, 0x100, 159, true},
-        {true, true, 0, 0x100, 166, true},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(IsReportedKeyDown(c.active, c.before, c.nCode, c.wParam, c.vk), c.reported)
-            << c.active << c.before << " code " << c.nCode << " msg " << c.wParam << " vk " << c.vk;
+    constexpr std::uintptr_t kDown = 0x100, kUp = 0x101, kSysDown = 0x104, kSysUp = 0x105;
+    // Key downs of an active hook's before phase with HC_ACTION, modifiers aside.
+    EXPECT_TRUE(IsReportedKeyDown(true, true, 0, kDown, kVkEsc));
+    EXPECT_TRUE(IsReportedKeyDown(true, true, 0, kSysDown, 'F'));
+    for (std::uint32_t vk : {159u, 166u, kVkCaps}) EXPECT_TRUE(IsReportedKeyDown(true, true, 0, kDown, vk)) << vk;
+    for (std::uint32_t vk : {16u, 17u, 18u, 160u, 163u, 165u}) {
+        EXPECT_FALSE(IsReportedKeyDown(true, true, 0, kSysDown, vk)) << vk;
     }
+    for (std::uintptr_t msg : {kUp, kSysUp}) EXPECT_FALSE(IsReportedKeyDown(true, true, 0, msg, kVkEsc)) << msg;
+    EXPECT_FALSE(IsReportedKeyDown(false, true, 0, kDown, kVkEsc)) << "not active";
+    EXPECT_FALSE(IsReportedKeyDown(true, false, 0, kDown, kVkEsc)) << "after phase";
+    for (std::int32_t code : {3, -1}) EXPECT_FALSE(IsReportedKeyDown(true, true, code, kDown, kVkEsc)) << code;
 }
 
 TEST(Shift, EdgeValues) {
     struct Case {
         std::int32_t value, shift, left, right;
     };
-    const Case cases[] = {
-        {1, 31, INT32_MIN, 0},
-        {1, 32, 1, 1},
-        {-1, 28, static_cast<std::int32_t>(0xF0000000u), 15},
-        {INT32_MIN, 31, 0, 1},
-        {0x12345678, 36, 0x23456780, 0x01234567},
-        {1, -1, INT32_MIN, 0},
-        {0x7FFFFFFF, 1, -2, 0x3FFFFFFF},
-    };
+    const Case cases[] = {{1, 31, INT32_MIN, 0},
+                          {1, 32, 1, 1},
+                          {-1, 28, -268435456, 15},
+                          {INT32_MIN, 31, 0, 1},
+                          {1, -1, INT32_MIN, 0},
+                          {0x7FFFFFFF, 1, -2, 0x3FFFFFFF},
+                          {0x12345678, 36, 0x23456780, 0x01234567}};
     for (const Case& c : cases) {
         EXPECT_EQ(CShift::ShiftLeft(c.value, c.shift), c.left) << c.value << " << " << c.shift;
         EXPECT_EQ(CShift::ShiftRight(c.value, c.shift), c.right) << c.value << " >> " << c.shift;
