@@ -26,21 +26,6 @@ protected:
     void TearDown() override { OleUninitialize(); }
 };
 
-struct IconShape {
-    bool colour = false;
-    LONG width = 0, height = 0;
-};
-
-// What the window system says about an icon handle; empty when it is none.
-IconShape ShapeOf(std::intptr_t h) {
-    ICONINFO ii{};
-    if (!GetIconInfo(reinterpret_cast<HICON>(h), &ii)) return {};
-    UniqueBitmap mask(ii.hbmMask), colour(ii.hbmColor);
-    BITMAP bm{};
-    GetObjectA(ii.hbmColor ? ii.hbmColor : ii.hbmMask, sizeof bm, &bm);
-    return {ii.hbmColor != nullptr, bm.bmWidth, bm.bmHeight};
-}
-
 std::intptr_t HandleOf(const ComPtr<IPicture>& p) {
     OLE_HANDLE h = 0;
     p->get_Handle(&h);
@@ -57,20 +42,28 @@ TEST_F(ResourcePicture, EveryIconResourceDecodesToASixteenPixelIcon) {
         ComPtr<IPicture> p = PictureFromBytes(bytes);
         ASSERT_TRUE(p);
         SHORT type = 0;
-        ASSERT_EQ(p->get_Type(&type), S_OK);
-        EXPECT_EQ(type, PICTYPE_ICON);
-        // Picture sizes are in hundredths of a millimetre.
         OLE_XSIZE_HIMETRIC w = 0;
         OLE_YSIZE_HIMETRIC h = 0;
+        p->get_Type(&type);
         p->get_Width(&w);
         p->get_Height(&h);
+        EXPECT_EQ(type, PICTYPE_ICON);
+        // Picture sizes are in hundredths of a millimetre.
         EXPECT_NEAR(w, MulDiv(16, 2540, dpiX), 1);
         EXPECT_NEAR(h, MulDiv(16, 2540, dpiY), 1);
-        const IconShape shape = ShapeOf(HandleOf(p));
-        EXPECT_TRUE(shape.colour);
-        EXPECT_EQ(shape.width, 16);
-        EXPECT_EQ(shape.height, 16);
+        // A tab icon holds the loaded picture's only reference: its handle stays drawable.
+        std::shared_ptr<TabIcon> icon = MakeTabIcon(LoadResourcePicture(BriskoDll(), id, "ICON"));
+        ASSERT_TRUE(icon);
+        ICONINFO ii{};
+        ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(icon->Handle()), &ii));
+        UniqueBitmap mask(ii.hbmMask), colour(ii.hbmColor);
+        BITMAP bm{};
+        ASSERT_TRUE(GetObjectA(ii.hbmColor, sizeof bm, &bm)) << "a colour icon";
+        EXPECT_EQ(bm.bmWidth, 16);
+        EXPECT_EQ(bm.bmHeight, 16);
     }
+    EXPECT_EQ(MakeTabIcon(nullptr), nullptr);
+    EXPECT_EQ(PictureTabIcon(ComPtr<IPicture>()).Handle(), 0);
 }
 
 // Reads back what the decoded picture draws: rows in the right order, the
@@ -127,18 +120,6 @@ TEST_F(ResourcePicture, BytesThatAreNoPictureGiveNoneAndAMissingResourceRaises) 
     }
     // This test program carries no resources of its own.
     EXPECT_THROW(LoadResourcePicture(101, "ICON"), Error);
-}
-
-TEST_F(ResourcePicture, TabIconAnswersTheIconHandleAndKeepsThePictureAlive) {
-    std::shared_ptr<TabIcon> icon = MakeTabIcon(LoadResourcePicture(BriskoDll(), 103, "ICON"));
-    ASSERT_TRUE(icon);
-    // The picture's only reference is now the tab icon's: the handle must stay drawable.
-    const IconShape shape = ShapeOf(icon->Handle());
-    EXPECT_EQ(shape.width, 16);
-    EXPECT_EQ(shape.height, 16);
-
-    EXPECT_EQ(MakeTabIcon(nullptr), nullptr);
-    EXPECT_EQ(PictureTabIcon(ComPtr<IPicture>()).Handle(), 0);
 }
 
 }  // namespace
