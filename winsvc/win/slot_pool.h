@@ -23,6 +23,15 @@ struct SlotState {
     std::uint32_t depth = 0;
 };
 
+// A slot that reaches one service object and the system handle installed for
+// it. The object is null once it has let go while the system may still call.
+template <class Object, class Handle>
+struct ObjectSlot {
+    SlotState state;
+    Object* pObj = nullptr;
+    Handle handle{};
+};
+
 template <class Slot, std::size_t N>
 class SlotPool {
 public:
