@@ -91,10 +91,7 @@ using HookProcs = winsvc_detail::ProcTable<HOOKPROC, HookProc, kHookSlots>;
 
 CHook::~CHook() {
     UnHook();
-    if (m_iSlot >= 0) {
-        // The system kept the hook: let its calls pass by this object.
-        g_pool[static_cast<std::size_t>(m_iSlot)].pObj = nullptr;
-    }
+    g_pool.Orphan(m_iSlot);
 }
 
 bool CHook::Hook(iHook* Owner, std::int32_t HookType, bool bThread) {

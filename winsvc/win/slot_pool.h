@@ -79,6 +79,13 @@ public:
         std::size_t m_i;
     };
 
+    // For an object going away while the system keeps what it installed (the
+    // system refused to remove it): the slot stays taken, so later calls land
+    // nowhere instead of on a destroyed object. No-op for -1.
+    void Orphan(int i) {
+        if (i >= 0) m_slots[static_cast<std::size_t>(i)].pObj = nullptr;
+    }
+
     int InUse() const {
         int n = 0;
         for (const Slot& s : m_slots) n += s.state.use != SlotState::Free;

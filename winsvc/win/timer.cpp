@@ -53,11 +53,7 @@ using TimerProcs = winsvc_detail::ProcTable<TIMERPROC, TimerProc, kTimerSlots>;
 
 CTimer::~CTimer() {
     TmrStop();
-    if (m_iSlot >= 0) {
-        // The system would not stop the timer: keep its slot so the ticks land
-        // nowhere instead of on a destroyed object.
-        g_pool[static_cast<std::size_t>(m_iSlot)].pObj = nullptr;
-    }
+    g_pool.Orphan(m_iSlot);
 }
 
 bool CTimer::TmrStart(iTimer* Owner, std::int32_t nInterval, std::int32_t nID) {
