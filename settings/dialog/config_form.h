@@ -11,6 +11,7 @@
 
 #include "common/font.h"
 #include "common/types.h"
+#include "settings/settings.h"
 
 namespace brisko::config {
 
@@ -108,7 +109,7 @@ inline constexpr std::int32_t kStyleFitTitle = 1;
 inline constexpr int kIconStyleCount = 4;
 
 // The bar's and the host's values the dialog edits, as the controls show them.
-struct Values {
+struct Values : BarSwitches {
     std::int32_t align = kAlignTop;
     std::int32_t style = kStyleFitTitle;
     std::int16_t tabWidth = 120;
@@ -117,11 +118,6 @@ struct Values {
     FontSpec selFont;
     std::uint32_t selFontColor = 0;
     std::int32_t iconStyle = 0;
-    bool closeButton = true;
-    bool scrollButton = true;
-    bool scrollFit = false;
-    bool autoDrag = true;
-    bool mouseWheel = true;
 };
 
 // Option index to value and back; nullopt where no option stands for the value.

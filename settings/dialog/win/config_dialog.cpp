@@ -230,11 +230,7 @@ bool frmConfig::ShowConfigWnd(CMDITab& pTab, std::int32_t& eIconStyle, bool& bMo
     s.selFont = pTab.SelFont();
     s.selFontColor = pTab.SelFontColor();
     s.iconStyle = eIconStyle;
-    s.closeButton = pTab.CloseButton();
-    s.scrollButton = pTab.ScrollButton();
-    s.scrollFit = pTab.ScrollFit();
-    s.autoDrag = pTab.AutoDrag();
-    s.mouseWheel = bMouseWheel;
+    CaptureSwitches(pTab, bMouseWheel, s);
 
     FillControls(s);
     m_pTab = &pTab;
@@ -259,10 +255,7 @@ bool frmConfig::ShowConfigWnd(CMDITab& pTab, std::int32_t& eIconStyle, bool& bMo
         } catch (...) {
             failure = std::current_exception();
         }
-        pTab.SetCloseButton(s.closeButton);
-        pTab.SetScrollButton(s.scrollButton);
-        pTab.SetScrollFit(s.scrollFit);
-        pTab.SetAutoDrag(s.autoDrag);
+        ApplySwitches(s, pTab);
     } else {
         bMouseWheel = !Checked(config::kChkWheel);
         std::array<bool, config::kIconStyleCount> icons{};

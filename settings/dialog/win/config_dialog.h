@@ -83,6 +83,9 @@ private:
     void OnWidthChange();
     // The two preview labels and the buttons beside them.
     enum class TabKind { Normal, Active };
+    // The bar's font and colour, or colour alone, for one kind of tab.
+    void SetBarFont(TabKind which, const FontSpec& font, std::uint32_t color);
+    void SetBarColor(TabKind which, std::uint32_t color);
     void OnFontButton(TabKind which);
     void OnColorButton(TabKind which);
     void OnReset();

@@ -113,34 +113,40 @@ void frmConfig::OnWidthChange() {
     if (auto width = ToInt16(m_txtWidth->Value())) m_pTab->SetTabWidth(*width);
 }
 
+void frmConfig::SetBarFont(TabKind which, const FontSpec& font, std::uint32_t color) {
+    if (which == TabKind::Active) {
+        m_pTab->SetSelFont(font);
+    } else {
+        m_pTab->SetFont(font);
+    }
+    SetBarColor(which, color);
+}
+
+void frmConfig::SetBarColor(TabKind which, std::uint32_t color) {
+    if (which == TabKind::Active) {
+        m_pTab->SetSelFontColor(color);
+    } else {
+        m_pTab->SetFontColor(color);
+    }
+}
+
 void frmConfig::OnFontButton(TabKind which) {
     if (!m_pTab) return;
-    const bool active = which == TabKind::Active;
-    FontSpec font = active ? m_pTab->SelFont() : m_pTab->Font();
-    std::uint32_t color = PickerRgb(active ? m_pTab->SelFontColor() : m_pTab->FontColor());
+    FontSpec font = which == TabKind::Active ? m_pTab->SelFont() : m_pTab->Font();
+    std::uint32_t color = PickerRgb(which == TabKind::Active ? m_pTab->SelFontColor() : m_pTab->FontColor());
     if (!EditFont(font, color, m_hWnd.Get(), config::kFontDialogFlags, config::kFontSizeMin, config::kFontSizeMax))
         return;
     if (!m_pTab) return;
-    if (active) {
-        m_pTab->SetSelFont(font);
-        m_pTab->SetSelFontColor(color);
-    } else {
-        m_pTab->SetFont(font);
-        m_pTab->SetFontColor(color);
-    }
+    SetBarFont(which, font, color);
     SetPreview(which, font, color);
 }
 
 void frmConfig::OnColorButton(TabKind which) {
     if (!m_pTab) return;
-    const bool active = which == TabKind::Active;
-    std::uint32_t color = PickerRgb(active ? m_pTab->SelFontColor() : m_pTab->FontColor());
+    std::uint32_t color = PickerRgb(which == TabKind::Active ? m_pTab->SelFontColor() : m_pTab->FontColor());
     if (!ShowColorDialog(color, m_hWnd.Get())) return;
     if (!m_pTab) return;
-    if (active)
-        m_pTab->SetSelFontColor(color);
-    else
-        m_pTab->SetFontColor(color);
+    SetBarColor(which, color);
     SetPreviewColor(which, color);
 }
 
@@ -160,13 +166,7 @@ void frmConfig::OnReset() {
         const std::uint32_t color =
             which == TabKind::Normal ? m_pTab->DefaultFontColor() : m_pTab->DefaultSelFontColor();
         SetPreview(which, font, color);
-        if (which == TabKind::Normal) {
-            m_pTab->SetFont(font);
-            m_pTab->SetFontColor(color);
-        } else {
-            m_pTab->SetSelFont(font);
-            m_pTab->SetSelFontColor(color);
-        }
+        SetBarFont(which, font, color);
     }
     ClickOption(kOptIcon0);
     for (int id : {kChkClose, kChkScroll, kChkFit, kChkDrag, kChkWheel}) {
