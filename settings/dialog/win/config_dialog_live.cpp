@@ -41,16 +41,12 @@ void frmConfig::OnCommand(int id) {
             OnCheck(id);
             break;
         case kBtnNormalFont:
-            OnFontButton(TabKind::Normal);
-            break;
         case kBtnActiveFont:
-            OnFontButton(TabKind::Active);
+            OnFontButton(id == kBtnActiveFont ? TabKind::Active : TabKind::Normal);
             break;
         case kBtnNormalColor:
-            OnColorButton(TabKind::Normal);
-            break;
         case kBtnActiveColor:
-            OnColorButton(TabKind::Active);
+            OnColorButton(id == kBtnActiveColor ? TabKind::Active : TabKind::Normal);
             break;
         case kBtnReset:
             OnReset();
