@@ -100,6 +100,26 @@ TEST(MakeTabTitle, DerivationTable) {
     }
 }
 
+// One pass over the IDE's windows asks the IDE once for each answer.
+TEST(RememberingModel, AsksTheIdeOnceForEachAnswer) {
+    struct Counting : IdeModel {
+        FakeModel m = TwoProjects();
+        int countCalls = 0, projectCalls = 0, activeCalls = 0;
+        std::int32_t ProjectCount() override { return ++countCalls, m.ProjectCount(); }
+        std::unique_ptr<IdeProject> Project(std::int32_t i) override { return ++projectCalls, m.Project(i); }
+        std::unique_ptr<IdeProject> ActiveProject() override { return ++activeCalls, m.ActiveProject(); }
+    } ide;
+    const auto model = MakeRememberingModel(ide);
+    for (int pass = 0; pass < 2; ++pass) {
+        EXPECT_EQ(model->ProjectCount(), 2);
+        EXPECT_EQ(model->Project(2)->Name(), L"Project2");
+        EXPECT_EQ(model->Project(1)->ComponentName(3), L"Designer1");
+        EXPECT_EQ(model->Project(1)->ComponentType(3), 11);
+        EXPECT_EQ(model->ActiveProject()->Name(), L"Project2");
+    }
+    EXPECT_EQ(std::vector<int>({ide.countCalls, ide.projectCalls, ide.activeCalls}), std::vector<int>({1, 2, 1}));
+}
+
 TEST(FindProject, RulesForOneAndManyProjects) {
     FakeModel m = TwoProjects();
     EXPECT_EQ(FindProject(m, L"Project2")->Name(), L"Project2");
