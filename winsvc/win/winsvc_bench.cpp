@@ -25,11 +25,8 @@ using namespace brisko;
 constexpr UINT kBenchMsg = WM_APP + 1;
 
 struct Owner : iSubclass {
-    std::intptr_t sum = 0;
-    void iSubclass_Proc(bool, bool&, std::intptr_t& lReturn, WindowHandle&, std::uint32_t&, std::uintptr_t&,
-                        std::intptr_t&) override {
-        sum += lReturn;
-    }
+    void iSubclass_Proc(bool, bool&, std::intptr_t&, WindowHandle&, std::uint32_t&, std::uintptr_t&,
+                        std::intptr_t&) override {}
 };
 
 // Microseconds per call of `fn` in one round of `n` calls, folded into `best`.
