@@ -165,16 +165,14 @@ protected:
 
     // Bar values unlike the defaults everywhere, so that restoring is visible.
     void MakeUnusual() {
+        FontSpec f = FontSpec::Make(L"MS UI Gothic", 11, true), sel = FontSpec::Make(L"ＭＳ Ｐゴシック", 10);
+        f.italic = sel.underline = true;
         bar->SetAlign(1);
         bar->SetStyle(0);
         bar->SetTabWidth(150);
-        FontSpec f = FontSpec::Make(L"MS UI Gothic", 11, true);
-        f.italic = true;
         bar->SetFont(f);
+        bar->SetSelFont(sel);
         bar->SetFontColor(0x00123456);
-        FontSpec s = FontSpec::Make(L"ＭＳ Ｐゴシック", 10);
-        s.underline = true;
-        bar->SetSelFont(s);
         bar->SetSelFontColor(0x80000008);  // a system colour
         bar->SetCloseButton(false);
         bar->SetScrollButton(false);
