@@ -36,8 +36,10 @@ const std::wstring kCode = kCodeViewMarker;
 
 FakeModel TwoProjects() {
     FakeModel m;
-    m.projects.emplace_back(L"Project1", std::vector<std::pair<std::wstring, std::int32_t>>{{L"Form1", 5}, {L"Module1", 1}, {L"Designer1", 11}, {L"Other", 3}});
-    m.projects.emplace_back(L"Project2", std::vector<std::pair<std::wstring, std::int32_t>>{{L"Class1", 2}, {L"Form1", 6}});
+    m.projects.emplace_back(L"Project1", std::vector<std::pair<std::wstring, std::int32_t>>{
+                                             {L"Form1", 5}, {L"Module1", 1}, {L"Designer1", 11}, {L"Other", 3}});
+    m.projects.emplace_back(L"Project2",
+                            std::vector<std::pair<std::wstring, std::int32_t>>{{L"Class1", 2}, {L"Form1", 6}});
     m.active = 1;
     return m;
 }
@@ -77,7 +79,8 @@ TEST(MakeTabTitle, DerivationTable) {
         // Without "-" the active project (Project2) is searched.
         {L"Class1 " + kCode, 2, 0, 0, 0, L"Class1", 10, 256 + 4096},
         {L"Class1 " + kCode, 0, 0, 0, 0, L"Class1", 0, 0},  // no active project: not even the code-view bit
-        {L"\u30A4\u30DF\u30C7\u30A3\u30A8\u30A4\u30C8", 2, 0, 0, 0, L"\u30A4\u30DF\u30C7\u30A3\u30A8\u30A4\u30C8", 12, 0},
+        {L"\u30A4\u30DF\u30C7\u30A3\u30A8\u30A4\u30C8", 2, 0, 0, 0, L"\u30A4\u30DF\u30C7\u30A3\u30A8\u30A4\u30C8", 12,
+         0},
         {L"A - B - C " + kCode, 2, 0, 0, 0, L"B", 0, 0},  // project A unknown
         {L"Project1 -", 2, 0, 0, 0, L"", 12, 0},          // an empty title; nothing found
         {L"(Form)", 2, 0, 0, 0, L"", 12, 0},
@@ -132,12 +135,16 @@ TEST(FindProject, RulesForOneAndManyProjects) {
 
 TEST(GetIconIndex, EveryKindAndStyle) {
     // Icons for styles 0, 1 and 2; style 3 shows none.
-    struct Case { std::int32_t kind; std::int16_t s0, s1, s2; };
+    struct Case {
+        std::int32_t kind;
+        std::int16_t s0, s1, s2;
+    };
     const std::vector<Case> cases = {
-        {128 + 4096, 9, 9, 13}, {1 + 4096, 11, 1, 13}, {1, 1, 1, 12},     {8, 4, 4, 12},     {8 + 4096, 5, 4, 13},
-        {0, 12, 12, 12},        {4096, 13, 12, 13},    {512, 14, 14, 14}, {512 + 4096, 13, 12, 13},
-        {4, 3, 3, 12},          {4 + 4096, 11, 3, 13}, {16, 6, 6, 12},    {32, 7, 7, 12},    {64, 8, 8, 12},
-        {256, 10, 10, 12},      {256 + 4096, 10, 10, 13}, {2 + 4096, 11, 12, 13},
+        {128 + 4096, 9, 9, 13},   {1 + 4096, 11, 1, 13}, {1, 1, 1, 12},         {8, 4, 4, 12},
+        {8 + 4096, 5, 4, 13},     {0, 12, 12, 12},       {4096, 13, 12, 13},    {512, 14, 14, 14},
+        {512 + 4096, 13, 12, 13}, {4, 3, 3, 12},         {4 + 4096, 11, 3, 13}, {16, 6, 6, 12},
+        {32, 7, 7, 12},           {64, 8, 8, 12},        {256, 10, 10, 12},     {256 + 4096, 10, 10, 13},
+        {2 + 4096, 11, 12, 13},
     };
     for (const auto& c : cases) {
         EXPECT_EQ((std::vector<std::int16_t>{GetIconIndex(c.kind, 0), GetIconIndex(c.kind, 1), GetIconIndex(c.kind, 2),
