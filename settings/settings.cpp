@@ -99,10 +99,10 @@ Settings ReadSettings(CRegistry& reg) {
     RowReader r(reg);
     Take(r.Int32(0), s.align);
     Take(r.Int32(1), s.style);
-    if (auto w = r.InRange(2, 40, 320)) s.tabWidth = static_cast<std::int16_t>(*w);
+    if (auto w = r.InRange(2, kTabWidthMin, kTabWidthMax)) s.tabWidth = static_cast<std::int16_t>(*w);
     ReadFont(r, kFontRow, s.font);
     ReadFont(r, kSelFontRow, s.selFont);
-    Take(r.InRange(17, 0, 3), s.iconStyle);
+    Take(r.InRange(17, 0, kIconStyleLast), s.iconStyle);
     Take(r.Switch(18), s.closeButton);
     Take(r.Switch(19), s.scrollButton);
     Take(r.Switch(20), s.scrollFit);

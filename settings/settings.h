@@ -59,6 +59,13 @@ struct TabFontSettings {
     friend bool operator==(const TabFontSettings&, const TabFontSettings&) = default;
 };
 
+// The tab widths a stored value and the dialog's width field accept, and the
+// highest icon style (0 default icons, 1 component icons, 2 view-mode icons,
+// 3 no icons).
+inline constexpr std::int16_t kTabWidthMin = 40;
+inline constexpr std::int16_t kTabWidthMax = 320;
+inline constexpr std::int32_t kIconStyleLast = 3;
+
 // The bar's four switches and the host's wheel switch: stored with the
 // settings and edited by the settings dialog.
 struct BarSwitches {

@@ -106,7 +106,7 @@ inline constexpr std::int32_t kAlignBottom = 1;
 inline constexpr std::int32_t kStyleFixedWidth = 0;
 inline constexpr std::int32_t kStyleFitTitle = 1;
 // The icon styles the four icon options stand for, in option order.
-inline constexpr int kIconStyleCount = 4;
+inline constexpr int kIconStyleCount = kIconStyleLast + 1;
 
 // The bar's and the host's values the dialog edits, as the controls show them.
 struct Values : BarSwitches {

@@ -31,10 +31,6 @@ HMODULE ThisModule() {
     return module;
 }
 
-// The width field's limits, as its label says.
-constexpr double kWidthMin = 40;
-constexpr double kWidthMax = 320;
-
 const FontSpec kDialogFont = FontSpec::Make(L"MS UI Gothic", 9);
 const FontSpec kWidthFieldFont = FontSpec::Make(L"ＭＳ Ｐゴシック", 9);
 
@@ -129,8 +125,8 @@ void frmConfig::Load() {
     CreateControls();
 
     SetWindowTextW(hwnd, LoadedCaption().c_str());
-    m_txtWidth->SetMin(kWidthMin);
-    m_txtWidth->SetMax(kWidthMax);
+    m_txtWidth->SetMin(kTabWidthMin);
+    m_txtWidth->SetMax(kTabWidthMax);
 }
 
 void frmConfig::CreateControls() {
