@@ -146,21 +146,7 @@ CODE_WINDOW = [  # 11 x 11
     "KKKKKKKKKKK",
 ]
 
-GRID = [  # 13 x 13, a table of 4 x 4 cells
-    "KKKKKKKKKKKKK",
-    "KssKWWKWWKWWK",
-    "KssKWWKWWKWWK",
-    "KKKKKKKKKKKKK",
-    "KssKWWKWWKWWK",
-    "KssKWWKWWKWWK",
-    "KKKKKKKKKKKKK",
-    "KssKWWKWWKWWK",
-    "KssKWWKWWKWWK",
-    "KKKKKKKKKKKKK",
-    "KssKWWKWWKWWK",
-    "KssKWWKWWKWWK",
-    "KKKKKKKKKKKKK",
-]
+GRID = ["KKKKKKKKKKKKK"] + ["KssKWWKWWKWWK", "KssKWWKWWKWWK", "KKKKKKKKKKKKK"] * 4  # 13 x 13, 4 x 4 cells
 
 FORM_LARGE = [  # 12 x 11
     "KKKKKKKKKKKK",
@@ -231,24 +217,9 @@ ICONS[105] = paste(paste(blank(), CODE_WINDOW, 5, 0), SET_SQUARE, 0, 6)
 ICONS[106] = paste(paste(blank(), GRID, 0, 3), PENCIL, 8, 0)
 
 # 107: a property page, a tabbed page with labelled fields.
-ICONS[107] = [
-    "................",
-    ".KKKKKK.........",
-    "KWsssssK........",
-    "KWssssssKKKKKKKK",
-    "KWssssssssssssdK",
-    "KWssssssssssssdK",
-    "KWsbbbsKKKKKKsdK",
-    "KWssssKWWWWWWsdK",
-    "KWssssssssssssdK",
-    "KWsbbbsKKKKKKsdK",
-    "KWssssKWWWWWWsdK",
-    "KWssssssssssssdK",
-    "KWsbbbsKKKKKKsdK",
-    "KWssssKWWWWWWsdK",
-    "KddddddddddddddK",
-    "KKKKKKKKKKKKKKKK",
-]
+ICONS[107] = ["................", ".KKKKKK.........", "KWsssssK........", "KWssssssKKKKKKKK", "KWssssssssssssdK"]
+ICONS[107] += ["KWssssssssssssdK", "KWsbbbsKKKKKKsdK", "KWssssKWWWWWWsdK"] * 3  # three labelled fields
+ICONS[107] += ["KddddddddddddddK", "KKKKKKKKKKKKKKKK"]
 
 # 108: a document with a globe.
 ICONS[108] = paste(paste(blank(), DOCUMENT, 0, 0), GLOBE, 6, 6)

@@ -5,8 +5,9 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
-#include "common/win/handles.h"
+#include "common/win/gdi.h"
 #include "resources/test_dll.h"
 
 namespace brisko {
@@ -14,58 +15,35 @@ namespace {
 
 using test::BriskoDll;
 
-struct CursorCase {
-    WORD id;
-    DWORD hotX, hotY;
-};
-
-TEST(Resources, DragCursorsAreMonochromeWithTheirHotSpots) {
+TEST(Resources, DragCursorsAreMonochromeWithTheirHotSpotsAndMenuStringsComeBackExactly) {
     ASSERT_NE(BriskoDll(), nullptr);
-    for (const CursorCase c : {CursorCase{101, 1, 1}, CursorCase{102, 15, 15}}) {
-        SCOPED_TRACE(c.id);
-        HCURSOR hCursor = static_cast<HCURSOR>(
-            LoadImageA(BriskoDll(), MAKEINTRESOURCEA(c.id), IMAGE_CURSOR, 32, 32, LR_DEFAULTCOLOR));
-        ASSERT_NE(hCursor, nullptr);
-        EXPECT_NE(LoadCursorA(BriskoDll(), MAKEINTRESOURCEA(c.id)), nullptr);
-
+    for (auto [id, hotSpot] : {std::pair<WORD, DWORD>{101, 1}, {102, 15}}) {
+        HCURSOR cursor = LoadCursorA(BriskoDll(), MAKEINTRESOURCEA(id));
         ICONINFO ii{};
-        ASSERT_TRUE(GetIconInfo(hCursor, &ii));
-        UniqueGdi mask(ii.hbmMask), colour(ii.hbmColor);
+        ASSERT_TRUE(GetIconInfo(cursor, &ii)) << id;
+        UniqueBitmap mask(ii.hbmMask), colour(ii.hbmColor);
         EXPECT_FALSE(ii.fIcon);
-        EXPECT_EQ(ii.xHotspot, c.hotX);
-        EXPECT_EQ(ii.yHotspot, c.hotY);
+        EXPECT_EQ(ii.xHotspot, hotSpot);
+        EXPECT_EQ(ii.yHotspot, hotSpot);
         // Monochrome: no colour bitmap, one mask holding AND over XOR.
         EXPECT_EQ(ii.hbmColor, nullptr);
         BITMAP bm{};
         ASSERT_TRUE(GetObjectA(ii.hbmMask, sizeof bm, &bm));
         EXPECT_EQ(bm.bmWidth, 32);
         EXPECT_EQ(bm.bmHeight, 64);
-
-        DestroyCursor(hCursor);
     }
-}
-
-TEST(Resources, MenuStringsComeBackExactly) {
-    ASSERT_NE(BriskoDll(), nullptr);
-    const struct {
-        UINT id;
-        const wchar_t* text;
-    } cases[] = {
-        {101, L"閉じる"},
-        {102, L"すべて閉じる"},
-        {103, L"このタブより左を閉じる"},
-        {104, L"このタブより右を閉じる"},
-        {105, L"設定..."},
-        {106, L"すべてのウィンドウを閉じてよろしいですか？"},
-    };
-    for (const auto& c : cases) {
+    const wchar_t* const strings[] = {L"閉じる",
+                                      L"すべて閉じる",
+                                      L"このタブより左を閉じる",
+                                      L"このタブより右を閉じる",
+                                      L"設定...",
+                                      L"すべてのウィンドウを閉じてよろしいですか？"};
+    for (UINT id = 101; id <= 106; ++id) {
         // The menu reads them through the ANSI API, in the Japanese code page.
-        char narrow[256] = {};
-        const int m = LoadStringA(BriskoDll(), c.id, narrow, 256);
-        char expected[256] = {};
-        const int e = WideCharToMultiByte(932, 0, c.text, -1, expected, 256, nullptr, nullptr);
-        ASSERT_GT(e, 0);
-        EXPECT_EQ(std::string(narrow, m), std::string(expected, e - 1)) << c.id;
+        char narrow[256] = {}, expected[256] = {};
+        const int m = LoadStringA(BriskoDll(), id, narrow, 256);
+        const int e = WideCharToMultiByte(932, 0, strings[id - 101], -1, expected, 256, nullptr, nullptr);
+        EXPECT_EQ(std::string(narrow, m), std::string(expected, e - 1)) << id;
     }
 }
 

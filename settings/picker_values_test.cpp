@@ -5,14 +5,10 @@
 namespace brisko {
 namespace {
 
-TEST(PickerValues, StripNullCutsAtTheFirstNul) {
+TEST(PickerValues, NamesCutAtTheFirstNulAndSizesRoundHalvesToEven) {
     EXPECT_EQ(StripNull(std::wstring(L"Tahoma\0   ", 10)), L"Tahoma");
     EXPECT_EQ(StripNull(L"NoNul"), L"NoNul");
-    EXPECT_EQ(StripNull(std::wstring(L"\0x", 2)), L"");
-    EXPECT_EQ(StripNull(L""), L"");
-}
 
-TEST(PickerValues, HeightsAndPointsRoundHalvesToEven) {
     struct ToHeight {
         std::int32_t points, height;
     } toHeight[] = {{9, 12}, {12, 16}, {7, 9}, {10, 13}, {24, 32}, {11, 15}, {0, 0}};

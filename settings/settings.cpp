@@ -1,6 +1,7 @@
 #include "settings/settings.h"
 
 #include <cmath>
+#include <vector>
 
 #include "common/rounding.h"
 
@@ -66,27 +67,42 @@ float StoredToFontSize(double hundredths) {
     return static_cast<float>(hundredths / 100.0);
 }
 
+namespace {
+
+// The rows of the two fonts: name, size, colour, bold, italic, strike-out, underline.
+constexpr size_t kFontRow = 3;
+constexpr size_t kSelFontRow = 10;
+
+void ReadFont(RowReader& r, size_t first, TabFontSettings& f) {
+    Take(r.Text(first), f.name);
+    Take(r.Size(first + 1), f.size);
+    TakeColor(r.Int32(first + 2), f.color);
+    Take(r.Switch(first + 3), f.bold);
+    Take(r.Switch(first + 4), f.italic);
+    Take(r.Switch(first + 5), f.strikethru);
+    Take(r.Switch(first + 6), f.underline);
+}
+
+RegValue Flag(bool b) {
+    return std::int32_t{b ? 1 : 0};
+}
+
+void AppendFont(std::vector<RegValue>& values, const TabFontSettings& f) {
+    values.insert(values.end(), {f.name, FontSizeToStored(f.size), static_cast<std::int32_t>(f.color.value_or(0)),
+                                 Flag(f.bold), Flag(f.italic), Flag(f.strikethru), Flag(f.underline)});
+}
+
+}  // namespace
+
 Settings ReadSettings(CRegistry& reg) {
     Settings s;
     RowReader r(reg);
     Take(r.Int32(0), s.align);
     Take(r.Int32(1), s.style);
-    if (auto w = r.InRange(2, 40, 320)) s.tabWidth = static_cast<std::int16_t>(*w);
-    Take(r.Text(3), s.font.name);
-    Take(r.Size(4), s.font.size);
-    TakeColor(r.Int32(5), s.font.color);
-    Take(r.Switch(6), s.font.bold);
-    Take(r.Switch(7), s.font.italic);
-    Take(r.Switch(8), s.font.strikethru);
-    Take(r.Switch(9), s.font.underline);
-    Take(r.Text(10), s.selFont.name);
-    Take(r.Size(11), s.selFont.size);
-    TakeColor(r.Int32(12), s.selFont.color);
-    Take(r.Switch(13), s.selFont.bold);
-    Take(r.Switch(14), s.selFont.italic);
-    Take(r.Switch(15), s.selFont.strikethru);
-    Take(r.Switch(16), s.selFont.underline);
-    Take(r.InRange(17, 0, 3), s.iconStyle);
+    if (auto w = r.InRange(2, kTabWidthMin, kTabWidthMax)) s.tabWidth = static_cast<std::int16_t>(*w);
+    ReadFont(r, kFontRow, s.font);
+    ReadFont(r, kSelFontRow, s.selFont);
+    Take(r.InRange(17, 0, kIconStyleLast), s.iconStyle);
     Take(r.Switch(18), s.closeButton);
     Take(r.Switch(19), s.scrollButton);
     Take(r.Switch(20), s.scrollFit);
@@ -96,33 +112,11 @@ Settings ReadSettings(CRegistry& reg) {
 }
 
 void WriteSettings(CRegistry& reg, const Settings& s) {
-    auto color = [](const std::optional<std::uint32_t>& c) { return static_cast<std::int32_t>(c.value_or(0)); };
-    auto flag = [](bool b) { return std::int32_t{b ? 1 : 0}; };
-    const RegValue values[23] = {
-        s.align,
-        s.style,
-        s.tabWidth,
-        s.font.name,
-        FontSizeToStored(s.font.size),
-        color(s.font.color),
-        flag(s.font.bold),
-        flag(s.font.italic),
-        flag(s.font.strikethru),
-        flag(s.font.underline),
-        s.selFont.name,
-        FontSizeToStored(s.selFont.size),
-        color(s.selFont.color),
-        flag(s.selFont.bold),
-        flag(s.selFont.italic),
-        flag(s.selFont.strikethru),
-        flag(s.selFont.underline),
-        s.iconStyle,
-        flag(s.closeButton),
-        flag(s.scrollButton),
-        flag(s.scrollFit),
-        flag(s.autoDrag),
-        flag(s.mouseWheel),
-    };
+    std::vector<RegValue> values{s.align, s.style, s.tabWidth};
+    AppendFont(values, s.font);
+    AppendFont(values, s.selFont);
+    values.insert(values.end(), {s.iconStyle, Flag(s.closeButton), Flag(s.scrollButton), Flag(s.scrollFit),
+                                 Flag(s.autoDrag), Flag(s.mouseWheel)});
     for (size_t i = 0; i < kSettingsRows.size(); ++i) {
         reg.SetValueKey(std::wstring(kSettingsRows[i].name));
         // A read may have changed the type; every write sets it again.

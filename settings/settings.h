@@ -59,20 +59,52 @@ struct TabFontSettings {
     friend bool operator==(const TabFontSettings&, const TabFontSettings&) = default;
 };
 
+// The tab widths a stored value and the dialog's width field accept, and the
+// highest icon style (0 default icons, 1 component icons, 2 view-mode icons,
+// 3 no icons).
+inline constexpr std::int16_t kTabWidthMin = 40;
+inline constexpr std::int16_t kTabWidthMax = 320;
+inline constexpr std::int32_t kIconStyleLast = 3;
+
+// The bar's four switches and the host's wheel switch: stored with the
+// settings and edited by the settings dialog.
+struct BarSwitches {
+    bool closeButton = true;
+    bool scrollButton = true;
+    bool scrollFit = false;
+    bool autoDrag = true;
+    bool mouseWheel = true;
+    friend bool operator==(const BarSwitches&, const BarSwitches&) = default;
+};
+
+// The bar's four from the bar, the wheel switch from the host.
+template <class Bar>
+void CaptureSwitches(const Bar& bar, bool bMouseWheel, BarSwitches& s) {
+    s.closeButton = bar.CloseButton();
+    s.scrollButton = bar.ScrollButton();
+    s.scrollFit = bar.ScrollFit();
+    s.autoDrag = bar.AutoDrag();
+    s.mouseWheel = bMouseWheel;
+}
+
+// The bar's four onto the bar, in table order; the wheel switch is the host's.
+template <class Bar>
+void ApplySwitches(const BarSwitches& s, Bar& bar) {
+    bar.SetCloseButton(s.closeButton);
+    bar.SetScrollButton(s.scrollButton);
+    bar.SetScrollFit(s.scrollFit);
+    bar.SetAutoDrag(s.autoDrag);
+}
+
 // The 23 values in memory. A default-constructed object holds the defaults of
 // a first start (note Style 1: tabs fit their titles).
-struct Settings {
+struct Settings : BarSwitches {
     std::int32_t align = 0;
     std::int32_t style = 1;
     std::int16_t tabWidth = 120;
     TabFontSettings font;
     TabFontSettings selFont;
     std::int32_t iconStyle = 0;
-    bool closeButton = true;
-    bool scrollButton = true;
-    bool scrollFit = false;
-    bool autoDrag = true;
-    bool mouseWheel = true;
     friend bool operator==(const Settings&, const Settings&) = default;
 };
 
@@ -110,10 +142,7 @@ void ApplySettings(const Settings& s, Bar& bar, std::int32_t& eIconStyle, bool& 
     bar.SetSelFontStrikethru(s.selFont.strikethru);
     bar.SetSelFontUnderline(s.selFont.underline);
     eIconStyle = s.iconStyle;
-    bar.SetCloseButton(s.closeButton);
-    bar.SetScrollButton(s.scrollButton);
-    bar.SetScrollFit(s.scrollFit);
-    bar.SetAutoDrag(s.autoDrag);
+    ApplySwitches(s, bar);
     bMouseWheel = s.mouseWheel;
 }
 
@@ -138,11 +167,7 @@ Settings CaptureSettings(const Bar& bar, std::int32_t eIconStyle, bool bMouseWhe
                  bar.SelFontStrikethru(),
                  bar.SelFontUnderline()};
     s.iconStyle = eIconStyle;
-    s.closeButton = bar.CloseButton();
-    s.scrollButton = bar.ScrollButton();
-    s.scrollFit = bar.ScrollFit();
-    s.autoDrag = bar.AutoDrag();
-    s.mouseWheel = bMouseWheel;
+    CaptureSwitches(bar, bMouseWheel, s);
     return s;
 }
 

@@ -1,62 +1,16 @@
+// The stored settings' rules, on the 23 values in memory: what a read makes
+// of what is stored, and the bytes a write leaves. settings_bar_test.cpp
+// carries them to and from the real bar.
 #include "settings/settings.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 #include "settings/memory_registry.h"
 
 namespace brisko {
 namespace {
-
-// Stands in for the tab bar: its settings properties with the bar's own
-// initial values, and a record of the order in which they were set.
-struct FakeBar {
-    std::vector<std::string> sets;
-    std::int32_t align = 0, style = 0;
-    std::int16_t tabWidth = 120;
-    std::wstring fontName = L"MS UI Gothic", selFontName = L"MS UI Gothic";
-    float fontSize = 9, selFontSize = 9;
-    std::uint32_t fontColor = 0x00A0A0A0, selFontColor = 0;
-    bool fontBold = false, fontItalic = false, fontStrikethru = false, fontUnderline = false;
-    bool selFontBold = false, selFontItalic = false, selFontStrikethru = false, selFontUnderline = false;
-    bool closeButton = true, scrollButton = true, scrollFit = false, autoDrag = true;
-
-    static constexpr std::uint32_t kDefaultFontColor = 0x00ABCDEF;
-    static constexpr std::uint32_t kDefaultSelFontColor = 0x00123456;
-    std::uint32_t DefaultFontColor() const { return kDefaultFontColor; }
-    std::uint32_t DefaultSelFontColor() const { return kDefaultSelFontColor; }
-
-#define PROP(Name, field)      \
-    auto Name() const {        \
-        return field;          \
-    }                          \
-    template <class T>         \
-    void Set##Name(T v) {      \
-        sets.push_back(#Name); \
-        field = v;             \
-    }
-    PROP(Align, align)
-    PROP(Style, style)
-    PROP(TabWidth, tabWidth)
-    PROP(FontName, fontName)
-    PROP(FontSize, fontSize)
-    PROP(FontColor, fontColor)
-    PROP(FontBold, fontBold)
-    PROP(FontItalic, fontItalic)
-    PROP(FontStrikethru, fontStrikethru)
-    PROP(FontUnderline, fontUnderline)
-    PROP(SelFontName, selFontName)
-    PROP(SelFontSize, selFontSize)
-    PROP(SelFontColor, selFontColor)
-    PROP(SelFontBold, selFontBold)
-    PROP(SelFontItalic, selFontItalic)
-    PROP(SelFontStrikethru, selFontStrikethru)
-    PROP(SelFontUnderline, selFontUnderline)
-    PROP(CloseButton, closeButton)
-    PROP(ScrollButton, scrollButton)
-    PROP(ScrollFit, scrollFit)
-    PROP(AutoDrag, autoDrag)
-#undef PROP
-};
 
 RegBytes Dword(std::uint32_t v) {
     return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
@@ -74,54 +28,19 @@ protected:
         ASSERT_TRUE(store.SetValue(kHKeyCurrentUser, kSettingsKey, name, type, std::move(data)));
     }
     void PutDword(std::wstring_view name, std::uint32_t v) { Put(name, kRegDword, Dword(v)); }
-    void Load() {
-        iconStyle = 99;
-        wheel = false;
-        LoadSettings(store, bar, iconStyle, wheel);
+    Settings Read() {
+        CRegistry reg = SettingsAccessor(store);
+        return ReadSettings(reg);
     }
     MemoryRegistry store;
-    FakeBar bar;
-    std::int32_t iconStyle = 0;
-    bool wheel = false;
 };
 
-TEST_F(SettingsTest, FirstStartTakesEveryDefault) {
-    bar.closeButton = bar.scrollButton = bar.autoDrag = false;
-    bar.scrollFit = true;
-    bar.fontBold = true;
-    Load();
-    EXPECT_EQ(bar.align, 0);
-    EXPECT_EQ(bar.style, 1);  // not the bar's own initial 0
-    EXPECT_EQ(bar.tabWidth, 120);
-    EXPECT_EQ(bar.fontName, L"MS UI Gothic");
-    EXPECT_EQ(bar.selFontName, L"MS UI Gothic");
-    EXPECT_EQ(bar.fontSize, 9.0f);
-    EXPECT_EQ(bar.selFontSize, 9.0f);
-    EXPECT_EQ(bar.fontColor, FakeBar::kDefaultFontColor);
-    EXPECT_EQ(bar.selFontColor, FakeBar::kDefaultSelFontColor);
-    EXPECT_FALSE(bar.fontBold);
-    EXPECT_TRUE(bar.closeButton);
-    EXPECT_TRUE(bar.scrollButton);
-    EXPECT_FALSE(bar.scrollFit);
-    EXPECT_TRUE(bar.autoDrag);
-    EXPECT_EQ(iconStyle, 0);
-    EXPECT_TRUE(wheel);
-    // Nothing is written by a load, not even the key.
-    EXPECT_FALSE(store.KeyExists(kHKeyCurrentUser, kSettingsKey));
-}
-
-TEST_F(SettingsTest, LoadReadsAndSetsInTableOrder) {
-    Load();
+TEST_F(SettingsTest, FirstStartTakesEveryDefaultReadingInTableOrder) {
+    EXPECT_EQ(Read(), Settings{});
+    EXPECT_EQ(Settings{}.style, 1);  // tabs fit their titles
     std::vector<std::wstring> names;
     for (const auto& row : kSettingsRows) names.emplace_back(row.name);
     EXPECT_EQ(store.ReadLog(), names);
-    EXPECT_EQ(
-        bar.sets,
-        (std::vector<std::string>{
-            "Align",        "Style",       "TabWidth",       "FontName",          "FontSize",         "FontColor",
-            "FontBold",     "FontItalic",  "FontStrikethru", "FontUnderline",     "SelFontName",      "SelFontSize",
-            "SelFontColor", "SelFontBold", "SelFontItalic",  "SelFontStrikethru", "SelFontUnderline", "CloseButton",
-            "ScrollButton", "ScrollFit",   "AutoDrag"}));
 }
 
 TEST_F(SettingsTest, RangeChecksReplaceRatherThanClamp) {
@@ -139,69 +58,46 @@ TEST_F(SettingsTest, RangeChecksReplaceRatherThanClamp) {
     for (const auto& c : cases) {
         PutDword(L"Width", c.width);
         PutDword(L"Icon", c.icon);
-        Load();
-        EXPECT_EQ(bar.tabWidth, c.expectedWidth) << c.width;
-        EXPECT_EQ(iconStyle, c.expectedIcon) << c.icon;
+        const Settings s = Read();
+        EXPECT_EQ(s.tabWidth, c.expectedWidth) << c.width;
+        EXPECT_EQ(s.iconStyle, c.expectedIcon) << c.icon;
     }
 }
 
 TEST_F(SettingsTest, SwitchesCompareWithZero) {
-    struct Case {
-        std::uint32_t stored;
-        bool expected;
-    } cases[] = {{2, true}, {static_cast<std::uint32_t>(-1), true}, {0, false}, {1, true}};
-    const wchar_t* names[] = {L"FontBold",
-                              L"FontItalic",
-                              L"FontStrikethru",
-                              L"FontUnderline",
-                              L"SelFontBold",
-                              L"SelFontItalic",
-                              L"SelFontStrikethru",
-                              L"SelFontUnderline",
-                              L"Close",
-                              L"Scroll",
-                              L"Smooth",
-                              L"Drag",
-                              L"Wheel"};
-    for (const auto& c : cases) {
-        for (auto* n : names) PutDword(n, c.stored);
-        Load();
-        const bool got[] = {bar.fontBold,
-                            bar.fontItalic,
-                            bar.fontStrikethru,
-                            bar.fontUnderline,
-                            bar.selFontBold,
-                            bar.selFontItalic,
-                            bar.selFontStrikethru,
-                            bar.selFontUnderline,
-                            bar.closeButton,
-                            bar.scrollButton,
-                            bar.scrollFit,
-                            bar.autoDrag,
-                            wheel};
-        for (size_t i = 0; i < std::size(names); ++i) EXPECT_EQ(got[i], c.expected) << c.stored << " row " << i;
+    for (std::uint32_t stored : {2u, 0xFFFFFFFFu, 0u, 1u}) {
+        for (const wchar_t* name :
+             {L"FontBold", L"FontItalic", L"FontStrikethru", L"FontUnderline", L"SelFontBold", L"SelFontItalic",
+              L"SelFontStrikethru", L"SelFontUnderline", L"Close", L"Scroll", L"Smooth", L"Drag", L"Wheel"}) {
+            PutDword(name, stored);
+        }
+        const bool on = stored != 0;
+        Settings expected;
+        for (TabFontSettings* f : {&expected.font, &expected.selFont}) {
+            f->bold = f->italic = f->strikethru = f->underline = on;
+        }
+        expected.closeButton = expected.scrollButton = expected.scrollFit = expected.autoDrag = expected.mouseWheel =
+            on;
+        EXPECT_EQ(Read(), expected) << stored;
     }
 }
 
-TEST_F(SettingsTest, UncheckedRowsGoToTheBarAsStored) {
+TEST_F(SettingsTest, UncheckedRowsAreTakenAsStoredAndMalformedOnesFallBack) {
     PutDword(L"Align", 7);
     PutDword(L"Style", static_cast<std::uint32_t>(-3));
     PutDword(L"FontSize", 1050);
     PutDword(L"SelFontSize", 0);
     PutDword(L"FontColor", 0x80000012u);  // a system colour
-    PutDword(L"SelFontColor", 0x000000FFu);
     Put(L"FontName", kRegSz, Sz("Tahoma"));
-    Load();
-    EXPECT_EQ(bar.align, 7);
-    EXPECT_EQ(bar.style, -3);
-    EXPECT_EQ(bar.fontSize, 10.5f);
-    EXPECT_EQ(bar.selFontSize, 0.0f);
-    EXPECT_EQ(bar.fontColor, 0x80000012u);
-    EXPECT_EQ(bar.selFontColor, 0x000000FFu);
-    EXPECT_EQ(bar.fontName, L"Tahoma");
-}
+    Settings s = Read();
+    EXPECT_EQ(s.align, 7);
+    EXPECT_EQ(s.style, -3);
+    EXPECT_EQ(s.font.size, 10.5f);
+    EXPECT_EQ(s.selFont.size, 0.0f);
+    EXPECT_EQ(s.font.color, 0x80000012u);
+    EXPECT_EQ(s.font.name, L"Tahoma");
 
-TEST_F(SettingsTest, MalformedValuesFallBackWhileTheOthersLoad) {
+    // One bad value never keeps the others from loading.
     Put(L"Align", kRegSz, Sz("bottom"));
     Put(L"Width", kRegBinary, {200, 0, 0, 0});
     Put(L"FontSize", kRegSz, Sz("big"));
@@ -214,57 +110,43 @@ TEST_F(SettingsTest, MalformedValuesFallBackWhileTheOthersLoad) {
     Put(L"SelFontSize", kRegSz, Sz("1200"));
     Put(L"SelFontColor", kRegSz, Sz("&H80000005"));
     PutDword(L"Wheel", 0);
-    bar.align = 5;
-    Load();
-    EXPECT_EQ(bar.align, 0);
-    EXPECT_EQ(bar.tabWidth, 120);
-    EXPECT_EQ(bar.fontSize, 9.0f);
-    EXPECT_EQ(bar.fontColor, FakeBar::kDefaultFontColor);
-    EXPECT_EQ(bar.fontName, L"MS UI Gothic");
-    EXPECT_TRUE(bar.closeButton);
-    EXPECT_EQ(iconStyle, 0);
-    EXPECT_EQ(bar.style, 0);
-    EXPECT_EQ(bar.selFontSize, 12.0f);
-    EXPECT_EQ(bar.selFontColor, 0x80000005u);
-    EXPECT_FALSE(wheel);
-    EXPECT_EQ(bar.sets.size(), 21u);
+    s = Read();
+    Settings expected;
+    expected.style = 0;
+    expected.selFont.size = 12.0f;
+    expected.selFont.color = 0x80000005u;
+    expected.mouseWheel = false;
+    EXPECT_EQ(s, expected);
 }
 
-TEST_F(SettingsTest, SaveWritesAll23ValuesWithTheirTypes) {
+TEST_F(SettingsTest, WriteStoresAll23ValuesWithTheirTypesBesideTheHostsOwn) {
     PutDword(L"LoadBehavior", 3);  // the host's own value in the same key
-    Put(L"FriendlyName", kRegSz, Sz("Brisko"));
-    bar.align = 1;
-    bar.style = 0;
-    bar.tabWidth = 321;
-    bar.fontName = L"Tahoma";
-    bar.fontSize = 9.125f;
-    bar.selFontSize = 10.5f;
-    bar.fontColor = 0x80000012u;
-    bar.selFontColor = 0x00FF0000u;
-    bar.fontBold = true;
-    bar.selFontUnderline = true;
-    bar.scrollFit = true;
-    bar.autoDrag = false;
-    SaveSettings(store, bar, 3, false);
+    Settings s;
+    s.align = 1;
+    s.style = 0;
+    s.tabWidth = 321;
+    s.font = {L"Tahoma", 9.125f, 0x80000012u, true, false, false, false};
+    s.selFont.size = 10.5f;
+    s.selFont.color = 0x00FF0000u;
+    s.selFont.underline = true;
+    s.iconStyle = 3;
+    s.scrollFit = true;
+    s.autoDrag = s.mouseWheel = false;
+    CRegistry reg = SettingsAccessor(store);
+    WriteSettings(reg, s);
 
     std::vector<std::wstring> names;
     for (const auto& row : kSettingsRows) names.emplace_back(row.name);
     const auto& log = store.WriteLog();
-    ASSERT_EQ(log.size(), 2u + 23u);
-    EXPECT_EQ(std::vector<std::wstring>(log.begin() + 2, log.end()), names);
-
+    ASSERT_EQ(log.size(), 1u + 23u);
+    EXPECT_EQ(std::vector<std::wstring>(log.begin() + 1, log.end()), names);
     auto values = store.Values(kHKeyCurrentUser, kSettingsKey);
-    ASSERT_EQ(values.size(), 25u);
-    EXPECT_EQ(values[0].name, L"LoadBehavior");
+    ASSERT_EQ(values.size(), 24u);
     EXPECT_EQ(values[0].data, Dword(3));
-    EXPECT_EQ(values[1].data, Sz("Brisko"));
     std::map<std::wstring, MemoryRegistry::StoredValue> byName;
     for (auto& v : values) byName[v.name] = v;
     for (const auto& row : kSettingsRows) EXPECT_EQ(byName[std::wstring(row.name)].type, row.type);
-    struct Expect {
-        const wchar_t* name;
-        RegBytes data;
-    } expected[] = {
+    const std::pair<const wchar_t*, RegBytes> expected[] = {
         {L"Align", Dword(1)},
         {L"Style", Dword(0)},
         {L"Width", Dword(321)},
@@ -283,26 +165,17 @@ TEST_F(SettingsTest, SaveWritesAll23ValuesWithTheirTypes) {
         {L"Drag", Dword(0)},
         {L"Wheel", Dword(0)},
     };
-    for (const auto& e : expected) EXPECT_EQ(byName[e.name].data, e.data) << RegValueText(std::wstring(e.name)).size();
+    for (const auto& [name, data] : expected) EXPECT_EQ(byName[name].data, data) << std::string(name, name + 3);
+    // Colours left unset are written as 0; what was written reads back.
+    WriteSettings(reg, Settings{});
+    EXPECT_EQ(Read().font.color, 0u);
+    WriteSettings(reg, s);
+    s.font.size = 9.12f;  // hundredths of a point
+    s.tabWidth = 120;     // 321 is out of range
+    EXPECT_EQ(Read(), s);
 }
 
-TEST_F(SettingsTest, SaveThenLoadRestoresEverything) {
-    bar.align = 1;
-    bar.tabWidth = 200;
-    bar.fontName = L"Courier New";
-    bar.fontSize = 10.5f;
-    bar.fontColor = 0x8000000Fu;
-    bar.selFontItalic = true;
-    bar.closeButton = false;
-    SaveSettings(store, bar, 2, false);
-    FakeBar saved = bar;
-    bar = FakeBar{};
-    Load();
-    saved.sets = bar.sets;
-    EXPECT_EQ(CaptureSettings(bar, iconStyle, wheel), CaptureSettings(saved, 2, false));
-}
-
-TEST(SettingsConversions, FontSizesInHundredths) {
+TEST(SettingsConversions, FontSizesInHundredthsAndAnUnwritableKey) {
     struct Case {
         float points;
         std::int32_t stored;
@@ -310,13 +183,11 @@ TEST(SettingsConversions, FontSizesInHundredths) {
     for (const auto& c : cases) EXPECT_EQ(FontSizeToStored(c.points), c.stored) << c.points;
     EXPECT_EQ(StoredToFontSize(1050), 10.5f);
     EXPECT_EQ(StoredToFontSize(912), 9.12f);
-}
-
-TEST(SettingsConversions, AKeyThatCannotBeWrittenIsNoError) {
+    // A key that cannot be written is no error.
     MemoryRegistry store;
     store.failCreate = true;
-    FakeBar bar;
-    SaveSettings(store, bar, 0, true);
+    CRegistry reg = SettingsAccessor(store);
+    WriteSettings(reg, Settings{});
     EXPECT_TRUE(store.WriteLog().empty());
 }
 

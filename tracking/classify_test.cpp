@@ -36,8 +36,10 @@ const std::wstring kCode = kCodeViewMarker;
 
 FakeModel TwoProjects() {
     FakeModel m;
-    m.projects.emplace_back(L"Project1", std::vector<std::pair<std::wstring, std::int32_t>>{{L"Form1", 5}, {L"Module1", 1}, {L"Designer1", 11}, {L"Other", 3}});
-    m.projects.emplace_back(L"Project2", std::vector<std::pair<std::wstring, std::int32_t>>{{L"Class1", 2}, {L"Form1", 6}});
+    m.projects.emplace_back(L"Project1", std::vector<std::pair<std::wstring, std::int32_t>>{
+                                             {L"Form1", 5}, {L"Module1", 1}, {L"Designer1", 11}, {L"Other", 3}});
+    m.projects.emplace_back(L"Project2",
+                            std::vector<std::pair<std::wstring, std::int32_t>>{{L"Class1", 2}, {L"Form1", 6}});
     m.active = 1;
     return m;
 }
@@ -45,7 +47,7 @@ FakeModel TwoProjects() {
 TEST(MakeTabTitle, DerivationTable) {
     struct Case {
         std::wstring caption;
-        int projects;  // 2: both projects, 1: only Project1
+        int projects;  // 2: both projects, 1: only Project1, 0: both and none active
         std::int32_t style;
         std::int16_t iconIn;
         std::int32_t kindIn;
@@ -76,7 +78,9 @@ TEST(MakeTabTitle, DerivationTable) {
         {L"Project1 - Designer1 " + kCode, 2, 1, 0, 0, L"Designer1", 4, 8 + 4096},
         // Without "-" the active project (Project2) is searched.
         {L"Class1 " + kCode, 2, 0, 0, 0, L"Class1", 10, 256 + 4096},
-        {L"\u30A4\u30DF\u30C7\u30A3\u30A8\u30A4\u30C8", 2, 0, 0, 0, L"\u30A4\u30DF\u30C7\u30A3\u30A8\u30A4\u30C8", 12, 0},
+        {L"Class1 " + kCode, 0, 0, 0, 0, L"Class1", 0, 0},  // no active project: not even the code-view bit
+        {L"\u30A4\u30DF\u30C7\u30A3\u30A8\u30A4\u30C8", 2, 0, 0, 0, L"\u30A4\u30DF\u30C7\u30A3\u30A8\u30A4\u30C8", 12,
+         0},
         {L"A - B - C " + kCode, 2, 0, 0, 0, L"B", 0, 0},  // project A unknown
         {L"Project1 -", 2, 0, 0, 0, L"", 12, 0},          // an empty title; nothing found
         {L"(Form)", 2, 0, 0, 0, L"", 12, 0},
@@ -87,6 +91,7 @@ TEST(MakeTabTitle, DerivationTable) {
     for (const auto& c : cases) {
         FakeModel m = TwoProjects();
         if (c.projects == 1) m.projects.erase(m.projects.begin() + 1, m.projects.end());
+        if (c.projects == 0) m.active = -1;
         std::wstring title = c.caption;
         std::int16_t icon = c.iconIn;
         std::int32_t kind = c.kindIn;
@@ -98,15 +103,24 @@ TEST(MakeTabTitle, DerivationTable) {
     }
 }
 
-TEST(MakeTabTitle, NoActiveProjectStopsAfterTheTitle) {
-    FakeModel m = TwoProjects();
-    m.active = -1;
-    std::wstring title = L"Class1 " + kCode;
-    std::int16_t icon = 0;
-    std::int32_t kind = 0;
-    MakeTabTitle(title, icon, kind, m, 0);
-    EXPECT_EQ(title, L"Class1");
-    EXPECT_EQ(kind, 0);  // not even the code-view bit
+// One pass over the IDE's windows asks the IDE once for each answer.
+TEST(RememberingModel, AsksTheIdeOnceForEachAnswer) {
+    struct Counting : IdeModel {
+        FakeModel m = TwoProjects();
+        int countCalls = 0, projectCalls = 0, activeCalls = 0;
+        std::int32_t ProjectCount() override { return ++countCalls, m.ProjectCount(); }
+        std::unique_ptr<IdeProject> Project(std::int32_t i) override { return ++projectCalls, m.Project(i); }
+        std::unique_ptr<IdeProject> ActiveProject() override { return ++activeCalls, m.ActiveProject(); }
+    } ide;
+    const auto model = MakeRememberingModel(ide);
+    for (int pass = 0; pass < 2; ++pass) {
+        EXPECT_EQ(model->ProjectCount(), 2);
+        EXPECT_EQ(model->Project(2)->Name(), L"Project2");
+        EXPECT_EQ(model->Project(1)->ComponentName(3), L"Designer1");
+        EXPECT_EQ(model->Project(1)->ComponentType(3), 11);
+        EXPECT_EQ(model->ActiveProject()->Name(), L"Project2");
+    }
+    EXPECT_EQ(std::vector<int>({ide.countCalls, ide.projectCalls, ide.activeCalls}), std::vector<int>({1, 2, 1}));
 }
 
 TEST(FindProject, RulesForOneAndManyProjects) {
@@ -120,30 +134,29 @@ TEST(FindProject, RulesForOneAndManyProjects) {
 }
 
 TEST(GetIconIndex, EveryKindAndStyle) {
-    struct Case { std::int32_t kind; std::int16_t s0, s1, s2, s3; };
+    // Icons for styles 0, 1 and 2; style 3 shows none.
+    struct Case {
+        std::int32_t kind;
+        std::int16_t s0, s1, s2;
+    };
     const std::vector<Case> cases = {
-        {128 + 4096, 9, 9, 13, 0}, {1 + 4096, 11, 1, 13, 0}, {1, 1, 1, 12, 0},
-        {8, 4, 4, 12, 0},          {8 + 4096, 5, 4, 13, 0},  {0, 12, 12, 12, 0},
-        {4096, 13, 12, 13, 0},     {512, 14, 14, 14, 0},     {512 + 4096, 13, 12, 13, 0},
-        {4, 3, 3, 12, 0},          {4 + 4096, 11, 3, 13, 0}, {16, 6, 6, 12, 0},
-        {32, 7, 7, 12, 0},         {64, 8, 8, 12, 0},        {256, 10, 10, 12, 0},
-        {256 + 4096, 10, 10, 13, 0}, {2 + 4096, 11, 12, 13, 0},
+        {128 + 4096, 9, 9, 13},   {1 + 4096, 11, 1, 13}, {1, 1, 1, 12},         {8, 4, 4, 12},
+        {8 + 4096, 5, 4, 13},     {0, 12, 12, 12},       {4096, 13, 12, 13},    {512, 14, 14, 14},
+        {512 + 4096, 13, 12, 13}, {4, 3, 3, 12},         {4 + 4096, 11, 3, 13}, {16, 6, 6, 12},
+        {32, 7, 7, 12},           {64, 8, 8, 12},        {256, 10, 10, 12},     {256 + 4096, 10, 10, 13},
+        {2 + 4096, 11, 12, 13},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(GetIconIndex(c.kind, 0), c.s0) << c.kind;
-        EXPECT_EQ(GetIconIndex(c.kind, 1), c.s1) << c.kind;
-        EXPECT_EQ(GetIconIndex(c.kind, 2), c.s2) << c.kind;
-        EXPECT_EQ(GetIconIndex(c.kind, 3), c.s3) << c.kind;
+        EXPECT_EQ((std::vector<std::int16_t>{GetIconIndex(c.kind, 0), GetIconIndex(c.kind, 1), GetIconIndex(c.kind, 2),
+                                             GetIconIndex(c.kind, 3)}),
+                  (std::vector<std::int16_t>{c.s0, c.s1, c.s2, 0}))
+            << c.kind;
     }
 }
 
 TEST(IsTabWindowClass, ExactAndCaseSensitive) {
-    EXPECT_TRUE(IsTabWindowClass(L"VbaWindow"));
-    EXPECT_TRUE(IsTabWindowClass(L"DesignerWindow"));
-    EXPECT_TRUE(IsTabWindowClass(L"DockingView"));
-    EXPECT_FALSE(IsTabWindowClass(L"vbawindow"));
-    EXPECT_FALSE(IsTabWindowClass(L"VbaWindow "));
-    EXPECT_FALSE(IsTabWindowClass(L"MDIClient"));
+    for (const wchar_t* cls : {L"VbaWindow", L"DesignerWindow", L"DockingView"}) EXPECT_TRUE(IsTabWindowClass(cls));
+    for (const wchar_t* cls : {L"vbawindow", L"VbaWindow ", L"MDIClient"}) EXPECT_FALSE(IsTabWindowClass(cls));
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 // those with a negative code. All calls arrive on the installing thread.
 #include <cstdint>
 
+#include "common/non_copyable.h"
+
 // The platform structures read by the x members; callers that use them
 // include <windows.h>.
 struct tagCBT_CREATEWNDA;
@@ -29,11 +31,8 @@ protected:
     ~iHook() = default;
 };
 
-class CHook {
+class CHook : NonCopyable {
 public:
-    CHook() = default;
-    CHook(const CHook&) = delete;
-    CHook& operator=(const CHook&) = delete;
     ~CHook();
 
     // HookType is a WH_ number; bThread hooks only the calling thread

@@ -5,6 +5,7 @@
 #include <array>
 #include <climits>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "winsvc/shift.h"
@@ -33,71 +34,36 @@ public:
     std::wstring KeyNameText(std::int32_t lParam) override {
         nameRequests.push_back(lParam);
         const std::uint32_t scan = (static_cast<std::uint32_t>(lParam) >> 16) & 0xFF;
-        const bool ext = (lParam >> 24) & 1;
-        const bool noLR = (lParam & 0x2000000) != 0;
-        switch (scan) {
-            case 0x01:
-                return L"Escape";
-            case 0x10:
-                return L"Q";
-            case 0x1E:
-                return L"A";
-            case 0x27:
-                return L";";
-            case 0x1D:
-                return ext && !noLR ? L"Right Ctrl" : L"Ctrl";
-            case 0x38:
-                return ext && !noLR ? L"Right Alt" : L"Alt";
-            case 0x2A:
-                return L"Shift";
-            case 0x36:
-                return noLR ? L"Shift" : L"Right Shift";
-            case 0x39:
-                return L"Space";
-            case 0x3A:
-                return L"Caps Lock";
-            case 0x3F:
-                return L"F5";
-            case 0x45:
-                return L"Num Lock";
-            case 0x52:
-                return L"Insert";
-            case 0x70:
-                return L"K";
-            default:
-                return L"";
-        }
+        const bool sided = ((lParam >> 24) & 1) && !(lParam & 0x2000000);
+        if (scan == 0x1D) return sided ? L"Right Ctrl" : L"Ctrl";
+        if (scan == 0x38) return sided ? L"Right Alt" : L"Alt";
+        if (scan == 0x36) return (lParam & 0x2000000) ? L"Shift" : L"Right Shift";
+        static const std::map<std::uint32_t, const wchar_t*> names = {
+            {0x01, L"Escape"}, {0x10, L"Q"},        {0x1E, L"A"},      {0x2C, L"Z"},
+            {0x27, L";"},      {0x2A, L"Shift"},    {0x39, L"Space"},  {0x3A, L"Caps Lock"},
+            {0x3F, L"F5"},     {0x45, L"Num Lock"}, {0x52, L"Insert"}, {0x70, L"K"}};
+        const auto it = names.find(scan);
+        return it == names.end() ? L"" : it->second;
     }
     void KeyboardState(std::uint8_t (&state)[256]) override {
         for (int i = 0; i < 256; ++i) state[i] = kbState[static_cast<std::size_t>(i)];
     }
     std::int16_t KeyState(std::int32_t vk) override { return keyState[static_cast<std::size_t>(vk)]; }
     std::int16_t AsyncKeyState(std::int32_t vk) override { return asyncState[static_cast<std::size_t>(vk)]; }
+    // Letters by Shift, Caps Lock and Ctrl; a space; a dead accent that did
+    // not combine (both characters); a kana byte of the ANSI code page.
     std::int32_t ToAscii(std::uint32_t vk, std::uint32_t, const std::uint8_t (&state)[256], std::uint16_t& chars,
                          std::uint32_t menuFlag) override {
         lastMenuFlag = menuFlag;
-        const bool shift = state[16] & 0x80, caps = state[20] & 1, ctrl = state[17] & 0x80;
-        if (vk >= 'A' && vk <= 'Z') {
-            if (ctrl) {
-                chars = static_cast<std::uint16_t>(vk - 64);
-            } else {
-                chars = static_cast<std::uint16_t>((shift != caps) ? vk : vk + 32);
-            }
-            return 1;
-        }
-        if (vk == kVkSpace) {
-            chars = ' ';
-            return 1;
-        }
-        if (vk == kVkDead) {  // a dead accent that did not combine: both characters
-            chars = static_cast<std::uint16_t>('`' | ('a' << 8));
-            return 2;
-        }
-        if (vk == kVkKana) {
-            chars = 0xB1;
-            return 1;
-        }
-        return 0;
+        const bool upper = ((state[16] & 0x80) != 0) != ((state[20] & 1) != 0);
+        const bool letter = vk >= 'A' && vk <= 'Z';
+        chars = static_cast<std::uint16_t>(letter           ? ((state[17] & 0x80) ? vk - 64
+                                                               : upper            ? vk
+                                                                                  : vk + 32)
+                                           : vk == kVkSpace ? ' '
+                                           : vk == kVkDead  ? ('`' | ('a' << 8))
+                                                            : 0xB1);
+        return letter || vk == kVkSpace || vk == kVkKana ? 1 : vk == kVkDead ? 2 : 0;
     }
     wchar_t CharOfByte(std::uint8_t b) override { return b == 0xB1 ? L'\uFF71' : static_cast<wchar_t>(b); }
     std::uint32_t ScanCodeOf(std::uint32_t vk) override {
@@ -114,103 +80,85 @@ KeyRecord Key(std::uint32_t vk, std::uint32_t scan, std::uint32_t flags = 0) {
     return KeyRecord{vk, scan, flags, 0, 0};
 }
 
-struct TextCase {
-    const char* name;
-    KeyRecord rec;
-    void (*setup)(FakeKeyboard&);
-    const wchar_t* expected;
-    bool showLR = false;
+// The keyboard's state for one case: keys held now (as GetAsyncKeyState sees
+// them), Shift held for the thread, Caps Lock on, and stale entries in the
+// thread's keyboard state array.
+struct State {
+    State(std::vector<std::uint32_t> h = {}, bool shift = false, bool capsOn = false,
+          std::vector<std::uint32_t> stale = {})
+        : held(std::move(h)), threadShift(shift), caps(capsOn), staleDown(std::move(stale)) {}
+    std::vector<std::uint32_t> held;
+    bool threadShift, caps;
+    std::vector<std::uint32_t> staleDown;
 };
 
 TEST(KeyText, Composition) {
-    const TextCase cases[] = {
-        {"Escape is Esc whatever the layout calls it", Key(kVkEsc, 0x01), nullptr, L"Esc"},
-        {"Ctrl with Escape", Key(kVkEsc, 0x01), [](FakeKeyboard& k) { k.Hold(162); }, L"Ctrl+Esc"},
-        {"Space is one space", Key(kVkSpace, 0x39), nullptr, L" "},
-        {"letter", Key(kVkA, 0x1E), nullptr, L"a"},
-        {"Shift with a letter gives the capital, no prefix", Key(kVkA, 0x1E),
-         [](FakeKeyboard& k) {
-             k.HoldThreadShift();
-             k.Hold(160);
-         },
-         L"A"},
-        {"Caps Lock on gives the capital", Key(kVkA, 0x1E), [](FakeKeyboard& k) { k.CapsOn(); }, L"A"},
-        {"Caps Lock on with Shift gives the small letter", Key(kVkA, 0x1E),
-         [](FakeKeyboard& k) {
-             k.CapsOn();
-             k.HoldThreadShift();
-         },
+    const struct {
+        const char* name;
+        KeyRecord rec;
+        State state;
+        const wchar_t* expected;
+        bool showLR = false;
+    } cases[] = {
+        {"Escape is Esc whatever the layout calls it", Key(kVkEsc, 0x01), {}, L"Esc"},
+        {"Ctrl with Escape", Key(kVkEsc, 0x01), {{162}}, L"Ctrl+Esc"},
+        {"Space is one space", Key(kVkSpace, 0x39), {}, L" "},
+        {"letter", Key(kVkA, 0x1E), {}, L"a"},
+        {"Shift with a letter gives the capital, no prefix", Key(kVkA, 0x1E), {{160}, true}, L"A"},
+        {"Caps Lock on gives the capital", Key(kVkA, 0x1E), {{}, false, true}, L"A"},
+        {"Caps Lock on with Shift gives the small letter", Key(kVkA, 0x1E), {{}, true, true}, L"a"},
+        {"stale Shift and Caps Lock in the keyboard state are replaced",
+         Key(kVkA, 0x1E),
+         {{}, false, false, {16, 20}},
          L"a"},
-        {"stale Shift and Caps Lock in the keyboard state are replaced", Key(kVkA, 0x1E),
-         [](FakeKeyboard& k) {
-             k.kbState[16] = 0x80;
-             k.kbState[20] = 1;
-         },
-         L"a"},
-        {"Ctrl with a letter turns the control character back into the letter", Key(kVkA, 0x1E),
-         [](FakeKeyboard& k) {
-             k.kbState[17] = 0x80;
-             k.Hold(17);
-             k.Hold(162);
-         },
+        {"Ctrl with a letter turns the control character back into the letter",
+         Key(kVkA, 0x1E),
+         {{17, 162}, false, false, {17}},
          L"Ctrl+A"},
-        {"control character without Ctrl down by async state stays", Key(kVkA, 0x1E),
-         [](FakeKeyboard& k) { k.kbState[17] = 0x80; }, L"\x01"},
-        {"Right Ctrl with a letter, left and right not told apart", Key(kVkQ, 0x10),
-         [](FakeKeyboard& k) {
-             k.kbState[17] = 0x80;
-             k.Hold(17);
-             k.Hold(163);
-         },
+        {"Ctrl with Z gives Z back", Key('Z', 0x2C), {{17, 162}, false, false, {17}}, L"Ctrl+Z"},
+        {"control character without Ctrl down by async state stays",
+         Key(kVkA, 0x1E),
+         {{}, false, false, {17}},
+         L"\x01"},
+        {"Right Ctrl with a letter, left and right not told apart",
+         Key(kVkQ, 0x10),
+         {{17, 163}, false, false, {17}},
          L"Ctrl+Q"},
-        {"Right Ctrl named as such with ShowLR", Key(kVkQ, 0x10),
-         [](FakeKeyboard& k) {
-             k.kbState[17] = 0x80;
-             k.Hold(17);
-             k.Hold(163);
-         },
-         L"Right Ctrl+Q", true},
-        {"Alt and Ctrl before a character, Alt first", Key(kVkQ, 0x10),
-         [](FakeKeyboard& k) {
-             k.Hold(162);
-             k.Hold(164);
-         },
-         L"Alt+Ctrl+q"},
-        {"named key with Ctrl and Alt: the last tested stands first", Key(kVkF5, 0x3F),
-         [](FakeKeyboard& k) {
-             k.Hold(162);
-             k.Hold(164);
-         },
-         L"Alt+Ctrl+F5"},
-        {"named key with Shift", Key(kVkF5, 0x3F), [](FakeKeyboard& k) { k.Hold(160); }, L"Shift+F5"},
-        {"named key with both Shifts and ShowLR", Key(kVkF5, 0x3F),
-         [](FakeKeyboard& k) {
-             k.Hold(160);
-             k.Hold(161);
-         },
-         L"Right Shift+Shift+F5", true},
-        {"named key with every modifier in order", Key(kVkF5, 0x3F),
-         [](FakeKeyboard& k) {
-             for (std::uint32_t vk : {160u, 161u, 162u, 163u, 164u, 165u}) k.Hold(vk);
-         },
+        {"Right Ctrl named as such with ShowLR",
+         Key(kVkQ, 0x10),
+         {{17, 163}, false, false, {17}},
+         L"Right Ctrl+Q",
+         true},
+        {"Alt and Ctrl before a character, Alt first", Key(kVkQ, 0x10), {{162, 164}}, L"Alt+Ctrl+q"},
+        {"named key with Shift", Key(kVkF5, 0x3F), {{160}}, L"Shift+F5"},
+        {"named key with both Shifts and ShowLR", Key(kVkF5, 0x3F), {{160, 161}}, L"Right Shift+Shift+F5", true},
+        {"named key with every modifier in order",
+         Key(kVkF5, 0x3F),
+         {{160, 161, 162, 163, 164, 165}},
          L"Alt+Alt+Shift+Shift+Ctrl+Ctrl+F5"},
-        {"Caps Lock pressed while off", Key(kVkCaps, 0x3A), nullptr, L"Caps Lock+"},
-        {"Caps Lock pressed while on", Key(kVkCaps, 0x3A), [](FakeKeyboard& k) { k.CapsOn(); }, L"Caps Lock-"},
-        {"Num Lock on", Key(kVkNumLock, 0x45, 1), [](FakeKeyboard& k) { k.keyState[kVkNumLock] = 1; }, L"Num Lock-"},
-        {"Insert off with Ctrl", Key(kVkInsert, 0x52, 1), [](FakeKeyboard& k) { k.Hold(162); }, L"Ctrl+Insert+"},
-        {"toggle read from the key's own state, held high bit ignored", Key(kVkCaps, 0x3A),
-         [](FakeKeyboard& k) { k.keyState[kVkCaps] = static_cast<std::int16_t>(0xFF80); }, L"Caps Lock+"},
-        {"unknown key", Key(kVkUnknown, 0x00), [](FakeKeyboard& k) { k.Hold(162); }, L"[UNRECOGNISED-255]"},
-        {"one-character name that does not translate keeps the name", Key(0xE2, 0x70), nullptr, L"K"},
-        {"two characters from a dead key", Key(kVkDead, 0x27), nullptr, L"`a"},
-        {"character byte in the ANSI code page", Key(kVkKana, 0x10), nullptr, L"\uFF71"},
+        {"Caps Lock pressed while off", Key(kVkCaps, 0x3A), {}, L"Caps Lock+"},
+        {"Caps Lock pressed while on", Key(kVkCaps, 0x3A), {{}, false, true}, L"Caps Lock-"},
+        {"Insert off with Ctrl", Key(kVkInsert, 0x52, 1), {{162}}, L"Ctrl+Insert+"},
+        {"unknown key", Key(kVkUnknown, 0x00), {{162}}, L"[UNRECOGNISED-255]"},
+        {"one-character name that does not translate keeps the name", Key(0xE2, 0x70), {}, L"K"},
+        {"two characters from a dead key", Key(kVkDead, 0x27), {}, L"`a"},
+        {"character byte in the ANSI code page", Key(kVkKana, 0x10), {}, L"\uFF71"},
     };
-    for (const TextCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         FakeKeyboard k;
-        if (c.setup) c.setup(k);
+        for (std::uint32_t vk : c.state.held) k.Hold(vk);
+        if (c.state.threadShift) k.HoldThreadShift();
+        if (c.state.caps) k.CapsOn();
+        for (std::uint32_t vk : c.state.staleDown) k.kbState[vk] = vk == kVkCaps ? 1 : 0x80;
         EXPECT_EQ(BuildKeyText(c.rec, c.showLR, k), c.expected);
     }
+    // Num Lock's toggle is read from its own state, a held high bit ignored.
+    FakeKeyboard k;
+    k.keyState[kVkNumLock] = 1;
+    EXPECT_EQ(BuildKeyText(Key(kVkNumLock, 0x45, 1), false, k), L"Num Lock-");
+    k.keyState[kVkNumLock] = static_cast<std::int16_t>(0xFF80);
+    EXPECT_EQ(BuildKeyText(Key(kVkNumLock, 0x45, 1), false, k), L"Num Lock+");
 }
 
 TEST(KeyText, KeyNameParameter) {
@@ -225,11 +173,10 @@ TEST(KeyText, KeyNameParameter) {
 
     // Modifier records: right Ctrl is the only extended one, the Alts carry
     // the Alt-down flag.
-    EXPECT_EQ(ModifierRecord(163, k).flags, kKeyExtended);
-    EXPECT_EQ(ModifierRecord(162, k).flags, 0u);
-    EXPECT_EQ(ModifierRecord(164, k).flags, kKeyAltDown);
-    EXPECT_EQ(ModifierRecord(165, k).flags, kKeyAltDown);
-    EXPECT_EQ(ModifierRecord(160, k).flags, 0u);
+    const std::pair<std::uint32_t, std::uint32_t> flags[] = {
+        {163, kKeyExtended}, {162, 0}, {164, kKeyAltDown}, {165, kKeyAltDown}, {160, 0},
+        {40, kKeyExtended},  {41, 0},  {17, kKeyExtended}};
+    for (auto [vk, f] : flags) EXPECT_EQ(ModifierRecord(vk, k).flags, f) << vk;
     EXPECT_EQ(ModifierRecord(161, k).scanCode, 0x36u);
     EXPECT_EQ(ModifierRecord(161, k).time, 1000u);
 }
@@ -243,48 +190,31 @@ TEST(KeyText, AltFlagBecomesTheMenuFlag) {
 }
 
 TEST(KeyText, ReportedHookCalls) {
-    struct Case {
-        bool active, before;
-        std::int32_t nCode;
-        std::uintptr_t wParam;
-        std::uint32_t vk;
-        bool reported;
-    };
-    const Case cases[] = {
-        {true, true, 0, 0x100, kVkEsc, true},    // WM_KEYDOWN
-        {true, true, 0, 0x104, 'F', true},       // WM_SYSKEYDOWN
-        {true, true, 0, 0x101, kVkEsc, false},   // WM_KEYUP
-        {true, true, 0, 0x105, kVkEsc, false},   // WM_SYSKEYUP
-        {false, true, 0, 0x100, kVkEsc, false},  // not active
-        {true, false, 0, 0x100, kVkEsc, false},  // after phase
-        {true, true, 3, 0x100, kVkEsc, false},   // HC_NOREMOVE
-        {true, true, -1, 0x100, kVkEsc, false}, {true, true, 0, 0x100, 16, false},  {true, true, 0, 0x100, 17, false},
-        {true, true, 0, 0x104, 18, false},      {true, true, 0, 0x100, 160, false}, {true, true, 0, 0x100, 163, false},
-        {true, true, 0, 0x104, 165, false},     {true, true, 0, 0x100, 159, true},  {true, true, 0, 0x100, 166, true},
-        {true, true, 0, 0x100, kVkCaps, true},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(IsReportedKeyDown(c.active, c.before, c.nCode, c.wParam, c.vk), c.reported)
-            << c.active << c.before << " code " << c.nCode << " msg " << c.wParam << " vk " << c.vk;
+    constexpr std::uintptr_t kDown = 0x100, kUp = 0x101, kSysDown = 0x104, kSysUp = 0x105;
+    // Key downs of an active hook's before phase with HC_ACTION, modifiers aside.
+    EXPECT_TRUE(IsReportedKeyDown(true, true, 0, kDown, kVkEsc));
+    EXPECT_TRUE(IsReportedKeyDown(true, true, 0, kSysDown, 'F'));
+    for (std::uint32_t vk : {159u, 166u, kVkCaps}) EXPECT_TRUE(IsReportedKeyDown(true, true, 0, kDown, vk)) << vk;
+    for (std::uint32_t vk : {16u, 17u, 18u, 160u, 163u, 165u}) {
+        EXPECT_FALSE(IsReportedKeyDown(true, true, 0, kSysDown, vk)) << vk;
     }
+    for (std::uintptr_t msg : {kUp, kSysUp}) EXPECT_FALSE(IsReportedKeyDown(true, true, 0, msg, kVkEsc)) << msg;
+    EXPECT_FALSE(IsReportedKeyDown(false, true, 0, kDown, kVkEsc)) << "not active";
+    EXPECT_FALSE(IsReportedKeyDown(true, false, 0, kDown, kVkEsc)) << "after phase";
+    for (std::int32_t code : {3, -1}) EXPECT_FALSE(IsReportedKeyDown(true, true, code, kDown, kVkEsc)) << code;
 }
 
 TEST(Shift, EdgeValues) {
     struct Case {
         std::int32_t value, shift, left, right;
     };
-    const Case cases[] = {
-        {1, 31, INT32_MIN, 0},
-        {1, 32, 1, 1},
-        {-1, 28, static_cast<std::int32_t>(0xF0000000u), 15},
-        {-1, 0, -1, -1},
-        {INT32_MIN, 31, 0, 1},
-        {0x12345678, 4, 0x23456780, 0x01234567},
-        {0x12345678, 36, 0x23456780, 0x01234567},
-        {1, -1, INT32_MIN, 0},
-        {0x40000000, 1, INT32_MIN, 0x20000000},
-        {0x7FFFFFFF, 1, -2, 0x3FFFFFFF},
-    };
+    const Case cases[] = {{1, 31, INT32_MIN, 0},
+                          {1, 32, 1, 1},
+                          {-1, 28, -268435456, 15},
+                          {INT32_MIN, 31, 0, 1},
+                          {1, -1, INT32_MIN, 0},
+                          {0x7FFFFFFF, 1, -2, 0x3FFFFFFF},
+                          {0x12345678, 36, 0x23456780, 0x01234567}};
     for (const Case& c : cases) {
         EXPECT_EQ(CShift::ShiftLeft(c.value, c.shift), c.left) << c.value << " << " << c.shift;
         EXPECT_EQ(CShift::ShiftRight(c.value, c.shift), c.right) << c.value << " >> " << c.shift;

@@ -2,122 +2,68 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace brisko {
 namespace {
 
-constexpr std::uint32_t kFree = kAllMessages;
-
-struct Step {
-    bool add;
-    std::uint32_t uMsg;
-    std::uint32_t when;
-};
-
-struct TableCase {
-    const char* name;
-    std::vector<Step> steps;
-    std::int32_t beforeCount;
-    std::vector<std::uint32_t> beforeEntries;
-    std::int32_t afterCount;
-    std::vector<std::uint32_t> afterEntries;
-};
+// Runs steps written as "+B15 -A7 +X*": add or delete, for the Before, After
+// or both (X) phases (a digit gives that phase mask as it is), a message
+// number or * for all messages.
+SubclassTables Tables(const std::string& steps) {
+    SubclassTables t;
+    std::istringstream in(steps);
+    for (std::string step; in >> step;) {
+        const std::uint32_t when = step[1] == 'B'   ? kMsgBefore
+                                   : step[1] == 'A' ? kMsgAfter
+                                   : step[1] == 'X' ? kMsgBeforeAndAfter
+                                                    : static_cast<std::uint32_t>(step[1] - '0');
+        const std::uint32_t msg =
+            step[2] == '*' ? kAllMessages : static_cast<std::uint32_t>(std::stoul(step.substr(2)));
+        if (step[0] == '+') {
+            t.AddMsg(msg, when);
+        } else {
+            t.DelMsg(msg, when);
+        }
+    }
+    return t;
+}
 
 TEST(MsgTable, RegistrationRules) {
-    const TableCase cases[] = {
-        {"same message twice is one entry", {{true, 15, kMsgBefore}, {true, 15, kMsgBefore}}, 1, {15}, 0, {}},
-        {"freed slot is reused by the next message",
-         {{true, 1, kMsgBefore},
-          {true, 2, kMsgBefore},
-          {true, 3, kMsgBefore},
-          {false, 2, kMsgBefore},
-          {true, 4, kMsgBefore}},
-         3,
-         {1, 4, 3},
-         0,
-         {}},
-        {"delete keeps the count and leaves a free slot",
-         {{true, 1, kMsgAfter}, {true, 2, kMsgAfter}, {false, 1, kMsgAfter}},
-         0,
-         {},
-         2,
-         {kFree, 2}},
-        {"re-adding a deleted message takes its own freed slot",
-         {{true, 7, kMsgAfter}, {true, 8, kMsgAfter}, {false, 7, kMsgAfter}, {true, 7, kMsgAfter}},
-         0,
-         {},
-         2,
-         {7, 8}},
-        {"deleting an unregistered message changes nothing",
-         {{true, 5, kMsgBefore}, {false, 6, kMsgBefore}, {false, 5, kMsgAfter}},
-         1,
-         {5},
-         0,
-         {}},
-        {"first free slot is used when there are several",
-         {{true, 1, kMsgBefore},
-          {true, 2, kMsgBefore},
-          {true, 3, kMsgBefore},
-          {false, 3, kMsgBefore},
-          {false, 1, kMsgBefore},
-          {true, 9, kMsgBefore}},
-         3,
-         {9, 2, kFree},
-         0,
-         {}},
-        {"both phases at once",
-         {{true, 0x200, kMsgBeforeAndAfter}, {true, 0x201, kMsgAfter}},
-         1,
-         {0x200},
-         2,
-         {0x200, 0x201}},
-        {"all-messages mode keeps the entries it hides",
-         {{true, 5, kMsgBefore}, {true, 6, kMsgBefore}, {true, kAllMessages, kMsgBefore}},
-         -1,
-         {5, 6},
-         0,
-         {}},
+    constexpr std::uint32_t kFree = kAllMessages;
+    using Entries = std::vector<std::uint32_t>;
+    const struct {
+        const char* name;
+        const char* steps;
+        std::int32_t beforeCount;
+        Entries beforeEntries;
+        std::int32_t afterCount;
+        Entries afterEntries;
+    } cases[] = {
+        {"same message twice is one entry", "+B15 +B15", 1, {15}, 0, {}},
+        {"freed slot is reused by the next message", "+B1 +B2 +B3 -B2 +B4", 3, {1, 4, 3}, 0, {}},
+        {"delete keeps the count and leaves a free slot", "+A1 +A2 -A1", 0, {}, 2, {kFree, 2}},
+        {"re-adding a deleted message takes its own freed slot", "+A7 +A8 -A7 +A7", 0, {}, 2, {7, 8}},
+        {"deleting an unregistered message changes nothing", "+B5 -B6 -A5", 1, {5}, 0, {}},
+        {"first free slot is used when there are several", "+B1 +B2 +B3 -B3 -B1 +B9", 3, {9, 2, kFree}, 0, {}},
+        {"both phases at once", "+X512 +A513", 1, {512}, 2, {512, 513}},
+        {"all-messages mode keeps the entries it hides", "+B5 +B6 +B*", -1, {5, 6}, 0, {}},
         {"a specific message after all-messages mode replaces the mode by a one-entry table",
-         {{true, 5, kMsgBefore},
-          {true, 6, kMsgBefore},
-          {true, kAllMessages, kMsgBefore},
-          {false, 15, kMsgBefore},
-          {true, 15, kMsgBefore}},
+         "+B5 +B6 +B* -B15 +B15",
          1,
          {15},
          0,
          {}},
-        {"delete of all messages ends callbacks; the next add starts a fresh table",
-         {{true, 5, kMsgAfter}, {true, 6, kMsgAfter}, {false, kAllMessages, kMsgAfter}, {true, 7, kMsgAfter}},
-         0,
-         {},
-         1,
-         {7}},
-        {"delete in all-messages mode changes nothing",
-         {{true, kAllMessages, kMsgAfter}, {false, 3, kMsgAfter}},
-         0,
-         {},
-         -1,
-         {}},
-        {"delete of all messages in all-messages mode ends it",
-         {{true, kAllMessages, kMsgBeforeAndAfter}, {false, kAllMessages, kMsgBefore}},
-         0,
-         {},
-         -1,
-         {}},
-        {"no phase named does nothing", {{true, 5, 0}, {true, 6, 4}}, 0, {}, 0, {}},
+        {"delete of all messages ends callbacks; the next add starts a fresh table", "+A5 +A6 -A* +A7", 0, {}, 1, {7}},
+        {"delete in all-messages mode changes nothing", "+A* -A3", 0, {}, -1, {}},
+        {"delete of all messages in all-messages mode ends it", "+X* -B*", 0, {}, -1, {}},
+        {"no phase named does nothing", "+05 +46", 0, {}, 0, {}},
     };
-    for (const TableCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        SubclassTables t;
-        for (const Step& s : c.steps) {
-            if (s.add) {
-                t.AddMsg(s.uMsg, s.when);
-            } else {
-                t.DelMsg(s.uMsg, s.when);
-            }
-        }
+        const SubclassTables t = Tables(c.steps);
         EXPECT_EQ(t.before.Count(), c.beforeCount);
         EXPECT_EQ(t.after.Count(), c.afterCount);
         if (c.beforeCount > 0 || !c.beforeEntries.empty()) {
@@ -130,14 +76,11 @@ TEST(MsgTable, RegistrationRules) {
 }
 
 TEST(MsgTable, MatchesOnlyReachableEntries) {
-    SubclassTables t;
-    t.AddMsg(0x0F, kMsgBefore);
-    t.AddMsg(0x10, kMsgBefore);
-    t.DelMsg(0x10, kMsgBefore);
-    EXPECT_TRUE(t.before.Matches(0x0F));
-    EXPECT_FALSE(t.before.Matches(0x10));
+    SubclassTables t = Tables("+B15 +B16 -B16");
+    EXPECT_TRUE(t.before.Matches(15));
+    EXPECT_FALSE(t.before.Matches(16));
     EXPECT_FALSE(t.before.Matches(kAllMessages)) << "a free slot is no message";
-    EXPECT_FALSE(t.after.Matches(0x0F));
+    EXPECT_FALSE(t.after.Matches(15));
 
     // All-messages mode matches every number, then ends without a trace.
     t.AddMsg(kAllMessages, kMsgBefore);

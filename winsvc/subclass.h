@@ -9,17 +9,15 @@
 // kept alive by the service. All calls happen on the window's thread.
 #include <cstdint>
 
+#include "common/non_copyable.h"
 #include "common/types.h"
 #include "winsvc/msg_table.h"
 #include "winsvc/subclass_dispatch.h"
 
 namespace brisko {
 
-class CSubclass {
+class CSubclass : NonCopyable {
 public:
-    CSubclass() = default;
-    CSubclass(const CSubclass&) = delete;
-    CSubclass& operator=(const CSubclass&) = delete;
     ~CSubclass();
 
     // False when already attached, when the window cannot be subclassed

@@ -5,6 +5,8 @@
 // that started the timer; iTimer_Proc may stop or restart its own timer.
 #include <cstdint>
 
+#include "common/non_copyable.h"
+
 namespace brisko {
 
 struct iTimer {
@@ -14,11 +16,8 @@ protected:
     ~iTimer() = default;
 };
 
-class CTimer {
+class CTimer : NonCopyable {
 public:
-    CTimer() = default;
-    CTimer(const CTimer&) = delete;
-    CTimer& operator=(const CTimer&) = delete;
     // Stops a running timer; the owner is never called afterwards.
     ~CTimer();
 

@@ -121,31 +121,32 @@ int CentredTop(int buttonTop, int buttonHeight, int labelHeight) {
 }
 
 std::optional<int> AlignOption(std::int32_t align) {
-    if (align == 0 || align == 1) return align;
+    if (align == kAlignTop || align == kAlignBottom) return align;
     return std::nullopt;
 }
 
 std::optional<int> StyleOption(std::int32_t style) {
-    if (style == 0) return 1;
-    if (style == 1) return 0;
+    // The options list fitting the title first, then the fixed width.
+    if (style == kStyleFitTitle) return 0;
+    if (style == kStyleFixedWidth) return 1;
     return std::nullopt;
 }
 
 std::optional<int> IconOption(std::int32_t iconStyle) {
-    if (iconStyle >= 0 && iconStyle <= 3) return iconStyle;
+    if (iconStyle >= 0 && iconStyle < kIconStyleCount) return iconStyle;
     return std::nullopt;
 }
 
 std::int32_t StyleFromOption(int index) {
-    return index == 0 ? 1 : 0;
+    return index == 0 ? kStyleFitTitle : kStyleFixedWidth;
 }
 
 std::int32_t IconStyleFromOption(int index) {
-    return index >= 0 && index <= 3 ? index : 0;
+    return index >= 0 && index < kIconStyleCount ? index : 0;
 }
 
-std::int32_t IconStyleFromChecks(const std::array<bool, 4>& checked) {
-    for (int i = 0; i < 4; ++i) {
+std::int32_t IconStyleFromChecks(const std::array<bool, kIconStyleCount>& checked) {
+    for (int i = 0; i < kIconStyleCount; ++i) {
         if (checked[static_cast<std::size_t>(i)]) return i;
     }
     return 0;

@@ -11,6 +11,7 @@
 
 #include "common/font.h"
 #include "common/types.h"
+#include "settings/settings.h"
 
 namespace brisko::config {
 
@@ -99,21 +100,24 @@ std::wstring PreviewCaption(const FontSpec& font);
 // The label's top so that it sits centred on its button (pixels, halves to even).
 int CentredTop(int buttonTop, int buttonHeight, int labelHeight);
 
+// The bar's Align and Style values, the numbers the bar and the registry hold.
+inline constexpr std::int32_t kAlignTop = 0;
+inline constexpr std::int32_t kAlignBottom = 1;
+inline constexpr std::int32_t kStyleFixedWidth = 0;
+inline constexpr std::int32_t kStyleFitTitle = 1;
+// The icon styles the four icon options stand for, in option order.
+inline constexpr int kIconStyleCount = kIconStyleLast + 1;
+
 // The bar's and the host's values the dialog edits, as the controls show them.
-struct Values {
-    std::int32_t align = 0;  // 0 top, 1 bottom
-    std::int32_t style = 1;  // 1 width follows the title, 0 fixed width
+struct Values : BarSwitches {
+    std::int32_t align = kAlignTop;
+    std::int32_t style = kStyleFitTitle;
     std::int16_t tabWidth = 120;
     FontSpec font;
     std::uint32_t fontColor = 0;
     FontSpec selFont;
     std::uint32_t selFontColor = 0;
     std::int32_t iconStyle = 0;
-    bool closeButton = true;
-    bool scrollButton = true;
-    bool scrollFit = false;
-    bool autoDrag = true;
-    bool mouseWheel = true;
 };
 
 // Option index to value and back; nullopt where no option stands for the value.
@@ -123,7 +127,7 @@ std::optional<int> IconOption(std::int32_t iconStyle);
 std::int32_t StyleFromOption(int index);      // 0 -> 1, 1 -> 0
 std::int32_t IconStyleFromOption(int index);  // outside 0..3 -> 0
 // The first checked icon option's style, 0 when none is checked.
-std::int32_t IconStyleFromChecks(const std::array<bool, 4>& checked);
+std::int32_t IconStyleFromChecks(const std::array<bool, kIconStyleCount>& checked);
 
 // The font buttons' flags for the font dialog (screen fonts, effects, limited
 // sizes, existing fonts only, no script choice) and the size limits.

@@ -24,13 +24,9 @@ protected:
 
     // Raw access to the registry, bypassing the code under test.
     void PutRaw(const char* name, DWORD type, std::string_view data) {
-        HKEY k;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, keyA.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
-                  ERROR_SUCCESS);
-        ASSERT_EQ(RegSetValueExA(k, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                                 static_cast<DWORD>(data.size())),
-                  ERROR_SUCCESS);
-        RegCloseKey(k);
+        ASSERT_EQ(
+            RegSetKeyValueA(HKEY_CURRENT_USER, keyA.c_str(), name, type, data.data(), static_cast<DWORD>(data.size())),
+            ERROR_SUCCESS);
     }
     struct Raw {
         bool found = false;
@@ -39,15 +35,11 @@ protected:
     };
     Raw GetRaw(const std::string& subkey, const char* name) {
         Raw r;
-        HKEY k;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return r;
         char buf[512];
         DWORD size = sizeof(buf);
-        if (RegQueryValueExA(k, name, nullptr, &r.type, reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS) {
-            r.found = true;
-            r.data.assign(buf, size);
-        }
-        RegCloseKey(k);
+        r.found = RegGetValueA(HKEY_CURRENT_USER, subkey.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &r.type, buf,
+                               &size) == ERROR_SUCCESS;
+        if (r.found) r.data.assign(buf, size);
         return r;
     }
     RegValue Read(const wchar_t* name) {
@@ -60,17 +52,6 @@ protected:
     CRegistry reg{SystemRegistry()};
 };
 
-TEST_F(WinRegistryTest, MissingKeyVersusMissingValue) {
-    reg.SetDefault(std::int32_t{42});
-    EXPECT_FALSE(reg.KeyExists());
-    EXPECT_TRUE(IsEmpty(Read(L"v")));
-    ASSERT_TRUE(reg.CreateKey());
-    EXPECT_TRUE(reg.KeyExists());
-    EXPECT_EQ(Read(L"v"), RegValue(std::int32_t{42}));
-    PutRaw("v", REG_DWORD, std::string("\x07\0\0\0", 4));
-    EXPECT_EQ(Read(L"v"), RegValue(std::int32_t{7}));
-}
-
 TEST_F(WinRegistryTest, ReadRulesByType) {
     ASSERT_TRUE(SetEnvironmentVariableA("BRISKO_TEST_DIR", "C:\\\x90\xDD\x92\xE8"));  // "設定" in code page 932
     struct Case {
@@ -80,18 +61,10 @@ TEST_F(WinRegistryTest, ReadRulesByType) {
         RegValue expected;
     } cases[] = {
         {"japanese", REG_SZ, std::string("\x90\xDD\x92\xE8\0", 5), std::wstring(L"\u8A2D\u5B9A")},
-        {"sz without bytes", REG_SZ, "", std::wstring()},
-        {"sz without terminator", REG_SZ, "abc", std::wstring(L"abc")},
-        {"multi", REG_MULTI_SZ, std::string("a\0bc\0\0", 6), std::wstring(L"a\0bc\0", 5)},
         {"expand", REG_EXPAND_SZ, std::string("%BRISKO_TEST_DIR%\\x\0", 20), std::wstring(L"C:\\\u8A2D\u5B9A\\x")},
-        {"expand unknown", REG_EXPAND_SZ, std::string("%BRISKO_NO_SUCH_VAR%\0", 21),
-         std::wstring(L"%BRISKO_NO_SUCH_VAR%")},
         {"dword", REG_DWORD, std::string("\xFE\xFF\xFF\xFF", 4), std::int32_t{-2}},
         {"big endian", REG_DWORD_BIG_ENDIAN, std::string("\0\0\x01\x02", 4), std::int32_t{258}},
-        {"short dword", REG_DWORD, std::string("\x05\x01", 2), std::int32_t{261}},
-        {"long dword", REG_DWORD, std::string("\x01\0\0\0\xFF\xFF", 6), std::int32_t{1}},
         {"binary", REG_BINARY, std::string("\x01\x00\xFF", 3), RegBytes{1, 0, 0xFF}},
-        {"unknown type", 42, "\x07\x07", RegBytes{7, 7}},
     };
     for (const auto& c : cases) PutRaw(c.name, c.type, c.data);
     for (const auto& c : cases) {
@@ -116,9 +89,6 @@ TEST_F(WinRegistryTest, WriteRulesByType) {
         {"japanese", kRegSz, std::wstring(L"\u8A2D\u5B9A"), true, REG_SZ, std::string("\x90\xDD\x92\xE8\0", 5)},
         {"reference", kRegSz, std::wstring(L"%BRISKO_TEST_VAR%"), true, REG_EXPAND_SZ,
          std::string("%BRISKO_TEST_VAR%\0", 18)},
-        {"percents side by side", kRegExpandSz, std::wstring(L"a%%b"), true, REG_EXPAND_SZ, std::string("a%%b\0", 5)},
-        {"number as text", kRegSz, std::int32_t{-12}, true, REG_SZ, std::string("-12\0", 4)},
-        {"big endian type", kRegDwordBigEndian, std::int32_t{5}, true, REG_DWORD, std::string("\x05\0\0\0", 4)},
         {"system colour", kRegDword, std::int32_t{-2147483630}, true, REG_DWORD, std::string("\x12\0\0\x80", 4)},
         {"text as dword", kRegDword, std::wstring(L"5"), false, 0, ""},
         {"bytes", kRegBinary, RegBytes{3, 2, 1}, true, REG_BINARY, "\x03\x02\x01"},
@@ -136,17 +106,13 @@ TEST_F(WinRegistryTest, WriteRulesByType) {
     EXPECT_EQ(Read(L"reference"), RegValue(std::wstring(L"expanded")));
 }
 
-TEST_F(WinRegistryTest, WritingCreatesTheWholePath) {
-    reg.SetSectionKey(key + L"\\One\\Two");
-    reg.SetValueKey(L"v");
-    reg.SetValueType(kRegDword);
-    reg.SetValue(std::int32_t{9});
-    EXPECT_EQ(GetRaw(keyA + "\\One\\Two", "v").data, std::string("\x09\0\0\0", 4));
-}
-
-TEST_F(WinRegistryTest, DeleteValueAndKey) {
-    reg.SetValueKey(L"v");
+// A missing key reads empty, a missing value its default; deleting removes.
+TEST_F(WinRegistryTest, MissingDeletedAndCreatedKeys) {
+    reg.SetDefault(std::int32_t{42});
+    EXPECT_TRUE(IsEmpty(Read(L"v")));
     EXPECT_FALSE(reg.DeleteValue());  // no key
+    ASSERT_TRUE(reg.CreateKey());
+    EXPECT_EQ(Read(L"v"), RegValue(std::int32_t{42}));
     PutRaw("v", REG_DWORD, std::string("\x01\0\0\0", 4));
     EXPECT_TRUE(reg.DeleteValue());
     EXPECT_FALSE(reg.DeleteValue());
@@ -154,6 +120,11 @@ TEST_F(WinRegistryTest, DeleteValueAndKey) {
     EXPECT_TRUE(reg.DeleteKey());
     EXPECT_FALSE(reg.KeyExists());
     EXPECT_FALSE(reg.DeleteKey());
+
+    reg.SetSectionKey(key + L"\\One\\Two");
+    reg.SetValueType(kRegDword);
+    reg.SetValue(std::int32_t{9});
+    EXPECT_EQ(GetRaw(keyA + "\\One\\Two", "v").data, std::string("\x09\0\0\0", 4));
 }
 
 }  // namespace

@@ -43,7 +43,9 @@ private:
         std::int32_t action = 0;
         switch (uMsg) {
             case WM_SETTEXT:
-            case WM_STYLECHANGED: action = kActionChangeTitle; break;
+            case WM_STYLECHANGED:
+                action = kActionChangeTitle;
+                break;
             case WM_SHOWWINDOW:
                 // A window shown or hidden because its parent was restored or
                 // minimised says so in lParam; only its own state counts.
@@ -53,7 +55,8 @@ private:
             case WM_NCACTIVATE:
                 if (wParam != 0) action = kActionActive;
                 break;
-            default: break;
+            default:
+                break;
         }
         if (action == 0) return;
         // Hold the monitor for the length of the report: a handler may drop
@@ -71,6 +74,8 @@ private:
 
 }  // namespace
 
-std::shared_ptr<CMDIChild> CMDIChild::Create() { return std::make_shared<WinMDIChild>(); }
+std::shared_ptr<CMDIChild> CMDIChild::Create() {
+    return std::make_shared<WinMDIChild>();
+}
 
 }  // namespace brisko

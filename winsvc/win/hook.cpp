@@ -13,11 +13,7 @@ using winsvc_detail::SlotState;
 
 namespace {
 
-struct HookSlot {
-    SlotState state;
-    CHook* pObj = nullptr;
-    HHOOK hHook = nullptr;
-};
+using HookSlot = winsvc_detail::ObjectSlot<CHook, HHOOK>;
 
 constexpr std::size_t kHookSlots = 64;
 using HookPool = SlotPool<HookSlot, kHookSlots>;
@@ -47,7 +43,7 @@ public:
         if (s.state.use == SlotState::Free) return CallNextHookEx(nullptr, code, w, l);
         HookPool::Use use(g_pool, i);
         // Kept for the chain call: the owner may unhook from its callback.
-        const HHOOK hHook = s.hHook;
+        const HHOOK hHook = s.handle;
         iHook* owner = s.pObj ? s.pObj->m_pOwner : nullptr;
         if (!owner) return CallNextHookEx(hHook, code, w, l);
 
@@ -95,10 +91,7 @@ using HookProcs = winsvc_detail::ProcTable<HOOKPROC, HookProc, kHookSlots>;
 
 CHook::~CHook() {
     UnHook();
-    if (m_iSlot >= 0) {
-        // The system kept the hook: let its calls pass by this object.
-        g_pool[static_cast<std::size_t>(m_iSlot)].pObj = nullptr;
-    }
+    g_pool.Orphan(m_iSlot);
 }
 
 bool CHook::Hook(iHook* Owner, std::int32_t HookType, bool bThread) {
@@ -119,7 +112,7 @@ bool CHook::Hook(iHook* Owner, std::int32_t HookType, bool bThread) {
         g_pool.Release(i);
         return false;
     }
-    s.hHook = h;
+    s.handle = h;
     m_iSlot = i;
     m_hHook = reinterpret_cast<std::uintptr_t>(h);
     return true;
@@ -135,39 +128,23 @@ bool CHook::UnHook() {
     return true;
 }
 
-tagCBT_CREATEWNDA CHook::xCBT_CREATEWND(std::intptr_t lParam) {
-    return ReadAt<CBT_CREATEWNDA>(lParam);
-}
-tagCREATESTRUCTA CHook::xCREATESTRUCT(std::intptr_t lParam) {
-    return ReadAt<CREATESTRUCTA>(lParam);
-}
-tagCWPSTRUCT CHook::xCWPSTRUCT(std::intptr_t lParam) {
-    return ReadAt<CWPSTRUCT>(lParam);
-}
-tagCWPRETSTRUCT CHook::xCWPRETSTRUCT(std::intptr_t lParam) {
-    return ReadAt<CWPRETSTRUCT>(lParam);
-}
-tagDEBUGHOOKINFO CHook::xDEBUGSTRUCT(std::intptr_t lParam) {
-    return ReadAt<DEBUGHOOKINFO>(lParam);
-}
-tagEVENTMSG CHook::xEVENTMSG(std::intptr_t lParam) {
-    return ReadAt<EVENTMSG>(lParam);
-}
-tagKBDLLHOOKSTRUCT CHook::xKBDLLHOOKSTRUCT(std::intptr_t lParam) {
-    return ReadAt<KBDLLHOOKSTRUCT>(lParam);
-}
-tagMOUSEHOOKSTRUCT CHook::xMOUSEHOOKSTRUCT(std::intptr_t lParam) {
-    return ReadAt<MOUSEHOOKSTRUCT>(lParam);
-}
-tagMSG CHook::xMSG(std::intptr_t lParam) {
-    return ReadAt<MSG>(lParam);
-}
-tagMSLLHOOKSTRUCT CHook::xMSLLHOOKSTRUCT(std::intptr_t lParam) {
-    return ReadAt<MSLLHOOKSTRUCT>(lParam);
-}
-tagRECT CHook::xRECT(std::intptr_t lParam) {
-    return ReadAt<RECT>(lParam);
-}
+// Each reader copies the structure its hook type hands over.
+#define BRISKO_HOOK_READER(Reader, Type)       \
+    Type CHook::Reader(std::intptr_t lParam) { \
+        return ReadAt<Type>(lParam);           \
+    }
+BRISKO_HOOK_READER(xCBT_CREATEWND, tagCBT_CREATEWNDA)
+BRISKO_HOOK_READER(xCREATESTRUCT, tagCREATESTRUCTA)
+BRISKO_HOOK_READER(xCWPSTRUCT, tagCWPSTRUCT)
+BRISKO_HOOK_READER(xCWPRETSTRUCT, tagCWPRETSTRUCT)
+BRISKO_HOOK_READER(xDEBUGSTRUCT, tagDEBUGHOOKINFO)
+BRISKO_HOOK_READER(xEVENTMSG, tagEVENTMSG)
+BRISKO_HOOK_READER(xKBDLLHOOKSTRUCT, tagKBDLLHOOKSTRUCT)
+BRISKO_HOOK_READER(xMOUSEHOOKSTRUCT, tagMOUSEHOOKSTRUCT)
+BRISKO_HOOK_READER(xMSG, tagMSG)
+BRISKO_HOOK_READER(xMSLLHOOKSTRUCT, tagMSLLHOOKSTRUCT)
+BRISKO_HOOK_READER(xRECT, tagRECT)
+#undef BRISKO_HOOK_READER
 
 namespace winsvc_detail {
 int HookSlotsInUse() {

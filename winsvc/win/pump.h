@@ -1,5 +1,6 @@
 #pragma once
-// Runs the thread's message loop in the tests, as the IDE's would.
+// Runs the thread's message loop in the tests, as the IDE's would, and makes
+// the top-level windows they watch.
 #include <windows.h>
 
 #include <functional>
@@ -20,6 +21,16 @@ inline void Pump(DWORD ms, const std::function<bool()>& done = {}) {
         if (spent >= ms) return;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - spent, QS_ALLINPUT);
     }
+}
+
+// A top-level ANSI window of the class `cls` (registered on first use) with `proc`.
+inline HWND NewTestWindow(const char* cls, WNDPROC proc, DWORD style = WS_OVERLAPPEDWINDOW) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = cls;
+    RegisterClassA(&wc);  // fails harmlessly when already registered
+    return CreateWindowExA(0, cls, "", style, 0, 0, 200, 100, nullptr, nullptr, wc.hInstance, nullptr);
 }
 
 }  // namespace brisko::test

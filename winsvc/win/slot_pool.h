@@ -23,6 +23,15 @@ struct SlotState {
     std::uint32_t depth = 0;
 };
 
+// A slot that reaches one service object and the system handle installed for
+// it. The object is null once it has let go while the system may still call.
+template <class Object, class Handle>
+struct ObjectSlot {
+    SlotState state;
+    Object* pObj = nullptr;
+    Handle handle{};
+};
+
 template <class Slot, std::size_t N>
 class SlotPool {
 public:
@@ -69,6 +78,13 @@ public:
         SlotPool& m_pool;
         std::size_t m_i;
     };
+
+    // For an object going away while the system keeps what it installed (the
+    // system refused to remove it): the slot stays taken, so later calls land
+    // nowhere instead of on a destroyed object. No-op for -1.
+    void Orphan(int i) {
+        if (i >= 0) m_slots[static_cast<std::size_t>(i)].pObj = nullptr;
+    }
 
     int InUse() const {
         int n = 0;

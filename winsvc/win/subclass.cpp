@@ -12,12 +12,9 @@ using winsvc_detail::SlotState;
 
 namespace {
 
-struct SubclassSlot {
-    SlotState state;
-    // The attached object; null once it has let go while our procedure has to
-    // stay in the window's chain as a pass-through.
-    CSubclass* pObj = nullptr;
-    HWND hWnd = nullptr;
+// The handle is the window. Without an object our procedure stays in the
+// window's chain as a pass-through to the procedure it replaced.
+struct SubclassSlot : winsvc_detail::ObjectSlot<CSubclass, HWND> {
     WNDPROC pfnPrev = nullptr;
 };
 
@@ -92,7 +89,7 @@ LRESULT SubclassDispatcher::Dispatch(std::size_t i, HWND h, UINT m, WPARAM w, LP
             return CallPrevious(prev, ToHwnd(x.hWnd), x.uMsg, x.wParam, x.lParam);
         };
         const LRESULT r = RunSubclassPhases(current, callPrev, SubclassMessage{FromHwnd(h), m, w, l});
-        if (m == WM_NCDESTROY && h == s.hWnd && s.pObj) {
+        if (m == WM_NCDESTROY && h == s.handle && s.pObj) {
             // The window is gone: the object must not touch the handle again
             // (it may soon name another window), and no call will come here.
             s.pObj->m_iSlot = -1;
@@ -109,12 +106,12 @@ LRESULT SubclassDispatcher::PassThrough(std::size_t i, WNDPROC prev, HWND h, UIN
     const LRESULT r = CallPrevious(prev, h, m, w, l);
     SubclassSlot& s = g_pool[i];
     if (s.state.use != SlotState::Taken || s.pObj) return r;
-    if (m == WM_NCDESTROY && h == s.hWnd) {
+    if (m == WM_NCDESTROY && h == s.handle) {
         g_pool.Release(static_cast<int>(i));
-    } else if (GetWindowLongPtrA(s.hWnd, GWLP_WNDPROC) == ProcOf(i)) {
+    } else if (GetWindowLongPtrA(s.handle, GWLP_WNDPROC) == ProcOf(i)) {
         // Whoever subclassed after us has left and put us back: now we can
         // leave the chain too.
-        if (SetWindowLongPtrA(s.hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prev)) != 0) {
+        if (SetWindowLongPtrA(s.handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prev)) != 0) {
             g_pool.Release(static_cast<int>(i));
         }
     }
@@ -124,11 +121,11 @@ LRESULT SubclassDispatcher::PassThrough(std::size_t i, WNDPROC prev, HWND h, UIN
 void SubclassDispatcher::Remove(int i) {
     SubclassSlot& s = g_pool[static_cast<std::size_t>(i)];
     s.pObj = nullptr;
-    if (IsWindow(s.hWnd)) {
+    if (IsWindow(s.handle)) {
         // Restoring our predecessor while a later subclasser sits on top would
         // cut it out of the chain; stay as a pass-through instead.
-        if (GetWindowLongPtrA(s.hWnd, GWLP_WNDPROC) != ProcOf(static_cast<std::size_t>(i))) return;
-        if (SetWindowLongPtrA(s.hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s.pfnPrev)) == 0) return;
+        if (GetWindowLongPtrA(s.handle, GWLP_WNDPROC) != ProcOf(static_cast<std::size_t>(i))) return;
+        if (SetWindowLongPtrA(s.handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s.pfnPrev)) == 0) return;
     }
     g_pool.Release(i);
 }
@@ -148,7 +145,7 @@ bool CSubclass::SubClass(WindowHandle hWnd, iSubclass* Owner) {
 
     SubclassSlot& s = g_pool[static_cast<std::size_t>(i)];
     s.pObj = this;
-    s.hWnd = h;
+    s.handle = h;
     s.pfnPrev = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(h, GWLP_WNDPROC));
     m_pOwner = Owner;
     m_hWnd = hWnd;

@@ -11,11 +11,7 @@ using winsvc_detail::SlotState;
 
 namespace {
 
-struct TimerSlot {
-    SlotState state;
-    CTimer* pObj = nullptr;
-    UINT_PTR uIdEvent = 0;
-};
+using TimerSlot = winsvc_detail::ObjectSlot<CTimer, UINT_PTR>;  // the handle: the system's timer id
 
 // Running timers at one time: the tab bar's scroll repeat and the spin
 // buttons' auto-repeat need one each.
@@ -31,7 +27,7 @@ public:
         TimerSlot& s = g_pool[i];
         // A tick of a timer that was stopped (or of an earlier owner of the
         // slot whose identifier the system has given out again) is dropped.
-        if (s.state.use != SlotState::Taken || !s.pObj || s.uIdEvent != idEvent) return;
+        if (s.state.use != SlotState::Taken || !s.pObj || s.handle != idEvent) return;
         TimerPool::Use use(g_pool, i);
         const CTimer& t = *s.pObj;
         iTimer* owner = t.m_pOwner;
@@ -57,11 +53,7 @@ using TimerProcs = winsvc_detail::ProcTable<TIMERPROC, TimerProc, kTimerSlots>;
 
 CTimer::~CTimer() {
     TmrStop();
-    if (m_iSlot >= 0) {
-        // The system would not stop the timer: keep its slot so the ticks land
-        // nowhere instead of on a destroyed object.
-        g_pool[static_cast<std::size_t>(m_iSlot)].pObj = nullptr;
-    }
+    g_pool.Orphan(m_iSlot);
 }
 
 bool CTimer::TmrStart(iTimer* Owner, std::int32_t nInterval, std::int32_t nID) {
@@ -80,7 +72,7 @@ bool CTimer::TmrStart(iTimer* Owner, std::int32_t nInterval, std::int32_t nID) {
     }
     TimerSlot& s = g_pool[static_cast<std::size_t>(i)];
     s.pObj = this;
-    s.uIdEvent = id;
+    s.handle = id;
     m_iSlot = i;
     m_uIdEvent = id;
     return true;

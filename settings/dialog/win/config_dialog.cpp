@@ -1,15 +1,10 @@
 #include "settings/dialog/win/config_dialog.h"
 
-#include <ole2.h>
-#include <olectl.h>
-
-#include <cwchar>
 #include <exception>
 #include <vector>
 
 #include "common/error.h"
-#include "common/rounding.h"
-#include "settings/win/pickers.h"
+#include "common/win/gdi.h"
 #include "spinedit/spin_properties.h"
 #include "spinedit/win/spin_edit.h"
 #include "tabbar/mdi_tab.h"
@@ -34,26 +29,6 @@ HMODULE ThisModule() {
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        reinterpret_cast<LPCWSTR>(&anchor), &module);
     return module;
-}
-
-std::uint32_t ToRgb(std::uint32_t oleColor) {
-    COLORREF rgb = 0;
-    if (OleTranslateColor(static_cast<OLE_COLOR>(oleColor), nullptr, &rgb) == S_OK) return rgb & 0x00FFFFFF;
-    return oleColor & 0x00FFFFFF;
-}
-
-HFONT MakeFont(const FontSpec& font) {
-    WindowDC screen(nullptr, false);
-    const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
-    LOGFONTW lf{};
-    lf.lfHeight = -ToInt32(static_cast<double>(font.sizeCy) / 10000.0 * dpi / 72.0).value_or(12);
-    lf.lfWeight = font.weight;
-    lf.lfItalic = font.italic;
-    lf.lfUnderline = font.underline;
-    lf.lfStrikeOut = font.strikethrough;
-    lf.lfCharSet = static_cast<BYTE>(font.charset);
-    wcsncpy(lf.lfFaceName, font.name.c_str(), LF_FACESIZE - 1);
-    return CreateFontIndirectW(&lf);
 }
 
 const FontSpec kDialogFont = FontSpec::Make(L"MS UI Gothic", 9);
@@ -145,13 +120,13 @@ void frmConfig::Load() {
     const int y = around.top + ((around.bottom - around.top) - height) / 2;
     SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 
-    m_hDialogFont.Reset(MakeFont(kDialogFont));
-    m_hColorButtonFont.Reset(MakeFont(kDialogFont));
+    m_hDialogFont = MakeFont(kDialogFont);
+    m_hColorButtonFont = MakeFont(kDialogFont);
     CreateControls();
 
     SetWindowTextW(hwnd, LoadedCaption().c_str());
-    m_txtWidth->SetMin(40);
-    m_txtWidth->SetMax(320);
+    m_txtWidth->SetMin(kTabWidthMin);
+    m_txtWidth->SetMax(kTabWidthMax);
 }
 
 void frmConfig::CreateControls() {
@@ -251,11 +226,7 @@ bool frmConfig::ShowConfigWnd(CMDITab& pTab, std::int32_t& eIconStyle, bool& bMo
     s.selFont = pTab.SelFont();
     s.selFontColor = pTab.SelFontColor();
     s.iconStyle = eIconStyle;
-    s.closeButton = pTab.CloseButton();
-    s.scrollButton = pTab.ScrollButton();
-    s.scrollFit = pTab.ScrollFit();
-    s.autoDrag = pTab.AutoDrag();
-    s.mouseWheel = bMouseWheel;
+    CaptureSwitches(pTab, bMouseWheel, s);
 
     FillControls(s);
     m_pTab = &pTab;
@@ -280,14 +251,12 @@ bool frmConfig::ShowConfigWnd(CMDITab& pTab, std::int32_t& eIconStyle, bool& bMo
         } catch (...) {
             failure = std::current_exception();
         }
-        pTab.SetCloseButton(s.closeButton);
-        pTab.SetScrollButton(s.scrollButton);
-        pTab.SetScrollFit(s.scrollFit);
-        pTab.SetAutoDrag(s.autoDrag);
+        ApplySwitches(s, pTab);
     } else {
         bMouseWheel = !Checked(config::kChkWheel);
-        std::array<bool, 4> icons{};
-        for (int i = 0; i < 4; ++i) icons[static_cast<std::size_t>(i)] = Checked(config::kOptIcon0 + i);
+        std::array<bool, config::kIconStyleCount> icons{};
+        for (int i = 0; i < config::kIconStyleCount; ++i)
+            icons[static_cast<std::size_t>(i)] = Checked(config::kOptIcon0 + i);
         eIconStyle = config::IconStyleFromChecks(icons);
     }
     pTab.SetLockUpdate(wasLocked);
@@ -336,11 +305,11 @@ void frmConfig::FillControls(const config::Values& v) {
     if (auto i = config::AlignOption(v.align)) SelectOption(config::kOptAlign0 + *i);
     if (auto i = config::StyleOption(v.style)) {
         SelectOption(config::kOptStyle0 + *i);
-        m_txtWidth->SetEnabled(*i == 1);
+        m_txtWidth->SetEnabled(v.style == config::kStyleFixedWidth);
     }
     m_txtWidth->SetText(std::to_wstring(v.tabWidth));
-    SetPreview(0, v.font, v.fontColor);
-    SetPreview(1, v.selFont, v.selFontColor);
+    SetPreview(TabKind::Normal, v.font, v.fontColor);
+    SetPreview(TabKind::Active, v.selFont, v.selFontColor);
     if (auto i = config::IconOption(v.iconStyle)) SelectOption(config::kOptIcon0 + *i);
     SetCheck(config::kChkClose, !v.closeButton);
     SetCheck(config::kChkScroll, !v.scrollButton);
@@ -387,10 +356,10 @@ void frmConfig::SetCheck(int id, bool on) {
     SendMessageW(Item(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-void frmConfig::SetPreview(int which, const FontSpec& font, std::uint32_t color) {
-    Preview& p = m_preview[static_cast<std::size_t>(which)];
-    HWND label = Item(which == 0 ? config::kLblNormal : config::kLblActive);
-    UniqueGdi made(MakeFont(font));
+void frmConfig::SetPreview(TabKind which, const FontSpec& font, std::uint32_t color) {
+    PreviewLabel& p = Preview(which);
+    HWND label = Item(PreviewLabelId(which));
+    UniqueFont made = MakeFont(font);
     SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(made.Get()), FALSE);
     p.hFont = std::move(made);  // the old font is no longer selected anywhere
     p.font = font;
@@ -400,14 +369,14 @@ void frmConfig::SetPreview(int which, const FontSpec& font, std::uint32_t color)
     InvalidateRect(label, nullptr, TRUE);
 }
 
-void frmConfig::SetPreviewColor(int which, std::uint32_t color) {
-    m_preview[static_cast<std::size_t>(which)].color = color;
-    InvalidateRect(Item(which == 0 ? config::kLblNormal : config::kLblActive), nullptr, TRUE);
+void frmConfig::SetPreviewColor(TabKind which, std::uint32_t color) {
+    Preview(which).color = color;
+    InvalidateRect(Item(PreviewLabelId(which)), nullptr, TRUE);
 }
 
-void frmConfig::CentrePreview(int which) {
-    HWND label = Item(which == 0 ? config::kLblNormal : config::kLblActive);
-    HWND button = Item(which == 0 ? config::kBtnNormalFont : config::kBtnActiveFont);
+void frmConfig::CentrePreview(TabKind which) {
+    HWND label = Item(PreviewLabelId(which));
+    HWND button = Item(which == TabKind::Normal ? config::kBtnNormalFont : config::kBtnActiveFont);
     RECT rl{}, rb{};
     GetWindowRect(label, &rl);
     GetWindowRect(button, &rb);
@@ -415,187 +384,6 @@ void frmConfig::CentrePreview(int which) {
     MapWindowPoints(nullptr, m_hWnd.Get(), reinterpret_cast<POINT*>(&rb), 2);
     const int top = config::CentredTop(rb.top, rb.bottom - rb.top, rl.bottom - rl.top);
     SetWindowPos(label, nullptr, rl.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// ---- Live handlers ----
-
-void frmConfig::OnCommand(int id) {
-    using namespace config;
-    switch (id) {
-        case kOptAlign0:
-        case kOptAlign1:
-        case kOptStyle0:
-        case kOptStyle1:
-        case kOptIcon0:
-        case kOptIcon0 + 1:
-        case kOptIcon0 + 2:
-        case kOptIcon0 + 3:
-            // An option reports a click when it becomes (or stays) the chosen one.
-            if (Checked(id)) {
-                FollowTabStop(id);
-                OnOption(id);
-            }
-            break;
-        case kChkClose:
-        case kChkScroll:
-        case kChkFit:
-        case kChkDrag:
-        case kChkWheel:
-            OnCheck(id);
-            break;
-        case kBtnNormalFont:
-            OnFontButton(false);
-            break;
-        case kBtnActiveFont:
-            OnFontButton(true);
-            break;
-        case kBtnNormalColor:
-            OnColorButton(false);
-            break;
-        case kBtnActiveColor:
-            OnColorButton(true);
-            break;
-        case kBtnReset:
-            OnReset();
-            break;
-        case kBtnOK:
-            OnOK();
-            break;
-        case kBtnCancel:
-            OnCancel();
-            break;
-        default:
-            break;
-    }
-}
-
-void frmConfig::OnOption(int id) {
-    if (!m_pTab) return;
-    using namespace config;
-    if (id == kOptAlign0 || id == kOptAlign1) {
-        m_pTab->SetAlign(id - kOptAlign0);
-    } else if (id == kOptStyle0 || id == kOptStyle1) {
-        const int index = id - kOptStyle0;
-        m_pTab->SetStyle(StyleFromOption(index));
-        m_txtWidth->SetEnabled(index == 1);
-    } else if (id >= kOptIcon0 && id <= kOptIcon0 + 3) {
-        RaiseIconChange(IconStyleFromOption(id - kOptIcon0));
-    }
-}
-
-void frmConfig::OnCheck(int id) {
-    if (!m_pTab) return;
-    const bool on = Checked(id);
-    switch (id) {
-        case config::kChkClose:
-            m_pTab->SetCloseButton(!on);
-            break;
-        case config::kChkScroll:
-            m_pTab->SetScrollButton(!on);
-            break;
-        case config::kChkFit:
-            m_pTab->SetScrollFit(on);
-            break;
-        case config::kChkDrag:
-            m_pTab->SetAutoDrag(!on);
-            break;
-        default:
-            // The wheel switch belongs to the host and is read on OK.
-            break;
-    }
-}
-
-void frmConfig::WidthSink::Change() {
-    m_form.OnWidthChange();
-}
-
-void frmConfig::OnWidthChange() {
-    if (!m_pTab || !m_txtWidth) return;
-    // Only a valid entry reaches the bar; 2 and 20 on the way to 200 do not.
-    if (m_txtWidth->ErrCheck() != 0) return;
-    if (auto width = ToInt16(m_txtWidth->Value())) m_pTab->SetTabWidth(*width);
-}
-
-void frmConfig::OnFontButton(bool active) {
-    if (!m_pTab) return;
-    FontSpec font = active ? m_pTab->SelFont() : m_pTab->Font();
-    // The pickers speak RGB; the bar may hold a system colour.
-    std::uint32_t color = ToRgb(active ? m_pTab->SelFontColor() : m_pTab->FontColor());
-    if (!EditFont(font, color, m_hWnd.Get(), config::kFontDialogFlags, config::kFontSizeMin, config::kFontSizeMax))
-        return;
-    if (!m_pTab) return;
-    if (active) {
-        m_pTab->SetSelFont(font);
-        m_pTab->SetSelFontColor(color);
-    } else {
-        m_pTab->SetFont(font);
-        m_pTab->SetFontColor(color);
-    }
-    SetPreview(active ? 1 : 0, font, color);
-}
-
-void frmConfig::OnColorButton(bool active) {
-    if (!m_pTab) return;
-    std::uint32_t color = ToRgb(active ? m_pTab->SelFontColor() : m_pTab->FontColor());
-    if (!ShowColorDialog(color, m_hWnd.Get())) return;
-    if (!m_pTab) return;
-    if (active)
-        m_pTab->SetSelFontColor(color);
-    else
-        m_pTab->SetFontColor(color);
-    SetPreviewColor(active ? 1 : 0, color);
-}
-
-void frmConfig::OnReset() {
-    if (!m_pTab) return;
-    using namespace config;
-    ClickOption(kOptAlign0);
-    ClickOption(kOptStyle0);
-    m_txtWidth->SetText(L"120");
-    for (int which = 0; which < 2; ++which) {
-        // The label's font keeps its character set; everything else goes back.
-        FontSpec font = m_preview[static_cast<std::size_t>(which)].font;
-        font.name = L"MS UI Gothic";
-        font.SetSize(9);
-        font.SetBold(false);
-        font.italic = font.strikethrough = font.underline = false;
-        const std::uint32_t color = which == 0 ? m_pTab->DefaultFontColor() : m_pTab->DefaultSelFontColor();
-        SetPreview(which, font, color);
-        if (which == 0) {
-            m_pTab->SetFont(font);
-            m_pTab->SetFontColor(color);
-        } else {
-            m_pTab->SetSelFont(font);
-            m_pTab->SetSelFontColor(color);
-        }
-    }
-    ClickOption(kOptIcon0);
-    for (int id : {kChkClose, kChkScroll, kChkFit, kChkDrag, kChkWheel}) {
-        SetCheck(id, false);
-        OnCheck(id);
-    }
-}
-
-void frmConfig::OnOK() {
-    // A bad width shows the field's own message and keeps the dialog open.
-    if (m_txtWidth && m_txtWidth->ErrCheck(true) != 0) return;
-    m_bConfirmed = true;
-    m_bHidden = true;
-}
-
-void frmConfig::OnCancel() {
-    if (m_pTab) {
-        m_pTab->SetAlign(m_snapshot.align);
-        m_pTab->SetStyle(m_snapshot.style);
-        m_pTab->SetTabWidth(m_snapshot.tabWidth);
-        m_pTab->SetCloseButton(m_snapshot.closeButton);
-    }
-    m_bConfirmed = false;
-    m_bHidden = true;
-}
-
-void frmConfig::RaiseIconChange(std::int32_t style) {
-    if (m_pEvents) m_pEvents->OnIconChange(style);
 }
 
 // ---- The window procedure ----
@@ -637,10 +425,10 @@ INT_PTR frmConfig::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         case WM_CTLCOLORSTATIC: {
             const HWND control = reinterpret_cast<HWND>(lp);
-            for (int which = 0; which < 2; ++which) {
-                if (control == Item(which == 0 ? config::kLblNormal : config::kLblActive)) {
+            for (TabKind which : {TabKind::Normal, TabKind::Active}) {
+                if (control == Item(PreviewLabelId(which))) {
                     HDC dc = reinterpret_cast<HDC>(wp);
-                    SetTextColor(dc, ToRgb(m_preview[static_cast<std::size_t>(which)].color));
+                    SetTextColor(dc, PickerRgb(Preview(which).color));
                     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
                     return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
                 }

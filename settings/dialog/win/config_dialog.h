@@ -17,6 +17,7 @@
 #include <string>
 
 #include "common/font.h"
+#include "common/win/gdi.h"
 #include "common/win/handles.h"
 #include "settings/dialog/config_form.h"
 #include "spinedit/spin_edit_core.h"
@@ -80,12 +81,19 @@ private:
     void OnOption(int id);
     void OnCheck(int id);
     void OnWidthChange();
-    void OnFontButton(bool active);
-    void OnColorButton(bool active);
+    // The two preview labels and the buttons beside them.
+    enum class TabKind { Normal, Active };
+    // The bar's font and colour, or colour alone, for one kind of tab.
+    void SetBarFont(TabKind which, const FontSpec& font, std::uint32_t color);
+    void SetBarColor(TabKind which, std::uint32_t color);
+    void OnFontButton(TabKind which);
+    void OnColorButton(TabKind which);
     void OnReset();
     void OnOK();
     void OnCancel();
     void RaiseIconChange(std::int32_t style);
+    // The pickers and the preview speak RGB; the bar may hold a system colour.
+    static COLORREF PickerRgb(std::uint32_t oleColor);
 
     HWND Item(int id) const { return GetDlgItem(m_hWnd.Get(), id); }
     bool Checked(int id) const;
@@ -97,24 +105,27 @@ private:
     // Gives the tab stop of an option group to its chosen option.
     void FollowTabStop(int id);
 
-    // The preview labels (0 normal, 1 selected tab).
-    struct Preview {
+    struct PreviewLabel {
         FontSpec font;
         std::uint32_t color = 0;  // OLE colour
-        UniqueGdi hFont;
+        UniqueFont hFont;
     };
-    void SetPreview(int which, const FontSpec& font, std::uint32_t color);
-    void SetPreviewColor(int which, std::uint32_t color);
-    void CentrePreview(int which);
+    PreviewLabel& Preview(TabKind which) { return m_preview[static_cast<std::size_t>(which)]; }
+    static int PreviewLabelId(TabKind which) {
+        return which == TabKind::Normal ? config::kLblNormal : config::kLblActive;
+    }
+    void SetPreview(TabKind which, const FontSpec& font, std::uint32_t color);
+    void SetPreviewColor(TabKind which, std::uint32_t color);
+    void CentrePreview(TabKind which);
 
     HWND m_hWndOwner;
     IConfigEvents* m_pEvents;
     UniqueWindow m_hWnd;
-    UniqueGdi m_hDialogFont;
-    UniqueGdi m_hColorButtonFont;
+    UniqueFont m_hDialogFont;
+    UniqueFont m_hColorButtonFont;
     SpinEdit* m_txtWidth = nullptr;  // owned by its window
     WidthSink m_widthSink{*this};
-    std::array<Preview, 2> m_preview;
+    std::array<PreviewLabel, 2> m_preview;
 
     CMDITab* m_pTab = nullptr;  // set only while the dialog is live
     config::Values m_snapshot;

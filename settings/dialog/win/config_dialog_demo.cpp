@@ -12,10 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "common/win/handles.h"
+#include "common/win/gdi.h"
+#include "settings/dialog/win/bar_frame.h"
 #include "settings/dialog/win/config_dialog.h"
-#include "tabbar/mdi_tab.h"
-#include "tabbar/win/tab_bar_port.h"
 
 namespace {
 
@@ -28,9 +27,9 @@ bool SaveWindowBitmap(HWND hwnd, const std::string& path) {
     RECT r{};
     GetWindowRect(hwnd, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;
-    WindowDC screen(nullptr, false);
-    UniqueMemDC mem(CreateCompatibleDC(screen.Get()));
-    UniqueGdi bmp(CreateCompatibleBitmap(screen.Get(), w, h));
+    ScreenDC screen;
+    UniqueDC mem = MakeMemoryDC(screen.Get());
+    UniqueBitmap bmp(CreateCompatibleBitmap(screen.Get(), w, h));
     if (!mem || !bmp) return false;
     {
         SelectInDC sel(mem.Get(), bmp.Get());
@@ -44,8 +43,7 @@ bool SaveWindowBitmap(HWND hwnd, const std::string& path) {
     bi.biBitCount = 24;
     const int stride = (w * 3 + 3) & ~3;
     std::vector<unsigned char> pixels(static_cast<std::size_t>(stride) * h);
-    if (!GetDIBits(mem.Get(), static_cast<HBITMAP>(bmp.Get()), 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&bi),
-                   DIB_RGB_COLORS))
+    if (!GetDIBits(mem.Get(), bmp.Get(), 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS))
         return false;
     BITMAPFILEHEADER fh{};
     fh.bfType = 0x4D42;
@@ -82,23 +80,10 @@ void CALLBACK Shoot(HWND, UINT, UINT_PTR id, DWORD) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hbrBackground = GetSysColorBrush(COLOR_APPWORKSPACE);
-    wc.lpszClassName = L"BriskoConfigDemoFrame";
-    RegisterClassW(&wc);
-    UniqueWindow frame(CreateWindowExW(0, wc.lpszClassName, L"IDE", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 760, 560,
-                                       nullptr, nullptr, wc.hInstance, nullptr));
-    CLIENTCREATESTRUCT ccs{};
-    ccs.idFirstChild = 100;
-    HWND mdi = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-                               740, 500, frame.Get(), nullptr, wc.hInstance, &ccs);
-    if (!frame || !mdi) return 1;
-    auto bar = CreateTabBar();
-    for (int i = 0; i < 3; ++i) bar->AddTab(-1, L"#" + std::to_wstring(i), L"Form" + std::to_wstring(i), true);
-    bar->SetStyle(1);
-    bar->Attach(FromHwnd(mdi));
+    BarFrame ide = BarFrame::Make();
+    if (!ide.bar) return 1;
+    HWND frame = ide.frame.Get();
+    auto& bar = ide.bar;
 
     std::int32_t iconStyle = 0;
     bool mouseWheel = true;
@@ -108,7 +93,7 @@ int main(int argc, char** argv) {
         const UINT_PTR timer = SetTimer(nullptr, 0, 20, &ResetAndClose);
         for (int i = 0; i <= n; ++i) {
             if (i == 1) std::fprintf(stderr, "BRISKO-MARK before\n");
-            frmConfig form(frame.Get());
+            frmConfig form(frame);
             g_form = &form;
             try {
                 form.ShowConfigWnd(*bar, iconStyle, mouseWheel);
@@ -123,7 +108,7 @@ int main(int argc, char** argv) {
         bar.reset();
         return 0;
     }
-    frmConfig form(frame.Get());
+    frmConfig form(frame);
     g_form = &form;
     if (argc > 1) {
         g_shot = argv[1];

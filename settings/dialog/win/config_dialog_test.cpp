@@ -8,15 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/error.h"
-#include "common/win/handles.h"
+#include "common/win/gdi.h"
+#include "settings/dialog/win/bar_frame.h"
+#include "settings/win/listed_face_test.h"
 #include "spinedit/win/spin_edit.h"
-#include "tabbar/mdi_tab.h"
-#include "tabbar/win/tab_bar_port.h"
 
 namespace brisko {
 namespace {
@@ -29,120 +28,92 @@ std::wstring Text(HWND h) {
     return buf;
 }
 
-std::wstring ClassOf(HWND h) {
-    wchar_t buf[64] = {};
-    GetClassNameW(h, buf, 64);
-    return buf;
+std::wstring ItemText(HWND dlg, int id) {
+    return Text(GetDlgItem(dlg, id));
 }
 
-LOGFONTW FontOf(HWND h) {
+LOGFONTW FontOf(HWND dlg, int id) {
     LOGFONTW lf{};
-    auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(h, WM_GETFONT, 0, 0));
-    if (font) GetObjectW(font, sizeof lf, &lf);
+    GetObjectW(reinterpret_cast<HGDIOBJ>(SendDlgItemMessageW(dlg, id, WM_GETFONT, 0, 0)), sizeof lf, &lf);
     return lf;
 }
 
 bool IsChecked(HWND dlg, int id) {
-    return SendMessageW(GetDlgItem(dlg, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return IsDlgButtonChecked(dlg, id) == BST_CHECKED;
 }
 
 // A visible dialog box (message box, colour or font dialog) owned by the settings dialog.
 HWND OwnedDialog(HWND dlg) {
-    struct Find {
-        HWND dlg;
-        HWND found = nullptr;
-    } f{dlg};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND h, LPARAM lp) -> BOOL {
-            auto* f = reinterpret_cast<Find*>(lp);
-            if (h != f->dlg && IsWindowVisible(h) && GetWindow(h, GW_OWNER) == f->dlg && ClassOf(h) == L"#32770") {
-                f->found = h;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&f));
-    return f.found;
+    HWND box = nullptr;
+    while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
+        if (box != dlg && IsWindowVisible(box) && GetWindow(box, GW_OWNER) == dlg) return box;
+    }
+    return nullptr;
 }
 
-// The texts of a dialog box's static controls, joined.
-std::wstring StaticTexts(HWND box) {
-    std::wstring all;
-    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        if (ClassOf(c) == L"Static") all += Text(c);
-    }
-    return all;
+// Real input through the system's queue.
+void Input(INPUT down, INPUT up) {
+    INPUT both[] = {down, up};
+    SendInput(2, both, sizeof(INPUT));
 }
 
 // Steps run one per timer tick inside the dialog's loop (or a nested one).
 // A step returns false to be tried again at the next tick.
 class Script {
 public:
-    using Step = std::function<bool(HWND dlg)>;
-
-    Script& Then(Step s) {
+    Script& Then(std::function<bool(HWND dlg)> s) {
         steps_.push_back(std::move(s));
         return *this;
     }
-    Script& Click(int id) {
-        return Then([id](HWND dlg) {
-            PostMessageW(GetDlgItem(dlg, id), BM_CLICK, 0, 0);
-            return true;
-        });
+    Script& Do(std::function<void(HWND dlg)> f) {
+        return Then([f = std::move(f)](HWND dlg) { return f(dlg), true; });
     }
-    Script& Check(std::function<void(HWND dlg)> f) {
-        return Then([f = std::move(f)](HWND dlg) {
-            f(dlg);
-            return true;
-        });
+    Script& Click(int id) {
+        return Do([id](HWND dlg) { PostMessageW(GetDlgItem(dlg, id), BM_CLICK, 0, 0); });
     }
     // Replaces the width field's whole text with the first character.
     Script& TypeWidth(const std::wstring& chars) {
         for (std::size_t i = 0; i < chars.size(); ++i) {
-            const wchar_t ch = chars[i];
-            const bool first = i == 0;
-            Then([this, ch, first](HWND dlg) {
+            Do([this, ch = chars[i], first = i == 0](HWND dlg) {
                 HWND edit = form_->WidthField()->hWndText();
                 if (first) {
                     SendMessageW(dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
                     SendMessageW(edit, EM_SETSEL, 0, -1);
                 }
                 PostMessageW(edit, WM_CHAR, ch, 1);
-                return true;
             });
         }
         return *this;
     }
-    // Waits for a dialog box owned by the settings dialog and handles it.
-    Script& OnOwnedDialog(std::function<void(HWND box)> f) {
-        return Then([f = std::move(f)](HWND dlg) {
+    // Waits for a dialog box owned by the settings dialog, answers it with
+    // `command` and waits for it to go; `check` sees the box first.
+    Script& Answer(WPARAM command, std::function<void(HWND box)> check = nullptr) {
+        Then([check, command](HWND dlg) {
             HWND box = OwnedDialog(dlg);
-            if (!box) return false;
-            f(box);
-            return true;
+            if (box && check) check(box);
+            return box && PostMessageW(box, WM_COMMAND, command, 0);
         });
+        return Then([](HWND dlg) { return OwnedDialog(dlg) == nullptr; });
     }
 
-    void Attach(frmConfig* form) { form_ = form; }
-    bool Finished() const { return next_ == steps_.size(); }
-
-    void Start() {
+    // Shows the form with this script running in its loop.
+    bool Run(frmConfig& form, CMDITab& bar, std::int32_t& icon, bool& wheel) {
+        form_ = &form;
         t_current = this;
-        timer_ = SetTimer(nullptr, 0, 15, &Script::Tick);
-    }
-    void Stop() {
-        if (timer_) KillTimer(nullptr, timer_);
-        timer_ = 0;
-        t_current = nullptr;
+        struct Stop {
+            UINT_PTR timer = SetTimer(nullptr, 0, 15, &Script::Tick);
+            ~Stop() { KillTimer(nullptr, timer), t_current = nullptr; }
+        } stop;
+        const bool result = form.ShowConfigWnd(bar, icon, wheel);
+        EXPECT_EQ(next_, steps_.size()) << "the dialog closed before every step ran";
+        return result;
     }
 
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
         Script* s = t_current;
-        if (!s || s->running_ || !s->form_) return;
-        HWND dlg = s->form_->hWnd();
-        if (!dlg || !IsWindowVisible(dlg)) return;
+        HWND dlg = s && !s->running_ ? s->form_->hWnd() : nullptr;
+        if (!dlg || !IsWindowVisible(dlg) || s->next_ == s->steps_.size()) return;
         if (++s->ticks_ > 2000) {
             // Stuck: get out of every nested box and the dialog, and fail.
             ADD_FAILURE() << "script stuck at step " << s->next_;
@@ -151,19 +122,16 @@ private:
             s->next_ = s->steps_.size();
             return;
         }
-        if (s->Finished()) return;
         s->running_ = true;
-        const bool done = s->steps_[s->next_](dlg);
+        if (s->steps_[s->next_](dlg)) ++s->next_;
         s->running_ = false;
-        if (done) ++s->next_;
     }
 
     static inline thread_local Script* t_current = nullptr;
-    std::vector<Step> steps_;
+    std::vector<std::function<bool(HWND)>> steps_;
     std::size_t next_ = 0;
     int ticks_ = 0;
     bool running_ = false;
-    UINT_PTR timer_ = 0;
     frmConfig* form_ = nullptr;
 };
 
@@ -189,46 +157,22 @@ struct BarState {
 
 class ConfigDialogTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hbrBackground = GetSysColorBrush(COLOR_APPWORKSPACE);
-        wc.lpszClassName = L"BriskoConfigTestFrame";
-        RegisterClassW(&wc);
-    }
-
     void SetUp() override {
-        frame.Reset(CreateWindowExW(0, L"BriskoConfigTestFrame", L"IDE", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 760,
-                                    560, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
-        ASSERT_TRUE(frame);
-        CLIENTCREATESTRUCT ccs{};
-        ccs.idFirstChild = 100;
-        mdi = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-                              740, 500, frame.Get(), nullptr, GetModuleHandleW(nullptr), &ccs);
-        ASSERT_TRUE(mdi);
-        bar = CreateTabBar();
-        for (int i = 0; i < 3; ++i) bar->AddTab(-1, L"#" + std::to_wstring(i), L"Form" + std::to_wstring(i), true);
-        bar->SetStyle(1);
-        bar->Attach(FromHwnd(mdi));
-    }
-    void TearDown() override {
-        bar.reset();
-        frame.Reset();
+        ide = BarFrame::Make();
+        ASSERT_TRUE(ide.bar);
+        bar = ide.bar.get();
     }
 
     // Bar values unlike the defaults everywhere, so that restoring is visible.
     void MakeUnusual() {
+        FontSpec f = FontSpec::Make(L"MS UI Gothic", 11, true), sel = FontSpec::Make(L"ＭＳ Ｐゴシック", 10);
+        f.italic = sel.underline = true;
         bar->SetAlign(1);
         bar->SetStyle(0);
         bar->SetTabWidth(150);
-        FontSpec f = FontSpec::Make(L"MS UI Gothic", 11, true);
-        f.italic = true;
         bar->SetFont(f);
+        bar->SetSelFont(sel);
         bar->SetFontColor(0x00123456);
-        FontSpec s = FontSpec::Make(L"ＭＳ Ｐゴシック", 10);
-        s.underline = true;
-        bar->SetSelFont(s);
         bar->SetSelFontColor(0x80000008);  // a system colour
         bar->SetCloseButton(false);
         bar->SetScrollButton(false);
@@ -236,22 +180,22 @@ protected:
         bar->SetAutoDrag(false);
     }
 
-    bool Show(Script& script) {
-        frmConfig form(frame.Get(), &events);
-        script.Attach(&form);
+    // Shows the dialog with the script; whatever the outcome, the window, the
+    // owner's disabling and the bar's freeze are gone afterwards. Only a
+    // failing sink may make ShowConfigWnd throw.
+    bool Show(Script& script, IConfigEvents* sink = nullptr) {
+        bool thrown = false, result = false;
+        frmConfig form(ide.frame.Get(), sink ? sink : &events);
         shown = &form;
-        script.Start();
-        bool result = false;
         try {
-            result = form.ShowConfigWnd(*bar, iconStyle, mouseWheel);
-        } catch (const std::exception& e) {
-            ADD_FAILURE() << "ShowConfigWnd threw: " << e.what();
+            result = script.Run(form, *bar, iconStyle, mouseWheel);
+        } catch (const Error&) {
+            thrown = true;
         }
-        script.Stop();
         shown = nullptr;
-        EXPECT_TRUE(script.Finished()) << "the dialog closed before every step ran";
+        EXPECT_EQ(thrown, sink != nullptr) << "ShowConfigWnd's failure";
         EXPECT_EQ(form.hWnd(), nullptr) << "the window outlives ShowConfigWnd";
-        EXPECT_TRUE(IsWindowEnabled(frame.Get())) << "the owner stays disabled";
+        EXPECT_TRUE(IsWindowEnabled(ide.frame.Get())) << "the owner stays disabled";
         EXPECT_FALSE(bar->LockUpdate());
         return result;
     }
@@ -260,76 +204,77 @@ protected:
     // bar's strip when the bar is at the top.
     int ClientTopInset() const {
         RECT w{};
-        GetWindowRect(mdi, &w);
+        GetWindowRect(ide.mdi, &w);
         POINT p{0, 0};
-        ClientToScreen(mdi, &p);
+        ClientToScreen(ide.mdi, &p);
         return p.y - w.top;
     }
 
-    UniqueWindow frame;
-    HWND mdi = nullptr;
-    std::unique_ptr<CMDITab> bar;
+    BarFrame ide;
+    CMDITab* bar = nullptr;
     Recorder events;
     std::int32_t iconStyle = 0;
     bool mouseWheel = true;
     frmConfig* shown = nullptr;
 };
 
-TEST_F(ConfigDialogTest, OpensModalWithItsCaptionSizeAndTheStoredWidthField) {
+TEST_F(ConfigDialogTest, OpensModalShowingTheBarResetsAndTheCloseBoxRestoresTheSnapshot) {
+    MakeUnusual();
+    iconStyle = 2;
+    mouseWheel = false;
+    const BarState before = BarState::Of(*bar);
     Script s;
-    s.Check([&](HWND dlg) {
+    s.Do([&](HWND dlg) {
         EXPECT_EQ(Text(dlg), L"Brisko - 3.45");  // this program's version resource
         RECT client{};
         GetClientRect(dlg, &client);
         EXPECT_EQ(client.right, 488);
         EXPECT_EQ(client.bottom, 280);
-        EXPECT_FALSE(IsWindowEnabled(frame.Get())) << "the dialog is modal to its owner";
+        EXPECT_FALSE(IsWindowEnabled(ide.frame.Get())) << "the dialog is modal to its owner";
         EXPECT_EQ(GetFocus(), GetDlgItem(dlg, kBtnOK));
-        EXPECT_STREQ(FontOf(GetDlgItem(dlg, kBtnOK)).lfFaceName, L"MS UI Gothic");
-        EXPECT_EQ(GetNextDlgTabItem(dlg, GetDlgItem(dlg, kBtnCancel), FALSE), GetDlgItem(dlg, kOptAlign0));
+        EXPECT_STREQ(FontOf(dlg, kBtnOK).lfFaceName, L"MS UI Gothic");
         // The width field as stored with the form, limits from loading.
         SpinEdit* width = SpinEdit::FromWindow(GetDlgItem(dlg, kTxtWidth));
         ASSERT_TRUE(width);
         EXPECT_EQ(width->Min(), 40);
         EXPECT_EQ(width->Max(), 320);
         EXPECT_EQ(width->Caption(), L"タブの幅");
-        EXPECT_EQ(width->Text(), L"120");
-        EXPECT_FALSE(width->Enabled()) << "width follows the title";
-    });
-    s.Click(kBtnCancel);
-    EXPECT_FALSE(Show(s));
-}
-
-TEST_F(ConfigDialogTest, CancelWithoutChangesKeepsTheBarAndRaisesTheSnapshotStyleOnce) {
-    MakeUnusual();
-    iconStyle = 2;
-    mouseWheel = false;
-    const BarState before = BarState::Of(*bar);
-    Script s;
-    s.Check([&](HWND dlg) {
         // The controls show the bar.
-        EXPECT_TRUE(IsChecked(dlg, kOptAlign1));
-        EXPECT_TRUE(IsChecked(dlg, kOptStyle1));
+        for (int id : std::initializer_list<int>{kOptAlign1, kOptStyle1, kOptIcon0 + 2, kChkClose, kChkScroll, kChkFit,
+                                                 kChkDrag, kChkWheel}) {
+            EXPECT_TRUE(IsChecked(dlg, id)) << id;
+        }
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, kTxtWidth)));
-        EXPECT_EQ(Text(GetDlgItem(dlg, kTxtWidth)), L"150");
-        EXPECT_TRUE(IsChecked(dlg, kOptIcon0 + 2));
-        for (int id : {kChkClose, kChkScroll, kChkFit, kChkDrag, kChkWheel}) EXPECT_TRUE(IsChecked(dlg, id)) << id;
-        EXPECT_EQ(Text(GetDlgItem(dlg, kLblNormal)), L"MS UI Gothic 11pt");
-        const LOGFONTW normal = FontOf(GetDlgItem(dlg, kLblNormal));
+        EXPECT_EQ(ItemText(dlg, kTxtWidth), L"150");
+        EXPECT_EQ(ItemText(dlg, kLblNormal), L"MS UI Gothic 11pt");
+        const LOGFONTW normal = FontOf(dlg, kLblNormal);
         EXPECT_EQ(normal.lfWeight, 700);
         EXPECT_TRUE(normal.lfItalic);
         EXPECT_EQ(normal.lfHeight, -15);
-        EXPECT_EQ(Text(GetDlgItem(dlg, kLblActive)), L"ＭＳ Ｐゴシック 10pt");
-        EXPECT_TRUE(FontOf(GetDlgItem(dlg, kLblActive)).lfUnderline);
+        EXPECT_EQ(ItemText(dlg, kLblActive), L"ＭＳ Ｐゴシック 10pt");
+        EXPECT_TRUE(FontOf(dlg, kLblActive).lfUnderline);
         // Tab enters an option group at its chosen option.
         EXPECT_EQ(GetNextDlgTabItem(dlg, GetDlgItem(dlg, kBtnCancel), FALSE), GetDlgItem(dlg, kOptAlign1));
         EXPECT_TRUE(events.styles.empty()) << "filling the controls raised an event";
         EXPECT_EQ(BarState::Of(*bar), before) << "filling the controls wrote to the bar";
     });
-    s.Click(kBtnCancel);
+    // Reset goes through the controls, so the bar shows the defaults at once.
+    s.Click(kBtnReset).Do([&](HWND dlg) {
+        const FontSpec dialogFont = FontSpec::Make(L"MS UI Gothic", 9);
+        EXPECT_EQ(BarState::Of(*bar), (BarState{0, 1, 120, dialogFont, dialogFont, bar->DefaultFontColor(),
+                                                bar->DefaultSelFontColor(), true, true, false, true}));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, kTxtWidth)));
+        EXPECT_EQ(ItemText(dlg, kTxtWidth), L"120");
+        EXPECT_EQ(ItemText(dlg, kLblNormal), L"MS UI Gothic 9pt");
+        EXPECT_EQ(ItemText(dlg, kLblActive), L"MS UI Gothic 9pt");
+        EXPECT_TRUE(IsChecked(dlg, kOptIcon0));
+        EXPECT_FALSE(IsChecked(dlg, kChkWheel));
+    });
+    // The close box cancels like the Cancel button.
+    s.Do([](HWND dlg) { PostMessageW(dlg, WM_SYSCOMMAND, SC_CLOSE, 0); });
     EXPECT_FALSE(Show(s));
     EXPECT_EQ(BarState::Of(*bar), before);
-    EXPECT_EQ(events.styles, std::vector<std::int32_t>{2});
+    EXPECT_EQ(events.styles, (std::vector<std::int32_t>{0, 2}));
     EXPECT_EQ(iconStyle, 2);
     EXPECT_FALSE(mouseWheel);
 }
@@ -338,52 +283,38 @@ TEST_F(ConfigDialogTest, LiveChangesShowOnTheBarAtOnceAndCancelUndoesThem) {
     const BarState before = BarState::Of(*bar);
     const int insetAtTop = ClientTopInset();
     Script s;
-    s.Click(kOptAlign1).Check([&](HWND) {
+    s.Click(kOptAlign1).Click(kOptStyle1).Do([&](HWND dlg) {
         EXPECT_EQ(bar->Align(), 1);
         EXPECT_LT(ClientTopInset(), insetAtTop) << "the bar's strip left the top of the MDI client";
-    });
-    s.Click(kOptStyle1).Check([&](HWND dlg) {
         EXPECT_EQ(bar->Style(), 0);
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, kTxtWidth)));
     });
     // 2 and 20 are below the minimum and reach nothing; 200 is applied as it appears.
-    const std::int16_t width = bar->TabWidth();
-    s.TypeWidth(L"2").Check([&](HWND) { EXPECT_EQ(bar->TabWidth(), width); });
-    s.TypeWidth(L"20").Check([&](HWND) { EXPECT_EQ(bar->TabWidth(), width); });
-    s.TypeWidth(L"200").Check([&](HWND dlg) {
-        EXPECT_EQ(Text(GetDlgItem(dlg, kTxtWidth)), L"200");
-        EXPECT_EQ(bar->TabWidth(), 200);
+    s.TypeWidth(L"20").Do([&](HWND) { EXPECT_EQ(bar->TabWidth(), before.tabWidth); });
+    // OK with it shows the field's message and the dialog stays open.
+    s.Click(kBtnOK).Answer(IDOK, [](HWND box) {
+        std::wstring text;
+        for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) text += Text(c);
+        EXPECT_NE(text.find(L"タブの幅の入力が最小値を下回っています。"), std::wstring::npos) << text.size();
+        EXPECT_NE(text.find(L"40 ～ 320 の範囲で入力して下さい。"), std::wstring::npos);
     });
-    struct Box {
-        int id;
-        std::function<bool()> applied;
-    };
-    const Box boxes[] = {
-        {kChkClose, [&] { return !bar->CloseButton(); }},
-        {kChkScroll, [&] { return !bar->ScrollButton(); }},
-        {kChkFit, [&] { return bar->ScrollFit(); }},
-        {kChkDrag, [&] { return !bar->AutoDrag(); }},
-    };
-    for (const Box& b : boxes) {
-        s.Click(b.id).Check([&, b](HWND dlg) {
-            EXPECT_TRUE(IsChecked(dlg, b.id));
-            EXPECT_TRUE(b.applied()) << b.id;
-        });
-    }
-    s.Click(kChkWheel);
-    s.Click(kOptIcon0 + 3).Check([&](HWND) { EXPECT_EQ(events.styles, std::vector<std::int32_t>{3}); });
-    s.Click(kOptIcon0 + 1).Check([&](HWND dlg) {
+    s.Do([&](HWND dlg) { EXPECT_TRUE(IsWindowVisible(dlg)); });
+    s.TypeWidth(L"200").Do([&](HWND) { EXPECT_EQ(bar->TabWidth(), 200); });
+    s.Click(kChkClose).Click(kChkScroll).Click(kChkFit).Click(kChkDrag).Do([&](HWND) {
+        EXPECT_FALSE(bar->CloseButton());
+        EXPECT_FALSE(bar->ScrollButton());
+        EXPECT_TRUE(bar->ScrollFit());
+        EXPECT_FALSE(bar->AutoDrag());
+    });
+    s.Click(kChkWheel).Click(kOptIcon0 + 3).Click(kOptIcon0 + 1).Do([&](HWND dlg) {
         EXPECT_EQ(events.styles, (std::vector<std::int32_t>{3, 1}));
         EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dlg, kOptIcon0 + 1), GWL_STYLE) & WS_TABSTOP, WS_TABSTOP);
         EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dlg, kOptIcon0), GWL_STYLE) & WS_TABSTOP, 0);
-    });
-    // A second showing from inside the first is refused and leaves the first alone.
-    s.Check([&](HWND dlg) {
+        // A second showing from inside the first is refused and leaves the first alone.
         std::int32_t icon = 0;
         bool wheel = true;
         EXPECT_THROW(shown->ShowConfigWnd(*bar, icon, wheel), Error);
         EXPECT_TRUE(IsWindowVisible(dlg));
-        EXPECT_EQ(bar->Align(), 1);
     });
     s.Click(kBtnCancel);
     EXPECT_FALSE(Show(s));
@@ -394,176 +325,98 @@ TEST_F(ConfigDialogTest, LiveChangesShowOnTheBarAtOnceAndCancelUndoesThem) {
     EXPECT_TRUE(mouseWheel);
 }
 
-TEST_F(ConfigDialogTest, OkKeepsTheLiveChangesAndHandsBackIconStyleAndWheel) {
-    Script s;
-    s.Click(kOptAlign1).Click(kOptStyle1).TypeWidth(L"75").Click(kChkDrag).Click(kChkWheel).Click(kOptIcon0 + 2);
-    s.Click(kBtnOK);
-    EXPECT_TRUE(Show(s));
-    EXPECT_EQ(bar->Align(), 1);
-    EXPECT_EQ(bar->Style(), 0);
-    EXPECT_EQ(bar->TabWidth(), 75);
-    EXPECT_FALSE(bar->AutoDrag());
-    EXPECT_EQ(iconStyle, 2);
-    EXPECT_FALSE(mouseWheel);
-    EXPECT_EQ(events.styles, std::vector<std::int32_t>{2}) << "OK raises nothing more";
-}
+// The common dialogs' control numbers.
+constexpr int kColorRed = 706, kColorGreen = 707, kColorBlue = 708, kColorCustomBox = 721;
+constexpr int kFontFace = 0x470, kFontStyle = 0x471, kFontSize = 0x472, kFontColor = 0x473, kFontScript = 0x474;
+constexpr int kFontStrikeOut = 0x410, kFontUnderline = 0x411;
 
-// The close box cancels like the Cancel button.
-TEST_F(ConfigDialogTest, ResetThenTheCloseBoxRestoresTheSnapshot) {
-    MakeUnusual();
-    iconStyle = 3;
-    mouseWheel = false;
-    const BarState before = BarState::Of(*bar);
-    Script s;
-    s.Click(kBtnReset).Check([&](HWND dlg) {
-        // Reset goes through the controls, so the bar already shows the defaults.
-        EXPECT_EQ(bar->Align(), 0);
-        EXPECT_EQ(bar->Style(), 1);
-        EXPECT_EQ(bar->TabWidth(), 120);
-        EXPECT_TRUE(bar->CloseButton());
-        EXPECT_EQ(bar->Font().name, L"MS UI Gothic");
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, kTxtWidth)));
-        EXPECT_EQ(Text(GetDlgItem(dlg, kTxtWidth)), L"120");
-        EXPECT_EQ(Text(GetDlgItem(dlg, kLblNormal)), L"MS UI Gothic 9pt");
-        EXPECT_EQ(Text(GetDlgItem(dlg, kLblActive)), L"MS UI Gothic 9pt");
-        EXPECT_TRUE(IsChecked(dlg, kOptIcon0));
-        EXPECT_FALSE(IsChecked(dlg, kChkWheel));
-    });
-    s.Then([](HWND dlg) {
-        PostMessageW(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
-        return true;
-    });
-    EXPECT_FALSE(Show(s));
-    EXPECT_EQ(BarState::Of(*bar), before);
-    EXPECT_EQ(events.styles, (std::vector<std::int32_t>{0, 3}));
-    EXPECT_EQ(iconStyle, 3);
-    EXPECT_FALSE(mouseWheel);
-}
-
-TEST_F(ConfigDialogTest, ResetThenOkGivesTheDefaults) {
-    MakeUnusual();
-    iconStyle = 3;
-    mouseWheel = false;
-    Script s;
-    s.Click(kBtnReset).Click(kBtnOK);
-    EXPECT_TRUE(Show(s));
-    EXPECT_EQ(bar->Align(), 0);
-    EXPECT_EQ(bar->Style(), 1);
-    EXPECT_EQ(bar->TabWidth(), 120);
-    for (const FontSpec& f : {bar->Font(), bar->SelFont()}) EXPECT_EQ(f, FontSpec::Make(L"MS UI Gothic", 9));
-    EXPECT_EQ(bar->FontColor(), bar->DefaultFontColor());
-    EXPECT_EQ(bar->SelFontColor(), bar->DefaultSelFontColor());
-    EXPECT_TRUE(bar->CloseButton());
-    EXPECT_TRUE(bar->ScrollButton());
-    EXPECT_FALSE(bar->ScrollFit());
-    EXPECT_TRUE(bar->AutoDrag());
-    EXPECT_EQ(iconStyle, 0);
-    EXPECT_TRUE(mouseWheel);
-}
-
-TEST_F(ConfigDialogTest, OkWithAnInvalidWidthShowsTheFieldsMessageAndStaysOpen) {
-    Script s;
-    s.Click(kOptStyle1).TypeWidth(L"20").Click(kBtnOK);
-    s.OnOwnedDialog([&](HWND box) {
-        const std::wstring text = StaticTexts(box);
-        EXPECT_NE(text.find(L"タブの幅の入力が最小値を下回っています。"), std::wstring::npos) << text.size();
-        EXPECT_NE(text.find(L"40 ～ 320 の範囲で入力して下さい。"), std::wstring::npos);
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-    });
-    s.Then([&](HWND dlg) {
-        if (OwnedDialog(dlg)) return false;
-        EXPECT_TRUE(IsWindowVisible(dlg));
-        EXPECT_EQ(bar->TabWidth(), 120);
-        return true;
-    });
-    s.Click(kBtnCancel);
-    EXPECT_FALSE(Show(s));
-    EXPECT_EQ(bar->Style(), 1);
-}
-
-TEST_F(ConfigDialogTest, PreviewCaptionsRoundTheSizeHalfUp) {
-    bar->SetFont(FontSpec::Make(L"MS UI Gothic", 9.5));
-    bar->SetSelFont(FontSpec::Make(L"MS UI Gothic", 9.4));
-    Script s;
-    s.Check([&](HWND dlg) {
-        EXPECT_EQ(Text(GetDlgItem(dlg, kLblNormal)), L"MS UI Gothic 10pt");
-        EXPECT_EQ(Text(GetDlgItem(dlg, kLblActive)), L"MS UI Gothic 9pt");
-        EXPECT_EQ(FontOf(GetDlgItem(dlg, kLblNormal)).lfHeight, -13);
-    });
-    s.Click(kBtnCancel);
-    EXPECT_FALSE(Show(s));
-}
-
-TEST_F(ConfigDialogTest, ColourButtonsGoThroughThePickerAndCancelChangesNothing) {
-    bar->SetFontColor(0x00123456);
-    bar->SetSelFontColor(0x80000008);  // a system colour: the picker gets its RGB
-    const std::uint32_t selRgb = static_cast<std::uint32_t>(GetSysColor(COLOR_WINDOWTEXT));
-    Script s;
-    s.Click(kBtnNormalColor).OnOwnedDialog([](HWND box) { PostMessageW(box, WM_COMMAND, IDCANCEL, 0); });
-    s.Then([&](HWND dlg) {
-        if (OwnedDialog(dlg)) return false;
-        EXPECT_EQ(bar->FontColor(), 0x00123456u);
-        return true;
-    });
-    s.Click(kBtnActiveColor).OnOwnedDialog([](HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); });
-    s.Then([&](HWND dlg) {
-        if (OwnedDialog(dlg)) return false;
-        EXPECT_EQ(bar->SelFontColor(), selRgb);
-        return true;
-    });
-    s.Click(kBtnOK);
-    EXPECT_TRUE(Show(s));
-    EXPECT_EQ(bar->SelFontColor(), selRgb);
-}
-
-// A face the font dialog lists: Wine lists neither its own fonts nor substituted names.
-std::wstring ListedFace() {
-    for (const wchar_t* face : {L"Liberation Sans", L"DejaVu Sans", L"Nimbus Sans"}) {
-        LOGFONTW lf{};
-        lf.lfCharSet = DEFAULT_CHARSET;
-        wcscpy(lf.lfFaceName, face);
-        bool found = false;
-        WindowDC screen(nullptr, false);
-        EnumFontFamiliesExW(
-            screen.Get(), &lf,
-            [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM p) -> int {
-                *reinterpret_cast<bool*>(p) = true;
-                return 0;
-            },
-            reinterpret_cast<LPARAM>(&found), 0);
-        if (found) return face;
+std::string BoxText(HWND box, int id, int item = -1) {
+    char text[128] = {};
+    if (item < 0) {
+        GetDlgItemTextA(box, id, text, sizeof text);
+    } else if (SendDlgItemMessageA(box, id, CB_GETLBTEXTLEN, item, 0) < static_cast<LRESULT>(sizeof text)) {
+        SendDlgItemMessageA(box, id, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(text));
     }
-    return L"";
+    return text;
 }
 
-TEST_F(ConfigDialogTest, FontButtonAppliesThePickedFontAndCancelChangesNothing) {
-    const std::wstring face = ListedFace();
+// Chooses the first item of a combo box for which `match` holds, as a user would.
+void Choose(HWND box, int id, const std::function<bool(const std::string&, LRESULT)>& match) {
+    const int n = static_cast<int>(SendDlgItemMessageA(box, id, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        if (!match(BoxText(box, id, i), SendDlgItemMessageA(box, id, CB_GETITEMDATA, i, 0))) continue;
+        SendDlgItemMessageA(box, id, CB_SETCURSEL, i, 0);
+        SendMessageA(box, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
+        return;
+    }
+    ADD_FAILURE() << "nothing to choose in " << id;
+}
+
+// The font and colour buttons go through the common dialogs, which start
+// from the bar's values; a cancelled picker changes nothing, OK applies the
+// choice to the bar and the preview.
+TEST_F(ConfigDialogTest, FontAndColourButtonsApplyThePickersChoice) {
+    const std::wstring face = test::ListedFace();
     ASSERT_FALSE(face.empty());
     FontSpec start = FontSpec::Make(face, 9.5);
     start.charset = 0;
+    start.strikethrough = true;
     bar->SetFont(start);
-    bar->SetSelFont(start);
+    FontSpec longName = FontSpec::Make(std::wstring(20, L'\u8A2D'), 9);  // 40 bytes in code page 932
+    bar->SetSelFont(longName);
+    bar->SetFontColor(0x00563412);
+    bar->SetSelFontColor(0x80000008);  // a system colour: the picker gets its RGB
     Script s;
-    s.Click(kBtnActiveFont).OnOwnedDialog([](HWND box) { PostMessageW(box, WM_COMMAND, IDCANCEL, 0); });
-    s.Then([&](HWND dlg) {
-        if (OwnedDialog(dlg)) return false;
-        EXPECT_EQ(bar->SelFont(), start) << "a cancelled picker changed the font";
-        EXPECT_EQ(Text(GetDlgItem(dlg, kLblActive)), face + L" 10pt");
-        return true;
+    s.Click(kBtnNormalColor).Answer(IDCANCEL).Do([&](HWND) { EXPECT_EQ(bar->FontColor(), 0x00563412u); });
+    s.Click(kBtnNormalColor).Answer(IDOK, [](HWND box) {
+        EXPECT_EQ(BoxText(box, kColorRed) + " " + BoxText(box, kColorGreen) + " " + BoxText(box, kColorBlue),
+                  "18 52 86");
+        // Every custom colour starts white: sample the first swatch on screen.
+        RECT r;
+        GetWindowRect(GetDlgItem(box, kColorCustomBox), &r);
+        UpdateWindow(box);
+        ScreenDC screen;
+        EXPECT_EQ(GetPixel(screen.Get(), r.left + (r.right - r.left) / 16, r.top + (r.bottom - r.top) / 4), 0xFFFFFFu);
+        SetDlgItemTextA(box, kColorRed, "10");
+        SetDlgItemTextA(box, kColorGreen, "20");
+        SetDlgItemTextA(box, kColorBlue, "30");
     });
-    // The picker starts from whole points (9.5 to even is 10) and OK hands that back.
-    s.Click(kBtnNormalFont).OnOwnedDialog([](HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); });
-    s.Then([&](HWND dlg) {
-        if (OwnedDialog(dlg)) return false;
-        EXPECT_EQ(bar->Font().sizeCy, 100000);
-        EXPECT_EQ(bar->Font().name, face);
-        EXPECT_EQ(Text(GetDlgItem(dlg, kLblNormal)), face + L" 10pt");
-        EXPECT_EQ(FontOf(GetDlgItem(dlg, kLblNormal)).lfHeight, -13);
-        return true;
+    s.Do([&](HWND) { EXPECT_EQ(bar->FontColor(), 0x001E140Au); });
+    s.Click(kBtnActiveColor).Answer(IDOK).Do([&](HWND) {
+        EXPECT_EQ(bar->SelFontColor(), static_cast<std::uint32_t>(GetSysColor(COLOR_WINDOWTEXT)));
     });
-    s.Click(kBtnCancel);
-    EXPECT_FALSE(Show(s));
-    EXPECT_EQ(bar->Font(), start);
+    // The picker starts from whole points (9.5 to even is 10) within the size limits.
+    s.Click(kBtnNormalFont).Answer(IDOK, [&](HWND box) {
+        EXPECT_EQ(BoxText(box, kFontFace), std::string(face.begin(), face.end()));
+        EXPECT_EQ(BoxText(box, kFontSize), "10");
+        EXPECT_EQ(BoxText(box, kFontSize, 0), "7");
+        EXPECT_EQ(BoxText(box, kFontSize, static_cast<int>(SendDlgItemMessageA(box, kFontSize, CB_GETCOUNT, 0, 0)) - 1),
+                  "24");
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(box, kFontScript)));
+        EXPECT_TRUE(IsDlgButtonChecked(box, kFontStrikeOut));
+        EXPECT_FALSE(IsDlgButtonChecked(box, kFontUnderline));
+        Choose(box, kFontStyle, [](const std::string&, LRESULT d) { return LOWORD(d) == 700 && HIWORD(d) == 1; });
+        Choose(box, kFontSize, [](const std::string& t, LRESULT) { return t == "11"; });
+        Choose(box, kFontColor, [](const std::string&, LRESULT d) { return d == 0x00800000; });  // navy
+        CheckDlgButton(box, kFontUnderline, BST_CHECKED);
+        SendMessageA(box, WM_COMMAND, MAKEWPARAM(kFontUnderline, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(box, kFontUnderline)));
+    });
+    s.Do([&](HWND dlg) {
+        const FontSpec f = bar->Font();
+        EXPECT_EQ(f.name, face);
+        EXPECT_EQ(f.sizeCy, 110000);
+        EXPECT_EQ(f.weight, 700);
+        EXPECT_TRUE(f.italic && f.underline && f.strikethrough);
+        EXPECT_EQ(bar->FontColor(), 0x00800000u);
+        EXPECT_EQ(ItemText(dlg, kLblNormal), face + L" 11pt");
+        EXPECT_EQ(FontOf(dlg, kLblNormal).lfHeight, -15);
+    });
+    // A face name too long for the dialog's field is cut at a character.
+    s.Click(kBtnActiveFont).Answer(IDCANCEL).Do([&](HWND) { EXPECT_EQ(bar->SelFont(), longName); });
+    s.Click(kBtnOK);
+    EXPECT_TRUE(Show(s));
+    EXPECT_EQ(bar->FontColor(), 0x00800000u);
 }
 
 TEST_F(ConfigDialogTest, AFailingIconHandlerNeitherClosesTheDialogNorStopsTheRestore) {
@@ -576,75 +429,66 @@ TEST_F(ConfigDialogTest, AFailingIconHandlerNeitherClosesTheDialogNorStopsTheRes
     } throwing;
     MakeUnusual();
     const BarState before = BarState::Of(*bar);
-    frmConfig form(frame.Get(), &throwing);
     Script s;
-    s.Click(kOptIcon0 + 1).Click(kChkScroll).Check([&](HWND dlg) {
+    s.Click(kOptIcon0 + 1).Click(kChkScroll).Do([&](HWND dlg) {
         EXPECT_EQ(throwing.calls, 1);
         EXPECT_TRUE(IsWindowVisible(dlg));
         EXPECT_TRUE(bar->ScrollButton());
     });
     s.Click(kBtnCancel);
-    s.Attach(&form);
-    s.Start();
-    EXPECT_THROW(form.ShowConfigWnd(*bar, iconStyle, mouseWheel), Error);
-    s.Stop();
-    EXPECT_TRUE(s.Finished());
+    Show(s, &throwing);  // the restoring call's failure is rethrown
     EXPECT_EQ(throwing.calls, 2);
     EXPECT_EQ(BarState::Of(*bar), before) << "the settings after the event were not restored";
-    EXPECT_FALSE(bar->LockUpdate());
-    EXPECT_EQ(form.hWnd(), nullptr);
-    EXPECT_TRUE(IsWindowEnabled(frame.Get()));
 }
 
-TEST_F(ConfigDialogTest, FixedWidthFieldSpinsWithUpDownAndItsArrows) {
-    const auto press = [](std::initializer_list<INPUT> inputs) {
-        std::vector<INPUT> v(inputs);
-        SendInput(static_cast<UINT>(v.size()), v.data(), sizeof(INPUT));
-    };
-    const auto key = [press](WORD vk) {
-        return [press, vk](HWND) {
-            INPUT down{}, up{};
-            down.type = up.type = INPUT_KEYBOARD;
-            down.ki.wVk = up.ki.wVk = vk;
-            down.ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
-            up.ki.dwFlags = KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP;
-            press({down, up});
-            return true;
+// Fixed width chosen, the field spins with real Up/Down keys and real clicks
+// on its arrows, the bar's width following; OK keeps the live changes and
+// hands back the icon style and the wheel switch.
+TEST_F(ConfigDialogTest, FixedWidthFieldSpinsWithUpDownAndItsArrowsAndOkKeepsTheChanges) {
+    const auto key = [](WORD vk) {
+        return [vk](HWND) {
+            INPUT down{INPUT_KEYBOARD, {}}, up{INPUT_KEYBOARD, {}};
+            down.ki = {vk, 0, KEYEVENTF_EXTENDEDKEY, 0, 0};
+            up.ki = {vk, 0, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP, 0, 0};
+            Input(down, up);
         };
     };
     // A real click on the upper or lower arrow of the field's spin bar.
-    const auto arrow = [this, press](bool upper) {
-        return [this, press, upper](HWND) {
+    const auto arrow = [this](bool upper) {
+        return [this, upper](HWND) {
             RECT r{};
             GetWindowRect(shown->WidthField()->hWndSpin(), &r);
             SetCursorPos((r.left + r.right) / 2, upper ? r.top + 3 : r.bottom - 3);
-            INPUT down{}, up{};
-            down.type = up.type = INPUT_MOUSE;
+            INPUT down{INPUT_MOUSE, {}}, up{INPUT_MOUSE, {}};
             down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
             up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-            press({down, up});
-            return true;
+            Input(down, up);
         };
     };
     // Waits for the input to arrive: the field shows the width and the bar has it.
     const auto shows = [this](std::int16_t width) {
         return [this, width](HWND dlg) {
-            return Text(GetDlgItem(dlg, kTxtWidth)) == std::to_wstring(width) && bar->TabWidth() == width;
+            return ItemText(dlg, kTxtWidth) == std::to_wstring(width) && bar->TabWidth() == width;
         };
     };
     bar->SetTabWidth(150);
     Script s;
-    s.Click(kOptStyle1).Check([&](HWND dlg) {
+    s.Click(kOptAlign1).Click(kChkDrag).Click(kChkWheel).Click(kOptIcon0 + 2);
+    s.Click(kOptStyle1).Do([&](HWND dlg) {
         SetForegroundWindow(dlg);
         SendMessageW(dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(shown->WidthField()->hWndText()), TRUE);
     });
-    s.Then(key(VK_UP)).Then(shows(151));
-    s.Then(key(VK_DOWN)).Then(shows(150)).Then(key(VK_DOWN)).Then(shows(149));
-    s.Then(arrow(false)).Then(shows(148));
-    s.Then(arrow(true)).Then(shows(149));
+    s.Do(key(VK_UP)).Then(shows(151)).Do(key(VK_DOWN)).Then(shows(150)).Do(key(VK_DOWN)).Then(shows(149));
+    s.Do(arrow(false)).Then(shows(148)).Do(arrow(true)).Then(shows(149));
     s.Click(kBtnOK);
     EXPECT_TRUE(Show(s));
     EXPECT_EQ(bar->TabWidth(), 149);
+    EXPECT_EQ(bar->Align(), 1);
+    EXPECT_EQ(bar->Style(), 0);
+    EXPECT_FALSE(bar->AutoDrag());
+    EXPECT_EQ(iconStyle, 2);
+    EXPECT_FALSE(mouseWheel);
+    EXPECT_EQ(events.styles, std::vector<std::int32_t>{2}) << "OK raises nothing more";
 }
 
 }  // namespace
