@@ -2,9 +2,9 @@
 // Loader, the add-in's connection class: start-up and shut-down, discovery
 // of the MDI client, ownership and wiring of every other long-lived object,
 // and the handlers that turn window notifications into tab changes.
-#include <windows.h>
 #include <oaidl.h>
 #include <ocidl.h>
+#include <windows.h>
 
 #include <atomic>
 #include <cstdint>
@@ -13,14 +13,14 @@
 #include <vector>
 
 #include "common/win/com_ptr.h"
+#include "host/tab_commands.h"
+#include "host/win/component_events.h"
 #include "settings/dialog/win/config_dialog.h"
 #include "tabbar/mdi_tab.h"
 #include "tracking/classify.h"
 #include "tracking/monitor.h"
 
 namespace brisko {
-
-class ComponentEventsSink;
 
 class Loader : public ITabBarEvents, public IMonitorEvents, public IConfigEvents {
 public:
@@ -78,8 +78,8 @@ public:
     HMENU Menu() const { return m_hMenu; }
     // The menu's list of every window, filled for each showing.
     HMENU WindowListMenu() const { return m_hWindowMenu; }
-    // The drag cursor standing in for the system's arrow now: 101 over a
-    // tab, 102 off the tabs, 0 when the system's own cursors are in place.
+    // The drag cursor standing in for the system's arrow now (a DragCursor:
+    // 101 over a tab, 102 off the tabs, 0 when the system's own are in place).
     int DragCursor() const { return m_iDragCursor.load(); }
 
     // ---- IMonitorEvents ----
@@ -99,7 +99,7 @@ private:
     // is gone, so that no window call is made on a stale handle.
     HWND WindowOfTab(std::int16_t i);
     HWND WindowOfTabNoCheck(std::int16_t i) const;
-    void SetDragCursor(int resourceId);
+    void SetDragCursor(brisko::DragCursor cursor);
     void RestoreCursors();
     HWND Client() const { return reinterpret_cast<HWND>(m_pMDITab->hClientWnd()); }
     std::wstring GetWindowClass(HWND hWnd);
@@ -107,14 +107,10 @@ private:
     void AddWindowTab(HWND hWnd);
     void UpdateTab(std::int16_t iIndex);
     std::int16_t TabOfWindow(WindowHandle hWnd) const;
-    void SubscribeComponentEvents();
-    void ReleaseComponentEvents();
 
     ComPtr<IDispatch> m_pVBE;
-    // m_pVBEvent: the subscribed component event source.
-    ComPtr<IConnectionPoint> m_pVBEventPoint;
-    ComPtr<ComponentEventsSink> m_pVBEventSink;
-    DWORD m_dwVBEventCookie = 0;
+    // m_pVBEvent: the subscription to the component event source.
+    ComponentEventsSubscription componentEvents_;
     std::shared_ptr<CMDIMonitor> m_pMonitor;
     std::unique_ptr<CMDITab> m_pMDITab;
     HMENU m_hMenu = nullptr;
@@ -127,10 +123,11 @@ private:
     std::unique_ptr<frmConfig> m_pConfig;
     std::int32_t m_eIconStyle = 0;
     bool m_bMouseWheel = false;
-    bool m_bDropCursor = false;
     // Whether a drag cursor currently replaces the system's arrow: it is put
     // back on every way out, disconnection included.
     bool m_bCursorReplaced = false;
+    // Whether the drag last went over a tab (the drop cursor is meant).
+    bool m_bDropCursor = false;
     std::atomic<int> m_iDragCursor{0};
     bool m_bSettingsLoaded = false;
     // While the windows open at connection are added: the IDE's projects as
@@ -143,8 +140,5 @@ private:
     char m_sClassBuf[128] = {};
     int m_lClassLen = 0;
 };
-
-// Key of the tab of a window: "#" and the handle as a signed decimal number.
-std::wstring WindowKey(WindowHandle hWnd);
 
 }  // namespace brisko
