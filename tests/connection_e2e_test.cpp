@@ -1,0 +1,184 @@
+// The connection end to end: what the add-in finds, makes and leaves behind
+// across the IDE's connection events, in-process and as the shipped DLL.
+#include "tests/addin_fixture.h"
+
+namespace brisko {
+namespace {
+
+using idehost::IdeHost;
+using test::AddIn;
+using test::kCode;
+
+class Connection : public test::IdeScenario {
+protected:
+    // The IDE's objects hold the counts they had before: objects the IDE made
+    // on the add-in's request (its event source) keep the IDE's reference only.
+    void ExpectSameRefs(const std::map<std::wstring, ULONG>& before) {
+        const auto after = ide.Model().RefCounts();
+        for (const auto& [name, refs] : after) {
+            const auto it = before.find(name);
+            EXPECT_EQ(refs, it == before.end() ? 1u : it->second) << std::string(name.begin(), name.end());
+        }
+    }
+};
+
+TEST_F(Connection, AfterStartupTabsTheOpenCodeAndDesignerWindowsInZOrder) {
+    const std::wstring longName(120, L'L');
+    OpenModule(L"Module1");
+    project->AddComponent(L"Form1", idehost::vbext_ct_VBForm);
+    ide.Open(L"ThunderRT6Other", L"Project1 - Module1" + kCode);  // another class: no tab
+    ide.OpenDesigner(L"Project1 - Form1 (Form)");
+    auto& p2 = ide.Model().AddProject(L"Project2");
+    p2.AddComponent(L"Module1", idehost::vbext_ct_ClassModule);
+    ide.OpenCodeWindow(L"Project2 - Module1" + kCode);
+    OpenModule(longName);  // a caption of 138 bytes: only 127 are read
+    const HWND activeBefore = ide.ActiveChild();
+    Connect();
+
+    struct Want {
+        std::wstring title;
+        std::int16_t icon;
+    } const wants[] = {{std::wstring(116, L'L'), 12}, {L"Module1", 10}, {L"Form1", 1}, {L"Module1", 9}};
+    std::vector<HWND> tabbed;
+    for (HWND h : ide.Children())
+        if (IdeHost::ClassOf(h) != L"ThunderRT6Other") tabbed.push_back(h);
+    ASSERT_EQ(Bar().Count(), 4);
+    for (std::int16_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(Bar().Key(i), WindowKey(test::H(tabbed[static_cast<size_t>(i)])));
+        EXPECT_EQ(Bar().Title(i), wants[i].title);
+        EXPECT_EQ(Bar().Icon(i), wants[i].icon);
+    }
+    EXPECT_EQ(Bar().SelectedIndex(), 0);
+    EXPECT_EQ(ide.ActiveChild(), activeBefore);  // nothing was activated
+}
+
+TEST_F(Connection, StartupModeFreezesTheBarUntilStartupComplete) {
+    OpenModule(L"Module1");
+    ASSERT_EQ(addin.Connect(Vbe(), ext_cm_Startup), S_OK);
+    EXPECT_EQ(Bar().Count(), 0);  // the IDE opens its windows after this
+    EXPECT_TRUE(Bar().LockUpdate());
+    EXPECT_EQ(addin->OnStartupComplete(nullptr), S_OK);
+    EXPECT_FALSE(Bar().LockUpdate());
+    EXPECT_EQ(addin->OnBeginShutdown(nullptr), S_OK);
+    EXPECT_TRUE(Bar().LockUpdate());
+}
+
+TEST_F(Connection, LateBoundCallersReachTheSameEvents) {
+    DISPID id = 0;
+    LPOLESTR name = const_cast<LPOLESTR>(L"onconnection");
+    ASSERT_EQ(addin->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
+    VARIANT args[4];
+    for (auto& a : args) VariantInit(&a);
+    args[3].vt = VT_DISPATCH;  // Application, passed last to first
+    args[3].pdispVal = Vbe();
+    args[2].vt = VT_I2;  // ConnectMode, converted
+    args[1].vt = VT_DISPATCH;
+    args[0].vt = VT_ERROR;
+    args[0].scode = DISP_E_PARAMNOTFOUND;
+    DISPPARAMS dp{args, nullptr, 4, 0};
+    ASSERT_EQ(addin->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &dp, nullptr, nullptr, nullptr), S_OK);
+    EXPECT_NE(Bar().hClientWnd(), 0);
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    EXPECT_EQ(addin->Invoke(DISPID_OnDisconnection, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(addin.Impl().TabBar(), nullptr);
+}
+
+// Forwards to the IDE's VBE but fails one member, to break a connection part-way.
+class FailingVbe final : public IDispatch {
+public:
+    FailingVbe(IDispatch* inner, const wchar_t* failing) : inner_(inner), failing_(failing) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        return AnswerQueryInterface(static_cast<IDispatch*>(this), riid, ppv, {&IID_IUnknown, &IID_IDispatch});
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs; }
+    STDMETHODIMP GetTypeInfoCount(UINT* n) override { return inner_->GetTypeInfoCount(n); }
+    STDMETHODIMP GetTypeInfo(UINT i, LCID l, ITypeInfo** t) override { return inner_->GetTypeInfo(i, l, t); }
+    STDMETHODIMP GetIDsOfNames(REFIID r, LPOLESTR* n, UINT c, LCID l, DISPID* d) override {
+        return lstrcmpiW(n[0], failing_) == 0 ? DISP_E_UNKNOWNNAME : inner_->GetIDsOfNames(r, n, c, l, d);
+    }
+    STDMETHODIMP Invoke(DISPID d, REFIID r, LCID l, WORD f, DISPPARAMS* p, VARIANT* v, EXCEPINFO* e, UINT* a) override {
+        return inner_->Invoke(d, r, l, f, p, v, e, a);
+    }
+    ULONG refs = 1;
+
+private:
+    IDispatch* inner_;
+    const wchar_t* failing_;
+};
+
+TEST_F(Connection, DisconnectingLeavesNothingBehindAfterFullFailedAndMissingConnections) {
+    OpenModule(L"Module1");
+    ide.OpenDesigner(L"Project1 - Form1 (Form)");
+    const auto refsBefore = ide.Model().RefCounts();
+    const int windowsBefore = test::ThreadWindowCount();
+    const LONG_PTR procBefore = GetWindowLongPtrA(ide.MdiClient(), GWLP_WNDPROC);
+    for (int cycle = 0; cycle < 10; ++cycle) {
+        AddIn a;
+        ASSERT_EQ(a.Connect(Vbe(), cycle % 2 ? ext_cm_Startup : ext_cm_AfterStartup), S_OK);
+        if (cycle % 2) a->OnStartupComplete(nullptr);
+        IdeHost::Pump();
+        ASSERT_EQ(a.Disconnect(), S_OK);
+    }
+    for (const wchar_t* failing : {L"Events", L"MainWindow"}) {
+        FailingVbe vbe(Vbe(), failing);
+        {
+            AddIn a;
+            EXPECT_NE(a.Connect(&vbe, ext_cm_AfterStartup), S_OK) << "failing " << failing;
+            EXPECT_EQ(a.Disconnect(), S_OK);
+            EXPECT_EQ(a.Disconnect(), S_OK);  // twice is harmless too
+        }
+        EXPECT_EQ(vbe.refs, 1u);
+    }
+    EXPECT_EQ(addin.Disconnect(), S_OK);  // never connected
+    EXPECT_EQ(addin->OnStartupComplete(nullptr), S_OK);
+    IdeHost::Pump();
+    ExpectSameRefs(refsBefore);
+    EXPECT_EQ(test::ThreadWindowCount(), windowsBefore);
+    EXPECT_EQ(GetWindowLongPtrA(ide.MdiClient(), GWLP_WNDPROC), procBefore);
+    for (auto& [id, source] : ide.Model().GetEvents().Sources()) EXPECT_EQ(source->SinkCount(), 0u);
+}
+
+TEST_F(Connection, ItemAddedWithoutAFileRederivesTheSelectedTab) {
+    const HWND w = ide.OpenDesigner(L"Project1 - Form2 (Form)");  // Form2 is not a component yet
+    Connect();
+    ASSERT_EQ(Bar().Data(TabOf(w)), 0);
+    project->AddComponent(L"Saved", idehost::vbext_ct_VBForm, L"C:\\src\\Saved.frm");
+    EXPECT_EQ(Bar().Data(TabOf(w)), 0);  // a component with a file touches no tab
+    project->AddComponent(L"Form2", idehost::vbext_ct_VBForm);
+    EXPECT_EQ(Bar().Data(TabOf(w)), 1);
+    EXPECT_EQ(Bar().Icon(TabOf(w)), 1);
+}
+
+// The shipped DLL, loaded as a COM server and released again: the IDE's
+// windows keep working once the add-in is gone.
+TEST_F(Connection, WindowsWorkAfterTheDllIsReleased) {
+    const HWND code = OpenModule(L"Module1");
+    const HWND form = ide.OpenDesigner(L"Project1 - Module1 (Form)");
+    wchar_t exe[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring dll(exe);
+    dll = dll.substr(0, dll.find_last_of(L"\\/") + 1) + L"Brisko.dll";
+    {
+        idehost::AddInClient client(ide);
+        ASSERT_EQ(client.LoadFromDll(dll), S_OK);
+        ASSERT_EQ(client.Connect(ext_cm_AfterStartup), S_OK);
+        IdeHost::Pump(50);
+        ide.Activate(form);
+        IdeHost::Pump(50);
+        ASSERT_EQ(client.Disconnect(), S_OK);
+        client.Unload();
+        EXPECT_EQ(client.LastCanUnloadNow(), S_OK);
+    }
+    for (HWND w : {code, form, ide.MdiClient()})
+        EXPECT_EQ(GetWindowLongPtrA(w, GWLP_WNDPROC), GetClassLongPtrA(w, GCLP_WNDPROC));
+    ide.Activate(code);
+    EXPECT_TRUE(ide.Retitle(code, L"Project1 - Other" + kCode));
+    ide.Close(form);
+    IdeHost::Pump(50);
+    EXPECT_FALSE(IsWindow(form));
+}
+
+}  // namespace
+}  // namespace brisko
