@@ -14,79 +14,64 @@ TEST(TabMenu, EnablingFollowsTheClickedTab) {
     struct Case {
         std::int16_t count, index;
         MenuEnabling want;  // close, close all, close left, close right
-    } const cases[] = {
-        {0, -1, {false, false, false, false}}, {1, -1, {false, true, false, false}}, {1, 0, {true, true, false, false}},
-        {3, -1, {false, true, false, false}},  {3, 0, {true, true, false, true}},    {3, 1, {true, true, true, true}},
-        {3, 2, {true, true, true, false}},
-    };
+    } const cases[] = {{0, -1, {false, false, false, false}}, {1, 0, {true, true, false, false}},
+                       {3, -1, {false, true, false, false}},  {3, 0, {true, true, false, true}},
+                       {3, 1, {true, true, true, true}},      {3, 2, {true, true, true, false}}};
     for (const Case& c : cases) EXPECT_EQ(EnablingFor(c.count, c.index), c.want) << c.count << " tabs, on " << c.index;
 }
 
-TEST(TabMenu, ClosingCommandsAskFromTheRight) {
+TEST(TabMenu, CommandsCloseFromTheRightAndTheListAnswersItsEntries) {
     EXPECT_EQ(TabsToClose(MenuCommand::CloseAll, 4, 1), (Tabs{3, 2, 1, 0}));
     EXPECT_EQ(TabsToClose(MenuCommand::CloseLeft, 4, 2), (Tabs{1, 0}));
     EXPECT_EQ(TabsToClose(MenuCommand::CloseRight, 4, 1), (Tabs{3, 2}));
     EXPECT_EQ(TabsToClose(MenuCommand::CloseRight, 4, 3), Tabs{});
-    EXPECT_EQ(TabsToClose(MenuCommand::CloseLeft, 4, 0), Tabs{});
     EXPECT_EQ(TabsToClose(MenuCommand::Close, 4, 1), Tabs{});
-    // The selected tab's maximised window closing: its neighbour, the left one for the last tab.
     EXPECT_EQ(NeighbourOnClose(1, 3), 2);
-    EXPECT_EQ(NeighbourOnClose(2, 3), 1);
-}
-
-TEST(TabMenu, WindowListAnswersAndColumns) {
+    EXPECT_EQ(NeighbourOnClose(2, 3), 1);  // the last tab's neighbour is on its left
     EXPECT_EQ(WindowListEntry(kWindowListBase + 2, 3), std::optional<std::size_t>(2));
     EXPECT_EQ(WindowListEntry(kWindowListBase + 3, 3), std::nullopt);
     EXPECT_EQ(WindowListEntry(static_cast<std::int32_t>(MenuCommand::Settings), 3), std::nullopt);
-    EXPECT_EQ(EntriesPerColumn(1016, 18, 16), 45);  // (1016 - 16) / (20 + 2)
-    EXPECT_EQ(EntriesPerColumn(1016, 23, 16), 40);  // the menu line is the taller
+    EXPECT_EQ(EntriesPerColumn(1016, 18, 16), 45);  // (1016 - 16) / (16 + 4 + 2)
+    EXPECT_EQ(EntriesPerColumn(1016, 23, 16), 40);
     EXPECT_EQ(EntriesPerColumn(10, 18, 16), 1);
 }
 
-TEST(DragCursors, ChangeOnlyWhenThePointerCrossesTheTabsEdge) {
+TEST(Drag, CursorChangesOnlyWhenThePointerCrossesTheTabsEdge) {
     EXPECT_EQ(DragCursorChange(DragCursor::OffTabs, true), DragCursor::OverTab);
     EXPECT_EQ(DragCursorChange(DragCursor::OverTab, false), DragCursor::OffTabs);
     EXPECT_EQ(DragCursorChange(DragCursor::OverTab, true), std::nullopt);
     EXPECT_EQ(DragCursorChange(DragCursor::OffTabs, false), std::nullopt);
 }
 
-TEST(Wheel, ScrollsLinesPagesOrSideways) {
+TEST(Wheel, ScrollsLinesPagesOrSidewaysThroughTheRightBar) {
+    using enum ScrollRequest;
     struct Case {
         bool ctrl;
         std::int32_t notches, lines;
-        bool vertical;
-        ScrollRequest request;
-        long long count;
-    } const cases[] = {
-        {false, -2, 3, true, ScrollRequest::LineDown, 6},   {false, 1, 3, true, ScrollRequest::LineUp, 3},
-        {false, -2, -1, true, ScrollRequest::PageDown, 1},  {false, 1, -1, true, ScrollRequest::PageUp, 1},
-        {true, -3, 3, false, ScrollRequest::LineRight, 1},  {true, 2, 3, false, ScrollRequest::LineLeft, 1},
-        {true, -1, -1, false, ScrollRequest::PageRight, 1}, {true, 1, -1, false, ScrollRequest::PageLeft, 1},
-    };
+        WheelScroll want;
+    } const cases[] = {{false, -2, 3, {true, LineDown, 6}},   {false, 1, 3, {true, LineUp, 3}},
+                       {false, -2, -1, {true, PageDown, 1}},  {false, 1, -1, {true, PageUp, 1}},
+                       {true, -3, 3, {false, LineRight, 1}},  {true, 2, 3, {false, LineLeft, 1}},
+                       {true, -1, -1, {false, PageRight, 1}}, {true, 1, -1, {false, PageLeft, 1}}};
     for (const Case& c : cases) {
         const WheelScroll s = PlanWheelScroll(c.ctrl, c.notches, c.lines);
-        EXPECT_EQ(s.vertical, c.vertical) << c.notches << " " << c.lines;
-        EXPECT_EQ(s.request, c.request) << c.notches << " " << c.lines;
-        EXPECT_EQ(s.count, c.count) << c.notches << " " << c.lines;
+        EXPECT_TRUE(s.vertical == c.want.vertical && s.request == c.want.request && s.count == c.want.count)
+            << c.ctrl << " " << c.notches << " " << c.lines;
     }
     const ScrollBarFacts bar{true, true, false, 100, 200};
-    EXPECT_TRUE(TakesWheel(true, bar, 150));
-    EXPECT_FALSE(TakesWheel(true, bar, 100));  // level with the bar, edges excluded
-    EXPECT_FALSE(TakesWheel(true, bar, 200));
+    EXPECT_TRUE(TakesWheel(true, bar, 150) && TakesWheel(false, bar, 0));
+    EXPECT_FALSE(TakesWheel(true, bar, 100) || TakesWheel(true, bar, 200));  // level with the bar, edges excluded
     EXPECT_FALSE(TakesWheel(true, {false, true, false, 100, 200}, 150));
-    EXPECT_TRUE(TakesWheel(false, bar, 0));  // sideways: wherever the pointer is
     EXPECT_FALSE(TakesWheel(false, {true, true, true, 100, 200}, 150));
     EXPECT_FALSE(TakesWheel(false, {true, true, false, 100, 116}, 150));  // a size grip, not a bar
     EXPECT_FALSE(TakesWheel(false, {true, false, false, 100, 200}, 150));
 }
 
 TEST(Connection, ModesAndWindowKeys) {
-    EXPECT_TRUE(StepsFor(ext_cm_AfterStartup).addOpenWindows);
-    EXPECT_FALSE(StepsFor(ext_cm_AfterStartup).freezeUntilStartupComplete);
-    EXPECT_TRUE(StepsFor(ext_cm_Startup).freezeUntilStartupComplete);
-    EXPECT_FALSE(StepsFor(ext_cm_Startup).addOpenWindows);
-    for (long mode : {ext_cm_External, ext_cm_CommandLine})
-        EXPECT_FALSE(StepsFor(mode).addOpenWindows || StepsFor(mode).freezeUntilStartupComplete);
+    EXPECT_TRUE(StepsFor(ext_cm_AfterStartup).addOpenWindows &&
+                !StepsFor(ext_cm_AfterStartup).freezeUntilStartupComplete);
+    EXPECT_TRUE(StepsFor(ext_cm_Startup).freezeUntilStartupComplete && !StepsFor(ext_cm_Startup).addOpenWindows);
+    EXPECT_FALSE(StepsFor(ext_cm_External).addOpenWindows || StepsFor(ext_cm_External).freezeUntilStartupComplete);
     EXPECT_EQ(WindowKey(-66), L"#-66");
     EXPECT_EQ(WindowKey(0x12345), L"#74565");
 }

