@@ -10,18 +10,7 @@ using idehost::IdeHost;
 using test::AddIn;
 using test::kCode;
 
-class Connection : public test::IdeScenario {
-protected:
-    // The IDE's objects hold the counts they had before: objects the IDE made
-    // on the add-in's request (its event source) keep the IDE's reference only.
-    void ExpectSameRefs(const std::map<std::wstring, ULONG>& before) {
-        const auto after = ide.Model().RefCounts();
-        for (const auto& [name, refs] : after) {
-            const auto it = before.find(name);
-            EXPECT_EQ(refs, it == before.end() ? 1u : it->second) << std::string(name.begin(), name.end());
-        }
-    }
-};
+using Connection = test::IdeScenario;
 
 TEST_F(Connection, AfterStartupTabsTheOpenCodeAndDesignerWindowsInZOrder) {
     OpenModule(L"Module1");
@@ -48,27 +37,25 @@ TEST_F(Connection, AfterStartupTabsTheOpenCodeAndDesignerWindowsInZOrder) {
     EXPECT_EQ(ide.ActiveChild(), activeBefore);  // nothing was activated
 }
 
-TEST_F(Connection, StartupModeFreezesTheBarUntilStartupComplete) {
+// Late bound, as a script host calls it, in start-up mode: the IDE opens its
+// windows after this, so the bar stays frozen until the start-up is complete.
+TEST_F(Connection, LateBoundStartupConnectionFreezesTheBarUntilStartupComplete) {
     OpenModule(L"Module1");
-    ASSERT_EQ(addin.Connect(Vbe(), ext_cm_Startup), S_OK);
-    EXPECT_EQ(Bar().Count(), 0);  // the IDE opens its windows after this
-    EXPECT_TRUE(Bar().LockUpdate());
-    EXPECT_EQ(addin->OnStartupComplete(nullptr), S_OK);
-    EXPECT_FALSE(Bar().LockUpdate());
-    EXPECT_EQ(addin->OnBeginShutdown(nullptr), S_OK);
-    EXPECT_TRUE(Bar().LockUpdate());
-}
-
-TEST_F(Connection, LateBoundCallersReachTheSameEvents) {
-    // Application, ConnectMode as a short, AddInInst Nothing, custom missing.
-    Variant mode, missing;
-    mode.Put()->vt = VT_I2;
-    VARIANT* m = missing.Put();
+    Variant mode, missing;  // ConnectMode as a short, custom missing
+    VARIANT* m = mode.Put();
+    m->vt = VT_I2;
+    m->iVal = ext_cm_Startup;
+    m = missing.Put();
     m->vt = VT_ERROR;
     m->scode = DISP_E_PARAMNOTFOUND;
     IDispatch* const late = addin.operator->();
-    EXPECT_NO_THROW(DispGet(late, L"onconnection", {Variant::Object(Vbe()), mode, Variant::Object(nullptr), missing}));
-    EXPECT_NE(Bar().hClientWnd(), 0);
+    ASSERT_NO_THROW(DispGet(late, L"onconnection", {Variant::Object(Vbe()), mode, Variant::Object(nullptr), missing}));
+    EXPECT_EQ(Bar().Count(), 0);
+    EXPECT_TRUE(Bar().LockUpdate());
+    EXPECT_NO_THROW(DispGet(late, L"OnStartupComplete"));
+    EXPECT_FALSE(Bar().LockUpdate());
+    EXPECT_EQ(addin->OnBeginShutdown(nullptr), S_OK);
+    EXPECT_TRUE(Bar().LockUpdate());
     EXPECT_NO_THROW(DispGet(late, L"OnDisconnection"));
     EXPECT_EQ(addin.Impl().TabBar(), nullptr);
 }
@@ -97,12 +84,13 @@ private:
     const wchar_t* failing_;
 };
 
-TEST_F(Connection, DisconnectingLeavesNothingBehindAfterFullFailedAndMissingConnections) {
-    OpenModule(L"Module1");
-    ide.OpenDesigner(L"Project1 - Form1 (Form)");
+// Connected and disconnected in-process, part-way, never, and as the shipped
+// DLL loaded as a COM server: the IDE is left as it was and its windows work.
+TEST_F(Connection, DisconnectingLeavesNothingBehind) {
+    const HWND code = OpenModule(L"Module1");
+    const HWND form = ide.OpenDesigner(L"Project1 - Module1 (Form)");
     const auto refsBefore = ide.Model().RefCounts();
     const int windowsBefore = test::ThreadWindowCount();
-    const LONG_PTR procBefore = GetWindowLongPtrA(ide.MdiClient(), GWLP_WNDPROC);
     for (int cycle = 0; cycle < 10; ++cycle) {
         AddIn a;
         ASSERT_EQ(a.Connect(Vbe(), cycle % 2 ? ext_cm_Startup : ext_cm_AfterStartup), S_OK);
@@ -122,11 +110,36 @@ TEST_F(Connection, DisconnectingLeavesNothingBehindAfterFullFailedAndMissingConn
     }
     EXPECT_EQ(addin.Disconnect(), S_OK);  // never connected
     EXPECT_EQ(addin->OnStartupComplete(nullptr), S_OK);
+    wchar_t exe[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    const std::wstring dir(exe, wcsrchr(exe, L'\\') + 1);
+    {
+        idehost::AddInClient client(ide);
+        ASSERT_EQ(client.LoadFromDll(dir + L"Brisko.dll"), S_OK);
+        ASSERT_EQ(client.Connect(ext_cm_AfterStartup), S_OK);
+        IdeHost::Pump(50);
+        ide.Activate(form);
+        IdeHost::Pump(50);
+        ASSERT_EQ(client.Disconnect(), S_OK);
+        client.Unload();
+        EXPECT_EQ(client.LastCanUnloadNow(), S_OK);
+    }
     IdeHost::Pump();
-    ExpectSameRefs(refsBefore);
-    EXPECT_EQ(test::ThreadWindowCount(), windowsBefore);
-    EXPECT_EQ(GetWindowLongPtrA(ide.MdiClient(), GWLP_WNDPROC), procBefore);
+    // The IDE's objects hold the counts they had before: objects the IDE made
+    // on the add-in's request (its event source) keep the IDE's reference only.
+    for (const auto& [name, refs] : ide.Model().RefCounts()) {
+        const auto it = refsBefore.find(name);
+        EXPECT_EQ(refs, it == refsBefore.end() ? 1u : it->second) << std::string(name.begin(), name.end());
+    }
     for (auto& [id, source] : ide.Model().GetEvents().Sources()) EXPECT_EQ(source->SinkCount(), 0u);
+    EXPECT_EQ(test::ThreadWindowCount(), windowsBefore);
+    for (HWND w : {code, form, ide.MdiClient()})
+        EXPECT_EQ(GetWindowLongPtrA(w, GWLP_WNDPROC), GetClassLongPtrA(w, GCLP_WNDPROC));
+    ide.Activate(code);
+    EXPECT_TRUE(ide.Retitle(code, L"Project1 - Other" + kCode));
+    ide.Close(form);
+    IdeHost::Pump(50);
+    EXPECT_FALSE(IsWindow(form));
 }
 
 TEST_F(Connection, ItemAddedWithoutAFileRederivesTheSelectedTab) {
@@ -136,35 +149,6 @@ TEST_F(Connection, ItemAddedWithoutAFileRederivesTheSelectedTab) {
     EXPECT_EQ(Bar().Data(TabOf(w)), 0);  // a component with a file touches no tab
     project->AddComponent(L"Form2", idehost::vbext_ct_VBForm);
     EXPECT_EQ(Bar().Icon(TabOf(w)), 1);
-}
-
-// The shipped DLL, loaded as a COM server and released again: the IDE's
-// windows keep working once the add-in is gone.
-TEST_F(Connection, WindowsWorkAfterTheDllIsReleased) {
-    const HWND code = OpenModule(L"Module1");
-    const HWND form = ide.OpenDesigner(L"Project1 - Module1 (Form)");
-    wchar_t exe[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring dll(exe);
-    dll = dll.substr(0, dll.find_last_of(L"\\/") + 1) + L"Brisko.dll";
-    {
-        idehost::AddInClient client(ide);
-        ASSERT_EQ(client.LoadFromDll(dll), S_OK);
-        ASSERT_EQ(client.Connect(ext_cm_AfterStartup), S_OK);
-        IdeHost::Pump(50);
-        ide.Activate(form);
-        IdeHost::Pump(50);
-        ASSERT_EQ(client.Disconnect(), S_OK);
-        client.Unload();
-        EXPECT_EQ(client.LastCanUnloadNow(), S_OK);
-    }
-    for (HWND w : {code, form, ide.MdiClient()})
-        EXPECT_EQ(GetWindowLongPtrA(w, GWLP_WNDPROC), GetClassLongPtrA(w, GCLP_WNDPROC));
-    ide.Activate(code);
-    EXPECT_TRUE(ide.Retitle(code, L"Project1 - Other" + kCode));
-    ide.Close(form);
-    IdeHost::Pump(50);
-    EXPECT_FALSE(IsWindow(form));
 }
 
 }  // namespace

@@ -12,11 +12,7 @@ namespace {
 
 const char* const kKey = "Software\\Microsoft\\Visual Basic\\6.0\\Addins\\Brisko.Loader";
 
-struct RawValue {
-    DWORD type = 0;
-    std::string data;
-    friend bool operator==(const RawValue&, const RawValue&) = default;
-};
+using RawValue = std::pair<DWORD, std::string>;  // type, bytes
 using RawKey = std::map<std::string, RawValue>;
 
 // Every value of the settings key, straight from the registry.
@@ -68,7 +64,22 @@ protected:
     }
 };
 
-TEST_F(StoredSettings, StoredValuesAreAppliedAndAllAreWrittenBackBesideTheHostsOwn) {
+// Drives the settings dialog from another thread once it shows: the bar at
+// the bottom, icon style 2, the wheel switched over, then OK.
+std::thread ConfirmSettings(bool* seen) {
+    using namespace config;
+    return std::thread([seen] {
+        for (int i = 0; i < 500 && !*seen; ++i, Sleep(10)) {
+            HWND dlg = FindWindowW(nullptr, L"Brisko - 1.28");
+            if (!dlg || !IsWindowVisible(dlg)) continue;
+            *seen = true;
+            for (int id : {int{kOptAlign1}, kOptIcon0 + 2, int{kChkWheel}, int{kBtnOK}})
+                SendMessageW(GetDlgItem(dlg, id), BM_CLICK, 0, 0);
+        }
+    });
+}
+
+TEST_F(StoredSettings, AppliedAtConnectionChangedByTheDialogAndWrittenBackBesideTheHostsOwn) {
     Put("FriendlyName", REG_SZ, std::string("Brisko", 7));
     Put("LoadBehavior", REG_DWORD, Dword(3));
     Put("SelFontColor", REG_DWORD, Dword(0x80000012u));  // a system colour
@@ -83,49 +94,24 @@ TEST_F(StoredSettings, StoredValuesAreAppliedAndAllAreWrittenBackBesideTheHostsO
     EXPECT_FALSE(addin.Impl().MouseWheel());
     EXPECT_EQ(Bar().Icon(TabOf(OpenModule(L"Module2"))), 0);  // style 3 for windows opened from now on: no icon
 
-    ASSERT_EQ(addin.Disconnect(), S_OK);
-    RawKey stored = ReadKey();
-    EXPECT_EQ(stored.size(), 2u + std::size(kSettingsRows));
-    for (const auto& row : kSettingsRows)
-        EXPECT_EQ(stored[std::string(row.name.begin(), row.name.end())].type, row.type);
-    for (const char* same : {"FriendlyName", "LoadBehavior", "SelFontColor", "Icon"})
-        EXPECT_EQ(stored[same], before.at(same));
-    EXPECT_EQ(stored["Width"], (RawValue{REG_DWORD, Dword(120)}));
-}
-
-// Drives the settings dialog from another thread once it shows: the bar at
-// the bottom, icon style 2, wheel off, then OK.
-std::thread ConfirmSettings(bool* seen) {
-    using namespace config;
-    return std::thread([seen] {
-        for (int i = 0; i < 500 && !*seen; ++i, Sleep(10)) {
-            HWND dlg = FindWindowW(nullptr, L"Brisko - 1.28");
-            if (!dlg || !IsWindowVisible(dlg)) continue;
-            *seen = true;
-            for (int id : {int{kOptAlign1}, kOptIcon0 + 2, int{kChkWheel}, int{kBtnOK}})
-                SendMessageW(GetDlgItem(dlg, id), BM_CLICK, 0, 0);
-        }
-    });
-}
-
-TEST_F(StoredSettings, TheSettingsCommandChangesTheLiveBarAndTheNextConnectionStartsThere) {
-    Connect();
     bool seen = false;
     auto driver = ConfirmSettings(&seen);
     Choose(1, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN});  // "設定..."
     driver.join();
     ASSERT_TRUE(seen) << "the settings dialog did not show";
     EXPECT_TRUE(StripAtBottom());
-    EXPECT_EQ(addin.Impl().IconStyle(), 2);
-    EXPECT_FALSE(addin.Impl().MouseWheel());
-    for (std::int16_t i = 0; i < Bar().Count(); ++i) EXPECT_EQ(Bar().Icon(i), 13);  // code view icons
+    EXPECT_TRUE(addin.Impl().MouseWheel());
+    for (std::int16_t i = 0; i < Bar().Count(); ++i) EXPECT_EQ(Bar().Icon(i), 13);  // style 2: code view icons
 
     ASSERT_EQ(addin.Disconnect(), S_OK);
     RawKey stored = ReadKey();
-    EXPECT_EQ(stored["Align"].data, Dword(1));
-    EXPECT_EQ(stored["Icon"].data, Dword(2));
-    EXPECT_EQ(stored["Wheel"].data, Dword(0));
-    Connect();
+    EXPECT_EQ(stored.size(), 2u + std::size(kSettingsRows));
+    for (const auto& row : kSettingsRows)
+        EXPECT_EQ(stored[std::string(row.name.begin(), row.name.end())].first, row.type);
+    for (const char* same : {"FriendlyName", "LoadBehavior", "SelFontColor"}) EXPECT_EQ(stored[same], before.at(same));
+    for (auto [name, value] : {std::pair{"Align", 1}, {"Icon", 2}, {"Wheel", 1}, {"Width", 120}})
+        EXPECT_EQ(stored[name], RawValue(REG_DWORD, Dword(value))) << name;
+    Connect();  // the next connection starts where this one ended
     EXPECT_TRUE(StripAtBottom());
     EXPECT_EQ(addin.Impl().IconStyle(), 2);
 }
