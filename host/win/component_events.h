@@ -13,10 +13,9 @@ class ComponentEventsSink;
 
 class ComponentEventsSubscription {
 public:
+    // Made and ended where the sink's type is known.
     ComponentEventsSubscription();
     ~ComponentEventsSubscription();
-    ComponentEventsSubscription(const ComponentEventsSubscription&) = delete;
-    ComponentEventsSubscription& operator=(const ComponentEventsSubscription&) = delete;
 
     // Subscribes to VBE.Events.VBComponentsEvents(Nothing); raises what fails.
     void Subscribe(IDispatch* vbe, Loader& owner);

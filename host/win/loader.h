@@ -50,37 +50,43 @@ public:
     void MDIChildActive(WindowHandle hActive) override;
     void TabChanged(std::int16_t iActive, std::int16_t iInactive, std::int32_t eChangeMode) override;
     void TabQueryClose(std::int16_t iIndex, bool& bCancel, std::int32_t eCloseMode) override;
-    void TabDblClick(std::int16_t iIndex, std::int32_t eButton, std::int32_t lFlags, std::int32_t ClientX,
-                     std::int32_t ClientY) override;
-    void TabBarDblClick(std::int16_t iIndex, std::int32_t eButton, std::int32_t lFlags, std::int32_t ClientX,
-                        std::int32_t ClientY) override;
-    void TabBarClick(std::int16_t iIndex, std::int32_t eButton, std::int32_t lFlags, std::int32_t ClientX,
-                     std::int32_t ClientY) override;
     void MDIClientMouseWheel(std::int32_t lDelta, std::int32_t x, std::int32_t y, std::int32_t lScrollLine,
                              bool& bHandled) override;
-    void StartDrag(std::int16_t iIndex, std::int32_t eButton, std::int32_t lFlags, std::int32_t ClientX,
-                   std::int32_t ClientY) override;
-    void DragOver(std::int16_t iIndex, std::int32_t eButton, std::int32_t lFlags, std::int32_t ClientX,
-                  std::int32_t ClientY) override;
-    void CompleteDrag(std::int16_t iIndex, std::int32_t eButton, std::int32_t lFlags, std::int32_t ClientX,
-                      std::int32_t ClientY) override;
+#define BRISKO_MOUSE_HANDLER(name)                                                                  \
+    void name(std::int16_t iIndex, std::int32_t eButton, std::int32_t lFlags, std::int32_t ClientX, \
+              std::int32_t ClientY) override;
+    BRISKO_MOUSE_HANDLER(TabDblClick)
+    BRISKO_MOUSE_HANDLER(TabBarDblClick)
+    BRISKO_MOUSE_HANDLER(TabBarClick)
+    BRISKO_MOUSE_HANDLER(StartDrag)
+    BRISKO_MOUSE_HANDLER(DragOver)
+    BRISKO_MOUSE_HANDLER(CompleteDrag)
+#undef BRISKO_MOUSE_HANDLER
     void CancelDrag(std::int16_t iIndex) override;
     void TabToolTip(std::int16_t iIndex, std::wstring& sText) override;
 
     // The settings dialog's notification.
-    void OnIconChange(std::int32_t eIconStyle) override { ApplyIconStyle(eIconStyle); }
+    void OnIconChange(std::int32_t eIconStyle) override {
+        ApplyIconStyle(eIconStyle);
+    }
     // Re-chooses every tab's icon under a style; the stored style is not changed.
     void ApplyIconStyle(std::int32_t eIconStyle);
     // The tab menu's command for a tab (0 when dismissed); the menu is shown
     // at the pointer. Public so that tests can drive it.
     std::int32_t ShowTabMenu(std::int16_t iIndex);
     void RunMenuCommand(std::int32_t cmd, std::int16_t iIndex);
-    HMENU Menu() const { return m_hMenu; }
+    HMENU Menu() const {
+        return m_hMenu;
+    }
     // The menu's list of every window, filled for each showing.
-    HMENU WindowListMenu() const { return m_hWindowMenu; }
+    HMENU WindowListMenu() const {
+        return m_hWindowMenu;
+    }
     // The drag cursor standing in for the system's arrow now (a DragCursor:
     // 101 over a tab, 102 off the tabs, 0 when the system's own are in place).
-    int DragCursor() const { return m_iDragCursor.load(); }
+    int DragCursor() const {
+        return m_iDragCursor.load();
+    }
 
     // ---- IMonitorEvents ----
     void ChangeTitle(WindowHandle hWnd) override;
@@ -101,7 +107,9 @@ private:
     HWND WindowOfTabNoCheck(std::int16_t i) const;
     void SetDragCursor(brisko::DragCursor cursor);
     void RestoreCursors();
-    HWND Client() const { return reinterpret_cast<HWND>(m_pMDITab->hClientWnd()); }
+    HWND Client() const {
+        return reinterpret_cast<HWND>(m_pMDITab->hClientWnd());
+    }
     std::wstring GetWindowClass(HWND hWnd);
     std::wstring GetWindowCaption(HWND hWnd);
     void AddWindowTab(HWND hWnd);

@@ -16,27 +16,9 @@ struct WheelContext {
     WheelScroll scroll{};
 } g_wheel;
 
-WPARAM ScrollCode(ScrollRequest r) {
-    switch (r) {
-        case ScrollRequest::LineUp:
-            return SB_LINEUP;
-        case ScrollRequest::LineDown:
-            return SB_LINEDOWN;
-        case ScrollRequest::PageUp:
-            return SB_PAGEUP;
-        case ScrollRequest::PageDown:
-            return SB_PAGEDOWN;
-        case ScrollRequest::LineLeft:
-            return SB_LINELEFT;
-        case ScrollRequest::LineRight:
-            return SB_LINERIGHT;
-        case ScrollRequest::PageLeft:
-            return SB_PAGELEFT;
-        case ScrollRequest::PageRight:
-            return SB_PAGERIGHT;
-    }
-    return SB_ENDSCROLL;
-}
+// The scroll bar notification codes, in the order of ScrollRequest.
+constexpr WPARAM kScrollCodes[] = {SB_LINEUP,   SB_LINEDOWN,  SB_PAGEUP,   SB_PAGEDOWN,
+                                   SB_LINELEFT, SB_LINERIGHT, SB_PAGELEFT, SB_PAGERIGHT};
 
 bool FactsOf(HWND bar, ScrollBarFacts& facts) {
     WINDOWINFO wi{};
@@ -60,7 +42,7 @@ BOOL CALLBACK WheelScrollProc(HWND child, LPARAM) {
     for (long long k = 0; k < s.count; ++k) {
         // Line by line, as the bar's arrow sends them, a moment apart.
         if (lines) SleepEx(1, FALSE);
-        PostMessageA(g_wheel.target, msg, ScrollCode(s.request), bar);
+        PostMessageA(g_wheel.target, msg, kScrollCodes[static_cast<int>(s.request)], bar);
     }
     return FALSE;
 }

@@ -128,80 +128,61 @@ namespace {
 bool RunInputCommand(const Scenario& scenario, const UiChannel& ch, const std::vector<Word>& w, std::string& error) {
     const Word& cmd = w[0];
     const size_t n = w.size();
-    auto need = [&](size_t count) { return n == count; };
     auto usage = [&](const char* form) {
         error = std::string("usage: ") + form;
         return true;
     };
-    auto number = [&](size_t i, long& out) { return i < n && !w[i].quoted && ParseLong(w[i].text, out); };
-    auto at = [&](long x, long y) { return scenario.ToScreen(static_cast<int>(x), static_cast<int>(y)); };
-    long x = 0, y = 0, x2 = 0, y2 = 0;
+    // The first `count` words after the command as numbers.
+    long v[4] = {};
+    auto numbers = [&](size_t count) {
+        for (size_t i = 0; i < count; ++i)
+            if (i + 1 >= n || w[i + 1].quoted || !ParseLong(w[i + 1].text, v[i])) return false;
+        return true;
+    };
+    auto at = [&](size_t k) { return scenario.ToScreen(static_cast<int>(v[k]), static_cast<int>(v[k + 1])); };
+    // The optional button word at w[i] (the middle one only where `middle`).
+    MouseButton button = MouseButton::Left;
+    auto buttonAt = [&](size_t i, bool middle) {
+        if (n == i || (n == i + 1 && Is(w[i], L"left"))) return true;
+        if (n == i + 1 && Is(w[i], L"right")) button = MouseButton::Right;
+        if (n == i + 1 && middle && Is(w[i], L"middle")) button = MouseButton::Middle;
+        return button != MouseButton::Left;
+    };
 
+    input::Sequence seq;
     if (Is(cmd, L"wait")) {
-        long ms = 0;
-        if (!need(2) || !number(1, ms) || ms < 0) return usage("wait MS");
-        Sleep(static_cast<DWORD>(ms));
-        ch.Sync();
-        return true;
-    }
-    if (Is(cmd, L"move")) {
-        if (!need(3) || !number(1, x) || !number(2, y)) return usage("move X Y");
-        input::Sequence().MoveTo(at(x, y)).Play(ch);
-        return true;
-    }
-    if (Is(cmd, L"click")) {
-        MouseButton button = MouseButton::Left;
-        if ((n != 3 && n != 4) || !number(1, x) || !number(2, y)) return usage("click X Y [left|right|middle]");
-        if (n == 4) {
-            if (Is(w[3], L"right"))
-                button = MouseButton::Right;
-            else if (Is(w[3], L"middle"))
-                button = MouseButton::Middle;
-            else if (!Is(w[3], L"left"))
-                return usage("click X Y [left|right|middle]");
-        }
-        input::Sequence().Click(at(x, y), button).Play(ch);
-        return true;
-    }
-    if (Is(cmd, L"dblclick")) {
-        if (!need(3) || !number(1, x) || !number(2, y)) return usage("dblclick X Y");
-        input::Sequence().DoubleClick(at(x, y)).Play(ch);
-        return true;
-    }
-    if (Is(cmd, L"drag")) {
-        MouseButton button = MouseButton::Left;
-        if ((n != 5 && n != 6) || !number(1, x) || !number(2, y) || !number(3, x2) || !number(4, y2))
-            return usage("drag X1 Y1 X2 Y2 [left|right]");
-        if (n == 6) {
-            if (Is(w[5], L"right"))
-                button = MouseButton::Right;
-            else if (!Is(w[5], L"left"))
-                return usage("drag X1 Y1 X2 Y2 [left|right]");
-        }
-        input::Sequence().Drag(at(x, y), at(x2, y2), button).Play(ch);
-        return true;
-    }
-    if (Is(cmd, L"wheel")) {
-        long notches = 0;
-        if (!need(4) || !number(1, x) || !number(2, y) || !number(3, notches)) return usage("wheel X Y NOTCHES");
-        input::Sequence().Wheel(at(x, y), static_cast<int>(notches)).Play(ch);
-        return true;
-    }
-    if (Is(cmd, L"key") || Is(cmd, L"keydown") || Is(cmd, L"keyup")) {
+        if (n != 2 || !numbers(1) || v[0] < 0) return usage("wait MS");
+        seq.Wait(static_cast<DWORD>(v[0]));
+    } else if (Is(cmd, L"move")) {
+        if (n != 3 || !numbers(2)) return usage("move X Y");
+        seq.MoveTo(at(0));
+    } else if (Is(cmd, L"click")) {
+        if (!numbers(2) || !buttonAt(3, true)) return usage("click X Y [left|right|middle]");
+        seq.Click(at(0), button);
+    } else if (Is(cmd, L"dblclick")) {
+        if (n != 3 || !numbers(2)) return usage("dblclick X Y");
+        seq.DoubleClick(at(0));
+    } else if (Is(cmd, L"drag")) {
+        if (!numbers(4) || !buttonAt(5, false)) return usage("drag X1 Y1 X2 Y2 [left|right]");
+        seq.Drag(at(0), at(2), button);
+    } else if (Is(cmd, L"wheel")) {
+        if (n != 4 || !numbers(3)) return usage("wheel X Y NOTCHES");
+        seq.Wheel(at(0), static_cast<int>(v[2]));
+    } else if (Is(cmd, L"key") || Is(cmd, L"keydown") || Is(cmd, L"keyup")) {
         long vk = 0;
-        if (!need(2) || !Lookup(kKeys, w[1], vk) || vk <= 0 || vk > 0xFE) return usage("key|keydown|keyup NAME");
+        if (n != 2 || !Lookup(kKeys, w[1], vk) || vk <= 0 || vk > 0xFE) return usage("key|keydown|keyup NAME");
         const auto key = static_cast<WORD>(vk);
-        input::Sequence seq;
         if (Is(cmd, L"keydown"))
             seq.KeyDown(key);
         else if (Is(cmd, L"keyup"))
             seq.KeyUp(key);
         else
             seq.Key(key);
-        seq.Play(ch);
-        return true;
+    } else {
+        return false;
     }
-    return false;
+    seq.Play(ch);
+    return true;
 }
 
 }  // namespace
