@@ -16,7 +16,8 @@ TEST(TabMenu, EnablingFollowsTheClickedTab) {
         MenuEnabling want;  // close, close all, close left, close right
     } const cases[] = {{0, -1, {false, false, false, false}}, {1, 0, {true, true, false, false}},
                        {3, -1, {false, true, false, false}},  {3, 0, {true, true, false, true}},
-                       {3, 1, {true, true, true, true}},      {3, 2, {true, true, true, false}}};
+                       {3, 1, {true, true, true, true}},      {3, 2, {true, true, true, false}},
+                       {2, 1, {true, true, true, false}}};
     for (const Case& c : cases) EXPECT_EQ(EnablingFor(c.count, c.index), c.want) << c.count << " tabs, on " << c.index;
 }
 
@@ -64,6 +65,7 @@ TEST(Wheel, ScrollsLinesPagesOrSidewaysThroughTheRightBar) {
     EXPECT_FALSE(TakesWheel(true, {false, true, false, 100, 200}, 150));
     EXPECT_FALSE(TakesWheel(false, {true, true, true, 100, 200}, 150));
     EXPECT_FALSE(TakesWheel(false, {true, true, false, 100, 116}, 150));  // a size grip, not a bar
+    EXPECT_TRUE(TakesWheel(false, {true, true, false, 100, 117}, 150));
     EXPECT_FALSE(TakesWheel(false, {true, false, false, 100, 200}, 150));
 }
 

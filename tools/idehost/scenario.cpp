@@ -65,6 +65,15 @@ constexpr NamedValue kComponentTypes[] = {
     {L"designer", vbext_ct_ActiveXDesigner},
 };
 
+constexpr NamedValue kConnectModes[] = {
+    {L"afterstartup", ext_cm_AfterStartup},
+    {L"startup", ext_cm_Startup},
+    {L"external", ext_cm_External},
+    {L"commandline", ext_cm_CommandLine},
+};
+
+constexpr NamedValue kDisconnectModes[] = {{L"hostshutdown", ext_dm_HostShutdown}, {L"userclosed", ext_dm_UserClosed}};
+
 constexpr NamedValue kKeys[] = {
     {L"esc", VK_ESCAPE},    {L"escape", VK_ESCAPE}, {L"ctrl", VK_CONTROL},   {L"control", VK_CONTROL},
     {L"shift", VK_SHIFT},   {L"alt", VK_MENU},      {L"enter", VK_RETURN},   {L"tab", VK_TAB},
@@ -378,7 +387,7 @@ std::string Scenario::Execute(const std::vector<Word>& w, bool& quit) {
     };
     if (Is(cmd, L"connect")) {
         long mode = 0;
-        if (!need(2) || !number(1, mode)) return usage("connect MODE");
+        if (!need(2) || !Lookup(kConnectModes, w[1], mode)) return usage("connect MODE");
         return addinCall("OnConnection", [&] { return addin_->Connect(mode); });
     }
     if (Is(cmd, L"startupcomplete")) return addinCall("OnStartupComplete", [&] { return addin_->StartupComplete(); });
@@ -386,7 +395,7 @@ std::string Scenario::Execute(const std::vector<Word>& w, bool& quit) {
     if (Is(cmd, L"addinsupdate")) return addinCall("OnAddInsUpdate", [&] { return addin_->AddInsUpdate(); });
     if (Is(cmd, L"disconnect")) {
         long mode = ext_dm_UserClosed;
-        if (n > 2 || (n == 2 && !number(1, mode))) return usage("disconnect [MODE]");
+        if (n > 2 || (n == 2 && !Lookup(kDisconnectModes, w[1], mode))) return usage("disconnect [MODE]");
         return addinCall("OnDisconnection", [&] { return addin_->Disconnect(mode); });
     }
 

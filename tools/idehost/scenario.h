@@ -23,9 +23,11 @@
 //                                       raises ItemAdded; TYPE is a number or one of
 //                                       module class form mdiform propertypage
 //                                       usercontrol userdocument designer
-//   connect MODE                        OnConnection with that connect mode
+//   connect MODE                        OnConnection with that connect mode: a number or
+//                                       afterstartup startup external commandline
 //   startupcomplete | beginshutdown | addinsupdate
-//   disconnect [MODE]                   OnDisconnection (default 1, user closed)
+//   disconnect [MODE]                   OnDisconnection: hostshutdown or userclosed (the
+//                                       default), or a number
 //   wait MS                             pumps messages for MS milliseconds
 //   move X Y                            mouse move
 //   click X Y [left|right|middle]       press and release
