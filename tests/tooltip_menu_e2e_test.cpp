@@ -1,6 +1,8 @@
 // The bar's tooltip and the context menu's list of windows, end to end:
 // more tabs than the row holds, driven with real input.
 
+#include <thread>
+
 #include "tests/addin_fixture.h"
 
 namespace brisko {
@@ -81,6 +83,17 @@ TEST_F(TipsAndList, WindowListJumpsToAScrolledOutWindow) {
     EXPECT_FALSE(IsIconic(windows[0]));
     EXPECT_EQ(Bar().SelectedIndex(), target);
     EXPECT_TRUE(FullyShown(target));
+
+    // Without tabs the list is grayed.
+    ide.DestroyAllChildren();
+    Settle();
+    std::thread esc([] {
+        Sleep(150);
+        input::Key(VK_ESCAPE);
+    });
+    EXPECT_EQ(addin.Impl().ShowTabMenu(-1), 0);
+    esc.join();
+    EXPECT_TRUE(GetMenuState(addin.Impl().Menu(), 7, MF_BYPOSITION) & MF_GRAYED);
 }
 
 }  // namespace
