@@ -1,15 +1,20 @@
 #pragma once
 // The add-in in-process, held as the IDE's add-in manager holds it, against
-// the stand-in IDE.
+// the stand-in IDE; and the fixture the end-to-end scenarios share.
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "host/extensibility.h"
-#include "host/loader.h"
-#include "host/loader_com.h"
+#include <string>
+#include <vector>
+
+#include "common/win/com_object.h"
+#include "host/win/extensibility.h"
+#include "host/win/loader.h"
+#include "host/win/loader_com.h"
 #include "settings/settings.h"
 #include "tabbar/mdi_tab.h"
 #include "tools/idehost/ide_host.h"
+#include "tools/idehost/scenario.h"
 
 namespace brisko::test {
 
@@ -17,8 +22,10 @@ struct OleEnvironment : ::testing::Environment {
     void SetUp() override { OleInitialize(nullptr); }
     void TearDown() override { OleUninitialize(); }
 };
+inline const auto* const kOle = ::testing::AddGlobalTestEnvironment(new OleEnvironment);
 
 inline const std::wstring kCode = L" (\uFF7A\uFF70\uFF84\uFF9E)";
+inline const wchar_t* const kSettingsKey = L"Software\\Microsoft\\Visual Basic\\6.0\\Addins\\Brisko.Loader";
 
 class AddIn {
 public:
@@ -50,8 +57,7 @@ inline WindowHandle H(HWND h) {
 // a scenario starts from the defaults whatever ran before it in this prefix.
 inline void ClearStoredSettings() {
     for (const SettingsRow& row : kSettingsRows)
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Visual Basic\\6.0\\Addins\\Brisko.Loader",
-                           std::wstring(row.name).c_str());
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, std::wstring(row.name).c_str());
 }
 
 // The calling thread's top-level windows (the bar's tooltip is one of them
@@ -67,5 +73,76 @@ inline int ThreadWindowCount() {
         reinterpret_cast<LPARAM>(&n));
     return n;
 }
+
+// The stand-in IDE with Project1, code windows for the modules a scenario
+// opens, and the add-in, which each scenario connects.
+class IdeScenario : public ::testing::Test {
+protected:
+    idehost::IdeHost ide;
+    AddIn addin;
+    idehost::Project* project = nullptr;
+    std::vector<HWND> windows;  // the code windows, in opening order
+
+    void SetUp() override {
+        ClearStoredSettings();
+        project = &ide.Model().AddProject(L"Project1");
+        ide.Model().SetActiveProject(project);
+    }
+    void TearDown() override {
+        if (addin.Impl().TabBar()) addin.Disconnect();
+    }
+    HWND OpenModule(const std::wstring& name, long type = idehost::vbext_ct_StdModule) {
+        project->AddComponent(name, type);
+        windows.push_back(ide.OpenCodeWindow(L"Project1 - " + name + kCode));
+        return windows.back();
+    }
+    IDispatch* Vbe() { return static_cast<IDispatch*>(&ide.Model()); }
+    void Connect() {
+        ASSERT_EQ(addin.Connect(Vbe(), ext_cm_AfterStartup), S_OK);
+        Settle();
+    }
+    CMDITab& Bar() { return addin.Bar(); }
+    std::int16_t TabOf(HWND w) { return Bar().Index(WindowKey(H(w))); }
+    static void Settle(DWORD ms = 80) { idehost::IdeHost::Pump(ms); }
+
+    // Points on the screen: of the MDI client's window, the middle of a
+    // tab or a button, the empty bar right of the last tab.
+    POINT ToScreen(int x, int y) {
+        RECT rc{};
+        GetWindowRect(ide.MdiClient(), &rc);
+        return {rc.left + x, rc.top + y};
+    }
+    POINT Mid(Rect r) { return ToScreen((r.left + r.right) / 2, (r.top + r.bottom) / 2); }
+    Rect TabRect(std::int16_t i) {
+        Bar().LayoutBar(Bar().hClientWnd());
+        Rect r = Bar().Tabs()[static_cast<size_t>(i)].rcTab;
+        r.left -= Bar().ScrollPos();
+        r.right -= Bar().ScrollPos();
+        return r;
+    }
+    POINT TabPoint(std::int16_t i) { return Mid(TabRect(i)); }
+    POINT ButtonPoint(std::int32_t button) {
+        Bar().LayoutBar(Bar().hClientWnd());
+        return Mid(Bar().ButtonBox(button));
+    }
+    POINT EmptyBarPoint() {
+        const Rect last = TabRect(static_cast<std::int16_t>(Bar().Count() - 1));
+        return ToScreen(last.right + 20, (Bar().BarRect().top + Bar().BarRect().bottom) / 2);
+    }
+    bool FullyShown(std::int16_t i) {
+        const Rect r = TabRect(i);
+        return r.left >= Bar().BarRect().left && r.right <= Bar().ButtonsRect().left;
+    }
+    // Right-clicks tab i (the empty bar for -1) and takes the menu item
+    // reached with these keys, in one input sequence: the menu runs its own
+    // modal loop.
+    void Choose(std::int16_t i, std::initializer_list<WORD> keys) {
+        idehost::input::Sequence seq;
+        seq.Click(i == -1 ? EmptyBarPoint() : TabPoint(i), idehost::MouseButton::Right).Wait(150);
+        for (WORD k : keys) seq.Key(k);
+        seq.Key(VK_RETURN).Run();
+        Settle();
+    }
+};
 
 }  // namespace brisko::test

@@ -39,19 +39,10 @@ private:
 
 // A visible dialog box (message box, common dialog) of this thread, or null.
 inline HWND ThreadDialog() {
-    HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM out) -> BOOL {
-            char cls[16] = {};
-            if (IsWindowVisible(w) && GetClassNameA(w, cls, sizeof cls) && lstrcmpA(cls, "#32770") == 0) {
-                *reinterpret_cast<HWND*>(out) = w;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
+    HWND w = nullptr;
+    while ((w = FindWindowExA(nullptr, w, "#32770", nullptr)))
+        if (IsWindowVisible(w) && GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId()) return w;
+    return nullptr;
 }
 
 }  // namespace brisko::test

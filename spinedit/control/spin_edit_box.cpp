@@ -5,8 +5,8 @@
 #include <new>
 #include <string>
 
-#include "host/module.h"
-#include "host/registration.h"
+#include "host/win/module.h"
+#include "host/win/registration.h"
 #include "spinedit/control/ole_font.h"
 #include "spinedit/control/spin_edit_box_events.h"
 #include "spinedit/spin_properties.h"

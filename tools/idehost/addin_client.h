@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/win/com_ptr.h"
-#include "host/extensibility.h"
+#include "host/win/extensibility.h"
 #include "tools/idehost/ide_host.h"
 
 namespace brisko::idehost {

@@ -2,9 +2,38 @@
 
 #include <oleauto.h>
 
+#include <cstring>
 #include <exception>
 
 namespace brisko::idehost {
+
+namespace {
+
+// The size of the value a typed ByRef argument points at; 0 for the types
+// the object model does not take.
+std::size_t ByRefValueSize(VARTYPE vt) {
+    switch (vt) {
+        case VT_UI1:
+            return 1;
+        case VT_I2:
+        case VT_BOOL:
+            return 2;
+        case VT_I4:
+        case VT_R4:
+        case VT_ERROR:
+            return 4;
+        case VT_R8:
+            return 8;
+        case VT_BSTR:
+        case VT_DISPATCH:
+        case VT_UNKNOWN:
+            return sizeof(void*);
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
 
 Args::Args(const DISPPARAMS& params) {
     values_.reserve(params.cArgs);
@@ -17,42 +46,12 @@ Args::Args(const DISPPARAMS& params) {
             // taking over anything the caller owns.
             VARIANT plain;
             VariantInit(&plain);
-            plain.vt = v.byref ? static_cast<VARTYPE>(v.vt & ~VT_BYREF) : static_cast<VARTYPE>(VT_NULL);
-            switch (plain.vt) {
-                case VT_I2:
-                    plain.iVal = *v.piVal;
-                    break;
-                case VT_I4:
-                    plain.lVal = *v.plVal;
-                    break;
-                case VT_R4:
-                    plain.fltVal = *v.pfltVal;
-                    break;
-                case VT_R8:
-                    plain.dblVal = *v.pdblVal;
-                    break;
-                case VT_BOOL:
-                    plain.boolVal = *v.pboolVal;
-                    break;
-                case VT_BSTR:
-                    plain.bstrVal = *v.pbstrVal;
-                    break;
-                case VT_DISPATCH:
-                    plain.pdispVal = *v.ppdispVal;
-                    break;
-                case VT_UNKNOWN:
-                    plain.punkVal = *v.ppunkVal;
-                    break;
-                case VT_ERROR:
-                    plain.scode = *v.pscode;
-                    break;
-                case VT_UI1:
-                    plain.bVal = *v.pbVal;
-                    break;
-                default:
-                    plain.vt = VT_ERROR;
-                    plain.scode = DISP_E_TYPEMISMATCH;
-                    break;
+            plain.vt = static_cast<VARTYPE>(v.vt & ~VT_BYREF);
+            if (const std::size_t size = v.byref ? ByRefValueSize(plain.vt) : 0) {
+                std::memcpy(&plain.bVal, v.byref, size);  // the union's first byte
+            } else {
+                plain.vt = VT_ERROR;
+                plain.scode = DISP_E_TYPEMISMATCH;
             }
             values_.push_back(plain);
         } else {

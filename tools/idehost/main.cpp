@@ -79,18 +79,12 @@ bool ParseArgs(int argc, wchar_t** argv, Options& o) {
     return o.progId.empty() || o.dll.empty();
 }
 
-class OleScope {
-public:
-    OleScope() : ok_(SUCCEEDED(OleInitialize(nullptr))) {}
+// OLE on the IDE's thread for the run.
+struct OleScope {
+    const bool ok = SUCCEEDED(OleInitialize(nullptr));
     ~OleScope() {
-        if (ok_) OleUninitialize();
+        if (ok) OleUninitialize();
     }
-    OleScope(const OleScope&) = delete;
-    OleScope& operator=(const OleScope&) = delete;
-    bool Ok() const { return ok_; }
-
-private:
-    bool ok_;
 };
 
 int Run(const Options& o) {
@@ -157,7 +151,7 @@ int main() {
         return 1;
     }
     OleScope ole;
-    if (!ole.Ok()) {
+    if (!ole.ok) {
         std::printf("idehost: OleInitialize failed\n");
         return 1;
     }

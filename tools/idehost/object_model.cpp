@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <array>
 
-#include "host/extensibility.h"
+#include "host/win/extensibility.h"
 
 namespace brisko::idehost {
 namespace {

@@ -1,6 +1,5 @@
 #pragma once
-// Real input, screenshots and the line-based scenario runner of the
-// stand-in IDE.
+// The line-based scenario runner of the stand-in IDE.
 //
 // Script commands, one per line; words are separated by spaces, "quoted
 // text" may hold spaces (\" and \\ inside quotes), '#' starts a comment line.
@@ -24,9 +23,11 @@
 //                                       raises ItemAdded; TYPE is a number or one of
 //                                       module class form mdiform propertypage
 //                                       usercontrol userdocument designer
-//   connect MODE                        OnConnection with that connect mode
+//   connect MODE                        OnConnection with that connect mode: a number or
+//                                       afterstartup startup external commandline
 //   startupcomplete | beginshutdown | addinsupdate
-//   disconnect [MODE]                   OnDisconnection (default 1, user closed)
+//   disconnect [MODE]                   OnDisconnection: hostshutdown or userclosed (the
+//                                       default), or a number
 //   wait MS                             pumps messages for MS milliseconds
 //   move X Y                            mouse move
 //   click X Y [left|right|middle]       press and release
@@ -56,69 +57,10 @@
 
 #include "tools/idehost/addin_client.h"
 #include "tools/idehost/ide_host.h"
+#include "tools/idehost/input.h"
+#include "tools/idehost/screenshot.h"
 
 namespace brisko::idehost {
-
-enum class MouseButton { Left, Right, Middle };
-
-// Real input through SendInput, at screen coordinates, called on the IDE's
-// thread. The input is sent from a helper thread while this thread keeps
-// dispatching its messages, as a user's hand acts while the program runs.
-// A call returns once its input has been delivered and any modal loop it
-// opened (moving a window by its caption, a menu) has ended; a menu or
-// dialog that the steps leave open is closed with Esc after a few seconds
-// and the call throws std::runtime_error saying so. To act inside
-// a modal loop that input opens - choose from a context menu, answer a
-// message box - put those steps in the same Sequence:
-//
-//     input::Sequence().Click(p, MouseButton::Right).Key(VK_DOWN).Key(VK_RETURN).Run();
-namespace input {
-
-class Sequence {
-public:
-    Sequence& MoveTo(POINT screen);
-    Sequence& Click(POINT screen, MouseButton button = MouseButton::Left);
-    Sequence& DoubleClick(POINT screen);
-    // Press, move in steps, release.
-    Sequence& Drag(POINT from, POINT to, MouseButton button = MouseButton::Left);
-    // Positive notches turn the wheel away from the user.
-    Sequence& Wheel(POINT screen, int notches);
-    Sequence& KeyDown(WORD vk);
-    Sequence& KeyUp(WORD vk);
-    Sequence& Key(WORD vk);
-    // Lets time pass between steps, the IDE's thread dispatching meanwhile.
-    Sequence& Wait(DWORD ms);
-    void Run() const;
-
-private:
-    enum class Kind { Move, Click, DoubleClick, Drag, Wheel, KeyDown, KeyUp, Key, Wait };
-    struct Step {
-        Kind kind;
-        POINT a{}, b{};
-        MouseButton button = MouseButton::Left;
-        WORD vk = 0;
-        long value = 0;
-    };
-    std::vector<Step> steps_;
-};
-
-void MoveTo(POINT screen);
-void Click(POINT screen, MouseButton button = MouseButton::Left);
-void DoubleClick(POINT screen);
-void Drag(POINT from, POINT to, MouseButton button = MouseButton::Left);
-void Wheel(POINT screen, int notches);
-void KeyDown(WORD vk);
-void KeyUp(WORD vk);
-void Key(WORD vk);
-
-}  // namespace input
-
-// A window as it is on the screen, written as a 24-bit BMP, or as a PNG
-// when the file name ends in .png. False when the window or the file
-// cannot be read or written.
-bool SaveScreenshot(HWND window, const std::filesystem::path& file);
-// The PNG file of a bottom-up 24-bit DIB (rows of `stride` bytes, BGR).
-std::string EncodePng(const unsigned char* bottomUpBgr, int width, int height, unsigned long stride);
 
 struct ScenarioResult {
     bool ok = true;

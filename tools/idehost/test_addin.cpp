@@ -9,7 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "host/extensibility.h"
+#include "common/win/com_object.h"
+#include "host/win/extensibility.h"
 
 namespace {
 
@@ -36,42 +37,22 @@ HRESULT Member(IDispatch* object, const wchar_t* name, VARIANT* args, UINT argCo
                           nullptr, nullptr);
 }
 
-// The counted IUnknown part shared by the server's objects.
+// The server's objects: counted for DllCanUnloadNow, reached only through
+// the interfaces they list, and without type information or names.
 template <class Base>
-class Counted : public Base {
+class Counted : public brisko::UntypedDispatch<Base> {
 public:
     Counted() { ++g_objects; }
-    virtual ~Counted() { --g_objects; }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) std::unique_ptr<Counted>(this).reset();
-        return left;
-    }
-
-private:
-    ULONG refs_ = 1;
+    ~Counted() override { --g_objects; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
 };
 
 class Sink final : public Counted<IDispatch> {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
-            IsEqualIID(iid, brisko::DIID_VBComponentsEvents)) {
-            *out = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return E_NOINTERFACE;
+        return brisko::AnswerQueryInterface(static_cast<IDispatch*>(this), iid, out,
+                                            {&IID_IUnknown, &IID_IDispatch, &brisko::DIID_VBComponentsEvents});
     }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
-        *n = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                                      UINT*) override {
         if (id != brisko::DISPID_ItemAdded || !params || params->cArgs != 1 || params->rgvarg[0].vt != VT_DISPATCH)
@@ -87,22 +68,9 @@ public:
 class Recorder final : public Counted<brisko::IDTExtensibility2> {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
-            IsEqualIID(iid, brisko::IID_IDTExtensibility2)) {
-            *out = static_cast<brisko::IDTExtensibility2*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return E_NOINTERFACE;
+        return brisko::AnswerQueryInterface(static_cast<brisko::IDTExtensibility2*>(this), iid, out,
+                                            {&IID_IUnknown, &IID_IDispatch, &brisko::IID_IDTExtensibility2});
     }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
-        *n = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
         return E_NOTIMPL;
     }
@@ -140,7 +108,7 @@ public:
         }
         VariantClear(&source);
         if (point_) {
-            Sink* sink = std::make_unique<Sink>().release();  // its first reference is ours until Release
+            Sink* sink = new Sink();  // its first reference is ours until Release
             if (FAILED(point_->Advise(sink, &cookie_))) line += L" advise-failed";
             sink->Release();
         }
@@ -199,12 +167,8 @@ private:
 class Factory final : public IClassFactory {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) return E_NOINTERFACE;
-        *out = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
+        return brisko::AnswerQueryInterface(static_cast<IClassFactory*>(this), iid, out,
+                                            {&IID_IUnknown, &IID_IClassFactory});
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
@@ -212,7 +176,7 @@ public:
         if (!out) return E_POINTER;
         *out = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        Recorder* recorder = std::make_unique<Recorder>().release();
+        Recorder* recorder = new Recorder();
         const HRESULT hr = recorder->QueryInterface(iid, out);
         recorder->Release();
         return hr;

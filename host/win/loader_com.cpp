@@ -1,13 +1,14 @@
-#include "host/loader_com.h"
+#include "host/win/loader_com.h"
 
 #include <oleauto.h>
 
 #include <memory>
 #include <new>
 
-#include "host/extensibility.h"
-#include "host/loader.h"
-#include "host/module.h"
+#include "common/win/com_object.h"
+#include "host/win/extensibility.h"
+#include "host/win/loader.h"
+#include "host/win/module.h"
 
 namespace brisko {
 namespace {
@@ -46,44 +47,21 @@ HRESULT Guard(F&& f) {
     }
 }
 
-class LoaderObject final : public IDTExtensibility2 {
+class LoaderObject final : public UntypedDispatch<IDTExtensibility2> {
 public:
     LoaderObject() { ModuleAddRef(); }
-    ~LoaderObject() {
+    ~LoaderObject() override {
         loader_.reset();
         ModuleRelease();
     }
     Loader& Impl() { return *loader_; }
 
-    // ---- IUnknown ----
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-            IsEqualIID(riid, IID_IDTExtensibility2) || IsEqualIID(riid, IID_BriskoLoaderImpl)) {
-            *ppv = static_cast<IDTExtensibility2*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG n = InterlockedDecrement(&refs_);
-        if (n == 0) delete this;
-        return static_cast<ULONG>(n);
+        return AnswerQueryInterface(static_cast<IDTExtensibility2*>(this), riid, ppv,
+                                    {&IID_IUnknown, &IID_IDispatch, &IID_IDTExtensibility2, &IID_BriskoLoaderImpl});
     }
 
     // ---- IDispatch, for late-bound callers ----
-    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-        if (!n) return E_POINTER;
-        *n = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** ti) override {
-        if (ti) *ti = nullptr;
-        return E_NOTIMPL;
-    }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
         static const struct {
             const wchar_t* name;
@@ -131,11 +109,16 @@ public:
                 }
                 return OnConnection(application, m.lVal, nullptr, nullptr);
             }
-            case DISPID_OnDisconnection: return OnDisconnection(0, nullptr);
-            case DISPID_OnAddInsUpdate: return OnAddInsUpdate(nullptr);
-            case DISPID_OnStartupComplete: return OnStartupComplete(nullptr);
-            case DISPID_OnBeginShutdown: return OnBeginShutdown(nullptr);
-            default: return DISP_E_MEMBERNOTFOUND;
+            case DISPID_OnDisconnection:
+                return OnDisconnection(0, nullptr);
+            case DISPID_OnAddInsUpdate:
+                return OnAddInsUpdate(nullptr);
+            case DISPID_OnStartupComplete:
+                return OnStartupComplete(nullptr);
+            case DISPID_OnBeginShutdown:
+                return OnBeginShutdown(nullptr);
+            default:
+                return DISP_E_MEMBERNOTFOUND;
         }
     }
 
@@ -155,7 +138,6 @@ public:
     }
 
 private:
-    LONG refs_ = 1;
     std::unique_ptr<Loader> loader_ = std::make_unique<Loader>();
 };
 

@@ -1,14 +1,15 @@
 // The in-process server's entry points.
-#include <windows.h>
 #include <objbase.h>
 #include <olectl.h>
+#include <windows.h>
 
 #include <new>
 
-#include "host/extensibility.h"
-#include "host/loader_com.h"
-#include "host/module.h"
-#include "host/registration.h"
+#include "common/win/com_object.h"
+#include "host/win/extensibility.h"
+#include "host/win/loader_com.h"
+#include "host/win/module.h"
+#include "host/win/registration.h"
 #include "spinedit/control/spin_edit_box.h"
 
 namespace brisko {
@@ -20,14 +21,7 @@ public:
     explicit constexpr ClassFactory(IUnknown* (*create)()) : create_(create) {}
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-            *ppv = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
+        return AnswerQueryInterface(static_cast<IClassFactory*>(this), riid, ppv, {&IID_IUnknown, &IID_IClassFactory});
     }
     // The factory is static; its references keep the module loaded.
     STDMETHODIMP_(ULONG) AddRef() override {
@@ -98,9 +92,13 @@ extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
     return S_OK;
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return RegisterServer(HKEY_CLASSES_ROOT); }
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
+    return RegisterServer(HKEY_CLASSES_ROOT);
+}
 
-extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return UnregisterServer(HKEY_CLASSES_ROOT); }
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
+    return UnregisterServer(HKEY_CLASSES_ROOT);
+}
 
 // regsvr32 /n /i:user registers for the current user only, without
 // administrator rights; regsvr32 /u /n /i:user removes that again.

@@ -2,9 +2,9 @@
 // Loader, the add-in's connection class: start-up and shut-down, discovery
 // of the MDI client, ownership and wiring of every other long-lived object,
 // and the handlers that turn window notifications into tab changes.
-#include <windows.h>
 #include <oaidl.h>
 #include <ocidl.h>
+#include <windows.h>
 
 #include <atomic>
 #include <cstdint>
@@ -13,14 +13,14 @@
 #include <vector>
 
 #include "common/win/com_ptr.h"
+#include "host/tab_commands.h"
+#include "host/win/component_events.h"
 #include "settings/dialog/win/config_dialog.h"
 #include "tabbar/mdi_tab.h"
 #include "tracking/classify.h"
 #include "tracking/monitor.h"
 
 namespace brisko {
-
-class ComponentEventsSink;
 
 class Loader : public ITabBarEvents, public IMonitorEvents, public IConfigEvents {
 public:
@@ -50,37 +50,43 @@ public:
     void MDIChildActive(WindowHandle hActive) override;
     void TabChanged(std::int16_t iActive, std::int16_t iInactive, std::int32_t eChangeMode) override;
     void TabQueryClose(std::int16_t iIndex, bool& bCancel, std::int32_t eCloseMode) override;
-    void TabDblClick(std::int16_t iIndex, std::int32_t eButton, std::int32_t lFlags, std::int32_t ClientX,
-                     std::int32_t ClientY) override;
-    void TabBarDblClick(std::int16_t iIndex, std::int32_t eButton, std::int32_t lFlags, std::int32_t ClientX,
-                        std::int32_t ClientY) override;
-    void TabBarClick(std::int16_t iIndex, std::int32_t eButton, std::int32_t lFlags, std::int32_t ClientX,
-                     std::int32_t ClientY) override;
     void MDIClientMouseWheel(std::int32_t lDelta, std::int32_t x, std::int32_t y, std::int32_t lScrollLine,
                              bool& bHandled) override;
-    void StartDrag(std::int16_t iIndex, std::int32_t eButton, std::int32_t lFlags, std::int32_t ClientX,
-                   std::int32_t ClientY) override;
-    void DragOver(std::int16_t iIndex, std::int32_t eButton, std::int32_t lFlags, std::int32_t ClientX,
-                  std::int32_t ClientY) override;
-    void CompleteDrag(std::int16_t iIndex, std::int32_t eButton, std::int32_t lFlags, std::int32_t ClientX,
-                      std::int32_t ClientY) override;
+#define BRISKO_MOUSE_HANDLER(name)                                                                  \
+    void name(std::int16_t iIndex, std::int32_t eButton, std::int32_t lFlags, std::int32_t ClientX, \
+              std::int32_t ClientY) override;
+    BRISKO_MOUSE_HANDLER(TabDblClick)
+    BRISKO_MOUSE_HANDLER(TabBarDblClick)
+    BRISKO_MOUSE_HANDLER(TabBarClick)
+    BRISKO_MOUSE_HANDLER(StartDrag)
+    BRISKO_MOUSE_HANDLER(DragOver)
+    BRISKO_MOUSE_HANDLER(CompleteDrag)
+#undef BRISKO_MOUSE_HANDLER
     void CancelDrag(std::int16_t iIndex) override;
     void TabToolTip(std::int16_t iIndex, std::wstring& sText) override;
 
     // The settings dialog's notification.
-    void OnIconChange(std::int32_t eIconStyle) override { ApplyIconStyle(eIconStyle); }
+    void OnIconChange(std::int32_t eIconStyle) override {
+        ApplyIconStyle(eIconStyle);
+    }
     // Re-chooses every tab's icon under a style; the stored style is not changed.
     void ApplyIconStyle(std::int32_t eIconStyle);
     // The tab menu's command for a tab (0 when dismissed); the menu is shown
     // at the pointer. Public so that tests can drive it.
     std::int32_t ShowTabMenu(std::int16_t iIndex);
     void RunMenuCommand(std::int32_t cmd, std::int16_t iIndex);
-    HMENU Menu() const { return m_hMenu; }
+    HMENU Menu() const {
+        return m_hMenu;
+    }
     // The menu's list of every window, filled for each showing.
-    HMENU WindowListMenu() const { return m_hWindowMenu; }
-    // The drag cursor standing in for the system's arrow now: 101 over a
-    // tab, 102 off the tabs, 0 when the system's own cursors are in place.
-    int DragCursor() const { return m_iDragCursor.load(); }
+    HMENU WindowListMenu() const {
+        return m_hWindowMenu;
+    }
+    // The drag cursor standing in for the system's arrow now (a DragCursor:
+    // 101 over a tab, 102 off the tabs, 0 when the system's own are in place).
+    int DragCursor() const {
+        return m_iDragCursor.load();
+    }
 
     // ---- IMonitorEvents ----
     void ChangeTitle(WindowHandle hWnd) override;
@@ -99,22 +105,20 @@ private:
     // is gone, so that no window call is made on a stale handle.
     HWND WindowOfTab(std::int16_t i);
     HWND WindowOfTabNoCheck(std::int16_t i) const;
-    void SetDragCursor(int resourceId);
+    void SetDragCursor(brisko::DragCursor cursor);
     void RestoreCursors();
-    HWND Client() const { return reinterpret_cast<HWND>(m_pMDITab->hClientWnd()); }
+    HWND Client() const {
+        return reinterpret_cast<HWND>(m_pMDITab->hClientWnd());
+    }
     std::wstring GetWindowClass(HWND hWnd);
     std::wstring GetWindowCaption(HWND hWnd);
     void AddWindowTab(HWND hWnd);
     void UpdateTab(std::int16_t iIndex);
     std::int16_t TabOfWindow(WindowHandle hWnd) const;
-    void SubscribeComponentEvents();
-    void ReleaseComponentEvents();
 
     ComPtr<IDispatch> m_pVBE;
-    // m_pVBEvent: the subscribed component event source.
-    ComPtr<IConnectionPoint> m_pVBEventPoint;
-    ComPtr<ComponentEventsSink> m_pVBEventSink;
-    DWORD m_dwVBEventCookie = 0;
+    // m_pVBEvent: the subscription to the component event source.
+    ComponentEventsSubscription componentEvents_;
     std::shared_ptr<CMDIMonitor> m_pMonitor;
     std::unique_ptr<CMDITab> m_pMDITab;
     HMENU m_hMenu = nullptr;
@@ -127,10 +131,11 @@ private:
     std::unique_ptr<frmConfig> m_pConfig;
     std::int32_t m_eIconStyle = 0;
     bool m_bMouseWheel = false;
-    bool m_bDropCursor = false;
     // Whether a drag cursor currently replaces the system's arrow: it is put
     // back on every way out, disconnection included.
     bool m_bCursorReplaced = false;
+    // Whether the drag last went over a tab (the drop cursor is meant).
+    bool m_bDropCursor = false;
     std::atomic<int> m_iDragCursor{0};
     bool m_bSettingsLoaded = false;
     // While the windows open at connection are added: the IDE's projects as
@@ -143,8 +148,5 @@ private:
     char m_sClassBuf[128] = {};
     int m_lClassLen = 0;
 };
-
-// Key of the tab of a window: "#" and the handle as a signed decimal number.
-std::wstring WindowKey(WindowHandle hWnd);
 
 }  // namespace brisko

@@ -1,4 +1,4 @@
-#include "host/loader.h"
+#include "host/win/loader.h"
 
 #include <olectl.h>
 
@@ -7,10 +7,11 @@
 #include "common/error.h"
 #include "common/win/ansi.h"
 #include "common/win/handles.h"
-#include "host/dispatch.h"
-#include "host/extensibility.h"
-#include "host/ide_model.h"
-#include "host/module.h"
+#include "host/connect_mode.h"
+#include "host/win/dispatch.h"
+#include "host/win/extensibility.h"
+#include "host/win/ide_model.h"
+#include "host/win/module.h"
 #include "settings/settings.h"
 #include "settings/win/win_registry.h"
 #include "tabbar/win/tab_bar_port.h"
@@ -20,71 +21,9 @@
 
 namespace brisko {
 
-std::wstring WindowKey(WindowHandle hWnd) { return L"#" + std::to_wstring(static_cast<long long>(hWnd)); }
-
-// Receives the IDE's component events and hands ItemAdded to the loader it
-// was made for, until the loader lets go of it.
-class ComponentEventsSink final : public IDispatch {
-public:
-    explicit ComponentEventsSink(Loader* owner) : owner_(owner) { ModuleAddRef(); }
-    ~ComponentEventsSink() { ModuleRelease(); }
-    void Disown() { owner_ = nullptr; }
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-            IsEqualIID(riid, DIID_VBComponentsEvents)) {
-            *ppv = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG n = InterlockedDecrement(&refs_);
-        if (n == 0) delete this;
-        return static_cast<ULONG>(n);
-    }
-    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-        if (n) *n = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-        if (count >= 1 && lstrcmpiW(names[0], L"ItemAdded") == 0) {
-            ids[0] = DISPID_ItemAdded;
-            return S_OK;
-        }
-        return DISP_E_UNKNOWNNAME;
-    }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
-        // Only ItemAdded matters; the IDE's other component events are ignored.
-        if (id != DISPID_ItemAdded || !owner_) return S_OK;
-        try {
-            IDispatch* component = nullptr;
-            if (params && params->cArgs >= 1) {
-                const VARIANT& a = params->rgvarg[params->cArgs - 1];
-                if (a.vt == VT_DISPATCH)
-                    component = a.pdispVal;
-                else if (a.vt == (VT_DISPATCH | VT_BYREF) && a.ppdispVal)
-                    component = *a.ppdispVal;
-            }
-            owner_->ItemAdded(component);
-        } catch (...) {
-            // A notification the add-in cannot handle is dropped; the IDE goes on.
-        }
-        return S_OK;
-    }
-
-private:
-    LONG refs_ = 1;
-    Loader* owner_;
-};
-
-Loader::Loader() { ModuleAddRef(); }
+Loader::Loader() {
+    ModuleAddRef();
+}
 
 Loader::~Loader() {
     OnDisconnection();
@@ -93,14 +32,16 @@ Loader::~Loader() {
 
 void Loader::OnConnection(IDispatch* Application, long ConnectMode) {
     m_pVBE = ComPtr<IDispatch>(Application);
-    SubscribeComponentEvents();
+    componentEvents_.Subscribe(m_pVBE.Get(), *this);
     m_pMonitor = std::make_shared<CMDIMonitor>();
     m_pMonitor->SetEvents(this);
     m_pMDITab = CreateTabBar();
     m_pMDITab->SetEvents(this);
-    // Icon numbers 1..14 stand for the resources 101..114.
-    for (std::uint16_t i = 1; i <= 14; ++i)
-        m_pMDITab->AddIcon(MakeTabIcon(LoadResourcePicture(static_cast<std::uint16_t>(i + 100), "ICON")));
+    // Icon numbers 1..14 stand for the icon resources 101..114.
+    constexpr std::uint16_t kFirstIconResource = 101, kIconCount = 14;
+    for (std::uint16_t i = 0; i < kIconCount; ++i)
+        m_pMDITab->AddIcon(
+            MakeTabIcon(LoadResourcePicture(static_cast<std::uint16_t>(kFirstIconResource + i), "ICON")));
     m_pMDITab->LoadSystemParameters();
 
     const auto mainWindow = DispGetObject(m_pVBE.Get(), L"MainWindow");
@@ -127,8 +68,9 @@ void Loader::OnConnection(IDispatch* Application, long ConnectMode) {
     } drawn(*m_pMDITab);
     m_pMDITab->Attach(reinterpret_cast<WindowHandle>(hClient));
 
-    if (ConnectMode == ext_cm_AfterStartup) AddExistingWindows();
-    if (ConnectMode == ext_cm_Startup) {
+    const ConnectionSteps steps = StepsFor(ConnectMode);
+    if (steps.addOpenWindows) AddExistingWindows();
+    if (steps.freezeUntilStartupComplete) {
         // The bar shows as attached, and then stays frozen.
         drawn.End();
         m_pMDITab->SetLockUpdate(true);
@@ -192,39 +134,10 @@ void Loader::OnDisconnection() {
     } catch (...) {
     }
     try {
-        ReleaseComponentEvents();
+        componentEvents_.Release();
     } catch (...) {
     }
     m_pVBE.Reset();
-}
-
-void Loader::SubscribeComponentEvents() {
-    const auto events = DispGetObject(m_pVBE.Get(), L"Events");
-    const auto source = DispGetObject(events.Get(), L"VBComponentsEvents", {Variant::Object(nullptr)});
-    if (!source) throw Error(ErrorNumber::ObjectRequired, "no component events");
-    ComPtr<IConnectionPointContainer> container;
-    if (FAILED(source->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(container.Put()))))
-        throw Error(ErrorNumber::Automation, "component events cannot be subscribed");
-    ComPtr<IConnectionPoint> point;
-    if (FAILED(container->FindConnectionPoint(DIID_VBComponentsEvents, point.Put())))
-        throw Error(ErrorNumber::Automation, "component events cannot be subscribed");
-    auto sink = ComPtr<ComponentEventsSink>::Attach(new ComponentEventsSink(this));
-    DWORD cookie = 0;
-    if (FAILED(point->Advise(sink.Get(), &cookie))) {
-        sink->Disown();
-        throw Error(ErrorNumber::Automation, "component events cannot be subscribed");
-    }
-    m_pVBEventPoint = point;
-    m_pVBEventSink = sink;
-    m_dwVBEventCookie = cookie;
-}
-
-void Loader::ReleaseComponentEvents() {
-    if (m_pVBEventSink) m_pVBEventSink->Disown();
-    if (m_pVBEventPoint && m_dwVBEventCookie) m_pVBEventPoint->Unadvise(m_dwVBEventCookie);
-    m_dwVBEventCookie = 0;
-    m_pVBEventPoint.Reset();
-    m_pVBEventSink.Reset();
 }
 
 void Loader::AddExistingWindows() {
@@ -299,7 +212,9 @@ void Loader::UpdateTab(std::int16_t iIndex) {
     m_pMDITab->SetData(iIndex, kind);
 }
 
-std::int16_t Loader::TabOfWindow(WindowHandle hWnd) const { return m_pMDITab->Index(WindowKey(hWnd)); }
+std::int16_t Loader::TabOfWindow(WindowHandle hWnd) const {
+    return m_pMDITab->Index(WindowKey(hWnd));
+}
 
 void Loader::ItemAdded(IDispatch* component) {
     if (!m_pMDITab || !component) return;

@@ -8,8 +8,9 @@
 #include <string>
 
 #include "common/win/ansi.h"
-#include "host/loader.h"
-#include "host/module.h"
+#include "host/tab_commands.h"
+#include "host/win/loader.h"
+#include "host/win/module.h"
 #include "tracking/classify.h"
 #include "tracking/mdi_child.h"
 
@@ -42,10 +43,10 @@ void Loader::TabChanged(std::int16_t iActive, std::int16_t, std::int32_t eChange
 void Loader::PrepareClose(std::int16_t iIndex) {
     if (iIndex != m_pMDITab->SelectedIndex() || m_pMDITab->Count() < 2) return;
     LONG maximised = 0;
-    const HWND active = reinterpret_cast<HWND>(
-        SendMessageA(Client(), WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximised)));
+    const HWND active =
+        reinterpret_cast<HWND>(SendMessageA(Client(), WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximised)));
     if (!active || !IsZoomed(active)) return;
-    const std::int16_t next = m_pMDITab->Count() == iIndex + 1 ? iIndex - 1 : iIndex + 1;
+    const std::int16_t next = NeighbourOnClose(iIndex, m_pMDITab->Count());
     m_pMDITab->SetLockUpdate(true);
     m_pMDITab->SetSelectedIndex(next);
     if (const HWND w = WindowOfTabNoCheck(next); w && IsWindow(w))
@@ -96,6 +97,7 @@ void Loader::TabDblClick(std::int16_t iIndex, std::int32_t, std::int32_t, std::i
     if (!m_pMDITab) return;
     const HWND w = WindowOfTab(iIndex);
     if (!w) return;
+    // A window in its normal state is maximised; a maximised or minimised one restored.
     const UINT msg = (!IsZoomed(w) && !IsIconic(w)) ? WM_MDIMAXIMIZE : WM_MDIRESTORE;
     PostMessageA(Client(), msg, reinterpret_cast<WPARAM>(w), 0);
 }
@@ -104,94 +106,19 @@ void Loader::TabBarDblClick(std::int16_t iIndex, std::int32_t eButton, std::int3
                             std::int32_t y) {
     if (!m_pMDITab) return;
     const std::int16_t s = m_pMDITab->SelectedIndex();
-    if (eButton == 1 && iIndex == -1 && s != -1) TabDblClick(s, eButton, lFlags, x, y);
-}
-
-// ---- The mouse wheel in code windows ----
-
-namespace {
-
-// Shared between the wheel handler and its enumeration callback; written
-// before each enumeration.
-struct WheelContext {
-    HWND target = nullptr;
-    LONG x = 0, y = 0;
-    LONG lines = 0;
-} g_wheel;
-
-bool StyleOf(HWND w, DWORD& style) {
-    WINDOWINFO wi{};
-    wi.cbSize = sizeof wi;
-    if (!GetWindowInfo(w, &wi)) return false;
-    style = wi.dwStyle;
-    return true;
-}
-
-bool IsShownChild(HWND w) {
-    DWORD s = 0;
-    return StyleOf(w, s) && (s & WS_CHILD) && (s & WS_VISIBLE);
-}
-
-bool IsShownUnclipped(HWND w) {
-    DWORD s = 0;
-    return StyleOf(w, s) && (s & WS_VISIBLE) && !(s & WS_CLIPSIBLINGS);
-}
-
-BOOL CALLBACK WheelScrollProc(HWND child, LPARAM lDelta) {
-    char cls[260] = {};
-    const int n = GetClassNameA(child, cls, sizeof cls);
-    if (n != 9 || lstrcmpA(cls, "ScrollBar") != 0) return TRUE;
-    RECT rc{};
-    GetWindowRect(child, &rc);
-    const LPARAM bar = reinterpret_cast<LPARAM>(child);
-    if (GetKeyState(VK_CONTROL) >= 0) {
-        if (!IsShownChild(child)) return TRUE;
-        if (!(g_wheel.y > rc.top && g_wheel.y < rc.bottom)) return TRUE;
-        if (g_wheel.lines == -1) {
-            PostMessageA(g_wheel.target, WM_VSCROLL, lDelta > 0 ? SB_PAGEUP : SB_PAGEDOWN, bar);
-        } else {
-            const long long count = (lDelta < 0 ? -static_cast<long long>(lDelta) : lDelta) * g_wheel.lines;
-            for (long long k = 0; k < count; ++k) {
-                SleepEx(1, FALSE);
-                PostMessageA(g_wheel.target, WM_VSCROLL, lDelta > 0 ? SB_LINEUP : SB_LINEDOWN, bar);
-            }
-        }
-        return FALSE;
-    }
-    if (!IsShownUnclipped(child)) return TRUE;
-    if (rc.bottom - rc.top <= 16) return TRUE;
-    WPARAM code;
-    if (g_wheel.lines == -1)
-        code = lDelta > 0 ? SB_PAGELEFT : SB_PAGERIGHT;
-    else
-        code = lDelta > 0 ? SB_LINELEFT : SB_LINERIGHT;
-    PostMessageA(g_wheel.target, WM_HSCROLL, code, bar);
-    return FALSE;
-}
-
-}  // namespace
-
-void Loader::MDIClientMouseWheel(std::int32_t lDelta, std::int32_t x, std::int32_t y, std::int32_t lScrollLine,
-                                 bool&) {
-    if (!m_bMouseWheel || !m_pMDITab || m_pMDITab->SelectedIndex() == -1) return;
-    const HWND target = WindowOfTab(m_pMDITab->SelectedIndex());
-    if (!target) return;
-    g_wheel = {target, x, y, lScrollLine};
-    RECT rc{};
-    if (!GetWindowRect(target, &rc)) return;
-    // Borders included on all four sides.
-    if (x < rc.left || x > rc.right || y < rc.top || y > rc.bottom) return;
-    EnumChildWindows(target, WheelScrollProc, static_cast<LPARAM>(lDelta));
+    if (eButton == kLeftButton && iIndex == -1 && s != -1) TabDblClick(s, eButton, lFlags, x, y);
 }
 
 // ---- Drag cursors ----
 
-void Loader::SetDragCursor(int resourceId) {
+void Loader::SetDragCursor(brisko::DragCursor cursor) {
+    const int resourceId = static_cast<int>(cursor);
     const HCURSOR shared = LoadCursorA(ModuleInstance(), MAKEINTRESOURCEA(resourceId));
     if (!shared) return;
     // SetSystemCursor takes ownership of the handle it is given: hand it a copy.
+    constexpr DWORD kNormalArrow = 32512;  // OCR_NORMAL
     const HCURSOR copy = CopyCursor(shared);
-    if (copy && SetSystemCursor(copy, 32512 /* OCR_NORMAL */)) {
+    if (copy && SetSystemCursor(copy, kNormalArrow)) {
         m_bCursorReplaced = true;
         m_iDragCursor = resourceId;
     }
@@ -200,37 +127,44 @@ void Loader::SetDragCursor(int resourceId) {
 void Loader::RestoreCursors() {
     SystemParametersInfoA(SPI_SETCURSORS, 0, nullptr, 0);
     m_bCursorReplaced = false;
-    m_iDragCursor = 0;
+    m_iDragCursor = static_cast<int>(brisko::DragCursor::System);
 }
 
 void Loader::StartDrag(std::int16_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t) {
-    SetDragCursor(101);
+    SetDragCursor(brisko::DragCursor::OverTab);
     m_bDropCursor = true;
 }
 
 void Loader::DragOver(std::int16_t, std::int32_t, std::int32_t, std::int32_t ClientX, std::int32_t ClientY) {
     if (!m_pMDITab) return;
-    const std::int16_t t = m_pMDITab->HitTestTab(ClientX, ClientY);
-    if (!m_bDropCursor && t != -1) {
-        SetDragCursor(101);
-        m_bDropCursor = true;
-    } else if (m_bDropCursor && t == -1) {
-        SetDragCursor(102);
-        m_bDropCursor = false;
+    const bool overTab = m_pMDITab->HitTestTab(ClientX, ClientY) != -1;
+    const auto meant = m_bDropCursor ? brisko::DragCursor::OverTab : brisko::DragCursor::OffTabs;
+    if (const auto change = DragCursorChange(meant, overTab)) {
+        SetDragCursor(*change);
+        m_bDropCursor = *change == brisko::DragCursor::OverTab;
     }
 }
 
-void Loader::CompleteDrag(std::int16_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t) { RestoreCursors(); }
+void Loader::CompleteDrag(std::int16_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t) {
+    RestoreCursors();
+}
 
-void Loader::CancelDrag(std::int16_t) { RestoreCursors(); }
+void Loader::CancelDrag(std::int16_t) {
+    RestoreCursors();
+}
 
 // ---- Icons ----
+
+namespace {
+// The icon style that shows no icons on the tabs.
+constexpr std::int32_t kIconStyleNone = 3;
+}  // namespace
 
 void Loader::ApplyIconStyle(std::int32_t eIconStyle) {
     if (!m_pMDITab) return;
     const std::int16_t n = m_pMDITab->Count();
     for (std::int16_t i = 0; i < n && i < m_pMDITab->Count(); ++i)
-        m_pMDITab->SetIcon(i, eIconStyle == 3 ? 0 : GetIconIndex(m_pMDITab->Data(i), eIconStyle));
+        m_pMDITab->SetIcon(i, eIconStyle == kIconStyleNone ? 0 : GetIconIndex(m_pMDITab->Data(i), eIconStyle));
 }
 
 }  // namespace brisko

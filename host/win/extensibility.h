@@ -3,13 +3,13 @@
 // add-in manager calls it through this vtable; the stand-in IDE does the same.
 #include <oaidl.h>
 
+#include "host/connect_mode.h"
+
 namespace brisko {
 
 // {B65AD801-ABAF-11D0-BB8B-00A0C90F2744}
-inline constexpr IID IID_IDTExtensibility2 = {0xB65AD801, 0xABAF, 0x11D0, {0xBB, 0x8B, 0x00, 0xA0, 0xC9, 0x0F, 0x27, 0x44}};
-
-// ext_ConnectMode values the add-in tells apart.
-enum ConnectMode : long { ext_cm_AfterStartup = 0, ext_cm_Startup = 1, ext_cm_External = 2, ext_cm_CommandLine = 3 };
+inline constexpr IID IID_IDTExtensibility2 = {
+    0xB65AD801, 0xABAF, 0x11D0, {0xBB, 0x8B, 0x00, 0xA0, 0xC9, 0x0F, 0x27, 0x44}};
 
 // DISPIDs of the five methods, in vtable order.
 enum ExtensibilityDispId : DISPID {
@@ -31,7 +31,8 @@ struct IDTExtensibility2 : public IDispatch {
 
 // The outgoing dispinterface of VBE.Events.VBComponentsEvents; ItemAdded is DISPID 1.
 // {0002E116-0000-0000-C000-000000000046}
-inline constexpr IID DIID_VBComponentsEvents = {0x0002E116, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID DIID_VBComponentsEvents = {
+    0x0002E116, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr DISPID DISPID_ItemAdded = 1;
 
 // The add-in's class and ProgID.

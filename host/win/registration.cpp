@@ -1,4 +1,4 @@
-#include "host/registration.h"
+#include "host/win/registration.h"
 
 #include <objbase.h>
 #include <oleauto.h>
@@ -9,8 +9,8 @@
 
 #include "common/win/com_ptr.h"
 #include "common/win/handles.h"
-#include "host/extensibility.h"
-#include "host/module.h"
+#include "host/win/extensibility.h"
+#include "host/win/module.h"
 #include "spinedit/control/spin_edit_box_idl.h"
 #include "spinedit/control/spin_edit_box_resources.h"
 
@@ -45,55 +45,27 @@ UniqueKey CreateKey(HKEY root, const std::wstring& path) {
     return UniqueKey(raw);
 }
 
-// Creates root\path and sets its default value (and one named value).
-bool WriteKey(HKEY root, const std::wstring& path, const std::wstring& def, const wchar_t* name = nullptr,
-              const std::wstring& value = {}) {
-    UniqueKey key = CreateKey(root, path);
-    if (!key) return false;
-    if (SetText(key.Get(), nullptr, def) != ERROR_SUCCESS) return false;
-    if (name && SetText(key.Get(), name, value) != ERROR_SUCCESS) return false;
+bool Write(HKEY root, const std::vector<RegistryKeyWrite>& keys) {
+    for (const RegistryKeyWrite& k : keys) {
+        UniqueKey key = CreateKey(root, k.path);
+        if (!key) return false;
+        if (k.hasDefault && SetText(key.Get(), nullptr, k.defaultValue) != ERROR_SUCCESS) return false;
+        if (!k.valueName.empty() && SetText(key.Get(), k.valueName.c_str(), k.value) != ERROR_SUCCESS) return false;
+    }
     return true;
 }
 
-// A creatable class of this server: its CLSID key, in-process server and
-// ProgID, both ways, each key's default value naming it.
-struct ServerClass {
-    const CLSID& clsid;
-    const wchar_t* progId;
-    const wchar_t* className;   // CLSID\{...}
-    const wchar_t* progIdName;  // the ProgID key
-};
-
-const ServerClass kLoaderClass{CLSID_Loader, L"Brisko.Loader", L"Brisko.Loader", L"Brisko"};
-const ServerClass kSpinEditBoxClass{CLSID_SpinEditBox, L"Brisko.SpinEditBox", L"Brisko SpinEditBox Control",
-                                    L"Brisko SpinEditBox Control"};
-
-bool WriteClass(HKEY root, const ServerClass& c, const std::wstring& path) {
-    const std::wstring clsid = GuidText(c.clsid);
-    const std::wstring clsidKey = L"CLSID\\" + clsid;
-    return WriteKey(root, clsidKey, c.className) &&
-           WriteKey(root, clsidKey + L"\\InprocServer32", path, L"ThreadingModel", L"Apartment") &&
-           WriteKey(root, clsidKey + L"\\ProgID", c.progId) && WriteKey(root, c.progId, c.progIdName) &&
-           WriteKey(root, std::wstring(c.progId) + L"\\CLSID", clsid);
+ServerClass LoaderClass() {
+    return {GuidText(CLSID_Loader), L"Brisko.Loader", L"Brisko.Loader", L"Brisko"};
+}
+ServerClass SpinEditBoxClass() {
+    return {GuidText(CLSID_SpinEditBox), L"Brisko.SpinEditBox", L"Brisko SpinEditBox Control",
+            L"Brisko SpinEditBox Control"};
 }
 
 void DeleteClass(HKEY root, const ServerClass& c) {
-    SHDeleteKeyW(root, (L"CLSID\\" + GuidText(c.clsid)).c_str());
+    SHDeleteKeyW(root, (L"CLSID\\" + c.clsid).c_str());
     SHDeleteKeyW(root, c.progId);
-}
-
-// What a form container reads before it places the control: that it is a
-// control at all, its toolbox picture, how it wants to be activated, and
-// where its type library is.
-bool WriteControlKeys(HKEY root, const std::wstring& path) {
-    const std::wstring clsidKey = L"CLSID\\" + GuidText(CLSID_SpinEditBox);
-    return static_cast<bool>(CreateKey(root, clsidKey + L"\\Control")) &&
-           WriteKey(root, clsidKey + L"\\ToolboxBitmap32",
-                    path + L", " + std::to_wstring(BRISKO_SPINEDITBOX_TOOLBOX_BITMAP)) &&
-           WriteKey(root, clsidKey + L"\\MiscStatus", L"0") &&
-           WriteKey(root, clsidKey + L"\\MiscStatus\\1", std::to_wstring(kSpinEditBoxMiscStatus)) &&
-           WriteKey(root, clsidKey + L"\\TypeLib", GuidText(LIBID_Brisko)) &&
-           WriteKey(root, clsidKey + L"\\Version", L"1.0");
 }
 
 ComPtr<ITypeLib> LoadOwnTypeLib(const wchar_t* path) {
@@ -115,15 +87,16 @@ bool PerUser(HKEY classesRoot) {
     return classesRoot != HKEY_CLASSES_ROOT;
 }
 
-const wchar_t* const kAddinValues[] = {L"FriendlyName", L"Description", L"LoadBehavior", L"CommandLineSafe"};
-
 }  // namespace
 
 HRESULT RegisterServer(HKEY classesRoot) {
     const std::wstring path = ModulePath();
     if (path.empty()) return SELFREG_E_CLASS;
-    if (!WriteClass(classesRoot, kLoaderClass, path) || !WriteClass(classesRoot, kSpinEditBoxClass, path) ||
-        !WriteControlKeys(classesRoot, path))
+    const std::wstring clsid = GuidText(CLSID_SpinEditBox);
+    if (!Write(classesRoot, ClassKeys(LoaderClass(), path)) ||
+        !Write(classesRoot, ClassKeys(SpinEditBoxClass(), path)) ||
+        !Write(classesRoot, ControlKeys(clsid, path, BRISKO_SPINEDITBOX_TOOLBOX_BITMAP, kSpinEditBoxMiscStatus,
+                                        GuidText(LIBID_Brisko))))
         return SELFREG_E_CLASS;
 
     ComPtr<ITypeLib> lib = LoadOwnTypeLib(path.c_str());
@@ -138,14 +111,14 @@ HRESULT RegisterServer(HKEY classesRoot) {
     if (SetText(key.Get(), L"FriendlyName", kFriendlyName) != ERROR_SUCCESS ||
         SetText(key.Get(), L"Description", kDescription) != ERROR_SUCCESS ||
         SetDword(key.Get(), L"LoadBehavior", kLoadBehavior) != ERROR_SUCCESS ||
-        SetDword(key.Get(), L"CommandLineSafe", 0) != ERROR_SUCCESS)
+        SetDword(key.Get(), L"CommandLineSafe", kCommandLineSafe) != ERROR_SUCCESS)
         return SELFREG_E_CLASS;
     return S_OK;
 }
 
 HRESULT UnregisterServer(HKEY classesRoot) {
-    DeleteClass(classesRoot, kLoaderClass);
-    DeleteClass(classesRoot, kSpinEditBoxClass);
+    DeleteClass(classesRoot, LoaderClass());
+    DeleteClass(classesRoot, SpinEditBoxClass());
 
     // The library's identity (version, locale, platform) is read from the
     // library itself; an unregistered library is nothing to remove.

@@ -1,6 +1,6 @@
-#include "host/ide_model.h"
+#include "host/win/ide_model.h"
 
-#include "host/dispatch.h"
+#include "host/win/dispatch.h"
 
 namespace brisko {
 namespace {
@@ -48,6 +48,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<IdeModel> MakeDispatchIdeModel(IDispatch* vbe) { return std::make_unique<DispatchModel>(vbe); }
+std::unique_ptr<IdeModel> MakeDispatchIdeModel(IDispatch* vbe) {
+    return std::make_unique<DispatchModel>(vbe);
+}
 
 }  // namespace brisko

@@ -6,15 +6,25 @@
 #include <string>
 #include <vector>
 
-#include "common/win/handles.h"
-#include "host/loader.h"
-#include "host/module.h"
+#include "common/win/gdi.h"
+#include "host/tab_commands.h"
+#include "host/win/loader.h"
+#include "host/win/module.h"
 #include "tabbar/tab_tip.h"
 
 namespace brisko {
 namespace {
 
-enum MenuCommand : std::int32_t { kCmdClose = 1, kCmdCloseAll = 2, kCmdCloseLeft = 3, kCmdCloseRight = 4, kCmdSettings = 5 };
+// The menu's texts in the add-in's string table: the four closing
+// commands from kStrClose on, then the settings item and the question
+// asked before every window is closed.
+constexpr UINT kStrClose = 101;
+constexpr UINT kStrSettings = 105;
+constexpr UINT kStrCloseAllQuestion = 106;
+
+UINT Id(MenuCommand c) {
+    return static_cast<UINT>(c);
+}
 
 std::wstring ResourceString(UINT id) {
     const wchar_t* text = nullptr;
@@ -23,24 +33,21 @@ std::wstring ResourceString(UINT id) {
     return n > 0 && text ? std::wstring(text, static_cast<size_t>(n)) : std::wstring();
 }
 
-void Enable(HMENU menu, UINT id, bool on) { EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); }
+void Enable(HMENU menu, UINT id, bool on) {
+    EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+}
 
-// The window list's entries answer kCmdWindowBase + their position; the
-// list holds at most one entry per tab, so the ids stay below 65536.
-constexpr UINT kCmdWindowBase = 0x100;
 // Position of the list in the menu: the six fixed items and a separator first.
 constexpr UINT kWindowListPos = 7;
 const wchar_t kWindowListCaption[] = L"\u30A6\u30A3\u30F3\u30C9\u30A6\u4E00\u89A7";  // ウィンドウ一覧
 
 // How many entries fit one column of the work area the menu opens on.
-std::int32_t EntriesPerColumn(POINT at) {
+std::int32_t EntriesPerColumnAt(POINT at) {
     MONITORINFO mi{};
     mi.cbSize = sizeof(mi);
     RECT work{0, 0, 0, GetSystemMetrics(SM_CYSCREEN)};
     if (GetMonitorInfoW(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &mi)) work = mi.rcWork;
-    // An entry is as high as a menu line or its small icon with a margin.
-    const int item = (std::max)(GetSystemMetrics(SM_CYMENUSIZE), GetSystemMetrics(SM_CYSMICON) + 4) + 2;
-    return (std::max)(1, static_cast<int>(work.bottom - work.top - 16) / item);
+    return EntriesPerColumn(work.bottom - work.top, GetSystemMetrics(SM_CYMENUSIZE), GetSystemMetrics(SM_CYSMICON));
 }
 
 // A bitmap of an icon for a menu entry, drawn on the menu's own colour:
@@ -50,10 +57,10 @@ HBITMAP MenuBitmap(HICON icon) {
     const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
     // Two pixels more on the right keep the title off the icon.
     const int width = cx + 2;
-    WindowDC screen(nullptr, false);
+    ScreenDC screen;
     if (!screen.Get()) return nullptr;
-    UniqueMemDC dc(CreateCompatibleDC(screen.Get()));
-    UniqueGdi bmp(CreateCompatibleBitmap(screen.Get(), width, cy));
+    UniqueDC dc = MakeMemoryDC(screen.Get());
+    UniqueBitmap bmp(CreateCompatibleBitmap(screen.Get(), width, cy));
     if (!dc || !bmp) return nullptr;
     {
         SelectInDC sel(dc.Get(), bmp.Get());
@@ -61,7 +68,7 @@ HBITMAP MenuBitmap(HICON icon) {
         FillRect(dc.Get(), &all, GetSysColorBrush(COLOR_MENU));
         DrawIconEx(dc.Get(), 0, 0, icon, cx, cy, 0, nullptr, DI_NORMAL);
     }
-    return static_cast<HBITMAP>(bmp.Release());
+    return bmp.Release();
 }
 
 }  // namespace
@@ -69,9 +76,10 @@ HBITMAP MenuBitmap(HICON icon) {
 void Loader::CreateTabMenu() {
     HMENU menu = CreatePopupMenu();
     if (!menu) return;
-    for (UINT id = 1; id <= 4; ++id) AppendMenuW(menu, MF_STRING, id, ResourceString(100 + id).c_str());
+    for (MenuCommand c : {MenuCommand::Close, MenuCommand::CloseAll, MenuCommand::CloseLeft, MenuCommand::CloseRight})
+        AppendMenuW(menu, MF_STRING, Id(c), ResourceString(kStrClose + Id(c) - Id(MenuCommand::Close)).c_str());
     AppendMenuW(menu, MF_SEPARATOR, 0, L"");
-    AppendMenuW(menu, MF_STRING, kCmdSettings, ResourceString(105).c_str());
+    AppendMenuW(menu, MF_STRING, Id(MenuCommand::Settings), ResourceString(kStrSettings).c_str());
     AppendMenuW(menu, MF_SEPARATOR, 0, L"");
     HMENU list = CreatePopupMenu();
     if (list && !AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(list), kWindowListCaption)) {
@@ -84,27 +92,22 @@ void Loader::CreateTabMenu() {
 
 std::int32_t Loader::ShowTabMenu(std::int16_t i) {
     if (!m_hMenu || !m_pMDITab) return 0;
-    const std::int16_t n = m_pMDITab->Count();
-    Enable(m_hMenu, kCmdClose, n >= 1 && i >= 0);
-    Enable(m_hMenu, kCmdCloseAll, n >= 1);
-    if (n < 2 || i == -1) {
-        Enable(m_hMenu, kCmdCloseLeft, false);
-        Enable(m_hMenu, kCmdCloseRight, false);
-    } else {
-        Enable(m_hMenu, kCmdCloseLeft, i >= 1);
-        Enable(m_hMenu, kCmdCloseRight, i + 1 < n);
-    }
+    const MenuEnabling on = EnablingFor(m_pMDITab->Count(), i);
+    Enable(m_hMenu, Id(MenuCommand::Close), on.close);
+    Enable(m_hMenu, Id(MenuCommand::CloseAll), on.closeAll);
+    Enable(m_hMenu, Id(MenuCommand::CloseLeft), on.closeLeft);
+    Enable(m_hMenu, Id(MenuCommand::CloseRight), on.closeRight);
     POINT pt{};
     GetCursorPos(&pt);
 
     // The list of windows, made afresh for this showing; its icons live until
     // the menu has closed.
-    std::vector<UniqueGdi> bitmaps;
+    std::vector<UniqueBitmap> bitmaps;
     m_vWindowKeys.clear();
     if (m_hWindowMenu) {
         while (GetMenuItemCount(m_hWindowMenu) > 0) DeleteMenu(m_hWindowMenu, 0, MF_BYPOSITION);
-        for (const TabListEntry& e : TabList(*m_pMDITab, EntriesPerColumn(pt))) {
-            const UINT id = kCmdWindowBase + static_cast<UINT>(m_vWindowKeys.size());
+        for (const TabListEntry& e : TabList(*m_pMDITab, EntriesPerColumnAt(pt))) {
+            const UINT id = static_cast<UINT>(kWindowListBase) + static_cast<UINT>(m_vWindowKeys.size());
             MENUITEMINFOW mi{};
             mi.cbSize = sizeof(mi);
             mi.fMask = MIIM_ID | MIIM_STRING | MIIM_FTYPE | MIIM_STATE;
@@ -137,7 +140,7 @@ std::int32_t Loader::ShowTabMenu(std::int16_t i) {
 void Loader::TabBarClick(std::int16_t iIndex, std::int32_t eButton, std::int32_t, std::int32_t, std::int32_t) {
     if (!m_pMDITab) return;
     m_pMDITab->ForceRefresh();
-    if (eButton != 2) return;
+    if (eButton != kRightButton) return;
     RunMenuCommand(ShowTabMenu(iIndex), iIndex);
 }
 
@@ -168,32 +171,27 @@ void Loader::RunMenuCommand(std::int32_t cmd, std::int16_t iIndex) {
             }
         }
     } run{*this};
-    switch (cmd) {
-        case kCmdClose:
+    switch (static_cast<MenuCommand>(cmd)) {
+        case MenuCommand::Close:
             if (iIndex < 0 || iIndex >= m_pMDITab->Count()) return;
             PrepareClose(iIndex);
             if (const HWND w = WindowOfTab(iIndex)) PostMessageA(w, WM_CLOSE, 0, 0);
             break;
-        case kCmdCloseAll: {
-            const std::wstring question = ResourceString(106);
+        case MenuCommand::CloseAll: {
+            const std::wstring question = ResourceString(kStrCloseAllQuestion);
             const HWND owner = GetAncestor(Client(), GA_ROOT);
             if (MessageBoxW(owner, question.c_str(), L"Brisko", MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return;
-            run.Begin();
-            const std::int16_t n = m_pMDITab->Count();
-            for (std::int16_t k = static_cast<std::int16_t>(n - 1); k >= 0 && m_pMDITab; --k) closeTab(k);
-            break;
+            [[fallthrough]];
         }
-        case kCmdCloseLeft:
+        case MenuCommand::CloseLeft:
+        case MenuCommand::CloseRight:
             run.Begin();
-            for (std::int16_t k = static_cast<std::int16_t>(iIndex - 1); k >= 0 && m_pMDITab; --k) closeTab(k);
+            for (std::int16_t k : TabsToClose(static_cast<MenuCommand>(cmd), m_pMDITab->Count(), iIndex)) {
+                if (!m_pMDITab) break;
+                closeTab(k);
+            }
             break;
-        case kCmdCloseRight: {
-            run.Begin();
-            const std::int16_t n = m_pMDITab->Count();
-            for (std::int16_t k = static_cast<std::int16_t>(n - 1); k > iIndex && m_pMDITab; --k) closeTab(k);
-            break;
-        }
-        case kCmdSettings: {
+        case MenuCommand::Settings: {
             // The dialog edits the live bar and writes the confirmed icon
             // style and wheel switch straight into the two fields.
             m_pConfig = std::make_unique<frmConfig>(GetAncestor(Client(), GA_ROOT), this);
@@ -204,12 +202,10 @@ void Loader::RunMenuCommand(std::int32_t cmd, std::int16_t iIndex) {
             m_pConfig->ShowConfigWnd(*m_pMDITab, m_eIconStyle, m_bMouseWheel);
             break;
         }
-        default: {
-            const std::size_t k = static_cast<std::size_t>(cmd) - kCmdWindowBase;
-            if (cmd < static_cast<std::int32_t>(kCmdWindowBase) || k >= m_vWindowKeys.size()) break;
-            ActivateFromList(m_pMDITab->Index(m_vWindowKeys[k]));
+        default:
+            if (const auto k = WindowListEntry(cmd, m_vWindowKeys.size()))
+                ActivateFromList(m_pMDITab->Index(m_vWindowKeys[*k]));
             break;
-        }
     }
 }
 

@@ -1,4 +1,4 @@
-#include "host/dispatch.h"
+#include "host/win/dispatch.h"
 
 #include <oleauto.h>
 
@@ -28,7 +28,8 @@ Variant Variant::Object(IDispatch* p) {
 long Variant::AsLong() const {
     VARIANT tmp;
     VariantInit(&tmp);
-    if (FAILED(VariantChangeType(&tmp, const_cast<VARIANT*>(&v_), 0, VT_I4))) throw Error(ErrorNumber::TypeMismatch, "not a number");
+    if (FAILED(VariantChangeType(&tmp, const_cast<VARIANT*>(&v_), 0, VT_I4)))
+        throw Error(ErrorNumber::TypeMismatch, "not a number");
     return tmp.lVal;
 }
 
@@ -36,7 +37,8 @@ std::wstring Variant::AsString() const {
     if (v_.vt == VT_BSTR) return v_.bstrVal ? std::wstring(v_.bstrVal, SysStringLen(v_.bstrVal)) : std::wstring();
     VARIANT tmp;
     VariantInit(&tmp);
-    if (FAILED(VariantChangeType(&tmp, const_cast<VARIANT*>(&v_), 0, VT_BSTR))) throw Error(ErrorNumber::TypeMismatch, "not text");
+    if (FAILED(VariantChangeType(&tmp, const_cast<VARIANT*>(&v_), 0, VT_BSTR)))
+        throw Error(ErrorNumber::TypeMismatch, "not text");
     std::wstring s = tmp.bstrVal ? std::wstring(tmp.bstrVal, SysStringLen(tmp.bstrVal)) : std::wstring();
     VariantClear(&tmp);
     return s;

@@ -1,4 +1,4 @@
-#include "host/module.h"
+#include "host/win/module.h"
 
 namespace brisko {
 namespace {
@@ -17,9 +17,17 @@ HINSTANCE ModuleInstance() {
     }
     return g_instance;
 }
-void SetModuleInstance(HINSTANCE h) { g_instance = h; }
-void ModuleAddRef() { InterlockedIncrement(&g_refs); }
-void ModuleRelease() { InterlockedDecrement(&g_refs); }
-long ModuleRefCount() { return g_refs; }
+void SetModuleInstance(HINSTANCE h) {
+    g_instance = h;
+}
+void ModuleAddRef() {
+    InterlockedIncrement(&g_refs);
+}
+void ModuleRelease() {
+    InterlockedDecrement(&g_refs);
+}
+long ModuleRefCount() {
+    return g_refs;
+}
 
 }  // namespace brisko
