@@ -42,6 +42,7 @@ private:
 constexpr std::uint32_t kColorWindow = 0x80000005;  // window background
 constexpr std::uint32_t kColorButtonFace = 0x8000000F;
 constexpr std::uint32_t kColorWindowText = 0x80000008;
+constexpr std::uint32_t kColorGrayText = 0x80000011;  // disabled text
 
 // Every stored property with its default. Value, Max, Min and Increment are
 // the scaled integers whose unit DecFig gives.

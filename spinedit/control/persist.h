@@ -4,9 +4,9 @@
 // stream or a storage (binary forms). The keys, their order and defaults are
 // the window class's table of stored properties; these functions only carry
 // them to and from the container's formats.
-#include <windows.h>
 #include <ocidl.h>
 #include <olectl.h>
+#include <windows.h>
 
 #include <optional>
 

@@ -3,6 +3,8 @@
 #include <initializer_list>
 #include <new>
 
+#include "common/units.h"
+#include "common/win/gdi.h"
 #include "spinedit/control/spin_edit_box.h"
 
 namespace brisko {
@@ -335,12 +337,7 @@ void EventBridge::Mouse(UINT msg, WPARAM keys, POINT at) {
     const auto shift = static_cast<std::int16_t>(((keys & MK_SHIFT) ? 1 : 0) | ((keys & MK_CONTROL) ? 2 : 0) |
                                                  (GetKeyState(VK_MENU) < 0 ? 4 : 0));
     // Coordinates in twips, as the host's mouse events give them.
-    int dpi = 96;
-    if (HDC dc = GetDC(nullptr)) {
-        dpi = GetDeviceCaps(dc, LOGPIXELSX);
-        ReleaseDC(nullptr, dc);
-    }
-    const float twips = 1440.0f / static_cast<float>(dpi > 0 ? dpi : 96);
+    const auto twips = static_cast<float>(TwipsPerPixel(ScreenDpi()));
     VARIANT a[4];
     V_VT(&a[0]) = VT_I2;
     V_I2(&a[0]) = button;
