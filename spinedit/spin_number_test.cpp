@@ -196,37 +196,36 @@ TEST(SpinNumber, Stepping) {
 
 TEST(SpinNumber, EveryMessage) {
     const Limits l{320, 40, 5, true};
-    const std::wstring range = L"40 ～ 320 の範囲で入力して下さい。";
+    const std::wstring range = L"0.4 ～ 3.2 の範囲で入力して下さい。";
     struct Case {
         std::int32_t code;
-        const wchar_t* plain;
-        const wchar_t* named;  // caption "幅"
+        std::wstring plain;
     } cases[] = {
-        {1, L"入力が最大値を超えています。\r\n", L"幅の入力が最大値を超えています。\r\n"},
-        {2, L"入力が最小値を下回っています。\r\n", L"幅の入力が最小値を下回っています。\r\n"},
-        {4, L"小数点以下の桁数は 2 桁までです。", L"幅の小数点以下の桁数は 2 桁までです。"},
-        {8, L"入力が倍数になっていません。\r\n0.05 の倍数で入力して下さい。",
-         L"幅の入力が倍数になっていません。\r\n0.05 の倍数で入力して下さい。"},
-        {16, L"整数を入力して下さい。", L"幅には整数を入力して下さい。"},
-        {32, L"何も入力されていません。", L"幅には何も入力されていません。"},
-        {64, L"数値を入力して下さい。", L"幅には数値を入力して下さい。"},
-        {128, L"小数点が2つ以上あります。", L"幅には小数点が2つ以上あります。"},
-        {256, L"入力が限界値を超えています。\r\n", L"幅の入力が限界値を超えています。\r\n"},
-        {512, L"VisualBasic ランタイムエラーです。\r\nErrorNumber:512",
-         L"VisualBasic ランタイムエラーです。\r\nErrorNumber:512"},
-        {3, L"", L""},
-        {0, L"", L""},
+        {1, L"入力が最大値を超えています。\r\n" + range},
+        {2, L"入力が最小値を下回っています。\r\n" + range},
+        {4, L"小数点以下の桁数は 2 桁までです。"},
+        {8, L"入力が倍数になっていません。\r\n0.05 の倍数で入力して下さい。"},
+        {16, L"整数を入力して下さい。"},
+        {32, L"何も入力されていません。"},
+        {64, L"数値を入力して下さい。"},
+        {128, L"小数点が2つ以上あります。"},
+        {256, L"入力が限界値を超えています。\r\n" + range},
+        {512, L"VisualBasic ランタイムエラーです。\r\nErrorNumber:512"},
+        {3, L""},
+        {0, L""},
     };
-    const std::wstring decRange = L"0.4 ～ 3.2 の範囲で入力して下さい。";
-    for (const auto& c : cases) {
-        const bool withRange = c.code == 1 || c.code == 2 || c.code == 256;
-        EXPECT_EQ(ErrorMessage(c.code, L"", l, 2), std::wstring(c.plain) + (withRange ? decRange : L"")) << c.code;
-        EXPECT_EQ(ErrorMessage(c.code, L"幅", l, 2), std::wstring(c.named) + (withRange ? decRange : L"")) << c.code;
-    }
+    for (const auto& c : cases) EXPECT_EQ(ErrorMessage(c.code, L"", l, 2), c.plain) << c.code;
+    // A caption leads the message: "の" before a bound or the decimals, "には"
+    // before the rest; the run-time error names nothing.
+    for (std::int32_t code : {1, 2, 4, 8, 256})
+        EXPECT_EQ(ErrorMessage(code, L"幅", l, 2), L"幅の" + ErrorMessage(code, L"", l, 2)) << code;
+    for (std::int32_t code : {16, 32, 64, 128})
+        EXPECT_EQ(ErrorMessage(code, L"幅", l, 2), L"幅には" + ErrorMessage(code, L"", l, 2)) << code;
+    EXPECT_EQ(ErrorMessage(512, L"幅", l, 2), ErrorMessage(512, L"", l, 2));
     // The range shows Min first even when it is the larger bound.
     EXPECT_EQ(ErrorMessage(1, L"", Limits{40, 320, 1, false}, 0),
               L"入力が最大値を超えています。\r\n320 ～ 40 の範囲で入力して下さい。");
-    EXPECT_EQ(ErrorMessage(2, L"", l, 0), L"入力が最小値を下回っています。\r\n" + range);
+    EXPECT_EQ(ErrorMessage(2, L"", l, 0), L"入力が最小値を下回っています。\r\n40 ～ 320 の範囲で入力して下さい。");
 }
 
 TEST(SpinNumber, KeyFilterVerdicts) {

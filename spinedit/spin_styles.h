@@ -31,7 +31,7 @@ enum class PointerShape : std::int32_t {
     ArrowHourglass = 13,
     ArrowQuestion = 14,
     SizeAll = 15,
-    Custom = 99,
+    Custom = 99
 };
 constexpr bool IsPointerShape(std::int32_t v) {
     return (v >= static_cast<std::int32_t>(PointerShape::Default) &&
@@ -40,28 +40,10 @@ constexpr bool IsPointerShape(std::int32_t v) {
 }
 
 // IMEMode: what the input method does while the text box has the focus.
-enum class ImeMode : std::int32_t {
-    NoOp = 0,
-    On = 1,
-    Off = 2,
-    Disable = 3,
-    Hiragana = 4,
-    KatakanaDbl = 5,
-    KatakanaSng = 6,
-    AlphaDbl = 7,
-    AlphaSng = 8,
-};
+enum class ImeMode : std::int32_t { NoOp, On, Off, Disable, Hiragana, KatakanaDbl, KatakanaSng, AlphaDbl, AlphaSng };
 
 // BeepSound and the types of Beep.
-enum class BeepSound : std::int32_t {
-    Default = 1,
-    Tone = 2,
-    Simple = 3,
-    Information = 4,
-    Question = 5,
-    Exclamation = 6,
-    Critical = 7,
-};
+enum class BeepSound : std::int32_t { Default = 1, Tone, Simple, Information, Question, Exclamation, Critical };
 constexpr bool IsBeepSound(std::int32_t v) {
     return v >= static_cast<std::int32_t>(BeepSound::Default) && v <= static_cast<std::int32_t>(BeepSound::Critical);
 }

@@ -99,23 +99,23 @@ public:
     std::int32_t VAlign() const { return vAlign_; }
     void SetVAlign(std::int32_t v);
     std::int16_t LeftMargin() const { return leftMargin_; }
-    void SetLeftMargin(std::int16_t v);
+    void SetLeftMargin(std::int16_t v) { SetMargin(leftMargin_, v); }
     std::int16_t RightMargin() const { return rightMargin_; }
-    void SetRightMargin(std::int16_t v);
+    void SetRightMargin(std::int16_t v) { SetMargin(rightMargin_, v); }
     std::int16_t VMargin() const { return vMargin_; }
-    void SetVMargin(std::int16_t v);
+    void SetVMargin(std::int16_t v) { SetMargin(vMargin_, v); }
     std::int32_t Appearance() const { return appearance_; }
     void SetAppearance(std::int32_t v);  // kAppearanceFlat, kAppearance3D
     std::int32_t BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(std::int32_t v);  // kBorderNone, kBorderFixedSingle
     std::uint32_t ForeColor() const { return foreColor_; }
-    void SetForeColor(std::uint32_t v);
+    void SetForeColor(std::uint32_t v) { SetColor(foreColor_, v); }
     std::uint32_t FocusColor() const { return focusColor_; }
-    void SetFocusColor(std::uint32_t v);
+    void SetFocusColor(std::uint32_t v) { SetColor(focusColor_, v); }
     std::uint32_t BackColor() const { return backColor_; }
-    void SetBackColor(std::uint32_t v);
+    void SetBackColor(std::uint32_t v) { SetColor(backColor_, v); }
     std::uint32_t DisableColor() const { return disableColor_; }
-    void SetDisableColor(std::uint32_t v);
+    void SetDisableColor(std::uint32_t v) { SetColor(disableColor_, v); }
     // On a form in its designer the control always shows its back colour.
     bool DesignMode() const { return designMode_; }
     void SetDesignMode(bool v) {
@@ -198,6 +198,8 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+    void SetMargin(std::int16_t& margin, std::int16_t v);
+    void SetColor(std::uint32_t& color, std::uint32_t v);
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
     // The text box's messages, through the window-system service's subclassing.
     void SubclassTextBox();

@@ -26,21 +26,9 @@ void SpinEdit::SetVAlign(std::int32_t v) {
     Layout();
 }
 
-void SpinEdit::SetLeftMargin(std::int16_t v) {
+void SpinEdit::SetMargin(std::int16_t& margin, std::int16_t v) {
     if (v < 0) Invalid("margins must not be negative");
-    leftMargin_ = v;
-    Layout();
-}
-
-void SpinEdit::SetRightMargin(std::int16_t v) {
-    if (v < 0) Invalid("margins must not be negative");
-    rightMargin_ = v;
-    Layout();
-}
-
-void SpinEdit::SetVMargin(std::int16_t v) {
-    if (v < 0) Invalid("margins must not be negative");
-    vMargin_ = v;
+    margin = v;
     Layout();
 }
 
@@ -59,23 +47,8 @@ void SpinEdit::SetBorderStyle(std::int32_t v) {
     Layout();
 }
 
-void SpinEdit::SetForeColor(std::uint32_t v) {
-    foreColor_ = v;
-    UpdateColors();
-}
-
-void SpinEdit::SetFocusColor(std::uint32_t v) {
-    focusColor_ = v;
-    UpdateColors();
-}
-
-void SpinEdit::SetBackColor(std::uint32_t v) {
-    backColor_ = v;
-    UpdateColors();
-}
-
-void SpinEdit::SetDisableColor(std::uint32_t v) {
-    disableColor_ = v;
+void SpinEdit::SetColor(std::uint32_t& color, std::uint32_t v) {
+    color = v;
     UpdateColors();
 }
 

@@ -2,32 +2,13 @@
 // boxes with their help, and sounds.
 #include <string>
 
+#include "common/win/clipboard.h"
 #include "spinedit/win/spin_edit.h"
 #include "spinedit/win/spin_edit_internal.h"
 
 namespace brisko {
 
 namespace {
-
-class ClipboardLock {
-public:
-    explicit ClipboardLock(HWND owner) {
-        // Another program may hold the clipboard for a moment.
-        for (int i = 0; i < 5 && !open_; ++i) {
-            open_ = OpenClipboard(owner) != FALSE;
-            if (!open_) Sleep(10);
-        }
-    }
-    ~ClipboardLock() {
-        if (open_) CloseClipboard();
-    }
-    ClipboardLock(const ClipboardLock&) = delete;
-    ClipboardLock& operator=(const ClipboardLock&) = delete;
-    bool Open() const { return open_; }
-
-private:
-    bool open_ = false;
-};
 
 // The help file of the message box being shown, for its Help button.
 thread_local const std::wstring* t_helpFile = nullptr;
@@ -41,16 +22,7 @@ void CALLBACK MessageHelp(LPHELPINFO info) {
 }  // namespace
 
 std::wstring SpinEdit::ClipboardText() const {
-    ClipboardLock lock(hwnd_);
-    if (!lock.Open()) return L"";
-    HANDLE data = GetClipboardData(CF_UNICODETEXT);
-    if (!data) return L"";
-    const auto* p = static_cast<const wchar_t*>(GlobalLock(data));
-    if (!p) return L"";
-    const SIZE_T max = GlobalSize(data) / sizeof(wchar_t);
-    std::wstring text(p, wcsnlen(p, max));
-    GlobalUnlock(data);
-    return text;
+    return ReadClipboardText(hwnd_);
 }
 
 void SpinEdit::ShowMessage(const std::wstring& text, const std::wstring& title, const std::wstring& helpFile,
@@ -74,31 +46,14 @@ void SpinEdit::ShowMessage(const std::wstring& text, const std::wstring& title, 
 }
 
 void SpinEdit::PlaySound(std::int32_t kind, std::int32_t frequency, std::int32_t duration) {
-    switch (static_cast<brisko::BeepSound>(kind)) {
-        case brisko::BeepSound::Default:
-            MessageBeep(MB_OK);
-            break;
-        case brisko::BeepSound::Tone:
-            ::Beep(static_cast<DWORD>(frequency), static_cast<DWORD>(duration));
-            break;
-        case brisko::BeepSound::Simple:
-            MessageBeep(0xFFFFFFFF);
-            break;
-        case brisko::BeepSound::Information:
-            MessageBeep(MB_ICONASTERISK);
-            break;
-        case brisko::BeepSound::Question:
-            MessageBeep(MB_ICONQUESTION);
-            break;
-        case brisko::BeepSound::Exclamation:
-            MessageBeep(MB_ICONEXCLAMATION);
-            break;
-        case brisko::BeepSound::Critical:
-            MessageBeep(MB_ICONHAND);
-            break;
-        default:
-            return;
-    }
+    // The system sound of each kind, by BeepSound; Tone is a tone of its own.
+    static constexpr UINT kSounds[] = {
+        0, MB_OK, 0, 0xFFFFFFFF, MB_ICONASTERISK, MB_ICONQUESTION, MB_ICONEXCLAMATION, MB_ICONHAND};
+    if (!IsBeepSound(kind)) return;
+    if (static_cast<brisko::BeepSound>(kind) == brisko::BeepSound::Tone)
+        ::Beep(static_cast<DWORD>(frequency), static_cast<DWORD>(duration));
+    else
+        MessageBeep(kSounds[kind]);
     if (soundObserver_) soundObserver_(kind);
 }
 
