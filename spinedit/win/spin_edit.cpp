@@ -151,7 +151,7 @@ LRESULT SpinEdit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_WINDOWPOSCHANGING: {
             auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
-            if (!visibleSpin_ && !(pos->flags & SWP_NOSIZE)) {
+            if (!props_.visibleSpin && !(pos->flags & SWP_NOSIZE)) {
                 const int minWidth = MinSpinEditWidth(ScreenTwipsPerPixel());
                 if (pos->cx < minWidth) pos->cx = minWidth;
             }
@@ -165,7 +165,7 @@ LRESULT SpinEdit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_SETFONT:
             parentFont_ = reinterpret_cast<HFONT>(wp);
-            if (box_ && !font_) SendMessageW(box_, WM_SETFONT, wp, lp);
+            if (box_ && !props_.font) SendMessageW(box_, WM_SETFONT, wp, lp);
             Layout();
             return 0;
         case WM_GETFONT:
@@ -288,7 +288,7 @@ void SpinEdit::CreateEditBox() {
         DestroyWindow(box_);
     }
     static constexpr DWORD kAlign[] = {ES_LEFT, ES_RIGHT, ES_CENTER};  // by kAlignLeft, kAlignRight, kAlignCenter
-    const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | kAlign[alignment_] |
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | kAlign[props_.alignment] |
                         (readOnly ? ES_READONLY : 0) | (IsWindowEnabled(hwnd_) ? 0 : WS_DISABLED);
     HWND box = CreateWindowExW(0, L"EDIT", text.c_str(), style, 0, 0, 0, 0, hwnd_,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)), g_instance, nullptr);
@@ -296,7 +296,7 @@ void SpinEdit::CreateEditBox() {
     box_ = box;
     SubclassTextBox();
     if (HFONT f = CurrentFont()) SendMessageW(box_, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
-    if (!passwordChar_.empty()) CallTextBox(EM_SETPASSWORDCHAR, passwordChar_[0], 0);
+    if (!props_.passwordChar.empty()) CallTextBox(EM_SETPASSWORDCHAR, props_.passwordChar[0], 0);
     ApplyImeMode(false);
 }
 
@@ -320,20 +320,20 @@ void SpinEdit::Layout() {
         in.lineHeight = tm.tmHeight;
     }
     in.twipsPerPixel = ScreenTwipsPerPixel();
-    in.leftMargin = leftMargin_;
-    in.rightMargin = rightMargin_;
-    in.vMargin = vMargin_;
-    in.vAlign = vAlign_;
-    in.visibleSpin = visibleSpin_;
+    in.leftMargin = props_.leftMargin;
+    in.rightMargin = props_.rightMargin;
+    in.vMargin = props_.vMargin;
+    in.vAlign = props_.vAlign;
+    in.visibleSpin = props_.visibleSpin;
     const SpinLayout out = ComputeSpinLayout(in);
     MoveWindow(box_, out.edit.left, out.edit.top, out.edit.Width(), out.edit.Height(), TRUE);
-    if (visibleSpin_) MoveWindow(spin_, out.spin.left, out.spin.top, out.spin.Width(), out.spin.Height(), TRUE);
-    ShowWindow(spin_, visibleSpin_ ? SW_SHOWNA : SW_HIDE);
+    if (props_.visibleSpin) MoveWindow(spin_, out.spin.left, out.spin.top, out.spin.Width(), out.spin.Height(), TRUE);
+    ShowWindow(spin_, props_.visibleSpin ? SW_SHOWNA : SW_HIDE);
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void SpinEdit::EnforceMinWidth() {
-    if (visibleSpin_) return;
+    if (props_.visibleSpin) return;
     RECT rc;
     GetWindowRect(hwnd_, &rc);
     const int minWidth = MinSpinEditWidth(ScreenTwipsPerPixel());
@@ -342,10 +342,10 @@ void SpinEdit::EnforceMinWidth() {
 }
 
 COLORREF SpinEdit::CurrentColor() const {
-    if (designMode_) return PaintColor(backColor_);
-    if (!IsWindowEnabled(hwnd_)) return PaintColor(disableColor_);
-    if (box_ && GetFocus() == box_) return PaintColor(focusColor_);
-    return PaintColor(backColor_);
+    if (designMode_) return PaintColor(props_.backColor);
+    if (!IsWindowEnabled(hwnd_)) return PaintColor(props_.disableColor);
+    if (box_ && GetFocus() == box_) return PaintColor(props_.focusColor);
+    return PaintColor(props_.backColor);
 }
 
 HBRUSH SpinEdit::ColorBrush(HDC dc) {
@@ -355,7 +355,7 @@ HBRUSH SpinEdit::ColorBrush(HDC dc) {
         brushColor_ = c;
     }
     SetBkColor(dc, c);
-    SetTextColor(dc, PaintColor(foreColor_));
+    SetTextColor(dc, PaintColor(props_.foreColor));
     return brush_.Get();
 }
 
@@ -367,8 +367,8 @@ void SpinEdit::UpdateColors() {
 void SpinEdit::ApplyFrame() {
     LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_BORDER);
     LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE);
-    if (borderStyle_ == kBorderFixedSingle) {
-        if (appearance_ == kAppearance3D)
+    if (props_.borderStyle == kBorderFixedSingle) {
+        if (props_.appearance == kAppearance3D)
             ex |= WS_EX_CLIENTEDGE;
         else
             style |= WS_BORDER;
@@ -380,7 +380,7 @@ void SpinEdit::ApplyFrame() {
 }
 
 bool SpinEdit::SetCursorFor(HWND over) const {
-    const std::int32_t pointer = over == spin_ ? spinMousePointer_ : mousePointer_;
+    const std::int32_t pointer = over == spin_ ? props_.spinMousePointer : props_.mousePointer;
     LPCSTR id = CursorFor(pointer);
     if (!id || (over != spin_ && over != box_ && over != hwnd_)) return false;
     SetCursor(LoadCursorA(nullptr, id));

@@ -94,28 +94,28 @@ public:
 
     // The control's own appearance. Setters refuse invalid values with
     // Error(InvalidPropertyValue) and keep the old one.
-    std::int32_t Alignment() const { return alignment_; }
+    std::int32_t Alignment() const { return props_.alignment; }
     void SetAlignment(std::int32_t v);  // kAlignLeft, kAlignRight, kAlignCenter
-    std::int32_t VAlign() const { return vAlign_; }
+    std::int32_t VAlign() const { return props_.vAlign; }
     void SetVAlign(std::int32_t v);
-    std::int16_t LeftMargin() const { return leftMargin_; }
-    void SetLeftMargin(std::int16_t v) { SetMargin(leftMargin_, v); }
-    std::int16_t RightMargin() const { return rightMargin_; }
-    void SetRightMargin(std::int16_t v) { SetMargin(rightMargin_, v); }
-    std::int16_t VMargin() const { return vMargin_; }
-    void SetVMargin(std::int16_t v) { SetMargin(vMargin_, v); }
-    std::int32_t Appearance() const { return appearance_; }
+    std::int16_t LeftMargin() const { return props_.leftMargin; }
+    void SetLeftMargin(std::int16_t v) { SetMargin(props_.leftMargin, v); }
+    std::int16_t RightMargin() const { return props_.rightMargin; }
+    void SetRightMargin(std::int16_t v) { SetMargin(props_.rightMargin, v); }
+    std::int16_t VMargin() const { return props_.vMargin; }
+    void SetVMargin(std::int16_t v) { SetMargin(props_.vMargin, v); }
+    std::int32_t Appearance() const { return props_.appearance; }
     void SetAppearance(std::int32_t v);  // kAppearanceFlat, kAppearance3D
-    std::int32_t BorderStyle() const { return borderStyle_; }
+    std::int32_t BorderStyle() const { return props_.borderStyle; }
     void SetBorderStyle(std::int32_t v);  // kBorderNone, kBorderFixedSingle
-    std::uint32_t ForeColor() const { return foreColor_; }
-    void SetForeColor(std::uint32_t v) { SetColor(foreColor_, v); }
-    std::uint32_t FocusColor() const { return focusColor_; }
-    void SetFocusColor(std::uint32_t v) { SetColor(focusColor_, v); }
-    std::uint32_t BackColor() const { return backColor_; }
-    void SetBackColor(std::uint32_t v) { SetColor(backColor_, v); }
-    std::uint32_t DisableColor() const { return disableColor_; }
-    void SetDisableColor(std::uint32_t v) { SetColor(disableColor_, v); }
+    std::uint32_t ForeColor() const { return props_.foreColor; }
+    void SetForeColor(std::uint32_t v) { SetColor(props_.foreColor, v); }
+    std::uint32_t FocusColor() const { return props_.focusColor; }
+    void SetFocusColor(std::uint32_t v) { SetColor(props_.focusColor, v); }
+    std::uint32_t BackColor() const { return props_.backColor; }
+    void SetBackColor(std::uint32_t v) { SetColor(props_.backColor, v); }
+    std::uint32_t DisableColor() const { return props_.disableColor; }
+    void SetDisableColor(std::uint32_t v) { SetColor(props_.disableColor, v); }
     // On a form in its designer the control always shows its back colour.
     bool DesignMode() const { return designMode_; }
     void SetDesignMode(bool v) {
@@ -124,20 +124,20 @@ public:
     }
     bool Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
     void SetEnabled(bool v);
-    bool EnabledSpin() const { return enabledSpin_; }
+    bool EnabledSpin() const { return props_.enabledSpin; }
     void SetEnabledSpin(bool v);
-    bool VisibleSpin() const { return visibleSpin_; }
+    bool VisibleSpin() const { return props_.visibleSpin; }
     void SetVisibleSpin(bool v);
-    std::int32_t MousePointer() const { return mousePointer_; }
+    std::int32_t MousePointer() const { return props_.mousePointer; }
     void SetMousePointer(std::int32_t v);
-    std::int32_t SpinMousePointer() const { return spinMousePointer_; }
+    std::int32_t SpinMousePointer() const { return props_.spinMousePointer; }
     void SetSpinMousePointer(std::int32_t v);
-    std::wstring PasswordChar() const { return passwordChar_; }
+    std::wstring PasswordChar() const { return props_.passwordChar; }
     void SetPasswordChar(const std::wstring& v);  // at most one character
-    std::int32_t IMEMode() const { return imeMode_; }
+    std::int32_t IMEMode() const { return props_.imeMode; }
     void SetIMEMode(std::int32_t v);  // an ImeMode
     // The font of the text box; none means the one the parent gives (WM_SETFONT).
-    std::optional<FontSpec> Font() const { return font_; }
+    std::optional<FontSpec> Font() const { return props_.font; }
     void SetFont(const std::optional<FontSpec>& font);
 
     std::int32_t SelStart() const override;
@@ -180,8 +180,8 @@ public:
     // Stored properties that only a form host acts on (AccessKeys,
     // KeyPreview, the link and drag settings...), kept with the window so
     // that a save writes back what a load read.
-    const SpinEditProperties& Retained() const { return retained_; }
-    SpinEditProperties& Retained() { return retained_; }
+    const SpinEditProperties& Retained() const { return props_; }
+    SpinEditProperties& Retained() { return props_; }
 
     // Persistence.
     void Save(PropertyStore& store) const;
@@ -247,27 +247,14 @@ private:
     std::function<void(UINT, WPARAM, POINT)> mouseObserver_;
     bool changeSeen_ = false;
     bool designMode_ = false;
-    std::int32_t alignment_ = kAlignRight;
-    std::int32_t vAlign_ = kVAlignMiddle;
-    std::int16_t leftMargin_ = 1, rightMargin_ = 1, vMargin_ = 1;
-    std::int32_t appearance_ = kAppearance3D;
-    std::int32_t borderStyle_ = kBorderFixedSingle;
-    std::uint32_t foreColor_ = kColorWindowText;
-    std::uint32_t focusColor_ = kColorWindow;
-    std::uint32_t backColor_ = kColorWindow;
-    std::uint32_t disableColor_ = kColorButtonFace;
-    bool enabledSpin_ = true;
-    bool visibleSpin_ = true;
-    std::int32_t mousePointer_ = 0;
-    std::int32_t spinMousePointer_ = 0;
-    std::wstring passwordChar_;
-    std::int32_t imeMode_ = static_cast<std::int32_t>(ImeMode::Disable);
-    std::optional<FontSpec> font_;
-    UniqueHandle<HFONT, GdiTraits<HFONT>> ownFont_;  // UniqueFont, made from font_
+    // The stored properties: the window's own appearance (changed through
+    // its setters) and what only a form host acts on. The value model's
+    // fields live in core_.
+    SpinEditProperties props_;
+    UniqueHandle<HFONT, GdiTraits<HFONT>> ownFont_;  // UniqueFont, made from props_.font
     HFONT parentFont_ = nullptr;                     // given by WM_SETFONT, owned by the parent
     UniqueHandle<HBRUSH, GdiTraits<HBRUSH>> brush_;  // UniqueBrush
     COLORREF brushColor_ = CLR_INVALID;
-    SpinEditProperties retained_;
 };
 
 }  // namespace brisko

@@ -47,7 +47,7 @@ const ImmApi& Imm() {
 void SpinEdit::ApplyImeMode(bool focusing) {
     const ImmApi& imm = Imm();
     if (!box_ || !imm.Complete()) return;
-    const auto mode = static_cast<ImeMode>(imeMode_);
+    const auto mode = static_cast<ImeMode>(props_.imeMode);
     if (mode == ImeMode::Disable) {  // no input context at all
         imm.associateContextEx(box_, nullptr, 0);
         return;
@@ -73,7 +73,7 @@ void SpinEdit::ApplyImeMode(bool focusing) {
         if (mode >= ImeMode::Hiragana) {
             DWORD conversion = 0, sentence = 0;
             imm.getConversionStatus(imc, &conversion, &sentence);
-            imm.setConversionStatus(imc, kModes[imeMode_], sentence);
+            imm.setConversionStatus(imc, kModes[props_.imeMode], sentence);
         }
     }
     imm.releaseContext(box_, imc);

@@ -13,8 +13,8 @@ using spin_edit_detail::Invalid;
 
 void SpinEdit::SetAlignment(std::int32_t v) {
     if (v < kAlignLeft || v > kAlignCenter) Invalid("Alignment must be 0 to 2");
-    if (v == alignment_) return;
-    alignment_ = v;
+    if (v == props_.alignment) return;
+    props_.alignment = v;
     // A single-line edit box takes its alignment only when created.
     CreateEditBox();
     Layout();
@@ -22,7 +22,7 @@ void SpinEdit::SetAlignment(std::int32_t v) {
 
 void SpinEdit::SetVAlign(std::int32_t v) {
     if (v < kVAlignTop || v > kVAlignMiddle) Invalid("VAlign must be 0 to 2");
-    vAlign_ = v;
+    props_.vAlign = v;
     Layout();
 }
 
@@ -34,7 +34,7 @@ void SpinEdit::SetMargin(std::int16_t& margin, std::int16_t v) {
 
 void SpinEdit::SetAppearance(std::int32_t v) {
     if (v != kAppearanceFlat && v != kAppearance3D) Invalid("Appearance must be 0 or 1");
-    appearance_ = v;
+    props_.appearance = v;
     ApplyFrame();
     Layout();
     UpdateColors();
@@ -42,7 +42,7 @@ void SpinEdit::SetAppearance(std::int32_t v) {
 
 void SpinEdit::SetBorderStyle(std::int32_t v) {
     if (v != kBorderNone && v != kBorderFixedSingle) Invalid("BorderStyle must be 0 or 1");
-    borderStyle_ = v;
+    props_.borderStyle = v;
     ApplyFrame();
     Layout();
 }
@@ -64,30 +64,30 @@ void SpinEdit::SetEnabled(bool v) {
 }
 
 void SpinEdit::SetEnabledSpin(bool v) {
-    enabledSpin_ = v;
+    props_.enabledSpin = v;
     if (spin_) EnableWindow(spin_, v);
     core_.SetSpinEnabled(v);
 }
 
 void SpinEdit::SetVisibleSpin(bool v) {
-    visibleSpin_ = v;
+    props_.visibleSpin = v;
     EnforceMinWidth();
     Layout();
 }
 
 void SpinEdit::SetMousePointer(std::int32_t v) {
     if (!IsPointerShape(v)) Invalid("MousePointer must be 0 to 15 or 99");
-    mousePointer_ = v;
+    props_.mousePointer = v;
 }
 
 void SpinEdit::SetSpinMousePointer(std::int32_t v) {
     if (!IsPointerShape(v)) Invalid("SpinMousePointer must be 0 to 15 or 99");
-    spinMousePointer_ = v;
+    props_.spinMousePointer = v;
 }
 
 void SpinEdit::SetPasswordChar(const std::wstring& v) {
     if (v.size() > 1) Invalid("PasswordChar takes at most one character");
-    passwordChar_ = v;
+    props_.passwordChar = v;
     if (box_) {
         CallTextBox(EM_SETPASSWORDCHAR, v.empty() ? 0 : v[0], 0);
         InvalidateRect(box_, nullptr, TRUE);
@@ -97,14 +97,14 @@ void SpinEdit::SetPasswordChar(const std::wstring& v) {
 void SpinEdit::SetIMEMode(std::int32_t v) {
     if (v < static_cast<std::int32_t>(ImeMode::NoOp) || v > static_cast<std::int32_t>(ImeMode::AlphaSng))
         Invalid("IMEMode must be 0 to 8");
-    imeMode_ = v;
+    props_.imeMode = v;
     ApplyImeMode(IsFocused());
 }
 
 void SpinEdit::SetFont(const std::optional<FontSpec>& font) {
-    font_ = font;
+    props_.font = font;
     ownFont_.Reset();
-    if (font_) ownFont_ = MakeFont(*font_);
+    if (props_.font) ownFont_ = MakeFont(*props_.font);
     if (box_) SendMessageW(box_, WM_SETFONT, reinterpret_cast<WPARAM>(CurrentFont()), TRUE);
     Layout();
 }
@@ -156,24 +156,11 @@ void SpinEdit::SetFocus() {
 }
 
 void SpinEdit::Save(PropertyStore& store) const {
-    SpinEditProperties p = retained_;
-    p.font = font_;
-    p.alignment = alignment_;
-    p.vAlign = vAlign_;
-    p.leftMargin = leftMargin_;
-    p.rightMargin = rightMargin_;
-    p.vMargin = vMargin_;
-    p.appearance = appearance_;
-    p.borderStyle = borderStyle_;
-    p.foreColor = foreColor_;
-    p.focusColor = focusColor_;
-    p.backColor = backColor_;
-    p.disableColor = disableColor_;
+    // The window's own fields and the host's as kept; the value model's from the core.
+    SpinEditProperties p = props_;
     p.raiseEvents = core_.RaiseEvents();
     p.enabled = Enabled();
     p.caption = core_.Caption();
-    p.mousePointer = mousePointer_;
-    p.imeMode = imeMode_;
     p.arrowSpin = core_.ArrowSpin();
     p.silence = core_.Silence();
     p.beepSound = core_.BeepSound();
@@ -185,33 +172,24 @@ void SpinEdit::Save(PropertyStore& store) const {
     p.decFig = static_cast<std::uint8_t>(s.decFig);
     p.wrap = core_.Wrap();
     p.multiple = core_.Multiple();
-    p.enabledSpin = enabledSpin_;
-    p.visibleSpin = visibleSpin_;
-    p.spinMousePointer = spinMousePointer_;
     p.text = Text();
     p.textSelection = core_.TextSelection();
     p.inputControl = core_.InputControl();
     p.maxLength = core_.MaxLength();
-    p.passwordChar = passwordChar_;
     p.locked = core_.Locked();
     SaveSpinEditProperties(p, store);
 }
 
 void SpinEdit::Load(const PropertyStore& store) {
     const SpinEditProperties p = LoadSpinEditProperties(store);
-    retained_ = p;
     if (p.font) SetFont(p.font);
     SetAlignment(p.alignment);
     SetVAlign(p.vAlign);
     SetLeftMargin(p.leftMargin);
     SetRightMargin(p.rightMargin);
     SetVMargin(p.vMargin);
-    appearance_ = p.appearance;
+    props_.appearance = p.appearance;
     SetBorderStyle(p.borderStyle);
-    foreColor_ = p.foreColor;
-    focusColor_ = p.focusColor;
-    backColor_ = p.backColor;
-    disableColor_ = p.disableColor;
     core_.SetRaiseEvents(p.raiseEvents);
     SetEnabled(p.enabled);
     core_.SetCaption(p.caption);
@@ -232,6 +210,12 @@ void SpinEdit::Load(const PropertyStore& store) {
     SetMaxLength(p.maxLength);
     SetPasswordChar(p.passwordChar);
     SetLocked(p.locked);
+    // The rest (colours, what only a form host acts on) is kept as read; the
+    // fields set above hold the same values already. A stored form without
+    // a font keeps the one the control shows.
+    const std::optional<FontSpec> font = props_.font;
+    props_ = p;
+    props_.font = font;
     UpdateColors();
 }
 

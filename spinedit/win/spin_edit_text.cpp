@@ -143,7 +143,7 @@ void SpinEdit::iSubclass_Proc(bool, bool& bHandled, std::intptr_t& lReturn, Wind
 // The host's forms do not preview the navigation keys that a text box
 // keeps; with KeyPreview on the control hands them to its form as well.
 void SpinEdit::PreviewKey(UINT msg, WPARAM wp, LPARAM lp) const {
-    if (!retained_.keyPreview) return;
+    if (!props_.keyPreview) return;
     switch (wp) {
         case VK_LEFT:
         case VK_RIGHT:
