@@ -333,6 +333,14 @@ TEST_F(SpinCore, MaxLengthCutsBeforeTheCaret) {
     EXPECT_EQ(core.MaxLength(), 3);
 }
 
+// A form's stored numbers are scaled by its DecFig, the defaults too.
+TEST_F(SpinCore, StoredNumbersLoadScaled) {
+    core.LoadScaled({125, 100, 0, 1, 2});
+    EXPECT_DOUBLE_EQ(core.Value(), 1.25);
+    EXPECT_DOUBLE_EQ(core.Max(), 1.0);
+    EXPECT_DOUBLE_EQ(core.Increment(), 0.01);
+}
+
 TEST_F(SpinCore, DecFigChanges) {
     core.SetMax(10000);
     core.SetDecFig(2);

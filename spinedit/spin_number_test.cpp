@@ -7,15 +7,18 @@
 namespace brisko::spin {
 namespace {
 
+// A text at a precision and what it gives: a result code or a scaled number.
+struct TextCase {
+    const wchar_t* text;
+    std::int16_t decFig;
+    std::int32_t expected;
+};
+
 // A point needs a digit before it but none after; a sign stands first only;
 // spaces, commas and full-width digits are no part of a number; the limits
 // are those of the scaled 32-bit number, judged after the double rounds.
 TEST(SpinNumber, SyntaxCodes) {
-    struct Case {
-        const wchar_t* text;
-        std::int16_t decFig;
-        std::int32_t code;
-    } cases[] = {
+    const TextCase cases[] = {
         {L"", 0, kEmpty},
         {L"abc", 0, kNotNumber},
         {L"-", 0, kNotNumber},
@@ -46,16 +49,12 @@ TEST(SpinNumber, SyntaxCodes) {
         {L"2147483647.5", 0, kOutOfLimits},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(SyntaxCheck(c.text, c.decFig), c.code)
+        EXPECT_EQ(SyntaxCheck(c.text, c.decFig), c.expected)
             << "text '" << testing::PrintToString(std::wstring(c.text)) << "' DecFig " << c.decFig;
 }
 
 TEST(SpinNumber, ParseAndFormat) {
-    struct Case {
-        const wchar_t* text;
-        std::int16_t decFig;
-        std::int32_t scaled;
-    } parses[] = {
+    const TextCase parses[] = {
         {L"1.5", 2, 150},
         {L"1.05", 2, 105},
         {L"-0.5", 1, -5},
@@ -71,7 +70,7 @@ TEST(SpinNumber, ParseAndFormat) {
     for (const auto& c : parses) {
         auto v = ParseScaled(c.text, c.decFig);
         ASSERT_TRUE(v.has_value()) << testing::PrintToString(std::wstring(c.text));
-        EXPECT_EQ(*v, c.scaled) << testing::PrintToString(std::wstring(c.text));
+        EXPECT_EQ(*v, c.expected) << testing::PrintToString(std::wstring(c.text));
     }
     EXPECT_FALSE(ParseScaled(L"2147483648", 0));
     EXPECT_FALSE(ParseScaled(L"abc", 0));
@@ -122,10 +121,7 @@ TEST(SpinNumber, ScaledConversionsRoundHalfToEven) {
 }
 
 TEST(SpinNumber, NumberTextIsTheStandardDoubleText) {
-    struct Case {
-        double v;
-        const wchar_t* text;
-    } cases[] = {
+    const std::pair<double, const wchar_t*> cases[] = {
         {40, L"40"},
         {320, L"320"},
         {1.46, L"1.46"},
@@ -140,7 +136,7 @@ TEST(SpinNumber, NumberTextIsTheStandardDoubleText) {
         {0.0, L"0"},
         {-0.0, L"0"},
     };
-    for (const auto& c : cases) EXPECT_EQ(NumberText(c.v), c.text) << c.v;
+    for (const auto& [v, text] : cases) EXPECT_EQ(NumberText(v), text) << v;
 }
 
 TEST(SpinNumber, RangeAndMultiple) {

@@ -200,29 +200,6 @@ TEST_F(Persist, BagGetsChangedKeysInOrderWithTheirTypesAndGivesThemBack) {
     EXPECT_EQ(sameFont.KeysAndTypes(), std::vector(expected.begin() + 1, expected.end()));
 }
 
-// The settings dialog's width field as its form stores it.
-TEST_F(Persist, AStoredFieldLoadsAndShows) {
-    RecordingBag bag = {{L"Enabled", Bool(false)},
-                        {L"Caption", Str(L"タブの幅")},
-                        {L"Value", I4(120)},
-                        {L"Max", I4(320)},
-                        {L"Min", I4(40)},
-                        {L"EnabledSpin", Bool(false)},
-                        {L"SpinMousePointer", I4(1)},
-                        {L"Text", Str(L"120")}};
-    RecordingLog log;
-    ASSERT_EQ(LoadFromPropertyBag(*box, pictures, &bag, &log), S_OK);
-    EXPECT_TRUE(log.keys.empty());
-    EXPECT_EQ(box->Caption(), L"タブの幅");
-    EXPECT_DOUBLE_EQ(box->Value(), 120);
-    EXPECT_DOUBLE_EQ(box->Min(), 40);
-    EXPECT_FALSE(IsWindowEnabled(box->hWndText()) || IsWindowEnabled(box->hWndSpin()));
-    EXPECT_EQ(box->SpinMousePointer(), 1);
-    wchar_t shown[16] = {};
-    GetWindowTextW(box->hWndText(), shown, 16);
-    EXPECT_STREQ(shown, L"120");
-}
-
 TEST_F(Persist, MalformedBagValuesKeepTheirDefaultsAndAreLogged) {
     RecordingLog notAPicture;
     RecordingBag bag = {
