@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <vector>
 
 namespace brisko::spin {
 namespace {
@@ -156,38 +157,36 @@ TEST(SpinNumber, RangeAndMultiple) {
     EXPECT_EQ(RangeCheck(INT_MIN, negative), kOk);
 }
 
+// For each range and mode, moves from a text's number x (with the stored
+// value beside it) up (0) or down (1) to where they land.
 TEST(SpinNumber, Stepping) {
-    struct Case {
-        Limits limits;
-        bool wrap;
+    struct Move {
         std::int32_t x, stored;
         int upDown;
         std::int32_t expected;
+    };
+    struct Case {
+        Limits limits;
+        bool wrap;
+        std::vector<Move> moves;
     } cases[] = {
-        {{100, -100, 5, true}, false, 7, 7, 0, 10},
-        {{100, -100, 5, true}, false, 7, 7, 1, 5},
-        {{100, -100, 5, true}, false, 10, 10, 0, 15},
-        {{100, -100, 5, true}, false, -7, -7, 0, -5},
-        {{100, -100, 5, true}, false, -7, -7, 1, -10},
-        {{100, -100, 5, true}, false, -10, -10, 1, -15},
-        {{100, -100, 1, true}, false, 7, 7, 0, 8},
-        {{100, 0, 30, false}, false, 10, 10, 0, 40},
-        {{100, 0, 30, false}, false, 40, 40, 1, 10},
-        {{100, 0, 30, false}, false, 90, 90, 0, 100},
-        {{100, 0, 30, false}, false, 100, 100, 0, 100},
-        {{100, 0, 30, false}, true, 90, 90, 0, 100},
-        {{100, 0, 30, false}, true, 100, 100, 0, 0},
-        {{100, 0, 30, false}, true, 0, 0, 1, 100},
-        {{100, 0, 30, false}, true, 100, 90, 0, 100},
-        {{0, 100, 5, false}, false, 50, 50, 0, 45},
-        {{0, 100, 5, false}, false, 50, 50, 1, 55},
-        {{0, 100, 5, true}, false, 52, 52, 0, 50},
-        {{100, 0, 0, true}, false, 42, 42, 0, 42},
-        {{INT_MAX, INT_MIN, INT_MAX, false}, false, INT_MAX, 0, 0, INT_MAX},
-        {{INT_MAX, INT_MIN, INT_MAX, true}, false, INT_MIN, 0, 1, INT_MIN},
+        {{100, -100, 5, true},
+         false,
+         {{7, 7, 0, 10}, {7, 7, 1, 5}, {10, 10, 0, 15}, {-7, -7, 0, -5}, {-7, -7, 1, -10}}},
+        {{100, -100, 5, true}, false, {{-10, -10, 1, -15}}},
+        {{100, -100, 1, true}, false, {{7, 7, 0, 8}}},
+        {{100, 0, 30, false}, false, {{10, 10, 0, 40}, {40, 40, 1, 10}, {90, 90, 0, 100}, {100, 100, 0, 100}}},
+        {{100, 0, 30, false}, true, {{90, 90, 0, 100}, {100, 100, 0, 0}, {0, 0, 1, 100}, {100, 90, 0, 100}}},
+        {{0, 100, 5, false}, false, {{50, 50, 0, 45}, {50, 50, 1, 55}}},
+        {{0, 100, 5, true}, false, {{52, 52, 0, 50}}},
+        {{100, 0, 0, true}, false, {{42, 42, 0, 42}}},
+        {{INT_MAX, INT_MIN, INT_MAX, false}, false, {{INT_MAX, 0, 0, INT_MAX}}},
+        {{INT_MAX, INT_MIN, INT_MAX, true}, false, {{INT_MIN, 0, 1, INT_MIN}}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Step(c.x, c.upDown, c.stored, c.limits, c.wrap), c.expected) << "case " << (&c - cases);
+        for (const Move& m : c.moves)
+            EXPECT_EQ(Step(m.x, m.upDown, m.stored, c.limits, c.wrap), m.expected)
+                << "case " << (&c - cases) << " from " << m.x << (m.upDown ? " down" : " up");
 }
 
 TEST(SpinNumber, EveryMessage) {

@@ -56,9 +56,9 @@ struct SpinEditProperties {
     std::uint32_t foreColor = kColorWindowText, focusColor = kColorWindow;
     std::uint32_t backColor = kColorWindow, disableColor = kColorButtonFace;
     bool raiseEvents = true, enabled = true;
-    std::wstring caption;
+    std::wstring caption{};
     std::int32_t mousePointer = 0;
-    std::wstring accessKeys;
+    std::wstring accessKeys{};
     bool keyPreview = false;
     std::int32_t imeMode = static_cast<std::int32_t>(ImeMode::Disable);
     bool arrowSpin = true, silence = false;
@@ -70,9 +70,9 @@ struct SpinEditProperties {
     std::wstring text = L"0";
     bool textSelection = false, inputControl = true;
     std::int16_t maxLength = 0;
-    std::wstring passwordChar;
+    std::wstring passwordChar{};
     bool locked = false, causesValidation = true;
-    std::wstring linkItem, linkTopic;
+    std::wstring linkItem{}, linkTopic{};
     std::int32_t linkMode = 0;
     std::int16_t linkTimeout = 50;
     std::int32_t dragMode = 0, oleDragMode = 0, oleDropMode = 0;

@@ -24,15 +24,14 @@ TEST(SpinProperties, DefaultsWriteNothing) {
 }
 
 TEST(SpinProperties, ChangedValuesAreWrittenInKeyOrderAndLoadBack) {
-    SpinEditProperties p;
-    p.oleDropMode = 1;
-    p.font = FontSpec::Make(L"MS UI Gothic", 9.75);
-    p.decFig = 2;
-    p.value = 125;
-    p.backColor = 0x00FF00FF;
-    p.text = L"1.25";
-    p.alignment = 0;
-    p.linkTimeout = 0;
+    const SpinEditProperties p{.font = FontSpec::Make(L"MS UI Gothic", 9.75),
+                               .alignment = kAlignLeft,
+                               .backColor = 0x00FF00FF,
+                               .value = 125,
+                               .decFig = 2,
+                               .text = L"1.25",
+                               .linkTimeout = 0,
+                               .oleDropMode = 1};
     MemoryPropertyStore store;
     SaveSpinEditProperties(p, store);
     const std::vector<std::wstring> expected = {L"Font",   L"Alignment", L"BackColor",   L"Value",

@@ -105,9 +105,9 @@ public:
     std::int16_t VMargin() const { return props_.vMargin; }
     void SetVMargin(std::int16_t v) { SetMargin(props_.vMargin, v); }
     std::int32_t Appearance() const { return props_.appearance; }
-    void SetAppearance(std::int32_t v);  // kAppearanceFlat, kAppearance3D
+    void SetAppearance(std::int32_t v) { SetFrameStyle(props_.appearance, v, "Appearance must be 0 or 1"); }
     std::int32_t BorderStyle() const { return props_.borderStyle; }
-    void SetBorderStyle(std::int32_t v);  // kBorderNone, kBorderFixedSingle
+    void SetBorderStyle(std::int32_t v) { SetFrameStyle(props_.borderStyle, v, "BorderStyle must be 0 or 1"); }
     std::uint32_t ForeColor() const { return props_.foreColor; }
     void SetForeColor(std::uint32_t v) { SetColor(props_.foreColor, v); }
     std::uint32_t FocusColor() const { return props_.focusColor; }
@@ -200,6 +200,8 @@ private:
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
     void SetMargin(std::int16_t& margin, std::int16_t v);
     void SetColor(std::uint32_t& color, std::uint32_t v);
+    // kAppearanceFlat or kAppearance3D, kBorderNone or kBorderFixedSingle.
+    void SetFrameStyle(std::int32_t& style, std::int32_t v, const char* what);
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
     // The text box's messages, through the window-system service's subclassing.
     void SubclassTextBox();

@@ -32,19 +32,14 @@ void SpinEdit::SetMargin(std::int16_t& margin, std::int16_t v) {
     Layout();
 }
 
-void SpinEdit::SetAppearance(std::int32_t v) {
-    if (v != kAppearanceFlat && v != kAppearance3D) Invalid("Appearance must be 0 or 1");
-    props_.appearance = v;
+// Appearance and BorderStyle together make the frame.
+void SpinEdit::SetFrameStyle(std::int32_t& style, std::int32_t v, const char* what) {
+    static_assert(kAppearanceFlat == kBorderNone && kAppearance3D == kBorderFixedSingle);
+    if (v != kBorderNone && v != kBorderFixedSingle) Invalid(what);
+    style = v;
     ApplyFrame();
     Layout();
     UpdateColors();
-}
-
-void SpinEdit::SetBorderStyle(std::int32_t v) {
-    if (v != kBorderNone && v != kBorderFixedSingle) Invalid("BorderStyle must be 0 or 1");
-    props_.borderStyle = v;
-    ApplyFrame();
-    Layout();
 }
 
 void SpinEdit::SetColor(std::uint32_t& color, std::uint32_t v) {
