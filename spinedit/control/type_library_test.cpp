@@ -47,29 +47,20 @@ std::wstring TakeBstr(BSTR b) {
     return s;
 }
 
-std::wstring Name(ITypeInfo* info, MEMBERID id = MEMBERID_NIL) {
-    BSTR name = nullptr;
-    info->GetDocumentation(id, &name, nullptr, nullptr, nullptr);
-    return TakeBstr(name);
+// A member's name, or with help its help string.
+std::wstring Doc(ITypeInfo* info, MEMBERID id = MEMBERID_NIL, bool help = false) {
+    BSTR name = nullptr, doc = nullptr;
+    info->GetDocumentation(id, &name, &doc, nullptr, nullptr);
+    const std::wstring text = TakeBstr(name), helpText = TakeBstr(doc);
+    return help ? helpText : text;
 }
-
-std::wstring HelpString(ITypeInfo* info, MEMBERID id) {
-    BSTR doc = nullptr;
-    info->GetDocumentation(id, nullptr, &doc, nullptr, nullptr);
-    return TakeBstr(doc);
-}
-
-struct Param {
-    VARTYPE type;
-    VARTYPE pointee;  // VT_EMPTY unless type is VT_PTR
-};
 
 struct Function {
     std::wstring name;
     MEMBERID id;
     INVOKEKIND kind;
-    std::vector<Param> params;
-    std::wstring type;  // of the result, as "library.name" when the library declares it
+    std::vector<VARTYPE> byRef;  // each parameter's pointee, VT_EMPTY for one passed by value
+    std::wstring type;           // of the result, as "library.name" when the library declares it
 };
 
 // The library-qualified name of a declared type, through pointers.
@@ -83,7 +74,7 @@ std::wstring TypeName(ITypeInfo* info, const TYPEDESC& t) {
         return {};
     BSTR libName = nullptr;
     lib->GetDocumentation(-1, &libName, nullptr, nullptr, nullptr);
-    return TakeBstr(libName) + L"." + Name(ref.Get());
+    return TakeBstr(libName) + L"." + Doc(ref.Get());
 }
 
 std::vector<Function> Functions(ITypeInfo* info) {
@@ -95,10 +86,10 @@ std::vector<Function> Functions(ITypeInfo* info) {
     for (UINT i = 0; i < count; ++i) {
         FUNCDESC* f = nullptr;
         if (FAILED(info->GetFuncDesc(i, &f))) continue;
-        Function fn{Name(info, f->memid), f->memid, f->invkind, {}, TypeName(info, f->elemdescFunc.tdesc)};
+        Function fn{Doc(info, f->memid), f->memid, f->invkind, {}, TypeName(info, f->elemdescFunc.tdesc)};
         for (SHORT p = 0; p < f->cParams; ++p) {
             const TYPEDESC& t = f->lprgelemdescParam[p].tdesc;
-            fn.params.push_back({t.vt, t.vt == VT_PTR && t.lptdesc ? t.lptdesc->vt : VARTYPE(VT_EMPTY)});
+            fn.byRef.push_back(t.vt == VT_PTR && t.lptdesc ? t.lptdesc->vt : VARTYPE(VT_EMPTY));
         }
         out.push_back(std::move(fn));
         info->ReleaseFuncDesc(f);
@@ -118,7 +109,7 @@ ComPtr<ITypeInfo> VtableHalf(ITypeInfo* dispatchHalf) {
 TEST_F(TypeLibTest, TheControlClassNamesItsDualInterfaceAndItsEvents) {
     ComPtr<ITypeInfo> coclass = Info(CLSID_SpinEditBox);
     ASSERT_TRUE(coclass);
-    EXPECT_EQ(Name(coclass.Get()), L"SpinEditBox");
+    EXPECT_EQ(Doc(coclass.Get()), L"SpinEditBox");
     TYPEATTR* attr = nullptr;
     ASSERT_EQ(coclass->GetTypeAttr(&attr), S_OK);
     const TYPEKIND kind = attr->typekind;
@@ -215,9 +206,8 @@ TEST_F(TypeLibTest, EventsComeInTheirOrderWithIDEDummyLastAndHandlersMayChangeBy
         SCOPED_TRACE(testing::PrintToString(c.event));
         const auto f = std::find_if(fns.begin(), fns.end(), [&](const Function& fn) { return fn.name == c.event; });
         ASSERT_NE(f, fns.end());
-        ASSERT_LT(c.param, f->params.size());
-        EXPECT_EQ(f->params[c.param].type, VT_PTR);
-        EXPECT_EQ(f->params[c.param].pointee, c.type);
+        ASSERT_LT(c.param, f->byRef.size());
+        EXPECT_EQ(f->byRef[c.param], c.type);
     }
 }
 
@@ -234,14 +224,14 @@ TEST_F(TypeLibTest, EveryMemberIsDescribedAndPropertiesSayWhetherTheyAreWritable
         if (f.kind != INVOKE_FUNC) writable[f.id] = writable[f.id] || f.kind != INVOKE_PROPERTYGET;
     const std::wstring kWritable = L"値の取得も可能です。", kReadOnly = L"読み取り専用です。";
     for (const Function& f : fns) {
-        const std::wstring help = HelpString(vtable.Get(), f.id);
+        const std::wstring help = Doc(vtable.Get(), f.id, true);
         SCOPED_TRACE(testing::PrintToString(f.name));
         EXPECT_FALSE(help.empty());
         if (f.kind == INVOKE_FUNC) continue;
         EXPECT_EQ(help.find(kWritable) != std::wstring::npos, writable[f.id]);
         EXPECT_EQ(help.find(kReadOnly) != std::wstring::npos, !writable[f.id]);
     }
-    for (const Function& f : Functions(events.Get())) EXPECT_FALSE(HelpString(events.Get(), f.id).empty()) << f.id;
+    for (const Function& f : Functions(events.Get())) EXPECT_FALSE(Doc(events.Get(), f.id, true).empty()) << f.id;
 
     // Characters whose code page 932 form ends in a backslash byte (能, 表,
     // 貼) are the ones a careless build mangles.
@@ -261,7 +251,7 @@ TEST_F(TypeLibTest, EveryMemberIsDescribedAndPropertiesSayWhetherTheyAreWritable
         LPOLESTR name = const_cast<LPOLESTR>(c.member);
         MEMBERID id = 0;
         ASSERT_EQ(c.info->GetIDsOfNames(&name, 1, &id), S_OK);
-        EXPECT_EQ(HelpString(c.info, id), c.text) << testing::PrintToString(c.member);
+        EXPECT_EQ(Doc(c.info, id, true), c.text) << testing::PrintToString(c.member);
     }
 }
 
