@@ -29,7 +29,7 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
 }
 std::int64_t CeilDiv(std::int64_t a, std::int64_t b) {
     std::int64_t q = a / b;
-    return (a % b != 0 && ((a < 0) == (b <= 0))) ? q + 1 : q;
+    return (a % b != 0 && ((a < 0) == (b < 0))) ? q + 1 : q;
 }
 
 std::wstring Widen(std::string_view s) {

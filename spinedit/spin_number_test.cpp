@@ -223,6 +223,11 @@ TEST(SpinNumber, EveryMessage) {
     EXPECT_EQ(ErrorMessage(2, L"", l, 0), L"入力が最小値を下回っています。\r\n40 ～ 320 の範囲で入力して下さい。");
 }
 
+// Letters, spaces and punctuation are refused; a digit not before a sign; a
+// sign only first and only where the range reaches its side (plus needs
+// Shift on the main keys); a point only after a digit, once, and with
+// decimals allowed; editing keys always pass. A caret before the start
+// counts as the start.
 TEST(SpinNumber, KeyFilterVerdicts) {
     constexpr int kShift = 1;
     struct Case {
@@ -250,7 +255,8 @@ TEST(SpinNumber, KeyFilterVerdicts) {
         {0x6E, 0, L"12", 1, 0, 1, 100, 0, false},    {190, 0, L"12", 0, 0, 1, 100, 0, true},
         {190, 0, L"-1", 1, 0, 1, 100, -100, true},   {190, 0, L"1.2", 3, 0, 1, 100, 0, true},
         {190, 0, L"1.2", 1, 1, 1, 100, 0, false},    {8, 0, L"12", 2, 0, 0, 100, 0, false},
-        {0x2E, 0, L"12", 0, 0, 0, 100, 0, false},    {0x26, 0, L"12", 0, 0, 0, 100, 0, false},
+        {0x2E, 0, L"12", 0, 0, 0, 100, 0, false},    {'5', 0, L"-12", -1, 0, 0, 100, -100, true},
+        {0x26, 0, L"12", 0, 0, 0, 100, 0, false},
     };
     for (const auto& c : cases) {
         KeyContext ctx{c.text, c.selStart, c.selLength, c.decFig, c.max, c.min};

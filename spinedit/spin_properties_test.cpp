@@ -53,6 +53,31 @@ TEST(SpinProperties, ChangedValuesAreWrittenInKeyOrderAndLoadBack) {
     EXPECT_EQ(LoadSpinEditProperties(store), p);
 }
 
+// A stored value from outside is taken only within what its setter takes,
+// up to and including the last valid value.
+TEST(SpinProperties, StoredValuesAreTakenUpToTheirBounds) {
+    FontSpec font = FontSpec::Make(L"Arial", 16384);  // the largest size GDI draws
+    font.weight = 1000;
+    font.charset = 255;  // OEM_CHARSET
+    FontSpec tooLarge = font;
+    tooLarge.sizeCy += 1;
+    FontSpec tooHeavy = font;
+    tooHeavy.weight = 1001;
+    FontSpec noCharset = font;
+    noCharset.charset = 256;
+    const struct {
+        const wchar_t* key;
+        PropertyValue value;
+        bool accepted;
+    } cases[] = {
+        {L"Font", font, true},       {L"Font", tooLarge, false}, {L"Font", tooHeavy, false},
+        {L"Font", noCharset, false}, {L"IMEMode", 8, true},      {L"IMEMode", 9, false},
+        {L"BeepSound", 7, true},     {L"BeepSound", 0, false},   {L"DecFig", std::uint8_t{10}, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SpinEditPropertyAccepted(c.key, c.value), c.accepted) << "case " << (&c - cases);
+}
+
 TEST(SpinProperties, WrongTypesAreMismatches) {
     MemoryPropertyStore store;
     store.Write(L"Max", std::wstring(L"abc"));
