@@ -286,6 +286,8 @@ void SpinEdit::CreateEditBox() {
         readOnly = ReadOnly();
         boxSubclass_.UnSubclass();
         DestroyWindow(box_);
+        box_ = nullptr;  // no stale handle if the new box cannot be made
+        boxClassProc_ = nullptr;
     }
     static constexpr DWORD kAlign[] = {ES_LEFT, ES_RIGHT, ES_CENTER};  // by kAlignLeft, kAlignRight, kAlignCenter
     const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | kAlign[props_.alignment] |
