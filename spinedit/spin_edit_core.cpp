@@ -294,7 +294,7 @@ bool SpinEditCore::OnChar(std::int16_t& keyAscii, std::int16_t shift) {
         sink_->KeyPress(keyAscii);
         if (Events()) sink_->KeyPress2(keyAscii, shift);
     }
-    if (keyAscii != 0) return false;
+    if (keyAscii == 0) return false;
     const bool ctrl = shift & kCtrlBit, alt = shift & kAltBit;
     const std::int32_t code = keyAscii;
     if (alt) return true;
