@@ -323,6 +323,17 @@ TEST_F(Hosted, PropertiesAndMethodsByName) {
     GUID source{};
     ASSERT_EQ(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source), S_OK);
     EXPECT_TRUE(IsEqualGUID(source, kEventsIid));
+    ComPtr<IEnumConnectionPoints> points;
+    ASSERT_EQ(control_.As<IConnectionPointContainer>(IID_IConnectionPointContainer)->EnumConnectionPoints(points.Put()),
+              S_OK);
+    IConnectionPoint* listed[3] = {};
+    ULONG n = 0;
+    EXPECT_EQ(points->Next(3, listed, &n), S_FALSE);
+    ASSERT_EQ(n, 2u) << "the events and the property notifications";
+    IID first{};
+    listed[0]->GetConnectionInterface(&first);
+    EXPECT_TRUE(IsEqualIID(first, kEventsIid));
+    for (ULONG i = 0; i < n; ++i) listed[i]->Release();
     // Activated in place: the window lives in the container's.
     EXPECT_EQ(GetParent(box_->Window(L"hWnd")), host_);
     EXPECT_TRUE(IsWindowVisible(box_->Window(L"hWnd")));
