@@ -53,10 +53,7 @@ public:
 
 // The scaled fields as they are stored with a form.
 struct SpinScaledState {
-    std::int32_t value = 0;
-    std::int32_t max = 100;
-    std::int32_t min = 0;
-    std::int32_t increment = 1;
+    std::int32_t value = 0, max = 100, min = 0, increment = 1;
     std::int16_t decFig = 0;
 };
 

@@ -10,18 +10,19 @@
 namespace brisko::spin {
 
 // Result codes of the checks; a check reports exactly one of them.
+// Each is a bit of its own, as ErrCheck reports them.
 enum Code : std::int32_t {
     kOk = 0,
-    kAboveMax = 1,
-    kBelowMin = 2,
-    kTooManyDecimals = 4,
-    kNotMultiple = 8,
-    kNotInteger = 16,
-    kEmpty = 32,
-    kNotNumber = 64,
-    kTwoPoints = 128,
-    kOutOfLimits = 256,
-    kInternal = 512,
+    kAboveMax = 1 << 0,
+    kBelowMin = 1 << 1,
+    kTooManyDecimals = 1 << 2,
+    kNotMultiple = 1 << 3,
+    kNotInteger = 1 << 4,
+    kEmpty = 1 << 5,
+    kNotNumber = 1 << 6,
+    kTwoPoints = 1 << 7,
+    kOutOfLimits = 1 << 8,
+    kInternal = 1 << 9
 };
 
 constexpr std::int16_t kMaxDecFig = 9;

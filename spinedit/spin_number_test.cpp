@@ -3,56 +3,59 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <vector>
 
 namespace brisko::spin {
 namespace {
 
+// A text at a precision and what it gives: a result code or a scaled number.
+struct TextCase {
+    const wchar_t* text;
+    std::int16_t decFig;
+    std::int32_t expected;
+};
+
+// A point needs a digit before it but none after; a sign stands first only;
+// spaces, commas and full-width digits are no part of a number; the limits
+// are those of the scaled 32-bit number, judged after the double rounds.
 TEST(SpinNumber, SyntaxCodes) {
-    struct Case {
-        const wchar_t* text;
-        std::int16_t decFig;
-        std::int32_t code;
-    } cases[] = {
+    const TextCase cases[] = {
         {L"", 0, kEmpty},
         {L"abc", 0, kNotNumber},
         {L"-", 0, kNotNumber},
         {L"+", 0, kNotNumber},
         {L"1.2.3", 2, kTwoPoints},
         {L"1..", 2, kTwoPoints},
-        {L".5", 1, kNotNumber},  // a point needs a digit before it
+        {L".5", 1, kNotNumber},
         {L"-.5", 1, kNotNumber},
         {L"+5", 0, kOk},
-        {L"5.", 0, kOk},  // a trailing point has no decimals
+        {L"5.", 0, kOk},
         {L"-0", 0, kOk},
         {L"007", 0, kOk},
         {L"12.5", 0, kNotInteger},
         {L"12.55", 1, kTooManyDecimals},
         {L"12.5", 1, kOk},
-        {L"1-2", 0, kNotNumber},  // a sign after the first position
+        {L"1-2", 0, kNotNumber},
         {L"+-1", 0, kNotNumber},
-        {L" 5", 0, kNotNumber},      // the change filter sees spaces as they are
-        {L",5", 0, kNotNumber},      // a comma is no sign
-        {L"\uFF15", 0, kNotNumber},  // full-width digit
+        {L" 5", 0, kNotNumber},
+        {L",5", 0, kNotNumber},
+        {L"\uFF15", 0, kNotNumber},
         {L"2147483647", 0, kOk},
         {L"2147483648", 0, kOutOfLimits},
         {L"-2147483648", 0, kOk},
         {L"-2147483649", 0, kOutOfLimits},
         {L"21474836.47", 2, kOk},
         {L"21474836.48", 2, kOutOfLimits},
-        {L"99999999999999999999999999999999999", 0, kOutOfLimits},
-        {L"2147483647.5", 0, kOutOfLimits},  // the double rounds before the decimals are judged
+        {L"99999999999999999999", 0, kOutOfLimits},
+        {L"2147483647.5", 0, kOutOfLimits},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(SyntaxCheck(c.text, c.decFig), c.code)
+        EXPECT_EQ(SyntaxCheck(c.text, c.decFig), c.expected)
             << "text '" << testing::PrintToString(std::wstring(c.text)) << "' DecFig " << c.decFig;
 }
 
 TEST(SpinNumber, ParseAndFormat) {
-    struct Case {
-        const wchar_t* text;
-        std::int16_t decFig;
-        std::int32_t scaled;
-    } parses[] = {
+    const TextCase parses[] = {
         {L"1.5", 2, 150},
         {L"1.05", 2, 105},
         {L"-0.5", 1, -5},
@@ -68,7 +71,7 @@ TEST(SpinNumber, ParseAndFormat) {
     for (const auto& c : parses) {
         auto v = ParseScaled(c.text, c.decFig);
         ASSERT_TRUE(v.has_value()) << testing::PrintToString(std::wstring(c.text));
-        EXPECT_EQ(*v, c.scaled) << testing::PrintToString(std::wstring(c.text));
+        EXPECT_EQ(*v, c.expected) << testing::PrintToString(std::wstring(c.text));
     }
     EXPECT_FALSE(ParseScaled(L"2147483648", 0));
     EXPECT_FALSE(ParseScaled(L"abc", 0));
@@ -119,10 +122,7 @@ TEST(SpinNumber, ScaledConversionsRoundHalfToEven) {
 }
 
 TEST(SpinNumber, NumberTextIsTheStandardDoubleText) {
-    struct Case {
-        double v;
-        const wchar_t* text;
-    } cases[] = {
+    const std::pair<double, const wchar_t*> cases[] = {
         {40, L"40"},
         {320, L"320"},
         {1.46, L"1.46"},
@@ -137,7 +137,7 @@ TEST(SpinNumber, NumberTextIsTheStandardDoubleText) {
         {0.0, L"0"},
         {-0.0, L"0"},
     };
-    for (const auto& c : cases) EXPECT_EQ(NumberText(c.v), c.text) << c.v;
+    for (const auto& [v, text] : cases) EXPECT_EQ(NumberText(v), text) << v;
 }
 
 TEST(SpinNumber, RangeAndMultiple) {
@@ -157,79 +157,80 @@ TEST(SpinNumber, RangeAndMultiple) {
     EXPECT_EQ(RangeCheck(INT_MIN, negative), kOk);
 }
 
+// For each range and mode, moves from a text's number x (with the stored
+// value beside it) up (0) or down (1) to where they land.
 TEST(SpinNumber, Stepping) {
-    struct Case {
-        const char* what;
-        Limits limits;
-        bool wrap;
+    struct Move {
         std::int32_t x, stored;
         int upDown;
         std::int32_t expected;
-    } cases[] = {
-        {"multiple 7 up", {100, -100, 5, true}, false, 7, 7, 0, 10},
-        {"multiple 7 down", {100, -100, 5, true}, false, 7, 7, 1, 5},
-        {"multiple 10 up", {100, -100, 5, true}, false, 10, 10, 0, 15},
-        {"multiple -7 up", {100, -100, 5, true}, false, -7, -7, 0, -5},
-        {"multiple -7 down", {100, -100, 5, true}, false, -7, -7, 1, -10},
-        {"multiple on -10 down", {100, -100, 5, true}, false, -10, -10, 1, -15},
-        {"multiple of 1 up", {100, -100, 1, true}, false, 7, 7, 0, 8},
-        {"plain up", {100, 0, 30, false}, false, 10, 10, 0, 40},
-        {"plain down", {100, 0, 30, false}, false, 40, 40, 1, 10},
-        {"overshoot stops at max", {100, 0, 30, false}, false, 90, 90, 0, 100},
-        {"stays at max", {100, 0, 30, false}, false, 100, 100, 0, 100},
-        {"wrap overshoot stops first", {100, 0, 30, false}, true, 90, 90, 0, 100},
-        {"wrap from max", {100, 0, 30, false}, true, 100, 100, 0, 0},
-        {"wrap from min", {100, 0, 30, false}, true, 0, 0, 1, 100},
-        {"wrap needs the stored value on the bound", {100, 0, 30, false}, true, 100, 90, 0, 100},
-        {"reversed range runs the other way", {0, 100, 5, false}, false, 50, 50, 0, 45},
-        {"reversed down", {0, 100, 5, false}, false, 50, 50, 1, 55},
-        {"reversed multiple", {0, 100, 5, true}, false, 52, 52, 0, 50},
-        {"increment 0 with multiple moves nothing", {100, 0, 0, true}, false, 42, 42, 0, 42},
-        {"no overflow at the top", {INT_MAX, INT_MIN, INT_MAX, false}, false, INT_MAX, 0, 0, INT_MAX},
-        {"no overflow at the bottom", {INT_MAX, INT_MIN, INT_MAX, true}, false, INT_MIN, 0, 1, INT_MIN},
     };
-    for (const auto& c : cases) EXPECT_EQ(Step(c.x, c.upDown, c.stored, c.limits, c.wrap), c.expected) << c.what;
+    struct Case {
+        Limits limits;
+        bool wrap;
+        std::vector<Move> moves;
+    } cases[] = {
+        {{100, -100, 5, true},
+         false,
+         {{7, 7, 0, 10}, {7, 7, 1, 5}, {10, 10, 0, 15}, {-7, -7, 0, -5}, {-7, -7, 1, -10}}},
+        {{100, -100, 5, true}, false, {{-10, -10, 1, -15}}},
+        {{100, -100, 1, true}, false, {{7, 7, 0, 8}}},
+        {{100, 0, 30, false}, false, {{10, 10, 0, 40}, {40, 40, 1, 10}, {90, 90, 0, 100}, {100, 100, 0, 100}}},
+        {{100, 0, 30, false}, true, {{90, 90, 0, 100}, {100, 100, 0, 0}, {0, 0, 1, 100}, {100, 90, 0, 100}}},
+        {{0, 100, 5, false}, false, {{50, 50, 0, 45}, {50, 50, 1, 55}}},
+        {{0, 100, 5, true}, false, {{52, 52, 0, 50}}},
+        {{100, 0, 0, true}, false, {{42, 42, 0, 42}}},
+        {{INT_MAX, INT_MIN, INT_MAX, false}, false, {{INT_MAX, 0, 0, INT_MAX}}},
+        {{INT_MAX, INT_MIN, INT_MAX, true}, false, {{INT_MIN, 0, 1, INT_MIN}}},
+    };
+    for (const auto& c : cases)
+        for (const Move& m : c.moves)
+            EXPECT_EQ(Step(m.x, m.upDown, m.stored, c.limits, c.wrap), m.expected)
+                << "case " << (&c - cases) << " from " << m.x << (m.upDown ? " down" : " up");
 }
 
 TEST(SpinNumber, EveryMessage) {
     const Limits l{320, 40, 5, true};
-    const std::wstring range = L"40 ～ 320 の範囲で入力して下さい。";
+    const std::wstring range = L"0.4 ～ 3.2 の範囲で入力して下さい。";
     struct Case {
         std::int32_t code;
-        const wchar_t* plain;
-        const wchar_t* named;  // caption "幅"
+        std::wstring plain;
     } cases[] = {
-        {1, L"入力が最大値を超えています。\r\n", L"幅の入力が最大値を超えています。\r\n"},
-        {2, L"入力が最小値を下回っています。\r\n", L"幅の入力が最小値を下回っています。\r\n"},
-        {4, L"小数点以下の桁数は 2 桁までです。", L"幅の小数点以下の桁数は 2 桁までです。"},
-        {8, L"入力が倍数になっていません。\r\n0.05 の倍数で入力して下さい。",
-         L"幅の入力が倍数になっていません。\r\n0.05 の倍数で入力して下さい。"},
-        {16, L"整数を入力して下さい。", L"幅には整数を入力して下さい。"},
-        {32, L"何も入力されていません。", L"幅には何も入力されていません。"},
-        {64, L"数値を入力して下さい。", L"幅には数値を入力して下さい。"},
-        {128, L"小数点が2つ以上あります。", L"幅には小数点が2つ以上あります。"},
-        {256, L"入力が限界値を超えています。\r\n", L"幅の入力が限界値を超えています。\r\n"},
-        {512, L"VisualBasic ランタイムエラーです。\r\nErrorNumber:512",
-         L"VisualBasic ランタイムエラーです。\r\nErrorNumber:512"},
-        {3, L"", L""},
-        {0, L"", L""},
+        {1, L"入力が最大値を超えています。\r\n" + range},
+        {2, L"入力が最小値を下回っています。\r\n" + range},
+        {4, L"小数点以下の桁数は 2 桁までです。"},
+        {8, L"入力が倍数になっていません。\r\n0.05 の倍数で入力して下さい。"},
+        {16, L"整数を入力して下さい。"},
+        {32, L"何も入力されていません。"},
+        {64, L"数値を入力して下さい。"},
+        {128, L"小数点が2つ以上あります。"},
+        {256, L"入力が限界値を超えています。\r\n" + range},
+        {512, L"VisualBasic ランタイムエラーです。\r\nErrorNumber:512"},
+        {3, L""},
+        {0, L""},
     };
-    const std::wstring decRange = L"0.4 ～ 3.2 の範囲で入力して下さい。";
-    for (const auto& c : cases) {
-        const bool withRange = c.code == 1 || c.code == 2 || c.code == 256;
-        EXPECT_EQ(ErrorMessage(c.code, L"", l, 2), std::wstring(c.plain) + (withRange ? decRange : L"")) << c.code;
-        EXPECT_EQ(ErrorMessage(c.code, L"幅", l, 2), std::wstring(c.named) + (withRange ? decRange : L"")) << c.code;
-    }
+    for (const auto& c : cases) EXPECT_EQ(ErrorMessage(c.code, L"", l, 2), c.plain) << c.code;
+    // A caption leads the message: "の" before a bound or the decimals, "には"
+    // before the rest; the run-time error names nothing.
+    for (std::int32_t code : {1, 2, 4, 8, 256})
+        EXPECT_EQ(ErrorMessage(code, L"幅", l, 2), L"幅の" + ErrorMessage(code, L"", l, 2)) << code;
+    for (std::int32_t code : {16, 32, 64, 128})
+        EXPECT_EQ(ErrorMessage(code, L"幅", l, 2), L"幅には" + ErrorMessage(code, L"", l, 2)) << code;
+    EXPECT_EQ(ErrorMessage(512, L"幅", l, 2), ErrorMessage(512, L"", l, 2));
     // The range shows Min first even when it is the larger bound.
     EXPECT_EQ(ErrorMessage(1, L"", Limits{40, 320, 1, false}, 0),
               L"入力が最大値を超えています。\r\n320 ～ 40 の範囲で入力して下さい。");
-    EXPECT_EQ(ErrorMessage(2, L"", l, 0), L"入力が最小値を下回っています。\r\n" + range);
+    EXPECT_EQ(ErrorMessage(2, L"", l, 0), L"入力が最小値を下回っています。\r\n40 ～ 320 の範囲で入力して下さい。");
 }
 
+// Letters, spaces and punctuation are refused; a digit not before a sign; a
+// sign only first and only where the range reaches its side (plus needs
+// Shift on the main keys); a point only after a digit, once, and with
+// decimals allowed; editing keys always pass. A caret before the start
+// counts as the start.
 TEST(SpinNumber, KeyFilterVerdicts) {
     constexpr int kShift = 1;
     struct Case {
-        const char* what;
         std::int32_t key, shift;
         const wchar_t* text;
         std::int32_t selStart, selLength;
@@ -237,46 +238,29 @@ TEST(SpinNumber, KeyFilterVerdicts) {
         std::int32_t max, min;
         bool refused;
     } cases[] = {
-        {"letter", 'A', 0, L"12", 2, 0, 0, 100, 0, true},
-        {"letter Z", 'Z', 0, L"", 0, 0, 0, 100, 0, true},
-        {"space", 0x20, 0, L"12", 2, 0, 0, 100, 0, true},
-        {"pad *", 0x6A, 0, L"1", 1, 0, 0, 100, 0, true},
-        {"pad /", 0x6F, 0, L"1", 1, 0, 0, 100, 0, true},
-        {"punctuation 186", 186, 0, L"1", 1, 0, 0, 100, 0, true},
-        {"punctuation 226", 226, 0, L"1", 1, 0, 0, 100, 0, true},
-        {"digit", '5', 0, L"12", 2, 0, 0, 100, 0, false},
-        {"pad digit", 0x65, 0, L"12", 2, 0, 0, 100, 0, false},
-        {"digit before a sign", '5', 0, L"-12", 0, 0, 0, 100, -100, true},
-        {"pad digit before a sign", 0x60, 0, L"+1", 0, 0, 0, 100, -100, true},
-        {"digit over a selected sign", '5', 0, L"-12", 0, 1, 0, 100, -100, false},
-        {"digit after a sign", '5', 0, L"-12", 1, 0, 0, 100, -100, false},
-        {"minus at the start", 189, 0, L"12", 0, 0, 0, 100, -100, false},
-        {"pad minus at the start", 0x6D, 0, L"12", 0, 0, 0, 100, -100, false},
-        {"minus not at the start", 189, 0, L"12", 1, 0, 0, 100, -100, true},
-        {"second minus", 189, 0, L"-12", 0, 0, 0, 100, -100, true},
-        {"minus over the selected minus", 189, 0, L"-12", 0, 1, 0, 100, -100, false},
-        {"minus without negative bounds", 189, 0, L"12", 0, 0, 0, 100, 0, true},
-        {"minus with a negative max only", 189, 0, L"", 0, 0, 0, -1, 5, false},
-        {"plus key needs Shift", 187, 0, L"", 0, 0, 0, 100, 0, true},
-        {"shifted plus at the start", 187, kShift, L"5", 0, 0, 0, 100, 0, false},
-        {"pad plus at the start", 0x6B, 0, L"5", 0, 0, 0, 100, 0, false},
-        {"plus not at the start", 0x6B, 0, L"5", 1, 0, 0, 100, 0, true},
-        {"second plus", 0x6B, 0, L"+5", 0, 0, 0, 100, 0, true},
-        {"plus without positive bounds", 0x6B, 0, L"", 0, 0, 0, 0, -100, true},
-        {"point with DecFig 0", 190, 0, L"12", 2, 0, 0, 100, 0, true},
-        {"point after a digit", 190, 0, L"12", 2, 0, 1, 100, 0, false},
-        {"pad point after a digit", 0x6E, 0, L"12", 1, 0, 1, 100, 0, false},
-        {"point at the start", 190, 0, L"12", 0, 0, 1, 100, 0, true},
-        {"point after a sign", 190, 0, L"-1", 1, 0, 1, 100, -100, true},
-        {"second point", 190, 0, L"1.2", 3, 0, 1, 100, 0, true},
-        {"point replacing the selected point", 190, 0, L"1.2", 1, 1, 1, 100, 0, false},
-        {"backspace", 8, 0, L"12", 2, 0, 0, 100, 0, false},
-        {"delete", 0x2E, 0, L"12", 0, 0, 0, 100, 0, false},
-        {"up", 0x26, 0, L"12", 0, 0, 0, 100, 0, false},
+        {'A', 0, L"12", 2, 0, 0, 100, 0, true},      {'Z', 0, L"", 0, 0, 0, 100, 0, true},
+        {0x20, 0, L"12", 2, 0, 0, 100, 0, true},     {0x6A, 0, L"1", 1, 0, 0, 100, 0, true},
+        {0x6F, 0, L"1", 1, 0, 0, 100, 0, true},      {186, 0, L"1", 1, 0, 0, 100, 0, true},
+        {226, 0, L"1", 1, 0, 0, 100, 0, true},       {'5', 0, L"12", 2, 0, 0, 100, 0, false},
+        {0x65, 0, L"12", 2, 0, 0, 100, 0, false},    {'5', 0, L"-12", 0, 0, 0, 100, -100, true},
+        {0x60, 0, L"+1", 0, 0, 0, 100, -100, true},  {'5', 0, L"-12", 0, 1, 0, 100, -100, false},
+        {'5', 0, L"-12", 1, 0, 0, 100, -100, false}, {189, 0, L"12", 0, 0, 0, 100, -100, false},
+        {0x6D, 0, L"12", 0, 0, 0, 100, -100, false}, {189, 0, L"12", 1, 0, 0, 100, -100, true},
+        {189, 0, L"-12", 0, 0, 0, 100, -100, true},  {189, 0, L"-12", 0, 1, 0, 100, -100, false},
+        {189, 0, L"12", 0, 0, 0, 100, 0, true},      {189, 0, L"", 0, 0, 0, -1, 5, false},
+        {187, 0, L"", 0, 0, 0, 100, 0, true},        {187, kShift, L"5", 0, 0, 0, 100, 0, false},
+        {0x6B, 0, L"5", 0, 0, 0, 100, 0, false},     {0x6B, 0, L"5", 1, 0, 0, 100, 0, true},
+        {0x6B, 0, L"+5", 0, 0, 0, 100, 0, true},     {0x6B, 0, L"", 0, 0, 0, 0, -100, true},
+        {190, 0, L"12", 2, 0, 0, 100, 0, true},      {190, 0, L"12", 2, 0, 1, 100, 0, false},
+        {0x6E, 0, L"12", 1, 0, 1, 100, 0, false},    {190, 0, L"12", 0, 0, 1, 100, 0, true},
+        {190, 0, L"-1", 1, 0, 1, 100, -100, true},   {190, 0, L"1.2", 3, 0, 1, 100, 0, true},
+        {190, 0, L"1.2", 1, 1, 1, 100, 0, false},    {8, 0, L"12", 2, 0, 0, 100, 0, false},
+        {0x2E, 0, L"12", 0, 0, 0, 100, 0, false},    {'5', 0, L"-12", -1, 0, 0, 100, -100, true},
+        {0x26, 0, L"12", 0, 0, 0, 100, 0, false},
     };
     for (const auto& c : cases) {
         KeyContext ctx{c.text, c.selStart, c.selLength, c.decFig, c.max, c.min};
-        EXPECT_EQ(KeyRefused(c.key, c.shift, ctx), c.refused) << c.what;
+        EXPECT_EQ(KeyRefused(c.key, c.shift, ctx), c.refused) << "case " << (&c - cases);
     }
 }
 

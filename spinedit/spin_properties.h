@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/font.h"
+#include "spinedit/spin_styles.h"
 
 namespace brisko {
 
@@ -42,57 +43,39 @@ private:
 constexpr std::uint32_t kColorWindow = 0x80000005;  // window background
 constexpr std::uint32_t kColorButtonFace = 0x8000000F;
 constexpr std::uint32_t kColorWindowText = 0x80000008;
+constexpr std::uint32_t kColorGrayText = 0x80000011;  // disabled text
 
 // Every stored property with its default. Value, Max, Min and Increment are
 // the scaled integers whose unit DecFig gives.
 struct SpinEditProperties {
     std::optional<FontSpec> font;  // none: the host's ambient font
-    std::int32_t alignment = 1;
-    std::int32_t vAlign = 2;
-    std::int16_t leftMargin = 1;
-    std::int16_t rightMargin = 1;
-    std::int16_t vMargin = 1;
+    std::int32_t alignment = kAlignRight, vAlign = kVAlignMiddle;
+    std::int16_t leftMargin = 1, rightMargin = 1, vMargin = 1;
     bool autoRedraw = false;
-    std::int32_t appearance = 1;
-    std::int32_t borderStyle = 1;
-    std::uint32_t foreColor = kColorWindowText;
-    std::uint32_t focusColor = kColorWindow;
-    std::uint32_t backColor = kColorWindow;
-    std::uint32_t disableColor = kColorButtonFace;
-    bool raiseEvents = true;
-    bool enabled = true;
-    std::wstring caption;
+    std::int32_t appearance = kAppearance3D, borderStyle = kBorderFixedSingle;
+    std::uint32_t foreColor = kColorWindowText, focusColor = kColorWindow;
+    std::uint32_t backColor = kColorWindow, disableColor = kColorButtonFace;
+    bool raiseEvents = true, enabled = true;
+    std::wstring caption{};
     std::int32_t mousePointer = 0;
-    std::wstring accessKeys;
+    std::wstring accessKeys{};
     bool keyPreview = false;
-    std::int32_t imeMode = 3;
-    bool arrowSpin = true;
-    bool silence = false;
-    std::int32_t beepSound = 1;
-    std::int32_t value = 0;
-    std::int32_t max = 100;
-    std::int32_t min = 0;
-    std::int32_t increment = 1;
+    std::int32_t imeMode = static_cast<std::int32_t>(ImeMode::Disable);
+    bool arrowSpin = true, silence = false;
+    std::int32_t beepSound = static_cast<std::int32_t>(BeepSound::Default);
+    std::int32_t value = 0, max = 100, min = 0, increment = 1;  // scaled by DecFig
     std::uint8_t decFig = 0;
-    bool wrap = false;
-    bool multiple = false;
-    bool enabledSpin = true;
-    bool visibleSpin = true;
+    bool wrap = false, multiple = false, enabledSpin = true, visibleSpin = true;
     std::int32_t spinMousePointer = 0;
     std::wstring text = L"0";
-    bool textSelection = false;
-    bool inputControl = true;
+    bool textSelection = false, inputControl = true;
     std::int16_t maxLength = 0;
-    std::wstring passwordChar;
-    bool locked = false;
-    bool causesValidation = true;
-    std::wstring linkItem;
+    std::wstring passwordChar{};
+    bool locked = false, causesValidation = true;
+    std::wstring linkItem{}, linkTopic{};
     std::int32_t linkMode = 0;
     std::int16_t linkTimeout = 50;
-    std::wstring linkTopic;
-    std::int32_t dragMode = 0;
-    std::int32_t oleDragMode = 0;
-    std::int32_t oleDropMode = 0;
+    std::int32_t dragMode = 0, oleDragMode = 0, oleDropMode = 0;
 
     friend bool operator==(const SpinEditProperties&, const SpinEditProperties&) = default;
 };

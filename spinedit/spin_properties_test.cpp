@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "common/error.h"
-#include "spinedit/spin_edit_core.h"
 
 namespace brisko {
 namespace {
@@ -24,15 +24,14 @@ TEST(SpinProperties, DefaultsWriteNothing) {
 }
 
 TEST(SpinProperties, ChangedValuesAreWrittenInKeyOrderAndLoadBack) {
-    SpinEditProperties p;
-    p.oleDropMode = 1;
-    p.font = FontSpec::Make(L"MS UI Gothic", 9.75);
-    p.decFig = 2;
-    p.value = 125;
-    p.backColor = 0x00FF00FF;
-    p.text = L"1.25";
-    p.alignment = 0;
-    p.linkTimeout = 0;
+    const SpinEditProperties p{.font = FontSpec::Make(L"MS UI Gothic", 9.75),
+                               .alignment = kAlignLeft,
+                               .backColor = 0x00FF00FF,
+                               .value = 125,
+                               .decFig = 2,
+                               .text = L"1.25",
+                               .linkTimeout = 0,
+                               .oleDropMode = 1};
     MemoryPropertyStore store;
     SaveSpinEditProperties(p, store);
     const std::vector<std::wstring> expected = {L"Font",   L"Alignment", L"BackColor",   L"Value",
@@ -54,31 +53,29 @@ TEST(SpinProperties, ChangedValuesAreWrittenInKeyOrderAndLoadBack) {
     EXPECT_EQ(LoadSpinEditProperties(store), p);
 }
 
-TEST(SpinProperties, ScaledNumbersLoadStraightIntoTheFields) {
-    MemoryPropertyStore store;
-    store.Write(L"DecFig", std::uint8_t{2});
-    store.Write(L"Value", std::int32_t{125});
-    const auto p = LoadSpinEditProperties(store);
-
-    struct NullBox : SpinTextBoxPort {
-        std::wstring Text() const override { return L"0"; }
-        void SetText(const std::wstring&) override {}
-        std::int32_t SelStart() const override { return 0; }
-        std::int32_t SelLength() const override { return 0; }
-        void SetSel(std::int32_t, std::int32_t) override {}
-        bool ReadOnly() const override { return false; }
-        void SetReadOnly(bool) override {}
-        bool Visible() const override { return true; }
-        void Focus() override {}
-        std::wstring ClipboardText() const override { return L""; }
-        void ShowMessage(const std::wstring&, const std::wstring&, const std::wstring&, std::int32_t) override {}
-        void PlaySound(std::int32_t, std::int32_t, std::int32_t) override {}
-    } box;
-    SpinEditCore core(box);
-    core.LoadScaled({p.value, p.max, p.min, p.increment, static_cast<std::int16_t>(p.decFig)});
-    EXPECT_DOUBLE_EQ(core.Value(), 1.25);
-    EXPECT_DOUBLE_EQ(core.Max(), 1.0);  // the default 100 is a scaled number too
-    EXPECT_DOUBLE_EQ(core.Increment(), 0.01);
+// A stored value from outside is taken only within what its setter takes,
+// up to and including the last valid value.
+TEST(SpinProperties, StoredValuesAreTakenUpToTheirBounds) {
+    FontSpec font = FontSpec::Make(L"Arial", 16384);  // the largest size GDI draws
+    font.weight = 1000;
+    font.charset = 255;  // OEM_CHARSET
+    FontSpec tooLarge = font;
+    tooLarge.sizeCy += 1;
+    FontSpec tooHeavy = font;
+    tooHeavy.weight = 1001;
+    FontSpec noCharset = font;
+    noCharset.charset = 256;
+    const struct {
+        const wchar_t* key;
+        PropertyValue value;
+        bool accepted;
+    } cases[] = {
+        {L"Font", font, true},       {L"Font", tooLarge, false}, {L"Font", tooHeavy, false},
+        {L"Font", noCharset, false}, {L"IMEMode", 8, true},      {L"IMEMode", 9, false},
+        {L"BeepSound", 7, true},     {L"BeepSound", 0, false},   {L"DecFig", std::uint8_t{10}, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SpinEditPropertyAccepted(c.key, c.value), c.accepted) << "case " << (&c - cases);
 }
 
 TEST(SpinProperties, WrongTypesAreMismatches) {
@@ -97,21 +94,15 @@ TEST(SpinProperties, WrongTypesAreMismatches) {
     EXPECT_EQ(LoadSpinEditProperties(widened).alignment, 0);
 }
 
+// The settings dialog's width field: stored keys in their order, numbers as
+// the form keeps them.
 TEST(SpinProperties, TabWidthFieldInstance) {
     const MemoryPropertyStore store = TabWidthFieldStore();
-    const std::vector<std::wstring> expected = {L"Enabled",     L"Caption",          L"Value", L"Max", L"Min",
-                                                L"EnabledSpin", L"SpinMousePointer", L"Text"};
-    EXPECT_EQ(Keys(store), expected);
+    EXPECT_EQ(Keys(store), (std::vector<std::wstring>{L"Enabled", L"Caption", L"Value", L"Max", L"Min", L"EnabledSpin",
+                                                      L"SpinMousePointer", L"Text"}));
     const auto p = LoadSpinEditProperties(store);
+    EXPECT_EQ(std::tie(p.value, p.max, p.min, p.spinMousePointer), std::make_tuple(120, 320, 40, 1));
     EXPECT_EQ(p.caption, L"タブの幅");
-    EXPECT_EQ(p.value, 120);
-    EXPECT_EQ(p.max, 320);
-    EXPECT_EQ(p.min, 40);
-    EXPECT_FALSE(p.enabled);
-    EXPECT_FALSE(p.enabledSpin);
-    EXPECT_EQ(p.spinMousePointer, 1);
-    EXPECT_EQ(p.text, L"120");
-    EXPECT_EQ(p.decFig, 0);
 }
 
 }  // namespace

@@ -45,6 +45,15 @@ private:
     LONG refs_ = 1;
 };
 
+// A heap object offering one interface besides IUnknown.
+template <class Interface, const IID& kIid>
+class HeapComObject : public RefCounted<Interface> {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        return AnswerQueryInterface(static_cast<Interface*>(this), riid, ppv, {&IID_IUnknown, &kIid});
+    }
+};
+
 // A counted IDispatch (or dual interface) that offers no type information:
 // late-bound callers go by GetIDsOfNames alone.
 template <class Interface>

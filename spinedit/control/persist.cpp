@@ -301,22 +301,11 @@ HRESULT ReadExactly(IStream* stream, std::uint8_t* into, std::size_t n) {
     return S_OK;
 }
 
-template <class F>
-HRESULT Guarded(F&& f) noexcept {
-    try {
-        return f();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_FAIL;
-    }
-}
-
 }  // namespace
 
 HRESULT LoadFromPropertyBag(SpinEdit& box, SpinEditPictures& pictures, IPropertyBag* bag, IErrorLog* log) {
     if (!bag) return E_POINTER;
-    return Guarded([&]() -> HRESULT {
+    return GuardedPersist([&]() -> HRESULT {
         MemoryPropertyStore store;
         SpinEditPictures loaded;
         for (std::wstring_view key : SpinEditPropertyKeys()) {
@@ -363,7 +352,7 @@ HRESULT LoadFromPropertyBag(SpinEdit& box, SpinEditPictures& pictures, IProperty
 HRESULT SaveToPropertyBag(const SpinEdit& box, const SpinEditPictures& pictures, IPropertyBag* bag,
                           const PersistContext& context) {
     if (!bag) return E_POINTER;
-    return Guarded([&]() -> HRESULT {
+    return GuardedPersist([&]() -> HRESULT {
         for (const Stored& s : Collect(box, pictures, context)) {
             Variant v;
             if (s.picture) {
@@ -382,7 +371,7 @@ HRESULT SaveToPropertyBag(const SpinEdit& box, const SpinEditPictures& pictures,
 
 HRESULT LoadFromStream(SpinEdit& box, SpinEditPictures& pictures, IStream* stream) {
     if (!stream) return E_POINTER;
-    return Guarded([&]() -> HRESULT {
+    return GuardedPersist([&]() -> HRESULT {
         std::vector<std::uint8_t> bytes(kSpinStreamHeaderSize);
         if (HRESULT hr = ReadExactly(stream, bytes.data(), bytes.size()); FAILED(hr)) return hr;
         const auto size = SpinStreamSize(bytes.data(), bytes.size());
@@ -415,7 +404,7 @@ HRESULT LoadFromStream(SpinEdit& box, SpinEditPictures& pictures, IStream* strea
 HRESULT SaveToStream(const SpinEdit& box, const SpinEditPictures& pictures, IStream* stream,
                      const PersistContext& context) {
     if (!stream) return E_POINTER;
-    return Guarded([&]() -> HRESULT {
+    return GuardedPersist([&]() -> HRESULT {
         std::vector<std::uint8_t> bytes;
         if (HRESULT hr = EncodeRecord(box, pictures, context, bytes); FAILED(hr)) return hr;
         ULONG written = 0;

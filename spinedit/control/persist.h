@@ -4,10 +4,11 @@
 // stream or a storage (binary forms). The keys, their order and defaults are
 // the window class's table of stored properties; these functions only carry
 // them to and from the container's formats.
-#include <windows.h>
 #include <ocidl.h>
 #include <olectl.h>
+#include <windows.h>
 
+#include <new>
 #include <optional>
 
 #include "common/font.h"
@@ -42,6 +43,19 @@ HRESULT SaveToStream(const SpinEdit& box, const SpinEditPictures& pictures, IStr
                      const PersistContext& context);
 // An upper bound of what SaveToStream writes.
 ULARGE_INTEGER StreamSizeMax(const SpinEdit& box, const SpinEditPictures& pictures, const PersistContext& context);
+
+// Runs a persistence step with nothing thrown out of it: running out of
+// memory is E_OUTOFMEMORY, anything else E_FAIL.
+template <class F>
+HRESULT GuardedPersist(F&& f) noexcept {
+    try {
+        return f();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_FAIL;
+    }
+}
 
 HRESULT LoadFromStorage(SpinEdit& box, SpinEditPictures& pictures, IStorage* storage);
 HRESULT SaveToStorage(const SpinEdit& box, const SpinEditPictures& pictures, IStorage* storage,

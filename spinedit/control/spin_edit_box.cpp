@@ -5,6 +5,8 @@
 #include <new>
 #include <string>
 
+#include "common/units.h"
+#include "common/win/gdi.h"
 #include "host/win/module.h"
 #include "host/win/registration.h"
 #include "spinedit/control/ole_font.h"
@@ -34,16 +36,6 @@ bool RegisterParkingClass() {
     wc.hInstance = ModuleInstance();
     wc.lpszClassName = kParkingClassName;
     return RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
-int HimetricToPixels(long himetric, int dpi) {
-    return MulDiv(static_cast<int>(himetric), dpi, 2540);
-}
-
-int ScreenDpi(bool vertical) {
-    WindowDC dc(nullptr, false);
-    const int dpi = dc.Get() ? GetDeviceCaps(dc.Get(), vertical ? LOGPIXELSY : LOGPIXELSX) : 96;
-    return dpi > 0 ? dpi : 96;
 }
 
 // The descriptions the host language gives its run-time errors.
@@ -140,8 +132,9 @@ bool SpinEditBoxObject::Init() {
         parking_.Reset(CreateWindowExW(WS_EX_TOOLWINDOW, kParkingClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                        ModuleInstance(), nullptr));
         if (!parking_) return false;
-        SpinEdit* box = SpinEdit::Create(parking_.Get(), 1, 0, 0, HimetricToPixels(extent_.cx, ScreenDpi(false)),
-                                         HimetricToPixels(extent_.cy, ScreenDpi(true)));
+        const int dpi = ScreenDpi();
+        SpinEdit* box = SpinEdit::Create(parking_.Get(), 1, 0, 0, HimetricToPixels(extent_.cx, dpi),
+                                         HimetricToPixels(extent_.cy, dpi));
         if (!box) return false;
         window_ = box->hWnd();
         eventPoint_ = std::make_unique<ConnectionPoint>(*this, kDiidSpinEditBoxEvents);
@@ -382,9 +375,11 @@ STDMETHODIMP SpinEditBoxObject::SetExtent(DWORD aspect, SIZEL* size) {
     if (size->cx < 0 || size->cy < 0) return E_INVALIDARG;
     extent_ = *size;
     // While parked the window takes the size too, so that it lays itself out for drawing.
-    if (!inPlaceActive_ && window_ && IsWindow(window_))
-        SetWindowPos(window_, nullptr, 0, 0, HimetricToPixels(size->cx, ScreenDpi(false)),
-                     HimetricToPixels(size->cy, ScreenDpi(true)), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!inPlaceActive_ && window_ && IsWindow(window_)) {
+        const int dpi = ScreenDpi();
+        SetWindowPos(window_, nullptr, 0, 0, HimetricToPixels(size->cx, dpi), HimetricToPixels(size->cy, dpi),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     return S_OK;
 }
 

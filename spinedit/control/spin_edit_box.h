@@ -218,6 +218,12 @@ private:
     HRESULT BeginInit();
     void EndInit(bool loaded);
     PersistContext SaveContext() const;
+    // A load or save through the container's object, with the steps every
+    // medium shares around it.
+    template <class F>
+    HRESULT LoadWith(F&& load);
+    template <class F>
+    HRESULT SaveWith(bool clearDirty, F&& save);
     std::optional<FontSpec> AmbientFont() const;
     bool AmbientValue(DISPID id, VARIANT& out) const;
     void ApplyAmbientFont();

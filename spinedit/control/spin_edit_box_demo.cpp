@@ -10,7 +10,7 @@
 #include <cstdio>
 
 #include "common/win/com_ptr.h"
-#include "common/win/handles.h"
+#include "common/win/gdi.h"
 #include "common/win/variant_values.h"
 #include "tools/idehost/scenario.h"
 #include "winsvc/win/pump.h"
@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
                                       WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 40, 40, 320, 164,
                                       nullptr, nullptr, wc.hInstance, nullptr));
     // A form's default font in the Japanese edition.
-    UniqueGdi font(CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, L"MS UI Gothic"));
+    UniqueFont font = MakeFont(FontSpec::Make(L"MS UI Gothic", 9));
     if (!form || !font) return 1;
 
     const Field fields[] = {

@@ -13,6 +13,8 @@
 #include <string>
 #include <type_traits>
 
+#include "common/units.h"
+#include "common/win/gdi.h"
 #include "spinedit/control/ole_font.h"
 #include "spinedit/control/spin_edit_box.h"
 #include "spinedit/control/spin_edit_box_idl.h"
@@ -75,14 +77,8 @@ inline std::uint32_t CheckedColor(OLE_COLOR c) {
     return c;
 }
 
-inline int Dpi() {
-    WindowDC dc(nullptr, false);
-    const int dpi = dc.Get() ? GetDeviceCaps(dc.Get(), LOGPIXELSY) : 96;
-    return dpi > 0 ? dpi : 96;
-}
-
-inline double TwipsPerPixel() {
-    return 1440.0 / Dpi();
+inline double ScreenTwipsPerPixel() {
+    return TwipsPerPixel(ScreenDpi());
 }
 
 // The font the text box shows, also when it is the parent's.
@@ -93,7 +89,7 @@ inline FontSpec ShownFont(const SpinEdit& box) {
     auto font = reinterpret_cast<HFONT>(SendMessageW(box.hWnd(), WM_GETFONT, 0, 0));
     if (!font || !GetObjectW(font, sizeof lf, &lf)) return value;
     value.name = lf.lfFaceName;
-    value.SetSize(std::abs(lf.lfHeight) * 72.0 / Dpi());
+    value.SetSize(std::abs(lf.lfHeight) * static_cast<double>(kPointsPerInch) / ScreenDpi());
     value.weight = static_cast<std::int16_t>(lf.lfWeight ? lf.lfWeight : 400);
     value.italic = lf.lfItalic != 0;
     value.underline = lf.lfUnderline != 0;
@@ -361,7 +357,7 @@ private:
         return v;
     }
     static int Pixels(double twips) {
-        const double px = std::round(twips / TwipsPerPixel());
+        const double px = std::round(twips / ScreenTwipsPerPixel());
         if (!(std::fabs(px) < 1e9)) throw Error(ErrorNumber::Overflow, "coordinate out of range");
         return static_cast<int>(px);
     }

@@ -3,6 +3,9 @@
 #include <initializer_list>
 #include <new>
 
+#include "common/units.h"
+#include "common/win/com_object.h"
+#include "common/win/gdi.h"
 #include "spinedit/control/spin_edit_box.h"
 
 namespace brisko {
@@ -164,26 +167,10 @@ STDMETHODIMP ConnectionPoint::EnumConnections(IEnumConnections** out) {
 namespace {
 
 // The control's connection points for a container that lists them.
-class PointEnumerator final : public IEnumConnectionPoints {
+class PointEnumerator final : public HeapComObject<IEnumConnectionPoints, IID_IEnumConnectionPoints> {
 public:
     PointEnumerator(std::vector<ComPtr<IConnectionPoint>> points, std::size_t next)
         : points_(std::move(points)), next_(next) {}
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumConnectionPoints)) {
-            *ppv = static_cast<IEnumConnectionPoints*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG left = InterlockedDecrement(&refs_);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
     STDMETHODIMP Next(ULONG count, IConnectionPoint** out, ULONG* fetched) override {
         if (fetched) *fetched = 0;
         if (!out || (count > 1 && !fetched)) return E_POINTER;
@@ -213,7 +200,6 @@ public:
 private:
     std::vector<ComPtr<IConnectionPoint>> points_;
     std::size_t next_;
-    LONG refs_ = 1;
 };
 
 }  // namespace
@@ -335,12 +321,7 @@ void EventBridge::Mouse(UINT msg, WPARAM keys, POINT at) {
     const auto shift = static_cast<std::int16_t>(((keys & MK_SHIFT) ? 1 : 0) | ((keys & MK_CONTROL) ? 2 : 0) |
                                                  (GetKeyState(VK_MENU) < 0 ? 4 : 0));
     // Coordinates in twips, as the host's mouse events give them.
-    int dpi = 96;
-    if (HDC dc = GetDC(nullptr)) {
-        dpi = GetDeviceCaps(dc, LOGPIXELSX);
-        ReleaseDC(nullptr, dc);
-    }
-    const float twips = 1440.0f / static_cast<float>(dpi > 0 ? dpi : 96);
+    const auto twips = static_cast<float>(TwipsPerPixel(ScreenDpi()));
     VARIANT a[4];
     V_VT(&a[0]) = VT_I2;
     V_I2(&a[0]) = button;
@@ -405,24 +386,23 @@ void EventBridge::OnPaste(std::wstring& text, bool& cancel) {
     cancel = a.BoolOf(1, cancel);
 }
 
-void EventBridge::BeforeKeyDown(std::int16_t& keyCode, std::int16_t& shift, bool& cancel) {
-    Args a(3);
+void EventBridge::RaiseKey(const wchar_t* name, std::int16_t& keyCode, std::int16_t& shift, bool* cancel) {
+    Args a(cancel ? 3 : 2);
     a.I2(0, keyCode);
     a.I2(1, shift);
-    a.Bool(2, cancel);
-    Raise(L"BeforeKeyDown", a.Data(), a.Count());
+    if (cancel) a.Bool(2, *cancel);
+    Raise(name, a.Data(), a.Count());
     keyCode = a.I2Of(0, keyCode);
     shift = a.I2Of(1, shift);
-    cancel = a.BoolOf(2, cancel);
+    if (cancel) *cancel = a.BoolOf(2, *cancel);
+}
+
+void EventBridge::BeforeKeyDown(std::int16_t& keyCode, std::int16_t& shift, bool& cancel) {
+    RaiseKey(L"BeforeKeyDown", keyCode, shift, &cancel);
 }
 
 void EventBridge::KeyDown(std::int16_t& keyCode, std::int16_t& shift) {
-    Args a(2);
-    a.I2(0, keyCode);
-    a.I2(1, shift);
-    Raise(L"KeyDown", a.Data(), a.Count());
-    keyCode = a.I2Of(0, keyCode);
-    shift = a.I2Of(1, shift);
+    RaiseKey(L"KeyDown", keyCode, shift, nullptr);
 }
 
 void EventBridge::KeyPress(std::int16_t& keyAscii) {
@@ -441,23 +421,11 @@ void EventBridge::KeyPress2(std::int16_t& keyAscii, std::int16_t shift) {
 }
 
 void EventBridge::BeforeKeyUp(std::int16_t& keyCode, std::int16_t& shift, bool& cancel) {
-    Args a(3);
-    a.I2(0, keyCode);
-    a.I2(1, shift);
-    a.Bool(2, cancel);
-    Raise(L"BeforeKeyUp", a.Data(), a.Count());
-    keyCode = a.I2Of(0, keyCode);
-    shift = a.I2Of(1, shift);
-    cancel = a.BoolOf(2, cancel);
+    RaiseKey(L"BeforeKeyUp", keyCode, shift, &cancel);
 }
 
 void EventBridge::KeyUp(std::int16_t& keyCode, std::int16_t& shift) {
-    Args a(2);
-    a.I2(0, keyCode);
-    a.I2(1, shift);
-    Raise(L"KeyUp", a.Data(), a.Count());
-    keyCode = a.I2Of(0, keyCode);
-    shift = a.I2Of(1, shift);
+    RaiseKey(L"KeyUp", keyCode, shift, nullptr);
 }
 
 }  // namespace brisko

@@ -78,6 +78,8 @@ private:
         std::vector<bool> byRef;
     };
     const Signature* Find(const wchar_t* name);
+    // The key events, with their Cancel argument when given.
+    void RaiseKey(const wchar_t* name, std::int16_t& keyCode, std::int16_t& shift, bool* cancel);
 
     SpinEditBoxObject& owner_;
     ConnectionPoint& point_;

@@ -398,11 +398,11 @@ STDMETHODIMP SpinEditBoxDual::CancelAsyncRead(VARIANT) {
 }
 
 STDMETHODIMP SpinEditBoxDual::TextHeight(BSTR text, float* result) {
-    return Get(result, [&](SpinEdit& b) { return static_cast<float>(Extent(b, text).cy * TwipsPerPixel()); });
+    return Get(result, [&](SpinEdit& b) { return static_cast<float>(Extent(b, text).cy * ScreenTwipsPerPixel()); });
 }
 
 STDMETHODIMP SpinEditBoxDual::TextWidth(BSTR text, float* result) {
-    return Get(result, [&](SpinEdit& b) { return static_cast<float>(Extent(b, text).cx * TwipsPerPixel()); });
+    return Get(result, [&](SpinEdit& b) { return static_cast<float>(Extent(b, text).cx * ScreenTwipsPerPixel()); });
 }
 
 void SpinEditBoxDual::WatchFont(const ComPtr<IFontDisp>& font) {

@@ -35,20 +35,31 @@ PersistContext SpinEditBoxObject::SaveContext() const {
 }
 
 template <class F>
-static HRESULT Persisting(F&& body) noexcept {
-    try {
-        return body();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_FAIL;
-    }
+HRESULT SpinEditBoxObject::LoadWith(F&& load) {
+    const HRESULT hr = BeginInit();
+    if (FAILED(hr)) return hr;
+    return GuardedPersist([&] {
+        const HRESULT loaded = load(*Box());
+        EndInit(true);
+        return loaded;
+    });
+}
+
+template <class F>
+HRESULT SpinEditBoxObject::SaveWith(bool clearDirty, F&& save) {
+    SpinEdit* box = Box();
+    if (!box) return E_UNEXPECTED;
+    return GuardedPersist([&] {
+        const HRESULT hr = save(*box);
+        if (SUCCEEDED(hr) && clearDirty) dirty_ = false;
+        return hr;
+    });
 }
 
 STDMETHODIMP SpinEditBoxObject::InitNew() {
     const HRESULT hr = BeginInit();
     if (FAILED(hr)) return hr;
-    return Persisting([&] {
+    return GuardedPersist([&] {
         EndInit(false);
         return S_OK;
     });
@@ -56,31 +67,20 @@ STDMETHODIMP SpinEditBoxObject::InitNew() {
 
 STDMETHODIMP SpinEditBoxObject::Load(LPSTREAM stream) {
     if (!stream) return E_POINTER;
-    HRESULT hr = BeginInit();
-    if (FAILED(hr)) return hr;
-    return Persisting([&] {
-        const HRESULT loaded = LoadFromStream(*Box(), pictures_, stream);
-        EndInit(true);
-        return loaded;
-    });
+    return LoadWith([&](SpinEdit& box) { return LoadFromStream(box, pictures_, stream); });
 }
 
 STDMETHODIMP SpinEditBoxObject::Save(LPSTREAM stream, BOOL clearDirty) {
     if (!stream) return E_POINTER;
-    SpinEdit* box = Box();
-    if (!box) return E_UNEXPECTED;
-    return Persisting([&] {
-        const HRESULT hr = SaveToStream(*box, pictures_, stream, SaveContext());
-        if (SUCCEEDED(hr) && clearDirty) dirty_ = false;
-        return hr;
-    });
+    return SaveWith(clearDirty != FALSE,
+                    [&](const SpinEdit& box) { return SaveToStream(box, pictures_, stream, SaveContext()); });
 }
 
 STDMETHODIMP SpinEditBoxObject::GetSizeMax(ULARGE_INTEGER* size) {
     if (!size) return E_POINTER;
     SpinEdit* box = Box();
     if (!box) return E_UNEXPECTED;
-    return Persisting([&] {
+    return GuardedPersist([&] {
         *size = StreamSizeMax(*box, pictures_, SaveContext());
         return S_OK;
     });
@@ -88,24 +88,13 @@ STDMETHODIMP SpinEditBoxObject::GetSizeMax(ULARGE_INTEGER* size) {
 
 STDMETHODIMP SpinEditBoxObject::Load(IPropertyBag* bag, IErrorLog* log) {
     if (!bag) return E_POINTER;
-    HRESULT hr = BeginInit();
-    if (FAILED(hr)) return hr;
-    return Persisting([&] {
-        const HRESULT loaded = LoadFromPropertyBag(*Box(), pictures_, bag, log);
-        EndInit(true);
-        return loaded;
-    });
+    return LoadWith([&](SpinEdit& box) { return LoadFromPropertyBag(box, pictures_, bag, log); });
 }
 
 STDMETHODIMP SpinEditBoxObject::Save(IPropertyBag* bag, BOOL clearDirty, BOOL) {
     if (!bag) return E_POINTER;
-    SpinEdit* box = Box();
-    if (!box) return E_UNEXPECTED;
-    return Persisting([&] {
-        const HRESULT hr = SaveToPropertyBag(*box, pictures_, bag, SaveContext());
-        if (SUCCEEDED(hr) && clearDirty) dirty_ = false;
-        return hr;
-    });
+    return SaveWith(clearDirty != FALSE,
+                    [&](const SpinEdit& box) { return SaveToPropertyBag(box, pictures_, bag, SaveContext()); });
 }
 
 STDMETHODIMP SpinEditBoxObject::InitNew(IStorage* storage) {
@@ -115,24 +104,12 @@ STDMETHODIMP SpinEditBoxObject::InitNew(IStorage* storage) {
 
 STDMETHODIMP SpinEditBoxObject::Load(IStorage* storage) {
     if (!storage) return E_POINTER;
-    HRESULT hr = BeginInit();
-    if (FAILED(hr)) return hr;
-    return Persisting([&] {
-        const HRESULT loaded = LoadFromStorage(*Box(), pictures_, storage);
-        EndInit(true);
-        return loaded;
-    });
+    return LoadWith([&](SpinEdit& box) { return LoadFromStorage(box, pictures_, storage); });
 }
 
 STDMETHODIMP SpinEditBoxObject::Save(IStorage* storage, BOOL) {
     if (!storage) return E_POINTER;
-    SpinEdit* box = Box();
-    if (!box) return E_UNEXPECTED;
-    return Persisting([&] {
-        const HRESULT hr = SaveToStorage(*box, pictures_, storage, SaveContext());
-        if (SUCCEEDED(hr)) dirty_ = false;
-        return hr;
-    });
+    return SaveWith(true, [&](const SpinEdit& box) { return SaveToStorage(box, pictures_, storage, SaveContext()); });
 }
 
 }  // namespace brisko

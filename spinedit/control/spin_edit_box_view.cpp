@@ -5,15 +5,18 @@
 #include <algorithm>
 #include <string>
 
+#include "common/units.h"
+#include "common/win/gdi.h"
 #include "spinedit/control/spin_edit_box.h"
 
 namespace brisko {
 
 namespace {
 
-COLORREF ToRgb(std::uint32_t oleColor) {
-    COLORREF rgb = 0;
-    return SUCCEEDED(OleTranslateColor(oleColor, nullptr, &rgb)) ? rgb : GetSysColor(COLOR_WINDOW);
+// A colour drawn for the designer and printing; the window's background
+// for a value the translation rejects.
+COLORREF DrawColor(std::uint32_t oleColor) {
+    return OleColorToRgb(oleColor, GetSysColor(COLOR_WINDOW));
 }
 
 RECT ChildRect(HWND child, HWND parent) {
@@ -128,13 +131,11 @@ STDMETHODIMP SpinEditBoxObject::SetObjectRects(LPCRECT pos, LPCRECT) {
     RECT before{};
     GetWindowRect(window_, &before);
     SetWindowPos(window_, nullptr, pos->left, pos->top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    WindowDC dc(nullptr, false);
-    const int dpiX = dc.Get() ? GetDeviceCaps(dc.Get(), LOGPIXELSX) : 96;
-    const int dpiY = dc.Get() ? GetDeviceCaps(dc.Get(), LOGPIXELSY) : 96;
+    const int dpi = ScreenDpi();
     RECT now{};
     GetWindowRect(window_, &now);  // the window may have kept a minimum width
-    extent_.cx = MulDiv(now.right - now.left, 2540, dpiX > 0 ? dpiX : 96);
-    extent_.cy = MulDiv(now.bottom - now.top, 2540, dpiY > 0 ? dpiY : 96);
+    extent_.cx = PixelsToHimetric(now.right - now.left, dpi);
+    extent_.cy = PixelsToHimetric(now.bottom - now.top, dpi);
     if (now.right - now.left != before.right - before.left || now.bottom - now.top != before.bottom - before.top)
         RaiseEvent(L"Resize", nullptr, 0);
     return S_OK;
@@ -208,9 +209,10 @@ STDMETHODIMP SpinEditBoxObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*,
         if (tw <= 0 || th <= 0) return S_OK;
         // Window pixels to target pixels.
         auto mapRect = [&](RECT r, POINT origin) {
-            return RECT{target.left + MulDiv(r.left + origin.x, tw, ww), target.top + MulDiv(r.top + origin.y, th, wh),
-                        target.left + MulDiv(r.right + origin.x, tw, ww),
-                        target.top + MulDiv(r.bottom + origin.y, th, wh)};
+            return RECT{target.left + ScaleRounded(r.left + origin.x, tw, ww),
+                        target.top + ScaleRounded(r.top + origin.y, th, wh),
+                        target.left + ScaleRounded(r.right + origin.x, tw, ww),
+                        target.top + ScaleRounded(r.bottom + origin.y, th, wh)};
         };
         POINT clientOrigin{0, 0};
         ClientToScreen(box->hWnd(), &clientOrigin);
@@ -218,12 +220,12 @@ STDMETHODIMP SpinEditBoxObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*,
         clientOrigin.y -= window.top;
 
         const int saved = SaveDC(dc);
-        const COLORREF back = ToRgb(!box->Enabled() && !box->DesignMode() ? box->DisableColor() : box->BackColor());
-        UniqueGdi brush(CreateSolidBrush(back));
-        FillRect(dc, &target, static_cast<HBRUSH>(brush.Get()));
-        if (box->BorderStyle() == 1) {
+        const COLORREF back = DrawColor(!box->Enabled() && !box->DesignMode() ? box->DisableColor() : box->BackColor());
+        UniqueBrush brush(CreateSolidBrush(back));
+        FillRect(dc, &target, brush.Get());
+        if (box->BorderStyle() == kBorderFixedSingle) {
             RECT frame = target;
-            if (box->Appearance() == 1)
+            if (box->Appearance() == kAppearance3D)
                 DrawEdge(dc, &frame, EDGE_SUNKEN, BF_RECT);
             else
                 FrameRect(dc, &frame, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
@@ -244,16 +246,17 @@ STDMETHODIMP SpinEditBoxObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*,
             if (!current || !GetObjectW(current, sizeof lf, &lf))
                 GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
             if (lf.lfHeight == 0) lf.lfHeight = -12;
-            lf.lfHeight = MulDiv(lf.lfHeight, th, wh);
+            lf.lfHeight = ScaleRounded(lf.lfHeight, th, wh);
             lf.lfWidth = 0;
-            UniqueGdi font(CreateFontIndirectW(&lf));
+            UniqueFont font(CreateFontIndirectW(&lf));
             SelectInDC select(dc, font.Get());
             SetBkMode(dc, TRANSPARENT);
-            SetTextColor(dc, ToRgb(box->Enabled() ? box->ForeColor() : static_cast<std::uint32_t>(0x80000011)));
+            SetTextColor(dc, DrawColor(box->Enabled() ? box->ForeColor() : kColorGrayText));
             std::wstring shown = box->Text();
             if (const std::wstring mask = box->PasswordChar(); !mask.empty()) shown.assign(shown.size(), mask[0]);
-            static constexpr UINT kAlign[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
-            const UINT align = kAlign[std::clamp(box->Alignment(), 0, 2)];
+            static constexpr UINT kAlign[] = {DT_LEFT, DT_RIGHT,
+                                              DT_CENTER};  // by kAlignLeft, kAlignRight, kAlignCenter
+            const UINT align = kAlign[std::clamp(box->Alignment(), kAlignLeft, kAlignCenter)];
             DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &r,
                       align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
         }

@@ -16,16 +16,28 @@
 #include "common/win/handles.h"
 #include "spinedit/spin_edit_core.h"
 #include "spinedit/spin_properties.h"
+#include "spinedit/spin_styles.h"
+#include "winsvc/subclass.h"
 
 namespace brisko {
 
 inline constexpr wchar_t kSpinEditClassName[] = L"BriskoSpinEdit";
 
+// The GDI owners' traits (common/win/gdi.h), named here so that the header
+// does not bring the GDI helpers into every file that places a spin edit box.
+template <class H>
+struct GdiTraits;
+
 // Registers the class for the given module (the DLL, or a test program).
 bool RegisterSpinEditClass(HINSTANCE instance);
 void UnregisterSpinEditClass(HINSTANCE instance);
 
-class SpinEdit : private SpinTextBoxPort {
+// The parts of the class live in files by concern: the window and its parts
+// (spin_edit.cpp), the text box's input (spin_edit_text.cpp), the input
+// method (spin_edit_ime.cpp), the clipboard, message boxes and sounds
+// (spin_edit_shell.cpp), and the properties and their persistence
+// (spin_edit_properties.cpp).
+class SpinEdit : private SpinTextBoxPort, private iSubclass {
     friend bool RegisterSpinEditClass(HINSTANCE instance);
 
 public:
@@ -82,28 +94,28 @@ public:
 
     // The control's own appearance. Setters refuse invalid values with
     // Error(InvalidPropertyValue) and keep the old one.
-    std::int32_t Alignment() const { return alignment_; }
-    void SetAlignment(std::int32_t v);  // 0 left, 1 right, 2 centre
-    std::int32_t VAlign() const { return vAlign_; }
+    std::int32_t Alignment() const { return props_.alignment; }
+    void SetAlignment(std::int32_t v);  // kAlignLeft, kAlignRight, kAlignCenter
+    std::int32_t VAlign() const { return props_.vAlign; }
     void SetVAlign(std::int32_t v);
-    std::int16_t LeftMargin() const { return leftMargin_; }
-    void SetLeftMargin(std::int16_t v);
-    std::int16_t RightMargin() const { return rightMargin_; }
-    void SetRightMargin(std::int16_t v);
-    std::int16_t VMargin() const { return vMargin_; }
-    void SetVMargin(std::int16_t v);
-    std::int32_t Appearance() const { return appearance_; }
-    void SetAppearance(std::int32_t v);  // 0 flat, 1 3D
-    std::int32_t BorderStyle() const { return borderStyle_; }
-    void SetBorderStyle(std::int32_t v);  // 0 none, 1 single
-    std::uint32_t ForeColor() const { return foreColor_; }
-    void SetForeColor(std::uint32_t v);
-    std::uint32_t FocusColor() const { return focusColor_; }
-    void SetFocusColor(std::uint32_t v);
-    std::uint32_t BackColor() const { return backColor_; }
-    void SetBackColor(std::uint32_t v);
-    std::uint32_t DisableColor() const { return disableColor_; }
-    void SetDisableColor(std::uint32_t v);
+    std::int16_t LeftMargin() const { return props_.leftMargin; }
+    void SetLeftMargin(std::int16_t v) { SetMargin(props_.leftMargin, v); }
+    std::int16_t RightMargin() const { return props_.rightMargin; }
+    void SetRightMargin(std::int16_t v) { SetMargin(props_.rightMargin, v); }
+    std::int16_t VMargin() const { return props_.vMargin; }
+    void SetVMargin(std::int16_t v) { SetMargin(props_.vMargin, v); }
+    std::int32_t Appearance() const { return props_.appearance; }
+    void SetAppearance(std::int32_t v) { SetFrameStyle(props_.appearance, v, "Appearance must be 0 or 1"); }
+    std::int32_t BorderStyle() const { return props_.borderStyle; }
+    void SetBorderStyle(std::int32_t v) { SetFrameStyle(props_.borderStyle, v, "BorderStyle must be 0 or 1"); }
+    std::uint32_t ForeColor() const { return props_.foreColor; }
+    void SetForeColor(std::uint32_t v) { SetColor(props_.foreColor, v); }
+    std::uint32_t FocusColor() const { return props_.focusColor; }
+    void SetFocusColor(std::uint32_t v) { SetColor(props_.focusColor, v); }
+    std::uint32_t BackColor() const { return props_.backColor; }
+    void SetBackColor(std::uint32_t v) { SetColor(props_.backColor, v); }
+    std::uint32_t DisableColor() const { return props_.disableColor; }
+    void SetDisableColor(std::uint32_t v) { SetColor(props_.disableColor, v); }
     // On a form in its designer the control always shows its back colour.
     bool DesignMode() const { return designMode_; }
     void SetDesignMode(bool v) {
@@ -112,20 +124,20 @@ public:
     }
     bool Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
     void SetEnabled(bool v);
-    bool EnabledSpin() const { return enabledSpin_; }
+    bool EnabledSpin() const { return props_.enabledSpin; }
     void SetEnabledSpin(bool v);
-    bool VisibleSpin() const { return visibleSpin_; }
+    bool VisibleSpin() const { return props_.visibleSpin; }
     void SetVisibleSpin(bool v);
-    std::int32_t MousePointer() const { return mousePointer_; }
+    std::int32_t MousePointer() const { return props_.mousePointer; }
     void SetMousePointer(std::int32_t v);
-    std::int32_t SpinMousePointer() const { return spinMousePointer_; }
+    std::int32_t SpinMousePointer() const { return props_.spinMousePointer; }
     void SetSpinMousePointer(std::int32_t v);
-    std::wstring PasswordChar() const { return passwordChar_; }
+    std::wstring PasswordChar() const { return props_.passwordChar; }
     void SetPasswordChar(const std::wstring& v);  // at most one character
-    std::int32_t IMEMode() const { return imeMode_; }
-    void SetIMEMode(std::int32_t v);  // 0..8
+    std::int32_t IMEMode() const { return props_.imeMode; }
+    void SetIMEMode(std::int32_t v);  // an ImeMode
     // The font of the text box; none means the one the parent gives (WM_SETFONT).
-    std::optional<FontSpec> Font() const { return font_; }
+    std::optional<FontSpec> Font() const { return props_.font; }
     void SetFont(const std::optional<FontSpec>& font);
 
     std::int32_t SelStart() const override;
@@ -168,8 +180,8 @@ public:
     // Stored properties that only a form host acts on (AccessKeys,
     // KeyPreview, the link and drag settings...), kept with the window so
     // that a save writes back what a load read.
-    const SpinEditProperties& Retained() const { return retained_; }
-    SpinEditProperties& Retained() { return retained_; }
+    const SpinEditProperties& Retained() const { return props_; }
+    SpinEditProperties& Retained() { return props_; }
 
     // Persistence.
     void Save(PropertyStore& store) const;
@@ -182,14 +194,25 @@ private:
 
 public:
     // Only the window class makes these (Key is private).
-    SpinEdit(Key, HWND hwnd) : hwnd_(hwnd) {}
+    SpinEdit(Key, HWND hwnd);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
-    static LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM);
+    void SetMargin(std::int16_t& margin, std::int16_t v);
+    void SetColor(std::uint32_t& color, std::uint32_t v);
+    // kAppearanceFlat or kAppearance3D, kBorderNone or kBorderFixedSingle.
+    void SetFrameStyle(std::int32_t& style, std::int32_t v, const char* what);
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT HandleEdit(UINT msg, WPARAM wp, LPARAM lp);
+    // The text box's messages, through the window-system service's subclassing.
+    void SubclassTextBox();
+    void iSubclass_Proc(bool bBefore, bool& bHandled, std::intptr_t& lReturn, WindowHandle& hWnd, std::uint32_t& uMsg,
+                        std::uintptr_t& wParam, std::intptr_t& lParam) override;
+    // The character of a WM_CHAR as the host's key code; false while a
+    // double-byte character's lead byte waits for its trail byte.
+    bool TakeCharCode(std::uintptr_t wParam, std::int16_t& code);
     void PreviewKey(UINT msg, WPARAM wp, LPARAM lp) const;
+    // The text box's own procedure, for its text in Unicode.
+    LRESULT CallTextBox(UINT msg, WPARAM wp, LPARAM lp) const;
     bool CreateParts();
     void CreateEditBox();
     void Layout();
@@ -217,34 +240,23 @@ private:
     HWND hwnd_;
     HWND box_ = nullptr;
     HWND spin_ = nullptr;
-    WNDPROC boxProc_ = nullptr;
+    CSubclass boxSubclass_;
+    WNDPROC boxClassProc_ = nullptr;
+    std::uint8_t leadByte_ = 0;
     SpinEditCore core_{*this};
     std::function<void(std::int32_t)> soundObserver_;
     std::function<void(bool)> focusObserver_;
     std::function<void(UINT, WPARAM, POINT)> mouseObserver_;
     bool changeSeen_ = false;
     bool designMode_ = false;
-    std::int32_t alignment_ = 1;
-    std::int32_t vAlign_ = 2;
-    std::int16_t leftMargin_ = 1, rightMargin_ = 1, vMargin_ = 1;
-    std::int32_t appearance_ = 1;
-    std::int32_t borderStyle_ = 1;
-    std::uint32_t foreColor_ = kColorWindowText;
-    std::uint32_t focusColor_ = kColorWindow;
-    std::uint32_t backColor_ = kColorWindow;
-    std::uint32_t disableColor_ = kColorButtonFace;
-    bool enabledSpin_ = true;
-    bool visibleSpin_ = true;
-    std::int32_t mousePointer_ = 0;
-    std::int32_t spinMousePointer_ = 0;
-    std::wstring passwordChar_;
-    std::int32_t imeMode_ = 3;
-    std::optional<FontSpec> font_;
-    UniqueGdi ownFont_;           // made from font_
-    HFONT parentFont_ = nullptr;  // given by WM_SETFONT, owned by the parent
-    UniqueGdi brush_;
+    // The stored properties: the window's own appearance (changed through
+    // its setters) and what only a form host acts on. The value model's
+    // fields live in core_.
+    SpinEditProperties props_;
+    UniqueHandle<HFONT, GdiTraits<HFONT>> ownFont_;  // UniqueFont, made from props_.font
+    HFONT parentFont_ = nullptr;                     // given by WM_SETFONT, owned by the parent
+    UniqueHandle<HBRUSH, GdiTraits<HBRUSH>> brush_;  // UniqueBrush
     COLORREF brushColor_ = CLR_INVALID;
-    SpinEditProperties retained_;
 };
 
 }  // namespace brisko
