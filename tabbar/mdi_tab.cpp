@@ -161,7 +161,7 @@ std::uint32_t CMDITab::DefaultSelFontColor() {
 void CMDITab::SetBorderStyle(std::int32_t v) {
     if (v == m_lBorderStyle) return;
     m_lBorderStyle = v;
-    if (v >= 0 && v <= 2) m_iFrameWidth = static_cast<std::int16_t>(v);
+    if (v >= kBorderNone && v <= kBorderSunken) m_iFrameWidth = static_cast<std::int16_t>(v);
     Refresh();
 }
 
@@ -273,17 +273,17 @@ void CMDITab::RemoveTab(std::int16_t iIndex) {
         SelectTab(-1, kChangeByRemove);
     } else if (iIndex == s) {
         switch (m_lActiveMode) {
-            case 0:
+            case kActivateNone:
                 SelectTab(-1, kChangeByRemove);
                 break;
-            case 1:
+            case kActivateLeft:
                 if (s > 0) {
                     SelectTab(static_cast<std::int16_t>(s - 1), kChangeByRemove);
                 } else if (m_pEvents) {
                     m_pEvents->TabChanged(0, -1, kChangeByRemove);
                 }
                 break;
-            case 2:
+            case kActivateRight:
                 // The right neighbour moves into the removed tab's place;
                 // only when the removed tab was the last one does the
                 // selection go left.

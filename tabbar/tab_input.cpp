@@ -9,12 +9,14 @@
 namespace brisko {
 
 const WatchedMessage kWatchedMessages[23] = {
-    {msg::kPaint, 1},         {msg::kParentNotify, 2},  {msg::kMdiActivate, 1},    {msg::kSize, 1},
-    {msg::kNcHitTest, 1},     {msg::kNcCalcSize, 1},    {msg::kNcPaint, 1},        {msg::kMouseLeave, 1},
-    {msg::kMouseMove, 1},     {msg::kLButtonDown, 2},   {msg::kLButtonUp, 2},      {msg::kLButtonDblClk, 2},
-    {msg::kRButtonDown, 2},   {msg::kRButtonUp, 2},     {msg::kRButtonDblClk, 2},  {msg::kMButtonDown, 2},
-    {msg::kMButtonUp, 2},     {msg::kMButtonDblClk, 2}, {msg::kXButtonDown, 2},    {msg::kXButtonUp, 2},
-    {msg::kXButtonDblClk, 2}, {msg::kMouseWheel, 2},    {msg::kCaptureChanged, 2},
+    {msg::kPaint, kAfterWindow},        {msg::kParentNotify, kBeforeWindow},   {msg::kMdiActivate, kAfterWindow},
+    {msg::kSize, kAfterWindow},         {msg::kNcHitTest, kAfterWindow},       {msg::kNcCalcSize, kAfterWindow},
+    {msg::kNcPaint, kAfterWindow},      {msg::kMouseLeave, kAfterWindow},      {msg::kMouseMove, kAfterWindow},
+    {msg::kLButtonDown, kBeforeWindow}, {msg::kLButtonUp, kBeforeWindow},      {msg::kLButtonDblClk, kBeforeWindow},
+    {msg::kRButtonDown, kBeforeWindow}, {msg::kRButtonUp, kBeforeWindow},      {msg::kRButtonDblClk, kBeforeWindow},
+    {msg::kMButtonDown, kBeforeWindow}, {msg::kMButtonUp, kBeforeWindow},      {msg::kMButtonDblClk, kBeforeWindow},
+    {msg::kXButtonDown, kBeforeWindow}, {msg::kXButtonUp, kBeforeWindow},      {msg::kXButtonDblClk, kBeforeWindow},
+    {msg::kMouseWheel, kBeforeWindow},  {msg::kCaptureChanged, kBeforeWindow},
 };
 
 namespace {
@@ -105,7 +107,7 @@ std::int32_t CMDITab::ButtonFromMessage(std::uint32_t uMsg, std::uintptr_t wPara
 Point CMDITab::ToBarPoint(std::int32_t x, std::int32_t y, bool bScreen) const {
     Point p{x + m_iFrameWidth, y + m_iFrameWidth};
     if (bScreen) p = m_pPort->ScreenToClient(m_hClientWnd, p);
-    if (m_lAlign == 0) p.y += StripHeight();
+    if (m_lAlign == kAlignTop) p.y += StripHeight();
     return p;
 }
 
@@ -181,7 +183,7 @@ bool CMDITab::OnMouseMove(WindowHandle /*hWnd*/, std::uintptr_t wParam, std::int
     switch (m_eDragState) {
         case kDragging: {
             const std::int16_t i = HitTestTab(p.x, p.y);
-            if (m_lStyle == 0 && i != -1 && i != m_iDragIndex) {
+            if (m_lStyle == kWidthFixed && i != -1 && i != m_iDragIndex) {
                 const std::int16_t from = m_iDragIndex;
                 m_iDragIndex = i;
                 MoveTab(from, i);
@@ -249,7 +251,7 @@ bool CMDITab::OnButtonUp(WindowHandle /*hWnd*/, std::uint32_t uMsg, std::uintptr
             m_eDragState = kDragIdle;
             m_pPort->ReleaseCapture();
             const std::int16_t i = HitTestTab(p.x, p.y);
-            if (i != -1 && m_lStyle != 0) MoveTab(m_iDragIndex, i);
+            if (i != -1 && m_lStyle != kWidthFixed) MoveTab(m_iDragIndex, i);
             if (m_pEvents) m_pEvents->CompleteDrag(i, eButton, lFlags, p.x, p.y);
         }
         return true;
