@@ -230,30 +230,41 @@ void BarPainter::DrawIcon(HDC m, const TabIcon& icon, const Rect& place, const R
     DrawIconEx(m, place.left, place.top, h, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
 }
 
-void BarPainter::DrawTitle(HDC m, const TabFace& face, int shown, const Font& font, COLORREF color, COLORREF barColor) {
+void BarPainter::DrawTitle(HDC m, const TabFace& face, const RECT& clear, int shown, const Font& font, COLORREF color,
+                           const std::array<std::int64_t, 2>& ground) {
     RECT text = ToRECT(face.title);
     const int w = text.right - text.left, h = text.bottom - text.top;
-    // DrawText keeps inside the rectangle: an empty one shows nothing.
-    if (w <= 0 || h <= 0) return;
+    // DrawText keeps inside the rectangle, and of a title cut at the strip's
+    // left end only what lies inside the strip is ever shown.
+    const LONG from = std::max<LONG>(text.left, shown);
+    if (w <= 0 || h <= 0 || from >= text.right) return;
     const std::wstring& title = bar_.Title(face.index);
-    // A title wholly inside the strip lies over a background made only of
-    // the key's colours, the tab's state and the rectangle's size: the tile
-    // composed over a copy of it has the very pixels DrawText gives here.
-    if (text.left >= shown) {
-        const auto rgb = [](int sysColor) { return static_cast<std::int64_t>(GetSysColor(sysColor)); };
-        const TileAtlas::Key key{{static_cast<std::int64_t>(Tile::Title), font.id, static_cast<std::int64_t>(color), w,
-                                  h, (face.selected ? 1 : 0) | (bar_.Align() == kAlignTop ? 2 : 0),
-                                  static_cast<std::int64_t>(barColor) | rgb(COLOR_WINDOW) << 24,
-                                  rgb(COLOR_3DDKSHADOW) | rgb(COLOR_BTNTEXT) << 24},
-                                 title};
-        const auto tile = tiles_.Find(m, key, w, h, [&](HDC dc, int x0, int y0) {
-            BitBlt(dc, x0, y0, w, h, m, text.left, text.top, SRCCOPY);
-            SelectInDC sel(dc, font.handle);
-            SetTextColor(dc, color);
-            RECT r{x0, y0, x0 + w, y0 + h};
-            DrawTextA(dc, ToAnsi(title).c_str(), -1, &r, kTitleFlags);
-        });
-        if (tile && BitBlt(m, text.left, text.top, w, h, tiles_.Dc(), tile->x, tile->y, SRCCOPY)) return;
+    // Where the tab's own background reaches the strip's left end, the title
+    // lies over a background made only of the key's colours, the tab's state
+    // and the rectangle's size: a tile composed over a copy of it has the
+    // very pixels DrawText gives here. DrawText blends each pixel with the
+    // one beneath, so the shown part of a cut title is the same part of the
+    // whole one's tile.
+    if (clear.left <= from) {
+        const TileAtlas::Key key{
+            {static_cast<std::int64_t>(Tile::Title), font.id, static_cast<std::int64_t>(color), w, h,
+             (face.selected ? 1 : 0) | (bar_.Align() == kAlignTop ? 2 : 0), ground[0], ground[1]},
+            title};
+        const POINT* tile = tiles_.Lookup(key);
+        // Only a whole title has the right background to compose over.
+        if (!tile && from == text.left) {
+            const auto place = tiles_.Find(m, key, w, h, [&](HDC dc, int x0, int y0) {
+                BitBlt(dc, x0, y0, w, h, m, text.left, text.top, SRCCOPY);
+                SelectInDC sel(dc, font.handle);
+                SetTextColor(dc, color);
+                RECT r{x0, y0, x0 + w, y0 + h};
+                DrawTextA(dc, ToAnsi(title).c_str(), -1, &r, kTitleFlags);
+            });
+            tile = place ? tiles_.Lookup(key) : nullptr;
+        }
+        if (tile &&
+            BitBlt(m, from, text.top, text.right - from, h, tiles_.Dc(), tile->x + from - text.left, tile->y, SRCCOPY))
+            return;
     }
     SelectInDC sel(m, font.handle);
     SetTextColor(m, color);
@@ -269,6 +280,9 @@ void BarPainter::DrawTabs(HDC m, const RECT& plain, COLORREF barColor) {
     // Only the strip from here rightwards is copied to the window.
     const int shown = bar_.BarRect().left;
     const std::int16_t sel = bar_.SelectedIndex();
+    const auto rgb = [](int sysColor) { return static_cast<std::int64_t>(GetSysColor(sysColor)); };
+    const std::array<std::int64_t, 2> ground{static_cast<std::int64_t>(barColor) | rgb(COLOR_WINDOW) << 24,
+                                             rgb(COLOR_3DDKSHADOW) | rgb(COLOR_BTNTEXT) << 24};
 
     bar_.ShownTabs(faces_);
     // The separators' brush stays selected between tabs.
@@ -303,7 +317,7 @@ void BarPainter::DrawTabs(HDC m, const RECT& plain, COLORREF barColor) {
         }
         if (f.iconNumber > 0)
             DrawIcon(m, *bar_.IconPicture(f.iconNumber), f.icon, clear, shown, f.selected ? windowColor : barColor);
-        DrawTitle(m, f, shown, f.selected ? selected : normal, f.selected ? selColor : normalColor, barColor);
+        DrawTitle(m, f, clear, shown, f.selected ? selected : normal, f.selected ? selColor : normalColor, ground);
     }
 }
 

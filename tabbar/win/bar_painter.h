@@ -40,6 +40,11 @@ public:
         places_.emplace(key, *place);
         return place;
     }
+    // The place of key's tile, or nullptr when there is none.
+    const POINT* Lookup(const Key& key) const {
+        auto it = places_.find(key);
+        return it == places_.end() ? nullptr : &it->second;
+    }
     HDC Dc() const { return dc_.Get(); }
     void Clear();
 
@@ -101,9 +106,10 @@ private:
     void DrawFrame(HDC dc, const Rect& w);
     // `plain` is where the strip shows only its background, `barColor`.
     void DrawTabs(HDC m, const RECT& plain, COLORREF barColor);
-    // `shown` as for DrawIcon; `barColor` and the tab's state make the
-    // background under the title.
-    void DrawTitle(HDC m, const TabFace& face, int shown, const Font& font, COLORREF color, COLORREF barColor);
+    // `clear` is where the tab shows only its own background, `shown` as for
+    // DrawIcon; `ground` the colours that make the background under titles.
+    void DrawTitle(HDC m, const TabFace& face, const RECT& clear, int shown, const Font& font, COLORREF color,
+                   const std::array<std::int64_t, 2>& ground);
     void DrawButton(HDC m, std::int32_t n, const RECT& plain, COLORREF barColor);
     // `shown` is the left end of what the window gets of the strip.
     void DrawIcon(HDC m, const TabIcon& icon, const Rect& place, const RECT& plain, int shown, COLORREF bg);
