@@ -152,6 +152,9 @@ struct TabFace {
     Rect title;
 };
 
+// Mouse buttons as the mouse events report them.
+enum MouseButton : std::int32_t { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4, kXButton1 = 5, kXButton2 = 6 };
+
 // Codes of the bar's buttons (hot and pressed).
 enum TabButton : std::int32_t { kNoButton = 0, kScrollLeftButton = 1, kScrollRightButton = 2, kCloseButton = 3 };
 // Drag states.
@@ -159,12 +162,12 @@ enum DragState : std::int32_t { kDragging = 0, kDragArmed = 1, kDragIdle = 2 };
 
 // Window messages the bar handles; the numbers are the window system's.
 namespace msg {
-constexpr std::uint32_t kSize = 0x0005, kPaint = 0x000F, kNcCalcSize = 0x0083, kNcHitTest = 0x0084, kNcPaint = 0x0085,
-                        kMouseMove = 0x0200, kLButtonDown = 0x0201, kLButtonUp = 0x0202, kLButtonDblClk = 0x0203,
-                        kRButtonDown = 0x0204, kRButtonUp = 0x0205, kRButtonDblClk = 0x0206, kMButtonDown = 0x0207,
-                        kMButtonUp = 0x0208, kMButtonDblClk = 0x0209, kMouseWheel = 0x020A, kXButtonDown = 0x020B,
-                        kXButtonUp = 0x020C, kXButtonDblClk = 0x020D, kParentNotify = 0x0210, kMdiActivate = 0x0222,
-                        kCaptureChanged = 0x0215, kMouseLeave = 0x02A3;
+constexpr std::uint32_t kCreate = 0x0001, kDestroy = 0x0002, kSize = 0x0005, kPaint = 0x000F, kNcCalcSize = 0x0083,
+                        kNcHitTest = 0x0084, kNcPaint = 0x0085, kMouseMove = 0x0200, kLButtonDown = 0x0201,
+                        kLButtonUp = 0x0202, kLButtonDblClk = 0x0203, kRButtonDown = 0x0204, kRButtonUp = 0x0205,
+                        kRButtonDblClk = 0x0206, kMButtonDown = 0x0207, kMButtonUp = 0x0208, kMButtonDblClk = 0x0209,
+                        kMouseWheel = 0x020A, kXButtonDown = 0x020B, kXButtonUp = 0x020C, kXButtonDblClk = 0x020D,
+                        kParentNotify = 0x0210, kMdiActivate = 0x0222, kCaptureChanged = 0x0215, kMouseLeave = 0x02A3;
 constexpr std::int32_t kHtClient = 1, kHtBorder = 18;
 }  // namespace msg
 

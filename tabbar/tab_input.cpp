@@ -68,40 +68,19 @@ std::int32_t CMDITab::HitTestButton(std::int32_t x, std::int32_t y) const {
 }
 
 std::int32_t CMDITab::ButtonFromMessage(std::uint32_t uMsg, std::uintptr_t wParam) {
-    switch (uMsg) {
-        case 513:
-        case 514:
-        case 515:
-        case 161:
-        case 162:
-        case 163:
-            return 1;
-        case 516:
-        case 517:
-        case 518:
-        case 164:
-        case 165:
-        case 166:
-            return 2;
-        case 519:
-        case 520:
-        case 521:
-        case 167:
-        case 168:
-        case 169:
-            return 4;
-        case 523:
-        case 524:
-        case 525:
-        case 171:
-        case 172:
-        case 173:
-            if (wParam & 0x10000u) return 5;
-            if (wParam & 0x20000u) return 6;
-            return 0;
-        default:
-            return 0;
+    // The client and non-client messages of each button come in runs of
+    // three: down, up, double click.
+    constexpr std::uint32_t kNcLButtonDown = 0x00A1, kNcRButtonDown = 0x00A4, kNcMButtonDown = 0x00A7,
+                            kNcXButtonDown = 0x00AB;
+    const auto in = [uMsg](std::uint32_t first) { return uMsg >= first && uMsg < first + 3; };
+    if (in(msg::kLButtonDown) || in(kNcLButtonDown)) return kLeftButton;
+    if (in(msg::kRButtonDown) || in(kNcRButtonDown)) return kRightButton;
+    if (in(msg::kMButtonDown) || in(kNcMButtonDown)) return kMiddleButton;
+    if (in(msg::kXButtonDown) || in(kNcXButtonDown)) {
+        if (wParam & 0x10000u) return kXButton1;
+        if (wParam & 0x20000u) return kXButton2;
     }
+    return 0;
 }
 
 Point CMDITab::ToBarPoint(std::int32_t x, std::int32_t y, bool bScreen) const {
@@ -328,9 +307,9 @@ void CMDITab::HandleMessage(bool bBefore, bool& bHandled, std::intptr_t& lReturn
             }
             case msg::kParentNotify:
                 if (!m_pEvents) break;
-                if ((wParam & 0xFFFF) == 1)
+                if ((wParam & 0xFFFF) == msg::kCreate)
                     m_pEvents->MDIChildCreate(static_cast<WindowHandle>(lParam));
-                else if ((wParam & 0xFFFF) == 2)
+                else if ((wParam & 0xFFFF) == msg::kDestroy)
                     m_pEvents->MDIChildDestroy(static_cast<WindowHandle>(lParam));
                 break;
             case msg::kCaptureChanged:

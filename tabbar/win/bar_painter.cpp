@@ -241,27 +241,26 @@ void BarPainter::DrawTitle(HDC m, const TabFace& face, const RECT& clear, int sh
     const std::wstring& title = bar_.Title(face.index);
     // Where the tab's own background reaches the strip's left end, the title
     // lies over a background made only of the key's colours, the tab's state
-    // and the rectangle's size: a tile composed over a copy of it has the
-    // very pixels DrawText gives here. DrawText blends each pixel with the
-    // one beneath, so the shown part of a cut title is the same part of the
-    // whole one's tile.
+    // and the rectangle's size, the same in every column: a tile composed
+    // over a copy of it has the very pixels DrawText gives here. DrawText
+    // blends each pixel with the one beneath, so the shown part of a cut
+    // title is the same part of the whole one's tile.
     if (clear.left <= from) {
         const TileAtlas::Key key{
             {static_cast<std::int64_t>(Tile::Title), font.id, static_cast<std::int64_t>(color), w, h,
              (face.selected ? 1 : 0) | (bar_.Align() == kAlignTop ? 2 : 0), ground[0], ground[1]},
             title};
-        const POINT* tile = tiles_.Lookup(key);
-        // Only a whole title has the right background to compose over.
-        if (!tile && from == text.left) {
-            const auto place = tiles_.Find(m, key, w, h, [&](HDC dc, int x0, int y0) {
-                BitBlt(dc, x0, y0, w, h, m, text.left, text.top, SRCCOPY);
-                SelectInDC sel(dc, font.handle);
-                SetTextColor(dc, color);
-                RECT r{x0, y0, x0 + w, y0 + h};
-                DrawTextA(dc, ToAnsi(title).c_str(), -1, &r, kTitleFlags);
-            });
-            tile = place ? tiles_.Lookup(key) : nullptr;
-        }
+        const auto tile = tiles_.Find(m, key, w, h, [&](HDC dc, int x0, int y0) {
+            // The background from what is shown of it; a cut title's hidden
+            // columns repeat its first shown one.
+            const int cut = static_cast<int>(from - text.left);
+            BitBlt(dc, x0 + cut, y0, w - cut, h, m, from, text.top, SRCCOPY);
+            if (cut > 0) StretchBlt(dc, x0, y0, cut, h, dc, x0 + cut, y0, 1, h, SRCCOPY);
+            SelectInDC sel(dc, font.handle);
+            SetTextColor(dc, color);
+            RECT r{x0, y0, x0 + w, y0 + h};
+            DrawTextA(dc, ToAnsi(title).c_str(), -1, &r, kTitleFlags);
+        });
         if (tile &&
             BitBlt(m, from, text.top, text.right - from, h, tiles_.Dc(), tile->x + from - text.left, tile->y, SRCCOPY))
             return;

@@ -40,11 +40,6 @@ public:
         places_.emplace(key, *place);
         return place;
     }
-    // The place of key's tile, or nullptr when there is none.
-    const POINT* Lookup(const Key& key) const {
-        auto it = places_.find(key);
-        return it == places_.end() ? nullptr : &it->second;
-    }
     HDC Dc() const { return dc_.Get(); }
     void Clear();
 
