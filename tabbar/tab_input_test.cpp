@@ -84,6 +84,14 @@ TEST_F(Input, ClickSequences) {
          {"TabMouseDown 1 1 150 15", "Changed 1 0 2"},
          {"TabBarMouseUp 1 1 150 15", "TabBarClick 1 1 150 15", "TabMouseUp 1 1 150 15", "TabClick 1 1 150 15"},
          true},
+        {"left on the selected tab",
+         msg::kLButtonDown,
+         msg::kLButtonUp,
+         50,
+         15,
+         {"TabMouseDown 0 1 50 15"},
+         {"TabBarMouseUp 0 1 50 15", "TabBarClick 0 1 50 15", "TabMouseUp 0 1 50 15", "TabClick 0 1 50 15"},
+         true},
         {"right on a tab",
          msg::kRButtonDown,
          msg::kRButtonUp,
@@ -348,6 +356,10 @@ TEST_F(Input, ScrollButtonAutoRepeat) {
     Send(msg::kLButtonDblClk, 547, 14);  // a left double click presses too
     EXPECT_EQ(bar.ScrollPos(), 120);
     EXPECT_EQ(log.timerInterval, 100);
+    // Held at the left end, it scrolls no further either way.
+    bar.iTimer_Proc(0, 0);
+    bar.iTimer_Proc(0, 0);
+    EXPECT_EQ(bar.ScrollPos(), 0);
     // A move without buttons ends the press and stops the timer.
     Move(547, 14, 0);
     EXPECT_FALSE(log.timerRunning);
@@ -474,6 +486,9 @@ TEST_F(Input, DetachReleasesCaptureTrackingAndTimer) {
     bar.Detach();
     EXPECT_FALSE(log.timerRunning);
     EXPECT_FALSE(log.captured);
+    log.calls.clear();
+    bar.Detach();  // detached already: the window side hears nothing
+    EXPECT_TRUE(log.calls.empty());
 }
 
 // Each watched message reaches the bar once, before or after the window's own

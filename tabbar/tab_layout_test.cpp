@@ -143,7 +143,8 @@ TEST_F(Layout, ShownTabsPlaceIconAndTitleApart) {
         {"fixed, selected icon only", kWidthFixed, 120, true, 0, 2, 0, 9},
         {"fixed, narrow, no close button", kWidthFixed, 40, false, 1, 0, 0, 9},
         {"fixed, too narrow for an icon", kWidthFixed, 22, true, 1, 2, 0, 9},
-        {"fixed, icon beyond the list, scrolled", kWidthFixed, 120, true, 5, 0, 200, 9},
+        // Scrolled so that the first tab ends exactly at the bar's left end.
+        {"fixed, icon beyond the list, scrolled", kWidthFixed, 120, true, 5, 0, 122, 9},
         {"fitted, icons, large selected font", kWidthFit, 0, true, 1, 2, 0, 18},
         {"fitted, selected icon only, scrolled", kWidthFit, 0, true, 0, 1, 150, 9},
         {"fitted, no icons, no close button", kWidthFit, 0, false, 0, 0, 0, 9},
@@ -303,6 +304,16 @@ TEST_F(Layout, TabWiseScrolling) {
     bar.SetScrollPos(619);
     bar.ScrollRight();
     EXPECT_EQ(bar.ScrollPos(), 616);
+
+    // Tabs of different widths: left goes back to the start of the tab cut
+    // at the left end, right on to the next tab's start.
+    log.charWidth = 10;
+    Tabs(20);  // 76 wide from 3, from the eleventh 86: tab 9 is 687..763, tab 10 763..849
+    bar.SetScrollPos(760);
+    bar.ScrollLeft();
+    EXPECT_EQ(bar.ScrollPos(), 684);
+    bar.ScrollRight();
+    EXPECT_EQ(bar.ScrollPos(), 760);
 
     // No tab reaches the row's left end: stay put.
     Tabs(3, false);
