@@ -66,66 +66,44 @@ void CMDITab::UpdateTabHeight() {
     m_iTabHeight = Wrap16(std::max({hN, hS, 26}));
 }
 
-void CMDITab::SetFont(const FontSpec& f) {
-    m_Font = f;
-    FontChanged();
-}
-void CMDITab::SetFontName(const std::wstring& v) {
-    m_Font.name = v;
-    FontChanged();
-}
-void CMDITab::SetFontSize(float v) {
-    m_Font.SetSize(v);
-    FontChanged();
-}
-void CMDITab::SetFontBold(bool v) {
-    m_Font.SetBold(v);
-    FontChanged();
-}
-void CMDITab::SetFontItalic(bool v) {
-    m_Font.italic = v;
-    FontChanged();
-}
-void CMDITab::SetFontStrikethru(bool v) {
-    m_Font.strikethrough = v;
-    FontChanged();
-}
-void CMDITab::SetFontUnderline(bool v) {
-    m_Font.underline = v;
-    FontChanged();
-}
+// The normal and the selected font have the same setters; each change
+// re-measures the tab height and repaints.
+#define BRISKO_FONT_SETTERS(Prefix, Field)                   \
+    void CMDITab::Set##Prefix(const FontSpec& f) {           \
+        Field = f;                                           \
+        FontChanged();                                       \
+    }                                                        \
+    void CMDITab::Set##Prefix##Name(const std::wstring& v) { \
+        Field.name = v;                                      \
+        FontChanged();                                       \
+    }                                                        \
+    void CMDITab::Set##Prefix##Size(float v) {               \
+        Field.SetSize(v);                                    \
+        FontChanged();                                       \
+    }                                                        \
+    void CMDITab::Set##Prefix##Bold(bool v) {                \
+        Field.SetBold(v);                                    \
+        FontChanged();                                       \
+    }                                                        \
+    void CMDITab::Set##Prefix##Italic(bool v) {              \
+        Field.italic = v;                                    \
+        FontChanged();                                       \
+    }                                                        \
+    void CMDITab::Set##Prefix##Strikethru(bool v) {          \
+        Field.strikethrough = v;                             \
+        FontChanged();                                       \
+    }                                                        \
+    void CMDITab::Set##Prefix##Underline(bool v) {           \
+        Field.underline = v;                                 \
+        FontChanged();                                       \
+    }
+BRISKO_FONT_SETTERS(Font, m_Font)
+BRISKO_FONT_SETTERS(SelFont, m_SelFont)
+#undef BRISKO_FONT_SETTERS
+
 void CMDITab::SetFontColor(std::uint32_t v) {
     m_lFontColor = v;
     Refresh();
-}
-
-void CMDITab::SetSelFont(const FontSpec& f) {
-    m_SelFont = f;
-    FontChanged();
-}
-void CMDITab::SetSelFontName(const std::wstring& v) {
-    m_SelFont.name = v;
-    FontChanged();
-}
-void CMDITab::SetSelFontSize(float v) {
-    m_SelFont.SetSize(v);
-    FontChanged();
-}
-void CMDITab::SetSelFontBold(bool v) {
-    m_SelFont.SetBold(v);
-    FontChanged();
-}
-void CMDITab::SetSelFontItalic(bool v) {
-    m_SelFont.italic = v;
-    FontChanged();
-}
-void CMDITab::SetSelFontStrikethru(bool v) {
-    m_SelFont.strikethrough = v;
-    FontChanged();
-}
-void CMDITab::SetSelFontUnderline(bool v) {
-    m_SelFont.underline = v;
-    FontChanged();
 }
 void CMDITab::SetSelFontColor(std::uint32_t v) {
     m_lSelFontColor = v;
@@ -161,7 +139,7 @@ std::uint32_t CMDITab::DefaultSelFontColor() {
 void CMDITab::SetBorderStyle(std::int32_t v) {
     if (v == m_lBorderStyle) return;
     m_lBorderStyle = v;
-    if (v >= 0 && v <= 2) m_iFrameWidth = static_cast<std::int16_t>(v);
+    if (v >= kBorderNone && v <= kBorderSunken) m_iFrameWidth = static_cast<std::int16_t>(v);
     Refresh();
 }
 
@@ -273,17 +251,17 @@ void CMDITab::RemoveTab(std::int16_t iIndex) {
         SelectTab(-1, kChangeByRemove);
     } else if (iIndex == s) {
         switch (m_lActiveMode) {
-            case 0:
+            case kActivateNone:
                 SelectTab(-1, kChangeByRemove);
                 break;
-            case 1:
+            case kActivateLeft:
                 if (s > 0) {
                     SelectTab(static_cast<std::int16_t>(s - 1), kChangeByRemove);
                 } else if (m_pEvents) {
                     m_pEvents->TabChanged(0, -1, kChangeByRemove);
                 }
                 break;
-            case 2:
+            case kActivateRight:
                 // The right neighbour moves into the removed tab's place;
                 // only when the removed tab was the last one does the
                 // selection go left.

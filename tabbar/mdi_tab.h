@@ -125,6 +125,36 @@ public:
     virtual void StopTimer() = 0;
 };
 
+// The stored values of the bar's looks and modes; the numbers are those the
+// settings keep.
+enum TabBorderStyle : std::int32_t { kBorderNone = 0, kBorderSingle = 1, kBorderSunken = 2 };
+enum TabAlign : std::int32_t { kAlignTop = 0, kAlignBottom = 1 };
+// Tab widths: TabWidth for every tab, or each tab fitted to its title.
+enum TabWidthStyle : std::int32_t { kWidthFixed = 0, kWidthFit = 1 };
+// Which tab is selected when the selected one is removed.
+enum TabActiveMode : std::int32_t { kActivateNone = 0, kActivateLeft = 1, kActivateRight = 2 };
+
+// The parts of a tab, in pixels: the icon sits kTabInset from the tab's left
+// edge, the title ends kTabInset before its right edge, kIconGap after the
+// icon when the tab has one, and starts kTitleTop below the tab's top. A
+// fitted tab is its title's width (at least kMinTitleWidth) plus its parts
+// and kFitSlack to spare.
+constexpr std::int32_t kTabInset = 6, kIconSize = 16, kIconGap = 4, kTitleTop = 3, kMinTitleWidth = 16, kFitSlack = 4;
+
+// One tab as the window shows it: its rectangle scrolled and cut at the
+// button area, and the places of its icon and title inside it.
+struct TabFace {
+    std::int16_t index = -1;
+    bool selected = false;
+    Rect tab;
+    std::int16_t iconNumber = 0;  // the icon drawn; 0 when none is
+    Rect icon;                    // empty when no icon is drawn
+    Rect title;
+};
+
+// Mouse buttons as the mouse events report them.
+enum MouseButton : std::int32_t { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4, kXButton1 = 5, kXButton2 = 6 };
+
 // Codes of the bar's buttons (hot and pressed).
 enum TabButton : std::int32_t { kNoButton = 0, kScrollLeftButton = 1, kScrollRightButton = 2, kCloseButton = 3 };
 // Drag states.
@@ -132,20 +162,21 @@ enum DragState : std::int32_t { kDragging = 0, kDragArmed = 1, kDragIdle = 2 };
 
 // Window messages the bar handles; the numbers are the window system's.
 namespace msg {
-constexpr std::uint32_t kSize = 0x0005, kPaint = 0x000F, kNcCalcSize = 0x0083, kNcHitTest = 0x0084, kNcPaint = 0x0085,
-                        kMouseMove = 0x0200, kLButtonDown = 0x0201, kLButtonUp = 0x0202, kLButtonDblClk = 0x0203,
-                        kRButtonDown = 0x0204, kRButtonUp = 0x0205, kRButtonDblClk = 0x0206, kMButtonDown = 0x0207,
-                        kMButtonUp = 0x0208, kMButtonDblClk = 0x0209, kMouseWheel = 0x020A, kXButtonDown = 0x020B,
-                        kXButtonUp = 0x020C, kXButtonDblClk = 0x020D, kParentNotify = 0x0210, kMdiActivate = 0x0222,
-                        kCaptureChanged = 0x0215, kMouseLeave = 0x02A3;
+constexpr std::uint32_t kCreate = 0x0001, kDestroy = 0x0002, kSize = 0x0005, kPaint = 0x000F, kNcCalcSize = 0x0083,
+                        kNcHitTest = 0x0084, kNcPaint = 0x0085, kMouseMove = 0x0200, kLButtonDown = 0x0201,
+                        kLButtonUp = 0x0202, kLButtonDblClk = 0x0203, kRButtonDown = 0x0204, kRButtonUp = 0x0205,
+                        kRButtonDblClk = 0x0206, kMButtonDown = 0x0207, kMButtonUp = 0x0208, kMButtonDblClk = 0x0209,
+                        kMouseWheel = 0x020A, kXButtonDown = 0x020B, kXButtonUp = 0x020C, kXButtonDblClk = 0x020D,
+                        kParentNotify = 0x0210, kMdiActivate = 0x0222, kCaptureChanged = 0x0215, kMouseLeave = 0x02A3;
 constexpr std::int32_t kHtClient = 1, kHtBorder = 18;
 }  // namespace msg
 
-// One message the bar watches and when: 1 after the window's own
-// procedure, 2 before it.
+// When the bar sees a watched message: after the window's own procedure, or
+// before it (and may then keep it from the window).
+enum WatchPhase : std::int32_t { kAfterWindow = 1, kBeforeWindow = 2 };
 struct WatchedMessage {
     std::uint32_t uMsg;
-    std::int32_t when;
+    std::int32_t when;  // a WatchPhase
 };
 // In the order they are registered on attaching.
 extern const WatchedMessage kWatchedMessages[23];
@@ -324,6 +355,11 @@ public:
     bool CanScrollLeft() const;
     bool CanScrollRight() const;
     bool HasVisibleTab() const;
+    // The tabs the window shows, left to right, from the current layout and
+    // scroll position: what the painter draws and where.
+    void ShownTabs(std::vector<TabFace>& faces) const;
+    // A fitted tab's width for a title of titleWidth pixels.
+    static std::int32_t FitWidth(std::int32_t titleWidth, bool hasIcon);
     // Whether a button (TabButton code) is enabled, as drawn and hit.
     bool ButtonEnabled(std::int32_t button) const;
     std::int16_t ScrollPos() const { return m_iScrollPos; }
@@ -407,17 +443,17 @@ private:
     }
     std::uint32_t m_lFontColor = 0;
     std::uint32_t m_lSelFontColor = 0;
-    std::int32_t m_lBorderStyle = 2;
+    std::int32_t m_lBorderStyle = kBorderSunken;
     std::int16_t m_iFrameWidth = 2;
-    std::int32_t m_lAlign = 0;
+    std::int32_t m_lAlign = kAlignTop;
     std::int16_t m_iOffsetY = 0;
     std::int16_t m_iTabHeight = 26;
     std::int16_t m_iTabWidth = 120;
     bool m_bLockUpdate = false;
     bool m_bEnable = true;
     bool m_bVisible = true;
-    std::int32_t m_lStyle = 0;
-    std::int32_t m_lActiveMode = 1;
+    std::int32_t m_lStyle = kWidthFixed;
+    std::int32_t m_lActiveMode = kActivateLeft;
     bool m_bCloseButton = true;
     bool m_bScrollButton = true;
     bool m_bScrollFit = false;

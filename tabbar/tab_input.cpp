@@ -9,12 +9,14 @@
 namespace brisko {
 
 const WatchedMessage kWatchedMessages[23] = {
-    {msg::kPaint, 1},         {msg::kParentNotify, 2},  {msg::kMdiActivate, 1},    {msg::kSize, 1},
-    {msg::kNcHitTest, 1},     {msg::kNcCalcSize, 1},    {msg::kNcPaint, 1},        {msg::kMouseLeave, 1},
-    {msg::kMouseMove, 1},     {msg::kLButtonDown, 2},   {msg::kLButtonUp, 2},      {msg::kLButtonDblClk, 2},
-    {msg::kRButtonDown, 2},   {msg::kRButtonUp, 2},     {msg::kRButtonDblClk, 2},  {msg::kMButtonDown, 2},
-    {msg::kMButtonUp, 2},     {msg::kMButtonDblClk, 2}, {msg::kXButtonDown, 2},    {msg::kXButtonUp, 2},
-    {msg::kXButtonDblClk, 2}, {msg::kMouseWheel, 2},    {msg::kCaptureChanged, 2},
+    {msg::kPaint, kAfterWindow},        {msg::kParentNotify, kBeforeWindow},   {msg::kMdiActivate, kAfterWindow},
+    {msg::kSize, kAfterWindow},         {msg::kNcHitTest, kAfterWindow},       {msg::kNcCalcSize, kAfterWindow},
+    {msg::kNcPaint, kAfterWindow},      {msg::kMouseLeave, kAfterWindow},      {msg::kMouseMove, kAfterWindow},
+    {msg::kLButtonDown, kBeforeWindow}, {msg::kLButtonUp, kBeforeWindow},      {msg::kLButtonDblClk, kBeforeWindow},
+    {msg::kRButtonDown, kBeforeWindow}, {msg::kRButtonUp, kBeforeWindow},      {msg::kRButtonDblClk, kBeforeWindow},
+    {msg::kMButtonDown, kBeforeWindow}, {msg::kMButtonUp, kBeforeWindow},      {msg::kMButtonDblClk, kBeforeWindow},
+    {msg::kXButtonDown, kBeforeWindow}, {msg::kXButtonUp, kBeforeWindow},      {msg::kXButtonDblClk, kBeforeWindow},
+    {msg::kMouseWheel, kBeforeWindow},  {msg::kCaptureChanged, kBeforeWindow},
 };
 
 namespace {
@@ -66,46 +68,25 @@ std::int32_t CMDITab::HitTestButton(std::int32_t x, std::int32_t y) const {
 }
 
 std::int32_t CMDITab::ButtonFromMessage(std::uint32_t uMsg, std::uintptr_t wParam) {
-    switch (uMsg) {
-        case 513:
-        case 514:
-        case 515:
-        case 161:
-        case 162:
-        case 163:
-            return 1;
-        case 516:
-        case 517:
-        case 518:
-        case 164:
-        case 165:
-        case 166:
-            return 2;
-        case 519:
-        case 520:
-        case 521:
-        case 167:
-        case 168:
-        case 169:
-            return 4;
-        case 523:
-        case 524:
-        case 525:
-        case 171:
-        case 172:
-        case 173:
-            if (wParam & 0x10000u) return 5;
-            if (wParam & 0x20000u) return 6;
-            return 0;
-        default:
-            return 0;
+    // The client and non-client messages of each button come in runs of
+    // three: down, up, double click.
+    constexpr std::uint32_t kNcLButtonDown = 0x00A1, kNcRButtonDown = 0x00A4, kNcMButtonDown = 0x00A7,
+                            kNcXButtonDown = 0x00AB;
+    const auto in = [uMsg](std::uint32_t first) { return uMsg >= first && uMsg < first + 3; };
+    if (in(msg::kLButtonDown) || in(kNcLButtonDown)) return kLeftButton;
+    if (in(msg::kRButtonDown) || in(kNcRButtonDown)) return kRightButton;
+    if (in(msg::kMButtonDown) || in(kNcMButtonDown)) return kMiddleButton;
+    if (in(msg::kXButtonDown) || in(kNcXButtonDown)) {
+        if (wParam & 0x10000u) return kXButton1;
+        if (wParam & 0x20000u) return kXButton2;
     }
+    return 0;
 }
 
 Point CMDITab::ToBarPoint(std::int32_t x, std::int32_t y, bool bScreen) const {
     Point p{x + m_iFrameWidth, y + m_iFrameWidth};
     if (bScreen) p = m_pPort->ScreenToClient(m_hClientWnd, p);
-    if (m_lAlign == 0) p.y += StripHeight();
+    if (m_lAlign == kAlignTop) p.y += StripHeight();
     return p;
 }
 
@@ -181,7 +162,7 @@ bool CMDITab::OnMouseMove(WindowHandle /*hWnd*/, std::uintptr_t wParam, std::int
     switch (m_eDragState) {
         case kDragging: {
             const std::int16_t i = HitTestTab(p.x, p.y);
-            if (m_lStyle == 0 && i != -1 && i != m_iDragIndex) {
+            if (m_lStyle == kWidthFixed && i != -1 && i != m_iDragIndex) {
                 const std::int16_t from = m_iDragIndex;
                 m_iDragIndex = i;
                 MoveTab(from, i);
@@ -249,7 +230,7 @@ bool CMDITab::OnButtonUp(WindowHandle /*hWnd*/, std::uint32_t uMsg, std::uintptr
             m_eDragState = kDragIdle;
             m_pPort->ReleaseCapture();
             const std::int16_t i = HitTestTab(p.x, p.y);
-            if (i != -1 && m_lStyle != 0) MoveTab(m_iDragIndex, i);
+            if (i != -1 && m_lStyle != kWidthFixed) MoveTab(m_iDragIndex, i);
             if (m_pEvents) m_pEvents->CompleteDrag(i, eButton, lFlags, p.x, p.y);
         }
         return true;
@@ -326,9 +307,9 @@ void CMDITab::HandleMessage(bool bBefore, bool& bHandled, std::intptr_t& lReturn
             }
             case msg::kParentNotify:
                 if (!m_pEvents) break;
-                if ((wParam & 0xFFFF) == 1)
+                if ((wParam & 0xFFFF) == msg::kCreate)
                     m_pEvents->MDIChildCreate(static_cast<WindowHandle>(lParam));
-                else if ((wParam & 0xFFFF) == 2)
+                else if ((wParam & 0xFFFF) == msg::kDestroy)
                     m_pEvents->MDIChildDestroy(static_cast<WindowHandle>(lParam));
                 break;
             case msg::kCaptureChanged:

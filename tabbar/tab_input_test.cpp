@@ -48,16 +48,7 @@ protected:
     }
 };
 
-TEST_F(Input, ButtonCodesAndBarPoints) {
-    struct Code {
-        std::uint32_t m;
-        std::uintptr_t wParam;
-        std::int32_t code;
-    } codes[] = {{513, 0, 1},       {515, 0, 1}, {163, 0, 1},       {517, 0, 2},       {164, 0, 2},
-                 {519, 0, 4},       {169, 0, 4}, {523, 0x10000, 5}, {171, 0x30000, 5}, {525, 0x20000, 6},
-                 {172, 0x40000, 0}, {512, 1, 0}, {522, 0, 0}};
-    for (const auto& c : codes) EXPECT_EQ(CMDITab::ButtonFromMessage(c.m, c.wParam), c.code) << c.m;
-
+TEST_F(Input, BarPoints) {
     // Client coordinates gain the frame and, with the bar on top, the strip;
     // screen coordinates are mapped first.
     struct Case {
@@ -75,11 +66,13 @@ TEST_F(Input, ButtonCodesAndBarPoints) {
     }
 }
 
+// A press and release of each kind: the events of both, and the capture
+// only for the left button on a tab (the start of a drag).
 TEST_F(Input, ClickSequences) {
     struct Case {
         const char* what;
         std::uint32_t down, up;
-        std::int32_t x;
+        std::int32_t x, y;
         Seq onDown, onUp;
         bool captured;
     } cases[] = {
@@ -87,6 +80,7 @@ TEST_F(Input, ClickSequences) {
          msg::kLButtonDown,
          msg::kLButtonUp,
          150,
+         15,
          {"TabMouseDown 1 1 150 15", "Changed 1 0 2"},
          {"TabBarMouseUp 1 1 150 15", "TabBarClick 1 1 150 15", "TabMouseUp 1 1 150 15", "TabClick 1 1 150 15"},
          true},
@@ -94,6 +88,7 @@ TEST_F(Input, ClickSequences) {
          msg::kLButtonDown,
          msg::kLButtonUp,
          50,
+         15,
          {"TabMouseDown 0 1 50 15"},
          {"TabBarMouseUp 0 1 50 15", "TabBarClick 0 1 50 15", "TabMouseUp 0 1 50 15", "TabClick 0 1 50 15"},
          true},
@@ -101,6 +96,7 @@ TEST_F(Input, ClickSequences) {
          msg::kRButtonDown,
          msg::kRButtonUp,
          150,
+         15,
          {"TabMouseDown 1 2 150 15"},
          {"TabBarMouseUp 1 2 150 15", "TabBarClick 1 2 150 15", "TabMouseUp 1 2 150 15", "TabClick 1 2 150 15"},
          false},
@@ -108,21 +104,16 @@ TEST_F(Input, ClickSequences) {
          msg::kMButtonDown,
          msg::kMButtonUp,
          450,
+         15,
          {"TabBarMouseDown -1 4 450 15"},
          {"TabBarMouseUp -1 4 450 15", "TabBarClick -1 4 450 15"},
-         false},
-        {"left on an empty part",
-         msg::kLButtonDown,
-         msg::kLButtonUp,
-         450,
-         {"TabBarMouseDown -1 1 450 15"},
-         {"TabBarMouseUp -1 1 450 15", "TabBarClick -1 1 450 15"},
          false},
         // Nothing to scroll: the disabled scroll button is empty bar.
         {"left on a disabled scroll button",
          msg::kLButtonDown,
          msg::kLButtonUp,
          545,
+         14,
          {"TabBarMouseDown -1 1 545 14"},
          {"TabBarMouseUp -1 1 545 14", "TabBarClick -1 1 545 14"},
          false},
@@ -133,11 +124,10 @@ TEST_F(Input, ClickSequences) {
         Take();
         log.calls.clear();
         log.captured = false;
-        const std::int32_t y = c.x == 545 ? 14 : 15;
-        EXPECT_TRUE(Send(c.down, c.x, y)) << c.what;
+        EXPECT_TRUE(Send(c.down, c.x, c.y)) << c.what;
         EXPECT_EQ(Take(), c.onDown) << c.what;
         EXPECT_EQ(Logged("capture"), c.captured) << c.what;
-        EXPECT_TRUE(Send(c.up, c.x, y)) << c.what;
+        EXPECT_TRUE(Send(c.up, c.x, c.y)) << c.what;
         EXPECT_EQ(Take(), c.onUp) << c.what;
         EXPECT_FALSE(log.captured) << c.what;
         EXPECT_EQ(bar.DragState(), kDragIdle);
@@ -366,6 +356,10 @@ TEST_F(Input, ScrollButtonAutoRepeat) {
     Send(msg::kLButtonDblClk, 547, 14);  // a left double click presses too
     EXPECT_EQ(bar.ScrollPos(), 120);
     EXPECT_EQ(log.timerInterval, 100);
+    // Held at the left end, it scrolls no further either way.
+    bar.iTimer_Proc(0, 0);
+    bar.iTimer_Proc(0, 0);
+    EXPECT_EQ(bar.ScrollPos(), 0);
     // A move without buttons ends the press and stops the timer.
     Move(547, 14, 0);
     EXPECT_FALSE(log.timerRunning);
@@ -492,6 +486,22 @@ TEST_F(Input, DetachReleasesCaptureTrackingAndTimer) {
     bar.Detach();
     EXPECT_FALSE(log.timerRunning);
     EXPECT_FALSE(log.captured);
+    log.calls.clear();
+    bar.Detach();  // detached already: the window side hears nothing
+    EXPECT_TRUE(log.calls.empty());
+}
+
+// Each watched message reaches the bar once, before or after the window's own
+// procedure: twice would raise its events twice. Mouse buttons and the wheel
+// come before, so that the bar can keep them from the window.
+TEST(WatchedMessages, OnceEachAndInputBeforeTheWindow) {
+    std::vector<std::uint32_t> seen;
+    for (const auto& m : kWatchedMessages) {
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), m.uMsg), 0) << m.uMsg;
+        seen.push_back(m.uMsg);
+        const bool input = m.uMsg >= msg::kLButtonDown && m.uMsg <= msg::kXButtonDblClk;
+        EXPECT_EQ(m.when, input ? kBeforeWindow : m.when == kAfterWindow ? kAfterWindow : kBeforeWindow) << m.uMsg;
+    }
 }
 
 }  // namespace

@@ -7,21 +7,15 @@
 
 namespace brisko {
 
-namespace {
-// Fixed-width layout for every style but the fitted one: a style value the
-// bar does not know must still give each tab a place after the one before.
-constexpr std::int32_t kStyleFit = 1;
-}  // namespace
-
 Rect CMDITab::LayoutBar(WindowHandle hWnd) {
     const Rect w = m_pPort->WindowRect(hWnd);
     m_rcWindow = w;
     const std::int32_t h = m_iTabHeight, y = m_iOffsetY;
     Rect bar;
-    if (m_lBorderStyle != 0) {
+    if (m_lBorderStyle != kBorderNone) {
         bar.left = w.left + 1;
         bar.right = w.right - 1;
-        if (m_lAlign == 0) {
+        if (m_lAlign == kAlignTop) {
             bar.top = w.top + y + 1;
             bar.bottom = bar.top + h;
         } else {
@@ -31,7 +25,7 @@ Rect CMDITab::LayoutBar(WindowHandle hWnd) {
     } else {
         bar.left = w.left;
         bar.right = w.right;
-        if (m_lAlign == 0) {
+        if (m_lAlign == kAlignTop) {
             bar.top = w.top + y;
             bar.bottom = bar.top + h;
         } else {
@@ -52,20 +46,19 @@ Rect CMDITab::LayoutBar(WindowHandle hWnd) {
         }
         t.rcTab.left = seenVisible ? prevRight : bar.left + 2;
         seenVisible = true;
-        if (m_lAlign == 0) {
+        if (m_lAlign == kAlignTop) {
             t.rcTab.top = bar.top + 2;
             t.rcTab.bottom = bar.bottom;
         } else {
             t.rcTab.top = bar.top;
             t.rcTab.bottom = bar.bottom - 2;
         }
-        if (m_lStyle == kStyleFit) {
+        // Fixed-width layout for every style but the fitted one: a style value
+        // the bar does not know must still give each tab a place after the one before.
+        if (m_lStyle == kWidthFit) {
             const FontSpec& font = static_cast<std::int16_t>(j) == m_iSelectedIndex ? m_SelFont : m_Font;
-            // A title of 16 pixels or less still gets the width of a 16-pixel
-            // one, so that no tab ends before it starts.
-            const std::int32_t text = std::max(m_pPort->MeasureText(font, t.sTitle).cx, 16);
             const bool icon = t.iIcon != 0 || t.iSelectedIcon != 0;
-            t.rcTab.right = t.rcTab.left + text + (icon ? 36 : 16);
+            t.rcTab.right = t.rcTab.left + FitWidth(m_pPort->MeasureText(font, t.sTitle).cx, icon);
         } else {
             t.rcTab.right = t.rcTab.left + m_iTabWidth;
         }
@@ -74,6 +67,46 @@ Rect CMDITab::LayoutBar(WindowHandle hWnd) {
     const std::int32_t n = (m_bCloseButton ? 1 : 0) + (m_bScrollButton ? 2 : 0);
     m_rcButtons = Rect{bar.right - 18 * n - 14, bar.top + 1, bar.right - 1, bar.bottom - 1};
     return w;
+}
+
+std::int32_t CMDITab::FitWidth(std::int32_t titleWidth, bool hasIcon) {
+    // A title of 16 pixels or less still gets the width of a 16-pixel one,
+    // so that no tab ends before it starts.
+    const std::int32_t parts = 2 * kTabInset + kFitSlack + (hasIcon ? kIconSize + kIconGap : 0);
+    return std::max(titleWidth, kMinTitleWidth) + parts;
+}
+
+void CMDITab::ShownTabs(std::vector<TabFace>& faces) const {
+    faces.clear();
+    if (!m_bVisible) return;
+    const std::int32_t pos = m_iScrollPos;
+    const std::int32_t rowEnd = m_rcButtons.left;
+    for (std::size_t j = 0; j < m_Tabs.size(); ++j) {
+        const TabItem& t = m_Tabs[j];
+        if (!t.bVisible) continue;
+        TabFace f;
+        f.index = static_cast<std::int16_t>(j);
+        f.selected = f.index == m_iSelectedIndex;
+        f.tab = Rect{t.rcTab.left - pos, t.rcTab.top, t.rcTab.right - pos, t.rcTab.bottom};
+        if (f.tab.left > rowEnd) break;
+        f.tab.right = std::min(f.tab.right, rowEnd);
+        // Scrolled out at the left: nothing of it is in the bar.
+        if (f.tab.right <= m_rcBar.left) continue;
+        const Rect& r = f.tab;
+        // The selected tab shows its selected icon when it has one.
+        const std::int16_t n = f.selected && t.iSelectedIcon > 0 ? t.iSelectedIcon : t.iIcon;
+        if (r.Width() - kTabInset > kIconSize && n > 0 && IconPicture(n)) {
+            const auto top = static_cast<std::int32_t>(RoundHalfEven(r.top + r.Height() / 2.0 - kIconSize / 2.0));
+            f.iconNumber = n;
+            f.icon = Rect{r.left + kTabInset, top, r.left + kTabInset + kIconSize, top + kIconSize};
+        }
+        // The title keeps clear of the icon's place whenever the tab shows
+        // an icon number, drawn or not.
+        const bool iconRoom = t.iIcon != 0 || (f.selected && t.iSelectedIcon > 0);
+        f.title = Rect{r.left + kTabInset + (iconRoom ? kIconSize + kIconGap : 0), r.top + kTitleTop,
+                       r.right - kTabInset, r.bottom};
+        faces.push_back(f);
+    }
 }
 
 Rect CMDITab::ButtonBox(std::int32_t button) const {
@@ -249,7 +282,7 @@ Rect CMDITab::ClientRectFor(std::int32_t x, std::int32_t y, std::int32_t cx, std
     const std::int32_t f = m_iFrameWidth;
     Rect r{x + f, y + f, x + cx - f, y + cy - f};
     if (m_bVisible) {
-        if (m_lAlign == 0)
+        if (m_lAlign == kAlignTop)
             r.top += StripHeight();
         else
             r.bottom -= StripHeight();

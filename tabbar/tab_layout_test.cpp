@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "tabbar/fake_port_test.h"
 #include "tabbar/mdi_tab.h"
 
@@ -13,8 +15,11 @@ protected:
     FakePort::Log log;
     CMDITab bar{std::make_unique<FakePort>(&log)};
     static constexpr WindowHandle kWnd = 77;
+    // n tabs of 120 pixels from 3: tab i spans 3 + 120 i .. 123 + 120 i.
     void Tabs(int n, bool visible = true) {
+        while (bar.Count() > 0) bar.RemoveTab(0);
         for (int i = 0; i < n; ++i) bar.AddTab(-1, L"k" + std::to_wstring(i), L"title" + std::to_wstring(i), visible);
+        bar.LayoutBar(kWnd);
     }
     Rect Tab(int i) const { return bar.Tabs()[static_cast<std::size_t>(i)].rcTab; }
 };
@@ -40,69 +45,60 @@ TEST_F(Layout, BarRectangleByBorderAlignAndOffset) {
 
 TEST_F(Layout, ButtonAreaAndBoxes) {
     bar.LayoutBar(kWnd);
-    EXPECT_EQ(bar.ButtonsRect(), (Rect{531, 2, 598, 26}));
     EXPECT_EQ(bar.ScrollLeftBox(), (Rect{539, 6, 555, 22}));
     EXPECT_EQ(bar.ScrollRightBox(), (Rect{557, 6, 573, 22}));
     EXPECT_EQ(bar.CloseBox(), (Rect{578, 6, 596, 22}));
-
     struct Case {
         bool close, scroll;
-        std::int32_t width;
-    } widths[] = {{false, false, 13}, {true, false, 31}, {false, true, 49}, {true, true, 67}};
-    for (const auto& c : widths) {
+        std::int16_t tabHeight;
+        Rect buttons;
+        std::int32_t boxTop;  // centred, halves to even: 2 + 25/2 - 8 = 6.5 -> 6, 2 + 27/2 - 8 = 7.5 -> 8
+    } cases[] = {{false, false, 26, {585, 2, 598, 26}, 6},
+                 {true, false, 27, {567, 2, 598, 27}, 6},
+                 {false, true, 28, {549, 2, 598, 28}, 7},
+                 {true, true, 29, {531, 2, 598, 29}, 8}};
+    for (const auto& c : cases) {
         bar.SetCloseButton(c.close);
         bar.SetScrollButton(c.scroll);
+        bar.SetTabHeight(c.tabHeight);
         bar.LayoutBar(kWnd);
-        EXPECT_EQ(bar.ButtonsRect().Width(), c.width);
-        EXPECT_EQ(bar.ButtonsRect().right, 598);
-    }
-
-    // The boxes are centred with halves to even: 2 + 25/2 - 8 = 6.5 -> 6,
-    // 2 + 27/2 - 8 = 7.5 -> 8.
-    struct Height {
-        std::int16_t tab;
-        std::int32_t top;
-    } heights[] = {{26, 6}, {27, 6}, {28, 7}, {29, 8}};
-    for (const auto& h : heights) {
-        bar.SetTabHeight(h.tab);
-        bar.LayoutBar(kWnd);
-        for (std::int32_t b : {1, 2, 3}) {
-            EXPECT_EQ(bar.ButtonBox(b).top, h.top) << "height " << h.tab << " button " << b;
+        EXPECT_EQ(bar.ButtonsRect(), c.buttons);
+        for (std::int32_t b : {kScrollLeftButton, kScrollRightButton, kCloseButton}) {
+            EXPECT_EQ(bar.ButtonBox(b).top, c.boxTop) << c.tabHeight << " " << b;
             EXPECT_EQ(bar.ButtonBox(b).Height(), 16);
         }
     }
 }
 
-TEST_F(Layout, FixedWidthTabsWithHiddenOnes) {
+TEST_F(Layout, FixedWidthTabsHiddenOnesAndHiddenBar) {
     Tabs(3);
-    bar.LayoutBar(kWnd);
-    EXPECT_EQ(Tab(0), (Rect{3, 3, 123, 27}));
-    EXPECT_EQ(Tab(1), (Rect{123, 3, 243, 27}));
     EXPECT_EQ(Tab(2), (Rect{243, 3, 363, 27}));
-
-    bar.SetAlign(1);
+    bar.SetAlign(kAlignBottom);
     bar.LayoutBar(kWnd);
     EXPECT_EQ(Tab(0), (Rect{3, 373, 123, 397}));
-
-    bar.SetAlign(0);
+    bar.SetAlign(kAlignTop);
     bar.SetTabVisible(1, false);
     bar.LayoutBar(kWnd);
     EXPECT_EQ(Tab(1).right, 123);  // takes no room
     EXPECT_EQ(Tab(2), (Rect{123, 3, 243, 27}));
-
-    // A hidden first record ends at 2; the first visible tab still starts
-    // 2 pixels inside the bar.
+    // A hidden first record ends at 2; the first visible tab still starts 2 pixels inside the bar.
     bar.SetTabVisible(1, true);
     bar.SetTabVisible(0, false);
     bar.LayoutBar(kWnd);
     EXPECT_EQ(Tab(0).right, 2);
     EXPECT_EQ(Tab(1), (Rect{3, 3, 123, 27}));
-    EXPECT_EQ(Tab(2), (Rect{123, 3, 243, 27}));
+    // A hidden bar keeps the tab rectangles but moves its own.
+    bar.SetVisible(false);
+    bar.SetTabWidth(50);
+    bar.SetAlign(kAlignBottom);
+    bar.LayoutBar(kWnd);
+    EXPECT_EQ(Tab(1), (Rect{3, 3, 123, 27}));
+    EXPECT_EQ(bar.BarRect(), (Rect{1, 373, 599, 399}));
 }
 
 TEST_F(Layout, FitWidthFollowsTitleFontAndIcon) {
     log.charWidth = 10;  // 10 pixels a character at 9 pt
-    bar.SetStyle(1);
+    bar.SetStyle(kWidthFit);
     bar.AddTab(-1, L"a", L"abcdef", true);        // 60 -> 76
     bar.AddTab(-1, L"b", L"abcdef", true, 1);     // icon: 96
     bar.AddTab(-1, L"c", L"abcdef", true, 0, 2);  // selected icon only: 96
@@ -112,24 +108,96 @@ TEST_F(Layout, FitWidthFollowsTitleFontAndIcon) {
     bar.SetSelectedIndex(4);
     bar.LayoutBar(kWnd);
     const std::int32_t widths[] = {76, 96, 96, 32, 136};
-    std::int32_t left = 3;
     for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(Tab(i).left, left) << i;
+        EXPECT_EQ(Tab(i).left, i == 0 ? 3 : Tab(i - 1).right) << i;
         EXPECT_EQ(Tab(i).Width(), widths[i]) << i;
-        left = Tab(i).right;
     }
 }
 
-TEST_F(Layout, HiddenBarKeepsTabRectangles) {
-    Tabs(2);
-    bar.LayoutBar(kWnd);
-    const Rect before = Tab(1);
-    bar.SetVisible(false);
-    bar.SetTabWidth(50);
-    bar.SetAlign(1);
-    bar.LayoutBar(kWnd);
-    EXPECT_EQ(Tab(1), before);
-    EXPECT_EQ(bar.BarRect(), (Rect{1, 373, 599, 399}));
+bool Within(const Rect& inner, const Rect& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+// Each shown tab's parts against facts that hold whatever the numbers: icon
+// and title inside the tab and apart, nothing under the buttons, an icon
+// wherever one fits, a fitted title never cut, and the row filled up to the
+// buttons while tabs follow.
+TEST_F(Layout, ShownTabsPlaceIconAndTitleApart) {
+    struct Picture : TabIcon {
+        std::intptr_t Handle() const override { return 1; }
+    };
+    bar.AddIcon(std::make_shared<Picture>());
+    bar.AddIcon(std::make_shared<Picture>());
+    log.charWidth = 7;
+    struct Case {
+        const char* what;
+        std::int32_t style;
+        std::int16_t width;
+        bool close;
+        std::int16_t icon, selIcon, scroll;
+        float selSize;
+    } cases[] = {
+        {"fixed, no icons", kWidthFixed, 120, true, 0, 0, 0, 9},
+        {"fixed, icons", kWidthFixed, 120, true, 1, 2, 0, 9},
+        {"fixed, selected icon only", kWidthFixed, 120, true, 0, 2, 0, 9},
+        {"fixed, narrow, no close button", kWidthFixed, 40, false, 1, 0, 0, 9},
+        {"fixed, too narrow for an icon", kWidthFixed, 22, true, 1, 2, 0, 9},
+        // Scrolled so that the first tab ends exactly at the bar's left end.
+        {"fixed, icon beyond the list, scrolled", kWidthFixed, 120, true, 5, 0, 122, 9},
+        {"fitted, icons, large selected font", kWidthFit, 0, true, 1, 2, 0, 18},
+        {"fitted, selected icon only, scrolled", kWidthFit, 0, true, 0, 1, 150, 9},
+        {"fitted, no icons, no close button", kWidthFit, 0, false, 0, 0, 0, 9},
+    };
+    for (const auto& c : cases) {
+        while (bar.Count() > 0) bar.RemoveTab(0);
+        bar.SetStyle(c.style);
+        bar.SetTabWidth(c.width);
+        bar.SetCloseButton(c.close);
+        bar.SetSelFontSize(c.selSize);
+        for (int i = 0; i < 12; ++i)
+            bar.AddTab(-1, std::to_wstring(i), L"t" + std::wstring(static_cast<std::size_t>(i % 4) * 5, L'x'), i != 4,
+                       c.icon, c.selIcon);
+        bar.SetSelectedIndex(2);
+        bar.LayoutBar(kWnd);
+        bar.SetScrollPos(c.scroll);
+        std::vector<TabFace> faces;
+        bar.ShownTabs(faces);
+        ASSERT_GT(faces.size(), 1u) << c.what;
+        const std::int32_t rowEnd = bar.ButtonsRect().left;
+        for (std::size_t k = 0; k < faces.size(); ++k) {
+            const TabFace& f = faces[k];
+            const Rect& t = f.tab;
+            const Rect& laid = Tab(f.index);
+            SCOPED_TRACE(std::string(c.what) + ", tab " + std::to_string(f.index));
+            EXPECT_TRUE(bar.TabVisible(f.index));
+            EXPECT_EQ(f.selected, f.index == 2);
+            EXPECT_EQ(t.left, laid.left - c.scroll);
+            EXPECT_LE(t.right, rowEnd);
+            EXPECT_GT(t.right, bar.BarRect().left);
+            EXPECT_EQ(t.left, k > 0 ? faces[k - 1].tab.right : t.left);
+            const std::int16_t wanted = f.selected && c.selIcon > 0 ? c.selIcon : c.icon;
+            if (f.iconNumber != 0) {
+                EXPECT_EQ(f.iconNumber, wanted);
+                EXPECT_TRUE(Within(f.icon, t));
+                EXPECT_GT(t.Width(), 22);  // an icon flush with the right edge would touch the separator
+                EXPECT_EQ(f.icon.Width(), 16);
+                EXPECT_EQ(f.icon.Height(), 16);
+                EXPECT_LE(std::abs(f.icon.top + f.icon.bottom - t.top - t.bottom), 1);  // centred
+                EXPECT_LE(f.icon.right, f.title.left);
+            } else {
+                EXPECT_TRUE(wanted < 1 || wanted > 2 || t.Width() <= 22);
+            }
+            EXPECT_TRUE(f.title.Width() <= 0 || Within(f.title, t));
+            EXPECT_GT(f.title.top, t.top);
+            const bool whole = t.right == laid.right - c.scroll;
+            if (c.style == kWidthFit && whole) {
+                const FontSpec& font = f.selected ? bar.SelFont() : bar.Font();
+                EXPECT_GE(f.title.Width(), bar.Port().MeasureText(font, bar.Title(f.index)).cx);
+            }
+            EXPECT_TRUE(k + 1 < faces.size() || whole || t.right == rowEnd);
+        }
+    }
 }
 
 TEST_F(Layout, EnabledStates) {
@@ -138,7 +206,6 @@ TEST_F(Layout, EnabledStates) {
     EXPECT_FALSE(bar.CanScrollRight());
     EXPECT_FALSE(bar.HasVisibleTab());
     Tabs(10);  // the last tab ends at 1203, the row at 531
-    bar.LayoutBar(kWnd);
     EXPECT_TRUE(bar.HasVisibleTab());
     EXPECT_TRUE(bar.CanScrollRight());
     EXPECT_FALSE(bar.CanScrollLeft());
@@ -160,9 +227,8 @@ TEST_F(Layout, EnabledStates) {
     EXPECT_FALSE(bar.HasVisibleTab());
 }
 
-TEST_F(Layout, PixelScrolling) {
+TEST_F(Layout, PixelScrollingWheelAndHitTest) {
     Tabs(10);
-    bar.LayoutBar(kWnd);
     struct Case {
         const char* what;
         std::int16_t from;
@@ -172,7 +238,6 @@ TEST_F(Layout, PixelScrolling) {
     } cases[] = {
         {"left to zero, not below", 5, false, 0, 0},
         {"left", 100, false, 0, 90},
-        {"right", 0, true, 0, 10},
         {"wheel right", 0, true, 10, 20},
         {"wheel left", 100, false, 10, 80},
         {"right stops where the last tab meets the buttons", 668, true, 0, 672},
@@ -189,33 +254,38 @@ TEST_F(Layout, PixelScrolling) {
             bar.ScrollLeft(c.add);
         EXPECT_EQ(bar.ScrollPos(), c.to) << c.what;
     }
-}
+    // The wheel over the bar: one step of 20 whatever the size, and not beyond either end.
+    bar.SetScrollPos(0);
+    bar.WheelOverBar(0);  // away from the user, nothing to the left
+    EXPECT_EQ(bar.ScrollPos(), 0);
+    bar.WheelOverBar(static_cast<std::int32_t>(0xFC400000u));  // towards the user
+    EXPECT_EQ(bar.ScrollPos(), 20);
+    bar.WheelOverBar(0x00780000);
+    EXPECT_EQ(bar.ScrollPos(), 0);
+    bar.SetScrollPos(670);
+    bar.WheelOverBar(-1);
+    bar.WheelOverBar(-1);  // nothing more to the right
+    EXPECT_EQ(bar.ScrollPos(), 672);
 
-TEST_F(Layout, HitTestFollowsTheScrolledRow) {
-    Tabs(10);
-    bar.LayoutBar(kWnd);
     bar.SetScrollPos(100);
-    EXPECT_EQ(bar.HitTestTab(10, 10), 0);  // 110 in the row: the first tab (3..123)
-    EXPECT_EQ(bar.HitTestTab(30, 10), 1);  // 130: the second
-    EXPECT_EQ(bar.HitTestTab(0, 10), -1);  // the frame, left of the row
+    EXPECT_EQ(bar.HitTestTab(10, 10), 0);    // 110 in the row: the first tab (3..123)
+    EXPECT_EQ(bar.HitTestTab(30, 10), 1);    // 130: the second
+    EXPECT_EQ(bar.HitTestTab(520, 10), 5);   // 620, still left of the buttons
+    EXPECT_EQ(bar.HitTestTab(0, 10), -1);    // the frame, left of the row
+    EXPECT_EQ(bar.HitTestTab(540, 10), -1);  // the buttons
 }
 
 TEST_F(Layout, TabWiseScrolling) {
     bar.SetScrollFit(true);
     Tabs(10);
-    bar.LayoutBar(kWnd);
-    // Tab 2 (243..363) is cut at the left end: ScrollLeft aligns it.
+    // Tab 2 (243..363) is cut at the left end: ScrollLeft aligns it, then the previous ones.
     bar.SetScrollPos(300);
-    bar.ScrollLeft();
-    EXPECT_EQ(bar.ScrollPos(), 240);
-    bar.ScrollLeft();  // then the previous tab
-    EXPECT_EQ(bar.ScrollPos(), 120);
-    bar.ScrollLeft();  // the first tab: back to the start
-    EXPECT_EQ(bar.ScrollPos(), 0);
+    for (std::int16_t to : {240, 120, 0}) {
+        bar.ScrollLeft();
+        EXPECT_EQ(bar.ScrollPos(), to);
+    }
     bar.ScrollRight();  // the second tab comes to the left end
     EXPECT_EQ(bar.ScrollPos(), 120);
-    bar.ScrollRight();
-    EXPECT_EQ(bar.ScrollPos(), 240);
     bar.SetScrollPos(250);  // tab 2 cut: the next one comes to the left end
     bar.ScrollRight();
     EXPECT_EQ(bar.ScrollPos(), 360);
@@ -224,25 +294,36 @@ TEST_F(Layout, TabWiseScrolling) {
     bar.SetTabVisible(1, false);
     bar.LayoutBar(kWnd);  // tab 2 now 123..243
     bar.SetScrollPos(120);
-    EXPECT_EQ(bar.FitScrollStep(false), 120);  // to tab 0 at 3
     bar.ScrollLeft();
     EXPECT_EQ(bar.ScrollPos(), 0);
-}
 
-TEST_F(Layout, TabWiseScrollingWithoutEdgeTabStays) {
-    bar.SetScrollFit(true);
+    // A last tab wider than the row, at the left end: its start stays in view.
+    log.charWidth = 100;
+    bar.SetStyle(kWidthFit);
+    Tabs(2);  // 3..619 and 619..1235
+    bar.SetScrollPos(619);
+    bar.ScrollRight();
+    EXPECT_EQ(bar.ScrollPos(), 616);
+
+    // Tabs of different widths: left goes back to the start of the tab cut
+    // at the left end, right on to the next tab's start.
+    log.charWidth = 10;
+    Tabs(20);  // 76 wide from 3, from the eleventh 86: tab 9 is 687..763, tab 10 763..849
+    bar.SetScrollPos(760);
+    bar.ScrollLeft();
+    EXPECT_EQ(bar.ScrollPos(), 684);
+    bar.ScrollRight();
+    EXPECT_EQ(bar.ScrollPos(), 760);
+
+    // No tab reaches the row's left end: stay put.
     Tabs(3, false);
-    bar.LayoutBar(kWnd);
     bar.SetScrollPos(0);
     EXPECT_EQ(bar.FitScrollStep(true), 0);
     EXPECT_EQ(bar.FitScrollStep(false), 0);
-    bar.ScrollRight();
-    EXPECT_EQ(bar.ScrollPos(), 0);
 }
 
 TEST_F(Layout, EnsureVisibleOnlyWhileAttached) {
     Tabs(10);
-    bar.SetScrollPos(0);
     bar.EnsureVisible(7);  // detached: nothing
     EXPECT_EQ(bar.ScrollPos(), 0);
     bar.Attach(kWnd);
@@ -262,73 +343,60 @@ TEST_F(Layout, EnsureVisibleOnlyWhileAttached) {
     EXPECT_EQ(bar.ScrollPos(), 1203 - 531);
 }
 
+// The row may slide no further left than its content needs, and some tab
+// always remains in view.
 TEST_F(Layout, ScrollCorrectionAndClamp) {
-    Tabs(10);  // overflowing: last right 1203, row end 531, so d = 672
-    bar.LayoutBar(kWnd);
     struct Case {
         const char* what;
         int tabs;
         std::int16_t from;
-        bool exact;
+        int exact;  // 0 ClampScroll, 1 exact correction, 2 ordinary correction
         std::int16_t to;
     } cases[] = {
-        {"exact: last tab ends at the button area", 10, 1000, true, 672},
-        {"ordinary: clamped to the same place", 10, 1000, false, 672},
-        {"inside the limit: unchanged", 10, 500, false, 500},
-        {"row ends left of the button area", 3, 100, false, 0},
-        {"row ends left of the button area, exact", 3, 100, true, 0},
+        {"exact: last tab ends at the button area", 10, 1000, 1, 672},
+        {"ordinary: clamped to the same place", 10, 1000, 2, 672},
+        {"inside the limit: unchanged", 10, 500, 2, 500},
+        {"row ends left of the button area", 3, 100, 2, 0},
+        {"row ends left of the button area, exact", 3, 100, 1, 0},
+        {"overflowing, scrolled too far", 5, 400, 0, 72},
+        {"overflowing, within range", 5, 50, 0, 50},
+        {"fitting but scrolled", 4, 200, 0, 0},
     };
     for (const auto& c : cases) {
-        while (bar.Count() > c.tabs) bar.RemoveTab(static_cast<std::int16_t>(bar.Count() - 1));
-        while (bar.Count() < c.tabs) bar.AddTab(-1, L"x" + std::to_wstring(bar.Count()), L"x", true);
-        bar.LayoutBar(kWnd);
-        bar.SetScrollPos(c.from);
-        bar.ScrollCorrection(c.exact);
-        EXPECT_EQ(bar.ScrollPos(), c.to) << c.what;
-    }
-}
-
-TEST_F(Layout, ClampScrollNeverLeavesTheRowEmptyOrAFittingRowScrolled) {
-    struct Case {
-        const char* what;
-        int tabs;
-        std::int16_t from, to;
-    } cases[] = {
-        // Five tabs end at 603, beyond the row's end at 531: the last one may
-        // end at the button area, no further left.
-        {"overflowing, scrolled too far", 5, 400, 72},
-        {"overflowing, within range", 5, 50, 50},
-        // Four tabs end at 483 and fit: the offset returns to 0 although the
-        // last edge is far beyond the width of the button area.
-        {"fitting but scrolled", 4, 200, 0},
-        {"fitting, not scrolled", 4, 0, 0},
-    };
-    for (const auto& c : cases) {
-        while (bar.Count() > 0) bar.RemoveTab(0);
         Tabs(c.tabs);
-        bar.LayoutBar(kWnd);
         bar.SetScrollPos(c.from);
-        bar.ClampScroll();
+        if (c.exact == 0)
+            bar.ClampScroll();
+        else
+            bar.ScrollCorrection(c.exact == 1);
         EXPECT_EQ(bar.ScrollPos(), c.to) << c.what;
-        // Whatever the offset, some tab remains in view.
-        const Rect& last = bar.Tabs().back().rcTab;
-        EXPECT_GT(last.right - bar.ScrollPos(), bar.BarRect().left + 2) << c.what;
+        EXPECT_GT(bar.Tabs().back().rcTab.right - bar.ScrollPos(), bar.BarRect().left + 2) << c.what;
     }
 }
 
-TEST_F(Layout, RefreshClampsAgainstTheCurrentTabs) {
-    bar.Attach(kWnd);
+TEST_F(Layout, PaintRefreshAndRemovalCorrectTheScroll) {
     Tabs(10);
-    bar.SetScrollPos(500);
+    bar.PaintBar(kWnd, false);  // detached: nothing
+    EXPECT_TRUE(log.calls.empty());
+    bar.Attach(kWnd);
+    bar.SetScrollPos(900);
+    log.calls.clear();
+    bar.PaintBar(kWnd, false);
+    EXPECT_EQ(bar.ScrollPos(), 672);
+    EXPECT_EQ(log.calls, std::vector<std::string>{"paint"});
+    // Removing a tab paints at once with the exact correction.
+    bar.RemoveTab(9);
+    EXPECT_EQ(bar.ScrollPos(), 552);
+    EXPECT_EQ(log.calls.back(), "paint-exact");
     bar.AddTab(-1, L"new", L"new", true);  // repaints: the row still overflows
-    EXPECT_EQ(bar.ScrollPos(), 500);
+    EXPECT_EQ(bar.ScrollPos(), 552);
     while (bar.Count() > 3) bar.RemoveTab(static_cast<std::int16_t>(bar.Count() - 1));
     bar.SetScrollPos(100);
     bar.Refresh();  // three tabs fit: back to the start
     EXPECT_EQ(bar.ScrollPos(), 0);
 }
 
-TEST_F(Layout, AutoRepeatIntervalAndTicks) {
+TEST_F(Layout, AutoRepeatInterval) {
     struct Case {
         bool fit;
         std::int16_t speed;
@@ -341,52 +409,17 @@ TEST_F(Layout, AutoRepeatIntervalAndTicks) {
     }
 }
 
-TEST_F(Layout, WheelOverTheBar) {
-    Tabs(10);
-    bar.LayoutBar(kWnd);
-    bar.WheelOverBar(0);  // away from the user, nothing to the left
-    EXPECT_EQ(bar.ScrollPos(), 0);
-    bar.WheelOverBar(static_cast<std::int32_t>(0xFF880000u));  // towards the user
-    EXPECT_EQ(bar.ScrollPos(), 20);
-    bar.WheelOverBar(static_cast<std::int32_t>(0xFC400000u));  // any size: one step
-    EXPECT_EQ(bar.ScrollPos(), 40);
-    bar.WheelOverBar(0x00780000);
-    EXPECT_EQ(bar.ScrollPos(), 20);
-    bar.SetScrollPos(670);
-    bar.WheelOverBar(-1);
-    EXPECT_EQ(bar.ScrollPos(), 672);
-    bar.WheelOverBar(-1);  // nothing more to the right
-    EXPECT_EQ(bar.ScrollPos(), 672);
-}
-
 TEST_F(Layout, ClientRectangleReservesTheStrip) {
     EXPECT_EQ(bar.ClientRectFor(0, 50, 600, 400), (Rect{2, 79, 598, 448}));
-    bar.SetAlign(1);
+    bar.SetAlign(kAlignBottom);
     EXPECT_EQ(bar.ClientRectFor(0, 50, 600, 400), (Rect{2, 52, 598, 421}));
     bar.SetVisible(false);
     EXPECT_EQ(bar.ClientRectFor(0, 50, 600, 400), (Rect{2, 52, 598, 448}));
     bar.SetVisible(true);
-    bar.SetAlign(0);
-    bar.SetBorderStyle(0);
+    bar.SetAlign(kAlignTop);
+    bar.SetBorderStyle(kBorderNone);
     bar.SetOffsetY(4);
     EXPECT_EQ(bar.ClientRectFor(10, 20, 300, 200), (Rect{10, 51, 310, 220}));
-}
-
-TEST_F(Layout, PaintRunsLayoutAndTheChosenCorrection) {
-    Tabs(10);
-    bar.PaintBar(kWnd, false);  // detached: nothing
-    EXPECT_TRUE(log.calls.empty());
-    bar.Attach(kWnd);
-    bar.SetScrollPos(900);
-    log.calls.clear();
-    bar.PaintBar(kWnd, false);
-    EXPECT_EQ(bar.ScrollPos(), 672);
-    EXPECT_EQ(log.calls, std::vector<std::string>{"paint"});
-    // Removing a tab paints at once with the exact correction.
-    log.calls.clear();
-    bar.RemoveTab(9);
-    EXPECT_EQ(bar.ScrollPos(), 552);
-    EXPECT_EQ(log.calls.back(), "paint-exact");
 }
 
 }  // namespace

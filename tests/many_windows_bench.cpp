@@ -1,7 +1,7 @@
 // Many windows: connection, "すべて閉じる" and painting near their limits,
 // each against a reference measured in the same run.
 //
-//   wine-run.sh many_windows_bench.exe [rounds]
+//   wine-run.sh many_windows_bench.exe [rounds] [paint]
 //
 // Every round measures each compared pair back to back, so that a busy
 // machine disturbs both sides alike; what is printed is the median over the
@@ -31,6 +31,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/win/gdi.h"
 #include "tests/addin_fixture.h"
 
 using namespace brisko;
@@ -258,21 +259,16 @@ PaintPair TimePaint(CMDITab& bar, int iterations) {
     // The same strip copied from a memory DC, with the window DC taken and
     // released as the paint does.
     const Rect b = bar.BarRect();
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, b.right + 4, b.bottom + 4);
-    HGDIOBJ old = SelectObject(mem, bmp);
+    ScreenDC screen;
+    UniqueDC mem = MakeMemoryDC(screen.Get());
+    UniqueBitmap bmp(CreateCompatibleBitmap(screen.Get(), b.right + 4, b.bottom + 4));
+    SelectInDC sel(mem.Get(), bmp.Get());
     t0 = Now();
     for (int i = 0; i < iterations; ++i) {
-        HDC dc = GetWindowDC(client);
-        BitBlt(dc, b.left, b.top, b.right - b.left, b.bottom - b.top + 2, mem, b.left, b.top, SRCCOPY);
-        ReleaseDC(client, dc);
+        WindowDC dc(client, true);
+        BitBlt(dc.Get(), b.left, b.top, b.right - b.left, b.bottom - b.top + 2, mem.Get(), b.left, b.top, SRCCOPY);
     }
     out.blit = (Now() - t0) / iterations;
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
     return out;
 }
 
@@ -319,6 +315,8 @@ void IdleCheck(Workspace& w) {
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(3, std::atoi(argv[1])) : 9;
+    // "paint" measures the paint alone.
+    const bool paintOnly = argc > 2 && std::string(argv[2]) == "paint";
     OleInitialize(nullptr);
     test::ClearStoredSettings();
     {
@@ -328,7 +326,7 @@ int main(int argc, char** argv) {
         TimeCloseAll(w, 20);
 
         std::vector<double> c20, c200, cRatio, plain, addin, extra, share, paintFixed, paintFit, rFixed, rFit;
-        for (int r = 0; r < rounds; ++r) {
+        for (int r = 0; r < (paintOnly ? 0 : rounds); ++r) {
             // Alternate which side goes first, so that neither always follows the other.
             double a = 0, b = 0;
             if (r % 2 == 0) {
@@ -380,18 +378,20 @@ int main(int argc, char** argv) {
         w.CloseAll();
 
         std::printf("Median over %d rounds, +/- half the interquartile range:\n", rounds);
-        ReportPlain("OnConnection, 20 windows", c20, "ms");
-        Report("OnConnection, 200 windows", c200, 50, "ms");
-        Report("OnConnection, 200 / 20 windows", cRatio, 5, "x");
-        ReportPlain("close 200 windows, plain WM_CLOSE loop", plain, "ms");
-        ReportPlain("close-all of 200 tabs, confirmation to end", addin, "ms");
-        Report("close-all, beyond the windows' own closing", extra, 100, "ms");
-        Report("close-all, the add-in's share alone", share, 100, "ms");
+        if (!paintOnly) {
+            ReportPlain("OnConnection, 20 windows", c20, "ms");
+            Report("OnConnection, 200 windows", c200, 50, "ms");
+            Report("OnConnection, 200 / 20 windows", cRatio, 5, "x");
+            ReportPlain("close 200 windows, plain WM_CLOSE loop", plain, "ms");
+            ReportPlain("close-all of 200 tabs, confirmation to end", addin, "ms");
+            Report("close-all, beyond the windows' own closing", extra, 100, "ms");
+            Report("close-all, the add-in's share alone", share, 100, "ms");
+        }
         ReportPlain("paint of 100 tabs, fixed width", paintFixed, "us");
         Report("paint of 100 tabs / BitBlt, fixed width", rFixed, 5, "x");
         ReportPlain("paint of 100 tabs, fitted width", paintFit, "us");
         Report("paint of 100 tabs / BitBlt, fitted width", rFit, 5, "x");
-        IdleCheck(w);
+        if (!paintOnly) IdleCheck(w);
     }
     // The paint rounds stored the fitted style: leave the defaults behind.
     test::ClearStoredSettings();

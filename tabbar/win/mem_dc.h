@@ -5,8 +5,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 
-#include "common/win/handles.h"
+#include "common/win/gdi.h"
 
 namespace brisko {
 
@@ -21,12 +22,8 @@ public:
     std::int32_t Width() const { return m_lWidth; }
     std::int32_t Height() const { return m_lHeight; }
     // Grow only: a smaller value leaves the surface as it is.
-    void SetWidth(std::int32_t w) {
-        if (w > m_lWidth) Rebuild(w, m_lHeight);
-    }
-    void SetHeight(std::int32_t h) {
-        if (h > m_lHeight) Rebuild(m_lWidth, h);
-    }
+    void SetWidth(std::int32_t w) { EnsureSize(w, m_lHeight); }
+    void SetHeight(std::int32_t h) { EnsureSize(m_lWidth, h); }
     // Both at once: at most one rebuild.
     void EnsureSize(std::int32_t w, std::int32_t h) {
         if (w > m_lWidth || h > m_lHeight) Rebuild(w > m_lWidth ? w : m_lWidth, h > m_lHeight ? h : m_lHeight);
@@ -38,9 +35,10 @@ private:
     void Rebuild(std::int32_t w, std::int32_t h);
     void Destroy();
 
-    UniqueMemDC m_hdc;
-    UniqueGdi m_bitmap;
-    HGDIOBJ m_hPrevBitmap = nullptr;
+    // Undone in reverse order of declaration: the selection before the bitmap and the DC.
+    UniqueDC m_hdc;
+    UniqueBitmap m_bitmap;
+    std::optional<SelectInDC> m_selected;
     std::int32_t m_lWidth = 0, m_lHeight = 0;
 };
 

@@ -1,6 +1,6 @@
 #pragma once
 // A top-level window holding a 600 x 400 MDI client with a bar attached, for
-// the paint benchmark and the GDI leak check.
+// the GDI leak check.
 #include <windows.h>
 
 #include <memory>
