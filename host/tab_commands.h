@@ -15,10 +15,6 @@ namespace brisko {
 // Key of the tab of a window: "#" and the handle as a signed decimal number.
 std::wstring WindowKey(WindowHandle hWnd);
 
-// The mouse buttons of the bar's click notifications.
-inline constexpr std::int32_t kLeftButton = 1;
-inline constexpr std::int32_t kRightButton = 2;
-
 // The tab menu's commands, as TrackPopupMenu answers them.
 enum class MenuCommand : std::int32_t {
     None = 0,

@@ -52,7 +52,7 @@ struct SpinEditProperties {
     std::int32_t alignment = kAlignRight, vAlign = kVAlignMiddle;
     std::int16_t leftMargin = 1, rightMargin = 1, vMargin = 1;
     bool autoRedraw = false;
-    std::int32_t appearance = kAppearance3D, borderStyle = kBorderFixedSingle;
+    std::int32_t appearance = kAppearance3D, borderStyle = kBorderStyleFixedSingle;
     std::uint32_t foreColor = kColorWindowText, focusColor = kColorWindow;
     std::uint32_t backColor = kColorWindow, disableColor = kColorButtonFace;
     bool raiseEvents = true, enabled = true;

@@ -10,7 +10,7 @@ namespace brisko {
 inline constexpr std::int32_t kAlignLeft = 0, kAlignRight = 1, kAlignCenter = 2;
 // VAlign: the text box's place in the control's height.
 inline constexpr std::int32_t kVAlignTop = 0, kVAlignBottom = 1, kVAlignMiddle = 2;
-inline constexpr std::int32_t kBorderNone = 0, kBorderFixedSingle = 1;
+inline constexpr std::int32_t kBorderStyleNone = 0, kBorderStyleFixedSingle = 1;
 inline constexpr std::int32_t kAppearanceFlat = 0, kAppearance3D = 1;
 
 // MousePointer and SpinMousePointer.

@@ -127,8 +127,8 @@ std::optional<int> AlignOption(std::int32_t align) {
 
 std::optional<int> StyleOption(std::int32_t style) {
     // The options list fitting the title first, then the fixed width.
-    if (style == kStyleFitTitle) return 0;
-    if (style == kStyleFixedWidth) return 1;
+    if (style == kWidthFit) return 0;
+    if (style == kWidthFixed) return 1;
     return std::nullopt;
 }
 
@@ -138,7 +138,7 @@ std::optional<int> IconOption(std::int32_t iconStyle) {
 }
 
 std::int32_t StyleFromOption(int index) {
-    return index == 0 ? kStyleFitTitle : kStyleFixedWidth;
+    return index == 0 ? kWidthFit : kWidthFixed;
 }
 
 std::int32_t IconStyleFromOption(int index) {

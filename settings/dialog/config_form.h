@@ -12,6 +12,7 @@
 #include "common/font.h"
 #include "common/types.h"
 #include "settings/settings.h"
+#include "tabbar/mdi_tab.h"  // the bar's Align and Style values
 
 namespace brisko::config {
 
@@ -100,18 +101,13 @@ std::wstring PreviewCaption(const FontSpec& font);
 // The label's top so that it sits centred on its button (pixels, halves to even).
 int CentredTop(int buttonTop, int buttonHeight, int labelHeight);
 
-// The bar's Align and Style values, the numbers the bar and the registry hold.
-inline constexpr std::int32_t kAlignTop = 0;
-inline constexpr std::int32_t kAlignBottom = 1;
-inline constexpr std::int32_t kStyleFixedWidth = 0;
-inline constexpr std::int32_t kStyleFitTitle = 1;
 // The icon styles the four icon options stand for, in option order.
 inline constexpr int kIconStyleCount = kIconStyleLast + 1;
 
 // The bar's and the host's values the dialog edits, as the controls show them.
 struct Values : BarSwitches {
     std::int32_t align = kAlignTop;
-    std::int32_t style = kStyleFitTitle;
+    std::int32_t style = kWidthFit;
     std::int16_t tabWidth = 120;
     FontSpec font;
     std::uint32_t fontColor = 0;

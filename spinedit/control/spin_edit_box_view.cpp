@@ -223,7 +223,7 @@ STDMETHODIMP SpinEditBoxObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*,
         const COLORREF back = DrawColor(!box->Enabled() && !box->DesignMode() ? box->DisableColor() : box->BackColor());
         UniqueBrush brush(CreateSolidBrush(back));
         FillRect(dc, &target, brush.Get());
-        if (box->BorderStyle() == kBorderFixedSingle) {
+        if (box->BorderStyle() == kBorderStyleFixedSingle) {
             RECT frame = target;
             if (box->Appearance() == kAppearance3D)
                 DrawEdge(dc, &frame, EDGE_SUNKEN, BF_RECT);

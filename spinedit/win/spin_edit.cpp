@@ -369,7 +369,7 @@ void SpinEdit::UpdateColors() {
 void SpinEdit::ApplyFrame() {
     LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_BORDER);
     LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE);
-    if (props_.borderStyle == kBorderFixedSingle) {
+    if (props_.borderStyle == kBorderStyleFixedSingle) {
         if (props_.appearance == kAppearance3D)
             ex |= WS_EX_CLIENTEDGE;
         else

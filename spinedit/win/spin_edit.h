@@ -200,7 +200,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
     void SetMargin(std::int16_t& margin, std::int16_t v);
     void SetColor(std::uint32_t& color, std::uint32_t v);
-    // kAppearanceFlat or kAppearance3D, kBorderNone or kBorderFixedSingle.
+    // kAppearanceFlat or kAppearance3D, kBorderStyleNone or kBorderStyleFixedSingle.
     void SetFrameStyle(std::int32_t& style, std::int32_t v, const char* what);
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
     // The text box's messages, through the window-system service's subclassing.

@@ -34,8 +34,8 @@ void SpinEdit::SetMargin(std::int16_t& margin, std::int16_t v) {
 
 // Appearance and BorderStyle together make the frame.
 void SpinEdit::SetFrameStyle(std::int32_t& style, std::int32_t v, const char* what) {
-    static_assert(kAppearanceFlat == kBorderNone && kAppearance3D == kBorderFixedSingle);
-    if (v != kBorderNone && v != kBorderFixedSingle) Invalid(what);
+    static_assert(kAppearanceFlat == kBorderStyleNone && kAppearance3D == kBorderStyleFixedSingle);
+    if (v != kBorderStyleNone && v != kBorderStyleFixedSingle) Invalid(what);
     style = v;
     ApplyFrame();
     Layout();

@@ -305,7 +305,7 @@ void frmConfig::FillControls(const config::Values& v) {
     if (auto i = config::AlignOption(v.align)) SelectOption(config::kOptAlign0 + *i);
     if (auto i = config::StyleOption(v.style)) {
         SelectOption(config::kOptStyle0 + *i);
-        m_txtWidth->SetEnabled(v.style == config::kStyleFixedWidth);
+        m_txtWidth->SetEnabled(v.style == kWidthFixed);
     }
     m_txtWidth->SetText(std::to_wstring(v.tabWidth));
     SetPreview(TabKind::Normal, v.font, v.fontColor);

@@ -70,7 +70,7 @@ void frmConfig::OnOption(int id) {
     } else if (id == kOptStyle0 || id == kOptStyle1) {
         const std::int32_t style = StyleFromOption(id - kOptStyle0);
         m_pTab->SetStyle(style);
-        m_txtWidth->SetEnabled(style == kStyleFixedWidth);
+        m_txtWidth->SetEnabled(style == kWidthFixed);
     } else if (id >= kOptIcon0 && id < kOptIcon0 + kIconStyleCount) {
         RaiseIconChange(IconStyleFromOption(id - kOptIcon0));
     }
