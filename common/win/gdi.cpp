@@ -37,10 +37,15 @@ UniqueFont MakeFont(const FontSpec& font, int dpi) {
     return UniqueFont(CreateFontIndirectW(&lf));
 }
 
-COLORREF OleColorToRgb(std::uint32_t oleColor, COLORREF fallback) {
+std::optional<COLORREF> TranslateOleColor(std::uint32_t oleColor) {
     COLORREF rgb = 0;
-    if (OleTranslateColor(static_cast<OLE_COLOR>(oleColor), nullptr, &rgb) == S_OK) return rgb & 0x00FFFFFF;
-    return fallback;
+    if (OleTranslateColor(static_cast<OLE_COLOR>(oleColor), nullptr, &rgb) != S_OK) return std::nullopt;
+    return rgb;
+}
+
+COLORREF OleColorToRgb(std::uint32_t oleColor, COLORREF fallback) {
+    const std::optional<COLORREF> rgb = TranslateOleColor(oleColor);
+    return rgb ? *rgb & 0x00FFFFFF : fallback;
 }
 
 }  // namespace brisko

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 
 #include "common/font.h"
 #include "common/win/handles.h"
@@ -40,10 +41,15 @@ int ScreenDpi();
 // half to even, and the face name cut to what LOGFONT holds.
 LOGFONTW LogFontOf(const FontSpec& font, int dpi);
 UniqueFont MakeFont(const FontSpec& font, int dpi);
-inline UniqueFont MakeFont(const FontSpec& font) { return MakeFont(font, ScreenDpi()); }
+inline UniqueFont MakeFont(const FontSpec& font) {
+    return MakeFont(font, ScreenDpi());
+}
 
 // An OLE_COLOR (RGB, system colour 0x800000nn, palette index) as RGB, by
 // OleTranslateColor's rules; `fallback` for a value those rules reject.
 COLORREF OleColorToRgb(std::uint32_t oleColor, COLORREF fallback = 0);
+// The same translation unmasked, and nothing for a value the rules reject:
+// for callers where every RGB value is valid, so no fallback can say "none".
+std::optional<COLORREF> TranslateOleColor(std::uint32_t oleColor);
 
 }  // namespace brisko

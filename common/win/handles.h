@@ -32,15 +32,27 @@ private:
     H h_{};
 };
 
-struct GdiObjectTraits { static void Close(HGDIOBJ h) { DeleteObject(h); } };
-struct MenuTraits { static void Close(HMENU h) { DestroyMenu(h); } };
-struct RegKeyTraits { static void Close(HKEY h) { RegCloseKey(h); } };
-struct WindowTraits { static void Close(HWND h) { if (IsWindow(h)) DestroyWindow(h); } };
-struct MemDCTraits { static void Close(HDC h) { DeleteDC(h); } };
-struct GlobalTraits { static void Close(HGLOBAL h) { GlobalFree(h); } };
-struct CursorTraits { static void Close(HCURSOR h) { DestroyCursor(h); } };
+struct MenuTraits {
+    static void Close(HMENU h) { DestroyMenu(h); }
+};
+struct RegKeyTraits {
+    static void Close(HKEY h) { RegCloseKey(h); }
+};
+struct WindowTraits {
+    static void Close(HWND h) {
+        if (IsWindow(h)) DestroyWindow(h);
+    }
+};
+struct MemDCTraits {
+    static void Close(HDC h) { DeleteDC(h); }
+};
+struct GlobalTraits {
+    static void Close(HGLOBAL h) { GlobalFree(h); }
+};
+struct CursorTraits {
+    static void Close(HCURSOR h) { DestroyCursor(h); }
+};
 
-using UniqueGdi = UniqueHandle<HGDIOBJ, GdiObjectTraits>;
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
 using UniqueKey = UniqueHandle<HKEY, RegKeyTraits>;
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
@@ -78,7 +90,11 @@ private:
     HGDIOBJ old_;
 };
 
-inline HWND ToHwnd(std::intptr_t h) { return reinterpret_cast<HWND>(h); }
-inline std::intptr_t FromHwnd(HWND h) { return reinterpret_cast<std::intptr_t>(h); }
+inline HWND ToHwnd(std::intptr_t h) {
+    return reinterpret_cast<HWND>(h);
+}
+inline std::intptr_t FromHwnd(HWND h) {
+    return reinterpret_cast<std::intptr_t>(h);
+}
 
 }  // namespace brisko

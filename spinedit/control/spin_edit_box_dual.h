@@ -72,8 +72,7 @@ T Optional(const VARIANT& v, T fallback) {
 }
 
 inline std::uint32_t CheckedColor(OLE_COLOR c) {
-    COLORREF rgb = 0;
-    if (FAILED(OleTranslateColor(c, nullptr, &rgb))) Invalid("not a colour");
+    if (!TranslateOleColor(c)) Invalid("not a colour");
     return c;
 }
 

@@ -52,10 +52,9 @@ public:
     }
 
     std::optional<std::uint32_t> TranslateColor(std::uint32_t oleColor) override {
-        // Any RGB value is valid, so no fallback can stand for "untranslatable".
-        COLORREF rgb = 0;
-        if (OleTranslateColor(static_cast<OLE_COLOR>(oleColor), nullptr, &rgb) != S_OK) return std::nullopt;
-        return static_cast<std::uint32_t>(rgb);
+        const std::optional<COLORREF> rgb = TranslateOleColor(oleColor);
+        if (!rgb) return std::nullopt;
+        return static_cast<std::uint32_t>(*rgb);
     }
 
     void AttachWindow(WindowHandle h) override {
