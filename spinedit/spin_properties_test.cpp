@@ -70,9 +70,12 @@ TEST(SpinProperties, StoredValuesAreTakenUpToTheirBounds) {
         PropertyValue value;
         bool accepted;
     } cases[] = {
-        {L"Font", font, true},       {L"Font", tooLarge, false}, {L"Font", tooHeavy, false},
-        {L"Font", noCharset, false}, {L"IMEMode", 8, true},      {L"IMEMode", 9, false},
-        {L"BeepSound", 7, true},     {L"BeepSound", 0, false},   {L"DecFig", std::uint8_t{10}, false},
+        {L"Font", font, true},         {L"Font", tooLarge, false},  {L"Font", tooHeavy, false},
+        {L"Font", noCharset, false},   {L"IMEMode", 8, true},       {L"IMEMode", 9, false},
+        {L"BeepSound", 7, true},       {L"BeepSound", 0, false},    {L"DecFig", std::uint8_t{10}, false},
+        {L"BeepSound", 8, false},      {L"MousePointer", 15, true}, {L"MousePointer", 16, false},
+        {L"MousePointer", 99, true},   {L"BorderStyle", 1, true},   {L"BorderStyle", 2, false},
+        {L"NoSuchProperty", 0, false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(SpinEditPropertyAccepted(c.key, c.value), c.accepted) << "case " << (&c - cases);

@@ -154,6 +154,26 @@ TEST(GetIconIndex, EveryKindAndStyle) {
     }
 }
 
+TEST(KindOfComponentType, KnownTypesAndNothingElse) {
+    const std::pair<std::int32_t, std::int32_t> cases[] = {
+        {5, kKindForm},
+        {6, kKindMDIForm},
+        {11, kKindDesigner},
+        {8, kKindUserControl},
+        {7, kKindPropertyPage},
+        {9, kKindUserDocument},
+        {1, kKindModule},
+        {2, kKindClass},
+        {0, 0},
+        {3, 0},
+        {4, 0},
+        {10, 0},
+        {12, 0},
+        {-1, 0},
+    };
+    for (const auto& [type, kind] : cases) EXPECT_EQ(KindOfComponentType(type), kind) << type;
+}
+
 TEST(IsTabWindowClass, ExactAndCaseSensitive) {
     for (const wchar_t* cls : {L"VbaWindow", L"DesignerWindow", L"DockingView"}) EXPECT_TRUE(IsTabWindowClass(cls));
     for (const wchar_t* cls : {L"vbawindow", L"VbaWindow ", L"MDIClient"}) EXPECT_FALSE(IsTabWindowClass(cls));
