@@ -20,6 +20,8 @@ int ScreenDpi() {
     return UsableDpi(screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0);
 }
 
+namespace {
+
 LOGFONTW LogFontOf(const FontSpec& font, int dpi) {
     LOGFONTW lf{};
     lf.lfHeight = -FontPixelHeight(font.sizeCy, dpi);
@@ -31,6 +33,8 @@ LOGFONTW LogFontOf(const FontSpec& font, int dpi) {
     std::wcsncpy(lf.lfFaceName, font.name.c_str(), LF_FACESIZE - 1);
     return lf;
 }
+
+}  // namespace
 
 UniqueFont MakeFont(const FontSpec& font, int dpi) {
     const LOGFONTW lf = LogFontOf(font, dpi);

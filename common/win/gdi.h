@@ -21,7 +21,6 @@ using UniqueFont = UniqueHandle<HFONT, GdiTraits<HFONT>>;
 using UniquePen = UniqueHandle<HPEN, GdiTraits<HPEN>>;
 using UniqueBrush = UniqueHandle<HBRUSH, GdiTraits<HBRUSH>>;
 using UniqueBitmap = UniqueHandle<HBITMAP, GdiTraits<HBITMAP>>;
-using UniqueRegion = UniqueHandle<HRGN, GdiTraits<HRGN>>;
 // A device context made with CreateDC or CreateCompatibleDC.
 using UniqueDC = UniqueMemDC;
 
@@ -37,9 +36,8 @@ UniqueDC MakeMemoryDC(HDC like = nullptr);
 // Vertical dots per inch of the screen; the default when it cannot be read.
 int ScreenDpi();
 
-// The LOGFONT for a FontSpec at a DPI: height from the point size, rounded
+// A GDI font for a FontSpec at a DPI: height from the point size, rounded
 // half to even, and the face name cut to what LOGFONT holds.
-LOGFONTW LogFontOf(const FontSpec& font, int dpi);
 UniqueFont MakeFont(const FontSpec& font, int dpi);
 inline UniqueFont MakeFont(const FontSpec& font) {
     return MakeFont(font, ScreenDpi());
