@@ -7,9 +7,11 @@
 #include <functional>
 #include <utility>
 
+#include "common/non_copyable.h"
+
 namespace brisko::test {
 
-class TickAction {
+class TickAction : NonCopyable {
 public:
     explicit TickAction(std::function<bool()> step) : step_(std::move(step)) {
         current_ = this;
@@ -19,8 +21,6 @@ public:
         KillTimer(nullptr, timer_);
         current_ = nullptr;
     }
-    TickAction(const TickAction&) = delete;
-    TickAction& operator=(const TickAction&) = delete;
     bool done = false;
 
 private:
