@@ -34,10 +34,6 @@ struct AddIn : ComPtr<IDTExtensibility2> {
     HRESULT Disconnect() const { return Get()->OnDisconnection(1, nullptr); }
 };
 
-inline WindowHandle H(HWND h) {
-    return reinterpret_cast<WindowHandle>(h);
-}
-
 // So that a scenario starts from the defaults whatever ran before it in this
 // prefix, and leaves them behind for the next.
 inline void ClearStoredSettings() {
@@ -48,13 +44,8 @@ inline void ClearStoredSettings() {
 // while an add-in is connected).
 inline int ThreadWindowCount() {
     int n = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND, LPARAM p) -> BOOL {
-            ++*reinterpret_cast<int*>(p);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&n));
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
+        n += GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId();
     return n;
 }
 
@@ -87,7 +78,8 @@ protected:
         Settle();
     }
     CMDITab& Bar() { return addin.Bar(); }
-    std::int16_t TabOf(HWND w) { return Bar().Index(WindowKey(H(w))); }
+    static std::wstring KeyOf(HWND w) { return WindowKey(reinterpret_cast<WindowHandle>(w)); }
+    std::int16_t TabOf(HWND w) { return Bar().Index(KeyOf(w)); }
     static void Settle(DWORD ms = 80) { idehost::IdeHost::Pump(ms); }
 
     // Points on the screen: of the MDI client's window, the middle of a

@@ -26,15 +26,11 @@ public:
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
         TickAction* self = current_;
-        if (!self || self->done || self->running_) return;
-        self->running_ = true;  // the step may open a loop of its own
-        self->done = self->step_();
-        self->running_ = false;
+        if (self && !self->done) self->done = self->step_();
     }
     static inline TickAction* current_ = nullptr;
     std::function<bool()> step_;
     UINT_PTR timer_ = 0;
-    bool running_ = false;
 };
 
 // A visible dialog box (message box, common dialog) of this thread, or null.
