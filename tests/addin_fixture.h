@@ -55,14 +55,10 @@ class IdeScenario : public ::testing::Test {
 protected:
     idehost::IdeHost ide;
     AddIn addin;
-    idehost::Project* project = nullptr;
-    std::vector<HWND> windows;  // the code windows, in opening order
+    idehost::Project* project = &ide.Model().AddProject(L"Project1");  // the first: the active one
+    std::vector<HWND> windows;                                         // the code windows, in opening order
 
-    void SetUp() override {
-        ClearStoredSettings();
-        project = &ide.Model().AddProject(L"Project1");
-        ide.Model().SetActiveProject(project);
-    }
+    void SetUp() override { ClearStoredSettings(); }
     void TearDown() override {
         if (addin.Impl().TabBar()) addin.Disconnect();
         ClearStoredSettings();

@@ -99,11 +99,9 @@ TEST_F(Connection, DisconnectingLeavesNothingBehind) {
     const AddIn never;
     EXPECT_EQ(never.Disconnect(), S_OK);
     EXPECT_EQ(never->OnStartupComplete(nullptr), S_OK);
-    wchar_t exe[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
     {
         idehost::AddInClient client(ide);
-        ASSERT_EQ(client.LoadFromDll(std::wstring(exe, wcsrchr(exe, L'\\') + 1) + L"Brisko.dll"), S_OK);
+        ASSERT_EQ(client.LoadFromDll(L"Brisko.dll"), S_OK);
         ASSERT_EQ(client.Connect(ext_cm_AfterStartup), S_OK);
         IdeHost::Pump(50);
         ide.Activate(form);
@@ -123,8 +121,6 @@ TEST_F(Connection, DisconnectingLeavesNothingBehind) {
     EXPECT_EQ(test::ThreadWindowCount(), windowsBefore);
     for (HWND w : {code, form, ide.MdiClient()})
         EXPECT_EQ(GetWindowLongPtrA(w, GWLP_WNDPROC), GetClassLongPtrA(w, GCLP_WNDPROC));
-    ide.Activate(code);
-    EXPECT_TRUE(ide.Retitle(code, L"Project1 - Other" + kCode));
     ide.Close(form);
     IdeHost::Pump(50);
     EXPECT_FALSE(IsWindow(form));

@@ -79,7 +79,6 @@ struct Workspace {
         for (int i = 1; i <= 60; ++i) p1.AddComponent(L"Form" + std::to_wstring(i), idehost::vbext_ct_VBForm);
         for (int i = 1; i <= 40; ++i) p1.AddComponent(L"Module" + std::to_wstring(i), idehost::vbext_ct_StdModule);
         for (int i = 1; i <= 40; ++i) p1.AddComponent(L"Class" + std::to_wstring(i), idehost::vbext_ct_ClassModule);
-        ide.Model().SetActiveProject(&p1);
         // Interleaved kinds, so that the first 20 windows are a fair sample.
         for (int i = 1; i <= 60; ++i) {
             const std::wstring n = std::to_wstring(i);
@@ -223,7 +222,6 @@ void IdleCheck(Workspace& w) {
     test::AddIn addin;
     addin.Connect(w.Vbe(), ext_cm_AfterStartup);
     idehost::IdeHost::Pump(300);
-    g_timers = 0;
     const HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, CountTimers, nullptr, GetCurrentThreadId());
     {
         ClientTimer paints(w.ide.MdiClient());
@@ -269,23 +267,20 @@ int main(int argc, char** argv) {
         // Paint: 100 tabs of the stand-in IDE's windows, with their icons,
         // in both width styles; paints and copies alternate in short runs.
         w.Open(100);
-        {
-            test::AddIn a;
-            a.Connect(w.Vbe(), ext_cm_AfterStartup);
-            idehost::IdeHost::Pump(50);
-            a.Bar().SetSelectedIndex(50);
-            idehost::IdeHost::Pump(50);
-            for (int r = 0; r < rounds * 4; ++r) {
-                for (std::int32_t style : {0, 1}) {
-                    a.Bar().SetStyle(style);
-                    idehost::IdeHost::Pump(0);
-                    const auto [paint, blit] = TimePaint(a.Bar(), 200);
-                    (style == 0 ? paintFixed : paintFit).push_back(paint * 1e6);
-                    (style == 0 ? rFixed : rFit).push_back(paint / blit);
-                }
+        test::AddIn a;
+        a.Connect(w.Vbe(), ext_cm_AfterStartup);
+        a.Bar().SetSelectedIndex(50);
+        idehost::IdeHost::Pump(50);
+        for (int r = 0; r < rounds * 4; ++r) {
+            for (std::int32_t style : {0, 1}) {
+                a.Bar().SetStyle(style);
+                idehost::IdeHost::Pump(0);
+                const auto [paint, blit] = TimePaint(a.Bar(), 200);
+                (style == 0 ? paintFixed : paintFit).push_back(paint * 1e6);
+                (style == 0 ? rFixed : rFit).push_back(paint / blit);
             }
-            a.Disconnect();
         }
+        a.Disconnect();
         w.CloseAll();
 
         std::printf("Median over %d rounds, +/- half the interquartile range:\n", rounds);

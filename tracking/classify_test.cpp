@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <tuple>
 #include <vector>
 
@@ -55,7 +56,6 @@ TEST(MakeTabTitle, DerivationTable) {
     };
     const std::vector<Case> cases = {
         {L"Project1 - Module1 " + kCode, true, 0, 0, 0, L"Module1", 9, 128 + 4096},
-        {L"Project1 - Form1 (Form)", true, 0, 0, 0, L"Form1", 1, 1},
         {L"Project1 - Form1 " + kCode, true, 2, 0, 0, L"Form1", 13, 1 + 4096},
         // Project names compare exactly: no project, icon and kind untouched.
         {L"project1 - Form1 " + kCode, true, 0, 7, 99, L"Form1", 7, 99},
@@ -114,23 +114,15 @@ TEST(FindProject, RulesForOneAndManyProjects) {
 }
 
 TEST(GetIconIndex, EveryKindAndStyle) {
-    // Icons for styles 0, 1 and 2; style 3 shows none.
-    struct Case {
-        std::int32_t kind;
-        std::int16_t s0, s1, s2;
-    };
-    const std::vector<Case> cases = {
-        {128 + 4096, 9, 9, 13},   {1 + 4096, 11, 1, 13}, {1, 1, 1, 12},         {8, 4, 4, 12},
-        {8 + 4096, 5, 4, 13},     {0, 12, 12, 12},       {4096, 13, 12, 13},    {512, 14, 14, 14},
-        {512 + 4096, 13, 12, 13}, {4, 3, 3, 12},         {4 + 4096, 11, 3, 13}, {16, 6, 6, 12},
-        {32, 7, 7, 12},           {64, 8, 8, 12},        {256, 10, 10, 12},     {256 + 4096, 10, 10, 13},
-        {2 + 4096, 11, 12, 13},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ((std::vector<std::int16_t>{GetIconIndex(c.kind, 0), GetIconIndex(c.kind, 1), GetIconIndex(c.kind, 2),
-                                             GetIconIndex(c.kind, 3)}),
-                  (std::vector<std::int16_t>{c.s0, c.s1, c.s2, 0}))
-            << c.kind;
+    using C = std::array<std::int16_t, 4>;  // kind, icons for styles 0, 1 and 2; style 3 shows none
+    const C cases[] = {{128 + 4096, 9, 9, 13},   {1 + 4096, 11, 1, 13}, {1, 1, 1, 12},         {8, 4, 4, 12},
+                       {8 + 4096, 5, 4, 13},     {0, 12, 12, 12},       {4096, 13, 12, 13},    {512, 14, 14, 14},
+                       {512 + 4096, 13, 12, 13}, {4, 3, 3, 12},         {4 + 4096, 11, 3, 13}, {16, 6, 6, 12},
+                       {32, 7, 7, 12},           {64, 8, 8, 12},        {256, 10, 10, 12},     {256 + 4096, 10, 10, 13},
+                       {2 + 4096, 11, 12, 13}};
+    for (const auto& [kind, s0, s1, s2] : cases) {
+        const std::int16_t want[] = {s0, s1, s2, 0};
+        for (std::int32_t style = 0; style <= 3; ++style) EXPECT_EQ(GetIconIndex(kind, style), want[style]) << kind;
     }
 }
 
