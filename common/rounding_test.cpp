@@ -30,11 +30,8 @@ TEST(Rounding, RangeChecks) {
 TEST(FontSpec, SizeIsFixedPointWithFourDecimals) {
     FontSpec f;
     f.SetSize(9.125);
-    EXPECT_EQ(f.sizeCy, 91250);
-    EXPECT_FLOAT_EQ(f.Size(), 9.125f);
     f.SetBold(true);
-    EXPECT_EQ(f.weight, 700);
-    EXPECT_TRUE(f.Bold());
+    EXPECT_EQ(std::tuple(f.sizeCy, f.Size(), f.weight, f.Bold()), std::tuple(91250, 9.125f, 700, true));
 }
 
 TEST(Text, TrimAndFold) {

@@ -14,27 +14,24 @@ using test::kCode;
 using Connection = test::IdeScenario;
 
 TEST_F(Connection, AfterStartupTabsTheOpenCodeAndDesignerWindowsInZOrder) {
-    OpenModule(L"Module1");
+    const HWND module = OpenModule(L"Module1");
     project->AddComponent(L"Form1", idehost::vbext_ct_VBForm);
     ide.Open(L"ThunderRT6Other", L"Project1 - Module1" + kCode);  // another class: no tab
-    ide.OpenDesigner(L"Project1 - Form1 (Form)");
+    const HWND form = ide.OpenDesigner(L"Project1 - Form1 (Form)");
     ide.Model().AddProject(L"Project2").AddComponent(L"Module1", idehost::vbext_ct_ClassModule);
-    ide.OpenCodeWindow(L"Project2 - Module1" + kCode);
-    OpenModule(std::wstring(120, L'L'));  // a caption of 138 bytes: only 127 are read
-    const HWND activeBefore = ide.ActiveChild();
+    const HWND other = ide.OpenCodeWindow(L"Project2 - Module1" + kCode);
+    const HWND cut = OpenModule(std::wstring(120, L'L'));  // a caption of 138 bytes: only 127 are read
+    ide.Activate(form);
     Connect();
-    // Top first: the cut caption, the other project's class, the form, the module.
-    const std::pair<std::wstring, std::int16_t> wants[] = {
-        {std::wstring(116, L'L'), 12}, {L"Module1", 10}, {L"Form1", 1}, {L"Module1", 9}};
-    std::vector<HWND> tabbed;
-    for (HWND h : ide.Children())
-        if (IdeHost::ClassOf(h) != L"ThunderRT6Other") tabbed.push_back(h);
+    // Top first: the active form, the cut caption, the other project's class, the module.
+    const std::tuple<HWND, std::wstring, std::int16_t> wants[] = {
+        {form, L"Form1", 1}, {cut, std::wstring(116, L'L'), 12}, {other, L"Module1", 10}, {module, L"Module1", 9}};
     ASSERT_EQ(Bar().Count(), 4);
     for (std::int16_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(Bar().Key(i), KeyOf(tabbed[static_cast<size_t>(i)]));
-        EXPECT_EQ(std::pair(Bar().Title(i), Bar().Icon(i)), wants[i]);
+        const auto& [w, title, icon] = wants[i];
+        EXPECT_EQ(std::tuple(Bar().Key(i), Bar().Title(i), Bar().Icon(i)), std::tuple(KeyOf(w), title, icon)) << i;
     }
-    EXPECT_EQ(ide.ActiveChild(), activeBefore);  // nothing was activated
+    EXPECT_EQ(ide.ActiveChild(), form);  // nothing else was activated
 }
 
 // Late bound, as a script host calls it, in start-up mode: the IDE opens its
@@ -83,6 +80,8 @@ TEST_F(Connection, DisconnectingLeavesNothingBehind) {
     const HWND form = ide.OpenDesigner(L"Project1 - Module1 (Form)");
     const auto refsBefore = ide.Model().RefCounts();
     const int windowsBefore = test::ThreadWindowCount();
+    EXPECT_EQ(addin.Disconnect(), S_OK);  // never connected
+    EXPECT_EQ(addin->OnStartupComplete(nullptr), S_OK);
     Connect();
     ASSERT_EQ(addin.Disconnect(), S_OK);
     for (const wchar_t* failing : {L"Events", L"MainWindow"}) {
@@ -96,9 +95,6 @@ TEST_F(Connection, DisconnectingLeavesNothingBehind) {
         vbe->AddRef();
         EXPECT_EQ(vbe->Release(), 1u) << "the add-in holds no reference";
     }
-    const AddIn never;
-    EXPECT_EQ(never.Disconnect(), S_OK);
-    EXPECT_EQ(never->OnStartupComplete(nullptr), S_OK);
     {
         idehost::AddInClient client(ide);
         ASSERT_EQ(client.LoadFromDll(L"Brisko.dll"), S_OK);

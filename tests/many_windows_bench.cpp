@@ -56,12 +56,9 @@ void Report(const char* what, std::vector<double> v, const char* unit, double go
         return v[lo] + (v[std::min(lo + 1, v.size() - 1)] - v[lo]) * (pos - static_cast<double>(lo));
     };
     const double median = at(0.5), half = (at(0.75) - at(0.25)) / 2;
+    const char* verdict = median + half < goal ? "met" : median < goal ? "unclear (spread)" : "NOT met";
     std::printf("  %-44s %9.2f %-2s +/- %6.2f", what, median, unit, half);
-    if (goal > 0)
-        std::printf("  goal <= %6.1f  %s", goal,
-                    median + half < goal ? "met"
-                    : median < goal      ? "unclear (spread)"
-                                         : "NOT met");
+    if (goal > 0) std::printf("  goal <= %6.1f  %s", goal, verdict);
     std::printf("\n");
 }
 

@@ -31,10 +31,6 @@ RawKey ReadKey() {
     return values;
 }
 
-std::string Dword(std::uint32_t v) {
-    return std::string(reinterpret_cast<const char*>(&v), 4);
-}
-
 // Whether the bar's strip takes the MDI client's bottom edge rather than its top.
 bool StripAtBottom(HWND client) {
     RECT window{}, inside{};
@@ -81,7 +77,7 @@ TEST_F(StoredSettings, AppliedAtConnectionChangedByTheDialogAndWrittenBackBeside
     for (const auto& row : kSettingsRows) EXPECT_EQ(stored[std::wstring(row.name)].first, row.type);
     for (const wchar_t* same : {L"LoadBehavior", L"SelFontColor"}) EXPECT_EQ(stored[same], before.at(same));
     for (auto [name, value] : {std::pair{L"Align", 1}, {L"Icon", 2}, {L"Wheel", 1}})
-        EXPECT_EQ(stored[name], RawValue(REG_DWORD, Dword(value)));
+        EXPECT_EQ(stored[name], RawValue(REG_DWORD, std::string(reinterpret_cast<const char*>(&value), 4))) << name;
 }
 
 }  // namespace

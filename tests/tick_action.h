@@ -35,8 +35,7 @@ private:
 
 // A visible dialog box (message box, common dialog) of this thread, or null.
 inline HWND ThreadDialog() {
-    HWND w = nullptr;
-    while ((w = FindWindowExA(nullptr, w, "#32770", nullptr)))
+    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", nullptr));)
         if (IsWindowVisible(w) && GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId()) return w;
     return nullptr;
 }

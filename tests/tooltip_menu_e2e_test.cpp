@@ -34,9 +34,7 @@ TEST_F(TipsAndList, TheTipShowsTheWholeCaptionAndTheListJumpsToAScrolledOutWindo
     input::MoveTo(TabPoint(0));
     EXPECT_EQ(TipAfter(longCaption), longCaption);
     EXPECT_EQ(GetActiveWindow(), active);
-    RECT client{};
-    GetWindowRect(ide.MdiClient(), &client);
-    input::MoveTo({client.left + 100, client.bottom - 40});
+    input::MoveTo(ToScreen(100, Bar().BarRect().bottom + 60));  // over the window below
     EXPECT_EQ(TipAfter(L""), L"");
 
     ide.Minimize(windows[0]);
