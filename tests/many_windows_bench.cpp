@@ -32,7 +32,6 @@
 
 #include "common/win/gdi.h"
 #include "tests/addin_fixture.h"
-#include "tests/tick_action.h"
 
 using namespace brisko;
 
@@ -110,15 +109,18 @@ double TimeConnection(Workspace& w, int windows) {
     return ms;
 }
 
-// The figure runs from the first WM_CLOSE the add-in sends, which it does
-// right after the confirmation is answered: the message box's own going (a
-// top-level window, and the main window active again) is no part of closing
-// the windows, and varies by more than all of it.
+// Answers the confirmation with Yes as it opens, and marks the first
+// WM_CLOSE the add-in sends, which it does right after: the figure runs from
+// there, since the message box's own going (a top-level window, and the main
+// window active again) is no part of closing the windows, and varies by more
+// than all of it.
 HHOOK g_firstClose = nullptr;
 double g_confirmed = 0;
-LRESULT CALLBACK FirstClose(int code, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK ConfirmAndMark(int code, WPARAM wParam, LPARAM lParam) {
     const LRESULT r = CallNextHookEx(g_firstClose, code, wParam, lParam);
-    if (code == HC_ACTION && reinterpret_cast<const CWPSTRUCT*>(lParam)->message == WM_CLOSE && g_firstClose) {
+    const CWPSTRUCT* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && m->message == WM_INITDIALOG) PostMessageA(m->hwnd, WM_COMMAND, IDYES, 0);
+    if (code == HC_ACTION && m->message == WM_CLOSE && g_firstClose) {
         g_confirmed = Now();
         // Off at once, so that the closing itself pays nothing for the hook.
         UnhookWindowsHookEx(std::exchange(g_firstClose, nullptr));
@@ -168,11 +170,8 @@ std::pair<double, double> TimeClose(Workspace& w, int windows, bool withAddIn) {
     test::AddIn addin;
     if (withAddIn) addin.Connect(w.Vbe(), ext_cm_AfterStartup);
     idehost::IdeHost::Pump(20);
-    test::TickAction yes([] {
-        const HWND box = test::ThreadDialog();
-        return box && PostMessageA(box, WM_COMMAND, IDYES, 0);
-    });
-    g_firstClose = withAddIn ? SetWindowsHookExA(WH_CALLWNDPROC, FirstClose, nullptr, GetCurrentThreadId()) : nullptr;
+    g_firstClose =
+        withAddIn ? SetWindowsHookExA(WH_CALLWNDPROC, ConfirmAndMark, nullptr, GetCurrentThreadId()) : nullptr;
     std::pair<double, double> out;
     {
         ClientTimer timer(w.ide.MdiClient());
