@@ -7,7 +7,6 @@
 namespace brisko {
 namespace {
 
-using idehost::IdeHost;
 using test::AddIn;
 using test::kCode;
 
@@ -99,14 +98,14 @@ TEST_F(Connection, DisconnectingLeavesNothingBehind) {
         idehost::AddInClient client(ide);
         ASSERT_EQ(client.LoadFromDll(L"Brisko.dll"), S_OK);
         ASSERT_EQ(client.Connect(ext_cm_AfterStartup), S_OK);
-        IdeHost::Pump(50);
+        Settle();
         ide.Activate(form);
-        IdeHost::Pump(50);
+        Settle();
         ASSERT_EQ(client.Disconnect(), S_OK);
         client.Unload();
         EXPECT_EQ(client.LastCanUnloadNow(), S_OK);
     }
-    IdeHost::Pump();
+    Settle();
     // The IDE's objects hold the counts they had before: objects the IDE made
     // on the add-in's request (its event source) keep the IDE's reference only.
     for (const auto& [name, refs] : ide.Model().RefCounts()) {
@@ -118,7 +117,7 @@ TEST_F(Connection, DisconnectingLeavesNothingBehind) {
     for (HWND w : {code, form, ide.MdiClient()})
         EXPECT_EQ(GetWindowLongPtrA(w, GWLP_WNDPROC), GetClassLongPtrA(w, GCLP_WNDPROC));
     ide.Close(form);
-    IdeHost::Pump(50);
+    Settle();
     EXPECT_FALSE(IsWindow(form));
 }
 

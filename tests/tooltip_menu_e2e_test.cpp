@@ -1,6 +1,7 @@
 // The bar's tooltip and the context menu's list of windows, end to end:
 // more tabs than the row holds, driven with real input.
 #include "tests/addin_fixture.h"
+#include "tests/tick_action.h"
 
 namespace brisko {
 namespace {
@@ -55,6 +56,13 @@ TEST_F(TipsAndList, TheTipShowsTheWholeCaptionAndTheListJumpsToAScrolledOutWindo
     EXPECT_FALSE(IsIconic(windows[0]));
     EXPECT_EQ(Bar().SelectedIndex(), target);
     EXPECT_TRUE(fullyShown());
+
+    // Without tabs the list is grayed.
+    ide.DestroyAllChildren();
+    Settle();
+    const test::TickAction leave([] { return EndMenu() != FALSE; });
+    EXPECT_EQ(addin.Impl().ShowTabMenu(-1), 0);
+    EXPECT_TRUE(GetMenuState(addin.Impl().Menu(), 7, MF_BYPOSITION) & MF_GRAYED);
 }
 
 }  // namespace

@@ -14,24 +14,15 @@ bool IsTabWindowClass(const std::wstring& sClass) {
 
 std::int32_t KindOfComponentType(std::int32_t type) {
     switch (type) {
-        case 5:
-            return kKindForm;
-        case 6:
-            return kKindMDIForm;
-        case 11:
-            return kKindDesigner;
-        case 8:
-            return kKindUserControl;
-        case 7:
-            return kKindPropertyPage;
-        case 9:
-            return kKindUserDocument;
-        case 1:
-            return kKindModule;
-        case 2:
-            return kKindClass;
-        default:
-            return 0;
+        case 5: return kKindForm;
+        case 6: return kKindMDIForm;
+        case 11: return kKindDesigner;
+        case 8: return kKindUserControl;
+        case 7: return kKindPropertyPage;
+        case 9: return kKindUserDocument;
+        case 1: return kKindModule;
+        case 2: return kKindClass;
+        default: return 0;
     }
 }
 
@@ -43,42 +34,23 @@ std::int16_t GetIconIndex(std::int32_t kind, std::int32_t iconStyle) {
     if (iconStyle == 2) return code ? 13 : 12;
     if (iconStyle == 0 && code) {
         switch (t) {
-            case 128:
-                return 9;
-            case 256:
-                return 10;
-            case 8:
-                return 5;
-            case 1:
-            case 2:
-            case 4:
-            case 16:
-            case 32:
-            case 64:
-                return 11;
-            default:
-                return 13;
+            case 128: return 9;
+            case 256: return 10;
+            case 8: return 5;
+            case 1: case 2: case 4: case 16: case 32: case 64: return 11;
+            default: return 13;
         }
     }
     switch (t) {
-        case 1:
-            return 1;
-        case 4:
-            return 3;
-        case 8:
-            return 4;
-        case 16:
-            return 6;
-        case 32:
-            return 7;
-        case 64:
-            return 8;
-        case 128:
-            return 9;
-        case 256:
-            return 10;
-        default:
-            return 12;
+        case 1: return 1;
+        case 4: return 3;
+        case 8: return 4;
+        case 16: return 6;
+        case 32: return 7;
+        case 64: return 8;
+        case 128: return 9;
+        case 256: return 10;
+        default: return 12;
     }
 }
 
