@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <tuple>
+
 #include "common/font.h"
 #include "common/text.h"
 #include "common/units.h"
@@ -9,13 +12,10 @@
 namespace brisko {
 
 TEST(Rounding, HalvesGoToEven) {
-    struct Case {
-        double in;
-        double out;
-    };
-    for (auto c : {Case{0.5, 0}, Case{1.5, 2}, Case{2.5, 2}, Case{-0.5, 0}, Case{-1.5, -2}, Case{-2.5, -2},
-                   Case{912.5, 912}, Case{913.5, 914}, Case{2.4999, 2}, Case{2.5001, 3}, Case{-2.6, -3}})
-        EXPECT_EQ(RoundHalfEven(c.in), c.out) << c.in;
+    using P = std::pair<double, double>;
+    for (auto [in, out] : {P{0.5, 0}, P{1.5, 2}, P{2.5, 2}, P{-0.5, 0}, P{-1.5, -2}, P{-2.5, -2}, P{912.5, 912},
+                           P{913.5, 914}, P{2.4999, 2}, P{2.5001, 3}, P{-2.6, -3}})
+        EXPECT_EQ(RoundHalfEven(in), out) << in;
 }
 
 TEST(Rounding, RangeChecks) {
@@ -30,11 +30,8 @@ TEST(Rounding, RangeChecks) {
 TEST(FontSpec, SizeIsFixedPointWithFourDecimals) {
     FontSpec f;
     f.SetSize(9.125);
-    EXPECT_EQ(f.sizeCy, 91250);
-    EXPECT_FLOAT_EQ(f.Size(), 9.125f);
     f.SetBold(true);
-    EXPECT_EQ(f.weight, 700);
-    EXPECT_TRUE(f.Bold());
+    EXPECT_EQ(std::tuple(f.sizeCy, f.Size(), f.weight, f.Bold()), std::tuple(91250, 9.125f, 700, true));
 }
 
 TEST(Text, TrimAndFold) {
@@ -48,30 +45,21 @@ TEST(Text, TrimAndFold) {
     EXPECT_FALSE(EqualsNoCase(L"\u30A2", L"\u30A4"));
 }
 
-}  // namespace brisko
-
-namespace brisko {
-
 TEST(Units, ScaleRoundsHalvesAwayFromZeroLikeMulDiv) {
-    struct Case {
-        std::int32_t v, n, d, out;
-    };
-    for (auto c : {Case{5, 1, 2, 3}, Case{-5, 1, 2, -3}, Case{7, 1, 2, 4}, Case{2143, 96, 2540, 81},
-                   Case{1270, 1, 2540, 1}, Case{1269, 1, 2540, 0}, Case{5, -1, 2, -3}, Case{5, 1, -2, -3},
-                   Case{9, 1, 0, 0}})
-        EXPECT_EQ(ScaleRounded(c.v, c.n, c.d), c.out) << c.v << "*" << c.n << "/" << c.d;
+    using C = std::array<std::int32_t, 4>;  // value, numerator, denominator, result
+    for (auto [v, n, d, out] :
+         {C{5, 1, 2, 3}, C{-5, 1, 2, -3}, C{7, 1, 2, 4}, C{2143, 96, 2540, 81}, C{1270, 1, 2540, 1},
+          C{1269, 1, 2540, 0}, C{5, -1, 2, -3}, C{5, 1, -2, -3}, C{9, 1, 0, 0}})
+        EXPECT_EQ(ScaleRounded(v, n, d), out) << v << "*" << n << "/" << d;
     EXPECT_EQ(HimetricToPixels(2540, 120), 120);
     EXPECT_EQ(PixelsToHimetric(96, 0), 2540);  // an unreadable DPI counts as the default
 }
 
 TEST(Units, FontHeightsRoundHalvesToEven) {
-    struct Case {
-        double points;
-        int dpi, pixels;
-    };
-    for (auto c : {Case{9, 96, 12}, Case{10.5, 96, 14}, Case{11, 96, 15}, Case{1.125, 96, 2}, Case{1.875, 96, 2},
-                   Case{9, 120, 15}, Case{9, 0, 12}})
-        EXPECT_EQ(FontPixelHeight(FontSpec::Make(L"x", c.points).sizeCy, c.dpi), c.pixels) << c.points << "@" << c.dpi;
+    using C = std::tuple<double, int, int>;  // points, DPI, pixels
+    for (auto [points, dpi, pixels] :
+         {C{9, 96, 12}, C{10.5, 96, 14}, C{11, 96, 15}, C{1.125, 96, 2}, C{1.875, 96, 2}, C{9, 120, 15}, C{9, 0, 12}})
+        EXPECT_EQ(FontPixelHeight(FontSpec::Make(L"x", points).sizeCy, dpi), pixels) << points << "@" << dpi;
     EXPECT_DOUBLE_EQ(TwipsPerPixel(96), 15.0);
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/win/com_object.h"
+#include "common/win/com_ptr.h"
 #include "host/win/extensibility.h"
 #include "host/win/loader.h"
 #include "host/win/loader_com.h"
@@ -25,52 +25,27 @@ struct OleEnvironment : ::testing::Environment {
 inline const auto* const kOle = ::testing::AddGlobalTestEnvironment(new OleEnvironment);
 
 inline const std::wstring kCode = L" (\uFF7A\uFF70\uFF84\uFF9E)";
-inline const wchar_t* const kSettingsKey = L"Software\\Microsoft\\Visual Basic\\6.0\\Addins\\Brisko.Loader";
 
-class AddIn {
-public:
-    AddIn() {
-        IUnknown* obj = CreateLoaderObject();
-        obj->QueryInterface(IID_IDTExtensibility2, reinterpret_cast<void**>(&ext_));
-        obj->Release();
-    }
-    ~AddIn() {
-        if (ext_) ext_->Release();
-    }
-    AddIn(const AddIn&) = delete;
-    AddIn& operator=(const AddIn&) = delete;
-    IDTExtensibility2* operator->() const { return ext_; }
-    Loader& Impl() const { return *LoaderOf(ext_); }
+struct AddIn : ComPtr<IDTExtensibility2> {
+    AddIn() : ComPtr(ComPtr<IUnknown>::Attach(CreateLoaderObject()).As<IDTExtensibility2>(IID_IDTExtensibility2)) {}
+    Loader& Impl() const { return *LoaderOf(Get()); }
     CMDITab& Bar() const { return *Impl().TabBar(); }
-    HRESULT Connect(IDispatch* vbe, long mode) { return ext_->OnConnection(vbe, mode, nullptr, nullptr); }
-    HRESULT Disconnect() { return ext_->OnDisconnection(1, nullptr); }
-
-private:
-    IDTExtensibility2* ext_ = nullptr;
+    HRESULT Connect(IDispatch* vbe, long mode) const { return Get()->OnConnection(vbe, mode, nullptr, nullptr); }
+    HRESULT Disconnect() const { return Get()->OnDisconnection(1, nullptr); }
 };
 
-inline WindowHandle H(HWND h) {
-    return reinterpret_cast<WindowHandle>(h);
-}
-
-// Removes the stored settings (and nothing else of the add-in's key), so that
-// a scenario starts from the defaults whatever ran before it in this prefix.
+// So that a scenario starts from the defaults whatever ran before it in this
+// prefix, and leaves them behind for the next.
 inline void ClearStoredSettings() {
-    for (const SettingsRow& row : kSettingsRows)
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, std::wstring(row.name).c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, std::wstring(kSettingsKey).c_str());
 }
 
 // The calling thread's top-level windows (the bar's tooltip is one of them
 // while an add-in is connected).
 inline int ThreadWindowCount() {
     int n = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND, LPARAM p) -> BOOL {
-            ++*reinterpret_cast<int*>(p);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&n));
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
+        n += GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId();
     return n;
 }
 
@@ -80,16 +55,13 @@ class IdeScenario : public ::testing::Test {
 protected:
     idehost::IdeHost ide;
     AddIn addin;
-    idehost::Project* project = nullptr;
-    std::vector<HWND> windows;  // the code windows, in opening order
+    idehost::Project* project = &ide.Model().AddProject(L"Project1");  // the first: the active one
+    std::vector<HWND> windows;                                         // the code windows, in opening order
 
-    void SetUp() override {
-        ClearStoredSettings();
-        project = &ide.Model().AddProject(L"Project1");
-        ide.Model().SetActiveProject(project);
-    }
+    void SetUp() override { ClearStoredSettings(); }
     void TearDown() override {
         if (addin.Impl().TabBar()) addin.Disconnect();
+        ClearStoredSettings();
     }
     HWND OpenModule(const std::wstring& name, long type = idehost::vbext_ct_StdModule) {
         project->AddComponent(name, type);
@@ -102,11 +74,12 @@ protected:
         Settle();
     }
     CMDITab& Bar() { return addin.Bar(); }
-    std::int16_t TabOf(HWND w) { return Bar().Index(WindowKey(H(w))); }
+    static std::wstring KeyOf(HWND w) { return WindowKey(reinterpret_cast<WindowHandle>(w)); }
+    std::int16_t TabOf(HWND w) { return Bar().Index(KeyOf(w)); }
     static void Settle(DWORD ms = 80) { idehost::IdeHost::Pump(ms); }
 
     // Points on the screen: of the MDI client's window, the middle of a
-    // tab or a button, the empty bar right of the last tab.
+    // rectangle of the bar, the empty bar right of the last tab.
     POINT ToScreen(int x, int y) {
         RECT rc{};
         GetWindowRect(ide.MdiClient(), &rc);
@@ -121,24 +94,15 @@ protected:
         return r;
     }
     POINT TabPoint(std::int16_t i) { return Mid(TabRect(i)); }
-    POINT ButtonPoint(std::int32_t button) {
-        Bar().LayoutBar(Bar().hClientWnd());
-        return Mid(Bar().ButtonBox(button));
-    }
     POINT EmptyBarPoint() {
         const Rect last = TabRect(static_cast<std::int16_t>(Bar().Count() - 1));
         return ToScreen(last.right + 20, (Bar().BarRect().top + Bar().BarRect().bottom) / 2);
     }
-    bool FullyShown(std::int16_t i) {
-        const Rect r = TabRect(i);
-        return r.left >= Bar().BarRect().left && r.right <= Bar().ButtonsRect().left;
-    }
-    // Right-clicks tab i (the empty bar for -1) and takes the menu item
-    // reached with these keys, in one input sequence: the menu runs its own
-    // modal loop.
-    void Choose(std::int16_t i, std::initializer_list<WORD> keys) {
+    // Right-clicks tab i and takes the menu item reached with these keys, in
+    // one input sequence: the menu runs its own modal loop.
+    void Choose(std::int16_t i, const std::vector<WORD>& keys) {
         idehost::input::Sequence seq;
-        seq.Click(i == -1 ? EmptyBarPoint() : TabPoint(i), idehost::MouseButton::Right).Wait(150);
+        seq.Click(TabPoint(i), idehost::MouseButton::Right).Wait(150);
         for (WORD k : keys) seq.Key(k);
         seq.Key(VK_RETURN).Run();
         Settle();

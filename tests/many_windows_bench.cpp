@@ -26,7 +26,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,40 +38,27 @@ using namespace brisko;
 namespace {
 
 double Now() {
-    static const double freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
+    static LARGE_INTEGER f{};
+    if (f.QuadPart == 0) QueryPerformanceFrequency(&f);
     LARGE_INTEGER c;
     QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / freq;
+    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
-struct Spread {
-    double median = 0, half = 0;
-};
-
-Spread Summarise(std::vector<double> v) {
+// Prints the median of v with half its interquartile range, and the verdict
+// on a goal (none when goal is 0).
+void Report(const char* what, std::vector<double> v, const char* unit, double goal = 0) {
     std::sort(v.begin(), v.end());
     auto at = [&](double q) {
         const double pos = q * static_cast<double>(v.size() - 1);
         const auto lo = static_cast<std::size_t>(pos);
-        const std::size_t hi = std::min(lo + 1, v.size() - 1);
-        return v[lo] + (v[hi] - v[lo]) * (pos - static_cast<double>(lo));
+        return v[lo] + (v[std::min(lo + 1, v.size() - 1)] - v[lo]) * (pos - static_cast<double>(lo));
     };
-    return {at(0.5), (at(0.75) - at(0.25)) / 2};
-}
-
-void Report(const char* what, const std::vector<double>& v, double goal, const char* unit) {
-    const Spread s = Summarise(v);
-    const char* verdict = s.median + s.half < goal ? "met" : s.median < goal ? "unclear (spread)" : "NOT met";
-    std::printf("  %-44s %9.2f %-2s +/- %6.2f  goal <= %6.1f  %s\n", what, s.median, unit, s.half, goal, verdict);
-}
-
-void ReportPlain(const char* what, const std::vector<double>& v, const char* unit) {
-    const Spread s = Summarise(v);
-    std::printf("  %-44s %9.2f %-2s +/- %6.2f\n", what, s.median, unit, s.half);
+    const double median = at(0.5), half = (at(0.75) - at(0.25)) / 2;
+    const char* verdict = median + half < goal ? "met" : median < goal ? "unclear (spread)" : "NOT met";
+    std::printf("  %-44s %9.2f %-2s +/- %6.2f", what, median, unit, half);
+    if (goal > 0) std::printf("  goal <= %6.1f  %s", goal, verdict);
+    std::printf("\n");
 }
 
 // The sample project group: 60 forms (code window and designer each), 40
@@ -80,7 +66,7 @@ void ReportPlain(const char* what, const std::vector<double>& v, const char* uni
 // every caption is matched against the project names as in a real session.
 struct Workspace {
     idehost::IdeHost ide;
-    std::vector<std::wstring> classes, captions;
+    std::vector<std::pair<const wchar_t*, std::wstring>> windows;  // class, caption
 
     Workspace() {
         auto& p1 = ide.Model().AddProject(L"Project1");
@@ -89,26 +75,19 @@ struct Workspace {
         for (int i = 1; i <= 60; ++i) p1.AddComponent(L"Form" + std::to_wstring(i), idehost::vbext_ct_VBForm);
         for (int i = 1; i <= 40; ++i) p1.AddComponent(L"Module" + std::to_wstring(i), idehost::vbext_ct_StdModule);
         for (int i = 1; i <= 40; ++i) p1.AddComponent(L"Class" + std::to_wstring(i), idehost::vbext_ct_ClassModule);
-        ide.Model().SetActiveProject(&p1);
         // Interleaved kinds, so that the first 20 windows are a fair sample.
         for (int i = 1; i <= 60; ++i) {
-            Add(L"VbaWindow", L"Project1 - Form" + std::to_wstring(i) + test::kCode);
-            Add(L"DesignerWindow", L"Project1 - Form" + std::to_wstring(i) + L" (Form)");
-            if (i <= 40) {
-                Add(L"VbaWindow", L"Project1 - Module" + std::to_wstring(i) + test::kCode);
-                Add(L"VbaWindow", L"Project1 - Class" + std::to_wstring(i) + test::kCode);
-            }
+            const std::wstring n = std::to_wstring(i);
+            windows.emplace_back(L"VbaWindow", L"Project1 - Form" + n + test::kCode);
+            windows.emplace_back(L"DesignerWindow", L"Project1 - Form" + n + L" (Form)");
+            if (i > 40) continue;
+            windows.emplace_back(L"VbaWindow", L"Project1 - Module" + n + test::kCode);
+            windows.emplace_back(L"VbaWindow", L"Project1 - Class" + n + test::kCode);
         }
     }
-    void Add(const wchar_t* cls, std::wstring caption) {
-        classes.push_back(cls);
-        captions.push_back(std::move(caption));
-    }
     IDispatch* Vbe() { return static_cast<IDispatch*>(&ide.Model()); }
-
     void Open(int n) {
-        for (int i = 0; i < n; ++i)
-            ide.Open(classes[static_cast<std::size_t>(i)], captions[static_cast<std::size_t>(i)]);
+        for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) ide.Open(windows[i].first, windows[i].second);
         idehost::IdeHost::Pump(20);
     }
     void CloseAll() {
@@ -117,44 +96,31 @@ struct Workspace {
     }
 };
 
-// ---- Connection ----
-
 double TimeConnection(Workspace& w, int windows) {
     w.Open(windows);
-    double ms = 0;
-    {
-        test::AddIn addin;
-        const double t0 = Now();
-        const HRESULT hr = addin.Connect(w.Vbe(), ext_cm_AfterStartup);
-        ms = (Now() - t0) * 1e3;
-        if (hr != S_OK || addin.Bar().Count() != windows) std::printf("  connection with %d windows failed\n", windows);
-        idehost::IdeHost::Pump(10);
-        addin.Disconnect();
-    }
+    test::AddIn addin;
+    const double t0 = Now();
+    const HRESULT hr = addin.Connect(w.Vbe(), ext_cm_AfterStartup);
+    const double ms = (Now() - t0) * 1e3;
+    if (hr != S_OK || addin.Bar().Count() != windows) std::printf("  connection with %d windows failed\n", windows);
+    idehost::IdeHost::Pump(10);
+    addin.Disconnect();
     w.CloseAll();
     return ms;
 }
 
-// ---- Close-all ----
-
-// Answers the confirmation with Yes as soon as it is shown. The figure runs
-// from the first WM_CLOSE the add-in sends, which it does right after the
-// answer: the message box's own going (a top-level window, and the main
+// Answers the confirmation with Yes as it opens, and marks the first
+// WM_CLOSE the add-in sends, which it does right after: the figure runs from
+// there, since the message box's own going (a top-level window, and the main
 // window active again) is no part of closing the windows, and varies by more
 // than all of it.
-HHOOK g_cbt = nullptr, g_firstClose = nullptr;
+HHOOK g_firstClose = nullptr;
 double g_confirmed = 0;
-LRESULT CALLBACK AnswerYes(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE) {
-        char cls[16] = {};
-        GetClassNameA(reinterpret_cast<HWND>(wParam), cls, sizeof cls);
-        if (lstrcmpA(cls, "#32770") == 0) PostMessageA(reinterpret_cast<HWND>(wParam), WM_COMMAND, IDYES, 0);
-    }
-    return CallNextHookEx(g_cbt, code, wParam, lParam);
-}
-LRESULT CALLBACK FirstClose(int code, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK ConfirmAndMark(int code, WPARAM wParam, LPARAM lParam) {
     const LRESULT r = CallNextHookEx(g_firstClose, code, wParam, lParam);
-    if (code == HC_ACTION && reinterpret_cast<const CWPSTRUCT*>(lParam)->message == WM_CLOSE && g_firstClose) {
+    const CWPSTRUCT* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && m->message == WM_INITDIALOG) PostMessageA(m->hwnd, WM_COMMAND, IDYES, 0);
+    if (code == HC_ACTION && m->message == WM_CLOSE && g_firstClose) {
         g_confirmed = Now();
         // Off at once, so that the closing itself pays nothing for the hook.
         UnhookWindowsHookEx(std::exchange(g_firstClose, nullptr));
@@ -166,22 +132,25 @@ LRESULT CALLBACK FirstClose(int code, WPARAM wParam, LPARAM lParam) {
 // destruction and with its frame while the windows close: with the add-in
 // attached that is the add-in's whole share of closing a window (removing
 // its tab) and of the repaint, without the windows' own closing, which on a
-// busy machine varies by far more than that share. Installed on top of
-// whatever already subclasses the client, and removed before it goes.
+// busy machine varies by far more than that share. It also counts the
+// client's paint messages. Installed on top of whatever already subclasses
+// the client, and removed before it goes.
 struct ClientTimer {
     static inline WNDPROC prev = nullptr;
     static inline double seconds = 0;
-    static inline int depth = 0;
+    static inline int depth = 0, paints = 0;
     HWND client;
     explicit ClientTimer(HWND c) : client(c) {
         seconds = 0;
+        paints = 0;
         prev = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(client, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ClientTimer::Proc)));
     }
     ~ClientTimer() { SetWindowLongPtrA(client, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prev)); }
     static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
-        const bool timed =
-            (m == WM_PARENTNOTIFY && LOWORD(w) == WM_DESTROY) || m == WM_NCCALCSIZE || m == WM_NCPAINT || m == WM_PAINT;
+        const bool paint = m == WM_NCPAINT || m == WM_PAINT;
+        paints += paint;
+        const bool timed = (m == WM_PARENTNOTIFY && LOWORD(w) == WM_DESTROY) || m == WM_NCCALCSIZE || paint;
         // Nested ones (a frame change inside a notice) count once.
         const bool outer = timed && depth++ == 0;
         const double t0 = outer ? Now() : 0;
@@ -192,105 +161,56 @@ struct ClientTimer {
     }
 };
 
-struct CloseTimes {
-    double total = 0;   // ms, the whole loop
-    double client = 0;  // ms, inside the MDI client's handling (see ClientTimer)
-};
-
-CloseTimes TimePlainClose(Workspace& w, int windows) {
+// The whole loop and the MDI client's part of it, in ms: with the add-in,
+// "すべて閉じる" answered Yes; without, WM_CLOSE to each window from the
+// bottom of the z-order up, as the add-in closes from its last tab.
+std::pair<double, double> TimeClose(Workspace& w, int windows, bool withAddIn) {
     w.Open(windows);
     const auto children = w.ide.Children();
-    CloseTimes out;
+    test::AddIn addin;
+    if (withAddIn) addin.Connect(w.Vbe(), ext_cm_AfterStartup);
+    idehost::IdeHost::Pump(20);
+    g_firstClose =
+        withAddIn ? SetWindowsHookExA(WH_CALLWNDPROC, ConfirmAndMark, nullptr, GetCurrentThreadId()) : nullptr;
+    std::pair<double, double> out;
     {
         ClientTimer timer(w.ide.MdiClient());
-        const double t0 = Now();
-        // The add-in closes from its last tab to its first: the bottom of the
-        // z-order first.
-        for (auto it = children.rbegin(); it != children.rend(); ++it) SendMessageA(*it, WM_CLOSE, 0, 0);
-        out.total = (Now() - t0) * 1e3;
-        out.client = ClientTimer::seconds * 1e3;
+        g_confirmed = Now();
+        if (withAddIn) addin.Impl().RunMenuCommand(2, -1);
+        for (auto it = children.rbegin(); !withAddIn && it != children.rend(); ++it) SendMessageA(*it, WM_CLOSE, 0, 0);
+        out = {(Now() - g_confirmed) * 1e3, ClientTimer::seconds * 1e3};
     }
     idehost::IdeHost::Pump(20);
+    if (g_firstClose) UnhookWindowsHookEx(std::exchange(g_firstClose, nullptr));
+    if (!w.ide.Children().empty()) std::printf("  close-all left %zu windows\n", w.ide.Children().size());
+    if (withAddIn) addin.Disconnect();
     return out;
 }
 
-CloseTimes TimeCloseAll(Workspace& w, int windows) {
-    w.Open(windows);
-    CloseTimes out;
-    {
-        test::AddIn addin;
-        addin.Connect(w.Vbe(), ext_cm_AfterStartup);
-        idehost::IdeHost::Pump(20);
-        g_cbt = SetWindowsHookExA(WH_CBT, AnswerYes, nullptr, GetCurrentThreadId());
-        g_firstClose = SetWindowsHookExA(WH_CALLWNDPROC, FirstClose, nullptr, GetCurrentThreadId());
-        g_confirmed = 0;
-        {
-            ClientTimer timer(w.ide.MdiClient());
-            addin.Impl().RunMenuCommand(2, -1);
-            const double t1 = Now();
-            out.total = (t1 - g_confirmed) * 1e3;
-            out.client = ClientTimer::seconds * 1e3;
-        }
-        UnhookWindowsHookEx(g_cbt);
-        if (g_firstClose) UnhookWindowsHookEx(std::exchange(g_firstClose, nullptr));
-        if (addin.Bar().Count() != 0 || !w.ide.Children().empty())
-            std::printf("  close-all left %d tabs\n", addin.Bar().Count());
-        idehost::IdeHost::Pump(20);
-        addin.Disconnect();
-    }
-    w.CloseAll();
-    return out;
-}
-
-// ---- Paint ----
-
-struct PaintPair {
-    double paint = 0, blit = 0;
-};
-
-PaintPair TimePaint(CMDITab& bar, int iterations) {
-    const HWND client = reinterpret_cast<HWND>(bar.hClientWnd());
-    const WindowHandle h = bar.hClientWnd();
-    PaintPair out;
-    double t0 = Now();
-    for (int i = 0; i < iterations; ++i) bar.PaintBar(h, false);
-    out.paint = (Now() - t0) / iterations;
-
-    // The same strip copied from a memory DC, with the window DC taken and
-    // released as the paint does.
+// One paint of the bar and one BitBlt of the same strip from a memory DC,
+// with the window DC taken and released as the paint does, in s each.
+std::pair<double, double> TimePaint(CMDITab& bar, int iterations) {
     const Rect b = bar.BarRect();
     ScreenDC screen;
     UniqueDC mem = MakeMemoryDC(screen.Get());
     UniqueBitmap bmp(CreateCompatibleBitmap(screen.Get(), b.right + 4, b.bottom + 4));
     SelectInDC sel(mem.Get(), bmp.Get());
+    double t0 = Now();
+    for (int i = 0; i < iterations; ++i) bar.PaintBar(bar.hClientWnd(), false);
+    const double paint = (Now() - t0) / iterations;
     t0 = Now();
     for (int i = 0; i < iterations; ++i) {
-        WindowDC dc(client, true);
+        WindowDC dc(reinterpret_cast<HWND>(bar.hClientWnd()), true);
         BitBlt(dc.Get(), b.left, b.top, b.right - b.left, b.bottom - b.top + 2, mem.Get(), b.left, b.top, SRCCOPY);
     }
-    out.blit = (Now() - t0) / iterations;
-    return out;
+    return {paint, (Now() - t0) / iterations};
 }
 
-// ---- Idle ----
-
-int g_timers = 0, g_paints = 0;
-HWND g_watched = nullptr;
-HHOOK g_getMsg = nullptr, g_callWnd = nullptr;
-LRESULT CALLBACK CountPosted(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HC_ACTION && wParam == PM_REMOVE) {
-        const MSG* m = reinterpret_cast<const MSG*>(lParam);
-        if (m->message == WM_TIMER) ++g_timers;
-        if (m->message == WM_PAINT && m->hwnd == g_watched) ++g_paints;
-    }
-    return CallNextHookEx(g_getMsg, code, wParam, lParam);
-}
-LRESULT CALLBACK CountSent(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HC_ACTION) {
-        const CWPSTRUCT* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
-        if ((m->message == WM_NCPAINT || m->message == WM_PAINT) && m->hwnd == g_watched) ++g_paints;
-    }
-    return CallNextHookEx(g_callWnd, code, wParam, lParam);
+int g_timers = 0;
+LRESULT CALLBACK CountTimers(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && wParam == PM_REMOVE && reinterpret_cast<const MSG*>(lParam)->message == WM_TIMER)
+        ++g_timers;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 void IdleCheck(Workspace& w) {
@@ -298,15 +218,14 @@ void IdleCheck(Workspace& w) {
     test::AddIn addin;
     addin.Connect(w.Vbe(), ext_cm_AfterStartup);
     idehost::IdeHost::Pump(300);
-    g_watched = w.ide.MdiClient();
-    g_timers = g_paints = 0;
-    g_getMsg = SetWindowsHookExA(WH_GETMESSAGE, CountPosted, nullptr, GetCurrentThreadId());
-    g_callWnd = SetWindowsHookExA(WH_CALLWNDPROC, CountSent, nullptr, GetCurrentThreadId());
-    idehost::IdeHost::Pump(1000);
-    UnhookWindowsHookEx(g_getMsg);
-    UnhookWindowsHookEx(g_callWnd);
+    const HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, CountTimers, nullptr, GetCurrentThreadId());
+    {
+        ClientTimer paints(w.ide.MdiClient());
+        idehost::IdeHost::Pump(1000);
+    }
+    UnhookWindowsHookEx(hook);
     std::printf("  idle for 1 s after connecting with 200 windows: %d timer, %d paint messages (goal 0, 0)  %s\n",
-                g_timers, g_paints, g_timers == 0 && g_paints == 0 ? "met" : "NOT met");
+                g_timers, ClientTimer::paints, g_timers == 0 && ClientTimer::paints == 0 ? "met" : "NOT met");
     addin.Disconnect();
     w.CloseAll();
 }
@@ -323,74 +242,57 @@ int main(int argc, char** argv) {
         Workspace w;
         // The first connection of a process loads what later ones find ready.
         TimeConnection(w, 20);
-        TimeCloseAll(w, 20);
+        TimeClose(w, 20, true);
 
         std::vector<double> c20, c200, cRatio, plain, addin, extra, share, paintFixed, paintFit, rFixed, rFit;
         for (int r = 0; r < (paintOnly ? 0 : rounds); ++r) {
-            // Alternate which side goes first, so that neither always follows the other.
-            double a = 0, b = 0;
-            if (r % 2 == 0) {
-                a = TimeConnection(w, 20);
-                b = TimeConnection(w, 200);
-            } else {
-                b = TimeConnection(w, 200);
-                a = TimeConnection(w, 20);
-            }
-            c20.push_back(a);
-            c200.push_back(b);
-            cRatio.push_back(b / a);
-
-            CloseTimes p, q;
-            if (r % 2 == 0) {
-                p = TimePlainClose(w, 200);
-                q = TimeCloseAll(w, 200);
-            } else {
-                q = TimeCloseAll(w, 200);
-                p = TimePlainClose(w, 200);
-            }
-            plain.push_back(p.total);
-            addin.push_back(q.total);
-            extra.push_back(q.total - p.total);
-            share.push_back(q.client - p.client);
+            // Each pair in both orders, alternately, so that neither side always follows the other.
+            double c[2];
+            std::pair<double, double> close[2];  // without, with the add-in
+            for (int k : {r % 2, 1 - r % 2}) c[k] = TimeConnection(w, k ? 200 : 20);
+            for (int k : {r % 2, 1 - r % 2}) close[k] = TimeClose(w, 200, k == 1);
+            c20.push_back(c[0]);
+            c200.push_back(c[1]);
+            cRatio.push_back(c[1] / c[0]);
+            plain.push_back(close[0].first);
+            addin.push_back(close[1].first);
+            extra.push_back(close[1].first - close[0].first);
+            share.push_back(close[1].second - close[0].second);
         }
 
         // Paint: 100 tabs of the stand-in IDE's windows, with their icons,
         // in both width styles; paints and copies alternate in short runs.
         w.Open(100);
-        {
-            test::AddIn a;
-            a.Connect(w.Vbe(), ext_cm_AfterStartup);
-            idehost::IdeHost::Pump(50);
-            CMDITab& bar = a.Bar();
-            bar.SetSelectedIndex(50);
-            idehost::IdeHost::Pump(50);
-            for (int r = 0; r < rounds * 4; ++r) {
-                for (std::int32_t style : {0, 1}) {
-                    bar.SetStyle(style);
-                    idehost::IdeHost::Pump(0);
-                    const PaintPair pp = TimePaint(bar, 200);
-                    (style == 0 ? paintFixed : paintFit).push_back(pp.paint * 1e6);
-                    (style == 0 ? rFixed : rFit).push_back(pp.paint / pp.blit);
-                }
+        test::AddIn a;
+        a.Connect(w.Vbe(), ext_cm_AfterStartup);
+        a.Bar().SetSelectedIndex(50);
+        idehost::IdeHost::Pump(50);
+        for (int r = 0; r < rounds * 4; ++r) {
+            for (std::int32_t style : {0, 1}) {
+                a.Bar().SetStyle(style);
+                idehost::IdeHost::Pump(0);
+                const auto [paint, blit] = TimePaint(a.Bar(), 200);
+                (style == 0 ? paintFixed : paintFit).push_back(paint * 1e6);
+                (style == 0 ? rFixed : rFit).push_back(paint / blit);
             }
-            a.Disconnect();
         }
+        a.Disconnect();
         w.CloseAll();
 
         std::printf("Median over %d rounds, +/- half the interquartile range:\n", rounds);
         if (!paintOnly) {
-            ReportPlain("OnConnection, 20 windows", c20, "ms");
-            Report("OnConnection, 200 windows", c200, 50, "ms");
-            Report("OnConnection, 200 / 20 windows", cRatio, 5, "x");
-            ReportPlain("close 200 windows, plain WM_CLOSE loop", plain, "ms");
-            ReportPlain("close-all of 200 tabs, confirmation to end", addin, "ms");
-            Report("close-all, beyond the windows' own closing", extra, 100, "ms");
-            Report("close-all, the add-in's share alone", share, 100, "ms");
+            Report("OnConnection, 20 windows", c20, "ms");
+            Report("OnConnection, 200 windows", c200, "ms", 50);
+            Report("OnConnection, 200 / 20 windows", cRatio, "x", 5);
+            Report("close 200 windows, plain WM_CLOSE loop", plain, "ms");
+            Report("close-all of 200 tabs, confirmation to end", addin, "ms");
+            Report("close-all, beyond the windows' own closing", extra, "ms", 100);
+            Report("close-all, the add-in's share alone", share, "ms", 100);
         }
-        ReportPlain("paint of 100 tabs, fixed width", paintFixed, "us");
-        Report("paint of 100 tabs / BitBlt, fixed width", rFixed, 5, "x");
-        ReportPlain("paint of 100 tabs, fitted width", paintFit, "us");
-        Report("paint of 100 tabs / BitBlt, fitted width", rFit, 5, "x");
+        Report("paint of 100 tabs, fixed width", paintFixed, "us");
+        Report("paint of 100 tabs / BitBlt, fixed width", rFixed, "x", 5);
+        Report("paint of 100 tabs, fitted width", paintFit, "us");
+        Report("paint of 100 tabs / BitBlt, fitted width", rFit, "x", 5);
         if (!paintOnly) IdleCheck(w);
     }
     // The paint rounds stored the fitted style: leave the defaults behind.

@@ -7,9 +7,11 @@
 #include <functional>
 #include <utility>
 
+#include "common/non_copyable.h"
+
 namespace brisko::test {
 
-class TickAction {
+class TickAction : NonCopyable {
 public:
     explicit TickAction(std::function<bool()> step) : step_(std::move(step)) {
         current_ = this;
@@ -19,28 +21,21 @@ public:
         KillTimer(nullptr, timer_);
         current_ = nullptr;
     }
-    TickAction(const TickAction&) = delete;
-    TickAction& operator=(const TickAction&) = delete;
     bool done = false;
 
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
         TickAction* self = current_;
-        if (!self || self->done || self->running_) return;
-        self->running_ = true;  // the step may open a loop of its own
-        self->done = self->step_();
-        self->running_ = false;
+        if (self && !self->done) self->done = self->step_();
     }
     static inline TickAction* current_ = nullptr;
     std::function<bool()> step_;
     UINT_PTR timer_ = 0;
-    bool running_ = false;
 };
 
 // A visible dialog box (message box, common dialog) of this thread, or null.
 inline HWND ThreadDialog() {
-    HWND w = nullptr;
-    while ((w = FindWindowExA(nullptr, w, "#32770", nullptr)))
+    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", nullptr));)
         if (IsWindowVisible(w) && GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId()) return w;
     return nullptr;
 }
