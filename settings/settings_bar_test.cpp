@@ -12,7 +12,7 @@ namespace {
 
 TEST(SettingsOnTheBar, FirstStartAndRoundTrip) {
     test::FakePort::Log log;
-    CMDITab bar{std::make_unique<test::FakePort>(&log)};
+    CMDITab bar{std::make_unique<test::FakePort>(&log)}, fresh{std::make_unique<test::FakePort>(&log)};
     MemoryRegistry store;
     std::int32_t iconStyle = 2;
     bool wheel = false;
@@ -21,11 +21,8 @@ TEST(SettingsOnTheBar, FirstStartAndRoundTrip) {
     firstStart.font.color = bar.DefaultFontColor();
     firstStart.selFont.color = bar.DefaultSelFontColor();
     EXPECT_EQ(CaptureSettings(bar, iconStyle, wheel), firstStart);
-    // Nothing is written by a load, not even the key.
-    EXPECT_FALSE(store.KeyExists(kHKeyCurrentUser, kSettingsKey));
+    EXPECT_FALSE(store.KeyExists(kHKeyCurrentUser, kSettingsKey)) << "a load writes nothing, not even the key";
 
-    bar.SetAlign(1);
-    bar.SetStyle(0);
     bar.SetTabWidth(77);
     bar.SetSelFontName(L"Tahoma");
     bar.SetSelFontSize(10.5f);
@@ -33,11 +30,8 @@ TEST(SettingsOnTheBar, FirstStartAndRoundTrip) {
     bar.SetFontItalic(true);
     bar.SetScrollFit(true);
     SaveSettings(store, bar, 3, false);
-
-    CMDITab fresh{std::make_unique<test::FakePort>(&log)};
     LoadSettings(store, fresh, iconStyle, wheel);
     EXPECT_EQ(CaptureSettings(fresh, iconStyle, wheel), CaptureSettings(bar, 3, false));
-    EXPECT_EQ(fresh.SelFontColor(), 0x80000012u);
 }
 
 }  // namespace
