@@ -68,27 +68,24 @@ TEST(RegValue, StoredBytesNeverReadPastTheData) {
 }
 
 TEST(RegValue, NumbersFromValues) {
-    struct Case {
-        RegValue value;
-        std::optional<double> expected;
-    } cases[] = {
-        {std::int16_t{40}, 40},
-        {std::wstring(L"  -12.5 "), -12.5},
-        {std::wstring(L"1e3"), 1000},
-        {std::wstring(L"&hFFFFFFFF"), -1},
-        {std::wstring(L"&Habf"), 0xABF},
-        {std::wstring(L"&HA9"), 0xA9},
-        {std::wstring(L"&O17"), 15},
-        {std::wstring(L"&H100000000"), std::nullopt},
-        {std::wstring(L"&O8"), std::nullopt},
-        {std::wstring(L""), std::nullopt},
-        {std::wstring(L"12abc"), std::nullopt},
-        {std::wstring(L"nan"), std::nullopt},
-        {std::wstring(L"1e999"), std::nullopt},
-        {std::wstring(L"1e"), std::nullopt},
-        {RegBytes{1, 0, 0, 0}, std::nullopt},
-    };
-    for (const auto& c : cases) EXPECT_EQ(RegValueNumber(c.value), c.expected) << Latin1(RegValueText(c.value));
+    const std::optional<double> none;
+    for (auto [text, expected] : {std::pair{L"  -12.5 ", std::optional(-12.5)},
+                                  {L"1e3", 1000},
+                                  {L"&hFFFFFFFF", -1},
+                                  {L"&Habf", 0xABF},
+                                  {L"&HA9", 0xA9},
+                                  {L"&O17", 15},
+                                  {L"&H100000000", none},
+                                  {L"&O8", none},
+                                  {L"", none},
+                                  {L"12abc", none},
+                                  {L"nan", none},
+                                  {L"1e999", none},
+                                  {L"1e", none}}) {
+        EXPECT_EQ(RegValueNumber(std::wstring(text)), expected) << Latin1(text);
+    }
+    EXPECT_EQ(RegValueNumber(std::int16_t{40}), 40);
+    EXPECT_EQ(RegValueNumber(RegBytes{1, 0, 0, 0}), none);
 }
 
 }  // namespace

@@ -146,21 +146,41 @@ LRESULT CALLBACK ForeignProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     return CallWindowProcA(reinterpret_cast<WNDPROC>(g_foreignPrev), h, m, w, l) + (m == kMsgA ? 100 : 0);
 }
 
-TEST_F(SubclassTest, OneWindowOneObjectAndDetachingKeepsTheChain) {
+// A Unicode window: its procedure is reached from our ANSI dispatcher through
+// the handle that only CallWindowProcA can call, which converts the text.
+std::wstring g_unicodeText;
+LRESULT CALLBACK UnicodeProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_SETTEXT && l) g_unicodeText = reinterpret_cast<const wchar_t*>(l);
+    return DefWindowProcW(h, m, w, l);
+}
+
+TEST_F(SubclassTest, OneWindowPerObjectUnicodeWindowsAndDetachingKeepsTheChain) {
     const LONG_PTR base = CurrentProc();
     Owner owner;
     auto sc = std::make_unique<CSubclass>();
     sc->AddMsg(kMsgA, kMsgBefore);
+    sc->AddMsg(WM_SETTEXT, kMsgAfter);
     ASSERT_TRUE(sc->SubClass(H(), &owner));
-    UniqueWindow second(test::NewTestWindow("BriskoSubclassTest", BaseProc));
-    EXPECT_FALSE(sc->SubClass(FromHwnd(second.Get()), &owner)) << "one window per object";
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = UnicodeProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"BriskoSubclassTestW";
+    RegisterClassW(&wc);
+    UniqueWindow unicode(
+        CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 9, 9, nullptr, nullptr, wc.hInstance, nullptr));
+    EXPECT_FALSE(sc->SubClass(FromHwnd(unicode.Get()), &owner)) << "one window per object";
     EXPECT_TRUE(sc->UnSubclass());
     EXPECT_FALSE(sc->UnSubclass());
     EXPECT_EQ(CurrentProc(), base);
     EXPECT_FALSE(sc->SubClass(FromHwnd(GetDesktopWindow()), &owner)) << "not a window of this process";
-    ASSERT_TRUE(sc->SubClass(FromHwnd(second.Get()), &owner)) << "free again";
+    ASSERT_TRUE(sc->SubClass(FromHwnd(unicode.Get()), &owner)) << "free again";
+    EXPECT_TRUE(SendMessageA(unicode.Get(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("(\xBA\xB0\xC4\xDE)")));
+    EXPECT_EQ(g_unicodeText, L"(\uFF7A\uFF70\uFF84\uFF9E)");
+    EXPECT_EQ(owner.calls.size(), 1u);
     sc = std::make_unique<CSubclass>();  // destroying an attached object restores its window
-    EXPECT_EQ(GetWindowLongPtrA(second.Get(), GWLP_WNDPROC), base);
+    sc->AddMsg(kMsgA, kMsgBeforeAndAfter);
+    EXPECT_EQ(GetWindowLongPtrW(unicode.Get(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(UnicodeProc));
+    owner.calls.clear();
 
     // Detached under a later subclasser, ours stays in the chain and forwards.
     ASSERT_TRUE(sc->SubClass(H(), &owner));
@@ -212,32 +232,6 @@ TEST_F(SubclassTest, DestroyingTheWindowOrTheObjectInsideACallback) {
     EXPECT_EQ(kept.hWnd(), h);
     EXPECT_EQ(kept.CallOrigWndProc(kMsgA, 0, 0), 0);
     EXPECT_TRUE(kept.UnSubclass());
-}
-
-// A Unicode window: its procedure is reached from our ANSI dispatcher through
-// the handle that only CallWindowProcA can call, which converts the text.
-std::wstring g_unicodeText;
-LRESULT CALLBACK UnicodeProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-    if (m == WM_SETTEXT && l) g_unicodeText = reinterpret_cast<const wchar_t*>(l);
-    return DefWindowProcW(h, m, w, l);
-}
-
-TEST_F(SubclassTest, UnicodeWindowGetsConvertedMessages) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = UnicodeProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"BriskoSubclassTestW";
-    RegisterClassW(&wc);
-    UniqueWindow w(CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 9, 9, nullptr, nullptr, wc.hInstance, nullptr));
-    Owner owner;
-    CSubclass sc;
-    sc.AddMsg(WM_SETTEXT, kMsgAfter);
-    ASSERT_TRUE(sc.SubClass(FromHwnd(w.Get()), &owner));
-    EXPECT_TRUE(SendMessageA(w.Get(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("(\xBA\xB0\xC4\xDE)")));
-    EXPECT_EQ(g_unicodeText, L"(\uFF7A\uFF70\uFF84\uFF9E)");
-    EXPECT_EQ(owner.calls.size(), 1u);
-    EXPECT_TRUE(sc.UnSubclass());
-    EXPECT_EQ(GetWindowLongPtrW(w.Get(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(UnicodeProc));
 }
 
 }  // namespace
