@@ -3,11 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <climits>
 #include <map>
 #include <vector>
-
-#include "winsvc/shift.h"
 
 namespace brisko {
 namespace {
@@ -161,13 +158,6 @@ TEST(KeyText, ReportedHookCalls) {
     EXPECT_FALSE(IsReportedKeyDown(false, true, 0, kDown, kVkEsc)) << "not active";
     EXPECT_FALSE(IsReportedKeyDown(true, false, 0, kDown, kVkEsc)) << "after phase";
     EXPECT_FALSE(IsReportedKeyDown(true, true, 3, kDown, kVkEsc)) << "not HC_ACTION";
-}
-
-// Shift counts are taken modulo 32, and right shifts are logical.
-TEST(Shift, EdgeValues) {
-    EXPECT_EQ(CShift::ShiftLeft(1, 32), 1);
-    EXPECT_EQ(CShift::ShiftLeft(1, -1), INT32_MIN);
-    EXPECT_EQ(CShift::ShiftRight(-1, 28), 15);
 }
 
 }  // namespace

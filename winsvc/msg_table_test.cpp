@@ -9,9 +9,9 @@
 namespace brisko {
 namespace {
 
-// Runs steps written as "+B15 -A7 +X*": add or delete, for the Before, After
-// or both (X) phases (a digit gives that phase mask as it is), a message
-// number or * for all messages.
+// Runs steps written as "+B15 -A7 +X* +05": add or delete, for the Before,
+// After or both (X) phases or a phase mask given as a digit, a message number
+// or * for all messages.
 SubclassTables Tables(const std::string& steps) {
     SubclassTables t;
     std::istringstream in(steps);

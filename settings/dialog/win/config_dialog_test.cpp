@@ -150,19 +150,6 @@ protected:
         bar = ide.bar.get();
     }
 
-    // Bar values unlike the defaults everywhere, so that restoring is visible.
-    void MakeUnusual() {
-        Settings unusual;
-        unusual.align = 1;
-        unusual.style = 0;
-        unusual.tabWidth = 150;
-        unusual.font = {L"MS UI Gothic", 11, 0x00123456u, true, true, false, false};
-        unusual.selFont = {L"ＭＳ Ｐゴシック", 10, 0x80000008u, false, false, false, true};  // a system colour
-        unusual.closeButton = unusual.scrollButton = unusual.autoDrag = unusual.mouseWheel = false;
-        unusual.scrollFit = true;
-        unusual.iconStyle = 2;
-        ApplySettings(unusual, *bar, iconStyle, mouseWheel);
-    }
     // Every bar property the dialog can touch.
     Settings State() const { return CaptureSettings(*bar, 0, true); }
 
@@ -184,14 +171,12 @@ protected:
         return result;
     }
 
-    // The distance from the MDI client's window top to its client area: the
-    // bar's strip when the bar is at the top.
-    int ClientTopInset() const {
-        RECT w{};
-        GetWindowRect(ide.mdi, &w);
+    // The top of the MDI client's client area on the screen: below the bar's
+    // strip when the bar is at the top.
+    int ClientTop() const {
         POINT p{0, 0};
         ClientToScreen(ide.mdi, &p);
-        return p.y - w.top;
+        return p.y;
     }
 
     BarFrame ide;
@@ -205,9 +190,19 @@ protected:
 // the bar at once, Reset puts the defaults through the controls, and the
 // close box cancels everything as the Cancel button does.
 TEST_F(ConfigDialogTest, OpensWithTheBarChangesItLiveResetsAndTheCloseBoxRestoresIt) {
-    MakeUnusual();
+    // Bar values unlike the defaults everywhere, so that restoring is visible.
+    Settings unusual;
+    unusual.align = 1;
+    unusual.style = 0;
+    unusual.tabWidth = 150;
+    unusual.font = {L"MS UI Gothic", 11, 0x00123456u, true, true, false, false};
+    unusual.selFont = {L"ＭＳ Ｐゴシック", 10, 0x80000008u, false, false, false, true};  // a system colour
+    unusual.closeButton = unusual.scrollButton = unusual.autoDrag = unusual.mouseWheel = false;
+    unusual.scrollFit = true;
+    unusual.iconStyle = 2;
+    ApplySettings(unusual, *bar, iconStyle, mouseWheel);
     const Settings before = State();
-    const int insetAtBottom = ClientTopInset();
+    const int topAtBottom = ClientTop();
     Script s;
     s.Do([&](HWND dlg) {
         EXPECT_EQ(Text(dlg), L"Brisko - 3.45");  // this program's version resource
@@ -231,7 +226,7 @@ TEST_F(ConfigDialogTest, OpensWithTheBarChangesItLiveResetsAndTheCloseBoxRestore
         EXPECT_EQ(State(), before) << "filling the controls wrote to the bar";
     });
     s.Click(kOptAlign0).Click(kChkClose).Click(kChkFit).Do([&](HWND) {
-        EXPECT_GT(ClientTopInset(), insetAtBottom) << "the bar's strip moved to the top of the MDI client";
+        EXPECT_GT(ClientTop(), topAtBottom) << "the bar's strip moved to the top of the MDI client";
         EXPECT_TRUE(bar->CloseButton());
         EXPECT_FALSE(bar->ScrollFit());
     });
@@ -250,9 +245,7 @@ TEST_F(ConfigDialogTest, OpensWithTheBarChangesItLiveResetsAndTheCloseBoxRestore
         EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dlg, kOptIcon0 + 1), GWL_STYLE) & WS_TABSTOP, WS_TABSTOP);
         EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dlg, kOptIcon0 + 2), GWL_STYLE) & WS_TABSTOP, 0);
         // A second showing from inside the first is refused and leaves the first alone.
-        std::int32_t icon = 0;
-        bool wheel = true;
-        EXPECT_THROW(s.form_->ShowConfigWnd(*bar, icon, wheel), Error);
+        EXPECT_THROW(s.form_->ShowConfigWnd(*bar, iconStyle, mouseWheel), Error);
         EXPECT_TRUE(IsWindowVisible(dlg));
     });
     s.Click(kBtnReset).Do([&](HWND dlg) {
@@ -272,7 +265,7 @@ TEST_F(ConfigDialogTest, OpensWithTheBarChangesItLiveResetsAndTheCloseBoxRestore
     });
     EXPECT_FALSE(Show(s));
     EXPECT_EQ(State(), before);
-    EXPECT_EQ(ClientTopInset(), insetAtBottom);
+    EXPECT_EQ(ClientTop(), topAtBottom);
     EXPECT_EQ(events.styles, (std::vector<std::int32_t>{3, 1, 0, 1, 2}));
     EXPECT_EQ(iconStyle, 2);
     EXPECT_FALSE(mouseWheel);
