@@ -87,8 +87,6 @@ TEST_F(HooKeyTest, KeyTextsOfRealKeyDowns) {
     Sink sink;
     CHooKey key(&sink);
     ASSERT_TRUE(key.Hooked());
-    Chord({kEsc});
-    EXPECT_TRUE(sink.keys.empty()) << "inactive";
     key.SetActive(true);
     for (const auto& chord : std::vector<std::vector<ScanKey>>{
              {kEsc}, {kLShift, kA}, {kCaps}, {kA}, {kCaps}, {kLCtrl}, {kRCtrl, kQ}, {kLCtrl, kLAlt, kF5}}) {
@@ -101,7 +99,7 @@ TEST_F(HooKeyTest, KeyTextsOfRealKeyDowns) {
     EXPECT_TRUE(sink.injected);
     key.SetActive(false);
     Chord({kEsc});
-    EXPECT_EQ(sink.keys.size(), 7u);
+    EXPECT_EQ(sink.keys.size(), 7u) << "inactive";
     // Keys go on to their target even when the key sink throws.
     sink.throws = true;
     key.SetActive(true);

@@ -15,16 +15,12 @@ namespace {
 
 using test::Pump;
 
-struct Tick {
-    std::int32_t lElapsedMS;
-    std::int32_t lTimerID;
-};
-
 struct Owner : iTimer {
-    std::vector<Tick> ticks;
+    std::vector<std::int32_t> elapsed, ids;
     std::function<void()> react;
     void iTimer_Proc(std::int32_t lElapsedMS, std::int32_t lTimerID) override {
-        ticks.push_back({lElapsedMS, lTimerID});
+        elapsed.push_back(lElapsedMS);
+        ids.push_back(lTimerID);
         if (react) react();
     }
 };
@@ -40,23 +36,22 @@ TEST(TimerTest, ElapsedTimeCountsFromTheLastStartWithItsIdAndTheProcMayStopIt) {
     EXPECT_TRUE(t.TmrStop()) << "stopping an idle timer";
     ASSERT_TRUE(t.TmrStart(&owner, 30, 1));
     // Long enough that a count from the first start is unmistakable.
-    Pump(5000, [&] { return !owner.ticks.empty() && owner.ticks.back().lElapsedMS >= 600; });
+    Pump(5000, [&] { return !owner.elapsed.empty() && owner.elapsed.back() >= 600; });
     ASSERT_TRUE(t.TmrStart(&owner, 100, 2));
-    owner.ticks.clear();
+    owner.elapsed.clear();
+    owner.ids.clear();
     bool stopped = false;
     owner.react = [&] {
-        if (owner.ticks.size() == 3) stopped = t.TmrStop();
+        if (owner.ids.size() == 3) stopped = t.TmrStop();
     };
-    Pump(3000, [&] { return owner.ticks.size() >= 3; });
+    Pump(3000, [&] { return owner.ids.size() >= 3; });
     Pump(300);
-    EXPECT_TRUE(stopped);
-    EXPECT_FALSE(t.Running());
-    ASSERT_EQ(owner.ticks.size(), 3u);
-    EXPECT_LT(owner.ticks[0].lElapsedMS, 500) << "counted from the second start";
-    for (std::size_t i = 0; i < owner.ticks.size(); ++i) {
-        EXPECT_EQ(owner.ticks[i].lTimerID, 2) << "the first timer is gone";
-        // Tick n has at least n intervals behind it: one timer at 100 ms, no leftover 30 ms one.
-        EXPECT_GE(owner.ticks[i].lElapsedMS, static_cast<std::int32_t>(100 * (i + 1)) - kSlack) << i;
+    EXPECT_TRUE(stopped && !t.Running());
+    EXPECT_EQ(owner.ids, (std::vector<std::int32_t>{2, 2, 2})) << "the first timer is gone, nothing after the stop";
+    EXPECT_LT(owner.elapsed[0], 500) << "counted from the second start";
+    // Tick n has at least n intervals behind it: one timer at 100 ms, no leftover 30 ms one.
+    for (std::size_t i = 0; i < owner.elapsed.size(); ++i) {
+        EXPECT_GE(owner.elapsed[i], static_cast<std::int32_t>(100 * (i + 1)) - kSlack) << i;
     }
 }
 
@@ -64,22 +59,22 @@ TEST(TimerTest, ThrowingOwnerKeepsTickingAndADestroyedObjectStops) {
     Owner owner;
     auto t = std::make_unique<CTimer>();
     owner.react = [&] {
-        if (owner.ticks.size() < 3) throw 1;
+        if (owner.ids.size() < 3) throw 1;
         t.reset();  // inside its own tick
     };
     ASSERT_TRUE(t->TmrStart(&owner, 20));
     Pump(3000, [&] { return t == nullptr; });
     Pump(150);
-    EXPECT_EQ(owner.ticks.size(), 3u);
+    EXPECT_EQ(owner.ids.size(), 3u);
     EXPECT_EQ(winsvc_detail::TimerSlotsInUse(), 0);
     // Destroyed from outside, between ticks.
     owner.react = nullptr;
     t = std::make_unique<CTimer>();
     ASSERT_TRUE(t->TmrStart(&owner, 20));
-    Pump(3000, [&] { return owner.ticks.size() > 3; });
+    Pump(3000, [&] { return owner.ids.size() > 3; });
     t.reset();
     Pump(150);
-    EXPECT_EQ(owner.ticks.size(), 4u);
+    EXPECT_EQ(owner.ids.size(), 4u);
 }
 
 }  // namespace
