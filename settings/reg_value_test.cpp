@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 namespace brisko {
 namespace {
@@ -49,18 +50,13 @@ TEST(RegValue, WritesChooseTheTypeAndFitTheValue) {
 }
 
 TEST(RegValue, StoredBytesNeverReadPastTheData) {
-    struct Case {
-        RegBytes data;
-        bool bigEndian;
-        std::int32_t expected;
-    } cases[] = {
-        {{0, 0, 1, 2}, true, 258},   {{}, true, 0}, {{7}, false, 7}, {{1, 2}, true, 0x01020000},
-        {{1, 0, 0, 0, 9}, false, 1},
-    };
-    for (const auto& c : cases) {
-        // A copy of exactly the stored size, so the sanitizer sees any over-read.
-        auto exact = std::make_unique<RegBytes>(c.data);
-        EXPECT_EQ(StoredDword(*exact, c.bigEndian), c.expected) << c.data.size();
+    // Each copy has exactly the stored size, so the sanitizer sees any over-read.
+    for (const auto& [data, bigEndian, expected] : {std::tuple{RegBytes{0, 0, 1, 2}, true, 258},
+                                                    {RegBytes{}, true, 0},
+                                                    {RegBytes{7}, false, 7},
+                                                    {RegBytes{1, 2}, true, 0x01020000},
+                                                    {RegBytes{1, 0, 0, 0, 9}, false, 1}}) {
+        EXPECT_EQ(StoredDword(*std::make_unique<RegBytes>(data), bigEndian), expected) << data.size();
     }
     EXPECT_EQ(StoredTextBytes({'a', 'b', 0}), "ab");
     EXPECT_EQ(StoredTextBytes({}), "");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "settings/memory_registry.h"
 
 namespace brisko {
@@ -37,24 +39,17 @@ TEST_F(RegistryTest, ReadRulesByType) {
     ASSERT_TRUE(reg.CreateKey());
     EXPECT_EQ(Read(L"x"), RegValue(std::wstring(L"dflt")));
     EXPECT_EQ(reg.ValueType(), kRegSz);
-    struct Case {
-        const wchar_t* name;
-        std::uint32_t type;
-        RegBytes data;
-        RegValue expected;
-    } cases[] = {
-        {L"sz", kRegSz, Bytes(std::string("abc\0", 4)), std::wstring(L"abc")},
-        {L"multi", kRegMultiSz, Bytes(std::string("a\0bc\0\0", 6)), std::wstring(L"a\0bc\0", 5)},
-        {L"expand", kRegExpandSz, Bytes(std::string("%HOME_DIR%\\x\0", 13)), std::wstring(L"C:\\users\\me\\x")},
-        {L"dword", kRegDword, {0xFE, 0xFF, 0xFF, 0xFF}, std::int32_t{-2}},
-        {L"big endian", kRegDwordBigEndian, {0, 0, 1, 2}, std::int32_t{258}},
-        {L"unknown", 42, {7, 7}, RegBytes{7, 7}},
-    };
-    for (const auto& c : cases) {
-        ASSERT_TRUE(store.SetValue(kRoot, kKey, c.name, c.type, c.data));
+    for (const auto& [name, type, data, expected] :
+         {std::tuple<const wchar_t*, std::uint32_t, std::string, RegValue>{L"sz", kRegSz, {"abc\0", 4}, L"abc"},
+          {L"multi", kRegMultiSz, {"a\0bc\0\0", 6}, std::wstring(L"a\0bc\0", 5)},
+          {L"expand", kRegExpandSz, {"%HOME_DIR%\\x\0", 13}, L"C:\\users\\me\\x"},
+          {L"dword", kRegDword, "\xFE\xFF\xFF\xFF", std::int32_t{-2}},
+          {L"big endian", kRegDwordBigEndian, {"\0\0\1\2", 4}, std::int32_t{258}},
+          {L"unknown", 42, "\7\7", RegBytes{7, 7}}}) {
+        ASSERT_TRUE(store.SetValue(kRoot, kKey, name, type, Bytes(data)));
         reg.SetValueType(kRegSz);
-        EXPECT_EQ(Read(c.name), c.expected) << RegValueText(std::wstring(c.name)).size();
-        EXPECT_EQ(reg.ValueType(), c.type);
+        EXPECT_EQ(Read(name), expected) << std::wstring_view(name).size();
+        EXPECT_EQ(reg.ValueType(), type);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 #include "settings/memory_registry.h"
 
@@ -38,16 +39,13 @@ protected:
 TEST_F(SettingsTest, FirstStartTakesEveryDefaultAndRangeChecksReplaceRatherThanClamp) {
     EXPECT_EQ(Read(), Settings{});
     EXPECT_EQ(Settings{}.style, 1);  // tabs fit their titles
-    struct Case {
-        std::uint32_t width, icon;
-        std::int16_t expectedWidth;
-        std::int32_t expectedIcon;
-    } cases[] = {{39, static_cast<std::uint32_t>(-1), 120, 0}, {40, 3, 40, 3}, {320, 0, 320, 0}, {321, 4, 120, 0}};
-    for (const auto& c : cases) {
-        PutDword(L"Width", c.width);
-        PutDword(L"Icon", c.icon);
-        EXPECT_EQ(Read().tabWidth, c.expectedWidth) << c.width;
-        EXPECT_EQ(Read().iconStyle, c.expectedIcon) << c.icon;
+    // Width and icon style as stored, and as read.
+    for (auto [width, icon, readWidth, readIcon] :
+         {std::tuple{39u, ~0u, 120, 0}, {40u, 3u, 40, 3}, {320u, 0u, 320, 0}, {321u, 4u, 120, 0}}) {
+        PutDword(L"Width", width);
+        PutDword(L"Icon", icon);
+        EXPECT_EQ(Read().tabWidth, readWidth) << width;
+        EXPECT_EQ(Read().iconStyle, readIcon) << icon;
     }
 }
 
