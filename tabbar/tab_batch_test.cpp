@@ -10,13 +10,6 @@ namespace {
 
 using test::FakePort;
 
-struct Changes : ITabBarEvents {
-    std::vector<std::string> ev;
-    void TabChanged(std::int16_t a, std::int16_t i, std::int32_t m) override {
-        ev.push_back(std::to_string(a) + " " + std::to_string(i) + " " + std::to_string(m));
-    }
-};
-
 // Tabs that overflow a narrow bar, the last one selected and scrolled into
 // view, then removed and the first one hidden.
 void Work(CMDITab& bar) {
@@ -31,7 +24,7 @@ TEST(TabBatch, DrawsOnceAtTheEndWithTheSameStateAndEvents) {
     plainLog.width = batchLog.width = 300;
     plainLog.paintOnFrameChange = batchLog.paintOnFrameChange = true;
     CMDITab plain{std::make_unique<FakePort>(&plainLog)}, batched{std::make_unique<FakePort>(&batchLog)};
-    Changes plainEvents, batchEvents;
+    test::TabEvents plainEvents, batchEvents;
     plain.SetEvents(&plainEvents);
     batched.SetEvents(&batchEvents);
     plain.Attach(1);
@@ -44,9 +37,7 @@ TEST(TabBatch, DrawsOnceAtTheEndWithTheSameStateAndEvents) {
     batched.BeginBatch();
     Work(batched);
     // A paint the window asks for is drawn at once, batch or not.
-    bool handled = false;
-    std::intptr_t ret = 0;
-    batched.HandleMessage(false, handled, ret, 1, msg::kPaint, 0, 0);
+    test::Send(batched, msg::kPaint, 0, 0);
     EXPECT_EQ(batchLog.calls, std::vector<std::string>{"paint"});
     batched.EndBatch();  // the inner one: still nothing
     EXPECT_EQ(batchLog.calls.size(), 1u);
@@ -55,7 +46,7 @@ TEST(TabBatch, DrawsOnceAtTheEndWithTheSameStateAndEvents) {
 
     EXPECT_GT(plainLog.calls.size(), 4u);
     EXPECT_EQ(batchLog.calls, (std::vector<std::string>{"paint", "frame", "paint"}));
-    EXPECT_EQ(batchEvents.ev, plainEvents.ev);
+    EXPECT_EQ(batchEvents.Take(), plainEvents.Take());
     EXPECT_EQ(batched.SelectedIndex(), plain.SelectedIndex());
     EXPECT_EQ(batched.ScrollPos(), plain.ScrollPos());
     EXPECT_GT(plain.ScrollPos(), 0);

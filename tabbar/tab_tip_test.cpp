@@ -9,18 +9,11 @@ namespace {
 
 using test::FakePort;
 
-struct Captions : ITabBarEvents {
-    std::wstring text;
-    void TabToolTip(std::int16_t i, std::wstring& s) override {
-        if (!text.empty()) s = text + L" " + std::to_wstring(i);
-    }
-};
-
 class Tips : public ::testing::Test {
 protected:
     static constexpr WindowHandle kWnd = 55;
     FakePort::Log log;
-    Captions sink;
+    test::TabEvents sink;
     CMDITab bar{std::make_unique<FakePort>(&log)};
 
     void SetUp() override {
@@ -44,7 +37,7 @@ TEST_F(Tips, FollowTabsAndButtonsAndStayAwayFromPressesAndDrags) {
     EXPECT_EQ(t.sKey, L"k1");
     EXPECT_EQ(t.rc, (Rect{bar.Tabs()[1].rcTab.left, b.top, bar.Tabs()[1].rcTab.right + 1, b.bottom}));
     EXPECT_EQ(TipText(bar, t), L"t1");  // the sink gives nothing: the title
-    sink.text = L"Project1 - Module1";
+    sink.tip = L"Project1 - Module1";
     EXPECT_EQ(TipText(bar, t), L"Project1 - Module1 1");
 
     // Scrolled, the first tab's tip covers only what is left of it in view.
@@ -72,15 +65,11 @@ TEST_F(Tips, FollowTabsAndButtonsAndStayAwayFromPressesAndDrags) {
     bar.RemoveTab(2);
     EXPECT_EQ(TipText(bar, t), L"");
     bar.SetScrollPos(0);
-    bool handled = false;
-    std::intptr_t ret = 0;
     const Point p = TabMid(0);
-    const auto lParam = static_cast<std::intptr_t>(
-        static_cast<std::uint16_t>(p.x - 2) | (static_cast<std::uint32_t>(static_cast<std::uint16_t>(p.y - 29)) << 16));
-    bar.HandleMessage(true, handled, ret, kWnd, msg::kLButtonDown, 1, lParam);
+    test::Send(bar, msg::kLButtonDown, p.x, p.y);
     ASSERT_EQ(bar.DragState(), kDragArmed);
     EXPECT_TRUE(At(p).Empty());
-    bar.HandleMessage(true, handled, ret, kWnd, msg::kLButtonUp, 0, lParam);
+    test::Send(bar, msg::kLButtonUp, p.x, p.y);
     EXPECT_FALSE(At(p).Empty());
     bar.SetVisible(false);
     EXPECT_TRUE(At(p).Empty());
@@ -93,21 +82,12 @@ TEST_F(Tips, ListHoldsShownTabsInOrderWithSafeLabelsAndColumns) {
     bar.SetSelectedIcon(1, 9);
     bar.SetIcon(2, 5);
     bar.SetSelectedIndex(1);
-    const auto list = TabList(bar, 2);
-    std::vector<std::wstring> keys, labels;
-    std::vector<int> icons, checked, breaks;
-    for (const auto& e : list) {
-        keys.push_back(e.sKey);
-        labels.push_back(e.sLabel);
-        icons.push_back(e.iIcon);
-        checked.push_back(e.bChecked);
-        breaks.push_back(e.bBreak);
-    }
-    EXPECT_EQ(keys, (std::vector<std::wstring>{L"k0", L"k1", L"k2", L"k4", L"k5"}));
-    EXPECT_EQ(labels[0], L"R&&D x");
-    EXPECT_EQ(icons, (std::vector<int>{0, 9, 5, 0, 0}));
-    EXPECT_EQ(checked, (std::vector<int>{0, 1, 0, 0, 0}));
-    EXPECT_EQ(breaks, (std::vector<int>{0, 0, 1, 0, 1}));
+    // Each entry as "key label icon", marked when checked and when it starts a column.
+    std::wstring entries;
+    for (const auto& e : TabList(bar, 2))
+        entries += e.sKey + L" " + e.sLabel + L" " + std::to_wstring(e.iIcon) + (e.bChecked ? L" checked" : L"") +
+                   (e.bBreak ? L" break" : L"") + L"; ";
+    EXPECT_EQ(entries, L"k0 R&&D x 0; k1 t1 9 checked; k2 t2 5 break; k4 t4 0; k5 t5 0 break; ");
     EXPECT_EQ(TabList(bar, 0).size(), 5u);  // a screen too small for one entry still lists all
 }
 

@@ -60,11 +60,9 @@ TEST_F(ScenarioInput, ClicksReachTheWindowUnderThePointer) {
 }
 
 std::string ReadAndRemove(const std::filesystem::path& file) {
-    std::string bytes;
-    {
-        std::ifstream in(file, std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    std::ifstream in(file, std::ios::binary);
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    in.close();
     std::filesystem::remove(file);
     return bytes;
 }
@@ -73,12 +71,10 @@ TEST_F(ScenarioInput, ScreenshotsAreTheMainWindowAsShown) {
     ASSERT_TRUE(scenario_.Run("open code \"A\"\n").ok);
     RECT main{}, mdi{}, client{};
     GetWindowRect(ide_.MainWindow(), &main);
-    const auto dir = std::filesystem::temp_directory_path();
-    ASSERT_TRUE(scenario_
-                    .Run("screenshot \"" + (dir / "shot.bmp").string() + "\"\nscreenshot \"" +
-                         (dir / "shot.png").string() + "\"\n")
-                    .ok);
-    const std::string bmp = ReadAndRemove(dir / "shot.bmp");
+    const auto bmpFile = std::filesystem::temp_directory_path() / "shot.bmp",
+               pngFile = bmpFile.parent_path() / "shot.png";
+    ASSERT_TRUE(scenario_.Run("screenshot \"" + bmpFile.string() + "\"\nscreenshot \"" + pngFile.string() + "\"\n").ok);
+    const std::string bmp = ReadAndRemove(bmpFile);
     BITMAPFILEHEADER fh{};
     BITMAPINFOHEADER ih{};
     ASSERT_GT(bmp.size(), sizeof(fh) + sizeof(ih));
@@ -100,7 +96,7 @@ TEST_F(ScenarioInput, ScreenshotsAreTheMainWindowAsShown) {
     GetWindowRect(ide_.MdiClient(), &mdi);
     EXPECT_EQ(pixel(POINT{mdi.right - 30, mdi.bottom - 30}), GetSysColor(COLOR_APPWORKSPACE));
 
-    const std::string png = ReadAndRemove(dir / "shot.png");
+    const std::string png = ReadAndRemove(pngFile);
     ASSERT_GT(png.size(), 24u);
     EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1A\n");
     EXPECT_EQ(png.substr(16, 8),
