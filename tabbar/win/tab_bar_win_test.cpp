@@ -8,7 +8,7 @@
 
 #include "common/win/handles.h"
 #include "tabbar/fake_port_test.h"
-#include "tabbar/win/tab_bar_port.h"
+#include "tabbar/win/tabbar_paint_host.h"
 #include "winsvc/win/pump.h"
 
 namespace brisko {
@@ -30,48 +30,21 @@ int Seen(UINT m) {
     return n;
 }
 
-class TabBarWin : public ::testing::Test {
+class TabBarWin : public ::testing::Test, protected test::PaintHost {
 protected:
-    static void SetUpTestSuite() {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hbrBackground = GetSysColorBrush(COLOR_APPWORKSPACE);
-        wc.lpszClassName = "BriskoTabBarTestFrame";
-        RegisterClassA(&wc);
-    }
-
+    TabBarWin() : PaintHost(3, kWidthFixed) {}
+    // The bar goes on top of the counting procedure, as it goes on top of the IDE's.
     void SetUp() override {
-        frame.Reset(CreateWindowExA(0, "BriskoTabBarTestFrame", "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 700,
-                                    560, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr));
-        ASSERT_TRUE(frame);
-        CLIENTCREATESTRUCT ccs{};
-        ccs.idFirstChild = 100;
-        mdi = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 50,
-                              600, 400, frame.Get(), nullptr, GetModuleHandleA(nullptr), &ccs);
-        ASSERT_TRUE(mdi);
+        bar->Detach();
         g_mdiProc =
             reinterpret_cast<WNDPROC>(SetWindowLongPtrA(mdi, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingProc)));
-        SetForegroundWindow(frame.Get());
-        Pump(50);
-        bar = CreateTabBar();
         sink.points = sink.dragOvers = false;
         bar->SetEvents(&sink);
-    }
-    void TearDown() override {
-        bar.reset();
-        frame.Reset();
-        Pump(20);
+        bar->Attach(FromHwnd(mdi));
+        SetForegroundWindow(frame.Get());
+        Pump(50);
     }
 
-    void Attach(int tabs, std::int16_t selected) {
-        for (int i = 0; i < tabs; ++i) bar->AddTab(-1, L"#" + std::to_wstring(i), L"Form" + std::to_wstring(i), true);
-        bar->SetSelectedIndex(selected);
-        bar->Attach(FromHwnd(mdi));
-        Pump(30);
-        sink.Take();
-        g_seen.clear();
-    }
     RECT ClientInParent() const {
         RECT r{};
         GetClientRect(mdi, &r);
@@ -115,15 +88,14 @@ protected:
         Pump(60);
     }
 
-    UniqueWindow frame;
-    HWND mdi = nullptr;
     test::TabEvents sink;
-    std::unique_ptr<CMDITab> bar;
 };
 
-// The strip is reserved, the bar painted into it, and both go with Detach.
-TEST_F(TabBarWin, StripAndPixelsOfFrameBackgroundTabsAndButtons) {
-    Attach(3, 1);
+// One bar through its life on a real MDI client: the strip reserved, the bar
+// painted into it, real clicks, a drag cancelled by the real Esc key, the
+// buttons' looks under the pointer, the auto-repeat timer, and Detach. The
+// bar's mouse messages never reach the client's own procedure.
+TEST_F(TabBarWin, StripPixelsAndRealInput) {
     EXPECT_EQ(GetWindowLongPtrA(mdi, GWL_EXSTYLE) & (WS_EX_CLIENTEDGE | WS_EX_WINDOWEDGE), 0);
     EXPECT_EQ(GetClassLongPtrA(mdi, GCL_STYLE), static_cast<ULONG_PTR>(CS_DBLCLKS));
     RECT client = ClientInParent(), expected{2, 79, 598, 448};
@@ -133,10 +105,8 @@ TEST_F(TabBarWin, StripAndPixelsOfFrameBackgroundTabsAndButtons) {
     SendMessageA(mdi, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&single));
     EXPECT_EQ(single.top, 50);
 
-    bar->ForceRefresh();
-    Pump(30);
-    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW), dark = GetSysColor(COLOR_3DDKSHADOW),
-                   text = GetSysColor(COLOR_BTNTEXT), window = GetSysColor(COLOR_WINDOW);
+    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW), lit = GetSysColor(COLOR_BTNHIGHLIGHT),
+                   dark = GetSysColor(COLOR_3DDKSHADOW), text = GetSysColor(COLOR_BTNTEXT);
     const COLORREF background = bar->BlendColor(0x8000000F, 0x80000005, 45);
     const COLORREF dim = bar->BlendColor(0x80000012, 0x80000005, 90);
     struct Case {
@@ -145,19 +115,18 @@ TEST_F(TabBarWin, StripAndPixelsOfFrameBackgroundTabsAndButtons) {
         COLORREF color;
     } cases[] = {
         {"outer frame left", 0, 200, shadow},
-        {"outer frame right", 599, 200, GetSysColor(COLOR_BTNHIGHLIGHT)},
+        {"outer frame right", 599, 200, lit},
         {"inner frame left", 1, 200, dark},
         {"background", 450, 10, background},
         {"edge below the bar", 450, 26, dark},
         {"light edge", 450, 27, GetSysColor(COLOR_3DLIGHT)},
         {"separator after tab 2", 362, 12, shadow},
         {"no separator before the selected tab", 122, 12, background},
-        {"selected fill covers the edge line", 200, 26, window},
+        {"selected fill covers the edge line", 200, 26, GetSysColor(COLOR_WINDOW)},
         {"selected outline left", 123, 12, text},
         {"above the selected tab", 180, 2, background},
     };
     for (const auto& c : cases) EXPECT_EQ(Pixel(c.x, c.y), c.color) << c.what;
-
     // Nothing to scroll: the scroll glyphs are dimmed; the close button (a
     // visible tab exists) is drawn in the text colour until the bar is disabled.
     auto count = [&](const RECT& box, COLORREF color) {
@@ -171,50 +140,35 @@ TEST_F(TabBarWin, StripAndPixelsOfFrameBackgroundTabsAndButtons) {
     EXPECT_GT(count(left, dim), 0);
     EXPECT_EQ(count(left, text), 0);
     EXPECT_GT(count(close, text), 0);
-    bar->SetEnable(false);
+
+    for (int i = 3; i < 10; ++i) bar->AddTab(-1, L"#" + std::to_wstring(i), L"Form", true);
     Pump(30);
-    EXPECT_GT(count(close, dim), 0);
-    EXPECT_EQ(count(close, text), 0);
-
-    bar->Detach();
-    Pump(20);
-    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(mdi, GWLP_WNDPROC)), &CountingProc);
-    client = ClientInParent();
-    EXPECT_EQ(client.top, 50);  // no strip, no client edge (not restored)
-    EXPECT_EQ(client.bottom, 450);
-}
-
-// Real clicks, a drag cancelled by the real Esc key, the buttons' looks under
-// the pointer and the auto-repeat timer: the bar's mouse messages never reach
-// the client's own procedure.
-TEST_F(TabBarWin, RealInput) {
-    Attach(10, 0);
-    Click(180, 15);
+    sink.Take();
+    g_seen.clear();
+    Click(300, 15);
     EXPECT_EQ(sink.Take(),
-              "TabMouseDown 1 1, Changed 1 0 2, TabBarMouseUp 1 1, TabBarClick 1 1, TabMouseUp 1 1, TabClick 1 1");
+              "TabMouseDown 2 1, Changed 2 1 2, TabBarMouseUp 2 1, TabBarClick 2 1, TabMouseUp 2 1, TabClick 2 1");
     EXPECT_EQ(GetCapture(), nullptr);
-    Click(180, 15);  // within the double-click time
-    EXPECT_EQ(sink.Take(), "TabDblClick 1 1, TabBarMouseUp 1 1, TabBarClick 1 1, TabMouseUp 1 1, TabClick 1 1");
+    Click(300, 15);  // within the double-click time
+    EXPECT_EQ(sink.Take(), "TabDblClick 2 1, TabBarMouseUp 2 1, TabBarClick 2 1, TabMouseUp 2 1, TabClick 2 1");
     // Below the strip the window is the window's own: the bar answers its
     // hit test with HTBORDER, so the click arrives there as a frame click.
     Click(300, 200);
     EXPECT_EQ(sink.Take(), "");
     EXPECT_EQ(Seen(WM_NCLBUTTONDOWN), 1);
 
-    Down(180, 15);
-    MoveTo(200, 15);
-    MoveTo(300, 15);  // over tab 2: moves there
+    Down(300, 15);
+    MoveTo(320, 15);
+    MoveTo(420, 15);  // over tab 3: moves there
     EXPECT_EQ(GetCapture(), mdi);
     PressEscape();
-    EXPECT_EQ(sink.Take(), "TabMouseDown 1 1, StartDrag 1 0, Exchange 1 2, Changed 1 2 3, CancelDrag 2");
+    EXPECT_EQ(sink.Take(), "TabMouseDown 2 1, StartDrag 2 0, Exchange 2 3, Changed 2 3 3, CancelDrag 3");
     EXPECT_EQ(GetCapture(), nullptr);
-    Up(300, 15);
-    EXPECT_EQ(sink.Take().rfind("TabBarMouseUp 2 1", 0), 0u);  // an ordinary release now
+    Up(420, 15);
+    EXPECT_EQ(sink.Take().rfind("TabBarMouseUp 3 1", 0), 0u);  // an ordinary release now
     EXPECT_EQ(Seen(WM_LBUTTONDOWN) + Seen(WM_LBUTTONUP) + Seen(WM_LBUTTONDBLCLK), 0);
 
-    // The close box (578, 6, 596, 22) by its top-left and bottom-right corners.
-    const COLORREF lit = GetSysColor(COLOR_BTNHIGHLIGHT), dark = GetSysColor(COLOR_3DDKSHADOW);
-    const COLORREF background = bar->BlendColor(0x8000000F, 0x80000005, 45);
+    // The close box by its top-left and bottom-right corners.
     MoveTo(586, 14);  // hovered: raised
     EXPECT_EQ(Pixel(578, 8), lit);
     EXPECT_EQ(Pixel(595, 21), dark);
@@ -237,6 +191,17 @@ TEST_F(TabBarWin, RealInput) {
     Pump(60);
     EXPECT_EQ(bar->ScrollPos(), released);
     EXPECT_EQ(sink.Take(), "");
+
+    bar->SetEnable(false);
+    Pump(30);
+    EXPECT_GT(count(close, dim), 0);
+    EXPECT_EQ(count(close, text), 0);
+    bar->Detach();
+    Pump(20);
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(mdi, GWLP_WNDPROC)), &CountingProc);
+    client = ClientInParent();
+    EXPECT_EQ(client.top, 50);  // no strip, no client edge (not restored)
+    EXPECT_EQ(client.bottom, 450);
 }
 
 }  // namespace
