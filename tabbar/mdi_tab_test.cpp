@@ -14,12 +14,6 @@ namespace {
 using test::FakePort;
 using Recorder = test::TabEvents;
 
-struct Counted : TabObject {
-    explicit Counted(int* alive) : alive_(alive) { ++*alive_; }
-    ~Counted() override { --*alive_; }
-    int* alive_;
-};
-
 class TabTable : public ::testing::Test {
 protected:
     FakePort::Log log;
@@ -108,25 +102,21 @@ TEST_F(TabTable, CloseTabAsksFirstAndHonoursCancel) {
     EXPECT_EQ(rec.Take(), "QueryClose 1 0, Closed");
 }
 
+// The bar holds one reference to each caller's object while its tab lives.
 TEST_F(TabTable, DataObjectsAreReleasedWithTheirTabs) {
-    int alive = 0;
+    const auto first = std::make_shared<TabObject>(), second = std::make_shared<TabObject>();
     {
-        FakePort::Log l;
-        CMDITab b(std::make_unique<FakePort>(&l));
-        b.AddTab(-1, L"a", L"a", true, 0, 0, 0, std::make_shared<Counted>(&alive));
-        b.AddTab(-1, L"b", L"b", true, 0, 0, 0, std::make_shared<Counted>(&alive));
-        b.AddTab(-1, L"c", L"c", true);
-        b.SetDataObject(2, std::make_shared<Counted>(&alive));
-        EXPECT_EQ(alive, 3);
-        auto held = b.DataObject(0);  // a counted reference of the caller's
+        CMDITab b(std::make_unique<FakePort>(&log));
+        b.AddTab(-1, L"a", L"a", true, 0, 0, 0, first);
+        b.AddTab(-1, L"b", L"b", true);
+        b.SetDataObject(1, second);
+        EXPECT_EQ(b.DataObject(0), first);
+        EXPECT_EQ(first.use_count(), 2);
         b.RemoveTab(0);
-        EXPECT_EQ(alive, 3);
-        held.reset();
-        EXPECT_EQ(alive, 2);
-        b.SetDataObject(0, nullptr);
-        EXPECT_EQ(alive, 1);
+        EXPECT_EQ(first.use_count(), 1);
+        EXPECT_EQ(second.use_count(), 2);
     }
-    EXPECT_EQ(alive, 0);
+    EXPECT_EQ(second.use_count(), 1);
 }
 
 TEST_F(TabTable, SettersAndTheirRules) {

