@@ -1,6 +1,8 @@
 #pragma once
 // A recording stand-in for the window side of the bar, and a recorder of the
 // bar's events, for native tests.
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -85,7 +87,7 @@ private:
 // point only when asked.
 struct TabEvents : ITabBarEvents {
     std::vector<std::string> ev;
-    bool points = true, dragOvers = true, cancelClose = false, wheelLeavesUnhandled = false;
+    bool points = false, dragOvers = true, cancelClose = false;
     std::wstring tip;  // the tooltip text a handler gives, followed by the tab's index
 
     template <class... Numbers>
@@ -104,7 +106,7 @@ struct TabEvents : ITabBarEvents {
     void MDIClientResize(std::int32_t w, std::int32_t h) override { Add("Resize", w, h); }
     void MDIClientMouseWheel(std::int32_t d, std::int32_t x, std::int32_t y, std::int32_t l, bool& h) override {
         Add("Wheel", d, x, y, l);
-        if (wheelLeavesUnhandled) h = false;
+        h = false;  // as a handler that leaves the wheel to the window would
     }
     void MDIChildCreate(WindowHandle h) override { Add("Create", h); }
     void MDIChildDestroy(WindowHandle h) override { Add("Destroy", h); }
@@ -162,5 +164,23 @@ inline bool Send(CMDITab& bar, std::uint32_t m, std::int32_t x, std::int32_t y, 
     bar.HandleMessage(before, handled, ret, bar.hClientWnd(), m, wParam, Pack(x - 2, y - above));
     return handled;
 }
+
+constexpr WindowHandle kWnd = 55;
+
+// A bar on the fake port whose events the sink records.
+class BarTest : public ::testing::Test {
+protected:
+    FakePort::Log log;
+    TabEvents sink;
+    CMDITab bar{std::make_unique<FakePort>(&log)};
+    void SetUp() override { bar.SetEvents(&sink); }
+    // Just n tabs, "k0" titled "t0" and so on, laid out: at a fixed width of
+    // 120 pixels tab i spans 3 + 120 i .. 123 + 120 i.
+    void Tabs(int n, bool visible = true) {
+        while (bar.Count() > 0) bar.RemoveTab(0);
+        for (int i = 0; i < n; ++i) bar.AddTab(-1, L"k" + std::to_wstring(i), L"t" + std::to_wstring(i), visible);
+        bar.LayoutBar(kWnd);
+    }
+};
 
 }  // namespace brisko::test

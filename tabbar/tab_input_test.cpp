@@ -10,28 +10,16 @@ namespace brisko {
 namespace {
 
 using namespace msg;
-using test::FakePort;
-using test::TabEvents;
+using test::kWnd;
 
-constexpr WindowHandle kWnd = 55;
 constexpr std::uintptr_t kLeftHeld = 1;  // MK_LBUTTON
 
-class Input : public ::testing::Test {
+class Input : public test::BarTest {
 protected:
-    FakePort::Log log;
-    TabEvents sink;
-    CMDITab bar{std::make_unique<FakePort>(&log)};
-
     void SetUp() override {
+        BarTest::SetUp();
         log.paintOnFrameChange = true;
-        sink.points = false;
-        bar.SetEvents(&sink);
         bar.Attach(kWnd);
-    }
-    // n tabs of 120 pixels from 3: tab i spans 3 + 120 i .. 123 + 120 i.
-    void Tabs(int n) {
-        for (int i = 0; i < n; ++i) bar.AddTab(-1, L"k" + std::to_wstring(i), L"t" + std::to_wstring(i), true);
-        bar.PaintBar(kWnd, false);
     }
     bool Send(std::uint32_t m, std::int32_t x, std::int32_t y, std::uintptr_t wParam = 0) {
         return test::Send(bar, m, x, y, wParam);
@@ -199,7 +187,6 @@ TEST_F(Input, CloseButton) {
         {"nothing selected", -1, false, 585, 14, "", 3},
     };
     for (const auto& c : cases) {
-        while (bar.Count() > 0) bar.RemoveTab(0);
         Tabs(3);
         bar.SetSelectedIndex(c.selected);
         sink.cancelClose = c.cancel;
@@ -279,7 +266,6 @@ TEST_F(Input, ScrollButtonAutoRepeatAndHover) {
 // (100, 200), and the bar's coordinates add the frame (2) and the strip (27).
 TEST_F(Input, WindowMessages) {
     Tabs(10);
-    sink.wheelLeavesUnhandled = true;  // the handler would let the window have it
     auto screen = [](std::int32_t bx, std::int32_t by) { return test::Pack(bx - 2 + 100, by - 29 + 200); };
     struct Case {
         bool before;
@@ -332,12 +318,6 @@ TEST_F(Input, DetachReleasesCaptureTrackingAndTimer) {
     bar.Detach();
     EXPECT_EQ(log.calls, (std::vector<std::string>{"untrack", "release", "stop-timer", "detach", "frame"}));
     EXPECT_EQ(bar.hClientWnd(), 0);
-    bar.Attach(kWnd);
-    Send(kLButtonDown, 565, 14);  // holding a scroll button
-    ASSERT_TRUE(log.timerRunning);
-    bar.Detach();
-    EXPECT_FALSE(log.timerRunning);
-    EXPECT_FALSE(log.captured);
     log.calls.clear();
     bar.Detach();  // detached already: the window side hears nothing
     EXPECT_TRUE(log.calls.empty());

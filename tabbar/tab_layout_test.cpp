@@ -8,19 +8,10 @@
 namespace brisko {
 namespace {
 
-using test::FakePort;
+using test::kWnd;
 
-class Layout : public ::testing::Test {
+class Layout : public test::BarTest {
 protected:
-    FakePort::Log log;
-    CMDITab bar{std::make_unique<FakePort>(&log)};
-    static constexpr WindowHandle kWnd = 77;
-    // n tabs of 120 pixels from 3: tab i spans 3 + 120 i .. 123 + 120 i.
-    void Tabs(int n, bool visible = true) {
-        while (bar.Count() > 0) bar.RemoveTab(0);
-        for (int i = 0; i < n; ++i) bar.AddTab(-1, L"k" + std::to_wstring(i), L"title" + std::to_wstring(i), visible);
-        bar.LayoutBar(kWnd);
-    }
     Rect Tab(int i) const { return bar.Tabs()[static_cast<std::size_t>(i)].rcTab; }
 };
 
@@ -227,10 +218,10 @@ TEST_F(Layout, EnabledStates) {
 
 // Where the row's offset goes from `from`: pixel-wise and tab-wise steps, the
 // corrections after a change, and bringing a tab into view. With a character
-// width the tabs fit "titleN" (tabs 0-9 are 76 wide at 10 pixels a character,
-// the later ones 86); the row ends at the button area, 531.
+// width the tabs fit "tN" (tabs 0-9 are 36 wide at 10 pixels a character, the
+// later ones 46); the row ends at the button area, 531.
 TEST_F(Layout, ScrollOffsets) {
-    enum Op { kLeft, kRight, kExactCorrection, kCorrection, kClamp, kEnsureVisible };
+    enum Op { kLeft, kRight, kExactCorrection, kCorrection, kClamp, kEnsureVisible, kPaint };
     struct Case {
         const char* what;
         int tabs;
@@ -253,10 +244,10 @@ TEST_F(Layout, ScrollOffsets) {
         {"tab-wise left from the first tab: the start", 10, 0, true, 120, kLeft, 0, 0},
         {"tab-wise right: the next tab's start", 10, 0, true, 250, kRight, 0, 360},
         {"tab-wise right from a tab's end", 10, 0, true, 120, kRight, 0, 240},
-        {"tab-wise left over tabs of different widths", 20, 10, true, 760, kLeft, 0, 684},
-        {"tab-wise right over tabs of different widths", 20, 10, true, 684, kRight, 0, 760},
+        {"tab-wise left over tabs of different widths", 30, 10, true, 360, kLeft, 0, 324},
+        {"tab-wise right over tabs of different widths", 30, 10, true, 324, kRight, 0, 360},
         // Tabs 3..619 and 619..1235: the last one, wider than the row, keeps its start in view.
-        {"tab-wise right to a last tab wider than the row", 2, 100, true, 619, kRight, 0, 616},
+        {"tab-wise right to a last tab wider than the row", 2, 300, true, 619, kRight, 0, 616},
         {"exact: last tab ends at the button area", 10, 0, false, 1000, kExactCorrection, 0, 672},
         {"ordinary: clamped to the same place", 10, 0, false, 1000, kCorrection, 0, 672},
         {"inside the limit: unchanged", 10, 0, false, 500, kCorrection, 0, 500},
@@ -264,6 +255,7 @@ TEST_F(Layout, ScrollOffsets) {
         {"overflowing, scrolled too far", 5, 0, false, 400, kClamp, 0, 72},
         {"overflowing, within range", 5, 0, false, 50, kClamp, 0, 50},
         {"fitting but scrolled", 4, 0, false, 200, kClamp, 0, 0},
+        {"a paint corrects the offset", 10, 0, false, 900, kPaint, 0, 672},
         {"tab 7 (843..963): its right edge meets the button area", 10, 0, false, 0, kEnsureVisible, 7, 432},
         {"a tab in view stays", 10, 0, false, 432, kEnsureVisible, 7, 432},
         {"tab 1 (123..243), left of the row: 3 pixels in", 10, 0, false, 432, kEnsureVisible, 1, 120},
@@ -283,6 +275,8 @@ TEST_F(Layout, ScrollOffsets) {
             bar.ClampScroll();
         else if (c.op == kEnsureVisible)
             bar.EnsureVisible(static_cast<std::int16_t>(c.arg));
+        else if (c.op == kPaint)
+            bar.PaintBar(kWnd, false);
         else
             bar.ScrollCorrection(c.op == kExactCorrection);
         EXPECT_EQ(bar.ScrollPos(), c.to) << c.what;
@@ -303,8 +297,10 @@ TEST_F(Layout, HitTestCountsTheScrolledRow) {
 
 TEST_F(Layout, SelectingOrRetitlingTheSelectedTabBringsItIntoViewWhileAttached) {
     Tabs(10);
-    bar.SetSelectedIndex(7);  // detached: nothing
+    bar.SetSelectedIndex(7);  // detached: nothing, and no paint
+    bar.PaintBar(kWnd, false);
     EXPECT_EQ(bar.ScrollPos(), 0);
+    EXPECT_TRUE(log.calls.empty());
     bar.Attach(kWnd);
     bar.SetSelectedIndex(9);
     EXPECT_EQ(bar.ScrollPos(), 1203 - 531);
@@ -313,24 +309,9 @@ TEST_F(Layout, SelectingOrRetitlingTheSelectedTabBringsItIntoViewWhileAttached) 
     EXPECT_EQ(bar.ScrollPos(), 0);
     bar.SetTitle(9, L"retitled");
     EXPECT_EQ(bar.ScrollPos(), 1203 - 531);
-}
-
-TEST_F(Layout, PaintRefreshAndRemovalCorrectTheScroll) {
-    Tabs(10);
-    bar.PaintBar(kWnd, false);  // detached: nothing
-    EXPECT_TRUE(log.calls.empty());
-    bar.Attach(kWnd);
-    bar.SetScrollPos(900);
-    log.calls.clear();
-    bar.PaintBar(kWnd, false);
-    EXPECT_EQ(bar.ScrollPos(), 672);
-    EXPECT_EQ(log.calls, std::vector<std::string>{"paint"});
-    // Removing a tab paints at once with the exact correction.
-    bar.RemoveTab(9);
-    EXPECT_EQ(bar.ScrollPos(), 552);
-    EXPECT_EQ(log.calls.back(), "paint-exact");
-    bar.AddTab(-1, L"new", L"new", true);  // repaints: the row still overflows
-    EXPECT_EQ(bar.ScrollPos(), 552);
+    // Clamped against the rows as they are, a new tab's empty rectangle is no row that fits.
+    bar.AddTab(-1, L"new", L"new", true);
+    EXPECT_EQ(bar.ScrollPos(), 1203 - 531);
 }
 
 TEST_F(Layout, AutoRepeatInterval) {

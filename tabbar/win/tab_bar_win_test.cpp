@@ -37,7 +37,7 @@ protected:
         bar->Detach();
         g_mdiProc =
             reinterpret_cast<WNDPROC>(SetWindowLongPtrA(mdi, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingProc)));
-        sink.points = sink.dragOvers = false;
+        sink.dragOvers = false;
         bar->SetEvents(&sink);
         bar->Attach(FromHwnd(mdi));
         SetForegroundWindow(frame.Get());
@@ -50,25 +50,22 @@ protected:
         MapWindowPoints(mdi, frame.Get(), reinterpret_cast<POINT*>(&r), 2);
         return r;
     }
-    // A point in the MDI client's window coordinates (the bar's) on the screen.
-    POINT Screen(int x, int y) const {
-        RECT w{};
-        GetWindowRect(mdi, &w);
-        return POINT{w.left + x, w.top + y};
-    }
     COLORREF Pixel(int x, int y) const {
         WindowDC dc(mdi, true);
         return GetPixel(dc.Get(), x, y);
     }
-    static void Input(DWORD flags, POINT p) {
+    // The mouse at a point in the MDI client's window coordinates (the bar's).
+    void Mouse(DWORD flags, int x, int y) const {
+        RECT w{};
+        GetWindowRect(mdi, &w);
         mouse_event(flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE,
-                    MulDiv(p.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1),
-                    MulDiv(p.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1), 0, 0);
+                    MulDiv(w.left + x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1),
+                    MulDiv(w.top + y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1), 0, 0);
         Pump(40);
     }
-    void MoveTo(int x, int y) { Input(0, Screen(x, y)); }
-    void Down(int x, int y) { Input(MOUSEEVENTF_LEFTDOWN, Screen(x, y)); }
-    void Up(int x, int y) { Input(MOUSEEVENTF_LEFTUP, Screen(x, y)); }
+    void MoveTo(int x, int y) { Mouse(0, x, y); }
+    void Down(int x, int y) { Mouse(MOUSEEVENTF_LEFTDOWN, x, y); }
+    void Up(int x, int y) { Mouse(MOUSEEVENTF_LEFTUP, x, y); }
     void Click(int x, int y) {
         Down(x, y);
         Up(x, y);
