@@ -16,11 +16,11 @@ namespace {
 TEST(IdeHostContract, ReferenceCountsRiseWhileHeldAndFallBackWhenReleased) {
     IdeHost ide(IdeHostOptions{.visible = false});
     ide.LoadSample();
-    IDispatch* root = &ide.Model();
     const auto before = ide.Model().RefCounts();
     const long live = DispatchObject::LiveObjects();
     {
-        const auto project = DispGetObject(DispGetObject(root, L"VBProjects").Get(), L"Item", {Variant::Int(1)});
+        const auto project =
+            DispGetObject(DispGetObject(&ide.Model(), L"VBProjects").Get(), L"Item", {Variant::Int(1)});
         const auto component =
             DispGetObject(DispGetObject(project.Get(), L"VBComponents").Get(), L"Item", {Variant::Int(1)});
         EXPECT_EQ(ide.Model().RefCounts().at(L"VBE.VBProjects(1)"), before.at(L"VBE.VBProjects(1)") + 1);
@@ -49,9 +49,8 @@ TEST_F(ScenarioInput, ClicksReachTheWindowUnderThePointer) {
     const HWND bar = ide_.VerticalScrollBar(code);
     RECT r{};
     GetWindowRect(bar, &r);
-    const int arrow = GetSystemMetrics(SM_CYVSCROLL);
-    const POINT down{(r.left + r.right) / 2, r.bottom - arrow / 2};
-    const POINT up{(r.left + r.right) / 2, r.top + arrow / 2};
+    const POINT down{(r.left + r.right) / 2, r.bottom - GetSystemMetrics(SM_CYVSCROLL) / 2};
+    const POINT up{(r.left + r.right) / 2, r.top + GetSystemMetrics(SM_CYVSCROLL) / 2};
     const ScenarioResult res = scenario_.Run("click " + At(down) + "\nclick " + At(down) + "\nclick " + At(up) +
                                              "\nexpect scroll #1 vert 1 2\n");
     ASSERT_TRUE(res.ok) << res.line << ": " << res.message;
