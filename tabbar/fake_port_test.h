@@ -1,6 +1,8 @@
 #pragma once
-// A recording stand-in for the window side of the bar, for native tests.
-#include <sstream>
+// A recording stand-in for the window side of the bar, and a recorder of the
+// bar's events, for native tests.
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -10,42 +12,36 @@ namespace brisko::test {
 
 class FakePort : public ITabBarPort {
 public:
+    // The window is `width` x 400 pixels, its client (0, 0) at the screen's (100, 200).
     struct Log {
         std::vector<std::string> calls;
-        std::int32_t lineHeight = 0;             // what MeasureText answers for the height
-        std::int32_t charWidth = 0;              // width per character
-        std::int32_t width = 600, height = 400;  // the window's size
-        Point screenOrigin{100, 200};            // client (0, 0) on the screen
-        std::int32_t timerInterval = 0;
-        bool timerRunning = false;
-        bool captured = false;
-        bool paintOnFrameChange = false;
-        bool subclassed = false;
+        std::int32_t lineHeight = 0, charWidth = 0;  // what MeasureText answers at 9 pt
+        std::int32_t width = 600;
+        bool captured = false, timerRunning = false, subclassed = false;
+        bool paintOnFrameChange = false;  // the window repaints its frame, and with it the bar
         CMDITab* bar = nullptr;
-        // Another window takes the capture.
-        void ReleaseFromOutside(CMDITab& b) {
+        // The window system tells the bar that its capture went.
+        void LoseCapture() {
             captured = false;
             bool handled = false;
             std::intptr_t ret = 0;
-            b.HandleMessage(true, handled, ret, b.hClientWnd(), msg::kCaptureChanged, 0, 0);
+            bar->HandleMessage(true, handled, ret, bar->hClientWnd(), msg::kCaptureChanged, 0, 0);
         }
     };
     explicit FakePort(Log* log) : log_(log) {}
     void Bind(CMDITab& bar) override { log_->bar = &bar; }
     void ReadSystemParameters(std::int32_t& cx, std::int32_t& cy, std::int32_t& lines) override {
-        cx = 4;
-        cy = 4;
+        cx = cy = 4;
         lines = 3;
     }
     Size MeasureText(const FontSpec& font, const std::wstring& text) override {
-        // A font twice as large measures twice as high.
+        // A font twice as large measures twice as wide and high.
         return {static_cast<std::int32_t>(text.size() * log_->charWidth * font.sizeCy / 90000),
                 static_cast<std::int32_t>(log_->lineHeight * font.sizeCy / 90000)};
     }
     std::optional<std::uint32_t> TranslateColor(std::uint32_t c) override {
         if (c == 0x80000012) return 0x000000;  // button text: black
         if (c == 0x80000005) return 0xFFFFFF;  // window: white
-        if (c == 0x8000000F) return 0xF0F0F0;  // button face
         if (c & 0x80000000u) return std::nullopt;
         return c;
     }
@@ -59,14 +55,11 @@ public:
     }
     void FrameChanged(WindowHandle h) override {
         log_->calls.push_back("frame");
-        // The window repaints its frame, and with it the bar.
-        if (log_->paintOnFrameChange && log_->subclassed && log_->bar) log_->bar->PaintBar(h, false);
+        if (log_->paintOnFrameChange && log_->subclassed) log_->bar->PaintBar(h, false);
     }
     void PaintBar(WindowHandle, bool exact) override { log_->calls.push_back(exact ? "paint-exact" : "paint"); }
-    Rect WindowRect(WindowHandle) override { return {0, 0, log_->width, log_->height}; }
-    Point ScreenToClient(WindowHandle, Point p) override {
-        return {p.x - log_->screenOrigin.x, p.y - log_->screenOrigin.y};
-    }
+    Rect WindowRect(WindowHandle) override { return {0, 0, log_->width, 400}; }
+    Point ScreenToClient(WindowHandle, Point p) override { return {p.x - 100, p.y - 200}; }
     void SetCapture(WindowHandle) override {
         log_->calls.push_back("capture");
         log_->captured = true;
@@ -74,17 +67,11 @@ public:
     void ReleaseCapture() override {
         log_->calls.push_back("release");
         // As the window system does: losing the capture tells the window.
-        if (log_->captured && log_->bar) {
-            log_->captured = false;
-            bool handled = false;
-            std::intptr_t ret = 0;
-            log_->bar->HandleMessage(true, handled, ret, log_->bar->hClientWnd(), msg::kCaptureChanged, 0, 0);
-        }
+        if (log_->captured) log_->LoseCapture();
     }
     void TrackMouseLeave(WindowHandle, bool on) override { log_->calls.push_back(on ? "track" : "untrack"); }
     void StartTimer(std::int32_t interval) override {
         log_->calls.push_back("timer " + std::to_string(interval));
-        log_->timerInterval = interval;
         log_->timerRunning = true;
     }
     void StopTimer() override {
@@ -96,44 +83,54 @@ private:
     Log* log_;
 };
 
-// Every event of the bar as a line; mouse events as "Name index button x y",
-// or "Name index button" without the points.
+// Every event of the bar as a line: its name and numbers, a mouse event's
+// point only when asked.
 struct TabEvents : ITabBarEvents {
     std::vector<std::string> ev;
-    bool points = true;
-    bool cancelClose = false;
-    bool wheelLeavesUnhandled = false;
-    void Add(const std::string& s) { ev.push_back(s); }
-    std::string M(const char* n, std::int16_t i, std::int32_t b, std::int32_t x, std::int32_t y) {
-        std::ostringstream o;
-        o << n << " " << i << " " << b;
-        if (points) o << " " << x << " " << y;
-        return o.str();
+    bool points = false, dragOvers = true, cancelClose = false;
+    std::wstring tip;  // the tooltip text a handler gives, followed by the tab's index
+
+    template <class... Numbers>
+    void Add(const char* name, Numbers... n) {
+        std::string s = name;
+        (s.append(" ").append(std::to_string(n)), ...);
+        ev.push_back(s);
     }
-    void MDIClientResize(std::int32_t w, std::int32_t h) override {
-        Add("Resize " + std::to_string(w) + " " + std::to_string(h));
+    // The events since the last call, joined by ", ".
+    std::string Take() {
+        std::string s;
+        for (const auto& e : ev) s.append(s.empty() ? "" : ", ").append(e);
+        ev.clear();
+        return s;
     }
+    void MDIClientResize(std::int32_t w, std::int32_t h) override { Add("Resize", w, h); }
     void MDIClientMouseWheel(std::int32_t d, std::int32_t x, std::int32_t y, std::int32_t l, bool& h) override {
-        Add("Wheel " + std::to_string(d) + " " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(l));
-        if (wheelLeavesUnhandled) h = false;
+        Add("Wheel", d, x, y, l);
+        h = false;  // as a handler that leaves the wheel to the window would
     }
-    void MDIChildCreate(WindowHandle h) override { Add("Create " + std::to_string(h)); }
-    void MDIChildDestroy(WindowHandle h) override { Add("Destroy " + std::to_string(h)); }
-    void MDIChildActive(WindowHandle h) override { Add("Active " + std::to_string(h)); }
+    void MDIChildCreate(WindowHandle h) override { Add("Create", h); }
+    void MDIChildDestroy(WindowHandle h) override { Add("Destroy", h); }
+    void MDIChildActive(WindowHandle h) override { Add("Active", h); }
     void TabQueryClose(std::int16_t i, bool& c, std::int32_t m) override {
-        Add("QueryClose " + std::to_string(i) + " " + std::to_string(m));
+        Add("QueryClose", i, m);
         c = cancelClose;
     }
     void TabClosed() override { Add("Closed"); }
-    void TabChanged(std::int16_t a, std::int16_t i, std::int32_t m) override {
-        Add("Changed " + std::to_string(a) + " " + std::to_string(i) + " " + std::to_string(m));
+    void TabChanged(std::int16_t a, std::int16_t i, std::int32_t m) override { Add("Changed", a, i, m); }
+    void TabExchange(std::int16_t f, std::int16_t t) override { Add("Exchange", f, t); }
+    void CancelDrag(std::int16_t i) override { Add("CancelDrag", i); }
+    void TabToolTip(std::int16_t i, std::wstring& s) override {
+        if (!tip.empty()) s = tip + L" " + std::to_wstring(i);
     }
-    void TabExchange(std::int16_t f, std::int16_t t) override {
-        Add("Exchange " + std::to_string(f) + " " + std::to_string(t));
+    void Mouse(const char* name, std::int16_t i, std::int32_t b, std::int32_t x, std::int32_t y) {
+        if (points)
+            Add(name, i, b, x, y);
+        else if (dragOvers || std::string(name) != "DragOver")
+            Add(name, i, b);
     }
 #define EV(name)                                                                                       \
     void name(std::int16_t i, std::int32_t b, std::int32_t, std::int32_t x, std::int32_t y) override { \
-        Add(M(#name, i, b, x, y));                                                                     \
+        Mouse(#name, i, b, x, y);                                                                      \
     }
     EV(TabMouseDown)
     EV(TabMouseUp)
@@ -147,17 +144,42 @@ struct TabEvents : ITabBarEvents {
     EV(DragOver)
     EV(CompleteDrag)
 #undef EV
-    void CancelDrag(std::int16_t i) override {
-        Add("CancelDrag " + std::to_string(i));
-    }
-    // The events since the last call, without the drag-overs of every move
-    // when asked.
-    std::vector<std::string> Take(bool withDragOver = true) {
-        std::vector<std::string> out;
-        for (auto& e : ev)
-            if (withDragOver || e.rfind("DragOver", 0) != 0) out.push_back(e);
-        ev.clear();
-        return out;
+};
+
+// A point as a message's lParam.
+inline std::intptr_t Pack(std::int32_t x, std::int32_t y) {
+    return static_cast<std::intptr_t>(static_cast<std::uint16_t>(x) |
+                                      (static_cast<std::uint32_t>(static_cast<std::uint16_t>(y)) << 16));
+}
+
+// A message at a point of the bar, which lies 2 + 27 pixels above the client
+// area by default, when the window's subclass passes it on: mouse buttons
+// before the window's own procedure, the rest after. True when the bar keeps
+// it from the window.
+inline bool Send(CMDITab& bar, std::uint32_t m, std::int32_t x, std::int32_t y, std::uintptr_t wParam = 0,
+                 std::int32_t above = 29) {
+    bool handled = false;
+    std::intptr_t ret = 0;
+    const bool before = m > msg::kMouseMove && m <= msg::kXButtonDblClk;
+    bar.HandleMessage(before, handled, ret, bar.hClientWnd(), m, wParam, Pack(x - 2, y - above));
+    return handled;
+}
+
+constexpr WindowHandle kWnd = 55;
+
+// A bar on the fake port whose events the sink records.
+class BarTest : public ::testing::Test {
+protected:
+    FakePort::Log log;
+    TabEvents sink;
+    CMDITab bar{std::make_unique<FakePort>(&log)};
+    void SetUp() override { bar.SetEvents(&sink); }
+    // Just n tabs, "k0" titled "t0" and so on, laid out: at a fixed width of
+    // 120 pixels tab i spans 3 + 120 i .. 123 + 120 i.
+    void Tabs(int n, bool visible = true) {
+        while (bar.Count() > 0) bar.RemoveTab(0);
+        for (int i = 0; i < n; ++i) bar.AddTab(-1, L"k" + std::to_wstring(i), L"t" + std::to_wstring(i), visible);
+        bar.LayoutBar(kWnd);
     }
 };
 

@@ -1,219 +1,118 @@
+// The bar's mouse and keyboard handling and the window's messages, and the
+// tooltips and window list that follow what the pointer is over.
 #include <gtest/gtest.h>
 
 #include "tabbar/fake_port_test.h"
 #include "tabbar/mdi_tab.h"
+#include "tabbar/tab_tip.h"
 
 namespace brisko {
 namespace {
 
-using test::FakePort;
-using test::TabEvents;
+using namespace msg;
+using test::kWnd;
 
-using Seq = std::vector<std::string>;
-constexpr WindowHandle kWnd = 55;
 constexpr std::uintptr_t kLeftHeld = 1;  // MK_LBUTTON
 
-class Input : public ::testing::Test {
+class Input : public test::BarTest {
 protected:
-    FakePort::Log log;
-    TabEvents sink;
-    CMDITab bar{std::make_unique<FakePort>(&log)};
-
     void SetUp() override {
+        BarTest::SetUp();
         log.paintOnFrameChange = true;
-        bar.SetEvents(&sink);
         bar.Attach(kWnd);
     }
-    void Tabs(int n) {
-        for (int i = 0; i < n; ++i) bar.AddTab(-1, L"k" + std::to_wstring(i), L"t" + std::to_wstring(i), true);
-        bar.PaintBar(kWnd, false);
-    }
-    // Bar coordinates to the packed client coordinates of a message (frame
-    // 2, strip 27 above the client area).
-    static std::intptr_t At(std::int32_t x, std::int32_t y) {
-        const auto cx = static_cast<std::uint16_t>(x - 2), cy = static_cast<std::uint16_t>(y - 2 - 27);
-        return static_cast<std::intptr_t>(static_cast<std::uint32_t>(cx) | (static_cast<std::uint32_t>(cy) << 16));
-    }
     bool Send(std::uint32_t m, std::int32_t x, std::int32_t y, std::uintptr_t wParam = 0) {
-        bool handled = false;
-        std::intptr_t ret = 0;
-        const bool before = m != msg::kMouseMove;
-        bar.HandleMessage(before, handled, ret, kWnd, m, wParam, At(x, y));
-        return handled;
+        return test::Send(bar, m, x, y, wParam);
     }
-    void Move(std::int32_t x, std::int32_t y, std::uintptr_t keys = kLeftHeld) { Send(msg::kMouseMove, x, y, keys); }
-    Seq Take() { return std::exchange(sink.ev, {}); }
+    void Move(std::int32_t x, std::int32_t y, std::uintptr_t keys = kLeftHeld) { Send(kMouseMove, x, y, keys); }
+    std::string Take() { return sink.Take(); }
     bool Logged(const std::string& call) const {
         return std::find(log.calls.begin(), log.calls.end(), call) != log.calls.end();
     }
 };
 
-TEST_F(Input, BarPoints) {
-    // Client coordinates gain the frame and, with the bar on top, the strip;
-    // screen coordinates are mapped first.
-    struct Case {
-        std::int32_t border, align;
-        bool screen;
-        Point in, out;
-    } cases[] = {
-        {2, 0, false, {10, -20}, {12, 9}},  {2, 1, false, {10, 360}, {12, 362}}, {0, 0, false, {-1, -1}, {-1, 26}},
-        {1, 0, true, {110, 190}, {11, 18}}, {1, 1, true, {110, 190}, {11, -9}},
-    };
-    for (const auto& c : cases) {
-        bar.SetBorderStyle(c.border);
-        bar.SetAlign(c.align);
-        EXPECT_EQ(bar.ToBarPoint(c.in.x, c.in.y, c.screen), c.out) << c.border << " " << c.align;
-    }
-}
-
-// A press and release of each kind: the events of both, and the capture
-// only for the left button on a tab (the start of a drag).
+// A press and release of each kind: the events of both, the capture only for
+// the left button on a tab (a drag's start), and nothing below the bar, which
+// ends at y 26.
 TEST_F(Input, ClickSequences) {
+    const std::string onTab1 = "TabBarMouseUp 1 1, TabBarClick 1 1, TabMouseUp 1 1, TabClick 1 1";
     struct Case {
         const char* what;
         std::uint32_t down, up;
+        std::uintptr_t wParam;
         std::int32_t x, y;
-        Seq onDown, onUp;
+        std::string onDown, onUp;
         bool captured;
     } cases[] = {
-        {"left on another tab",
-         msg::kLButtonDown,
-         msg::kLButtonUp,
-         150,
-         15,
-         {"TabMouseDown 1 1 150 15", "Changed 1 0 2"},
-         {"TabBarMouseUp 1 1 150 15", "TabBarClick 1 1 150 15", "TabMouseUp 1 1 150 15", "TabClick 1 1 150 15"},
-         true},
-        {"left on the selected tab",
-         msg::kLButtonDown,
-         msg::kLButtonUp,
-         50,
-         15,
-         {"TabMouseDown 0 1 50 15"},
-         {"TabBarMouseUp 0 1 50 15", "TabBarClick 0 1 50 15", "TabMouseUp 0 1 50 15", "TabClick 0 1 50 15"},
-         true},
-        {"right on a tab",
-         msg::kRButtonDown,
-         msg::kRButtonUp,
-         150,
-         15,
-         {"TabMouseDown 1 2 150 15"},
-         {"TabBarMouseUp 1 2 150 15", "TabBarClick 1 2 150 15", "TabMouseUp 1 2 150 15", "TabClick 1 2 150 15"},
-         false},
-        {"middle on an empty part",
-         msg::kMButtonDown,
-         msg::kMButtonUp,
-         450,
-         15,
-         {"TabBarMouseDown -1 4 450 15"},
-         {"TabBarMouseUp -1 4 450 15", "TabBarClick -1 4 450 15"},
-         false},
+        {"left on another tab", kLButtonDown, kLButtonUp, 0, 150, 15, "TabMouseDown 1 1, Changed 1 0 2", onTab1, true},
+        {"right on a tab", kRButtonDown, kRButtonUp, 0, 150, 15, "TabMouseDown 1 2",
+         "TabBarMouseUp 1 2, TabBarClick 1 2, TabMouseUp 1 2, TabClick 1 2", false},
+        {"first x button", kXButtonDown, kXButtonUp, 0x10000, 150, 15, "TabMouseDown 1 5",
+         "TabBarMouseUp 1 5, TabBarClick 1 5, TabMouseUp 1 5, TabClick 1 5", false},
+        {"second x button", kXButtonDown, kXButtonUp, 0x20000, 450, 15, "TabBarMouseDown -1 6",
+         "TabBarMouseUp -1 6, TabBarClick -1 6", false},
+        {"middle on an empty part", kMButtonDown, kMButtonUp, 0, 450, 15, "TabBarMouseDown -1 4",
+         "TabBarMouseUp -1 4, TabBarClick -1 4", false},
+        {"right double click on an empty part", kRButtonDblClk, kRButtonUp, 0, 450, 15, "TabBarDblClick -1 2",
+         "TabBarMouseUp -1 2, TabBarClick -1 2", false},
         // Nothing to scroll: the disabled scroll button is empty bar.
-        {"left on a disabled scroll button",
-         msg::kLButtonDown,
-         msg::kLButtonUp,
-         545,
-         14,
-         {"TabBarMouseDown -1 1 545 14"},
-         {"TabBarMouseUp -1 1 545 14", "TabBarClick -1 1 545 14"},
-         false},
+        {"left on a disabled scroll button", kLButtonDown, kLButtonUp, 0, 545, 14, "TabBarMouseDown -1 1",
+         "TabBarMouseUp -1 1, TabBarClick -1 1", false},
+        {"left below the bar", kLButtonDown, kLButtonUp, 0, 150, 100, "", "", false},
     };
     Tabs(3);
     for (const auto& c : cases) {
         bar.SetSelectedIndex(0);
         Take();
         log.calls.clear();
-        log.captured = false;
-        EXPECT_TRUE(Send(c.down, c.x, c.y)) << c.what;
+        EXPECT_EQ(Send(c.down, c.x, c.y, c.wParam), c.y < 27) << c.what;
         EXPECT_EQ(Take(), c.onDown) << c.what;
         EXPECT_EQ(Logged("capture"), c.captured) << c.what;
-        EXPECT_TRUE(Send(c.up, c.x, c.y)) << c.what;
+        EXPECT_EQ(Send(c.up, c.x, c.y, c.wParam), c.y < 27) << c.what;
         EXPECT_EQ(Take(), c.onUp) << c.what;
         EXPECT_FALSE(log.captured) << c.what;
-        EXPECT_EQ(bar.DragState(), kDragIdle);
+        EXPECT_EQ(bar.DragState(), kDragIdle) << c.what;
     }
-}
-
-TEST_F(Input, XButtonsAndDoubleClicks) {
-    Tabs(3);
-    Send(msg::kXButtonDown, 150, 15, 0x10000);
-    Send(msg::kXButtonDown, 150, 15, 0x20000);
-    Send(msg::kXButtonDown, 150, 15, 0);
-    EXPECT_EQ(Take(), (Seq{"TabMouseDown 1 5 150 15", "TabMouseDown 1 6 150 15", "TabMouseDown 1 0 150 15"}));
-
-    // A double click: click events, then TabDblClick only, then click events.
-    Send(msg::kLButtonDown, 150, 15);
-    Send(msg::kLButtonUp, 150, 15);
-    Take();
-    Send(msg::kLButtonDblClk, 150, 15);
-    EXPECT_EQ(Take(), Seq{"TabDblClick 1 1 150 15"});
-    EXPECT_EQ(bar.DragState(), kDragIdle);  // no drag armed by a double click
-    Send(msg::kLButtonUp, 150, 15);
-    EXPECT_EQ(Take().size(), 4u);
-    Send(msg::kRButtonDblClk, 450, 15);
-    EXPECT_EQ(Take(), Seq{"TabBarDblClick -1 2 450 15"});
-}
-
-TEST_F(Input, MessagesOffTheBarAreNotTheBars) {
-    Tabs(3);
-    EXPECT_FALSE(Send(msg::kLButtonDown, 150, 100));
-    EXPECT_FALSE(Send(msg::kLButtonUp, 150, 100));
-    EXPECT_FALSE(Send(msg::kRButtonDblClk, 150, 100));
-    EXPECT_TRUE(Take().empty());
     // With the bar hidden at the bottom, its old place is client area.
-    bar.SetAlign(1);
+    bar.SetAlign(kAlignBottom);
     bar.SetVisible(false);
-    bar.PaintBar(kWnd, false);
-    bool handled = false;
-    std::intptr_t ret = 0;
-    const std::intptr_t bottomLeft = (380 << 16) | 150;  // client coordinates, no strip added
-    bar.HandleMessage(true, handled, ret, kWnd, msg::kLButtonDown, 0, bottomLeft);
-    EXPECT_FALSE(handled);
-    EXPECT_TRUE(Take().empty());
+    EXPECT_FALSE(test::Send(bar, kLButtonDown, 152, 382, 0, 2));
+    EXPECT_EQ(Take(), "");
 }
 
-TEST_F(Input, NoDragWithOneTabOrWithoutAutoDrag) {
+TEST_F(Input, DragNeedsTwoTabsAndAutoDrag) {
     Tabs(1);
-    Send(msg::kLButtonDown, 50, 15);
+    Send(kLButtonDown, 50, 15);
     EXPECT_EQ(bar.DragState(), kDragIdle);
-    EXPECT_FALSE(Logged("capture"));
-    Send(msg::kLButtonUp, 50, 15);
+    Send(kLButtonUp, 50, 15);
     bar.AddTab(-1, L"second", L"s", true);
+    Send(kLButtonDown, 50, 15);
+    EXPECT_EQ(bar.DragState(), kDragArmed);
+    Send(kLButtonUp, 50, 15);
     bar.SetAutoDrag(false);
-    bar.PaintBar(kWnd, false);
-    Send(msg::kLButtonDown, 50, 15);
+    Send(kLButtonDown, 50, 15);
     Move(300, 15);
     EXPECT_EQ(bar.DragState(), kDragIdle);
 }
 
-TEST_F(Input, SmallMoveIsStillAClick) {
-    Tabs(3);
-    Send(msg::kLButtonDown, 150, 15);
-    EXPECT_EQ(bar.DragState(), kDragArmed);
-    EXPECT_EQ(bar.DragRect(), (Rect{146, 11, 154, 19}));  // drag distance 4
-    Move(153, 18);
-    EXPECT_EQ(bar.DragState(), kDragArmed);
-    Take();
-    Send(msg::kLButtonUp, 153, 18);
-    EXPECT_EQ(Take(), (Seq{"TabBarMouseUp 1 1 153 18", "TabBarClick 1 1 153 18", "TabMouseUp 1 1 153 18",
-                           "TabClick 1 1 153 18"}));
-    EXPECT_EQ(bar.DragState(), kDragIdle);
-}
-
 TEST_F(Input, FixedWidthDragMovesPerTabCrossed) {
+    sink.points = true;
     Tabs(4);
-    Send(msg::kLButtonDown, 50, 15);
+    Send(kLButtonDown, 50, 15);
+    EXPECT_EQ(bar.DragRect(), (Rect{46, 11, 54, 19}));  // the drag distance, 4, each way
+    Move(53, 18);                                       // within it: still a click
+    EXPECT_EQ(bar.DragState(), kDragArmed);
     Take();
-    Move(60, 15);    // out of the drag rectangle, still over tab 0
-    Move(150, 15);   // over tab 1
-    Move(160, 15);   // still over tab 1, which is now the dragged one
-    Move(270, 15);   // over tab 2
-    Move(270, 100);  // off the bar
-    Send(msg::kLButtonUp, 270, 100);
-    EXPECT_EQ(Take(), (Seq{"StartDrag 0 0 60 15", "Exchange 0 1", "Changed 0 1 3", "DragOver 1 0 150 15",
-                           "DragOver 1 0 160 15", "Exchange 1 2", "Changed 1 2 3", "DragOver 2 0 270 15",
-                           "DragOver -1 0 270 100", "CompleteDrag -1 1 270 100"}));
-    EXPECT_EQ(bar.SelectedIndex(), 2);
+    Move(60, 15);                               // out of the drag rectangle, still over tab 0
+    Move(150, 15);                              // over tab 1
+    Move(160, 15);                              // still over tab 1, which is now the dragged one
+    Move(270, 15);                              // over tab 2
+    EXPECT_FALSE(Send(kRButtonDown, 150, 15));  // no other press while dragging
+    Move(270, 100);                             // off the bar
+    EXPECT_TRUE(Send(kLButtonUp, 270, 100));
+    EXPECT_EQ(Take(),
+              "StartDrag 0 0 60 15, Exchange 0 1, Changed 0 1 3, DragOver 1 0 150 15, DragOver 1 0 160 15, "
+              "Exchange 1 2, Changed 1 2 3, DragOver 2 0 270 15, DragOver -1 0 270 100, CompleteDrag -1 1 270 100");
     EXPECT_EQ(bar.Key(2), L"k0");
     EXPECT_EQ(bar.DragState(), kDragIdle);
     EXPECT_FALSE(log.captured);
@@ -221,58 +120,53 @@ TEST_F(Input, FixedWidthDragMovesPerTabCrossed) {
 
 TEST_F(Input, FitWidthDragMovesOnDrop) {
     log.charWidth = 20;  // "tN" is 40 pixels: tabs of 56
-    bar.SetStyle(1);
-    Tabs(4);
-    ASSERT_EQ(bar.Tabs()[1].rcTab, (Rect{59, 3, 115, 27}));
-    Send(msg::kLButtonDown, 30, 15);
+    bar.SetStyle(kWidthFit);
+    Tabs(4);  // tab 1 spans 59..115
+    Send(kLButtonDown, 30, 15);
     Take();
     Move(80, 15);
     Move(150, 15);
-    Send(msg::kLButtonUp, 150, 15);  // over tab 2
-    EXPECT_EQ(Take(), (Seq{"StartDrag 0 0 80 15", "DragOver 2 0 150 15", "Exchange 0 2", "Changed 0 2 3",
-                           "CompleteDrag 2 1 150 15"}));
+    Send(kLButtonUp, 150, 15);  // over tab 2
+    EXPECT_EQ(Take(), "StartDrag 0 0, DragOver 2 0, Exchange 0 2, Changed 0 2 3, CompleteDrag 2 1");
     EXPECT_EQ(bar.Key(2), L"k0");
     // Dropped on itself, the tab still "moves" to its own place.
-    Send(msg::kLButtonDown, 150, 15);
+    Send(kLButtonDown, 150, 15);
     Move(160, 15);
     Take();
-    Send(msg::kLButtonUp, 160, 15);
-    EXPECT_EQ(Take(), (Seq{"Exchange 2 2", "Changed 2 2 3", "CompleteDrag 2 1 160 15"}));
+    Send(kLButtonUp, 160, 15);
+    EXPECT_EQ(Take(), "Exchange 2 2, Changed 2 2 3, CompleteDrag 2 1");
     // Another button released while dragging does nothing.
-    Send(msg::kLButtonDown, 150, 15);
+    Send(kLButtonDown, 150, 15);
     Move(200, 15);
     Take();
-    EXPECT_TRUE(Send(msg::kRButtonUp, 200, 15));
-    EXPECT_TRUE(Take().empty());
+    EXPECT_TRUE(Send(kRButtonUp, 200, 15));
+    EXPECT_EQ(Take(), "");
     EXPECT_EQ(bar.DragState(), kDragging);
 }
 
 TEST_F(Input, EscAndCaptureLossCancelOnce) {
     Tabs(4);
-    Send(msg::kLButtonDown, 50, 15);
+    Send(kLButtonDown, 50, 15);
     Move(150, 15);  // starts the drag
     Move(150, 16);  // moves tab 0 to 1
     Take();
-    bar.m_cHookKey_KeyPress(L"Escape", false);
-    bar.m_cHookKey_KeyPress(L"ESC", false);
-    EXPECT_TRUE(Take().empty());
+    bar.m_cHookKey_KeyPress(L"Escape", false);  // another key's name
+    EXPECT_EQ(Take(), "");
     bar.m_cHookKey_KeyPress(L"Esc", true);
-    EXPECT_EQ(Take(), Seq{"CancelDrag 1"});  // the dragged tab's current index
+    EXPECT_EQ(Take(), "CancelDrag 1");  // the dragged tab's current index
     EXPECT_FALSE(log.captured);
-    EXPECT_EQ(bar.Key(1), L"k0");            // moved tabs stay moved
     bar.m_cHookKey_KeyPress(L"Esc", false);  // idle: nothing
-    EXPECT_TRUE(Take().empty());
+    EXPECT_EQ(Take(), "");
 
     // Losing the capture cancels the same way.
-    Send(msg::kLButtonDown, 150, 15);
+    Send(kLButtonDown, 150, 15);
     Move(400, 15);
     Take();
-    log.ReleaseFromOutside(bar);
-    EXPECT_EQ(Take(), Seq{"CancelDrag 1"});
-    EXPECT_EQ(bar.DragState(), kDragIdle);
+    log.LoseCapture();
+    EXPECT_EQ(Take(), "CancelDrag 1");
     // The release that follows is an ordinary one off the bar.
-    EXPECT_FALSE(Send(msg::kLButtonUp, 400, 100));
-    EXPECT_TRUE(Take().empty());
+    EXPECT_FALSE(Send(kLButtonUp, 400, 100));
+    EXPECT_EQ(Take(), "");
 }
 
 TEST_F(Input, CloseButton) {
@@ -281,56 +175,46 @@ TEST_F(Input, CloseButton) {
         std::int16_t selected;
         bool cancel;
         std::int32_t releaseX, releaseY;
-        bool handled;
-        Seq events;
+        const char* events;
         int countAfter;
     } cases[] = {
-        {"released over it", 1, false, 585, 14, true, {"QueryClose 1 1", "Changed 0 1 1", "Closed"}, 2},
-        {"cancelled", 1, true, 585, 14, true, {"QueryClose 1 1"}, 3},
-        {"released elsewhere on the bar", 1, false, 450, 14, true, {}, 3},
-        {"released off the bar", 1, false, 585, 100, false, {}, 3},
-        {"nothing selected", -1, false, 585, 14, true, {}, 3},
+        {"released over it", 1, false, 585, 14, "QueryClose 1 1, Changed 0 1 1, Closed", 2},
+        {"cancelled", 1, true, 585, 14, "QueryClose 1 1", 3},
+        {"released elsewhere on the bar", 1, false, 450, 14, "", 3},
+        {"released below the bar", 1, false, 585, 100, "", 3},
+        {"nothing selected", -1, false, 585, 14, "", 3},
     };
     for (const auto& c : cases) {
-        while (bar.Count() > 0) bar.RemoveTab(0);
         Tabs(3);
         bar.SetSelectedIndex(c.selected);
         sink.cancelClose = c.cancel;
         Take();
-        Send(msg::kLButtonDown, 585, 14);
+        Send(kLButtonDown, 585, 14);
         EXPECT_EQ(bar.PressedButton(), kCloseButton) << c.what;
         EXPECT_TRUE(log.captured) << c.what;
-        EXPECT_TRUE(Take().empty()) << c.what;
-        EXPECT_EQ(Send(msg::kLButtonUp, c.releaseX, c.releaseY), c.handled) << c.what;
+        EXPECT_EQ(Send(kLButtonUp, c.releaseX, c.releaseY), c.releaseY < 27) << c.what;
         EXPECT_EQ(Take(), c.events) << c.what;
         EXPECT_EQ(bar.Count(), c.countAfter) << c.what;
-        if (c.handled) {
-            EXPECT_EQ(bar.PressedButton(), kNoButton) << c.what;
-            EXPECT_FALSE(log.captured) << c.what;
-        } else {
-            // The press ends at the next move without buttons.
-            EXPECT_EQ(bar.PressedButton(), kCloseButton) << c.what;
-            Move(300, 200, 0);
-            EXPECT_EQ(bar.PressedButton(), kNoButton) << c.what;
-            EXPECT_FALSE(log.captured) << c.what;
-        }
+        // Released where the bar did not see it, the press ends at the next move without buttons.
+        Move(300, 200, 0);
+        EXPECT_EQ(bar.PressedButton(), kNoButton) << c.what;
+        EXPECT_FALSE(log.captured) << c.what;
     }
     // Without an event handler nobody cancels: the selected tab closes.
     bar.SetEvents(nullptr);
     bar.SetSelectedIndex(0);
-    Send(msg::kLButtonDown, 585, 14);
-    Send(msg::kLButtonUp, 585, 14);
+    Send(kLButtonDown, 585, 14);
+    Send(kLButtonUp, 585, 14);
     EXPECT_EQ(bar.Count(), 2);
 }
 
-TEST_F(Input, ScrollButtonAutoRepeat) {
+TEST_F(Input, ScrollButtonAutoRepeatAndHover) {
     Tabs(10);
     log.calls.clear();
-    Send(msg::kLButtonDown, 565, 14);  // scroll right
-    EXPECT_EQ(bar.ScrollPos(), 10);    // one step at once
-    EXPECT_TRUE(log.timerRunning);
-    EXPECT_EQ(log.timerInterval, 10);
-    EXPECT_TRUE(Take().empty());
+    Send(kLButtonDown, 565, 14);                // scroll right
+    EXPECT_EQ(bar.ScrollPos(), 10);             // one step at once
+    EXPECT_TRUE(Logged("timer 10"));            // then every 10 ms
+    EXPECT_FALSE(Send(kRButtonDown, 150, 15));  // no other press while a button is held
     bar.iTimer_Proc(10, 0);
     EXPECT_EQ(bar.ScrollPos(), 20);
     Move(450, 14);  // off the button: flat, paused
@@ -341,21 +225,29 @@ TEST_F(Input, ScrollButtonAutoRepeat) {
     EXPECT_EQ(bar.HotButton(), kScrollRightButton);
     bar.iTimer_Proc(30, 0);
     EXPECT_EQ(bar.ScrollPos(), 30);
-    Send(msg::kLButtonUp, 566, 15);
+    Send(kLButtonUp, 566, 15);
     EXPECT_FALSE(log.timerRunning);
-    EXPECT_EQ(bar.PressedButton(), kNoButton);
     EXPECT_EQ(bar.HotButton(), kScrollRightButton);  // still hovered
     EXPECT_TRUE(bar.TrackingLeave());
     bar.iTimer_Proc(40, 0);
     EXPECT_EQ(bar.ScrollPos(), 30);
+    // Hovering: the leaving is tracked while a button is hot.
+    log.calls.clear();
+    Move(300, 14, 0);
+    Move(585, 14, 0);
+    Move(586, 14, 0);  // the same button: nothing to redraw
+    EXPECT_EQ(bar.HotButton(), kCloseButton);
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"untrack", "frame", "paint", "track", "frame", "paint"}));
+    Send(kMouseLeave, 0, 0);
+    EXPECT_EQ(bar.HotButton(), kNoButton);
+    EXPECT_FALSE(bar.TrackingLeave());
 
     // Scroll left, tab-wise: a tab every 1000 / speed ms.
     bar.SetScrollFit(true);
     bar.SetScrollPos(240);
     bar.PaintBar(kWnd, false);
-    Send(msg::kLButtonDblClk, 547, 14);  // a left double click presses too
+    Send(kLButtonDblClk, 547, 14);  // a left double click presses too
     EXPECT_EQ(bar.ScrollPos(), 120);
-    EXPECT_EQ(log.timerInterval, 100);
     // Held at the left end, it scrolls no further either way.
     bar.iTimer_Proc(0, 0);
     bar.iTimer_Proc(0, 0);
@@ -363,114 +255,55 @@ TEST_F(Input, ScrollButtonAutoRepeat) {
     // A move without buttons ends the press and stops the timer.
     Move(547, 14, 0);
     EXPECT_FALSE(log.timerRunning);
-    EXPECT_EQ(bar.PressedButton(), kNoButton);
     EXPECT_FALSE(log.captured);
-    EXPECT_TRUE(Take().empty());
 }
 
-TEST_F(Input, PressesWhileBusyAreNotTheBars) {
+// The window's notifications, hit tests and the wheel, at screen points
+// given in bar coordinates: the client area's (0, 0) is the screen's
+// (100, 200), and the bar's coordinates add the frame (2) and the strip (27).
+TEST_F(Input, WindowMessages) {
     Tabs(10);
-    Send(msg::kLButtonDown, 565, 14);
-    EXPECT_FALSE(Send(msg::kRButtonDown, 150, 15));  // a button is held
-    Send(msg::kLButtonUp, 565, 14);
-    Send(msg::kLButtonDown, 50, 15);
-    Move(200, 15);
-    Take();
-    EXPECT_FALSE(Send(msg::kRButtonDown, 150, 15));  // dragging
-    EXPECT_TRUE(Take().empty());
-}
-
-TEST_F(Input, HoverTracking) {
-    Tabs(2);
-    log.calls.clear();
-    Move(585, 14, 0);
-    EXPECT_EQ(bar.HotButton(), kCloseButton);
-    Move(586, 14, 0);
-    Move(300, 14, 0);
-    EXPECT_EQ(bar.HotButton(), kNoButton);
-    EXPECT_EQ(log.calls, (Seq{"track", "frame", "paint", "untrack", "frame", "paint"}));
-    Move(585, 14, 0);
-    bool handled = false;
-    std::intptr_t ret = 0;
-    bar.HandleMessage(false, handled, ret, kWnd, msg::kMouseLeave, 0, 0);
-    EXPECT_EQ(bar.HotButton(), kNoButton);
-    EXPECT_FALSE(bar.TrackingLeave());
-}
-
-TEST_F(Input, WindowNotifications) {
+    auto screen = [](std::int32_t bx, std::int32_t by) { return test::Pack(bx - 2 + 100, by - 29 + 200); };
     struct Case {
         bool before;
         std::uint32_t m;
+        WindowHandle wnd;
         std::uintptr_t wParam;
         std::intptr_t lParam;
-        Seq events;
+        const char* events;
+        bool handled;
+        std::intptr_t ret;  // 9 when the bar leaves it alone
+        std::int16_t scrollPos;
     } cases[] = {
-        {false, msg::kSize, 0, static_cast<std::intptr_t>(0xFFFE0258u), {"Resize 600 -2"}},
-        {true, msg::kParentNotify, 1, 4242, {"Create 4242"}},
-        {true, msg::kParentNotify, 0x00070002, 4243, {"Destroy 4243"}},
-        {true, msg::kParentNotify, 513, 4244, {}},
-        {false, msg::kMdiActivate, 777, 0, {"Active 777"}},
-        {true, msg::kMdiActivate, 777, 0, {}},  // only after the window's own handling
+        {false, kSize, kWnd, 0, static_cast<std::intptr_t>(0xFFFE0258u), "Resize 600 -2", false, 9, 0},
+        {true, kParentNotify, kWnd, 1, 4242, "Create 4242", false, 9, 0},
+        {true, kParentNotify, kWnd, 0x00070002, 4243, "Destroy 4243", false, 9, 0},
+        {true, kParentNotify, kWnd, 513, 4244, "", false, 9, 0},
+        {false, kMdiActivate, kWnd, 777, 0, "Active 777", false, 9, 0},
+        {true, kMdiActivate, kWnd, 777, 0, "", false, 9, 0},  // only after the window's own handling
+        {false, kNcHitTest, kWnd, 0, screen(1, 1), "", false, kHtClient, 0},
+        {false, kNcHitTest, kWnd, 0, screen(598, 26), "", false, kHtClient, 0},
+        {false, kNcHitTest, kWnd, 0, screen(599, 15), "", false, kHtBorder, 0},
+        {false, kNcHitTest, kWnd, 0, screen(50, 27), "", false, kHtBorder, 0},
+        {false, kNcHitTest, kWnd, 0, screen(50, 0), "", false, kHtBorder, 0},
+        // The wheel never reaches the window's own procedure.
+        {true, kMouseWheel, kWnd, 0x00780000, screen(50, 15), "", true, 0, 0},   // over the bar, nothing to the left
+        {true, kMouseWheel, kWnd, 0xFC400000, screen(50, 15), "", true, 0, 20},  // eight notches, one step
+        {true, kMouseWheel, kWnd, 0xFF880008, screen(50, 200), "Wheel -1 148 371 3", true, 0, 20},
+        {true, kMouseWheel, kWnd, 0x00F00000, screen(50, 200), "Wheel 2 148 371 3", true, 0, 20},
+        {true, kMouseWheel, kWnd, 0x003C0000, screen(50, 200), "Wheel 0 148 371 3", true, 0, 20},  // half: to even
+        {true, kMouseWheel, kWnd, 0x00B40000, screen(50, 200), "Wheel 2 148 371 3", true, 0, 20},  // 1.5: to even
+        {true, kMouseWheel, kWnd + 1, 0xFF880000, screen(50, 200), "", false, 9, 20},              // another window's
     };
     for (const auto& c : cases) {
         bool handled = false;
-        std::intptr_t ret = 5;
-        bar.HandleMessage(c.before, handled, ret, kWnd, c.m, c.wParam, c.lParam);
-        EXPECT_EQ(Take(), c.events) << c.m;
-        EXPECT_FALSE(handled);
-        EXPECT_EQ(ret, 5);
-    }
-}
-
-TEST_F(Input, HitTestAndWheelUseScreenCoordinates) {
-    Tabs(10);
-    // The client area's (0, 0) is the screen's (100, 200); the bar's
-    // coordinates add the frame (2) and the strip (27).
-    auto screen = [](std::int32_t bx, std::int32_t by) {
-        return static_cast<std::intptr_t>(
-            static_cast<std::uint32_t>(static_cast<std::uint16_t>(bx - 2 + 100)) |
-            (static_cast<std::uint32_t>(static_cast<std::uint16_t>(by - 29 + 200)) << 16));
-    };
-    struct Hit {
-        std::int32_t x, y, answer;
-    } hits[] = {{50, 15, 1}, {1, 1, 1}, {598, 26, 1}, {599, 15, 18}, {50, 27, 18}, {50, 0, 18}, {50, 200, 18}};
-    for (const auto& h : hits) {
-        bool handled = false;
-        std::intptr_t ret = 0;
-        bar.HandleMessage(false, handled, ret, kWnd, msg::kNcHitTest, 0, screen(h.x, h.y));
-        EXPECT_EQ(ret, h.answer) << h.x << "," << h.y;
-    }
-
-    struct Wheel {
-        std::uintptr_t wParam;
-        std::int32_t bx, by;
-        bool unhandledByHandler;
-        Seq events;
-        std::int16_t pos;
-    } wheels[] = {
-        {0x00780000, 50, 15, false, {}, 0},   // over the bar, nothing to the left
-        {0xFF880000, 50, 15, false, {}, 20},  // over the bar: scroll
-        {0xFF880008, 50, 200, false, {"Wheel -1 148 371 3"}, 20},
-        {0x00F00000, 50, 200, true, {"Wheel 2 148 371 3"}, 20},
-        {0x003C0000, 50, 200, false, {"Wheel 0 148 371 3"}, 20},  // half a notch: to even
-        {0x00B40000, 50, 200, false, {"Wheel 2 148 371 3"}, 20},  // one and a half: to even
-    };
-    for (const auto& w : wheels) {
-        sink.wheelLeavesUnhandled = w.unhandledByHandler;
-        bool handled = false;
         std::intptr_t ret = 9;
-        bar.HandleMessage(true, handled, ret, kWnd, msg::kMouseWheel, w.wParam, screen(w.bx, w.by));
-        EXPECT_EQ(Take(), w.events);
-        EXPECT_TRUE(handled);  // never reaches the window's own procedure
-        EXPECT_EQ(ret, 0);
-        EXPECT_EQ(bar.ScrollPos(), w.pos);
+        bar.HandleMessage(c.before, handled, ret, c.wnd, c.m, c.wParam, c.lParam);
+        EXPECT_EQ(Take(), c.events) << &c - cases;
+        EXPECT_EQ(handled, c.handled) << &c - cases;
+        EXPECT_EQ(ret, c.ret) << &c - cases;
+        EXPECT_EQ(bar.ScrollPos(), c.scrollPos) << &c - cases;
     }
-    // A wheel message of another window is left alone.
-    bool handled = false;
-    std::intptr_t ret = 9;
-    bar.HandleMessage(true, handled, ret, kWnd + 1, msg::kMouseWheel, 0xFF880000, screen(50, 200));
-    EXPECT_FALSE(handled);
-    EXPECT_TRUE(Take().empty());
 }
 
 TEST_F(Input, DetachReleasesCaptureTrackingAndTimer) {
@@ -478,30 +311,85 @@ TEST_F(Input, DetachReleasesCaptureTrackingAndTimer) {
     Move(565, 14, 0);  // hovering: leave tracking on
     log.calls.clear();
     bar.Detach();
-    EXPECT_EQ(log.calls, (Seq{"untrack", "release", "stop-timer", "detach", "frame"}));
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"untrack", "release", "stop-timer", "detach", "frame"}));
     EXPECT_EQ(bar.hClientWnd(), 0);
-    bar.Attach(kWnd);
-    Send(msg::kLButtonDown, 565, 14);  // holding a scroll button
-    ASSERT_TRUE(log.timerRunning);
-    bar.Detach();
-    EXPECT_FALSE(log.timerRunning);
-    EXPECT_FALSE(log.captured);
     log.calls.clear();
     bar.Detach();  // detached already: the window side hears nothing
     EXPECT_TRUE(log.calls.empty());
 }
 
-// Each watched message reaches the bar once, before or after the window's own
-// procedure: twice would raise its events twice. Mouse buttons and the wheel
-// come before, so that the bar can keep them from the window.
-TEST(WatchedMessages, OnceEachAndInputBeforeTheWindow) {
-    std::vector<std::uint32_t> seen;
-    for (const auto& m : kWatchedMessages) {
-        EXPECT_EQ(std::count(seen.begin(), seen.end(), m.uMsg), 0) << m.uMsg;
-        seen.push_back(m.uMsg);
-        const bool input = m.uMsg >= msg::kLButtonDown && m.uMsg <= msg::kXButtonDblClk;
-        EXPECT_EQ(m.when, input ? kBeforeWindow : m.when == kAfterWindow ? kAfterWindow : kBeforeWindow) << m.uMsg;
+// Tooltips and the window list, over six tabs of 120 pixels that overflow
+// the 600-pixel window.
+class Tips : public Input {
+protected:
+    void SetUp() override {
+        Input::SetUp();
+        Tabs(6);
     }
+    static Point Mid(const Rect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+    Point TabMid(int i) const {
+        const Point p = Mid(bar.Tabs()[static_cast<size_t>(i)].rcTab);
+        return {p.x - bar.ScrollPos(), p.y};
+    }
+    TabTip At(Point p) const { return TipAt(bar, p.x, p.y); }
+};
+
+TEST_F(Tips, FollowTabsAndButtonsAndStayAwayFromPressesAndDrags) {
+    const Rect& b = bar.BarRect();
+    TabTip t = At(TabMid(1));
+    EXPECT_EQ(t.sKey, L"k1");
+    EXPECT_EQ(t.rc, (Rect{bar.Tabs()[1].rcTab.left, b.top, bar.Tabs()[1].rcTab.right + 1, b.bottom}));
+    EXPECT_EQ(TipText(bar, t), L"t1");  // the sink gives nothing: the title
+    sink.tip = L"Project1 - Module1";
+    EXPECT_EQ(TipText(bar, t), L"Project1 - Module1 1");
+
+    // Scrolled, the first tab's tip covers only what is left of it in view.
+    bar.SetScrollPos(30);
+    t = At(Point{b.left + 5, TabMid(0).y});
+    EXPECT_EQ(t.sKey, L"k0");
+    EXPECT_EQ(t.rc.left, b.left);
+    EXPECT_EQ(t.rc.right, bar.Tabs()[0].rcTab.right - 30 + 1);
+
+    struct Case {
+        std::int32_t button;
+        const wchar_t* text;
+    } cases[] = {{kScrollLeftButton, L"\u5DE6\u3078\u30B9\u30AF\u30ED\u30FC\u30EB"},
+                 {kScrollRightButton, L"\u53F3\u3078\u30B9\u30AF\u30ED\u30FC\u30EB"},
+                 {kCloseButton, L"\u9589\u3058\u308B"}};
+    for (const auto& c : cases) {
+        t = At(Mid(bar.ButtonBox(c.button)));
+        EXPECT_EQ(t.button, c.button);
+        EXPECT_EQ(TipText(bar, t), c.text);
+    }
+
+    // A tab that went has no text; a hidden bar and an armed drag have no tip.
+    t = At(TabMid(2));
+    bar.RemoveTab(2);
+    EXPECT_EQ(TipText(bar, t), L"");
+    bar.SetScrollPos(0);
+    const Point p = TabMid(0);
+    Send(kLButtonDown, p.x, p.y);  // arms a drag
+    EXPECT_TRUE(At(p).Empty());
+    Send(kLButtonUp, p.x, p.y);
+    EXPECT_FALSE(At(p).Empty());
+    bar.SetVisible(false);
+    EXPECT_TRUE(At(p).Empty());
+}
+
+TEST_F(Tips, ListHoldsShownTabsInOrderWithSafeLabelsAndColumns) {
+    bar.SetTitle(0, L"R&D\tx");
+    bar.SetTabVisible(3, false);
+    bar.SetIcon(1, 4);
+    bar.SetSelectedIcon(1, 9);
+    bar.SetIcon(2, 5);
+    bar.SetSelectedIndex(1);
+    // Each entry as "key label icon", marked when checked and when it starts a column.
+    std::wstring entries;
+    for (const auto& e : TabList(bar, 2))
+        entries += e.sKey + L" " + e.sLabel + L" " + std::to_wstring(e.iIcon) + (e.bChecked ? L" checked" : L"") +
+                   (e.bBreak ? L" break" : L"") + L"; ";
+    EXPECT_EQ(entries, L"k0 R&&D x 0; k1 t1 9 checked; k2 t2 5 break; k4 t4 0; k5 t5 0 break; ");
+    EXPECT_EQ(TabList(bar, 0).size(), 5u);  // a screen too small for one entry still lists all
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
 // A top-level window holding a 600 x 400 MDI client with a bar attached, for
-// the GDI leak check.
+// the GDI leak check and the Wine test; tab i is "#i", the middle one selected.
 #include <windows.h>
 
 #include <memory>
