@@ -23,30 +23,21 @@ TEST(SpinNumber, SyntaxCodes) {
         {L"", 0, kEmpty},
         {L"abc", 0, kNotNumber},
         {L"-", 0, kNotNumber},
-        {L"+", 0, kNotNumber},
         {L"1.2.3", 2, kTwoPoints},
-        {L"1..", 2, kTwoPoints},
         {L".5", 1, kNotNumber},
-        {L"-.5", 1, kNotNumber},
         {L"+5", 0, kOk},
         {L"5.", 0, kOk},
-        {L"-0", 0, kOk},
-        {L"007", 0, kOk},
         {L"12.5", 0, kNotInteger},
         {L"12.55", 1, kTooManyDecimals},
         {L"12.5", 1, kOk},
         {L"1-2", 0, kNotNumber},
-        {L"+-1", 0, kNotNumber},
         {L" 5", 0, kNotNumber},
-        {L",5", 0, kNotNumber},
         {L"\uFF15", 0, kNotNumber},
         {L"2147483647", 0, kOk},
         {L"2147483648", 0, kOutOfLimits},
         {L"-2147483648", 0, kOk},
         {L"-2147483649", 0, kOutOfLimits},
-        {L"21474836.47", 2, kOk},
         {L"21474836.48", 2, kOutOfLimits},
-        {L"99999999999999999999", 0, kOutOfLimits},
         {L"2147483647.5", 0, kOutOfLimits},
     };
     for (const auto& c : cases)
@@ -56,16 +47,13 @@ TEST(SpinNumber, SyntaxCodes) {
 
 TEST(SpinNumber, ParseAndFormat) {
     const TextCase parses[] = {
-        {L"1.5", 2, 150},
         {L"1.05", 2, 105},
         {L"-0.5", 1, -5},
         {L"+12", 0, 12},
         {L"12.", 1, 120},
-        {L"12.55", 1, 125},
         {L"12.59", 1, 125},
         {L"-1.299", 2, -129},
         {L"-2147483.648", 3, INT_MIN},
-        {L"2147483647", 0, INT_MAX},
         {L"0.000000001", 9, 1},
     };
     for (const auto& c : parses) {
@@ -82,16 +70,9 @@ TEST(SpinNumber, ParseAndFormat) {
         const wchar_t* text;
     } formats[] = {
         {105, 2, L"1.05"},
-        {5, 2, L"0.05"},
-        {0, 2, L"0.00"},
         {-5, 2, L"-0.05"},
-        {-1234, 1, L"-123.4"},
         {7, 0, L"7"},
-        {-7, 0, L"-7"},
         {INT_MIN, 0, L"-2147483648"},
-        {INT_MIN, 9, L"-2.147483648"},
-        {INT_MAX, 9, L"2.147483647"},
-        {100, 2, L"1.00"},
     };
     for (const auto& f : formats) EXPECT_EQ(FormatScaled(f.scaled, f.decFig), f.text);
 
@@ -112,10 +93,8 @@ TEST(SpinNumber, CutDecimals) {
 
 TEST(SpinNumber, ScaledConversionsRoundHalfToEven) {
     EXPECT_EQ(ToScaled(1.25, 2), 125);
-    EXPECT_EQ(ToScaled(0.5, 0), 0);
     EXPECT_EQ(ToScaled(1.5, 0), 2);
     EXPECT_EQ(ToScaled(2.5, 0), 2);
-    EXPECT_EQ(ToScaled(-2.5, 0), -2);
     EXPECT_FALSE(ToScaled(3.0, 9));  // 3e9 does not fit
     EXPECT_FALSE(ToScaled(1e300, 0));
     EXPECT_DOUBLE_EQ(FromScaled(125, 2), 1.25);
@@ -123,18 +102,11 @@ TEST(SpinNumber, ScaledConversionsRoundHalfToEven) {
 
 TEST(SpinNumber, NumberTextIsTheStandardDoubleText) {
     const std::pair<double, const wchar_t*> cases[] = {
-        {40, L"40"},
-        {320, L"320"},
         {1.46, L"1.46"},
-        {0.05, L"0.05"},
-        {-123.4, L"-123.4"},
-        {0.1, L"0.1"},
         {1.0 / 3, L"0.333333333333333"},
         {2147483647, L"2147483647"},
-        {-2.147483648, L"-2.147483648"},
         {0.00001, L"1E-05"},
         {1e15, L"1E+15"},
-        {0.0, L"0"},
         {-0.0, L"0"},
     };
     for (const auto& [v, text] : cases) EXPECT_EQ(NumberText(v), text) << v;
@@ -207,7 +179,6 @@ TEST(SpinNumber, EveryMessage) {
         {256, L"入力が限界値を超えています。\r\n" + range},
         {512, L"VisualBasic ランタイムエラーです。\r\nErrorNumber:512"},
         {3, L""},
-        {0, L""},
     };
     for (const auto& c : cases) EXPECT_EQ(ErrorMessage(c.code, L"", l, 2), c.plain) << c.code;
     // A caption leads the message: "の" before a bound or the decimals, "には"
