@@ -435,24 +435,23 @@ public:
     }
 };
 
-ComPtr<IOleObject> CreateByProgId() {
+ComPtr<IUnknown> CreateByProgId() {
     CLSID clsid{};
     CLSIDFromProgID(kProgId, &clsid);
-    ComPtr<IOleObject> object;
+    ComPtr<IUnknown> object;
     EXPECT_EQ(
-        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(object.Put())),
+        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(object.Put())),
         S_OK);
     return object;
 }
 
-// In the designer a refused value shows a message box instead of failing; a
-// saved form is loaded by another instance, once only.
-TEST_F(Hosted, TheDesignerShowsMessagesAndSavesTheControl) {
-    ComPtr<IOleObject> object = CreateByProgId();
+// In the designer a new control takes the form's font, and a refused value
+// shows a message box named after the instance instead of failing.
+TEST_F(Hosted, TheDesignerShowsTheFormsFontAndMessages) {
+    auto object = CreateByProgId().As<IOleObject>(IID_IOleObject);
     DesignSite site;
     ASSERT_EQ(object->SetClientSite(&site), S_OK);
-    auto stored = object.As<IPersistStreamInit>(IID_IPersistStreamInit);
-    stored->InitNew();
+    object.As<IPersistStreamInit>(IID_IPersistStreamInit)->InitNew();
     ByName designed(object.As<IDispatch>(IID_IDispatch));
     EXPECT_EQ(designed.Get(L"FontSize") + designed.Get(L"FontBold"), L"12True")
         << "a new control takes the form's font";
@@ -460,20 +459,159 @@ TEST_F(Hosted, TheDesignerShowsMessagesAndSavesTheControl) {
               L"txtWidth: プロパティの値が不正です。");
     EXPECT_EQ(designed.Get(L"BeepSound"), L"1");
 
-    designed.Put(L"Caption", Str(L"タブの幅"));
-    designed.Put(L"Text", Str(L"88"));
-    designed.Put(L"Enabled", Bool(false));
+    object->SetClientSite(nullptr);
+}
+
+// A container's property bag and error log in one: it keeps what is written
+// in order, with the VARIANT types it was given, hands back whatever it holds,
+// and records the keys reported as malformed.
+struct RecordingBag final : IPropertyBag, IErrorLog {
+    ~RecordingBag() {
+        for (auto& e : entries) VariantClear(&e.second);
+    }
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IErrorLog)
+            *out = static_cast<IErrorLog*>(this);
+        else
+            *out = iid == IID_IUnknown || iid == IID_IPropertyBag ? static_cast<IPropertyBag*>(this) : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP Read(LPCOLESTR name, VARIANT* v, IErrorLog*) override {
+        for (auto& e : entries)
+            if (e.first == name) return VariantCopy(v, &e.second);
+        return E_INVALIDARG;
+    }
+    STDMETHODIMP Write(LPCOLESTR name, VARIANT* v) override {
+        entries.emplace_back(name, VARIANT{});
+        return VariantCopy(&entries.back().second, v);
+    }
+    STDMETHODIMP AddError(LPCOLESTR name, EXCEPINFO*) override {
+        logged.emplace_back(name);
+        return S_OK;
+    }
+    std::vector<std::pair<std::wstring, VARTYPE>> KeysAndTypes() const {
+        std::vector<std::pair<std::wstring, VARTYPE>> out;
+        for (const auto& e : entries) out.emplace_back(e.first, V_VT(&e.second));
+        return out;
+    }
+
+    std::vector<std::pair<std::wstring, VARIANT>> entries;
+    std::vector<std::wstring> logged;
+};
+
+// A system icon as a picture object, in a VARIANT that owns it.
+VARIANT Icon(int id) {
+    PICTDESC pd{};
+    pd.cbSizeofstruct = sizeof pd;
+    pd.picType = PICTYPE_ICON;
+    pd.icon.hicon = CopyIcon(LoadIconW(nullptr, MAKEINTRESOURCEW(id)));
+    VARIANT v;
+    V_VT(&v) = VT_DISPATCH;
+    EXPECT_EQ(OleCreatePictureIndirect(&pd, IID_IPictureDisp, TRUE, reinterpret_cast<void**>(&V_DISPATCH(&v))), S_OK);
+    return v;
+}
+
+// A control unlike the defaults in values of every kind, with a picture, is
+// saved to a form file's property bag with the types its reader expects, to
+// a binary form's stream (what the container writes next left where it was)
+// and to a storage; each gives the control back to another instance, which
+// is loaded once only. A record cut short, or with its picture's bytes
+// garbled, fails and leaves the defaults.
+TEST_F(Hosted, StoredPropertiesTravelThroughABagAStreamAndAStorage) {
+    const std::pair<const wchar_t*, VARIANT> properties[] = {
+        {L"FontSize", R8(12)},     {L"VMargin", I4(3)},          {L"BackColor", I4(0x00FF8040)},
+        {L"Enabled", Bool(false)}, {L"DecFig", I4(2)},           {L"Max", R8(3.2)},
+        {L"Text", Str(L"1.25")},   {L"PasswordChar", Str(L"*")}, {L"Caption", Str(L"タブの幅")}};
+    for (const auto& [name, value] : properties) EXPECT_EQ(box_->Put(name, value), S_OK) << name;
+    EXPECT_EQ(box_->Put(L"MouseIcon", Icon(32514)), S_OK);
+    const auto reloads = [&](REFIID iid, const std::function<HRESULT(void*)>& load) {
+        ComPtr<IUnknown> copy = CreateByProgId();
+        void* persist = nullptr;
+        ASSERT_EQ(copy->QueryInterface(iid, &persist), S_OK);
+        const HRESULT hr = load(persist);
+        static_cast<IUnknown*>(persist)->Release();
+        ASSERT_EQ(hr, S_OK);
+        EXPECT_EQ(copy.As<IPersistStreamInit>(IID_IPersistStreamInit)->InitNew(), E_UNEXPECTED) << "loaded once only";
+        ByName loaded(copy.As<IDispatch>(IID_IDispatch));
+        for (const auto& [name, value] : properties) EXPECT_EQ(loaded.Get(name), box_->Get(name)) << name;
+        loaded.Get(L"MouseIcon");
+        EXPECT_EQ(ByName(loaded.object).Get(L"Type"), L"3") << "an icon";
+    };
+    RecordingBag bag;
+    ASSERT_EQ(control_.As<IPersistPropertyBag>(IID_IPersistPropertyBag)->Save(&bag, TRUE, TRUE), S_OK);
+    const std::vector<std::pair<std::wstring, VARTYPE>> keysAndTypes = {
+        {L"Font", VT_DISPATCH},    {L"VMargin", VT_I2},         {L"BackColor", VT_I4},     {L"Enabled", VT_BOOL},
+        {L"Caption", VT_BSTR},     {L"MouseIcon", VT_DISPATCH}, {L"Value", VT_I4},         {L"Max", VT_I4},
+        {L"Increment", VT_I4},     {L"DecFig", VT_UI1},         {L"EnabledSpin", VT_BOOL}, {L"Text", VT_BSTR},
+        {L"PasswordChar", VT_BSTR}};
+    EXPECT_EQ(bag.KeysAndTypes(), keysAndTypes);
+    reloads(IID_IPersistPropertyBag, [&](void* p) { return static_cast<IPersistPropertyBag*>(p)->Load(&bag, &bag); });
+
     ComPtr<IStream> stream;
     ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, stream.Put()), S_OK);
-    ASSERT_EQ(stored->Save(stream.Get(), TRUE), S_OK);
-    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    auto copy = CreateByProgId().As<IPersistStreamInit>(IID_IPersistStreamInit);
-    ASSERT_EQ(copy->Load(stream.Get()), S_OK);
-    EXPECT_EQ(copy->InitNew(), E_UNEXPECTED) << "a loaded control is initialised once";
-    ByName reloaded(copy.As<IDispatch>(IID_IDispatch));
-    for (const wchar_t* name : {L"Caption", L"Text", L"Enabled"})
-        EXPECT_EQ(reloaded.Get(name), designed.Get(name)) << name;
-    object->SetClientSite(nullptr);
+    auto persist = control_.As<IPersistStreamInit>(IID_IPersistStreamInit);
+    ULARGE_INTEGER max{}, end{};
+    persist->GetSizeMax(&max);
+    ASSERT_EQ(persist->Save(stream.Get(), TRUE), S_OK);
+    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &end);
+    EXPECT_LE(end.QuadPart, max.QuadPart);
+    const char trailer[] = "next control";
+    stream->Write(trailer, sizeof trailer, nullptr);
+    const auto rewound = [&] {
+        stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+        return stream.Get();
+    };
+    std::vector<std::uint8_t> record(end.QuadPart);
+    rewound()->Read(record.data(), static_cast<ULONG>(record.size()), nullptr);
+    reloads(IID_IPersistStreamInit, [&](void* p) { return static_cast<IPersistStreamInit*>(p)->Load(rewound()); });
+    char next[sizeof trailer] = {};
+    stream->Read(next, sizeof next, nullptr);
+    EXPECT_STREQ(next, trailer);
+
+    ComPtr<IStorage> storage;
+    ASSERT_EQ(StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0,
+                               storage.Put()),
+              S_OK);
+    ASSERT_EQ(control_.As<IPersistStorage>(IID_IPersistStorage)->Save(storage.Get(), FALSE), S_OK);
+    reloads(IID_IPersistStorage, [&](void* p) { return static_cast<IPersistStorage*>(p)->Load(storage.Get()); });
+
+    // The picture's own bytes follow its key and their size.
+    const std::wstring key = L"MouseIcon";
+    const auto* k = reinterpret_cast<const std::uint8_t*>(key.data());
+    const auto at = std::search(record.begin(), record.end(), k, k + 2 * key.size());
+    ASSERT_NE(at, record.end());
+    std::vector<std::uint8_t> cut(record.begin(), record.end() - 1), garbled = record;
+    std::fill_n(garbled.begin() + (at - record.begin()) + 2 * key.size() + 4, 16, 0xFF);
+    for (const auto& [bytes, expected] : {std::pair{cut, STG_E_READFAULT}, {garbled, E_FAIL}}) {
+        stream.Reset();
+        ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, stream.Put()), S_OK);
+        stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
+        ComPtr<IUnknown> copy = CreateByProgId();
+        EXPECT_EQ(copy.As<IPersistStreamInit>(IID_IPersistStreamInit)->Load(rewound()), expected);
+        EXPECT_EQ(ByName(copy.As<IDispatch>(IID_IDispatch)).Get(L"Caption"), L"");
+    }
+}
+
+// Values the VARIANT conversions or the picture objects refuse, and one the
+// property refuses, keep their defaults and are logged; a form file's text
+// for a number is a number.
+TEST_F(Hosted, MalformedStoredValuesKeepTheirDefaultsAndAreLogged) {
+    RecordingBag bag;
+    VARIANT notAPicture;
+    V_VT(&notAPicture) = VT_UNKNOWN;
+    V_UNKNOWN(&notAPicture) = static_cast<IPropertyBag*>(&bag);
+    bag.entries = {{L"Font", Str(L"Arial")},   {L"VAlign", I4(7)},       {L"Enabled", Str(L"perhaps")},
+                   {L"MouseIcon", I4(5)},      {L"Max", Str(L"320")},    {L"Min", R8(40)},
+                   {L"DragIcon", notAPicture}, {L"MaxLength", I4(70000)}};
+    ComPtr<IUnknown> copy = CreateByProgId();
+    ASSERT_EQ(copy.As<IPersistPropertyBag>(IID_IPersistPropertyBag)->Load(&bag, &bag), S_OK);
+    EXPECT_EQ(bag.logged,
+              (std::vector<std::wstring>{L"Font", L"VAlign", L"Enabled", L"MouseIcon", L"MaxLength", L"DragIcon"}));
+    RecordingBag saved;
+    ASSERT_EQ(copy.As<IPersistPropertyBag>(IID_IPersistPropertyBag)->Save(&saved, TRUE, TRUE), S_OK);
+    EXPECT_EQ(saved.KeysAndTypes(), (std::vector<std::pair<std::wstring, VARTYPE>>{{L"Max", VT_I4}, {L"Min", VT_I4}}));
 }
 
 // A handler that closes the form (Unload Me in a KeyPress handler) while the
