@@ -1,9 +1,11 @@
 // Brisko.SpinEditBox hosted by a container this project did not write (the
 // ActiveX host of Wine's atl.dll), created by its ProgID from the registered
 // Brisko.dll and driven by name through IDispatch, as late-bound code does,
-// with real keys and clicks; and its type library as a container and the
+// with real keys and clicks; its persistence through a container's property
+// bag, stream and storage; and its type library as a container and the
 // property window read it. The portable rules behind it (number syntax, key
-// and paste filters, stepping) are tested natively.
+// and paste filters, stepping, the stored record's syntax) are tested
+// natively.
 #include <gtest/gtest.h>
 #include <windows.h>
 // After windows.h, which they build on.
