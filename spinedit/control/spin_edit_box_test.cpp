@@ -390,6 +390,45 @@ TEST_F(Hosted, PastesTheirLockDoubleByteCharactersAndTheInputMethod) {
     if (imc) ImmReleaseContext(Text(), imc);
 }
 
+// A container's property bag and error log in one: it keeps what is written
+// in order, with the VARIANT types it was given, hands back whatever it holds,
+// and records the keys reported as malformed.
+struct RecordingBag final : IPropertyBag, IErrorLog {
+    ~RecordingBag() {
+        for (auto& e : entries) VariantClear(&e.second);
+    }
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IErrorLog)
+            *out = static_cast<IErrorLog*>(this);
+        else
+            *out = iid == IID_IUnknown || iid == IID_IPropertyBag ? static_cast<IPropertyBag*>(this) : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP Read(LPCOLESTR name, VARIANT* v, IErrorLog*) override {
+        for (auto& e : entries)
+            if (e.first == name) return VariantCopy(v, &e.second);
+        return E_INVALIDARG;
+    }
+    STDMETHODIMP Write(LPCOLESTR name, VARIANT* v) override {
+        entries.emplace_back(name, VARIANT{});
+        return VariantCopy(&entries.back().second, v);
+    }
+    STDMETHODIMP AddError(LPCOLESTR name, EXCEPINFO*) override {
+        logged.emplace_back(name);
+        return S_OK;
+    }
+    std::vector<std::pair<std::wstring, VARTYPE>> KeysAndTypes() const {
+        std::vector<std::pair<std::wstring, VARTYPE>> out;
+        for (const auto& e : entries) out.emplace_back(e.first, V_VT(&e.second));
+        return out;
+    }
+
+    std::vector<std::pair<std::wstring, VARIANT>> entries;
+    std::vector<std::wstring> logged;
+};
+
 // A site of the designer: ambient UserMode false, the form's font, and an
 // extended control that names the instance.
 class DesignSite final : public IOleClientSite, public IOleControlSite, public IDispatch {
@@ -447,8 +486,9 @@ ComPtr<IUnknown> CreateByProgId() {
     return object;
 }
 
-// In the designer a new control takes the form's font, and a refused value
-// shows a message box named after the instance instead of failing.
+// In the designer a new control takes the form's font, which a save does not
+// store, and a refused value shows a message box named after the instance
+// instead of failing.
 TEST_F(Hosted, TheDesignerShowsTheFormsFontAndMessages) {
     auto object = CreateByProgId().As<IOleObject>(IID_IOleObject);
     DesignSite site;
@@ -460,48 +500,12 @@ TEST_F(Hosted, TheDesignerShowsTheFormsFontAndMessages) {
     EXPECT_EQ(AnswerMessageBox([&] { EXPECT_EQ(designed.Put(L"BeepSound", I4(8)), S_OK); }),
               L"txtWidth: プロパティの値が不正です。");
     EXPECT_EQ(designed.Get(L"BeepSound"), L"1");
+    RecordingBag bag;
+    ASSERT_EQ(object.As<IPersistPropertyBag>(IID_IPersistPropertyBag)->Save(&bag, TRUE, TRUE), S_OK);
+    EXPECT_TRUE(bag.entries.empty()) << "the form's own font is no stored property of the control";
 
     object->SetClientSite(nullptr);
 }
-
-// A container's property bag and error log in one: it keeps what is written
-// in order, with the VARIANT types it was given, hands back whatever it holds,
-// and records the keys reported as malformed.
-struct RecordingBag final : IPropertyBag, IErrorLog {
-    ~RecordingBag() {
-        for (auto& e : entries) VariantClear(&e.second);
-    }
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IErrorLog)
-            *out = static_cast<IErrorLog*>(this);
-        else
-            *out = iid == IID_IUnknown || iid == IID_IPropertyBag ? static_cast<IPropertyBag*>(this) : nullptr;
-        return *out ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP Read(LPCOLESTR name, VARIANT* v, IErrorLog*) override {
-        for (auto& e : entries)
-            if (e.first == name) return VariantCopy(v, &e.second);
-        return E_INVALIDARG;
-    }
-    STDMETHODIMP Write(LPCOLESTR name, VARIANT* v) override {
-        entries.emplace_back(name, VARIANT{});
-        return VariantCopy(&entries.back().second, v);
-    }
-    STDMETHODIMP AddError(LPCOLESTR name, EXCEPINFO*) override {
-        logged.emplace_back(name);
-        return S_OK;
-    }
-    std::vector<std::pair<std::wstring, VARTYPE>> KeysAndTypes() const {
-        std::vector<std::pair<std::wstring, VARTYPE>> out;
-        for (const auto& e : entries) out.emplace_back(e.first, V_VT(&e.second));
-        return out;
-    }
-
-    std::vector<std::pair<std::wstring, VARIANT>> entries;
-    std::vector<std::wstring> logged;
-};
 
 // A system icon as a picture object, in a VARIANT that owns it.
 VARIANT Icon(int id) {
