@@ -319,6 +319,42 @@ TEST_F(Hosted, TypingClickingTheArrowsHandlersAndColours) {
     EXPECT_FALSE(IsWindowEnabled(text) || IsWindowEnabled(spin));
 }
 
+// What a container prints or shows at design time: the control drawn through
+// IViewObject into a 32-bit memory bitmap, its pixels as 0xRRGGBB.
+std::vector<DWORD> Drawn(IUnknown* control, int w, int h) {
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    UniqueBitmap bitmap(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueDC dc = MakeMemoryDC();
+    SelectInDC select(dc.Get(), bitmap.Get());
+    PatBlt(dc.Get(), 0, 0, w, h, WHITENESS);
+    const RECTL bounds{0, 0, w, h};
+    EXPECT_EQ(ComPtr<IUnknown>(control)
+                  .As<IViewObject2>(IID_IViewObject2)
+                  ->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc.Get(), &bounds, nullptr, nullptr, 0),
+              S_OK);
+    std::vector<DWORD> pixels(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + w * h);
+    for (DWORD& p : pixels) p &= 0xFFFFFF;
+    return pixels;
+}
+
+TEST_F(Hosted, DrawPaintsTheBackTheTextAndTheDisableColour) {
+    constexpr int kW = 200, kH = 40;
+    box_->Put(L"BackColor", I4(0x0000FF));  // red, as an OLE colour
+    box_->Put(L"Text", Str(L"88"));
+    const std::vector<DWORD> drawn = Drawn(control_.Get(), kW, kH);
+    EXPECT_EQ(drawn[kH / 2 * kW + 10], 0xFF0000u) << "the back colour";
+    int dark = 0;  // black digits inside the frame, right-aligned before the arrows
+    for (int y = 6; y < kH - 6; ++y)
+        for (int x = kW / 2; x < kW - 24; ++x) dark += (drawn[y * kW + x] & 0x800080) == 0;
+    EXPECT_GT(dark, 10) << "no text drawn";
+    EXPECT_NE(drawn[kH / 4 * kW + kW - 6], 0xFF0000u) << "no arrows at the right edge";
+    box_->Put(L"DisableColor", I4(0x00FF00));
+    box_->Put(L"Enabled", Bool(false));
+    EXPECT_EQ(Drawn(control_.Get(), kW, kH)[kH / 2 * kW + 10], 0x00FF00u) << "the disable colour";
+}
+
 // A form's message loop offers keys to the active control first and asks it
 // for its access keys.
 TEST_F(Hosted, TheFormsKeyRoutingReachesTheTextBox) {
