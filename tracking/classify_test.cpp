@@ -69,6 +69,9 @@ TEST(MakeTabTitle, DerivationTable) {
         {L"Class1 " + kCode, true, 0, 0, 0, L"Class1", 10, 256 + 4096},
         {L"Class1 " + kCode, false, 0, 0, 0, L"Class1", 0, 0},
         {L"A - B - C " + kCode, true, 0, 0, 0, L"B", 0, 0},  // project A unknown
+        // Captions with nothing before "(" or after "-": an empty title, read within the caption.
+        {L"(Form)", true, 0, 0, 0, L"", 12, 0},
+        {L"Project1 -", true, 0, 0, 0, L"", 12, 0},
         {L"", true, 0, 5, 6, L"\u3000", 5, 6},
         {kObjectBrowserCaption, true, 0, 0, 0, kObjectBrowserCaption, 14, 512},
     };
