@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the tab icons (icons/101.ico ... 114.ico) and the drag cursors
+"""Writes the tab icons (icons/101.ico ... 116.ico) and the drag cursors
 (cursors/101.cur, 102.cur) from the pictures drawn below.
 
 The generated files are committed, so the build never runs this script. Run it
@@ -323,6 +323,46 @@ ICONS[113] = [
     "KWWWWWWWWWWWWWWK",
     "KKKKKKKKKKKKKKKK",
 ]
+
+# 115: a UserForm: a form with a text box and a command button on its face.
+ICONS[115] = [
+    "................",
+    "KKKKKKKKKKKKKKKK",
+    "KbbbbbbbbbbbWbWK",
+    "KKKKKKKKKKKKKKKK",
+    "KssssssssssssssK",
+    "KsKKKKKKKKKKKssK",
+    "KsKWWWWWWWWWKssK",
+    "KsKWKWWWWWWWKssK",
+    "KsKKKKKKKKKKKssK",
+    "KssssssssssssssK",
+    "KssssssWWWWWWWsK",
+    "KssssssWssssssdK",
+    "KssssssWsKKKKsdK",
+    "KssssssddddddddK",
+    "KKKKKKKKKKKKKKKK",
+    "................",
+]
+
+# 116: a document's own module (a workbook, a sheet, a Word document): a page
+# ruled into cells.
+ICONS[116] = paste(blank(), [
+    "KKKKKKKKK...",
+    "KWWWWWWWKK..",
+    "KWWWWWWWKWK.",
+    "KgggggggKKKK",
+    "KWdWWdWWWdWK",
+    "KdddddddddWK",
+    "KWdWWdWWWdWK",
+    "KdddddddddWK",
+    "KWdWWdWWWdWK",
+    "KdddddddddWK",
+    "KWdWWdWWWdWK",
+    "KdddddddddWK",
+    "KWdWWdWWWdWK",
+    "KWWWWWWWWWWK",
+    "KKKKKKKKKKKK",
+], 2, 0)
 
 # 114: assorted shapes.
 ICONS[114] = [

@@ -53,7 +53,7 @@ struct OleEnvironment : ::testing::Environment {
 const auto* const kOle = ::testing::AddGlobalTestEnvironment(new OleEnvironment);
 
 TEST(ResourcePicture, EveryIconResourceDecodesToASixteenPixelColourIcon) {
-    for (std::uint16_t id = 101; id <= 114; ++id) {
+    for (std::uint16_t id = 101; id <= 116; ++id) {
         // A tab icon holds the loaded picture's only reference: its handle stays drawable.
         std::shared_ptr<TabIcon> icon = MakeTabIcon(LoadResourcePicture(BriskoDll(), id, "ICON"));
         ICONINFO ii{};
@@ -99,7 +99,7 @@ TEST(ResourcePicture, BytesThatAreNoPictureGiveNoneAndAMissingResourceRaises) {
     EXPECT_FALSE(PictureFromBytes(std::vector<std::uint8_t>(icon.size(), 0xFF)));
     EXPECT_TRUE(PictureFromBytes(icon)) << "a good picture still decodes afterwards";
 
-    for (auto [id, type] : {std::pair<std::uint16_t, const char*>{115, "ICON"}, {101, "BITMAP"}}) {
+    for (auto [id, type] : {std::pair<std::uint16_t, const char*>{117, "ICON"}, {101, "BITMAP"}}) {
         try {
             LoadResourcePicture(BriskoDll(), id, type);
             ADD_FAILURE() << "no error raised for " << id << " " << type;

@@ -9,11 +9,14 @@
 #include <string>
 #include <string_view>
 
+#include "comserver/addin_keys.h"
 #include "settings/registry.h"
 
 namespace brisko {
 
-inline constexpr std::wstring_view kSettingsKey = L"Software\\Microsoft\\Visual Basic\\6.0\\Addins\\Brisko.Loader";
+// The settings live in the add-in's entry of the IDE's add-in list: the VB6
+// IDE's here; the VBA editor's entry of the DLL's bitness in that editor.
+inline constexpr std::wstring_view kSettingsKey = kVb6AddinKey;
 
 struct SettingsRow {
     std::wstring_view name;
@@ -171,25 +174,27 @@ Settings CaptureSettings(const Bar& bar, std::int32_t eIconStyle, bool bMouseWhe
     return s;
 }
 
-inline CRegistry SettingsAccessor(RegistryStore& store) {
+inline CRegistry SettingsAccessor(RegistryStore& store, std::wstring_view key = kSettingsKey) {
     CRegistry reg(store);
     reg.SetClassKey(kHKeyCurrentUser);
-    reg.SetSectionKey(std::wstring(kSettingsKey));
+    reg.SetSectionKey(std::wstring(key));
     return reg;
 }
 
 // The connection class's load: the stored settings into the bar and the two
 // host fields. Never throws for stored data.
 template <class Bar>
-void LoadSettings(RegistryStore& store, Bar& bar, std::int32_t& eIconStyle, bool& bMouseWheel) {
-    CRegistry reg = SettingsAccessor(store);
+void LoadSettings(RegistryStore& store, Bar& bar, std::int32_t& eIconStyle, bool& bMouseWheel,
+                  std::wstring_view key = kSettingsKey) {
+    CRegistry reg = SettingsAccessor(store, key);
     ApplySettings(ReadSettings(reg), bar, eIconStyle, bMouseWheel);
 }
 
 // The connection class's save: every value from the bar and the host fields.
 template <class Bar>
-void SaveSettings(RegistryStore& store, const Bar& bar, std::int32_t eIconStyle, bool bMouseWheel) {
-    CRegistry reg = SettingsAccessor(store);
+void SaveSettings(RegistryStore& store, const Bar& bar, std::int32_t eIconStyle, bool bMouseWheel,
+                  std::wstring_view key = kSettingsKey) {
+    CRegistry reg = SettingsAccessor(store, key);
     WriteSettings(reg, CaptureSettings(bar, eIconStyle, bMouseWheel));
 }
 

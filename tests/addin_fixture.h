@@ -11,6 +11,7 @@
 #include "host/win/extensibility.h"
 #include "host/win/loader.h"
 #include "host/win/loader_com.h"
+#include "host/win/running_ide.h"
 #include "settings/settings.h"
 #include "tabbar/mdi_tab.h"
 #include "tools/idehost/ide_host.h"
@@ -18,8 +19,12 @@
 
 namespace brisko::test {
 
+// These programs play the VB6 IDE unless a scenario says otherwise.
 struct OleEnvironment : ::testing::Environment {
-    void SetUp() override { OleInitialize(nullptr); }
+    void SetUp() override {
+        OleInitialize(nullptr);
+        SetRunningIdeKindForTests(IdeKind::Vb6);
+    }
     void TearDown() override { OleUninitialize(); }
 };
 inline const auto* const kOle = ::testing::AddGlobalTestEnvironment(new OleEnvironment);

@@ -11,6 +11,7 @@ using namespace brisko;
 
 int main() {
     OleInitialize(nullptr);
+    SetRunningIdeKindForTests(IdeKind::Vb6);
     int failures = 0;
     {
         idehost::IdeHost ide;

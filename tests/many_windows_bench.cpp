@@ -237,6 +237,7 @@ int main(int argc, char** argv) {
     // "paint" measures the paint alone.
     const bool paintOnly = argc > 2 && std::string(argv[2]) == "paint";
     OleInitialize(nullptr);
+    SetRunningIdeKindForTests(IdeKind::Vb6);
     test::ClearStoredSettings();
     {
         Workspace w;

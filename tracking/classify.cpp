@@ -26,6 +26,13 @@ std::int32_t KindOfComponentType(std::int32_t type) {
     }
 }
 
+std::int32_t KindOfVbaComponentType(std::int32_t type) {
+    constexpr std::int32_t kUserForm = 3, kDocument = 100;
+    if (type == kUserForm) return kKindUserForm;
+    if (type == kDocument) return kKindDocument;
+    return KindOfComponentType(type);
+}
+
 std::int16_t GetIconIndex(std::int32_t kind, std::int32_t iconStyle) {
     const std::int32_t t = kind & 0xFFF;
     const bool code = (kind & kKindCodeView) != 0;
@@ -37,7 +44,8 @@ std::int16_t GetIconIndex(std::int32_t kind, std::int32_t iconStyle) {
             case 128: return 9;
             case 256: return 10;
             case 8: return 5;
-            case 1: case 2: case 4: case 16: case 32: case 64: return 11;
+            case 1024: return 16;
+            case 1: case 2: case 4: case 16: case 32: case 64: case 2048: return 11;
             default: return 13;
         }
     }
@@ -50,6 +58,8 @@ std::int16_t GetIconIndex(std::int32_t kind, std::int32_t iconStyle) {
         case 64: return 8;
         case 128: return 9;
         case 256: return 10;
+        case 1024: return 16;
+        case 2048: return 15;
         default: return 12;
     }
 }
@@ -61,6 +71,7 @@ struct ProjectAnswers {
     std::unique_ptr<IdeProject> source;
     std::optional<std::wstring> name;
     std::optional<std::int32_t> count;
+    std::optional<std::optional<std::wstring>> fileName;
     std::vector<std::optional<std::wstring>> names;  // by component index - 1
     std::vector<std::optional<std::int32_t>> types;
 
@@ -92,6 +103,10 @@ public:
         if (i < 1) return a_->source->ComponentType(i);
         return ProjectAnswers::Slot(a_->types, i, [&] { return a_->source->ComponentType(i); });
     }
+    std::optional<std::wstring> FileName() override {
+        if (!a_->fileName) a_->fileName = a_->source->FileName();
+        return *a_->fileName;
+    }
 
 private:
     std::shared_ptr<ProjectAnswers> a_;
@@ -116,6 +131,11 @@ public:
         }
         return Handle(active_);
     }
+    std::optional<std::int32_t> WindowType(const std::wstring& caption) override {
+        auto it = windowTypes_.find(caption);
+        if (it == windowTypes_.end()) it = windowTypes_.emplace(caption, source_.WindowType(caption)).first;
+        return it->second;
+    }
 
 private:
     static std::shared_ptr<ProjectAnswers> Remember(std::unique_ptr<IdeProject> p) {
@@ -133,6 +153,7 @@ private:
     std::map<std::int32_t, std::shared_ptr<ProjectAnswers>> projects_;
     bool activeAsked_ = false;
     std::shared_ptr<ProjectAnswers> active_;
+    std::map<std::wstring, std::optional<std::int32_t>> windowTypes_;
 };
 
 }  // namespace
@@ -151,13 +172,33 @@ std::unique_ptr<IdeProject> FindProject(IdeModel& model, const std::wstring& nam
     return nullptr;
 }
 
-namespace {
-// The text before the first "(" with the spaces around it removed.
-std::wstring CutAtParen(std::wstring_view s) {
+std::wstring TextBeforeParen(std::wstring_view s) {
     const auto paren = s.find(L'(');
     return TrimSpaces(paren == std::wstring_view::npos ? s : s.substr(0, paren));
 }
+
+namespace {
+// The caption's project part (before the first "-") and component part
+// (between the first and the second "-"); no project part without a "-".
+struct CaptionParts {
+    std::optional<std::wstring> project;
+    std::wstring title;
+};
+CaptionParts SplitCaption(std::wstring_view caption) {
+    const auto dash = caption.find(L'-');
+    if (dash == std::wstring_view::npos) return {std::nullopt, TextBeforeParen(caption)};
+    const auto dash2 = caption.find(L'-', dash + 1);
+    const std::wstring_view middle =
+        dash2 == std::wstring_view::npos ? caption.substr(dash + 1) : caption.substr(dash + 1, dash2 - dash - 1);
+    return {TrimSpaces(caption.substr(0, dash)), TextBeforeParen(middle)};
+}
 }  // namespace
+
+std::wstring TitleOfCaption(std::wstring_view caption) {
+    if (caption.empty()) return kEmptyTitle;
+    if (caption == kObjectBrowserCaption) return std::wstring(caption);
+    return SplitCaption(caption).title;
+}
 
 void MakeTabTitle(std::wstring& sTitle, std::int16_t& iIcon, std::int32_t& lKind, IdeModel& model,
                   std::int32_t iconStyle) {
@@ -171,20 +212,9 @@ void MakeTabTitle(std::wstring& sTitle, std::int16_t& iIcon, std::int32_t& lKind
         iIcon = GetIconIndex(lKind, iconStyle);
         return;
     }
-    std::unique_ptr<IdeProject> project;
-    const auto dash = caption.find(L'-');
-    if (dash != std::wstring::npos) {
-        const std::wstring projectName = TrimSpaces(std::wstring_view(caption).substr(0, dash));
-        const auto dash2 = caption.find(L'-', dash + 1);
-        const std::wstring_view middle = dash2 == std::wstring::npos
-                                             ? std::wstring_view(caption).substr(dash + 1)
-                                             : std::wstring_view(caption).substr(dash + 1, dash2 - dash - 1);
-        sTitle = CutAtParen(middle);
-        project = FindProject(model, projectName);
-    } else {
-        project = model.ActiveProject();
-        sTitle = CutAtParen(caption);
-    }
+    CaptionParts parts = SplitCaption(caption);
+    sTitle = std::move(parts.title);
+    std::unique_ptr<IdeProject> project = parts.project ? FindProject(model, *parts.project) : model.ActiveProject();
     if (!project) return;
 
     const std::int32_t n = project->ComponentCount();

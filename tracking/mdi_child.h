@@ -6,6 +6,7 @@
 
 #include "common/types.h"
 #include "tabbar/mdi_tab.h"
+#include "tracking/vba_titles.h"
 
 namespace brisko {
 
@@ -21,6 +22,14 @@ public:
     // Starts watching hWnd (a watcher can be re-attached), reporting to pMonitor.
     virtual void Attach(WindowHandle hWnd, CMDIMonitor* pMonitor) = 0;
     virtual void Detach() = 0;
+
+    // What the window's tab title is made of, where titles shared across
+    // documents name their document (the VBA editor).
+    const TabTitleSource& TitleSource() const { return titleSource_; }
+    void SetTitleSource(TabTitleSource source) { titleSource_ = std::move(source); }
+
+private:
+    TabTitleSource titleSource_;
 };
 
 }  // namespace brisko

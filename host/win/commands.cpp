@@ -8,9 +8,9 @@
 #include <string>
 
 #include "common/win/ansi.h"
+#include "comserver/win/module.h"
 #include "host/tab_commands.h"
 #include "host/win/loader.h"
-#include "host/win/module.h"
 #include "tracking/classify.h"
 #include "tracking/mdi_child.h"
 

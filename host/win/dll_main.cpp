@@ -3,56 +3,14 @@
 #include <olectl.h>
 #include <windows.h>
 
-#include <new>
-
-#include "common/win/com_object.h"
+#include "comserver/win/class_factory.h"
 #include "host/win/extensibility.h"
 #include "host/win/loader_com.h"
-#include "host/win/module.h"
 #include "host/win/registration.h"
 #include "spinedit/control/spin_edit_box.h"
 
 namespace brisko {
 namespace {
-
-// One static factory per class; each makes its objects with create.
-class ClassFactory final : public IClassFactory {
-public:
-    explicit constexpr ClassFactory(IUnknown* (*create)()) : create_(create) {}
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        return AnswerQueryInterface(static_cast<IClassFactory*>(this), riid, ppv, {&IID_IUnknown, &IID_IClassFactory});
-    }
-    // The factory is static; its references keep the module loaded.
-    STDMETHODIMP_(ULONG) AddRef() override {
-        ModuleAddRef();
-        return 2;
-    }
-    STDMETHODIMP_(ULONG) Release() override {
-        ModuleRelease();
-        return 1;
-    }
-    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (outer) return CLASS_E_NOAGGREGATION;
-        IUnknown* obj = create_();
-        if (!obj) return E_OUTOFMEMORY;
-        const HRESULT hr = obj->QueryInterface(riid, ppv);
-        obj->Release();
-        return hr;
-    }
-    STDMETHODIMP LockServer(BOOL lock) override {
-        if (lock)
-            ModuleAddRef();
-        else
-            ModuleRelease();
-        return S_OK;
-    }
-
-private:
-    IUnknown* (*create_)();
-};
 
 ClassFactory g_loaderFactory(&CreateLoaderObject);
 // Live controls hold the module like any other object, so DllCanUnloadNow

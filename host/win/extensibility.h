@@ -34,6 +34,13 @@ struct IDTExtensibility2 : public IDispatch {
 inline constexpr IID DIID_VBComponentsEvents = {
     0x0002E116, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr DISPID DISPID_ItemAdded = 1;
+inline constexpr DISPID DISPID_ItemRemoved = 2;
+
+// The outgoing dispinterface of VBE.VBProjects (ItemAdded, ItemRemoved,
+// ItemRenamed, ItemActivated: DISPIDs 1 to 4), each with the VBProject.
+// {0002E103-0000-0000-C000-000000000046}
+inline constexpr IID DIID_VBProjectsEvents = {
+    0x0002E103, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 // The add-in's class and ProgID.
 // {6C1F3A52-9B7E-4D21-A8C4-3E5B2F0D7A91}

@@ -1,5 +1,10 @@
 #include "host/win/ide_model.h"
 
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "common/error.h"
 #include "host/win/dispatch.h"
 
 namespace brisko {
@@ -12,6 +17,15 @@ public:
     std::int32_t ComponentCount() override { return DispGet(Components(), L"Count").AsLong(); }
     std::wstring ComponentName(std::int32_t i) override { return DispGet(Component(i).Get(), L"Name").AsString(); }
     std::int32_t ComponentType(std::int32_t i) override { return DispGet(Component(i).Get(), L"Type").AsLong(); }
+    std::optional<std::wstring> FileName() override {
+        // The VBA editor raises for a document never saved; the VB6 IDE's
+        // projects have no document.
+        try {
+            return DispGet(p_.Get(), L"FileName").AsString();
+        } catch (const Error&) {
+            return std::nullopt;
+        }
+    }
 
 private:
     IDispatch* Components() {
@@ -36,14 +50,40 @@ public:
         auto p = DispGetObject(vbe_.Get(), L"ActiveVBProject");
         return p ? std::make_unique<DispatchProject>(std::move(p)) : nullptr;
     }
+    std::optional<std::int32_t> WindowType(const std::wstring& caption) override {
+        if (!windows_) windows_ = ReadWindows();
+        for (const auto& [c, type] : *windows_)
+            if (c == caption) return type;
+        return std::nullopt;
+    }
 
 private:
+    // VBE.Windows as captions and types, read once: a window the IDE cannot
+    // describe is left out.
+    std::vector<std::pair<std::wstring, std::int32_t>> ReadWindows() {
+        std::vector<std::pair<std::wstring, std::int32_t>> out;
+        try {
+            const auto windows = DispGetObject(vbe_.Get(), L"Windows");
+            const long n = DispGet(windows.Get(), L"Count").AsLong();
+            for (long i = 1; i <= n; ++i) {
+                try {
+                    const auto w = DispGetObject(windows.Get(), L"Item", {Variant::Int(i)});
+                    out.emplace_back(DispGet(w.Get(), L"Caption").AsString(), DispGet(w.Get(), L"Type").AsLong());
+                } catch (const Error&) {
+                }
+            }
+        } catch (const Error&) {
+        }
+        return out;
+    }
+
     IDispatch* Projects() {
         if (!projects_) projects_ = DispGetObject(vbe_.Get(), L"VBProjects");
         return projects_.Get();
     }
     ComPtr<IDispatch> vbe_;
     ComPtr<IDispatch> projects_;
+    std::optional<std::vector<std::pair<std::wstring, std::int32_t>>> windows_;
 };
 
 }  // namespace

@@ -7,16 +7,18 @@
 #include "common/error.h"
 #include "common/win/ansi.h"
 #include "common/win/handles.h"
+#include "comserver/win/module.h"
 #include "host/connect_mode.h"
 #include "host/win/dispatch.h"
 #include "host/win/extensibility.h"
 #include "host/win/ide_model.h"
-#include "host/win/module.h"
+#include "host/win/running_ide.h"
 #include "settings/settings.h"
 #include "settings/win/win_registry.h"
 #include "tabbar/win/tab_bar_port.h"
 #include "tracking/classify.h"
 #include "tracking/mdi_child.h"
+#include "tracking/vba_titles.h"
 #include "tracking/win/resource_picture.h"
 
 namespace brisko {
@@ -31,15 +33,16 @@ Loader::~Loader() {
 }
 
 void Loader::OnConnection(IDispatch* Application, long ConnectMode) {
+    m_eIde = RunningIdeKind();
     m_pVBE = ComPtr<IDispatch>(Application);
-    componentEvents_.Subscribe(m_pVBE.Get(), *this);
+    componentEvents_.Subscribe(m_pVBE.Get(), *this, m_eIde == IdeKind::VbaEditor);
     m_pMonitor = std::make_shared<CMDIMonitor>();
     m_pMonitor->SetEvents(this);
     m_pMDITab = CreateTabBar();
     m_pMDITab->SetEvents(this);
-    // Icon numbers 1..14 stand for the icon resources 101..114.
-    constexpr std::uint16_t kFirstIconResource = 101, kIconCount = 14;
-    for (std::uint16_t i = 0; i < kIconCount; ++i)
+    // Icon numbers 1..16 stand for the icon resources 101..116.
+    constexpr std::uint16_t kFirstIconResource = 101;
+    for (std::int16_t i = 0; i < kIconCount; ++i)
         m_pMDITab->AddIcon(
             MakeTabIcon(LoadResourcePicture(static_cast<std::uint16_t>(kFirstIconResource + i), "ICON")));
     m_pMDITab->LoadSystemParameters();
@@ -77,7 +80,7 @@ void Loader::OnConnection(IDispatch* Application, long ConnectMode) {
     }
     {
         Win32Registry store;
-        LoadSettings(store, *m_pMDITab, m_eIconStyle, m_bMouseWheel);
+        LoadSettings(store, *m_pMDITab, m_eIconStyle, m_bMouseWheel, AddinKey(m_eIde));
         m_bSettingsLoaded = true;
     }
     CreateTabMenu();
@@ -110,7 +113,7 @@ void Loader::OnDisconnection() {
         // settings with the bar's built-in defaults.
         if (m_pMDITab && m_bSettingsLoaded) {
             Win32Registry store;
-            SaveSettings(store, *m_pMDITab, m_eIconStyle, m_bMouseWheel);
+            SaveSettings(store, *m_pMDITab, m_eIconStyle, m_bMouseWheel, AddinKey(m_eIde));
         }
     } catch (...) {
     }
@@ -156,6 +159,7 @@ void Loader::AddExistingWindows() {
         ~Run() {
             loader.m_pBatchModel = nullptr;
             try {
+                loader.RefreshTitles();
                 if (loader.m_pMDITab) loader.m_pMDITab->EndBatch();
             } catch (...) {
                 // The bar is drawn with its next change instead.
@@ -185,18 +189,39 @@ std::wstring Loader::GetWindowCaption(HWND hWnd) {
     return FromAnsi(std::string_view(m_sCaptionBuf, static_cast<size_t>(m_lCaptionLen)));
 }
 
+void Loader::DeriveTitle(HWND hWnd, std::wstring& title, std::int16_t& icon, std::int32_t& kind, IdeModel& model,
+                         TabTitleSource* source) {
+    if (m_eIde == IdeKind::Vb6) {
+        MakeTabTitle(title, icon, kind, model, m_eIconStyle);
+        return;
+    }
+    std::wstring document;
+    MakeVbaTabTitle(title, icon, kind, document, model, m_eIconStyle, GetWindowClass(hWnd));
+    if (source) *source = {title, std::move(document)};
+}
+
 void Loader::AddWindowTab(HWND hWnd) {
     const std::wstring key = WindowKey(FromHwnd(hWnd));
     if (m_pMDITab->Index(key) != -1) return;
     std::wstring title = GetWindowCaption(hWnd);
     std::int16_t icon = 0;
     std::int32_t kind = 0;
-    std::unique_ptr<IdeModel> fresh;
-    if (!m_pBatchModel) fresh = MakeDispatchIdeModel(m_pVBE.Get());
-    MakeTabTitle(title, icon, kind, fresh ? *fresh : *m_pBatchModel, m_eIconStyle);
+    TabTitleSource source;
+    {
+        // One window's derivation asks the IDE each question once.
+        std::unique_ptr<IdeModel> fresh, remembered;
+        if (!m_pBatchModel) {
+            fresh = MakeDispatchIdeModel(m_pVBE.Get());
+            remembered = MakeRememberingModel(*fresh);
+        }
+        DeriveTitle(hWnd, title, icon, kind, m_pBatchModel ? *m_pBatchModel : *remembered, &source);
+    }
     const bool visible = !title.empty();
     const std::int16_t index = m_pMDITab->AddTab(-1, key, title, visible, icon, 0, kind);
-    m_pMDITab->SetDataObject(index, m_pMonitor->AddNewWindow(FromHwnd(hWnd)));
+    auto watcher = m_pMonitor->AddNewWindow(FromHwnd(hWnd));
+    watcher->SetTitleSource(std::move(source));
+    m_pMDITab->SetDataObject(index, std::move(watcher));
+    if (!m_pBatchModel) RefreshTitles();
 }
 
 void Loader::UpdateTab(std::int16_t iIndex) {
@@ -205,11 +230,40 @@ void Loader::UpdateTab(std::int16_t iIndex) {
     std::wstring title = GetWindowCaption(hWnd);
     std::int16_t icon = m_pMDITab->Icon(iIndex);
     std::int32_t kind = m_pMDITab->Data(iIndex);
-    auto model = MakeDispatchIdeModel(m_pVBE.Get());
-    MakeTabTitle(title, icon, kind, *model, m_eIconStyle);
-    m_pMDITab->SetTitle(iIndex, title);
+    auto fresh = MakeDispatchIdeModel(m_pVBE.Get());
+    auto model = MakeRememberingModel(*fresh);
+    TabTitleSource source;
+    DeriveTitle(hWnd, title, icon, kind, *model, &source);
+    if (m_eIde == IdeKind::Vb6) {
+        m_pMDITab->SetTitle(iIndex, title);
+        m_pMDITab->SetIcon(iIndex, icon);
+        m_pMDITab->SetData(iIndex, kind);
+        return;
+    }
     m_pMDITab->SetIcon(iIndex, icon);
     m_pMDITab->SetData(iIndex, kind);
+    if (watcher) watcher->SetTitleSource(std::move(source));
+    RefreshTitles();
+}
+
+void Loader::RefreshTitles() {
+    if (m_eIde == IdeKind::Vb6 || !m_pMDITab) return;
+    const std::int16_t n = m_pMDITab->Count();
+    std::vector<TabTitleSource> sources;
+    sources.reserve(static_cast<std::size_t>(n));
+    for (std::int16_t i = 0; i < n; ++i) {
+        const auto watcher = std::dynamic_pointer_cast<CMDIChild>(m_pMDITab->DataObject(i));
+        sources.push_back(watcher ? watcher->TitleSource() : TabTitleSource{m_pMDITab->Title(i), {}});
+    }
+    const std::vector<std::wstring> titles = DisambiguatedTitles(sources);
+    m_pMDITab->BeginBatch();
+    try {
+        for (std::int16_t i = 0; i < n; ++i) m_pMDITab->SetTitle(i, titles[static_cast<std::size_t>(i)]);
+    } catch (...) {
+        m_pMDITab->EndBatch();
+        throw;
+    }
+    m_pMDITab->EndBatch();
 }
 
 std::int16_t Loader::TabOfWindow(WindowHandle hWnd) const {
@@ -218,8 +272,10 @@ std::int16_t Loader::TabOfWindow(WindowHandle hWnd) const {
 
 void Loader::ItemAdded(IDispatch* component) {
     if (!m_pMDITab || !component) return;
-    const std::wstring file = DispGet(component, L"FileNames", {Variant::Int(1)}).AsString();
-    if (!file.empty()) return;
+    // A component read from its file has its windows titled already. The
+    // VBA editor's components have no files of their own: every one added
+    // is new.
+    if (m_eIde == IdeKind::Vb6 && !DispGet(component, L"FileNames", {Variant::Int(1)}).AsString().empty()) return;
     const std::int16_t s = m_pMDITab->SelectedIndex();
     if (s != -1) UpdateTab(s);
 }
@@ -233,7 +289,10 @@ void Loader::MDIChildCreate(WindowHandle hWnd) {
 void Loader::MDIChildDestroy(WindowHandle hWnd) {
     if (!m_pMDITab) return;
     const std::int16_t i = TabOfWindow(hWnd);
-    if (i != -1) m_pMDITab->CloseTab(i);
+    if (i == -1) return;
+    m_pMDITab->CloseTab(i);
+    // A title shared with the closed tab may stand alone now.
+    RefreshTitles();
 }
 
 void Loader::MDIChildActive(WindowHandle hActive) {

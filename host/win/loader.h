@@ -13,12 +13,14 @@
 #include <vector>
 
 #include "common/win/com_ptr.h"
+#include "comserver/addin_keys.h"
 #include "host/tab_commands.h"
 #include "host/win/component_events.h"
 #include "settings/dialog/win/config_dialog.h"
 #include "tabbar/mdi_tab.h"
 #include "tracking/classify.h"
 #include "tracking/monitor.h"
+#include "tracking/vba_titles.h"
 
 namespace brisko {
 
@@ -42,6 +44,8 @@ public:
     // For tests and the stand-in IDE's checks.
     CMDITab* TabBar() const { return m_pMDITab.get(); }
     std::int32_t IconStyle() const { return m_eIconStyle; }
+    IdeKind Ide() const { return m_eIde; }
+    std::size_t FollowedProjects() const { return componentEvents_.FollowedProjects(); }
     bool MouseWheel() const { return m_bMouseWheel; }
 
     // ---- ITabBarEvents ----
@@ -114,8 +118,16 @@ private:
     std::wstring GetWindowCaption(HWND hWnd);
     void AddWindowTab(HWND hWnd);
     void UpdateTab(std::int16_t iIndex);
+    // Derives a window's title, icon and kind the way the running IDE's
+    // captions need; in the VBA editor it also records what the title is made of.
+    void DeriveTitle(HWND hWnd, std::wstring& title, std::int16_t& icon, std::int32_t& kind, IdeModel& model,
+                     TabTitleSource* source);
+    // In the VBA editor: gives every tab the title it shows, naming the
+    // document where tabs of several documents share a title.
+    void RefreshTitles();
     std::int16_t TabOfWindow(WindowHandle hWnd) const;
 
+    IdeKind m_eIde = IdeKind::Vb6;
     ComPtr<IDispatch> m_pVBE;
     // m_pVBEvent: the subscription to the component event source.
     ComponentEventsSubscription componentEvents_;

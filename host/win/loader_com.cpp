@@ -6,9 +6,9 @@
 #include <new>
 
 #include "common/win/com_object.h"
+#include "comserver/win/module.h"
 #include "host/win/extensibility.h"
 #include "host/win/loader.h"
-#include "host/win/module.h"
 
 namespace brisko {
 namespace {

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "common/win/gdi.h"
+#include "comserver/win/module.h"
 #include "host/tab_commands.h"
 #include "host/win/loader.h"
-#include "host/win/module.h"
 #include "tabbar/tab_tip.h"
 
 namespace brisko {

@@ -7,9 +7,9 @@
 
 #include "common/units.h"
 #include "common/win/gdi.h"
-#include "host/win/module.h"
-#include "host/win/registration.h"
+#include "comserver/win/module.h"
 #include "spinedit/control/ole_font.h"
+#include "spinedit/control/spin_edit_box_class.h"
 #include "spinedit/control/spin_edit_box_events.h"
 #include "spinedit/spin_properties.h"
 

@@ -1,4 +1,4 @@
-#include "host/win/module.h"
+#include "comserver/win/module.h"
 
 namespace brisko {
 namespace {

@@ -1,24 +1,36 @@
 #pragma once
 // What the server writes into the registry when it registers itself, as
-// data: the keys under the classes root and the add-in list's entry.
+// data: the keys under the classes root and the add-in lists' entries.
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "comserver/addin_keys.h"
+
 namespace brisko {
 
-// The add-in list entry, under HKEY_CURRENT_USER.
-inline constexpr const wchar_t* kAddinKey = L"Software\\Microsoft\\Visual Basic\\6.0\\Addins\\Brisko.Loader";
+// The add-in's entry in an IDE's add-in list, under HKEY_CURRENT_USER.
 inline constexpr const wchar_t* kFriendlyName = L"Brisko";
 inline constexpr const wchar_t* kDescription =
     L"\u30B3\u30FC\u30C9\u30A6\u30A3\u30F3\u30C9\u30A6\u306E\u5207\u308A\u66FF\u3048\u3092\u7C21\u5358\u306B"
     L"\u884C\u3046\u305F\u3081\u306E\u30BF\u30D6\u3092\u8FFD\u52A0\u3057\u307E\u3059\r\n"
     L"\u30B3\u30FC\u30C9\u30A6\u30A3\u30F3\u30C9\u30A6\u306E\u30B9\u30AF\u30ED\u30FC\u30EB\u3092\u30DE\u30A6"
     L"\u30B9\u30DB\u30A4\u30FC\u30EB\u3067\u884C\u3048\u308B\u3088\u3046\u306B\u3057\u307E\u3059";
-// Loaded when the IDE starts: a tab bar is wanted every time, and the IDE's
-// add-in manager can still unload it for the session.
-inline constexpr std::uint32_t kLoadBehavior = 1;
-inline constexpr std::uint32_t kCommandLineSafe = 0;
+
+struct AddinEntry {
+    std::wstring_view key;
+    // Loaded when the IDE starts: a tab bar is wanted every time, and the
+    // IDE's add-in manager can still unload it for the session. The VB6 IDE
+    // takes 1 for that; the VBA editor, like Office's other add-in lists, 3.
+    std::uint32_t loadBehavior;
+    // Only the VB6 IDE reads CommandLineSafe (0: the add-in shows windows).
+    bool writesCommandLineSafe;
+};
+
+// Every add-in list that registration from a DLL of the given bitness
+// writes: the VB6 IDE's and the VBA editor's of that bitness.
+std::vector<AddinEntry> AddinEntries(bool is64Bit = kIs64BitBuild);
+
 // The entry's values that registration owns; the user's settings beside
 // them are not touched when the server unregisters.
 inline constexpr const wchar_t* kAddinValues[] = {L"FriendlyName", L"Description", L"LoadBehavior", L"CommandLineSafe"};

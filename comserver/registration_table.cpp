@@ -1,4 +1,4 @@
-#include "host/registration_table.h"
+#include "comserver/registration_table.h"
 
 namespace brisko {
 namespace {
@@ -9,6 +9,10 @@ RegistryKeyWrite Key(std::wstring path, std::wstring defaultValue, std::wstring 
 }
 
 }  // namespace
+
+std::vector<AddinEntry> AddinEntries(bool is64Bit) {
+    return {{kVb6AddinKey, 1, true}, {AddinKey(IdeKind::VbaEditor, is64Bit), 3, false}};
+}
 
 std::vector<RegistryKeyWrite> ClassKeys(const ServerClass& c, const std::wstring& modulePath) {
     const std::wstring clsidKey = L"CLSID\\" + c.clsid;
