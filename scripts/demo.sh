@@ -24,9 +24,9 @@ if [ -n "${DISPLAY:-}" ] && [ "${BRISKO_HEADLESS:-0}" != 1 ]; then
   # which run without one, want it unmanaged again afterwards.
   managed Y
   trap 'managed N' EXIT
-  "$run" build/win64/idehost.exe "${args[@]}"
+  "$run" build/win64/VB6.exe "${args[@]}"
 else
   rm -f out/brisko.png
-  env -u DISPLAY "$run" build/win64/idehost.exe "${args[@]}" --screenshot 'out\brisko.png' --exit-after 3000
+  env -u DISPLAY "$run" build/win64/VB6.exe "${args[@]}" --screenshot 'out\brisko.png' --exit-after 3000
   echo "Screenshot: out/brisko.png"
 fi

@@ -9,6 +9,8 @@ build="$1"
 run="$build/wine-run.sh"
 dll="$build/Brisko.dll"
 addin='HKCU\Software\Microsoft\Visual Basic\6.0\Addins\Brisko.Loader'
+# The VBA editor's list of the DLL's bitness (this build is x86-64).
+vba='HKCU\Software\Microsoft\VBA\VBE\6.0\Addins64\Brisko.Loader'
 clsid='{6C1F3A52-9B7E-4D21-A8C4-3E5B2F0D7A91}'
 control='{C65A585A-0F7A-4981-992E-7F1788E1D6CB}'
 libid='{04930045-2548-40C8-8730-F0D3045390E3}'
@@ -75,6 +77,9 @@ fi
 
 "$run" regsvr32 /s /u /n /i:user "$dll" >/dev/null 2>&1 || true
 "$run" regsvr32 /s /u "$dll" >/dev/null 2>&1 || true
+# Settings left by earlier runs in this prefix go too.
+"$run" reg delete "$addin" /f >/dev/null 2>&1 || true
+"$run" reg delete "$vba" /f >/dev/null 2>&1 || true
 
 # Machine-wide form.
 "$run" regsvr32 /s "$dll" || fail "regsvr32 failed"
@@ -84,10 +89,19 @@ fi
 [ "$(value "$addin" LoadBehavior)" = 0x1 ] || fail "add-in entry LoadBehavior"
 [ "$(value "$addin" CommandLineSafe)" = 0x0 ] || fail "add-in entry CommandLineSafe"
 has "$addin" Description || fail "add-in entry Description"
+[ "$(value "$vba" FriendlyName)" = Brisko ] || fail "VBA editor entry FriendlyName"
+[ "$(value "$vba" LoadBehavior)" = 0x3 ] || fail "VBA editor entry LoadBehavior"
+[ "$(value "$vba" Description)" = "$(value "$addin" Description)" ] || fail "VBA editor entry Description"
+has "$vba" CommandLineSafe && fail "VBA editor entry has the VB6 IDE's CommandLineSafe"
 control_registered HKEY_CLASSES_ROOT HKEY_CLASSES_ROOT
 
-# The IDE's path: CLSIDFromProgID and CoCreateInstance, then the connection events.
-"$run" "$build/idehost.exe" --sample --addin Brisko.Loader --mode 0 --exit-after 500 || fail "idehost could not connect Brisko.Loader"
+# The IDE's path: CLSIDFromProgID and CoCreateInstance, then the connection
+# events; each IDE's settings go to its own entry.
+"$run" "$build/VB6.exe" --sample --addin Brisko.Loader --mode 0 --exit-after 500 || fail "the stand-in VB6 IDE could not connect Brisko.Loader"
+has "$addin" Align || fail "the VB6 IDE's settings were not written to its entry"
+has "$vba" Align && fail "the VB6 IDE's settings went to the VBA editor's entry"
+"$run" "$build/EXCEL.exe" --sample --addin Brisko.Loader --mode 1 --exit-after 500 || fail "the stand-in VBA editor could not connect Brisko.Loader"
+has "$vba" Align || fail "the VBA editor's settings were not written to its entry"
 
 # A setting of the user's stays when the add-in is unregistered.
 "$run" reg add "$addin" /v Align /t REG_DWORD /d 1 /f >/dev/null
@@ -96,19 +110,24 @@ has 'HKCR\Brisko.Loader' && fail "ProgID left behind"
 has "HKCR\\CLSID\\$clsid" && fail "class left behind"
 has "$addin" FriendlyName && fail "add-in entry left behind"
 [ "$(value "$addin" Align)" = 0x1 ] || fail "the user's setting was removed"
+has "$vba" FriendlyName && fail "VBA editor entry left behind"
+has "$vba" Align || fail "the user's VBA editor settings were removed"
 control_removed HKEY_CLASSES_ROOT HKEY_CLASSES_ROOT
 "$run" reg delete "$addin" /f >/dev/null
+"$run" reg delete "$vba" /f >/dev/null
 
 # Per-user form, without administrator rights.
 "$run" regsvr32 /s /n /i:user "$dll" || fail "per-user registration failed"
 [ "$(value 'HKCU\Software\Classes\Brisko.Loader\CLSID' '(Default)')" = "$clsid" ] || has 'HKCU\Software\Classes\Brisko.Loader\CLSID' || fail "per-user ProgID"
 has "HKCU\\Software\\Classes\\CLSID\\$clsid\\InprocServer32" || fail "per-user class"
 [ "$(value "$addin" FriendlyName)" = Brisko ] || fail "per-user add-in entry"
+[ "$(value "$vba" LoadBehavior)" = 0x3 ] || fail "per-user VBA editor entry"
 control_registered 'HKEY_CURRENT_USER\Software\Classes' 'HKEY_CURRENT_USER\Software\Classes' HKEY_CLASSES_ROOT
 "$run" regsvr32 /s /u /n /i:user "$dll" || fail "per-user unregistration failed"
 has 'HKCU\Software\Classes\Brisko.Loader' && fail "per-user ProgID left behind"
 control_removed 'HKEY_CURRENT_USER\Software\Classes' 'HKEY_CURRENT_USER\Software\Classes' HKEY_CLASSES_ROOT
 has "$addin" && fail "empty add-in key left behind"
+has "$vba" && fail "empty VBA editor key left behind"
 
 # Leave the add-in registered for the scenarios that create it by ProgID.
 "$run" regsvr32 /s "$dll" || fail "re-registration failed"

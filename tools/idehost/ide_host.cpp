@@ -53,22 +53,28 @@ std::string CodeLine(int n) {
 
 }  // namespace
 
-IdeHost::IdeHost(const IdeHostOptions& options) {
+IdeHost::IdeHost(const IdeHostOptions& options) : ide_(options.ide) {
     EnsureClass(kMainWindowClass);
     UniqueMenu menu(CreateMenu());
     if (menu) {
         UniqueMenu file(CreatePopupMenu());
         UniqueMenu window(CreatePopupMenu());
         if (file && window) {
-            AppendMenuA(file.Get(), MF_STRING, kCmdExit, ToAnsi(L"\u7D42\u4E86(&X)").c_str());
+            // The Japanese VB6 IDE's words, or the English Office's.
+            const bool vba = ide_ == IdeKind::VbaEditor;
+            AppendMenuA(file.Get(), MF_STRING, kCmdExit, ToAnsi(vba ? L"E&xit" : L"\u7D42\u4E86(&X)").c_str());
             windowMenu_ = window.Get();
             AppendMenuA(menu.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file.Release()),
-                        ToAnsi(L"\u30D5\u30A1\u30A4\u30EB(&F)").c_str());
+                        ToAnsi(vba ? L"&File" : L"\u30D5\u30A1\u30A4\u30EB(&F)").c_str());
             AppendMenuA(menu.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(window.Release()),
-                        ToAnsi(L"\u30A6\u30A3\u30F3\u30C9\u30A6(&W)").c_str());
+                        ToAnsi(vba ? L"&Window" : L"\u30A6\u30A3\u30F3\u30C9\u30A6(&W)").c_str());
         }
     }
-    main_ = CreateWindowExA(0, kMainWindowClass, ToAnsi(options.caption).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+    std::wstring caption = options.caption;
+    if (caption.empty())
+        caption = ide_ == IdeKind::VbaEditor ? L"Microsoft Visual Basic for Applications - Q3-report - 2024.xlsm"
+                                             : L"Project1 - Microsoft Visual Basic [\u8A2D\u8A08]";
+    main_ = CreateWindowExA(0, kMainWindowClass, ToAnsi(caption).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                             options.x, options.y, options.width, options.height, nullptr, menu.Get(), Instance(), this);
     if (!main_) throw std::runtime_error("the IDE's main window could not be created");
     menu.Release();  // the window owns its menu now
@@ -85,7 +91,7 @@ IdeHost::IdeHost(const IdeHostOptions& options) {
         DestroyWindow(main_);
         throw std::runtime_error("the IDE's MDI client could not be created");
     }
-    vbe_ = Make<Vbe>(main_);
+    vbe_ = Make<Vbe>(main_, ide_);
     if (options.visible) {
         ShowWindow(main_, SW_SHOWNORMAL);
         UpdateWindow(main_);
@@ -420,6 +426,29 @@ void IdeHost::ClearScrollLog(HWND codeWindow) {
 }
 
 void IdeHost::LoadSample() {
+    if (ide_ == IdeKind::VbaEditor) {
+        const std::wstring q3 = L"Q3-report - 2024.xlsm";
+        Project& saved = vbe_->AddProject(L"VBAProject");
+        saved.SetDocument(q3, L"C:\\Users\\Public\\Documents\\" + q3);
+        Project& fresh = vbe_->AddProject(L"VBAProject");
+        fresh.SetDocument(L"Book1");
+        for (Project* p : {&saved, &fresh}) {
+            p->AddComponent(L"ThisWorkbook", vbext_ct_Document);
+            p->AddComponent(L"Sheet1", vbext_ct_Document);
+            p->AddComponent(L"Module1", vbext_ct_StdModule);
+        }
+        saved.AddComponent(L"UserForm1", vbext_ct_MSForm);
+        fresh.AddComponent(L"Class1", vbext_ct_ClassModule);
+        OpenToolWindow(L"Immediate");
+        OpenCodeWindow(L"Book1 - Class1 (Code)");
+        OpenCodeWindow(L"Book1 - Module1 (Code)");
+        OpenCodeWindow(L"Book1 - Sheet1 (Code)");
+        OpenDesigner(q3 + L" - UserForm1 (UserForm)");
+        OpenCodeWindow(q3 + L" - Sheet1 (Code)");
+        OpenCodeWindow(q3 + L" - Module1 (Code)");
+        OpenCodeWindow(q3 + L" - UserForm1 (Code)");
+        return;
+    }
     Project& project = vbe_->AddProject(L"Project1");
     project.AddComponent(L"Form1", vbext_ct_VBForm, L"Form1.frm");
     project.AddComponent(L"Module1", vbext_ct_StdModule, L"Module1.bas");

@@ -38,7 +38,10 @@ struct ScrollMessage {
 struct IdeHostOptions {
     bool visible = true;
     int x = 0, y = 0, width = 1024, height = 768;
-    std::wstring caption = L"Project1 - Microsoft Visual Basic [\u8A2D\u8A08]";
+    // Which IDE the stand-in plays (its object model, captions and sample).
+    IdeKind ide = IdeKind::Vb6;
+    // The main window's caption; empty: the played IDE's own.
+    std::wstring caption = std::wstring();
 };
 
 class IdeHost {
@@ -103,7 +106,11 @@ public:
     // Class1, their three code windows, Form1's designer and the Immediate
     // tool window. The first code window opened ends up at the bottom of the
     // z-order; Form1's code window is opened last and is active.
+    // In the VBA editor: two workbooks, a saved one whose name holds dashes
+    // and a new one, with the same component names in both, a UserForm's
+    // designer and code, and the Immediate window.
     void LoadSample();
+    IdeKind Ide() const { return ide_; }
 
     // Shutting down. Called before the main window goes: runs the
     // registered shutdown steps (the add-in manager's) around closing every
@@ -137,6 +144,7 @@ private:
     const Child* Find(HWND) const;
     Child* Find(HWND);
 
+    IdeKind ide_;
     HWND main_ = nullptr;
     HWND client_ = nullptr;
     HMENU windowMenu_ = nullptr;  // owned by the main window's menu bar

@@ -1,9 +1,11 @@
-// idehost.exe: the stand-in IDE as a program, for the demo and end-to-end
-// tests.
+// The stand-in IDE as a program, for the demo and end-to-end tests. Built as
+// VB6.exe, it plays the VB6 IDE; under any other name (the build also makes
+// EXCEL.exe) the VBA editor of the program of that name, just as the add-in
+// tells the two apart.
 //
-//   idehost.exe [--sample] [--addin ProgID | --dll path [--clsid {guid}]]
-//               [--mode N] [--script file] [--screenshot file.bmp|.png]
-//               [--exit-after ms]
+//   VB6.exe [--sample] [--addin ProgID | --dll path [--clsid {guid}]]
+//           [--mode N] [--script file] [--screenshot file.bmp|.png]
+//           [--exit-after ms]
 //
 // The add-in is connected the way the IDE does it: with --mode 1 while the
 // IDE starts (before the sample's windows open, then OnStartupComplete),
@@ -87,8 +89,16 @@ struct OleScope {
     }
 };
 
+std::wstring OwnPath() {
+    wchar_t path[MAX_PATH * 2] = {};
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+    return std::wstring(path, n < MAX_PATH * 2 ? n : 0);
+}
+
 int Run(const Options& o) {
-    IdeHost ide;
+    IdeHostOptions ideOptions;
+    ideOptions.ide = brisko::IdeKindOfExecutable(OwnPath());
+    IdeHost ide(ideOptions);
     AddInClient addin(ide);
     const bool wantAddIn = !o.progId.empty() || !o.dll.empty();
     if (wantAddIn) {
@@ -145,9 +155,9 @@ int main() {
     LocalFree(argv);
     if (!ok) {
         std::printf(
-            "usage: idehost.exe [--sample] [--addin ProgID | --dll path [--clsid {guid}]]\n"
-            "                   [--mode N] [--script file] [--screenshot file.bmp|.png]\n"
-            "                   [--exit-after ms]\n");
+            "usage: VB6.exe|EXCEL.exe [--sample] [--addin ProgID | --dll path [--clsid {guid}]]\n"
+            "                         [--mode N] [--script file] [--screenshot file.bmp|.png]\n"
+            "                         [--exit-after ms]\n");
         return 1;
     }
     OleScope ole;

@@ -44,10 +44,12 @@ constexpr std::array kComponentMembers{
 };
 }  // namespace
 
-Component::Component(std::wstring name, long type, std::wstring fileName)
-    : name_(std::move(name)), type_(type), fileName_(std::move(fileName)) {}
+Component::Component(std::wstring name, long type, std::wstring fileName, IdeKind ide)
+    : name_(std::move(name)), type_(type), fileName_(std::move(fileName)), ide_(ide) {}
 
 std::span<const Member> Component::Members() const {
+    // The VBA editor's components are stored in their document, not in files.
+    if (ide_ == IdeKind::VbaEditor) return std::span(kComponentMembers).first(2);
     return kComponentMembers;
 }
 
@@ -85,6 +87,13 @@ constexpr std::array kCollectionMembers{
     Member{L"Item", DISPID_VALUE, 1, 1},
 };
 }  // namespace
+
+Components::Components(IdeKind ide) : ide_(ide), events_(*this, DIID_VBComponentsEvents) {}
+
+void* Components::QueryOther(REFIID iid) {
+    if (ide_ == IdeKind::VbaEditor && IsEqualIID(iid, IID_IConnectionPointContainer)) return events_.Container();
+    return nullptr;
+}
 
 Component* Components::At(long index) const {
     if (index < 1 || index > Count()) return nullptr;
@@ -135,20 +144,22 @@ HRESULT Components::Call(DISPID id, const Args& args, VARIANT& result, unsigned&
 // ---- Project ------------------------------------------------------------
 
 namespace {
-enum : DISPID { kProjName = 1, kProjComponents };
+enum : DISPID { kProjName = 1, kProjComponents, kProjFileName };
 constexpr std::array kProjectMembers{
     Member{L"Name", kProjName, 0, 0},
     Member{L"VBComponents", kProjComponents, 0, 0},
+    Member{L"FileName", kProjFileName, 0, 0},
 };
 }  // namespace
 
-Project::Project(std::wstring name, std::uint64_t id, ComPtr<Events> events)
-    : name_(std::move(name)), id_(id), components_(Make<Components>()), events_(std::move(events)) {}
+Project::Project(std::wstring name, std::uint64_t id, ComPtr<Events> events, IdeKind ide)
+    : name_(std::move(name)), id_(id), components_(Make<Components>(ide)), events_(std::move(events)), ide_(ide) {}
 
 Component& Project::AddComponent(std::wstring name, long type, std::wstring fileName) {
-    auto component = Make<Component>(std::move(name), type, std::move(fileName));
+    auto component = Make<Component>(std::move(name), type, std::move(fileName), ide_);
     components_->items_.push_back(component);
     if (events_) events_->RaiseItemAdded(id_, *component.Get());
+    components_->EventSource().Raise(DISPID_ItemAdded, component.Get());
     return *component.Get();
 }
 
@@ -157,7 +168,9 @@ bool Project::RemoveComponent(const std::wstring& name) {
     auto it = std::find_if(items.begin(), items.end(),
                            [&](const ComPtr<Component>& c) { return SameTextIgnoringCase(name, c->Name().c_str()); });
     if (it == items.end()) return false;
+    ComPtr<Component> gone = *it;
     items.erase(it);
+    components_->EventSource().Raise(DISPID_ItemRemoved, gone.Get());
     return true;
 }
 
@@ -171,13 +184,34 @@ HRESULT Project::Call(DISPID id, const Args&, VARIANT& result, unsigned&) {
             SetString(result, name_);
             return S_OK;
         case kProjComponents:
+            if (protected_) return E_ACCESSDENIED;
             SetObject(result, components_.Get());
+            return S_OK;
+        case kProjFileName:
+            // A document never saved has no path: the VBA editor raises.
+            if (fileName_.empty() && ide_ == IdeKind::VbaEditor) return STG_E_FILENOTFOUND;
+            SetString(result, fileName_);
             return S_OK;
     }
     return DISP_E_MEMBERNOTFOUND;
 }
 
 // ---- Projects -----------------------------------------------------------
+
+Projects::Projects(IdeKind ide) : ide_(ide), events_(*this, DIID_VBProjectsEvents) {}
+
+void* Projects::QueryOther(REFIID iid) {
+    if (ide_ == IdeKind::VbaEditor && IsEqualIID(iid, IID_IConnectionPointContainer)) return events_.Container();
+    return nullptr;
+}
+
+Project* Projects::FindByNameOrDocument(const std::wstring& nameOrDocument) const {
+    if (Project* p = Find(nameOrDocument)) return p;
+    for (const auto& p : items_) {
+        if (SameTextIgnoringCase(nameOrDocument, p->Document().c_str())) return p.Get();
+    }
+    return nullptr;
+}
 
 Project* Projects::At(long index) const {
     if (index < 1 || index > Count()) return nullptr;
@@ -201,14 +235,10 @@ HRESULT Projects::Call(DISPID id, const Args& args, VARIANT& result, unsigned& a
 
 // ---- ComponentsEvents ---------------------------------------------------
 
-ComponentsEvents::ComponentsEvents() = default;
-
-HRESULT STDMETHODCALLTYPE ComponentsEvents::QueryInterface(REFIID iid, void** out) {
-    return DispatchObject::QueryInterface(iid, out);
-}
+ComponentsEvents::ComponentsEvents() : events_(*this, DIID_VBComponentsEvents) {}
 
 void* ComponentsEvents::QueryOther(REFIID iid) {
-    if (IsEqualIID(iid, IID_IConnectionPointContainer)) return static_cast<IConnectionPointContainer*>(this);
+    if (IsEqualIID(iid, IID_IConnectionPointContainer)) return events_.Container();
     return nullptr;
 }
 
@@ -220,112 +250,18 @@ HRESULT ComponentsEvents::Call(DISPID, const Args&, VARIANT&, unsigned&) {
     return DISP_E_MEMBERNOTFOUND;
 }
 
-HRESULT STDMETHODCALLTYPE ComponentsEvents::EnumConnectionPoints(IEnumConnectionPoints** out) {
-    if (out) *out = nullptr;
-    return E_NOTIMPL;
-}
-
-HRESULT STDMETHODCALLTYPE ComponentsEvents::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualIID(iid, DIID_VBComponentsEvents)) return CONNECT_E_NOCONNECTION;
-    *out = &point_;
-    point_.AddRef();
-    return S_OK;
-}
-
 int ComponentsEvents::RaiseItemAdded(Component& component) {
-    // A sink may drop the last reference to this source, or unadvise
-    // itself or others, while it handles the event.
-    ComPtr<ComponentsEvents> keepSource(this);
-    ComPtr<Component> keepComponent(&component);
-    const std::vector<Sink> snapshot = sinks_;
-    int called = 0;
-    for (const Sink& sink : snapshot) {
-        const bool stillAdvised =
-            std::any_of(sinks_.begin(), sinks_.end(), [&](const Sink& s) { return s.cookie == sink.cookie; });
-        if (!stillAdvised) continue;
-        VARIANTARG arg;
-        VariantInit(&arg);
-        arg.vt = VT_DISPATCH;
-        arg.pdispVal = static_cast<IDispatch*>(&component);
-        DISPPARAMS params{&arg, nullptr, 1, 0};
-        VARIANT result;
-        VariantInit(&result);
-        EXCEPINFO excep{};
-        UINT argErr = 0;
-        // The IDE goes on with the next sink whatever this one answers.
-        sink.dispatch->Invoke(DISPID_ItemAdded, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result,
-                              &excep, &argErr);
-        VariantClear(&result);
-        SysFreeString(excep.bstrSource);
-        SysFreeString(excep.bstrDescription);
-        SysFreeString(excep.bstrHelpFile);
-        ++called;
-    }
-    return called;
-}
-
-HRESULT STDMETHODCALLTYPE ComponentsEvents::Point::QueryInterface(REFIID iid, void** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IConnectionPoint)) return E_NOINTERFACE;
-    *out = static_cast<IConnectionPoint*>(this);
-    AddRef();
-    return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE ComponentsEvents::Point::GetConnectionInterface(IID* iid) {
-    if (!iid) return E_POINTER;
-    *iid = DIID_VBComponentsEvents;
-    return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE ComponentsEvents::Point::GetConnectionPointContainer(IConnectionPointContainer** out) {
-    if (!out) return E_POINTER;
-    *out = static_cast<IConnectionPointContainer*>(&owner_);
-    owner_.AddRef();
-    return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE ComponentsEvents::Point::Advise(IUnknown* sink, DWORD* cookie) {
-    if (!cookie) return E_POINTER;
-    *cookie = 0;
-    if (!sink) return E_POINTER;
-    // Like the IDE, take only sinks that implement the outgoing interface.
-    ComPtr<IDispatch> dispatch;
-    if (FAILED(sink->QueryInterface(DIID_VBComponentsEvents, reinterpret_cast<void**>(dispatch.Put()))) || !dispatch)
-        return CONNECT_E_CANNOTCONNECT;
-    try {
-        owner_.sinks_.push_back(Sink{owner_.nextCookie_, dispatch});
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    *cookie = owner_.nextCookie_++;
-    return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE ComponentsEvents::Point::Unadvise(DWORD cookie) {
-    auto& sinks = owner_.sinks_;
-    auto it = std::find_if(sinks.begin(), sinks.end(), [&](const Sink& s) { return s.cookie == cookie; });
-    if (it == sinks.end()) return CONNECT_E_NOCONNECTION;
-    // Release the sink after it has left the list: its Release may re-enter.
-    ComPtr<IDispatch> gone = std::move(it->dispatch);
-    sinks.erase(it);
-    return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE ComponentsEvents::Point::EnumConnections(IEnumConnections** out) {
-    if (out) *out = nullptr;
-    return E_NOTIMPL;
+    return events_.Raise(DISPID_ItemAdded, &component);
 }
 
 // ---- Events -------------------------------------------------------------
 
 namespace {
-enum : DISPID { kEventsComponents = 1 };
+enum : DISPID { kEventsComponents = 1, kEventsCommandBar, kEventsReferences };
 constexpr std::array kEventsMembers{
     Member{L"VBComponentsEvents", kEventsComponents, 0, 1},
+    Member{L"CommandBarEvents", kEventsCommandBar, 1, 1},
+    Member{L"ReferencesEvents", kEventsReferences, 0, 1},
 };
 }  // namespace
 
@@ -345,11 +281,14 @@ void Events::RaiseItemAdded(std::uint64_t projectId, Component& component) {
 }
 
 std::span<const Member> Events::Members() const {
-    return kEventsMembers;
+    // The VBA editor's Events has command bar and reference events only.
+    if (ide_ == IdeKind::VbaEditor) return std::span(kEventsMembers).subspan(1);
+    return std::span(kEventsMembers).first(1);
 }
 
 HRESULT Events::Call(DISPID id, const Args& args, VARIANT& result, unsigned& argErr) {
-    if (id != kEventsComponents) return DISP_E_MEMBERNOTFOUND;
+    // Sources the add-in does not use are not played.
+    if (id != kEventsComponents) return E_NOTIMPL;
     std::uint64_t projectId = 0;
     if (!args.Missing(0)) {
         const VARIANT& v = args.At(0);
@@ -411,26 +350,124 @@ HRESULT MainWindowObject::Call(DISPID id, const Args&, VARIANT& result, unsigned
     return DISP_E_MEMBERNOTFOUND;
 }
 
+// ---- WindowObject and WindowsCollection ---------------------------------
+
+namespace {
+enum : DISPID { kWindowCaption = 1, kWindowType, kWindowHwnd, kWindowVisible };
+constexpr std::array kWindowObjectMembers{
+    Member{L"Caption", kWindowCaption, 0, 0},
+    Member{L"Type", kWindowType, 0, 0},
+    Member{L"hWnd", kWindowHwnd, 0, 0},
+    Member{L"Visible", kWindowVisible, 0, 0},
+};
+
+std::wstring WindowText(HWND w) {
+    char buf[512] = {};
+    const int n = GetWindowTextA(w, buf, sizeof buf);
+    if (n <= 0) return {};
+    const int wide = MultiByteToWideChar(CP_ACP, 0, buf, n, nullptr, 0);
+    std::wstring out(static_cast<size_t>(wide > 0 ? wide : 0), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, buf, n, out.data(), wide);
+    return out;
+}
+
+std::wstring ClassText(HWND w) {
+    wchar_t buf[256] = {};
+    const int n = GetClassNameW(w, buf, 256);
+    return std::wstring(buf, static_cast<size_t>(n > 0 ? n : 0));
+}
+}  // namespace
+
+std::span<const Member> WindowObject::Members() const {
+    return kWindowObjectMembers;
+}
+
+HRESULT WindowObject::Call(DISPID id, const Args&, VARIANT& result, unsigned&) {
+    switch (id) {
+        case kWindowCaption:
+            SetString(result, caption_);
+            return S_OK;
+        case kWindowType:
+            SetLong(result, type_);
+            return S_OK;
+        case kWindowHwnd:
+            SetLong(result, static_cast<long>(reinterpret_cast<LONG_PTR>(hwnd_)));
+            return S_OK;
+        case kWindowVisible:
+            SetBool(result, hwnd_ && IsWindowVisible(hwnd_));
+            return S_OK;
+    }
+    return DISP_E_MEMBERNOTFOUND;
+}
+
+long WindowsCollection::TypeOf(const std::wstring& windowClass, const std::wstring& caption) {
+    if (windowClass == L"VbaWindow") return vbext_wt_CodeWindow;
+    if (windowClass == L"DesignerWindow") return vbext_wt_Designer;
+    if (caption == L"Object Browser" || caption == L"\uFF75\uFF8C\uFF9E\uFF7C\uFF9E\uFF6A\uFF78\uFF84 \uFF8C\uFF9E\uFF97\uFF73\uFF7B\uFF9E")
+        return vbext_wt_Browser;
+    if (caption == L"Immediate" || caption == L"\u30A4\u30DF\u30C7\u30A3\u30A8\u30A4\u30C8") return vbext_wt_Immediate;
+    return vbext_wt_ToolWindow;
+}
+
+std::vector<HWND> WindowsCollection::Children() const {
+    std::vector<HWND> out;
+    const HWND client = FindWindowExA(main_, nullptr, "MDIClient", nullptr);
+    for (HWND w = client ? GetWindow(client, GW_CHILD) : nullptr; w; w = GetWindow(w, GW_HWNDNEXT)) out.push_back(w);
+    return out;
+}
+
+std::span<const Member> WindowsCollection::Members() const {
+    return kCollectionMembers;
+}
+
+HRESULT WindowsCollection::Call(DISPID id, const Args& args, VARIANT& result, unsigned& argErr) {
+    const std::vector<HWND> children = Children();
+    if (id == kCollCount) {
+        SetLong(result, static_cast<long>(children.size()));
+        return S_OK;
+    }
+    long index = 0;
+    if (!args.ToLong(0, index)) {
+        argErr = 0;
+        return DISP_E_TYPEMISMATCH;
+    }
+    if (index < 1 || index > static_cast<long>(children.size())) return DISP_E_BADINDEX;
+    const HWND w = children[static_cast<size_t>(index - 1)];
+    const std::wstring caption = WindowText(w);
+    const long type = TypeOf(ClassText(w), caption);
+    // The VBA editor gives code and designer windows no handle.
+    const bool hidden = ide_ == IdeKind::VbaEditor && (type == vbext_wt_CodeWindow || type == vbext_wt_Designer);
+    auto window = Make<WindowObject>(caption, type, hidden ? nullptr : w);
+    SetObject(result, window.Get());
+    return S_OK;
+}
+
 // ---- Vbe ----------------------------------------------------------------
 
 namespace {
-enum : DISPID { kVbeVersion = 1, kVbeMainWindow, kVbeEvents, kVbeProjects, kVbeActiveProject };
+enum : DISPID { kVbeVersion = 1, kVbeMainWindow, kVbeEvents, kVbeProjects, kVbeActiveProject, kVbeWindows };
 constexpr std::array kVbeMembers{
     Member{L"Version", kVbeVersion, 0, 0},
     Member{L"MainWindow", kVbeMainWindow, 0, 0},
     Member{L"Events", kVbeEvents, 0, 0},
     Member{L"VBProjects", kVbeProjects, 0, 0},
     Member{L"ActiveVBProject", kVbeActiveProject, 0, 0},
+    Member{L"Windows", kVbeWindows, 0, 0},
 };
 }  // namespace
 
-Vbe::Vbe(HWND mainWindow)
-    : mainWindow_(Make<MainWindowObject>(mainWindow)), events_(Make<Events>()), projects_(Make<Projects>()) {}
+Vbe::Vbe(HWND mainWindow, IdeKind ide)
+    : ide_(ide),
+      mainWindow_(Make<MainWindowObject>(mainWindow)),
+      events_(Make<Events>(ide)),
+      projects_(Make<Projects>(ide)),
+      windows_(Make<WindowsCollection>(mainWindow, ide)) {}
 
 Project& Vbe::AddProject(std::wstring name) {
-    auto project = Make<Project>(std::move(name), nextProjectId_++, events_);
+    auto project = Make<Project>(std::move(name), nextProjectId_++, events_, ide_);
     projects_->items_.push_back(project);
     if (!active_) active_ = project;
+    projects_->EventSource().Raise(DISPID_ItemAdded, project.Get());
     return *project.Get();
 }
 
@@ -439,7 +476,9 @@ bool Vbe::RemoveProject(const Project& project) {
     auto it = std::find_if(items.begin(), items.end(), [&](const ComPtr<Project>& p) { return p.Get() == &project; });
     if (it == items.end()) return false;
     ComPtr<Project> gone = *it;
-    items.erase(it);
+    projects_->EventSource().Raise(DISPID_ItemRemoved, gone.Get());
+    // A sink may have removed more meanwhile.
+    std::erase_if(items, [&](const ComPtr<Project>& p) { return p.Get() == gone.Get(); });
     if (active_.Get() == gone.Get()) active_ = items.empty() ? ComPtr<Project>() : items.front();
     return true;
 }
@@ -455,7 +494,10 @@ std::span<const Member> Vbe::Members() const {
 HRESULT Vbe::Call(DISPID id, const Args&, VARIANT& result, unsigned&) {
     switch (id) {
         case kVbeVersion:
-            SetString(result, L"6.00");
+            SetString(result, ide_ == IdeKind::VbaEditor ? L"7.01" : L"6.00");
+            return S_OK;
+        case kVbeWindows:
+            SetObject(result, windows_.Get());
             return S_OK;
         case kVbeMainWindow:
             SetObject(result, mainWindow_.Get());
@@ -489,6 +531,7 @@ std::map<std::wstring, ULONG> Vbe::RefCounts() const {
         counts[L"VBE.Events.VBComponentsEvents(" + which + L")"] = source->RefCount();
     }
     counts[L"VBE.VBProjects"] = projects_->RefCount();
+    counts[L"VBE.Windows"] = windows_->RefCount();
     for (long i = 1; i <= projects_->Count(); ++i) {
         const Project& p = *projects_->At(i);
         const std::wstring path = IndexPath(L"VBE.VBProjects", i);

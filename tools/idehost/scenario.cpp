@@ -63,6 +63,8 @@ constexpr NamedValue kComponentTypes[] = {
     {L"usercontrol", vbext_ct_UserControl},
     {L"userdocument", vbext_ct_DocObject},
     {L"designer", vbext_ct_ActiveXDesigner},
+    {L"userform", vbext_ct_MSForm},
+    {L"document", vbext_ct_Document},
 };
 
 constexpr NamedValue kConnectModes[] = {
@@ -348,8 +350,9 @@ std::string Scenario::Execute(const std::vector<Word>& w, bool& quit) {
         return {};
     }
     if (Is(cmd, L"addproject")) {
-        if (!need(2)) return usage("addproject \"name\"");
-        ide_.Model().AddProject(w[1].text);
+        if (n < 2 || n > 4) return usage("addproject \"name\" [\"document\" [\"file\"]]");
+        Project& p = ide_.Model().AddProject(w[1].text);
+        if (n >= 3) p.SetDocument(w[2].text, n == 4 ? w[3].text : std::wstring());
         return {};
     }
     if (Is(cmd, L"activeproject")) {
@@ -365,7 +368,7 @@ std::string Scenario::Execute(const std::vector<Word>& w, bool& quit) {
     }
     if (Is(cmd, L"removeproject")) {
         if (!need(2)) return usage("removeproject \"name\"");
-        Project* p = ide_.Model().VBProjects().Find(w[1].text);
+        Project* p = ide_.Model().VBProjects().FindByNameOrDocument(w[1].text);
         if (!p || !ide_.Model().RemoveProject(*p)) return "no project " + ToUtf8(w[1].text);
         return {};
     }
@@ -373,9 +376,15 @@ std::string Scenario::Execute(const std::vector<Word>& w, bool& quit) {
         long type = 0;
         if ((n != 4 && n != 5) || !Lookup(kComponentTypes, w[3], type))
             return usage("addcomponent \"project\" \"name\" TYPE [\"file\"]");
-        Project* p = ide_.Model().VBProjects().Find(w[1].text);
+        Project* p = ide_.Model().VBProjects().FindByNameOrDocument(w[1].text);
         if (!p) return "no project " + ToUtf8(w[1].text);
         p->AddComponent(w[2].text, type, n == 5 ? w[4].text : std::wstring());
+        return {};
+    }
+    if (Is(cmd, L"removecomponent")) {
+        if (!need(3)) return usage("removecomponent \"project\" \"name\"");
+        Project* p = ide_.Model().VBProjects().FindByNameOrDocument(w[1].text);
+        if (!p || !p->RemoveComponent(w[2].text)) return "no such component " + ToUtf8(w[2].text);
         return {};
     }
 

@@ -16,13 +16,19 @@
 //   refuseclose REF on|off              the window ignores WM_CLOSE (on) or closes (off)
 //   minimize|maximize|restore REF
 //   show|hide REF
-//   addproject "name"                   a new project (the first becomes active)
+//   addproject "name" ["document" ["file"]]
+//                                       a new project (the first becomes active); in
+//                                       the VBA editor with its document's name and
+//                                       full path (none: never saved)
 //   activeproject "name"|none
-//   removeproject "name"
+//   removeproject "project"
 //   addcomponent "project" "name" TYPE ["file"]
 //                                       raises ItemAdded; TYPE is a number or one of
 //                                       module class form mdiform propertypage
-//                                       usercontrol userdocument designer
+//                                       usercontrol userdocument designer userform
+//                                       document
+//   removecomponent "project" "name"    raises ItemRemoved
+//                                       (a "project" is its name or its document's)
 //   connect MODE                        OnConnection with that connect mode: a number or
 //                                       afterstartup startup external commandline
 //   startupcomplete | beginshutdown | addinsupdate
@@ -43,7 +49,7 @@
 //   expect scroll REF vert|horz CODE COUNT
 //                                       fails unless the code window received
 //                                       exactly COUNT such messages (CODE -1: any)
-//   quit                                stops the script (and idehost.exe)
+//   quit                                stops the script (and the program)
 //
 // Mouse positions X Y are in MDI-client window coordinates: pixels from the
 // top-left corner of the MDI client's window rectangle (its outer edge,
