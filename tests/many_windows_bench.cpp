@@ -11,6 +11,8 @@
 //
 //   connection  OnConnection (after start-up) with 200 code and designer
 //               windows open, in ms, and as a ratio to the same with 20;
+//               and in the VBA editor with 20 workbooks of 50 components
+//               each and 200 windows, their titles shared across workbooks;
 //   close-all   "すべて閉じる" on 200 tabs, from the confirmation (the first
 //               WM_CLOSE sent after it) to the last tab gone, minus a plain WM_CLOSE loop over the same windows
 //               with no add-in (the windows' own closing time), in ms; and,
@@ -68,7 +70,11 @@ struct Workspace {
     idehost::IdeHost ide;
     std::vector<std::pair<const wchar_t*, std::wstring>> windows;  // class, caption
 
-    Workspace() {
+    explicit Workspace(IdeKind kind = IdeKind::Vb6) : ide(idehost::IdeHostOptions{.ide = kind}) {
+        if (kind == IdeKind::VbaEditor) {
+            FillOffice();
+            return;
+        }
         auto& p1 = ide.Model().AddProject(L"Project1");
         auto& p2 = ide.Model().AddProject(L"Project2");
         for (int i = 1; i <= 10; ++i) p2.AddComponent(L"Helper" + std::to_wstring(i), idehost::vbext_ct_StdModule);
@@ -85,6 +91,29 @@ struct Workspace {
             windows.emplace_back(L"VbaWindow", L"Project1 - Class" + n + test::kCode);
         }
     }
+    // A power user's Excel: 20 workbooks (half never saved) of 50
+    // components each, all with the same names, and 10 windows of each.
+    void FillOffice() {
+        for (int b = 1; b <= 20; ++b) {
+            auto& p = ide.Model().AddProject(L"VBAProject");
+            const std::wstring doc = b <= 10 ? L"Book" + std::to_wstring(b) : L"Report" + std::to_wstring(b) + L".xlsm";
+            p.SetDocument(doc, b <= 10 ? std::wstring() : L"C:\\Reports\\" + doc);
+            const std::pair<const wchar_t*, std::pair<int, long>> kinds[] = {
+                {L"ThisWorkbook", {1, idehost::vbext_ct_Document}}, {L"Sheet", {9, idehost::vbext_ct_Document}},
+                {L"UserForm", {5, idehost::vbext_ct_MSForm}},       {L"Module", {20, idehost::vbext_ct_StdModule}},
+                {L"Class", {15, idehost::vbext_ct_ClassModule}},
+            };
+            for (const auto& [name, kind] : kinds)
+                for (int i = 1; i <= kind.first; ++i)
+                    p.AddComponent(kind.first == 1 ? std::wstring(name) : name + std::to_wstring(i), kind.second);
+            const std::wstring code = L" (Code)";
+            for (const wchar_t* c : {L"Sheet1", L"Module1", L"Module2", L"Module3", L"Module4", L"Class1", L"Class2",
+                                     L"Class3", L"UserForm1"})
+                windows.emplace_back(L"VbaWindow", doc + L" - " + c + code);
+            windows.emplace_back(L"DesignerWindow", doc + L" - UserForm1 (UserForm)");
+        }
+    }
+
     IDispatch* Vbe() { return static_cast<IDispatch*>(&ide.Model()); }
     void Open(int n) {
         for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) ide.Open(windows[i].first, windows[i].second);
@@ -98,6 +127,7 @@ struct Workspace {
 
 double TimeConnection(Workspace& w, int windows) {
     w.Open(windows);
+    SetRunningIdeKindForTests(w.ide.Ide());
     test::AddIn addin;
     const double t0 = Now();
     const HRESULT hr = addin.Connect(w.Vbe(), ext_cm_AfterStartup);
@@ -105,6 +135,7 @@ double TimeConnection(Workspace& w, int windows) {
     if (hr != S_OK || addin.Bar().Count() != windows) std::printf("  connection with %d windows failed\n", windows);
     idehost::IdeHost::Pump(10);
     addin.Disconnect();
+    SetRunningIdeKindForTests(IdeKind::Vb6);
     w.CloseAll();
     return ms;
 }
@@ -241,16 +272,19 @@ int main(int argc, char** argv) {
     test::ClearStoredSettings();
     {
         Workspace w;
+        Workspace office(IdeKind::VbaEditor);
         // The first connection of a process loads what later ones find ready.
         TimeConnection(w, 20);
+        TimeConnection(office, 20);
         TimeClose(w, 20, true);
 
-        std::vector<double> c20, c200, cRatio, plain, addin, extra, share, paintFixed, paintFit, rFixed, rFit;
+        std::vector<double> cOffice, c20, c200, cRatio, plain, addin, extra, share, paintFixed, paintFit, rFixed, rFit;
         for (int r = 0; r < (paintOnly ? 0 : rounds); ++r) {
             // Each pair in both orders, alternately, so that neither side always follows the other.
             double c[2];
             std::pair<double, double> close[2];  // without, with the add-in
             for (int k : {r % 2, 1 - r % 2}) c[k] = TimeConnection(w, k ? 200 : 20);
+            cOffice.push_back(TimeConnection(office, 200));
             for (int k : {r % 2, 1 - r % 2}) close[k] = TimeClose(w, 200, k == 1);
             c20.push_back(c[0]);
             c200.push_back(c[1]);
@@ -285,6 +319,7 @@ int main(int argc, char** argv) {
             Report("OnConnection, 20 windows", c20, "ms");
             Report("OnConnection, 200 windows", c200, "ms", 50);
             Report("OnConnection, 200 / 20 windows", cRatio, "x", 5);
+            Report("OnConnection, VBA editor, 20 x 50, 200", cOffice, "ms", 50);
             Report("close 200 windows, plain WM_CLOSE loop", plain, "ms");
             Report("close-all of 200 tabs, confirmation to end", addin, "ms");
             Report("close-all, beyond the windows' own closing", extra, "ms", 100);

@@ -92,6 +92,12 @@ IdeHost::IdeHost(const IdeHostOptions& options) : ide_(options.ide) {
         throw std::runtime_error("the IDE's MDI client could not be created");
     }
     vbe_ = Make<Vbe>(main_, ide_);
+    vbe_->Windows().SetSource([this] {
+        std::vector<HWND> out;
+        out.reserve(children_.size());
+        for (const auto& [hwnd, child] : children_) out.push_back(hwnd);
+        return out;
+    });
     if (options.visible) {
         ShowWindow(main_, SW_SHOWNORMAL);
         UpdateWindow(main_);

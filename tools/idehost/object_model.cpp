@@ -410,6 +410,7 @@ long WindowsCollection::TypeOf(const std::wstring& windowClass, const std::wstri
 }
 
 std::vector<HWND> WindowsCollection::Children() const {
+    if (source_) return source_();
     std::vector<HWND> out;
     const HWND client = FindWindowExA(main_, nullptr, "MDIClient", nullptr);
     for (HWND w = client ? GetWindow(client, GW_CHILD) : nullptr; w; w = GetWindow(w, GW_HWNDNEXT)) out.push_back(w);

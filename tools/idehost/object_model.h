@@ -25,6 +25,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -256,6 +257,10 @@ class WindowsCollection final : public DispatchObject {
 public:
     WindowsCollection(HWND mainWindow, IdeKind ide) : main_(mainWindow), ide_(ide) {}
     const wchar_t* TypeName() const override { return L"Windows"; }
+    // Where the list comes from: the IDE knows its windows, as the real one
+    // keeps them in a list of its own; without a source the MDI client's
+    // children are walked.
+    void SetSource(std::function<std::vector<HWND>()> source) { source_ = std::move(source); }
     // The type the IDE gives a window of this class and caption.
     static long TypeOf(const std::wstring& windowClass, const std::wstring& caption);
 
@@ -267,6 +272,7 @@ private:
     std::vector<HWND> Children() const;
     HWND main_;
     IdeKind ide_;
+    std::function<std::vector<HWND>()> source_;
 };
 
 // The IDE's root object, handed to the add-in as Application.
@@ -286,6 +292,7 @@ public:
     Projects& VBProjects() const { return *projects_.Get(); }
     Events& GetEvents() const { return *events_.Get(); }
     MainWindowObject& MainWindow() const { return *mainWindow_.Get(); }
+    WindowsCollection& Windows() const { return *windows_.Get(); }
 
     // Every object of the model reachable from here, by its path
     // ("VBE.VBProjects(1).VBComponents(2)"), with its current reference
