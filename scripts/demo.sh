@@ -4,8 +4,18 @@
 # connects Brisko to it. With a display the IDE window stays up for you to
 # use (close it to end); without one it runs inside Xvfb and writes a
 # screenshot to out/brisko.png.
+#
+#   scripts/demo.sh          the VB6 IDE (the stand-in as VB6.exe)
+#   scripts/demo.sh --vba    the VBA editor of Excel (the stand-in as EXCEL.exe),
+#                            two workbooks sharing component names
 set -euo pipefail
 cd "$(dirname "$0")/.."
+ide=VB6.exe
+case "${1:-}" in
+  --vba) ide=EXCEL.exe ;;
+  "") ;;
+  *) echo "usage: scripts/demo.sh [--vba]" >&2; exit 1 ;;
+esac
 
 scripts/install-deps.sh
 cmake --preset win32 >/dev/null && cmake --build --preset win32 -j "${BRISKO_JOBS:-2}"
@@ -24,9 +34,9 @@ if [ -n "${DISPLAY:-}" ] && [ "${BRISKO_HEADLESS:-0}" != 1 ]; then
   # which run without one, want it unmanaged again afterwards.
   managed Y
   trap 'managed N' EXIT
-  "$run" build/win64/VB6.exe "${args[@]}"
+  "$run" "build/win64/$ide" "${args[@]}"
 else
   rm -f out/brisko.png
-  env -u DISPLAY "$run" build/win64/VB6.exe "${args[@]}" --screenshot 'out\brisko.png' --exit-after 3000
+  env -u DISPLAY "$run" "build/win64/$ide" "${args[@]}" --screenshot 'out\brisko.png' --exit-after 3000
   echo "Screenshot: out/brisko.png"
 fi
