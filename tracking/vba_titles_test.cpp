@@ -15,6 +15,7 @@ struct Doc {
     std::optional<std::wstring> file;  // nullopt: never saved, the IDE raises
     std::vector<std::pair<std::wstring, std::int32_t>> components;
     bool locked = false;  // every question raises, as for a protected project
+    bool gone = false;    // VBProjects(i) answers Nothing
 };
 
 struct DocProject : IdeProject {
@@ -42,7 +43,7 @@ struct Workbooks : IdeModel {
         return static_cast<std::int32_t>(docs.size());
     }
     std::unique_ptr<IdeProject> Project(std::int32_t i) override {
-        return std::make_unique<DocProject>(docs.at(i - 1));
+        return docs.at(i - 1).gone ? nullptr : std::make_unique<DocProject>(docs.at(i - 1));
     }
     std::unique_ptr<IdeProject> ActiveProject() override { return ProjectCount(), Project(1); }
     std::optional<std::int32_t> WindowType(const std::wstring& caption) override {
@@ -60,6 +61,7 @@ Workbooks Office() {
         {L"VBAProject", std::nullopt, {{L"Sheet1", 100}, {L"Module1", 1}, {L"Class1", 2}, {L"Thing", 2}}},
         {L"Normal", L"https://example.invalid/Templates/Normal.dotm", {{L"NewMacros", 1}}},
         {L"Locked", L"C:\\AddIns\\Tools.xlam", {{L"Helpers", 1}}, true},
+        {L"Gone", std::nullopt, {}, false, true},
     };
     m.windows = {{L"Q3-report - 2024.xlsm - UserForm1 (UserForm)", 1},
                  {L"Q3-report - 2024.xlsm - UserForm1 (Code)", 0},
@@ -166,7 +168,7 @@ TEST(MakeVbaTabTitle, ARunOfDerivationsAsksTheIdeEachQuestionOnce) {
         MakeVbaTabTitle(title, icon, kind, document, *model, 0, L"VbaWindow");
         EXPECT_EQ(kind, 128 + 4096);
     }
-    EXPECT_EQ(std::pair(ide.windowCalls, ide.projectCalls), std::pair(1, 4));
+    EXPECT_EQ(std::pair(ide.windowCalls, ide.projectCalls), std::pair(1, 5));
 }
 
 TEST(DisambiguatedTitles, OnlyTitlesSharedAcrossDocumentsNameTheirDocument) {
