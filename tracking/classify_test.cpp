@@ -74,6 +74,9 @@ TEST(MakeTabTitle, DerivationTable) {
         {L"Project1 -", true, 0, 0, 0, L"", 12, 0},
         {L"", true, 0, 5, 6, L"\u3000", 5, 6},
         {kObjectBrowserCaption, true, 0, 0, 0, kObjectBrowserCaption, 14, 512},
+        // The English IDE's words give the same bits and icons.
+        {L"Project1 - Form1 (Code)", true, 0, 0, 0, L"Form1", 11, 1 + 4096},
+        {L"Object Browser", true, 0, 0, 0, L"Object Browser", 14, 512},
     };
     for (const auto& c : cases) {
         FakeModel m = TwoProjects();
@@ -135,6 +138,30 @@ TEST(KindOfComponentType, KnownTypesAndNothingElse) {
     const std::int32_t kinds[] = {0, 128, 256, 0, 0, 1, 4, 32, 16, 64, 0, 8, 0};
     for (std::int32_t type = 0; type <= 12; ++type) EXPECT_EQ(KindOfComponentType(type), kinds[type]) << type;
     EXPECT_EQ(KindOfComponentType(-1), 0);
+}
+
+TEST(CaptionWords, BothLanguagesExactAndCaseSensitive) {
+    const struct {
+        std::wstring caption;
+        bool code, objectBrowser;
+    } cases[] = {
+        {L"Project1 - Form1 " + kCode, true, false},
+        {L"Book1 - Module1 (Code)", true, false},
+        {L"(Code)", true, false},
+        {L"Project1 - Form1 (code)", false, false},
+        {L"Project1 - Form1 (Form)", false, false},
+        {L"Code", false, false},
+        {kObjectBrowserCaption, false, true},
+        {L"Object Browser", false, true},
+        {L"object browser", false, false},
+        {L"Object Browser ", false, false},
+        {L"Object Browser (Code)", true, false},
+        {L"", false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsCodeViewCaption(c.caption), c.code) << &c - cases;
+        EXPECT_EQ(IsObjectBrowserCaption(c.caption), c.objectBrowser) << &c - cases;
+    }
 }
 
 TEST(IsTabWindowClass, ExactAndCaseSensitive) {
