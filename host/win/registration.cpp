@@ -9,6 +9,7 @@
 
 #include "common/win/com_ptr.h"
 #include "common/win/handles.h"
+#include "common/win/ui_text.h"
 #include "host/win/extensibility.h"
 #include "host/win/module.h"
 #include "spinedit/control/spin_edit_box_idl.h"
@@ -109,7 +110,7 @@ HRESULT RegisterServer(HKEY classesRoot) {
     UniqueKey key = CreateKey(HKEY_CURRENT_USER, kAddinKey);
     if (!key) return SELFREG_E_CLASS;
     if (SetText(key.Get(), L"FriendlyName", kFriendlyName) != ERROR_SUCCESS ||
-        SetText(key.Get(), L"Description", kDescription) != ERROR_SUCCESS ||
+        SetText(key.Get(), L"Description", AddinDescription()) != ERROR_SUCCESS ||
         SetDword(key.Get(), L"LoadBehavior", kLoadBehavior) != ERROR_SUCCESS ||
         SetDword(key.Get(), L"CommandLineSafe", kCommandLineSafe) != ERROR_SUCCESS)
         return SELFREG_E_CLASS;
