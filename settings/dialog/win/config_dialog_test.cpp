@@ -14,6 +14,7 @@
 
 #include "common/error.h"
 #include "common/win/gdi.h"
+#include "common/win/ui_text.h"
 #include "settings/dialog/win/bar_frame.h"
 #include "settings/settings.h"
 #include "spinedit/win/spin_edit.h"
@@ -267,6 +268,47 @@ TEST_F(ConfigDialogTest, OpensWithTheBarChangesItLiveResetsAndTheCloseBoxRestore
     EXPECT_EQ(events.styles, (std::vector<std::int32_t>{3, 1, 0, 1, 2}));
     EXPECT_EQ(iconStyle, 2);
     EXPECT_FALSE(mouseWheel);
+}
+
+// The English form: every caption fits its control, and a bad width is named
+// in English. (The Japanese form keeps the original design's places, made
+// for MS UI Gothic, whose narrow kana Wine's stand-in font does not have.)
+TEST_F(ConfigDialogTest, TheEnglishFormFitsItsWordsAndNamesABadWidthInEnglish) {
+    ChooseTextLanguage(Language::English);
+    struct Restore {
+        ~Restore() { ChooseTextLanguage(); }
+    } restore;
+    Script s;
+    s.Do([](HWND dlg) {
+        const int box = GetSystemMetrics(SM_CXMENUCHECK) + 4, frameCorners = 16, buttonEdges = 8;
+        for (const ControlDef& c : Controls()) {
+            const HWND h = GetDlgItem(dlg, c.id);
+            std::wstring text = ItemText(dlg, c.id);
+            std::erase(text, L'&');
+            const WindowDC dc(h, false);
+            SelectInDC font(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
+            SIZE size{};
+            GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
+            RECT rc{};
+            GetClientRect(h, &rc);
+            const bool marked = c.kind == Kind::Option || c.kind == Kind::Check;
+            const bool button = c.kind == Kind::Button || c.kind == Kind::DefaultButton || c.kind == Kind::CancelButton;
+            const int room = rc.right - (marked                  ? box
+                                         : button                ? buttonEdges
+                                         : c.kind == Kind::Frame ? frameCorners
+                                                                 : 0);
+            EXPECT_LE(size.cx, room) << c.name;
+        }
+    });
+    s.Click(kOptStyle1).TypeWidth(L"20").Click(kBtnOK).Answer(IDOK, [](HWND box) {
+        std::wstring text;
+        for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) text += Text(c);
+        EXPECT_EQ(Text(box), L"Invalid Entry");
+        EXPECT_NE(text.find(L"The tab width is smaller than the minimum.\r\nEnter a number from 40 to 320."),
+                  std::wstring::npos);
+    });
+    s.Click(kBtnCancel);
+    EXPECT_FALSE(Show(s));
 }
 
 // The common dialogs' control numbers.
