@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win/ui_text.h"
 #include "tools/idehost/object_model.h"
 
 namespace brisko::idehost {
@@ -38,7 +39,10 @@ struct ScrollMessage {
 struct IdeHostOptions {
     bool visible = true;
     int x = 0, y = 0, width = 1024, height = 768;
-    std::wstring caption = L"Project1 - Microsoft Visual Basic [\u8A2D\u8A08]";
+    // The edition the IDE plays: its captions and menus in Japanese (the code
+    // window's "(ｺｰﾄﾞ)") or English ("(Code)"); the display language's unless given.
+    Language language = UserLanguage();
+    std::wstring caption{};  // empty: the edition's own
 };
 
 class IdeHost {
@@ -100,9 +104,10 @@ public:
     void ClearScrollLog(HWND codeWindow);
 
     // The sample project of the demo: Project1 with Form1, Module1 and
-    // Class1, their three code windows, Form1's designer and the Immediate
-    // tool window. The first code window opened ends up at the bottom of the
-    // z-order; Form1's code window is opened last and is active.
+    // Class1, their three code windows, Form1's designer and two tool
+    // windows, the Object Browser and the Immediate window. The first window
+    // opened ends up at the bottom of the z-order; Form1's code window is
+    // opened last and is active.
     void LoadSample();
 
     // Shutting down. Called before the main window goes: runs the
@@ -140,6 +145,7 @@ private:
     HWND main_ = nullptr;
     HWND client_ = nullptr;
     HMENU windowMenu_ = nullptr;  // owned by the main window's menu bar
+    Language language_;
     ComPtr<Vbe> vbe_;
     std::map<HWND, std::unique_ptr<Child>> children_;
     std::vector<Hook> hooks_;
