@@ -23,33 +23,25 @@ std::vector<std::uint8_t> Block() {
 }
 
 TEST(UiLanguage, StringsOfABlockAndNothingBeyondIt) {
-    const std::vector<std::uint8_t> good = Block();
+    std::vector<std::uint8_t> good = Block();
     EXPECT_EQ(StringOfBlock(good, 0), L"AB");
     EXPECT_EQ(StringOfBlock(good, 2), std::wstring(1, static_cast<wchar_t>(0x3043)));
     for (std::size_t empty : {1, 3, 15, 16}) EXPECT_EQ(StringOfBlock(good, empty), std::nullopt) << empty;
     // Cut inside the third entry's text, inside its count, and right after the first entry.
-    for (std::size_t size : {11, 9, 6, 1, 0}) {
-        const std::span<const std::uint8_t> cut(good.data(), size);
-        EXPECT_EQ(StringOfBlock(cut, 2), std::nullopt) << size;
-    }
+    for (std::size_t size : {11, 9, 6, 1, 0}) EXPECT_EQ(StringOfBlock(std::span(good.data(), size), 2), std::nullopt);
     EXPECT_EQ(StringOfBlock(std::span(good.data(), 6), 0), L"AB");
-    std::vector<std::uint8_t> huge = good;
-    huge[1] = 0xFF;  // a count far beyond the block
-    EXPECT_EQ(StringOfBlock(huge, 0), std::nullopt);
+    good[1] = 0xFF;  // a count far beyond the block
+    EXPECT_EQ(StringOfBlock(good, 0), std::nullopt);
 }
 
 TEST(UiLanguage, NumberedInsertsAndTheRestAsItIs) {
     const std::vector<std::wstring> args = {L"40", L"320"};
-    const struct {
-        const wchar_t* text;
-        const wchar_t* out;
-    } cases[] = {
-        {L"From %1 to %2.", L"From 40 to 320."},
-        {L"%2%1", L"32040"},
-        {L"%3 %0 %a 100% %", L"%3 %0 %a 100% %"},
-        {L"%", L"%"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(FormatText(c.text, args), c.out) << c.text;
+    for (auto [text, out] : {std::pair{L"From %1 to %2.", L"From 40 to 320."},
+                             {L"%2%1", L"32040"},
+                             {L"%3 %0 %a 100% %", L"%3 %0 %a 100% %"}})
+        EXPECT_EQ(FormatText(text, args), out) << text;
+    // A "%" at the end inserts nothing, whatever follows the text in memory.
+    EXPECT_EQ(FormatText(std::wstring_view(L"a%1", 2), args), L"a%");
 }
 
 }  // namespace

@@ -141,27 +141,14 @@ TEST(KindOfComponentType, KnownTypesAndNothingElse) {
 }
 
 TEST(CaptionWords, BothLanguagesExactAndCaseSensitive) {
-    const struct {
-        std::wstring caption;
-        bool code, objectBrowser;
-    } cases[] = {
-        {L"Project1 - Form1 " + kCode, true, false},
-        {L"Book1 - Module1 (Code)", true, false},
-        {L"(Code)", true, false},
-        {L"Project1 - Form1 (code)", false, false},
-        {L"Project1 - Form1 (Form)", false, false},
-        {L"Code", false, false},
-        {kObjectBrowserCaption, false, true},
-        {L"Object Browser", false, true},
-        {L"object browser", false, false},
-        {L"Object Browser ", false, false},
-        {L"Object Browser (Code)", true, false},
-        {L"", false, false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(IsCodeViewCaption(c.caption), c.code) << &c - cases;
-        EXPECT_EQ(IsObjectBrowserCaption(c.caption), c.objectBrowser) << &c - cases;
-    }
+    for (const std::wstring& c : {L"Project1 - Form1 " + kCode, std::wstring(L"Book1 - Module1 (Code)"),
+                                  std::wstring(L"(Code)"), std::wstring(L"Object Browser (Code)")})
+        EXPECT_TRUE(IsCodeViewCaption(c) && !IsObjectBrowserCaption(c)) << c.size();
+    for (const wchar_t* c : {kObjectBrowserCaption, L"Object Browser"})
+        EXPECT_TRUE(IsObjectBrowserCaption(c) && !IsCodeViewCaption(c));
+    for (const wchar_t* c :
+         {L"Project1 - Form1 (code)", L"Project1 - Form1 (Form)", L"Code", L"object browser", L"Object Browser ", L""})
+        EXPECT_FALSE(IsCodeViewCaption(c) || IsObjectBrowserCaption(c)) << c;
 }
 
 TEST(IsTabWindowClass, ExactAndCaseSensitive) {

@@ -80,11 +80,10 @@ Rect ClientRectPixels(const ControlDef& c, Language language) {
             if (moved.id == c.id) p = moved;
         }
     }
-    if (c.container != 0) {
-        if (const ControlDef* frame = FindControl(c.container)) {
-            p.left += frame->left;
-            p.top += frame->top;
-        }
+    // No control has the id 0 of the client area.
+    if (const ControlDef* frame = FindControl(c.container)) {
+        p.left += frame->left;
+        p.top += frame->top;
     }
     Rect r;
     r.left = TwipsToPixels(p.left);

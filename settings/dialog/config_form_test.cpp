@@ -20,10 +20,11 @@ TEST(ConfigForm, ControlsComeInTabOrderWithUniqueIdsAfterTheirFrames) {
         const ControlDef* frame = FindControl(c.container);
         EXPECT_TRUE(c.container == 0 || (frame && frame->kind == Kind::Frame && frame->tabIndex < c.tabIndex))
             << c.name;
-        // Every option group starts exactly once, at its first option.
-        EXPECT_TRUE(c.kind != Kind::Option || c.startsGroup == groups.insert(c.container).second) << c.name;
+        // Every option group starts exactly once, at its first option; nothing else starts one.
+        EXPECT_EQ(c.startsGroup, c.kind == Kind::Option && groups.insert(c.container).second) << c.name;
     }
     EXPECT_EQ(groups.size(), 3u);
+    for (int i = 0; i < kIconStyleCount; ++i) EXPECT_EQ(FindControl(kOptIcon0 + i)->tabIndex, 18 + i);
     // 1855 twips is 123.67 pixels; the width field sits in fraWidth at 8, 64.
     EXPECT_EQ(ClientRectPixels(*FindControl(kFraEtc), Language::Japanese), (Rect{248, 118, 481, 242}));
     EXPECT_EQ(ClientRectPixels(*FindControl(kTxtWidth), Language::Japanese), (Rect{164, 124, 229, 142}));
@@ -127,6 +128,7 @@ TEST(ConfigForm, OptionsMapOntoValues) {
     EXPECT_EQ(std::pair(StyleFromOption(0), StyleFromOption(1)), std::pair(1, 0));
     EXPECT_EQ(IconStyleFromChecks({false, false, false, false}), 0);
     EXPECT_EQ(IconStyleFromChecks({false, true, true, false}), 1);  // the lowest checked wins
+    EXPECT_EQ(IconStyleFromChecks({true, true, false, false}), 0);
 }
 
 }  // namespace
