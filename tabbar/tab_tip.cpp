@@ -27,7 +27,7 @@ TabTip TipAt(const CMDITab& bar, std::int32_t x, std::int32_t y) {
 }
 
 std::wstring TipText(const CMDITab& bar, const TabTip& tip) {
-    const std::int16_t i = tip.button != kNoButton || tip.sKey.empty() ? -1 : bar.Index(tip.sKey);
+    const std::int16_t i = tip.sKey.empty() ? -1 : bar.Index(tip.sKey);
     if (i == -1) return {};
     std::wstring text;
     if (bar.Events()) bar.Events()->TabToolTip(i, text);
