@@ -11,11 +11,8 @@ namespace brisko {
 
 // The add-in's entry in an IDE's add-in list, under HKEY_CURRENT_USER.
 inline constexpr const wchar_t* kFriendlyName = L"Brisko";
-inline constexpr const wchar_t* kDescription =
-    L"\u30B3\u30FC\u30C9\u30A6\u30A3\u30F3\u30C9\u30A6\u306E\u5207\u308A\u66FF\u3048\u3092\u7C21\u5358\u306B"
-    L"\u884C\u3046\u305F\u3081\u306E\u30BF\u30D6\u3092\u8FFD\u52A0\u3057\u307E\u3059\r\n"
-    L"\u30B3\u30FC\u30C9\u30A6\u30A3\u30F3\u30C9\u30A6\u306E\u30B9\u30AF\u30ED\u30FC\u30EB\u3092\u30DE\u30A6"
-    L"\u30B9\u30DB\u30A4\u30FC\u30EB\u3067\u884C\u3048\u308B\u3088\u3046\u306B\u3057\u307E\u3059";
+// The Description beside it comes from the resources, in the user's
+// language (AddinDescription).
 
 struct AddinEntry {
     std::wstring_view key;

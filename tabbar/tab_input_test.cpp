@@ -2,6 +2,7 @@
 // tooltips and window list that follow what the pointer is over.
 #include <gtest/gtest.h>
 
+#include "resources/texts.h"
 #include "tabbar/fake_port_test.h"
 #include "tabbar/mdi_tab.h"
 #include "tabbar/tab_tip.h"
@@ -350,17 +351,17 @@ TEST_F(Tips, FollowTabsAndButtonsAndStayAwayFromPressesAndDrags) {
     EXPECT_EQ(t.rc.left, b.left);
     EXPECT_EQ(t.rc.right, bar.Tabs()[0].rcTab.right - 30 + 1);
 
-    struct Case {
-        std::int32_t button;
-        const wchar_t* text;
-    } cases[] = {{kScrollLeftButton, L"\u5DE6\u3078\u30B9\u30AF\u30ED\u30FC\u30EB"},
-                 {kScrollRightButton, L"\u53F3\u3078\u30B9\u30AF\u30ED\u30FC\u30EB"},
-                 {kCloseButton, L"\u9589\u3058\u308B"}};
-    for (const auto& c : cases) {
-        t = At(Mid(bar.ButtonBox(c.button)));
-        EXPECT_EQ(t.button, c.button);
-        EXPECT_EQ(TipText(bar, t), c.text);
+    // The buttons name themselves with the resources' texts, not a tab's.
+    const std::pair<std::int32_t, unsigned> buttons[] = {{kScrollLeftButton, BRISKO_IDS_TIP_SCROLL_LEFT},
+                                                         {kScrollRightButton, BRISKO_IDS_TIP_SCROLL_RIGHT},
+                                                         {kCloseButton, BRISKO_IDS_TIP_CLOSE}};
+    for (const auto& [button, text] : buttons) {
+        t = At(Mid(bar.ButtonBox(button)));
+        EXPECT_EQ(t.button, button);
+        EXPECT_EQ(ButtonTipTextId(t.button), text);
+        EXPECT_EQ(TipText(bar, t), L"");
     }
+    EXPECT_EQ(ButtonTipTextId(kNoButton), 0u);
 
     // A tab that went has no text; a hidden bar and an armed drag have no tip.
     t = At(TabMid(2));

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "resources/texts.h"
+
 namespace brisko {
 
 TabTip TipAt(const CMDITab& bar, std::int32_t x, std::int32_t y) {
@@ -25,21 +27,24 @@ TabTip TipAt(const CMDITab& bar, std::int32_t x, std::int32_t y) {
 }
 
 std::wstring TipText(const CMDITab& bar, const TabTip& tip) {
-    switch (tip.button) {
-        case kScrollLeftButton:
-            return L"\u5DE6\u3078\u30B9\u30AF\u30ED\u30FC\u30EB";  // 左へスクロール
-        case kScrollRightButton:
-            return L"\u53F3\u3078\u30B9\u30AF\u30ED\u30FC\u30EB";  // 右へスクロール
-        case kCloseButton:
-            return L"\u9589\u3058\u308B";  // 閉じる
-        default:
-            break;
-    }
     const std::int16_t i = tip.sKey.empty() ? -1 : bar.Index(tip.sKey);
     if (i == -1) return {};
     std::wstring text;
     if (bar.Events()) bar.Events()->TabToolTip(i, text);
     return text.empty() ? bar.Title(i) : text;
+}
+
+unsigned ButtonTipTextId(std::int32_t button) {
+    switch (button) {
+        case kScrollLeftButton:
+            return BRISKO_IDS_TIP_SCROLL_LEFT;
+        case kScrollRightButton:
+            return BRISKO_IDS_TIP_SCROLL_RIGHT;
+        case kCloseButton:
+            return BRISKO_IDS_TIP_CLOSE;
+        default:
+            return 0;
+    }
 }
 
 std::vector<TabListEntry> TabList(const CMDITab& bar, std::int32_t perColumn) {

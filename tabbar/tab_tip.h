@@ -24,9 +24,13 @@ struct TabTip {
 // The tip at a bar point. There is none while a button is held, while a drag
 // is armed or under way, and where nothing of the bar is hit.
 TabTip TipAt(const CMDITab& bar, std::int32_t x, std::int32_t y);
-// Its text: the button's name, or the tab's full text as the event sink
-// gives it (TabToolTip), the tab's title when the sink gives none.
+// A tab's tip text: its full text as the event sink gives it (TabToolTip),
+// the tab's title when the sink gives none; empty for a button or a tab that
+// has gone.
 std::wstring TipText(const CMDITab& bar, const TabTip& tip);
+// A button names itself with a text of the add-in's resources: its id
+// (resources/texts.h), 0 for no button.
+unsigned ButtonTipTextId(std::int32_t button);
 
 // One entry of the list of windows: every shown tab in bar order.
 struct TabListEntry {

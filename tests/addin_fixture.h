@@ -54,6 +54,17 @@ inline int ThreadWindowCount() {
     return n;
 }
 
+// Lets the IDE run until the bar's tooltip shows `text` ("" for none) or
+// time is up; answers what shows then.
+inline std::wstring TipAfter(const std::wstring& text) {
+    for (const DWORD end = GetTickCount() + 1500;; idehost::IdeHost::Pump(20)) {
+        wchar_t shown[512] = {};
+        const HWND tip = FindWindowW(L"tooltips_class32", nullptr);
+        if (tip && IsWindowVisible(tip)) GetWindowTextW(tip, shown, 512);
+        if (shown == text || GetTickCount() >= end) return shown;
+    }
+}
+
 // The stand-in IDE with Project1, code windows for the modules a scenario
 // opens, and the add-in, which each scenario connects.
 class IdeScenario : public ::testing::Test {

@@ -7,18 +7,8 @@ namespace brisko {
 namespace {
 
 using idehost::IdeHost;
+using test::TipAfter;
 namespace input = idehost::input;
-
-// Lets the IDE run until the bar's tooltip shows `text` ("" for none) or
-// time is up; answers what shows then.
-std::wstring TipAfter(const std::wstring& text) {
-    for (const DWORD end = GetTickCount() + 1500;; IdeHost::Pump(20)) {
-        wchar_t shown[512] = {};
-        const HWND tip = FindWindowW(L"tooltips_class32", nullptr);
-        if (tip && IsWindowVisible(tip)) GetWindowTextW(tip, shown, 512);
-        if (shown == text || GetTickCount() >= end) return shown;
-    }
-}
 
 using TipsAndList = test::IdeScenario;
 

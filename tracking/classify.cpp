@@ -8,6 +8,20 @@
 
 namespace brisko {
 
+bool IsObjectBrowserCaption(std::wstring_view caption) {
+    for (const wchar_t* c : kObjectBrowserCaptions) {
+        if (caption == c) return true;
+    }
+    return false;
+}
+
+bool IsCodeViewCaption(std::wstring_view caption) {
+    for (const wchar_t* marker : kCodeViewMarkers) {
+        if (caption.find(marker) != std::wstring_view::npos) return true;
+    }
+    return false;
+}
+
 bool IsTabWindowClass(const std::wstring& sClass) {
     return sClass == L"VbaWindow" || sClass == L"DesignerWindow" || sClass == L"DockingView";
 }
@@ -207,7 +221,7 @@ void MakeTabTitle(std::wstring& sTitle, std::int16_t& iIcon, std::int32_t& lKind
         sTitle = kEmptyTitle;
         return;
     }
-    if (caption == kObjectBrowserCaption) {
+    if (IsObjectBrowserCaption(caption)) {
         lKind = kKindObjectBrowser;
         iIcon = GetIconIndex(lKind, iconStyle);
         return;
@@ -224,7 +238,7 @@ void MakeTabTitle(std::wstring& sTitle, std::int16_t& iIcon, std::int32_t& lKind
             break;
         }
     }
-    if (caption.find(kCodeViewMarker) != std::wstring::npos) lKind |= kKindCodeView;
+    if (IsCodeViewCaption(caption)) lKind |= kKindCodeView;
     iIcon = GetIconIndex(lKind, iconStyle);
 }
 

@@ -61,9 +61,19 @@ inline constexpr std::int32_t kWindowTypeCode = 0;
 inline constexpr std::int32_t kWindowTypeDesigner = 1;
 inline constexpr std::int32_t kWindowTypeBrowser = 2;
 
-// The IDE's captions.
+// The IDE's captions: the Object Browser's and the marker of a code window,
+// first in the Japanese IDE, then in the English VB6 IDE and VBA editor.
+// Both languages' words are recognised whatever the display language, which
+// need not be the IDE's.
 inline constexpr const wchar_t* kObjectBrowserCaption = L"\uFF75\uFF8C\uFF9E\uFF7C\uFF9E\uFF6A\uFF78\uFF84 \uFF8C\uFF9E\uFF97\uFF73\uFF7B\uFF9E";
 inline constexpr const wchar_t* kCodeViewMarker = L"(\uFF7A\uFF70\uFF84\uFF9E)";
+inline constexpr const wchar_t* kObjectBrowserCaptions[] = {kObjectBrowserCaption, L"Object Browser"};
+inline constexpr const wchar_t* kCodeViewMarkers[] = {kCodeViewMarker, L"(Code)"};
+
+// Exactly one of the Object Browser's captions (case-sensitive).
+bool IsObjectBrowserCaption(std::wstring_view caption);
+// The caption holds a code window's marker (case-sensitive).
+bool IsCodeViewCaption(std::wstring_view caption);
 // The title of a tab whose caption is empty: one ideographic space.
 inline constexpr const wchar_t* kEmptyTitle = L"\u3000";
 

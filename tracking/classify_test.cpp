@@ -74,6 +74,9 @@ TEST(MakeTabTitle, DerivationTable) {
         {L"Project1 -", true, 0, 0, 0, L"", 12, 0},
         {L"", true, 0, 5, 6, L"\u3000", 5, 6},
         {kObjectBrowserCaption, true, 0, 0, 0, kObjectBrowserCaption, 14, 512},
+        // The English IDE's words give the same bits and icons.
+        {L"Project1 - Form1 (Code)", true, 0, 0, 0, L"Form1", 11, 1 + 4096},
+        {L"Object Browser", true, 0, 0, 0, L"Object Browser", 14, 512},
     };
     for (const auto& c : cases) {
         FakeModel m = TwoProjects();
@@ -135,6 +138,17 @@ TEST(KindOfComponentType, KnownTypesAndNothingElse) {
     const std::int32_t kinds[] = {0, 128, 256, 0, 0, 1, 4, 32, 16, 64, 0, 8, 0};
     for (std::int32_t type = 0; type <= 12; ++type) EXPECT_EQ(KindOfComponentType(type), kinds[type]) << type;
     EXPECT_EQ(KindOfComponentType(-1), 0);
+}
+
+TEST(CaptionWords, BothLanguagesExactAndCaseSensitive) {
+    for (const std::wstring& c : {L"Project1 - Form1 " + kCode, std::wstring(L"Book1 - Module1 (Code)"),
+                                  std::wstring(L"(Code)"), std::wstring(L"Object Browser (Code)")})
+        EXPECT_TRUE(IsCodeViewCaption(c) && !IsObjectBrowserCaption(c)) << c.size();
+    for (const wchar_t* c : {kObjectBrowserCaption, L"Object Browser"})
+        EXPECT_TRUE(IsObjectBrowserCaption(c) && !IsCodeViewCaption(c));
+    for (const wchar_t* c :
+         {L"Project1 - Form1 (code)", L"Project1 - Form1 (Form)", L"Code", L"object browser", L"Object Browser ", L""})
+        EXPECT_FALSE(IsCodeViewCaption(c) || IsObjectBrowserCaption(c)) << c;
 }
 
 TEST(IsTabWindowClass, ExactAndCaseSensitive) {

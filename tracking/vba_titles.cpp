@@ -8,17 +8,6 @@
 namespace brisko {
 namespace {
 
-// The view words of the IDEs' own languages, for when neither the IDE's
-// window list nor the window's class tells the view.
-bool HasCodeViewMarker(std::wstring_view caption) {
-    return caption.find(kCodeViewMarker) != std::wstring_view::npos ||
-           caption.find(L"(Code)") != std::wstring_view::npos;
-}
-
-bool IsObjectBrowserCaption(std::wstring_view caption) {
-    return caption == kObjectBrowserCaption || caption == L"Object Browser";
-}
-
 // Asks the IDE and takes a raised error as "cannot say".
 template <class Ask>
 auto Quietly(Ask&& ask) -> std::optional<decltype(ask())> {
@@ -140,7 +129,7 @@ void MakeVbaTabTitle(std::wstring& sTitle, std::int16_t& iIcon, std::int32_t& lK
     else if (windowClass == L"VbaWindow" || windowClass == L"DesignerWindow")
         code = windowClass == L"VbaWindow";
     else
-        code = HasCodeViewMarker(caption);
+        code = IsCodeViewCaption(caption);
     if (code) lKind |= kKindCodeView;
     iIcon = GetIconIndex(lKind, iconStyle);
 }

@@ -7,6 +7,7 @@
 #include "common/error.h"
 #include "common/win/ansi.h"
 #include "common/win/handles.h"
+#include "common/win/ui_text.h"
 #include "comserver/win/module.h"
 #include "host/connect_mode.h"
 #include "host/win/dispatch.h"
@@ -34,6 +35,8 @@ Loader::~Loader() {
 
 void Loader::OnConnection(IDispatch* Application, long ConnectMode) {
     m_eIde = RunningIdeKind();
+    // Every text of the session (menu, tips, dialog) in the display language of now.
+    ChooseTextLanguage();
     m_pVBE = ComPtr<IDispatch>(Application);
     componentEvents_.Subscribe(m_pVBE.Get(), *this, m_eIde == IdeKind::VbaEditor);
     m_pMonitor = std::make_shared<CMDIMonitor>();

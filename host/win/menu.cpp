@@ -7,30 +7,26 @@
 #include <vector>
 
 #include "common/win/gdi.h"
+#include "common/win/ui_text.h"
 #include "comserver/win/module.h"
 #include "host/tab_commands.h"
 #include "host/win/loader.h"
+#include "resources/texts.h"
 #include "tabbar/tab_tip.h"
 
 namespace brisko {
 namespace {
 
-// The menu's texts in the add-in's string table: the four closing
-// commands from kStrClose on, then the settings item and the question
-// asked before every window is closed.
-constexpr UINT kStrClose = 101;
-constexpr UINT kStrSettings = 105;
-constexpr UINT kStrCloseAllQuestion = 106;
+// The menu's texts in the add-in's string tables: the four closing
+// commands from kStrClose on, then the settings item, the question asked
+// before every window is closed, and the list of windows.
+constexpr UINT kStrClose = BRISKO_IDS_CLOSE;
+constexpr UINT kStrSettings = BRISKO_IDS_SETTINGS;
+constexpr UINT kStrCloseAllQuestion = BRISKO_IDS_CLOSE_ALL_QUESTION;
+constexpr UINT kStrWindowList = BRISKO_IDS_WINDOW_LIST;
 
 UINT Id(MenuCommand c) {
     return static_cast<UINT>(c);
-}
-
-std::wstring ResourceString(UINT id) {
-    const wchar_t* text = nullptr;
-    // With a zero buffer size LoadStringW answers a pointer into the resource.
-    const int n = LoadStringW(ModuleInstance(), id, reinterpret_cast<LPWSTR>(&text), 0);
-    return n > 0 && text ? std::wstring(text, static_cast<size_t>(n)) : std::wstring();
 }
 
 void Enable(HMENU menu, UINT id, bool on) {
@@ -39,7 +35,6 @@ void Enable(HMENU menu, UINT id, bool on) {
 
 // Position of the list in the menu: the six fixed items and a separator first.
 constexpr UINT kWindowListPos = 7;
-const wchar_t kWindowListCaption[] = L"\u30A6\u30A3\u30F3\u30C9\u30A6\u4E00\u89A7";  // ウィンドウ一覧
 
 // How many entries fit one column of the work area the menu opens on.
 std::int32_t EntriesPerColumnAt(POINT at) {
@@ -77,12 +72,12 @@ void Loader::CreateTabMenu() {
     HMENU menu = CreatePopupMenu();
     if (!menu) return;
     for (MenuCommand c : {MenuCommand::Close, MenuCommand::CloseAll, MenuCommand::CloseLeft, MenuCommand::CloseRight})
-        AppendMenuW(menu, MF_STRING, Id(c), ResourceString(kStrClose + Id(c) - Id(MenuCommand::Close)).c_str());
+        AppendMenuW(menu, MF_STRING, Id(c), ResourceText(kStrClose + Id(c) - Id(MenuCommand::Close)).c_str());
     AppendMenuW(menu, MF_SEPARATOR, 0, L"");
-    AppendMenuW(menu, MF_STRING, Id(MenuCommand::Settings), ResourceString(kStrSettings).c_str());
+    AppendMenuW(menu, MF_STRING, Id(MenuCommand::Settings), ResourceText(kStrSettings).c_str());
     AppendMenuW(menu, MF_SEPARATOR, 0, L"");
     HMENU list = CreatePopupMenu();
-    if (list && !AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(list), kWindowListCaption)) {
+    if (list && !AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(list), ResourceText(kStrWindowList).c_str())) {
         DestroyMenu(list);
         list = nullptr;
     }
@@ -178,7 +173,7 @@ void Loader::RunMenuCommand(std::int32_t cmd, std::int16_t iIndex) {
             if (const HWND w = WindowOfTab(iIndex)) PostMessageA(w, WM_CLOSE, 0, 0);
             break;
         case MenuCommand::CloseAll: {
-            const std::wstring question = ResourceString(kStrCloseAllQuestion);
+            const std::wstring question = ResourceText(kStrCloseAllQuestion);
             const HWND owner = GetAncestor(Client(), GA_ROOT);
             if (MessageBoxW(owner, question.c_str(), L"Brisko", MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return;
             [[fallthrough]];

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/win/ui_text.h"
 #include "comserver/win/server_registry.h"
 #include "host/win/extensibility.h"
 #include "spinedit/control/spin_edit_box.h"
@@ -38,7 +39,7 @@ HRESULT RegisterServer(HKEY classesRoot) {
         return SELFREG_E_CLASS;
     if (FAILED(RegisterOwnTypeLib(path, PerUser(classesRoot)))) return SELFREG_E_TYPELIB;
     for (const AddinEntry& entry : AddinEntries())
-        if (!WriteAddinEntry(entry, kDescription)) return SELFREG_E_CLASS;
+        if (!WriteAddinEntry(entry, AddinDescription())) return SELFREG_E_CLASS;
     return S_OK;
 }
 

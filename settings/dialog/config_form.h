@@ -1,7 +1,8 @@
 #pragma once
 // What the settings dialog is made of, independent of the window system: its
-// controls with their captions and places, how the dialog's choices map onto
-// the bar's values, the preview labels' captions and the window caption.
+// controls with their places in each language and the ids of their captions
+// in the resources, how the dialog's choices map onto the bar's values, the
+// preview labels' captions and the window caption.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,8 @@
 
 #include "common/font.h"
 #include "common/types.h"
+#include "common/ui_language.h"
+#include "resources/texts.h"
 #include "settings/settings.h"
 #include "tabbar/mdi_tab.h"  // the bar's Align and Style values
 
@@ -60,11 +63,11 @@ enum class Kind {
 };
 
 // Twips; positions are relative to the container (a frame or the client area).
+// The places are the Japanese form's; the English one moves a few controls.
 struct ControlDef {
     int id;
     const char* name;
     Kind kind;
-    const wchar_t* caption;
     int container;  // a frame's id, or 0 for the client area
     int left, top, width, height;
     int tabIndex;
@@ -79,13 +82,28 @@ inline constexpr int kClientHeightTwips = 4200;
 std::span<const ControlDef> Controls();
 const ControlDef* FindControl(int id);
 
-// A control's place in pixels relative to the client area.
-Rect ClientRectPixels(const ControlDef& c);
+// A control's place in pixels relative to the client area, in the form of
+// that language.
+Rect ClientRectPixels(const ControlDef& c, Language language);
 int TwipsToPixels(double twips);
 
+// The id of a control's caption in the resources; 0 for the controls whose
+// text the dialog sets itself (the preview labels, the width field).
+unsigned CaptionTextId(const ControlDef& c);
 // The design-time caption, before loading replaces it.
-inline constexpr wchar_t kDesignCaption[] = L"Brisko 設定";
+inline constexpr unsigned kDesignCaptionTextId = BRISKO_IDS_CONFIG;
 inline constexpr wchar_t kProductName[] = L"Brisko";
+
+// The font of the dialog's controls, and the width field's, in each
+// language: the Japanese form's own, and an English Windows dialog's.
+FontSpec DialogFont(Language language);
+FontSpec WidthFieldFont(Language language);
+
+// The width field's messages, by the result of its check: the title, and the
+// id of the text for a result (the internal error's for any other result).
+// The texts hold %1 and %2 for the smallest and largest width.
+inline constexpr unsigned kWidthMessageTitleTextId = BRISKO_IDS_WIDTH_MESSAGE;
+unsigned WidthMessageTextId(std::int32_t code);
 
 struct ModuleVersion {
     std::uint16_t major = 0, minor = 0, build = 0, revision = 0;

@@ -20,13 +20,60 @@ TEST(ConfigForm, ControlsComeInTabOrderWithUniqueIdsAfterTheirFrames) {
         const ControlDef* frame = FindControl(c.container);
         EXPECT_TRUE(c.container == 0 || (frame && frame->kind == Kind::Frame && frame->tabIndex < c.tabIndex))
             << c.name;
-        // Every option group starts exactly once, at its first option.
-        EXPECT_TRUE(c.kind != Kind::Option || c.startsGroup == groups.insert(c.container).second) << c.name;
+        // Every option group starts exactly once, at its first option; nothing else starts one.
+        EXPECT_EQ(c.startsGroup, c.kind == Kind::Option && groups.insert(c.container).second) << c.name;
     }
     EXPECT_EQ(groups.size(), 3u);
+    for (int i = 0; i < kIconStyleCount; ++i) EXPECT_EQ(FindControl(kOptIcon0 + i)->tabIndex, 18 + i);
     // 1855 twips is 123.67 pixels; the width field sits in fraWidth at 8, 64.
-    EXPECT_EQ(ClientRectPixels(*FindControl(kFraEtc)), (Rect{248, 118, 481, 242}));
-    EXPECT_EQ(ClientRectPixels(*FindControl(kTxtWidth)), (Rect{164, 124, 229, 142}));
+    EXPECT_EQ(ClientRectPixels(*FindControl(kFraEtc), Language::Japanese), (Rect{248, 118, 481, 242}));
+    EXPECT_EQ(ClientRectPixels(*FindControl(kTxtWidth), Language::Japanese), (Rect{164, 124, 229, 142}));
+}
+
+// In both forms every control lies inside its frame, clear of the others
+// there; the English form moves only the font row's buttons and labels.
+TEST(ConfigForm, EachLanguagesPlacesStayInsideTheirFramesAndApart) {
+    const std::set<int> moved = {kBtnNormalFont, kBtnNormalColor, kLblNormal,
+                                 kBtnActiveFont, kBtnActiveColor, kLblActive};
+    for (Language language : {Language::Japanese, Language::English}) {
+        for (const ControlDef& c : Controls()) {
+            const Rect r = ClientRectPixels(c, language);
+            if (const ControlDef* frame = FindControl(c.container)) {
+                const Rect f = ClientRectPixels(*frame, language);
+                EXPECT_TRUE(r.left > f.left && r.right < f.right && r.top > f.top && r.bottom < f.bottom) << c.name;
+            }
+            for (const ControlDef& other : Controls()) {
+                const Rect o = ClientRectPixels(other, language);
+                const bool apart = r.right <= o.left || o.right <= r.left || r.bottom <= o.top || o.bottom <= r.top;
+                EXPECT_TRUE(&c == &other || c.container != other.container || apart) << c.name << " " << other.name;
+            }
+            const bool same = r == ClientRectPixels(c, Language::Japanese);
+            EXPECT_EQ(same, language == Language::Japanese || !moved.contains(c.id)) << c.name;
+        }
+    }
+    // The colour button behind a font button 60 pixels wide.
+    EXPECT_EQ(ClientRectPixels(*FindControl(kBtnActiveColor), Language::English), (Rect{80, 211, 120, 232}));
+}
+
+TEST(ConfigForm, CaptionsFontsAndWidthMessagesByLanguageAndResult) {
+    for (const ControlDef& c : Controls()) {
+        const bool own = c.id == kLblNormal || c.id == kLblActive || c.id == kTxtWidth;
+        EXPECT_EQ(CaptionTextId(c), own ? 0u : 1000u + static_cast<unsigned>(c.id)) << c.name;
+    }
+    const FontSpec japanese[] = {DialogFont(Language::Japanese), WidthFieldFont(Language::Japanese)};
+    EXPECT_EQ(japanese[0], FontSpec::Make(L"MS UI Gothic", 9));
+    EXPECT_EQ(japanese[1], FontSpec::Make(L"ＭＳ Ｐゴシック", 9));
+    FontSpec english = FontSpec::Make(L"MS Shell Dlg 2", 8);
+    english.charset = 1;
+    EXPECT_EQ(DialogFont(Language::English), english);
+    EXPECT_EQ(WidthFieldFont(Language::English), english);
+
+    // Result bits 0 to 9 each have a text; the two that a whole number cannot give, and anything else, the internal
+    // error's.
+    const std::pair<std::int32_t, unsigned> messages[] = {{1, 1201},  {2, 1202},   {16, 1205},  {32, 1206},
+                                                          {64, 1207}, {128, 1208}, {256, 1209}, {512, 1210},
+                                                          {4, 1210},  {8, 1210},   {0, 1210},   {3, 1210}};
+    for (auto [code, id] : messages) EXPECT_EQ(WidthMessageTextId(code), id) << code;
 }
 
 TEST(ConfigForm, CaptionShowsTheRevisionAfterTheMinorNumberFromTheVersionResource) {
@@ -81,6 +128,7 @@ TEST(ConfigForm, OptionsMapOntoValues) {
     EXPECT_EQ(std::pair(StyleFromOption(0), StyleFromOption(1)), std::pair(1, 0));
     EXPECT_EQ(IconStyleFromChecks({false, false, false, false}), 0);
     EXPECT_EQ(IconStyleFromChecks({false, true, true, false}), 1);  // the lowest checked wins
+    EXPECT_EQ(IconStyleFromChecks({true, true, false, false}), 0);
 }
 
 }  // namespace

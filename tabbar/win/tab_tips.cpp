@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "common/win/ui_text.h"
+
 namespace brisko {
 namespace {
 
@@ -64,7 +66,7 @@ void CTabTips::Retarget(const CMDITab& bar, const TabTip& tip) {
     m_Tip = tip;
     if (tip.Empty()) return;
     m_uTool = m_uTool == 1 ? 2 : 1;
-    std::wstring text = TipText(bar, tip);
+    std::wstring text = tip.button != kNoButton ? ResourceText(ButtonTipTextId(tip.button)) : TipText(bar, tip);
     if (text.size() > kMaxTipChars) text.resize(kMaxTipChars);
     TTTOOLINFOW ti = ToolInfo(m_hClient, m_uTool);
     ti.lpszText = text.data();

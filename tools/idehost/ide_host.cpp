@@ -53,27 +53,68 @@ std::string CodeLine(int n) {
 
 }  // namespace
 
-IdeHost::IdeHost(const IdeHostOptions& options) : ide_(options.ide) {
+namespace {
+
+// The IDE's own words in its two editions.
+struct Words {
+    const wchar_t* caption;
+    const wchar_t* file;
+    const wchar_t* exit;
+    const wchar_t* window;
+    const wchar_t* codeMarker;
+    const wchar_t* objectBrowser;
+    const wchar_t* immediate;
+};
+const Words& WordsOf(Language language) {
+    static const Words japanese = {
+        L"Project1 - Microsoft Visual Basic [\u8A2D\u8A08]",
+        L"\u30D5\u30A1\u30A4\u30EB(&F)",
+        L"\u7D42\u4E86(&X)",
+        L"\u30A6\u30A3\u30F3\u30C9\u30A6(&W)",
+        L"(\uFF7A\uFF70\uFF84\uFF9E)",
+        L"\uFF75\uFF8C\uFF9E\uFF7C\uFF9E\uFF6A\uFF78\uFF84 \uFF8C\uFF9E\uFF97\uFF73\uFF7B\uFF9E",
+        L"\u30A4\u30DF\u30C7\u30A3\u30A8\u30A4\u30C8",
+    };
+    static const Words english = {
+        L"Project1 - Microsoft Visual Basic [design]",
+        L"&File",
+        L"E&xit",
+        L"&Window",
+        L"(Code)",
+        L"Object Browser",
+        L"Immediate",
+    };
+    return language == Language::Japanese ? japanese : english;
+}
+
+// The VBA editor of an English Office, whatever the display language.
+const Words& WordsOf(IdeKind ide, Language language) {
+    static const Words vba = [] {
+        Words w = WordsOf(Language::English);
+        w.caption = L"Microsoft Visual Basic for Applications - Q3-report - 2024.xlsm";
+        return w;
+    }();
+    return ide == IdeKind::VbaEditor ? vba : WordsOf(language);
+}
+
+}  // namespace
+
+IdeHost::IdeHost(const IdeHostOptions& options) : ide_(options.ide), language_(options.language) {
+    const Words& words = WordsOf(ide_, language_);
     EnsureClass(kMainWindowClass);
     UniqueMenu menu(CreateMenu());
     if (menu) {
         UniqueMenu file(CreatePopupMenu());
         UniqueMenu window(CreatePopupMenu());
         if (file && window) {
-            // The Japanese VB6 IDE's words, or the English Office's.
-            const bool vba = ide_ == IdeKind::VbaEditor;
-            AppendMenuA(file.Get(), MF_STRING, kCmdExit, ToAnsi(vba ? L"E&xit" : L"\u7D42\u4E86(&X)").c_str());
+            AppendMenuA(file.Get(), MF_STRING, kCmdExit, ToAnsi(words.exit).c_str());
             windowMenu_ = window.Get();
-            AppendMenuA(menu.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file.Release()),
-                        ToAnsi(vba ? L"&File" : L"\u30D5\u30A1\u30A4\u30EB(&F)").c_str());
+            AppendMenuA(menu.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file.Release()), ToAnsi(words.file).c_str());
             AppendMenuA(menu.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(window.Release()),
-                        ToAnsi(vba ? L"&Window" : L"\u30A6\u30A3\u30F3\u30C9\u30A6(&W)").c_str());
+                        ToAnsi(words.window).c_str());
         }
     }
-    std::wstring caption = options.caption;
-    if (caption.empty())
-        caption = ide_ == IdeKind::VbaEditor ? L"Microsoft Visual Basic for Applications - Q3-report - 2024.xlsm"
-                                             : L"Project1 - Microsoft Visual Basic [\u8A2D\u8A08]";
+    const std::wstring caption = options.caption.empty() ? words.caption : options.caption;
     main_ = CreateWindowExA(0, kMainWindowClass, ToAnsi(caption).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                             options.x, options.y, options.width, options.height, nullptr, menu.Get(), Instance(), this);
     if (!main_) throw std::runtime_error("the IDE's main window could not be created");
@@ -460,11 +501,12 @@ void IdeHost::LoadSample() {
     project.AddComponent(L"Module1", vbext_ct_StdModule, L"Module1.bas");
     project.AddComponent(L"Class1", vbext_ct_ClassModule, L"Class1.cls");
     // Each new MDI child goes to the top of the z-order.
-    OpenToolWindow(L"\u30A4\u30DF\u30C7\u30A3\u30A8\u30A4\u30C8");
+    const Words& words = WordsOf(language_);
+    OpenToolWindow(words.objectBrowser);
+    OpenToolWindow(words.immediate);
     OpenDesigner(L"Project1 - Form1 (Form)");
-    OpenCodeWindow(L"Project1 - Class1 (\uFF7A\uFF70\uFF84\uFF9E)");
-    OpenCodeWindow(L"Project1 - Module1 (\uFF7A\uFF70\uFF84\uFF9E)");
-    OpenCodeWindow(L"Project1 - Form1 (\uFF7A\uFF70\uFF84\uFF9E)");
+    for (const wchar_t* name : {L"Class1", L"Module1", L"Form1"})
+        OpenCodeWindow(L"Project1 - " + std::wstring(name) + L" " + words.codeMarker);
 }
 
 int IdeHost::AddShutdownHook(std::function<void()> begin, std::function<void()> end) {

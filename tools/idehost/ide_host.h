@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win/ui_text.h"
 #include "tools/idehost/object_model.h"
 
 namespace brisko::idehost {
@@ -40,8 +41,11 @@ struct IdeHostOptions {
     int x = 0, y = 0, width = 1024, height = 768;
     // Which IDE the stand-in plays (its object model, captions and sample).
     IdeKind ide = IdeKind::Vb6;
-    // The main window's caption; empty: the played IDE's own.
-    std::wstring caption = std::wstring();
+    // The edition the VB6 IDE plays: its captions and menus in Japanese (the
+    // code window's "(ｺｰﾄﾞ)") or English ("(Code)"); the display language's
+    // unless given. The VBA editor is played in English Office's words.
+    Language language = UserLanguage();
+    std::wstring caption{};  // empty: the edition's own
 };
 
 class IdeHost {
@@ -103,9 +107,10 @@ public:
     void ClearScrollLog(HWND codeWindow);
 
     // The sample project of the demo: Project1 with Form1, Module1 and
-    // Class1, their three code windows, Form1's designer and the Immediate
-    // tool window. The first code window opened ends up at the bottom of the
-    // z-order; Form1's code window is opened last and is active.
+    // Class1, their three code windows, Form1's designer and two tool
+    // windows, the Object Browser and the Immediate window. The first window
+    // opened ends up at the bottom of the z-order; Form1's code window is
+    // opened last and is active.
     // In the VBA editor: two workbooks, a saved one whose name holds dashes
     // and a new one, with the same component names in both, a UserForm's
     // designer and code, and the Immediate window.
@@ -148,6 +153,7 @@ private:
     HWND main_ = nullptr;
     HWND client_ = nullptr;
     HMENU windowMenu_ = nullptr;  // owned by the main window's menu bar
+    Language language_;
     ComPtr<Vbe> vbe_;
     std::map<HWND, std::unique_ptr<Child>> children_;
     std::vector<Hook> hooks_;

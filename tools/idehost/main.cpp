@@ -5,8 +5,10 @@
 //
 //   VB6.exe [--sample] [--addin ProgID | --dll path [--clsid {guid}]]
 //           [--mode N] [--script file] [--screenshot file.bmp|.png]
-//           [--exit-after ms]
+//           [--exit-after ms] [--lang ja|en]
 //
+// --lang plays the Japanese or the English edition of the IDE (its captions
+// and menus); without it, the edition of the display language.
 // The add-in is connected the way the IDE does it: with --mode 1 while the
 // IDE starts (before the sample's windows open, then OnStartupComplete),
 // otherwise after start-up. Without --exit-after the IDE stays open until
@@ -26,6 +28,7 @@
 namespace {
 
 using namespace brisko::idehost;
+using brisko::Language;
 
 struct Options {
     bool sample = false;
@@ -36,6 +39,7 @@ struct Options {
     std::wstring script;
     std::wstring screenshot;
     std::optional<DWORD> exitAfter;
+    std::optional<Language> language;
 };
 
 std::string Utf8(const std::wstring& s) {
@@ -70,6 +74,10 @@ bool ParseArgs(int argc, wchar_t** argv, Options& o) {
             const wchar_t* v = value();
             if (!v || !ParseNumber(v, number)) return false;
             o.mode = number;
+        } else if (a == L"--lang") {
+            const wchar_t* v = value();
+            if (!v || (std::wstring(v) != L"ja" && std::wstring(v) != L"en")) return false;
+            o.language = std::wstring(v) == L"ja" ? Language::Japanese : Language::English;
         } else if (a == L"--exit-after") {
             const wchar_t* v = value();
             if (!v || !ParseNumber(v, number) || number < 0) return false;
@@ -98,6 +106,7 @@ std::wstring OwnPath() {
 int Run(const Options& o) {
     IdeHostOptions ideOptions;
     ideOptions.ide = brisko::IdeKindOfExecutable(OwnPath());
+    if (o.language) ideOptions.language = *o.language;
     IdeHost ide(ideOptions);
     AddInClient addin(ide);
     const bool wantAddIn = !o.progId.empty() || !o.dll.empty();
@@ -157,7 +166,7 @@ int main() {
         std::printf(
             "usage: VB6.exe|EXCEL.exe [--sample] [--addin ProgID | --dll path [--clsid {guid}]]\n"
             "                         [--mode N] [--script file] [--screenshot file.bmp|.png]\n"
-            "                         [--exit-after ms]\n");
+            "                         [--exit-after ms] [--lang ja|en]\n");
         return 1;
     }
     OleScope ole;

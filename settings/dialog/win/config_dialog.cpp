@@ -5,6 +5,7 @@
 
 #include "common/error.h"
 #include "common/win/gdi.h"
+#include "common/win/ui_text.h"
 #include "spinedit/spin_properties.h"
 #include "spinedit/win/spin_edit.h"
 #include "tabbar/mdi_tab.h"
@@ -31,13 +32,10 @@ HMODULE ThisModule() {
     return module;
 }
 
-const FontSpec kDialogFont = FontSpec::Make(L"MS UI Gothic", 9);
-const FontSpec kWidthFieldFont = FontSpec::Make(L"ＭＳ Ｐゴシック", 9);
-
 // An empty dialog template: the dialog manager supplies Enter/Esc, the
 // default button and tab navigation; the controls are placed in pixels
 // afterwards, so no dialog units are involved.
-std::vector<WORD> DialogTemplate() {
+std::vector<WORD> DialogTemplate(const std::wstring& caption) {
     std::vector<WORD> t(sizeof(DLGTEMPLATE) / sizeof(WORD), 0);
     auto* dlg = reinterpret_cast<DLGTEMPLATE*>(t.data());
     dlg->style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
@@ -45,7 +43,7 @@ std::vector<WORD> DialogTemplate() {
     dlg->cdit = 0;
     t.push_back(0);  // no menu
     t.push_back(0);  // the dialog class
-    for (const wchar_t* p = config::kDesignCaption; *p; ++p) t.push_back(static_cast<WORD>(*p));
+    for (wchar_t c : caption) t.push_back(static_cast<WORD>(c));
     t.push_back(0);
     return t;
 }
@@ -102,7 +100,8 @@ void frmConfig::Load() {
         m_bOwnsSpinClass = true;
     }
 
-    const std::vector<WORD> tmpl = DialogTemplate();
+    m_eLanguage = TextLanguage();
+    const std::vector<WORD> tmpl = DialogTemplate(ResourceText(config::kDesignCaptionTextId));
     HWND hwnd = CreateDialogIndirectParamW(module, reinterpret_cast<const DLGTEMPLATE*>(tmpl.data()), m_hWndOwner,
                                            &frmConfig::DialogProc, reinterpret_cast<LPARAM>(this));
     if (!hwnd) throw Error(ErrorNumber::Automation, "cannot create the settings dialog");
@@ -120,8 +119,8 @@ void frmConfig::Load() {
     const int y = around.top + ((around.bottom - around.top) - height) / 2;
     SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 
-    m_hDialogFont = MakeFont(kDialogFont);
-    m_hColorButtonFont = MakeFont(kDialogFont);
+    m_hDialogFont = MakeFont(config::DialogFont(m_eLanguage));
+    m_hColorButtonFont = MakeFont(config::DialogFont(m_eLanguage));
     CreateControls();
 
     SetWindowTextW(hwnd, LoadedCaption().c_str());
@@ -133,16 +132,17 @@ void frmConfig::CreateControls() {
     HWND dlg = m_hWnd.Get();
     HINSTANCE module = ThisModule();
     for (const config::ControlDef& c : config::Controls()) {
-        const Rect r = config::ClientRectPixels(c);
+        const Rect r = config::ClientRectPixels(c, m_eLanguage);
         if (c.kind == Kind::SpinEdit) {
             // The field as the form stores it, with the font it is stored with.
             MemoryPropertyStore stored = TabWidthFieldStore();
-            if (!stored.Read(L"Font")) stored.Write(L"Font", kWidthFieldFont);
+            const FontSpec fieldFont = config::WidthFieldFont(m_eLanguage);
+            if (!stored.Read(L"Font")) stored.Write(L"Font", fieldFont);
             m_txtWidth = SpinEdit::Create(dlg, c.id, r.left, r.top, r.Width(), r.Height(), &stored);
             if (!m_txtWidth) throw Error(ErrorNumber::Automation, "cannot create the width field");
             SetWindowLongPtrW(m_txtWidth->hWnd(), GWL_STYLE,
                               GetWindowLongPtrW(m_txtWidth->hWnd(), GWL_STYLE) | WS_GROUP);
-            if (!m_txtWidth->Font()) m_txtWidth->SetFont(kWidthFieldFont);
+            if (!m_txtWidth->Font()) m_txtWidth->SetFont(fieldFont);
             m_txtWidth->SetEventSink(&m_widthSink);
             continue;
         }
@@ -177,7 +177,9 @@ void frmConfig::CreateControls() {
             case Kind::SpinEdit:
                 break;
         }
-        HWND h = CreateWindowExW(0, cls, c.caption, style, r.left, r.top, r.Width(), r.Height(), dlg,
+        const unsigned textId = config::CaptionTextId(c);
+        const std::wstring caption = textId ? ResourceText(textId) : std::wstring();
+        HWND h = CreateWindowExW(0, cls, caption.c_str(), style, r.left, r.top, r.Width(), r.Height(), dlg,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), module, nullptr);
         if (!h) throw Error(ErrorNumber::Automation, std::string("cannot create ") + c.name);
         const bool colorButton = c.id == config::kBtnNormalColor || c.id == config::kBtnActiveColor;

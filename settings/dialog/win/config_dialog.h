@@ -89,6 +89,8 @@ private:
     void OnFontButton(TabKind which);
     void OnColorButton(TabKind which);
     void OnReset();
+    // The width field's message for a failed check, in the dialog's language.
+    void ShowWidthMessage(std::int32_t code);
     void OnOK();
     void OnCancel();
     void RaiseIconChange(std::int32_t style);
@@ -127,7 +129,8 @@ private:
     WidthSink m_widthSink{*this};
     std::array<PreviewLabel, 2> m_preview;
 
-    CMDITab* m_pTab = nullptr;  // set only while the dialog is live
+    Language m_eLanguage = Language::Japanese;  // of the texts and the form, from loading on
+    CMDITab* m_pTab = nullptr;                  // set only while the dialog is live
     config::Values m_snapshot;
     bool m_bConfirmed = false;
     bool m_bHidden = false;

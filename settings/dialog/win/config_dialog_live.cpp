@@ -4,8 +4,10 @@
 
 #include "common/rounding.h"
 #include "common/win/gdi.h"
+#include "common/win/ui_text.h"
 #include "settings/dialog/win/config_dialog.h"
 #include "settings/win/pickers.h"
+#include "spinedit/spin_number.h"
 #include "spinedit/win/spin_edit.h"
 #include "tabbar/mdi_tab.h"
 
@@ -171,9 +173,24 @@ void frmConfig::OnReset() {
     }
 }
 
+void frmConfig::ShowWidthMessage(std::int32_t code) {
+    const std::wstring range[] = {spin::NumberText(m_txtWidth->Min()), spin::NumberText(m_txtWidth->Max())};
+    const std::wstring text = FormatText(ResourceText(config::WidthMessageTextId(code)), range);
+    MessageBoxW(m_hWnd.Get(), text.c_str(), ResourceText(config::kWidthMessageTitleTextId).c_str(), MB_OK);
+    // Back to the field, its whole entry selected for typing over.
+    const HWND edit = m_txtWidth->hWndText();
+    SendMessageW(m_hWnd.Get(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+}
+
 void frmConfig::OnOK() {
-    // A bad width shows the field's own message and keeps the dialog open.
-    if (m_txtWidth && m_txtWidth->ErrCheck(true) != 0) return;
+    // A bad width is named in a message and keeps the dialog open.
+    if (m_txtWidth) {
+        if (const std::int32_t code = m_txtWidth->ErrCheck(); code != 0) {
+            ShowWidthMessage(code);
+            return;
+        }
+    }
     m_bConfirmed = true;
     m_bHidden = true;
 }

@@ -14,6 +14,7 @@
 
 #include "common/error.h"
 #include "common/win/gdi.h"
+#include "common/win/ui_text.h"
 #include "settings/dialog/win/bar_frame.h"
 #include "settings/settings.h"
 #include "spinedit/win/spin_edit.h"
@@ -269,6 +270,44 @@ TEST_F(ConfigDialogTest, OpensWithTheBarChangesItLiveResetsAndTheCloseBoxRestore
     EXPECT_FALSE(mouseWheel);
 }
 
+// The English form: every caption fits its control, and a bad width is named
+// in English. (The Japanese form keeps the original design's places, made
+// for MS UI Gothic, whose narrow kana Wine's stand-in font does not have.)
+TEST_F(ConfigDialogTest, TheEnglishFormFitsItsWordsAndNamesABadWidthInEnglish) {
+    ChooseTextLanguage(Language::English);
+    struct Restore {
+        ~Restore() { ChooseTextLanguage(); }
+    } restore;
+    Script s;
+    s.Do([](HWND dlg) {
+        const int box = GetSystemMetrics(SM_CXMENUCHECK) + 4, frameCorners = 16, buttonEdges = 8;
+        for (const ControlDef& c : Controls()) {
+            const HWND h = GetDlgItem(dlg, c.id);
+            std::wstring text = ItemText(dlg, c.id);
+            std::erase(text, L'&');
+            const WindowDC dc(h, false);
+            SelectInDC font(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
+            SIZE size{};
+            GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
+            RECT rc{};
+            GetClientRect(h, &rc);
+            const bool marked = c.kind == Kind::Option || c.kind == Kind::Check;
+            const bool button = c.kind == Kind::Button || c.kind == Kind::DefaultButton || c.kind == Kind::CancelButton;
+            const int room = rc.right - (marked                  ? box
+                                         : button                ? buttonEdges
+                                         : c.kind == Kind::Frame ? frameCorners
+                                                                 : 0);
+            EXPECT_LE(size.cx, room) << c.name;
+        }
+    });
+    s.Click(kOptStyle1).TypeWidth(L"20").Click(kBtnOK).Answer(IDOK, [](HWND box) {
+        EXPECT_EQ(Text(box) + L"|" + ItemText(box, 0xFFFF),  // the message box's text
+                  L"Invalid Entry|The tab width is smaller than the minimum.\r\nEnter a number from 40 to 320.");
+    });
+    s.Click(kBtnCancel);
+    EXPECT_FALSE(Show(s));
+}
+
 // The common dialogs' control numbers.
 constexpr int kColorRed = 706, kColorGreen = 707, kColorBlue = 708, kColorCustomBox = 721;
 constexpr int kFontFace = 0x470, kFontSize = 0x472, kFontColor = 0x473;
@@ -323,11 +362,15 @@ TEST_F(ConfigDialogTest, PickersApplyTheirChoiceTheWidthSpinsWithRealInputAndOkK
     s.Click(kBtnNormalColor).Answer(IDOK, [](HWND box) {
         EXPECT_EQ(BoxText(box, kColorRed) + " " + BoxText(box, kColorGreen) + " " + BoxText(box, kColorBlue),
                   "18 52 86");
-        // Every custom colour starts white: sample the first swatch on screen.
+        // Every custom colour starts white: sample the first swatch as the box
+        // has painted it (read from the box's own surface: what reaches the
+        // screen under Wine waits for the message loop).
         RECT r;
         GetWindowRect(GetDlgItem(box, kColorCustomBox), &r);
+        POINT at{(r.left * 15 + r.right) / 16, (r.top * 3 + r.bottom) / 4};
+        ScreenToClient(box, &at);
         UpdateWindow(box);
-        EXPECT_EQ(GetPixel(ScreenDC().Get(), (r.left * 15 + r.right) / 16, (r.top * 3 + r.bottom) / 4), 0xFFFFFFu);
+        EXPECT_EQ(GetPixel(WindowDC(box, false).Get(), at.x, at.y), 0xFFFFFFu);
         SetDlgItemTextA(box, kColorRed, "10");
         SetDlgItemTextA(box, kColorGreen, "20");
         SetDlgItemTextA(box, kColorBlue, "30");
