@@ -7,6 +7,7 @@
 #include <array>
 
 #include "host/win/extensibility.h"
+#include "tracking/classify.h"
 
 namespace brisko::idehost {
 namespace {
@@ -403,8 +404,7 @@ HRESULT WindowObject::Call(DISPID id, const Args&, VARIANT& result, unsigned&) {
 long WindowsCollection::TypeOf(const std::wstring& windowClass, const std::wstring& caption) {
     if (windowClass == L"VbaWindow") return vbext_wt_CodeWindow;
     if (windowClass == L"DesignerWindow") return vbext_wt_Designer;
-    if (caption == L"Object Browser" || caption == L"\uFF75\uFF8C\uFF9E\uFF7C\uFF9E\uFF6A\uFF78\uFF84 \uFF8C\uFF9E\uFF97\uFF73\uFF7B\uFF9E")
-        return vbext_wt_Browser;
+    if (IsObjectBrowserCaption(caption)) return vbext_wt_Browser;
     if (caption == L"Immediate" || caption == L"\u30A4\u30DF\u30C7\u30A3\u30A8\u30A4\u30C8") return vbext_wt_Immediate;
     return vbext_wt_ToolWindow;
 }
