@@ -16,11 +16,13 @@ done
 
 status=0
 
-# Bounded fuzzing, 20 seconds per script: the spin edit box's text rules and
-# its decoder of binary stored properties (sharing theirs), and the load of
-# arbitrary stored settings.
-for fuzz in spinedit/run-fuzz.sh settings/run-fuzz.sh; do
-  "$fuzz" build/fuzz 20 >build/fuzz-"$(dirname "$fuzz")".log 2>&1 || { tail -n 30 build/fuzz-"$(dirname "$fuzz")".log; status=1; }
+# Bounded fuzzing, the seconds after each script: the spin edit box's text
+# rules and its decoder of binary stored properties (sharing theirs), the
+# load of arbitrary stored settings, and the rules around the system's text
+# conversions.
+for entry in spinedit/run-fuzz.sh:20 settings/run-fuzz.sh:20 common/run-fuzz.sh:10; do
+  fuzz="${entry%:*}"
+  "$fuzz" build/fuzz "${entry##*:}" >build/fuzz-"$(dirname "$fuzz")".log 2>&1 || { tail -n 30 build/fuzz-"$(dirname "$fuzz")".log; status=1; }
   grep -h "^Done" build/fuzz-"$(dirname "$fuzz")".log || true
 done
 
