@@ -82,6 +82,10 @@ TEST_F(Connection, DisconnectingLeavesNothingBehind) {
     EXPECT_EQ(addin.Disconnect(), S_OK);  // never connected
     EXPECT_EQ(addin->OnStartupComplete(nullptr), S_OK);
     Connect();
+    const HMENU first = addin.Impl().Menu();
+    Connect();  // again without disconnecting: the first connection goes first
+    EXPECT_FALSE(IsMenu(first));
+    EXPECT_EQ(ide.Model().GetEvents().VBComponentsEvents(0).SinkCount(), 1u);
     ASSERT_EQ(addin.Disconnect(), S_OK);
     for (const wchar_t* failing : {L"Events", L"MainWindow"}) {
         const auto vbe = ComPtr<FailingVbe>::Attach(new FailingVbe(Vbe(), failing));

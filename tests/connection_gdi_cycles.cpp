@@ -1,11 +1,13 @@
 // 100 connections and disconnections of the add-in against the stand-in IDE,
-// between two markers, for the GDI leak check run under Wine's GDI trace; the thread's
-// window count must also end where it began.
+// and a few disconnected from inside the tab menu (which draws the windows'
+// icons), between two markers, for the GDI leak check run under Wine's GDI
+// trace; the thread's window count must also end where it began.
 #include <windows.h>
 
 #include <cstdio>
 
 #include "tests/addin_fixture.h"
+#include "tests/tick_action.h"
 
 using namespace brisko;
 
@@ -25,12 +27,22 @@ int main() {
             idehost::IdeHost::Pump(5);
             if (addin.Disconnect() != S_OK) ++failures;
         };
-        // The first connection may leave objects the system caches for good.
+        auto cycleInsideMenu = [&] {
+            test::AddIn addin;
+            if (addin.Connect(static_cast<IDispatch*>(&ide.Model()), ext_cm_AfterStartup) != S_OK) ++failures;
+            const test::TickAction inside(
+                [&] { return FindWindowW(L"#32768", nullptr) && addin.Disconnect() == S_OK && EndMenu(); });
+            addin.Impl().ShowTabMenu(0);
+            if (addin.Impl().TabBar()) ++failures;
+        };
+        // The first connection and menu may leave objects the system caches for good.
         cycle();
+        cycleInsideMenu();
         idehost::IdeHost::Pump(50);
         const int windowsBefore = test::ThreadWindowCount();
         std::fprintf(stderr, "BRISKO-MARK before (%d windows)\n", windowsBefore);
         for (int i = 0; i < 100; ++i) cycle();
+        for (int i = 0; i < 5; ++i) cycleInsideMenu();
         idehost::IdeHost::Pump(50);
         const int windowsAfter = test::ThreadWindowCount();
         std::fprintf(stderr, "BRISKO-MARK after (%d windows)\n", windowsAfter);

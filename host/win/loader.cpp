@@ -21,16 +21,18 @@
 
 namespace brisko {
 
-Loader::Loader() {
+Loader::Loader(IUnknown* owner) : owner_(owner) {
     ModuleAddRef();
 }
 
 Loader::~Loader() {
-    OnDisconnection();
+    finishDisconnection_.Cancel();
+    TearDown();
     ModuleRelease();
 }
 
 void Loader::OnConnection(IDispatch* Application, long ConnectMode) {
+    EndEarlierConnection();
     m_pVBE = ComPtr<IDispatch>(Application);
     componentEvents_.Subscribe(m_pVBE.Get(), *this);
     m_pMonitor = std::make_shared<CMDIMonitor>();
@@ -100,7 +102,7 @@ void Loader::OnBeginShutdown() {
     }
 }
 
-void Loader::OnDisconnection() {
+void Loader::TearDown() noexcept {
     // Every step runs even when an earlier one failed, and each one looks at
     // what is really there: a connection that failed part-way, or none at
     // all, leaves some fields empty.
@@ -119,6 +121,7 @@ void Loader::OnDisconnection() {
     } catch (...) {
     }
     m_hMenu = nullptr;
+    m_hWindowMenu = nullptr;
     m_bSettingsLoaded = false;
     // A drag may still be showing its cursor; the system's own comes back.
     if (m_bCursorReplaced) RestoreCursors();

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "common/entry_frame.h"
+#include "common/non_copyable.h"
 #include "common/win/com_ptr.h"
 #include "host/tab_commands.h"
 #include "host/win/component_events.h"
@@ -24,14 +26,20 @@ namespace brisko {
 
 class Loader : public ITabBarEvents, public IMonitorEvents, public IConfigEvents {
 public:
-    Loader();
+    // owner: the COM object that holds this loader (not owned). It is kept
+    // alive while a disconnection waits and while a modal loop of ours runs.
+    explicit Loader(IUnknown* owner = nullptr);
     ~Loader() override;
     Loader(const Loader&) = delete;
     Loader& operator=(const Loader&) = delete;
 
     // The connection events. OnConnection raises what fails (the IDE is told);
-    // the others never raise.
+    // the others never raise. A connection still in place is ended first.
     void OnConnection(IDispatch* Application, long ConnectMode);
+    // Tears the connection down once no call into the add-in is running any
+    // more (see common/entry_frame.h): from inside one of our modal loops,
+    // after the outermost has returned; otherwise before the IDE's call
+    // returns. Nothing new is started meanwhile.
     void OnDisconnection();
     void OnStartupComplete();
     void OnBeginShutdown();
@@ -95,6 +103,27 @@ public:
     void HideWindow(WindowHandle hWnd) override;
 
 private:
+    // Marks a nested message loop of ours (a menu, a message box, a dialog,
+    // a window's close prompt run by a sent WM_CLOSE) for its whole length.
+    class ModalLoop : NonCopyable {
+    public:
+        explicit ModalLoop(Loader& loader);
+        ~ModalLoop();
+
+    private:
+        Loader& loader_;
+        EntryFrame frame_;
+    };
+
+    bool Connected() const;
+    // Ends a connection still in place before a new one; raises when that
+    // cannot be done now because calls of ours are still running.
+    void EndEarlierConnection();
+    // Saves the settings and lets go of everything the connection made.
+    void TearDown() noexcept;
+    // Run once no call of ours is running: the waiting disconnection, then
+    // the reference that kept the COM object alive (which may be the last).
+    void FinishDisconnection();
     void AddExistingWindows();
     void CreateTabMenu();
     // Brings the window of tab i forward as a click on its tab does, and its
@@ -116,6 +145,11 @@ private:
     void UpdateTab(std::int16_t iIndex);
     std::int16_t TabOfWindow(WindowHandle hWnd) const;
 
+    IUnknown* owner_;
+    ComPtr<IUnknown> keepAlive_;
+    int modalLoops_ = 0;
+    bool disconnecting_ = false;
+    AfterEntries finishDisconnection_{[this] { FinishDisconnection(); }};
     ComPtr<IDispatch> m_pVBE;
     // m_pVBEvent: the subscription to the component event source.
     ComponentEventsSubscription componentEvents_;

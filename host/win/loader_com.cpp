@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 
+#include "common/entry_frame.h"
 #include "common/win/com_object.h"
 #include "host/win/extensibility.h"
 #include "host/win/loader.h"
@@ -33,8 +34,11 @@ HRESULT Fail(const char* what) {
     return E_FAIL;
 }
 
+// Each IDE call is a call from outside: work that a disconnection put off
+// for it runs as it returns (see common/entry_frame.h).
 template <class F>
-HRESULT Guard(F&& f) {
+HRESULT Guard(F&& f) noexcept {
+    const EntryFrame frame;
     try {
         f();
         return S_OK;
@@ -138,7 +142,7 @@ public:
     }
 
 private:
-    std::unique_ptr<Loader> loader_ = std::make_unique<Loader>();
+    std::unique_ptr<Loader> loader_ = std::make_unique<Loader>(static_cast<IDTExtensibility2*>(this));
 };
 
 }  // namespace
