@@ -22,8 +22,9 @@ public:
                                     {&IID_IUnknown, &IID_IDispatch, &DIID_VBComponentsEvents});
     }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        if (!names || !ids) return E_POINTER;
         for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-        if (count >= 1 && lstrcmpiW(names[0], L"ItemAdded") == 0) {
+        if (count >= 1 && names[0] && lstrcmpiW(names[0], L"ItemAdded") == 0) {
             ids[0] = DISPID_ItemAdded;
             return S_OK;
         }
@@ -34,7 +35,7 @@ public:
         if (id != DISPID_ItemAdded || !owner_) return S_OK;
         try {
             IDispatch* component = nullptr;
-            if (params && params->cArgs >= 1) {
+            if (params && params->cArgs >= 1 && params->rgvarg) {
                 const VARIANT& a = params->rgvarg[params->cArgs - 1];
                 if (a.vt == VT_DISPATCH)
                     component = a.pdispVal;

@@ -15,6 +15,19 @@
 namespace brisko {
 namespace {
 
+// Every function that COM, regsvr32 or the loader calls: no exception may
+// reach their frames (memory runs out anywhere a string is made).
+template <class F>
+HRESULT Barrier(F&& f) noexcept {
+    try {
+        return f();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
 // One static factory per class; each makes its objects with create.
 class ClassFactory final : public IClassFactory {
 public:
@@ -36,11 +49,13 @@ public:
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        IUnknown* obj = create_();
-        if (!obj) return E_OUTOFMEMORY;
-        const HRESULT hr = obj->QueryInterface(riid, ppv);
-        obj->Release();
-        return hr;
+        return Barrier([&] {
+            IUnknown* obj = create_();
+            if (!obj) return E_OUTOFMEMORY;
+            const HRESULT hr = obj->QueryInterface(riid, ppv);
+            obj->Release();
+            return hr;
+        });
     }
     STDMETHODIMP LockServer(BOOL lock) override {
         if (lock)
@@ -87,17 +102,19 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
-    if (ModuleRefCount() != 0) return S_FALSE;
-    UnregisterControlClasses();
-    return S_OK;
+    return Barrier([] {
+        if (ModuleRefCount() != 0) return S_FALSE;
+        UnregisterControlClasses();
+        return S_OK;
+    });
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
-    return RegisterServer(HKEY_CLASSES_ROOT);
+    return Barrier([] { return RegisterServer(HKEY_CLASSES_ROOT); });
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
-    return UnregisterServer(HKEY_CLASSES_ROOT);
+    return Barrier([] { return UnregisterServer(HKEY_CLASSES_ROOT); });
 }
 
 // regsvr32 /n /i:user registers for the current user only, without
@@ -106,7 +123,7 @@ extern "C" HRESULT STDAPICALLTYPE DllInstall(BOOL install, LPCWSTR cmdLine) {
     if (!cmdLine || lstrcmpiW(cmdLine, L"user") != 0) return cmdLine && *cmdLine ? E_INVALIDARG : S_OK;
     HKEY classes = UserClasses();
     if (!classes) return E_ACCESSDENIED;
-    const HRESULT hr = install ? RegisterServer(classes) : UnregisterServer(classes);
+    const HRESULT hr = Barrier([&] { return install ? RegisterServer(classes) : UnregisterServer(classes); });
     RegCloseKey(classes);
     return hr;
 }

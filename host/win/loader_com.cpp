@@ -17,12 +17,15 @@ namespace {
 // {0A7E3C51-2D4B-4F6A-9E18-7B5C3D2E1F40}: identifies our own objects to LoaderOf.
 constexpr IID IID_BriskoLoaderImpl = {0x0A7E3C51, 0x2D4B, 0x4F6A, {0x9E, 0x18, 0x7B, 0x5C, 0x3D, 0x2E, 0x1F, 0x40}};
 
-// Reports a failure to the caller through the standard error object.
-HRESULT Fail(const char* what) {
+// Reports a failure to the caller through the standard error object. The
+// text is made by the system, so that memory running out here loses the
+// text and nothing else.
+HRESULT Fail(const char* what) noexcept {
     ComPtr<ICreateErrorInfo> create;
     if (SUCCEEDED(CreateErrorInfo(create.Put()))) {
-        std::wstring text(what, what + lstrlenA(what));
-        BSTR desc = SysAllocString(text.c_str());
+        const UINT n = static_cast<UINT>(lstrlenA(what));
+        BSTR desc = SysAllocStringLen(nullptr, n);
+        for (UINT i = 0; desc && i < n; ++i) desc[i] = static_cast<unsigned char>(what[i]);
         BSTR source = SysAllocString(L"Brisko.Loader");
         create->SetDescription(desc);
         create->SetSource(source);
@@ -79,6 +82,7 @@ public:
         HRESULT hr = S_OK;
         for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
         if (count == 0) return S_OK;
+        if (!names[0]) return DISP_E_UNKNOWNNAME;
         for (const auto& n : kNames)
             if (lstrcmpiW(names[0], n.name) == 0) ids[0] = n.id;
         if (ids[0] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
@@ -88,6 +92,10 @@ public:
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* dp, VARIANT* result, EXCEPINFO*,
                         UINT* argErr) override {
         if (result) VariantInit(result);
+        // A count without the arguments behind it, or named arguments, which
+        // the methods do not take, are refused before anything is read.
+        if (dp && dp->cArgs > 0 && !dp->rgvarg) return E_INVALIDARG;
+        if (dp && dp->cNamedArgs > 0) return DISP_E_NONAMEDARGS;
         const UINT n = dp ? dp->cArgs : 0;
         // Arguments arrive last to first.
         auto arg = [&](UINT k) -> VARIANT* { return k < n ? &dp->rgvarg[n - 1 - k] : nullptr; };
@@ -107,6 +115,11 @@ public:
                 }
                 VARIANT m;
                 VariantInit(&m);
+                // VariantChangeType would follow a null by-reference pointer.
+                if ((mode->vt & VT_BYREF) && !mode->byref) {
+                    if (argErr) *argErr = n - 2;
+                    return DISP_E_TYPEMISMATCH;
+                }
                 if (FAILED(VariantChangeType(&m, mode, 0, VT_I4))) {
                     if (argErr) *argErr = n - 2;
                     return DISP_E_TYPEMISMATCH;
