@@ -68,6 +68,21 @@ struct WheelScroll {
 // With Ctrl held the wheel scrolls sideways, one step for the whole turn.
 WheelScroll PlanWheelScroll(bool ctrlDown, std::int32_t notches, std::int32_t linesPerNotch);
 
+// One wheel message neither blocks the IDE nor floods the window's queue,
+// whatever the turn and the lines per notch: up to kWheelLineSteps lines go
+// one by one, as the scroll bar's arrow sends them, and what is left as
+// pages of the bar's own page size (none when the bar has no page), never
+// more than kWheelPostLimit messages in all. The pause before each line
+// stops once kWheelPauseBudgetMs have passed.
+inline constexpr long long kWheelLineSteps = 100;
+inline constexpr long long kWheelPostLimit = 500;
+inline constexpr long long kWheelPauseBudgetMs = 20;
+struct WheelSteps {
+    long long lines, pages;
+    friend bool operator==(const WheelSteps&, const WheelSteps&) = default;
+};
+WheelSteps SplitWheelLines(long long lines, long long linesPerPage);
+
 // A scroll bar of the window, as the wheel sees it.
 struct ScrollBarFacts {
     bool child, visible, clipSiblings;

@@ -1,6 +1,6 @@
 // The add-in under faults, end to end: disconnected from inside each modal
-// loop of its own, and the IDE's MDI client destroyed under the bar. Each
-// time the IDE must go on as before.
+// loop of its own, the IDE's MDI client destroyed under the bar, and a wheel
+// turn far beyond any hand's. Each time the IDE must go on as before.
 #include "host/win/module.h"
 #include "settings/dialog/win/config_dialog.h"
 #include "tests/addin_fixture.h"
@@ -115,6 +115,36 @@ TEST_F(Faults, TheMdiClientDestroyedUnderTheBar) {
     EXPECT_EQ(Traces(), before);
     EXPECT_EQ(ide.Model().RefCounts(), refs);
     EXPECT_TRUE(SetWindowPos(ide.MainWindow(), nullptr, 10, 10, 800, 600, SWP_NOZORDER));
+}
+
+// The largest turn one wheel message carries, at 100 lines per notch: 27,300
+// lines, which a line at a time with a pause before each would take the IDE
+// half a minute and overflow the window's queue.
+TEST_F(Faults, OneWheelMessageIsBoundedInTimeAndPosts) {
+    const HWND w = OpenModule(L"Module1");
+    Connect();
+    UINT lines = 0;
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, 100, nullptr, 0);
+    Bar().LoadSystemParameters();
+    SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, lines, nullptr, 0);
+    ASSERT_EQ(Bar().WheelLines(), 100);
+    const HWND bar = ide.VerticalScrollBar(w);
+    SCROLLINFO page{sizeof page, SIF_PAGE, 0, 0, 10, 0, 0};
+    SetScrollInfo(bar, SB_CTL, &page, FALSE);
+    RECT rc{};
+    GetWindowRect(bar, &rc);
+    LARGE_INTEGER frequency{}, start{}, end{};
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    SendMessageW(ide.MdiClient(), WM_MOUSEWHEEL, MAKEWPARAM(0, 0x8000), MAKELPARAM(rc.left - 60, rc.top + 20));
+    QueryPerformanceCounter(&end);
+    EXPECT_LT((end.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart, 100);
+    // Taken from the queue as posted, without the window's work of scrolling.
+    int posted[4] = {};
+    for (MSG m; PeekMessageW(&m, w, WM_VSCROLL, WM_VSCROLL, PM_REMOVE);) ++posted[std::min<WPARAM>(m.wParam, 3)];
+    EXPECT_EQ(posted[SB_LINEDOWN], 100);
+    EXPECT_EQ(posted[SB_PAGEDOWN], 400);
 }
 
 }  // namespace
