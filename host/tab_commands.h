@@ -50,7 +50,7 @@ constexpr std::int16_t NeighbourOnClose(std::int16_t index, std::int16_t count) 
 // How many window list entries fit one column of a work area.
 std::int32_t EntriesPerColumn(std::int32_t workHeight, std::int32_t menuLineHeight, std::int32_t smallIconHeight);
 
-// The cursors standing in for the system's arrow while a tab is dragged
+// The cursors shown on the bar while a tab is dragged
 // (the add-in's cursor resources).
 enum class DragCursor : int { System = 0, OverTab = 101, OffTabs = 102 };
 // The cursor to show when the pointer moves over a tab or off the tabs, or

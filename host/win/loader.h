@@ -90,8 +90,8 @@ public:
     HMENU WindowListMenu() const {
         return m_hWindowMenu;
     }
-    // The drag cursor standing in for the system's arrow now (a DragCursor:
-    // 101 over a tab, 102 off the tabs, 0 when the system's own are in place).
+    // The drag cursor shown now (a DragCursor: 101 over a tab, 102 off the
+    // tabs, 0 when the window's own is back).
     int DragCursor() const {
         return m_iDragCursor.load();
     }
@@ -165,9 +165,10 @@ private:
     std::unique_ptr<frmConfig> m_pConfig;
     std::int32_t m_eIconStyle = 0;
     bool m_bMouseWheel = false;
-    // Whether a drag cursor currently replaces the system's arrow: it is put
-    // back on every way out, disconnection included.
+    // Whether a drag cursor currently replaces the one the bar's window had
+    // (m_hCursorBefore): it is put back on every way out, disconnection included.
     bool m_bCursorReplaced = false;
+    HCURSOR m_hCursorBefore = nullptr;
     // Whether the drag last went over a tab (the drop cursor is meant).
     bool m_bDropCursor = false;
     std::atomic<int> m_iDragCursor{0};
