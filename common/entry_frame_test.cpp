@@ -20,68 +20,40 @@ namespace {
         new (const_cast<unsigned char*>(storage)) EntryFrame;
 }
 
-TEST(EntryFrame, PutOffWorkRunsOnceWhenTheOutermostCallReturns) {
+TEST(EntryFrame, WorkWaitsForTheOutermostCallAndRunsOnceInOrder) {
     std::vector<int> log;
-    AfterEntries b([&] { log.push_back(2); }), c([&] { log.push_back(3); });
-    // The work of a window procedure run by the first piece of work: it is
-    // queued behind, not run inside it.
+    std::unique_ptr<AfterEntries> self;
+    AfterEntries b([&] { log.push_back(2); }), c([&] { log.push_back(3); }),
+        thrower([] { throw std::runtime_error(""); });
+    // Work that calls back in (a window procedure run by a DestroyWindow)
+    // queues more behind itself instead of running it inside.
     AfterEntries a([&] {
-        EntryFrame nested;
+        const EntryFrame nested;
         c.Schedule();
         log.push_back(1);
     });
-    a.Schedule();  // no call running: at once
+    self = std::make_unique<AfterEntries>([&] {
+        self.reset();  // the work destroys its holder
+        log.push_back(4);
+    });
+    a.Schedule();  // nothing running: at once
     EXPECT_EQ(log, (std::vector<int>{1, 3}));
+    AbandonFrame(4);  // holds nothing up below a shallower frame
     {
-        EntryFrame outer;
+        const EntryFrame outer;
         {
-            EntryFrame inner;
-            b.Schedule();
-            a.Schedule();
-            b.Schedule();
+            const EntryFrame inner;
+            for (AfterEntries* w : {&b, &c, &thrower, &a, &b, self.get()}) w->Schedule();
+            c.Cancel();      // out of the middle
+            self->Cancel();  // and the last, queued again
+            self->Schedule();
             EXPECT_EQ(EntryDepth(), 2);
         }
         EXPECT_EQ(log.size(), 2u) << "ran before the outermost call returned";
-        EXPECT_TRUE(a.Scheduled());
     }
-    EXPECT_EQ(log, (std::vector<int>{1, 3, 2, 1, 3}));
-    EXPECT_FALSE(a.Scheduled() || b.Scheduled() || c.Scheduled());
-    EXPECT_EQ(EntryDepth(), 0);
-}
-
-TEST(EntryFrame, AFrameReturnedPastUnclosedHoldsNothingUpOnceTheStackIsShallowerAgain) {
-    bool ran = false;
-    AfterEntries work([&] { ran = true; });
-    AbandonFrame(4);
-    {
-        const EntryFrame shallower;
-        EXPECT_EQ(EntryDepth(), 1);
-        work.Schedule();
-    }
-    EXPECT_TRUE(ran);
-}
-
-TEST(EntryFrame, CancelledThrowingAndSelfDestroyingWork) {
-    std::vector<int> log;
-    AfterEntries b([&] { log.push_back(2); }), c([&] { log.push_back(3); });
-    AfterEntries thrower([] { throw std::runtime_error("lost"); });
-    std::unique_ptr<AfterEntries> self;
-    self = std::make_unique<AfterEntries>([&] {
-        self.reset();
-        log.push_back(4);
-    });
-    {
-        EntryFrame f;
-        b.Schedule();
-        c.Schedule();
-        c.Cancel();  // the last one out: what comes next still runs
-        thrower.Schedule();
-        self->Schedule();
-        b.Cancel();  // the first one out
-        c.Schedule();
-    }
-    EXPECT_EQ(log, (std::vector<int>{4, 3}));
+    EXPECT_EQ(log, (std::vector<int>{1, 3, 2, 1, 4, 3}));
     EXPECT_EQ(self, nullptr);
+    EXPECT_EQ(EntryDepth(), 0);
 }
 
 }  // namespace
