@@ -115,11 +115,6 @@ public:
                 }
                 VARIANT m;
                 VariantInit(&m);
-                // VariantChangeType would follow a null by-reference pointer.
-                if ((mode->vt & VT_BYREF) && !mode->byref) {
-                    if (argErr) *argErr = n - 2;
-                    return DISP_E_TYPEMISMATCH;
-                }
                 if (FAILED(VariantChangeType(&m, mode, 0, VT_I4))) {
                     if (argErr) *argErr = n - 2;
                     return DISP_E_TYPEMISMATCH;
