@@ -1,5 +1,6 @@
 #include "common/entry_frame.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace brisko {
@@ -13,14 +14,14 @@ namespace {
 // next frame opened at a shallower place, which drops it.
 constexpr int kRecordedFrames = 256;
 thread_local std::uintptr_t t_frames[kRecordedFrames];
-thread_local int t_count = 0;
-thread_local bool t_running = false;
+thread_local int t_count;
 thread_local AfterEntries* t_head = nullptr;
 thread_local AfterEntries* t_tail = nullptr;
 
-// Frames deeper than `here` (the stack grows down) cannot be running.
+// Frames deeper than `here` (the stack grows down) cannot be running. Frames
+// nested beyond the record have no address; they go with the recorded ones.
 void DropDeeperThan(std::uintptr_t here) {
-    while (t_count > 0 && t_frames[t_count - 1] < here) --t_count;
+    while (t_count > 0 && t_count <= kRecordedFrames && t_frames[t_count - 1] < here) --t_count;
 }
 
 }  // namespace
@@ -32,15 +33,13 @@ void DropDeeperThan(std::uintptr_t here) {
 [[gnu::noinline]] EntryFrame::EntryFrame() noexcept {
     const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
     DropDeeperThan(here);
-    // Deeper nesting than this is inside a recorded frame anyway.
-    if (t_count < kRecordedFrames) {
-        index_ = t_count;
-        t_frames[t_count++] = here;
-    }
+    index_ = t_count++;
+    if (index_ < kRecordedFrames) t_frames[index_] = here;
 }
 
 EntryFrame::~EntryFrame() {
-    if (index_ >= 0 && index_ < t_count) t_count = index_;
+    // This frame and any left open below it.
+    t_count = std::min(t_count, index_);
     if (t_count == 0 && t_head) AfterEntries::RunQueued();
 }
 
@@ -75,28 +74,23 @@ void AfterEntries::Cancel() noexcept {
 }
 
 void AfterEntries::RunQueued() noexcept {
-    if (t_running) return;
-    t_running = true;
-    {
-        // Counted as a call of its own, so that the window procedures the
-        // work runs (by destroying windows) run nothing; work queued
-        // meanwhile runs in the same pass.
-        const EntryFrame running;
-        while (AfterEntries* item = t_head) {
-            t_head = item->next_;
-            if (!t_head) t_tail = nullptr;
-            item->next_ = nullptr;
-            item->queued_ = false;
-            try {
-                // A copy runs: the work may destroy the object that holds it.
-                const std::function<void()> work = item->work_;
-                if (work) work();
-            } catch (...) {
-                // Work put off has nobody to report to.
-            }
+    // Counted as a call of its own, so that the window procedures the work
+    // runs (by destroying windows) run nothing; work queued meanwhile runs in
+    // the same pass, and the queue is empty when this frame closes.
+    const EntryFrame running;
+    while (AfterEntries* item = t_head) {
+        t_head = item->next_;
+        if (!t_head) t_tail = nullptr;
+        item->next_ = nullptr;
+        item->queued_ = false;
+        try {
+            // A copy runs: the work may destroy the object that holds it.
+            const std::function<void()> work = item->work_;
+            if (work) work();
+        } catch (...) {
+            // Work put off has nobody to report to.
         }
     }
-    t_running = false;
 }
 
 }  // namespace brisko

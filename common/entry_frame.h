@@ -22,7 +22,7 @@ public:
     ~EntryFrame();
 
 private:
-    int index_ = -1;  // among the open frames; -1 when too deep to be recorded
+    int index_;  // among the open frames, outermost 0
 };
 
 // How many calls from outside are running on this thread now.

@@ -44,9 +44,9 @@ TEST(EntryFrame, WorkWaitsForTheOutermostCallAndRunsOnceInOrder) {
         {
             const EntryFrame inner;
             for (AfterEntries* w : {&b, &c, &thrower, &a, &b, self.get()}) w->Schedule();
-            c.Cancel();      // out of the middle
-            self->Cancel();  // and the last, queued again
+            self->Cancel();  // the last out, and queued again
             self->Schedule();
+            c.Cancel();  // out of the middle
             EXPECT_EQ(EntryDepth(), 2);
         }
         EXPECT_EQ(log.size(), 2u) << "ran before the outermost call returned";

@@ -23,7 +23,7 @@ TEST(TextConvert, SystemAnswersAreBelievedOnlyWithinTheBuffersBounds) {
     struct Case {
         int need, wrote;
         std::size_t widened;  // units from 4 bytes
-    } const cases[] = {{4, 4, 4}, {3, 3, 3}, {4, 2, 2}, {0, 4, 0}, {-1, 4, 0}, {5, 5, 0}, {4, 0, 0}, {4, 5, 0}};
+    } const cases[] = {{4, 4, 4}, {1, 1, 1}, {4, 2, 2}, {0, 4, 0}, {-1, 4, 0}, {5, 5, 0}, {4, 0, 0}, {4, 5, 0}};
     for (const Case& c : cases)
         EXPECT_EQ(WidenText("abcd", Answering<char, wchar_t>(c.need, c.wrote)), std::wstring(c.widened, L'x'))
             << c.need;

@@ -16,7 +16,8 @@ Loader::ModalLoop::ModalLoop(Loader& loader) : loader_(loader) {
 }
 
 Loader::ModalLoop::~ModalLoop() {
-    // Runs when frame_ closes, or later still when a caller's call is open.
+    // The finishing work runs as frame_ closes, or later, when a call further
+    // out is still open.
     if (--loader_.modalLoops_ == 0) loader_.finishDisconnection_.Schedule();
 }
 
