@@ -19,9 +19,10 @@ thread_local AfterEntries* t_head = nullptr;
 thread_local AfterEntries* t_tail = nullptr;
 
 // Frames deeper than `here` (the stack grows down) cannot be running. Frames
-// nested beyond the record have no address; they go with the recorded ones.
+// nested beyond the record have no address: they stand or go with the last
+// one recorded.
 void DropDeeperThan(std::uintptr_t here) {
-    while (t_count > 0 && t_count <= kRecordedFrames && t_frames[t_count - 1] < here) --t_count;
+    while (t_count > 0 && t_frames[std::min(t_count, kRecordedFrames) - 1] < here) --t_count;
 }
 
 }  // namespace
