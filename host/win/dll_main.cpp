@@ -96,9 +96,11 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    if (IsEqualCLSID(clsid, CLSID_Loader)) return g_loaderFactory.QueryInterface(riid, ppv);
-    if (IsEqualCLSID(clsid, kClsidSpinEditBox)) return g_spinEditBoxFactory.QueryInterface(riid, ppv);
-    return CLASS_E_CLASSNOTAVAILABLE;
+    return Barrier([&] {
+        if (IsEqualCLSID(clsid, CLSID_Loader)) return g_loaderFactory.QueryInterface(riid, ppv);
+        if (IsEqualCLSID(clsid, kClsidSpinEditBox)) return g_spinEditBoxFactory.QueryInterface(riid, ppv);
+        return CLASS_E_CLASSNOTAVAILABLE;
+    });
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
