@@ -68,6 +68,13 @@ WheelScroll PlanWheelScroll(bool ctrlDown, std::int32_t notches, std::int32_t li
     return {true, up ? ScrollRequest::LineUp : ScrollRequest::LineDown, turns * linesPerNotch};
 }
 
+WheelSteps SplitWheelLines(long long lines, long long linesPerPage) {
+    if (lines <= 0) return {0, 0};
+    const long long single = std::min(lines, kWheelLineSteps);
+    if (linesPerPage <= 0) return {single, 0};
+    return {single, std::min((lines - single) / linesPerPage, kWheelPostLimit - single)};
+}
+
 bool TakesWheel(bool vertical, const ScrollBarFacts& bar, long pointerY) {
     if (vertical) return bar.child && bar.visible && pointerY > bar.top && pointerY < bar.bottom;
     return bar.visible && !bar.clipSiblings && bar.bottom - bar.top > 16;

@@ -50,7 +50,7 @@ constexpr std::int16_t NeighbourOnClose(std::int16_t index, std::int16_t count) 
 // How many window list entries fit one column of a work area.
 std::int32_t EntriesPerColumn(std::int32_t workHeight, std::int32_t menuLineHeight, std::int32_t smallIconHeight);
 
-// The cursors standing in for the system's arrow while a tab is dragged
+// The cursors shown on the bar while a tab is dragged
 // (the add-in's cursor resources).
 enum class DragCursor : int { System = 0, OverTab = 101, OffTabs = 102 };
 // The cursor to show when the pointer moves over a tab or off the tabs, or
@@ -67,6 +67,21 @@ struct WheelScroll {
 // `notches` positive away from the user; `linesPerNotch` -1 scrolls a page.
 // With Ctrl held the wheel scrolls sideways, one step for the whole turn.
 WheelScroll PlanWheelScroll(bool ctrlDown, std::int32_t notches, std::int32_t linesPerNotch);
+
+// One wheel message neither blocks the IDE nor floods the window's queue,
+// whatever the turn and the lines per notch: up to kWheelLineSteps lines go
+// one by one, as the scroll bar's arrow sends them, and what is left as
+// pages of the bar's own page size (none when the bar has no page), never
+// more than kWheelPostLimit messages in all. The pause before each line
+// stops once kWheelPauseBudgetMs have passed.
+inline constexpr long long kWheelLineSteps = 100;
+inline constexpr long long kWheelPostLimit = 500;
+inline constexpr long long kWheelPauseBudgetMs = 20;
+struct WheelSteps {
+    long long lines, pages;
+    friend bool operator==(const WheelSteps&, const WheelSteps&) = default;
+};
+WheelSteps SplitWheelLines(long long lines, long long linesPerPage);
 
 // A scroll bar of the window, as the wheel sees it.
 struct ScrollBarFacts {

@@ -59,6 +59,13 @@ TEST(Wheel, ScrollsLinesPagesOrSidewaysThroughTheRightBar) {
         EXPECT_TRUE(s.vertical == c.want.vertical && s.request == c.want.request && s.count == c.want.count)
             << c.ctrl << " " << c.notches << " " << c.lines;
     }
+    // Lines one by one up to a hundred, then pages of the bar, five hundred posts at most.
+    struct Split {
+        long long lines, page;
+        WheelSteps want;
+    } const splits[] = {{0, 20, {0, 0}},     {-5, 20, {0, 0}},     {30, 20, {30, 0}},       {150, 20, {100, 2}},
+                        {160, 20, {100, 3}}, {27300, 0, {100, 0}}, {27300, 10, {100, 400}}, {1LL << 40, 1, {100, 400}}};
+    for (const Split& c : splits) EXPECT_EQ(SplitWheelLines(c.lines, c.page), c.want) << c.lines << " " << c.page;
     const ScrollBarFacts bar{true, true, false, 100, 200};
     EXPECT_TRUE(TakesWheel(true, bar, 150) && TakesWheel(false, bar, 0));
     EXPECT_FALSE(TakesWheel(true, bar, 100) || TakesWheel(true, bar, 200));  // level with the bar, edges excluded

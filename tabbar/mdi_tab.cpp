@@ -369,6 +369,14 @@ void CMDITab::Detach() {
     m_hClientWnd = 0;
 }
 
+void CMDITab::ClientDestroyed() {
+    // Nothing more is asked of the handle, which may soon name another
+    // window: no capture to release, no frame to recompute.
+    const WindowHandle h = std::exchange(m_hClientWnd, 0);
+    m_pPort->StopTimer();
+    m_pPort->DetachWindow(h);
+}
+
 void CMDITab::Refresh() {
     if (!m_bLockUpdate) ForceRefresh();
 }

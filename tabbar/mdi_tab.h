@@ -162,12 +162,13 @@ enum DragState : std::int32_t { kDragging = 0, kDragArmed = 1, kDragIdle = 2 };
 
 // Window messages the bar handles; the numbers are the window system's.
 namespace msg {
-constexpr std::uint32_t kCreate = 0x0001, kDestroy = 0x0002, kSize = 0x0005, kPaint = 0x000F, kNcCalcSize = 0x0083,
-                        kNcHitTest = 0x0084, kNcPaint = 0x0085, kMouseMove = 0x0200, kLButtonDown = 0x0201,
-                        kLButtonUp = 0x0202, kLButtonDblClk = 0x0203, kRButtonDown = 0x0204, kRButtonUp = 0x0205,
-                        kRButtonDblClk = 0x0206, kMButtonDown = 0x0207, kMButtonUp = 0x0208, kMButtonDblClk = 0x0209,
-                        kMouseWheel = 0x020A, kXButtonDown = 0x020B, kXButtonUp = 0x020C, kXButtonDblClk = 0x020D,
-                        kParentNotify = 0x0210, kMdiActivate = 0x0222, kCaptureChanged = 0x0215, kMouseLeave = 0x02A3;
+constexpr std::uint32_t kCreate = 0x0001, kDestroy = 0x0002, kSize = 0x0005, kPaint = 0x000F, kNcDestroy = 0x0082,
+                        kNcCalcSize = 0x0083, kNcHitTest = 0x0084, kNcPaint = 0x0085, kMouseMove = 0x0200,
+                        kLButtonDown = 0x0201, kLButtonUp = 0x0202, kLButtonDblClk = 0x0203, kRButtonDown = 0x0204,
+                        kRButtonUp = 0x0205, kRButtonDblClk = 0x0206, kMButtonDown = 0x0207, kMButtonUp = 0x0208,
+                        kMButtonDblClk = 0x0209, kMouseWheel = 0x020A, kXButtonDown = 0x020B, kXButtonUp = 0x020C,
+                        kXButtonDblClk = 0x020D, kParentNotify = 0x0210, kMdiActivate = 0x0222,
+                        kCaptureChanged = 0x0215, kMouseLeave = 0x02A3;
 constexpr std::int32_t kHtClient = 1, kHtBorder = 18;
 }  // namespace msg
 
@@ -179,7 +180,7 @@ struct WatchedMessage {
     std::int32_t when;  // a WatchPhase
 };
 // In the order they are registered on attaching.
-extern const WatchedMessage kWatchedMessages[23];
+extern const WatchedMessage kWatchedMessages[24];
 
 class CMDITab {
 public:
@@ -391,6 +392,8 @@ public:
     // coordinates; bScreen when the position is in screen coordinates.
     Point ToBarPoint(std::int32_t x, std::int32_t y, bool bScreen) const;
     void TrackLeave(bool on);
+    // The attached window is being destroyed: its handle is let go at once.
+    void ClientDestroyed();
     // The press, move and release handling; each answers whether the message
     // was the bar's (the window's own procedure then does not see it).
     bool OnButtonDown(WindowHandle hWnd, std::uint32_t uMsg, std::uintptr_t wParam, std::intptr_t lParam);

@@ -8,7 +8,7 @@
 
 namespace brisko {
 
-const WatchedMessage kWatchedMessages[23] = {
+const WatchedMessage kWatchedMessages[24] = {
     {msg::kPaint, kAfterWindow},        {msg::kParentNotify, kBeforeWindow},   {msg::kMdiActivate, kAfterWindow},
     {msg::kSize, kAfterWindow},         {msg::kNcHitTest, kAfterWindow},       {msg::kNcCalcSize, kAfterWindow},
     {msg::kNcPaint, kAfterWindow},      {msg::kMouseLeave, kAfterWindow},      {msg::kMouseMove, kAfterWindow},
@@ -16,7 +16,7 @@ const WatchedMessage kWatchedMessages[23] = {
     {msg::kRButtonDown, kBeforeWindow}, {msg::kRButtonUp, kBeforeWindow},      {msg::kRButtonDblClk, kBeforeWindow},
     {msg::kMButtonDown, kBeforeWindow}, {msg::kMButtonUp, kBeforeWindow},      {msg::kMButtonDblClk, kBeforeWindow},
     {msg::kXButtonDown, kBeforeWindow}, {msg::kXButtonUp, kBeforeWindow},      {msg::kXButtonDblClk, kBeforeWindow},
-    {msg::kMouseWheel, kBeforeWindow},  {msg::kCaptureChanged, kBeforeWindow},
+    {msg::kMouseWheel, kBeforeWindow},  {msg::kCaptureChanged, kBeforeWindow}, {msg::kNcDestroy, kAfterWindow},
 };
 
 namespace {
@@ -341,6 +341,9 @@ void CMDITab::HandleMessage(bool bBefore, bool& bHandled, std::intptr_t& lReturn
             break;
         case msg::kMdiActivate:
             if (m_pEvents) m_pEvents->MDIChildActive(static_cast<WindowHandle>(wParam));
+            break;
+        case msg::kNcDestroy:
+            if (hWnd == m_hClientWnd) ClientDestroyed();
             break;
         case msg::kMouseLeave:
             if (m_lHotButton != kNoButton) {

@@ -317,6 +317,15 @@ TEST_F(Input, DetachReleasesCaptureTrackingAndTimer) {
     log.calls.clear();
     bar.Detach();  // detached already: the window side hears nothing
     EXPECT_TRUE(log.calls.empty());
+    // A window destroyed under the bar is let go as it goes, and only that window.
+    bar.Attach(kWnd);
+    bool handled = false;
+    std::intptr_t ret = 0;
+    bar.HandleMessage(false, handled, ret, kWnd + 1, msg::kNcDestroy, 0, 0);
+    EXPECT_EQ(bar.hClientWnd(), kWnd);
+    bar.HandleMessage(false, handled, ret, kWnd, msg::kNcDestroy, 0, 0);
+    EXPECT_EQ(bar.hClientWnd(), 0);
+    EXPECT_EQ(log.calls.back(), "detach");
 }
 
 // Tooltips and the window list, over six tabs of 120 pixels that overflow

@@ -76,7 +76,7 @@ protected:
 
     void SetUp() override { ClearStoredSettings(); }
     void TearDown() override {
-        if (addin.Impl().TabBar()) addin.Disconnect();
+        if (addin && addin.Impl().TabBar()) addin.Disconnect();
         ClearStoredSettings();
     }
     HWND OpenModule(const std::wstring& name, long type = idehost::vbext_ct_StdModule) {

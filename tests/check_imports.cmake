@@ -1,4 +1,6 @@
-# Fails when the DLL imports anything but the system's own DLLs.
+# Fails when the DLL imports anything but the system's own DLLs, or a function
+# that changes what every other program shows (a drag cursor belongs to the
+# IDE's windows alone, and would outlive an IDE that dies in the middle).
 cmake_policy(SET CMP0057 NEW)
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
@@ -13,4 +15,9 @@ foreach(line IN LISTS imports)
     message(FATAL_ERROR "${DLL} imports ${line}")
   endif()
   message(STATUS "${line}")
+endforeach()
+foreach(function IN ITEMS SetSystemCursor)
+  if(dump MATCHES "[ \t]${function}\n")
+    message(FATAL_ERROR "${DLL} imports ${function}")
+  endif()
 endforeach()

@@ -45,6 +45,9 @@ TEST_F(Connection, LateBoundStartupConnectionFreezesTheBarUntilStartupComplete) 
     m->vt = VT_ERROR;
     m->scode = DISP_E_PARAMNOTFOUND;
     IDispatch* const late = addin.Get();
+    // Arguments counted but not there are refused before anything is read.
+    DISPPARAMS absent{nullptr, nullptr, 4, 0};
+    EXPECT_EQ(late->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &absent, nullptr, nullptr, nullptr), E_INVALIDARG);
     ASSERT_NO_THROW(DispGet(late, L"onconnection", {Variant::Object(Vbe()), mode, Variant::Object(nullptr), missing}));
     EXPECT_EQ(Bar().Count(), 0);
     EXPECT_TRUE(Bar().LockUpdate());
@@ -82,6 +85,10 @@ TEST_F(Connection, DisconnectingLeavesNothingBehind) {
     EXPECT_EQ(addin.Disconnect(), S_OK);  // never connected
     EXPECT_EQ(addin->OnStartupComplete(nullptr), S_OK);
     Connect();
+    const HMENU first = addin.Impl().Menu();
+    Connect();  // again without disconnecting: the first connection goes first
+    EXPECT_FALSE(IsMenu(first));
+    EXPECT_EQ(ide.Model().GetEvents().VBComponentsEvents(0).SinkCount(), 1u);
     ASSERT_EQ(addin.Disconnect(), S_OK);
     for (const wchar_t* failing : {L"Events", L"MainWindow"}) {
         const auto vbe = ComPtr<FailingVbe>::Attach(new FailingVbe(Vbe(), failing));

@@ -1,11 +1,13 @@
 // 100 connections and disconnections of the add-in against the stand-in IDE,
-// between two markers, for the GDI leak check run under Wine's GDI trace; the thread's
-// window count must also end where it began.
+// and a few disconnected from inside the tab menu (which draws the windows'
+// icons), between two markers, for the GDI leak check run under Wine's GDI
+// trace; the thread's window count must also end where it began.
 #include <windows.h>
 
 #include <cstdio>
 
 #include "tests/addin_fixture.h"
+#include "tests/tick_action.h"
 
 using namespace brisko;
 
@@ -20,18 +22,24 @@ int main() {
         project.AddComponent(L"Form1", idehost::vbext_ct_VBForm);
         ide.OpenCodeWindow(L"Project1 - Module1" + test::kCode);
         ide.OpenDesigner(L"Project1 - Form1 (Form)");
-        auto cycle = [&] {
+        auto cycle = [&](bool insideMenu) {
             test::AddIn addin;
             if (addin.Connect(static_cast<IDispatch*>(&ide.Model()), ext_cm_AfterStartup) != S_OK) ++failures;
             idehost::IdeHost::Pump(5);
-            if (addin.Disconnect() != S_OK) ++failures;
+            if (insideMenu) {
+                const test::TickAction inside(
+                    [&] { return FindWindowW(L"#32768", nullptr) && addin.Disconnect() == S_OK && EndMenu(); });
+                addin.Impl().ShowTabMenu(0);
+            }
+            if (addin.Disconnect() != S_OK || addin.Impl().TabBar()) ++failures;
         };
-        // The first connection may leave objects the system caches for good.
-        cycle();
+        // The first connection and menu may leave objects the system caches for good.
+        cycle(false);
+        cycle(true);
         idehost::IdeHost::Pump(50);
         const int windowsBefore = test::ThreadWindowCount();
         std::fprintf(stderr, "BRISKO-MARK before (%d windows)\n", windowsBefore);
-        for (int i = 0; i < 100; ++i) cycle();
+        for (int i = 0; i < 105; ++i) cycle(i >= 100);
         idehost::IdeHost::Pump(50);
         const int windowsAfter = test::ThreadWindowCount();
         std::fprintf(stderr, "BRISKO-MARK after (%d windows)\n", windowsAfter);

@@ -8,14 +8,17 @@ namespace {
 
 namespace input = idehost::input;
 
-// Which drag cursor stands in for the arrow, looked at each time the IDE's
-// thread takes a message, so that no state between two messages is missed
-// (this Wine accepts SetSystemCursor without showing it, so the add-in's own
-// record is what can be seen).
+// Which drag cursor the add-in shows, looked at each time the IDE's thread
+// takes a message, so that no state between two messages is missed; and
+// whether it is the thread's own cursor (not one put in the system's place,
+// which this Wine accepts without showing).
 Loader* g_dragging = nullptr;
 std::vector<int> g_cursors;
+int g_cursorsNotShown = 0;
 void SeeCursor() {
-    if (const int c = g_dragging->DragCursor(); g_cursors.back() != c) g_cursors.push_back(c);
+    const int c = g_dragging->DragCursor();
+    if (c && GetCursor() != LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(c))) ++g_cursorsNotShown;
+    if (g_cursors.back() != c) g_cursors.push_back(c);
 }
 LRESULT CALLBACK SeeCursorOnEveryMessage(int code, WPARAM w, LPARAM l) {
     SeeCursor();
@@ -101,7 +104,8 @@ TEST_F(Tabs, FollowTheIdeAndTheUsersClicksWheelDragsAndMenu) {
     UnhookWindowsHookEx(hook);
     SeeCursor();
     EXPECT_EQ(Bar().Index(first), 1);
-    EXPECT_EQ(g_cursors, (std::vector<int>{0, 101, 0}));  // over the tabs, then the system's again
+    EXPECT_EQ(g_cursors, (std::vector<int>{0, 101, 0}));  // over the tabs, then the window's own again
+    EXPECT_EQ(g_cursorsNotShown, 0);
 
     // "すべて閉じる" from the menu asks first and spares windows that refuse.
     ide.SetCloseBehaviour(windows[1], idehost::CloseBehaviour::Refuse);

@@ -4,10 +4,25 @@
 // server locks keep the module loaded.
 #include <objbase.h>
 
+#include <new>
+
 #include "common/win/com_object.h"
 #include "comserver/win/module.h"
 
 namespace brisko {
+
+// Every function that COM, regsvr32 or the loader calls: no exception may
+// reach their frames (memory runs out anywhere a string is made).
+template <class F>
+HRESULT Barrier(F&& f) noexcept {
+    try {
+        return f();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
 
 class ClassFactory final : public IClassFactory {
 public:
@@ -29,11 +44,13 @@ public:
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        IUnknown* obj = create_();
-        if (!obj) return E_OUTOFMEMORY;
-        const HRESULT hr = obj->QueryInterface(riid, ppv);
-        obj->Release();
-        return hr;
+        return Barrier([&] {
+            IUnknown* obj = create_();
+            if (!obj) return E_OUTOFMEMORY;
+            const HRESULT hr = obj->QueryInterface(riid, ppv);
+            obj->Release();
+            return hr;
+        });
     }
     STDMETHODIMP LockServer(BOOL lock) override {
         if (lock)

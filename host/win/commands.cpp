@@ -115,18 +115,19 @@ void Loader::SetDragCursor(brisko::DragCursor cursor) {
     const int resourceId = static_cast<int>(cursor);
     const HCURSOR shared = LoadCursorA(ModuleInstance(), MAKEINTRESOURCEA(resourceId));
     if (!shared) return;
-    // SetSystemCursor takes ownership of the handle it is given: hand it a copy.
-    constexpr DWORD kNormalArrow = 32512;  // OCR_NORMAL
-    const HCURSOR copy = CopyCursor(shared);
-    if (copy && SetSystemCursor(copy, kNormalArrow)) {
-        m_bCursorReplaced = true;
-        m_iDragCursor = resourceId;
-    }
+    // The bar's window holds the mouse while a tab is dragged, so no other
+    // window sets the cursor until the capture ends; nothing outside this
+    // thread's windows is touched, and nothing outlives the IDE.
+    const HCURSOR before = SetCursor(shared);
+    if (!m_bCursorReplaced) m_hCursorBefore = before;
+    m_bCursorReplaced = true;
+    m_iDragCursor = resourceId;
 }
 
 void Loader::RestoreCursors() {
-    SystemParametersInfoA(SPI_SETCURSORS, 0, nullptr, 0);
+    if (m_bCursorReplaced) SetCursor(m_hCursorBefore);
     m_bCursorReplaced = false;
+    m_hCursorBefore = nullptr;
     m_iDragCursor = static_cast<int>(brisko::DragCursor::System);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "common/entry_frame.h"
 #include "common/error.h"
 #include "common/win/com_object.h"
 #include "comserver/win/module.h"
@@ -35,7 +36,7 @@ public:
                                     {&IID_IUnknown, &IID_IDispatch, &kEvents});
     }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        if (!ids || (count && !names)) return E_POINTER;
+        if (!names || !ids) return E_POINTER;
         for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
         if (count < 1 || !names[0]) return DISP_E_UNKNOWNNAME;
         if (lstrcmpiW(names[0], L"ItemAdded") == 0) ids[0] = DISPID_ItemAdded;
@@ -43,6 +44,8 @@ public:
         return ids[0] == DISPID_UNKNOWN ? DISP_E_UNKNOWNNAME : S_OK;
     }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
+        // A call from the IDE like any other: a disconnection meanwhile waits for it.
+        const EntryFrame frame;
         try {
             OnEvent(id, FirstObjectArgument(params));
         } catch (...) {

@@ -39,23 +39,27 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    if (IsEqualCLSID(clsid, CLSID_Loader)) return g_loaderFactory.QueryInterface(riid, ppv);
-    if (IsEqualCLSID(clsid, kClsidSpinEditBox)) return g_spinEditBoxFactory.QueryInterface(riid, ppv);
-    return CLASS_E_CLASSNOTAVAILABLE;
+    return Barrier([&] {
+        if (IsEqualCLSID(clsid, CLSID_Loader)) return g_loaderFactory.QueryInterface(riid, ppv);
+        if (IsEqualCLSID(clsid, kClsidSpinEditBox)) return g_spinEditBoxFactory.QueryInterface(riid, ppv);
+        return CLASS_E_CLASSNOTAVAILABLE;
+    });
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
-    if (ModuleRefCount() != 0) return S_FALSE;
-    UnregisterControlClasses();
-    return S_OK;
+    return Barrier([] {
+        if (ModuleRefCount() != 0) return S_FALSE;
+        UnregisterControlClasses();
+        return S_OK;
+    });
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
-    return RegisterServer(HKEY_CLASSES_ROOT);
+    return Barrier([] { return RegisterServer(HKEY_CLASSES_ROOT); });
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
-    return UnregisterServer(HKEY_CLASSES_ROOT);
+    return Barrier([] { return UnregisterServer(HKEY_CLASSES_ROOT); });
 }
 
 // regsvr32 /n /i:user registers for the current user only, without
@@ -64,7 +68,7 @@ extern "C" HRESULT STDAPICALLTYPE DllInstall(BOOL install, LPCWSTR cmdLine) {
     if (!cmdLine || lstrcmpiW(cmdLine, L"user") != 0) return cmdLine && *cmdLine ? E_INVALIDARG : S_OK;
     HKEY classes = UserClasses();
     if (!classes) return E_ACCESSDENIED;
-    const HRESULT hr = install ? RegisterServer(classes) : UnregisterServer(classes);
+    const HRESULT hr = Barrier([&] { return install ? RegisterServer(classes) : UnregisterServer(classes); });
     RegCloseKey(classes);
     return hr;
 }

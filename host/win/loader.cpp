@@ -24,16 +24,18 @@
 
 namespace brisko {
 
-Loader::Loader() {
+Loader::Loader(IUnknown* owner) : owner_(owner) {
     ModuleAddRef();
 }
 
 Loader::~Loader() {
-    OnDisconnection();
+    finishDisconnection_.Cancel();
+    TearDown();
     ModuleRelease();
 }
 
 void Loader::OnConnection(IDispatch* Application, long ConnectMode) {
+    EndEarlierConnection();
     m_eIde = RunningIdeKind();
     // Every text of the session (menu, tips, dialog) in the display language of now.
     ChooseTextLanguage();
@@ -106,7 +108,7 @@ void Loader::OnBeginShutdown() {
     }
 }
 
-void Loader::OnDisconnection() {
+void Loader::TearDown() noexcept {
     // Every step runs even when an earlier one failed, and each one looks at
     // what is really there: a connection that failed part-way, or none at
     // all, leaves some fields empty.
@@ -125,6 +127,7 @@ void Loader::OnDisconnection() {
     } catch (...) {
     }
     m_hMenu = nullptr;
+    m_hWindowMenu = nullptr;
     m_bSettingsLoaded = false;
     // A drag may still be showing its cursor; the system's own comes back.
     if (m_bCursorReplaced) RestoreCursors();

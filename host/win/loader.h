@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "common/entry_frame.h"
+#include "common/non_copyable.h"
 #include "common/win/com_ptr.h"
 #include "comserver/addin_keys.h"
 #include "host/tab_commands.h"
@@ -26,14 +28,20 @@ namespace brisko {
 
 class Loader : public ITabBarEvents, public IMonitorEvents, public IConfigEvents {
 public:
-    Loader();
+    // owner: the COM object that holds this loader (not owned). It is kept
+    // alive while a disconnection waits and while a modal loop of ours runs.
+    explicit Loader(IUnknown* owner = nullptr);
     ~Loader() override;
     Loader(const Loader&) = delete;
     Loader& operator=(const Loader&) = delete;
 
     // The connection events. OnConnection raises what fails (the IDE is told);
-    // the others never raise.
+    // the others never raise. A connection still in place is ended first.
     void OnConnection(IDispatch* Application, long ConnectMode);
+    // Tears the connection down once no call into the add-in is running any
+    // more (see common/entry_frame.h): from inside one of our modal loops,
+    // after the outermost has returned; otherwise before the IDE's call
+    // returns. Nothing new is started meanwhile.
     void OnDisconnection();
     void OnStartupComplete();
     void OnBeginShutdown();
@@ -86,8 +94,8 @@ public:
     HMENU WindowListMenu() const {
         return m_hWindowMenu;
     }
-    // The drag cursor standing in for the system's arrow now (a DragCursor:
-    // 101 over a tab, 102 off the tabs, 0 when the system's own are in place).
+    // The drag cursor shown now (a DragCursor: 101 over a tab, 102 off the
+    // tabs, 0 when the window's own is back).
     int DragCursor() const {
         return m_iDragCursor.load();
     }
@@ -99,6 +107,27 @@ public:
     void HideWindow(WindowHandle hWnd) override;
 
 private:
+    // Marks a nested message loop of ours (a menu, a message box, a dialog,
+    // a window's close prompt run by a sent WM_CLOSE) for its whole length.
+    class ModalLoop : NonCopyable {
+    public:
+        explicit ModalLoop(Loader& loader);
+        ~ModalLoop();
+
+    private:
+        Loader& loader_;
+        EntryFrame frame_;
+    };
+
+    bool Connected() const;
+    // Ends a connection still in place before a new one; raises when that
+    // cannot be done now because calls of ours are still running.
+    void EndEarlierConnection();
+    // Saves the settings and lets go of everything the connection made.
+    void TearDown() noexcept;
+    // Run once no call of ours is running: the waiting disconnection, then
+    // the reference that kept the COM object alive (which may be the last).
+    void FinishDisconnection();
     void AddExistingWindows();
     void CreateTabMenu();
     // Brings the window of tab i forward as a click on its tab does, and its
@@ -127,6 +156,11 @@ private:
     void RefreshTitles();
     std::int16_t TabOfWindow(WindowHandle hWnd) const;
 
+    IUnknown* owner_;
+    ComPtr<IUnknown> keepAlive_;
+    int modalLoops_ = 0;
+    bool disconnecting_ = false;
+    AfterEntries finishDisconnection_{[this] { FinishDisconnection(); }};
     IdeKind m_eIde = IdeKind::Vb6;
     ComPtr<IDispatch> m_pVBE;
     // m_pVBEvent: the subscription to the component event source.
@@ -143,9 +177,10 @@ private:
     std::unique_ptr<frmConfig> m_pConfig;
     std::int32_t m_eIconStyle = 0;
     bool m_bMouseWheel = false;
-    // Whether a drag cursor currently replaces the system's arrow: it is put
-    // back on every way out, disconnection included.
+    // Whether a drag cursor currently replaces the one the bar's window had
+    // (m_hCursorBefore): it is put back on every way out, disconnection included.
     bool m_bCursorReplaced = false;
+    HCURSOR m_hCursorBefore = nullptr;
     // Whether the drag last went over a tab (the drop cursor is meant).
     bool m_bDropCursor = false;
     std::atomic<int> m_iDragCursor{0};

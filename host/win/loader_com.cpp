@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 
+#include "common/entry_frame.h"
 #include "common/win/com_object.h"
 #include "comserver/win/module.h"
 #include "host/win/extensibility.h"
@@ -16,12 +17,15 @@ namespace {
 // {0A7E3C51-2D4B-4F6A-9E18-7B5C3D2E1F40}: identifies our own objects to LoaderOf.
 constexpr IID IID_BriskoLoaderImpl = {0x0A7E3C51, 0x2D4B, 0x4F6A, {0x9E, 0x18, 0x7B, 0x5C, 0x3D, 0x2E, 0x1F, 0x40}};
 
-// Reports a failure to the caller through the standard error object.
-HRESULT Fail(const char* what) {
+// Reports a failure to the caller through the standard error object. The
+// text is made by the system, so that memory running out here loses the
+// text and nothing else.
+HRESULT Fail(const char* what) noexcept {
     ComPtr<ICreateErrorInfo> create;
     if (SUCCEEDED(CreateErrorInfo(create.Put()))) {
-        std::wstring text(what, what + lstrlenA(what));
-        BSTR desc = SysAllocString(text.c_str());
+        const UINT n = static_cast<UINT>(lstrlenA(what));
+        BSTR desc = SysAllocStringLen(nullptr, n);
+        for (UINT i = 0; desc && i < n; ++i) desc[i] = static_cast<unsigned char>(what[i]);
         BSTR source = SysAllocString(L"Brisko.Loader");
         create->SetDescription(desc);
         create->SetSource(source);
@@ -33,8 +37,11 @@ HRESULT Fail(const char* what) {
     return E_FAIL;
 }
 
+// Each IDE call is a call from outside: work that a disconnection put off
+// for it runs as it returns (see common/entry_frame.h).
 template <class F>
-HRESULT Guard(F&& f) {
+HRESULT Guard(F&& f) noexcept {
+    const EntryFrame frame;
     try {
         f();
         return S_OK;
@@ -75,6 +82,7 @@ public:
         HRESULT hr = S_OK;
         for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
         if (count == 0) return S_OK;
+        if (!names[0]) return DISP_E_UNKNOWNNAME;
         for (const auto& n : kNames)
             if (lstrcmpiW(names[0], n.name) == 0) ids[0] = n.id;
         if (ids[0] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
@@ -84,6 +92,10 @@ public:
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* dp, VARIANT* result, EXCEPINFO*,
                         UINT* argErr) override {
         if (result) VariantInit(result);
+        // A count without the arguments behind it, or named arguments, which
+        // the methods do not take, are refused before anything is read.
+        if (dp && dp->cArgs > 0 && !dp->rgvarg) return E_INVALIDARG;
+        if (dp && dp->cNamedArgs > 0) return DISP_E_NONAMEDARGS;
         const UINT n = dp ? dp->cArgs : 0;
         // Arguments arrive last to first.
         auto arg = [&](UINT k) -> VARIANT* { return k < n ? &dp->rgvarg[n - 1 - k] : nullptr; };
@@ -138,7 +150,7 @@ public:
     }
 
 private:
-    std::unique_ptr<Loader> loader_ = std::make_unique<Loader>();
+    std::unique_ptr<Loader> loader_ = std::make_unique<Loader>(static_cast<IDTExtensibility2*>(this));
 };
 
 }  // namespace

@@ -86,7 +86,8 @@ void Loader::CreateTabMenu() {
 }
 
 std::int32_t Loader::ShowTabMenu(std::int16_t i) {
-    if (!m_hMenu || !m_pMDITab) return 0;
+    const ModalLoop loop(*this);
+    if (!m_hMenu || !m_pMDITab || disconnecting_) return 0;
     const MenuEnabling on = EnablingFor(m_pMDITab->Count(), i);
     Enable(m_hMenu, Id(MenuCommand::Close), on.close);
     Enable(m_hMenu, Id(MenuCommand::CloseAll), on.closeAll);
@@ -129,18 +130,21 @@ std::int32_t Loader::ShowTabMenu(std::int16_t i) {
     // The entries go before their bitmaps do.
     if (m_hWindowMenu)
         while (GetMenuItemCount(m_hWindowMenu) > 0) DeleteMenu(m_hWindowMenu, 0, MF_BYPOSITION);
-    return cmd;
+    // Disconnected meanwhile: nothing more is done to the IDE.
+    return disconnecting_ ? 0 : cmd;
 }
 
 void Loader::TabBarClick(std::int16_t iIndex, std::int32_t eButton, std::int32_t, std::int32_t, std::int32_t) {
     if (!m_pMDITab) return;
     m_pMDITab->ForceRefresh();
     if (eButton != kRightButton) return;
+    const ModalLoop loop(*this);
     RunMenuCommand(ShowTabMenu(iIndex), iIndex);
 }
 
 void Loader::RunMenuCommand(std::int32_t cmd, std::int16_t iIndex) {
-    if (!m_pMDITab) return;
+    const ModalLoop loop(*this);
+    if (!m_pMDITab || disconnecting_) return;
     // Closing one window may close others (a designer and its code window):
     // every index is checked against the table as it is now, and a window
     // that is already gone is not sent anything.
@@ -175,14 +179,17 @@ void Loader::RunMenuCommand(std::int32_t cmd, std::int16_t iIndex) {
         case MenuCommand::CloseAll: {
             const std::wstring question = ResourceText(kStrCloseAllQuestion);
             const HWND owner = GetAncestor(Client(), GA_ROOT);
-            if (MessageBoxW(owner, question.c_str(), L"Brisko", MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return;
+            if (MessageBoxW(owner, question.c_str(), L"Brisko", MB_YESNO | MB_ICONEXCLAMATION) != IDYES ||
+                disconnecting_)
+                return;
             [[fallthrough]];
         }
         case MenuCommand::CloseLeft:
         case MenuCommand::CloseRight:
             run.Begin();
             for (std::int16_t k : TabsToClose(static_cast<MenuCommand>(cmd), m_pMDITab->Count(), iIndex)) {
-                if (!m_pMDITab) break;
+                // A close prompt may have seen the add-in disconnected.
+                if (!m_pMDITab || disconnecting_) break;
                 closeTab(k);
             }
             break;

@@ -195,6 +195,11 @@ LRESULT CALLBACK IdeHost::MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                     return 0;
                 }
                 break;
+            case WM_PARENTNOTIFY:
+                // The MDI client destroyed on its own: the frame must not
+                // hand a dead window to DefFrameProc.
+                if (LOWORD(wp) == WM_DESTROY && reinterpret_cast<HWND>(lp) == host->client_) host->client_ = nullptr;
+                break;
             case WM_NCDESTROY: {
                 const LRESULT r = DefFrameProcA(hwnd, nullptr, msg, wp, lp);
                 SetWindowLongPtrA(hwnd, 0, 0);
@@ -321,6 +326,16 @@ LRESULT IdeHost::ChildMessage(Child& child, HWND hwnd, UINT msg, WPARAM wp, LPAR
             if (child.close == CloseBehaviour::Hide) {
                 ShowWindow(hwnd, SW_HIDE);
                 return 0;
+            }
+            if (child.close == CloseBehaviour::Prompt) {
+                // "Save changes to the following files?", the IDE's question.
+                const std::wstring question =
+                    L"\u6B21\u306E\u30D5\u30A1\u30A4\u30EB\u3078\u306E\u5909\u66F4\u3092"
+                    L"\u4FDD\u5B58\u3057\u307E\u3059\u304B?\r\n\r\n" +
+                    CaptionOf(hwnd);
+                const int answer = MessageBoxW(main_, question.c_str(), L"Microsoft Visual Basic",
+                                               MB_YESNOCANCEL | MB_ICONEXCLAMATION);
+                if (answer == IDCANCEL || !IsWindow(hwnd)) return 0;
             }
             break;
     }

@@ -26,6 +26,8 @@ enum class CloseBehaviour {
     Destroy,  // closes, as code windows and designers do
     Hide,     // hides itself and stays, as the IDE's tool windows do
     Refuse,   // ignores the request
+    Prompt,   // asks first, as the IDE does for unsaved changes: Yes or No
+              // close, Cancel keeps the window
 };
 
 // One WM_VSCROLL or WM_HSCROLL that a code window received.

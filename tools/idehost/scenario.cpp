@@ -342,11 +342,14 @@ std::string Scenario::Execute(const std::vector<Word>& w, bool& quit) {
         (ide_.*wc.action)(hwnd);
         return {};
     }
-    if (Is(cmd, L"refuseclose")) {
-        if (!need(3) || !(Is(w[2], L"on") || Is(w[2], L"off"))) return usage("refuseclose REF on|off");
+    if (Is(cmd, L"refuseclose") || Is(cmd, L"promptclose")) {
+        const bool refuse = Is(cmd, L"refuseclose");
+        if (!need(3) || !(Is(w[2], L"on") || Is(w[2], L"off")))
+            return usage(refuse ? "refuseclose REF on|off" : "promptclose REF on|off");
         HWND hwnd = Resolve(w[1], error);
         if (!hwnd) return error;
-        ide_.SetCloseBehaviour(hwnd, Is(w[2], L"on") ? CloseBehaviour::Refuse : CloseBehaviour::Destroy);
+        const CloseBehaviour on = refuse ? CloseBehaviour::Refuse : CloseBehaviour::Prompt;
+        ide_.SetCloseBehaviour(hwnd, Is(w[2], L"on") ? on : CloseBehaviour::Destroy);
         return {};
     }
     if (Is(cmd, L"addproject")) {

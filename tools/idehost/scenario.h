@@ -14,6 +14,8 @@
 //   activate REF                        WM_MDIACTIVATE to the MDI client
 //   close REF                           WM_CLOSE
 //   refuseclose REF on|off              the window ignores WM_CLOSE (on) or closes (off)
+//   promptclose REF on|off              the window asks before it closes, as for
+//                                       unsaved changes (on), or closes (off)
 //   minimize|maximize|restore REF
 //   show|hide REF
 //   addproject "name" ["document" ["file"]]

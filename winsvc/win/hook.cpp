@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "common/entry_frame.h"
 #include "winsvc/win/slot_pool.h"
 
 namespace brisko {
@@ -42,6 +43,7 @@ public:
         HookSlot& s = g_pool[i];
         if (s.state.use == SlotState::Free) return CallNextHookEx(nullptr, code, w, l);
         HookPool::Use use(g_pool, i);
+        const EntryFrame frame;
         // Kept for the chain call: the owner may unhook from its callback.
         const HHOOK hHook = s.handle;
         iHook* owner = s.pObj ? s.pObj->m_pOwner : nullptr;

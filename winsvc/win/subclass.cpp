@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/entry_frame.h"
 #include "common/win/handles.h"
 #include "winsvc/win/slot_pool.h"
 
@@ -75,6 +76,7 @@ LRESULT SubclassDispatcher::Dispatch(std::size_t i, HWND h, UINT m, WPARAM w, LP
     if (s.state.use == SlotState::Free || !s.pfnPrev) return DefWindowProcA(h, m, w, l);
 
     SubclassPool::Use use(g_pool, i);
+    const EntryFrame frame;
     // Copied now: the owner may unsubclass during the before phase, and the
     // message still goes on to the procedure we replaced.
     const WNDPROC prev = s.pfnPrev;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/entry_frame.h"
 #include "winsvc/win/slot_pool.h"
 
 namespace brisko {
@@ -29,6 +30,7 @@ public:
         // slot whose identifier the system has given out again) is dropped.
         if (s.state.use != SlotState::Taken || !s.pObj || s.handle != idEvent) return;
         TimerPool::Use use(g_pool, i);
+        const EntryFrame frame;
         const CTimer& t = *s.pObj;
         iTimer* owner = t.m_pOwner;
         if (!owner) return;

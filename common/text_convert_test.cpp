@@ -1,0 +1,37 @@
+#include "common/text_convert.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace brisko {
+namespace {
+
+// A system call that answers `need` when measuring and `wrote` when writing,
+// writing as many units as it says, within the capacity it was given.
+template <class From, class To>
+TextConverter<From, To> Answering(int need, int wrote) {
+    return [=](const From*, int, To* out, int capacity) {
+        if (capacity == 0) return need;
+        std::fill_n(out, std::clamp(wrote, 0, capacity), To('x'));
+        return wrote;
+    };
+}
+
+TEST(TextConvert, SystemAnswersAreBelievedOnlyWithinTheBuffersBounds) {
+    // 5 units from 4 bytes are more than any code page makes.
+    struct Case {
+        int need, wrote;
+        std::size_t widened;  // units from 4 bytes
+    } const cases[] = {{4, 4, 4}, {1, 1, 1}, {4, 2, 2}, {0, 4, 0}, {-1, 4, 0}, {5, 5, 0}, {4, 0, 0}, {4, 5, 0}};
+    for (const Case& c : cases)
+        EXPECT_EQ(WidenText("abcd", Answering<char, wchar_t>(c.need, c.wrote)), std::wstring(c.widened, L'x'))
+            << c.need;
+    EXPECT_EQ(NarrowText(L"ab", Answering<wchar_t, char>(8, 8)), std::string(8, 'x'));
+    EXPECT_EQ(NarrowText(L"ab", Answering<wchar_t, char>(9, 9)), "");
+    EXPECT_EQ(WidenText("", [](const char*, int, wchar_t*, int) -> int { throw 1; }), L"");
+    EXPECT_EQ(WidenText("a", nullptr), L"");
+}
+
+}  // namespace
+}  // namespace brisko
