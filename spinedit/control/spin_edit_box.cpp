@@ -102,21 +102,25 @@ SpinEditBoxObject::SpinEditBoxObject() : extent_(kDefaultExtent) {
 }
 
 SpinEditBoxObject::~SpinEditBoxObject() {
-    if (SpinEdit* box = Box()) {
+    SpinEdit* box = Box();
+    // The last reference went at the end of a message of the window, which
+    // is still on its way out: the window must outlive it.
+    const bool inMessage = box && box->InMessage();
+    if (box) {
+        box->SetKeeper(nullptr);
         box->SetEventSink(nullptr);
         box->SetFocusObserver(nullptr);
         box->SetMouseObserver(nullptr);
     }
     if (eventPoint_) eventPoint_->Clear();
     if (notifyPoint_) notifyPoint_->Clear();
-    if (window_ && IsWindow(window_) && parking_) {
+    if (box && parking_) {
         ShowWindow(window_, SW_HIDE);
         SetParent(window_, parking_.Get());
     }
-    if (EventBridge::Raising() && parking_) {
-        // A handler released the control from inside the window's own
-        // message handling: the window goes once that handling is over,
-        // and the module stays loaded until then.
+    if (inMessage && parking_) {
+        // The window goes once that message is over, and the module stays
+        // loaded until then.
         SetWindowLongPtrW(parking_.Get(), GWLP_USERDATA, 1);
         ModuleAddRef();
         PostMessageW(parking_.Release(), WM_CLOSE, 0, 0);
@@ -143,6 +147,7 @@ bool SpinEditBoxObject::Init() {
         dual_ = MakeDualPart(*this);
         if (!dual_) return false;
         box->SetEventSink(bridge_.get());
+        box->SetKeeper(this);
         box->SetFocusObserver([this](bool focused) { OnFocusChange(focused); });
         box->SetMouseObserver([this](UINT msg, WPARAM keys, POINT at) { bridge_->Mouse(msg, keys, at); });
         return true;
@@ -250,7 +255,13 @@ std::wstring SpinEditBoxObject::ControlName() const {
     return name.empty() ? std::wstring(kSpinEditBoxClassName) : name;
 }
 
-HRESULT SpinEditBoxObject::Report(const Error& e) {
+HRESULT SpinEditBoxObject::Report(const Error& e) noexcept {
+    const HRESULT code = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, static_cast<int>(e.Number()));
+    const HRESULT hr = Barrier([&] { return ReportOrThrow(e, code); });
+    return hr == E_OUTOFMEMORY || hr == E_UNEXPECTED ? code : hr;
+}
+
+HRESULT SpinEditBoxObject::ReportOrThrow(const Error& e, HRESULT code) {
     if (e.Number() == ErrorNumber::InvalidPropertyValue && !UserMode()) {
         // The designer's property window: say so and keep the old value.
         HWND owner = nullptr;
@@ -267,13 +278,16 @@ HRESULT SpinEditBoxObject::Report(const Error& e) {
         create->SetDescription(const_cast<LPOLESTR>(description.c_str()));
         if (auto info = create.As<IErrorInfo>(IID_IErrorInfo)) SetErrorInfo(0, info.Get());
     }
-    return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, static_cast<int>(e.Number()));
+    return code;
 }
 
-void SpinEditBoxObject::Changed(DISPID id) {
+void SpinEditBoxObject::Changed(DISPID id) noexcept {
     dirty_ = true;
-    for (const ComPtr<IUnknown>& sink : notifyPoint_->Sinks())
-        static_cast<IPropertyNotifySink*>(static_cast<void*>(sink.Get()))->OnChanged(id);
+    Barrier([&] {
+        for (const ComPtr<IUnknown>& sink : notifyPoint_->Sinks())
+            static_cast<IPropertyNotifySink*>(static_cast<void*>(sink.Get()))->OnChanged(id);
+        return S_OK;
+    });
     if (viewSink_) viewSink_->OnViewChange(DVASPECT_CONTENT, -1);
 }
 
@@ -296,12 +310,14 @@ void SpinEditBoxObject::ControlInfoChanged() {
 // IOleObject
 
 STDMETHODIMP SpinEditBoxObject::SetClientSite(IOleClientSite* site) {
-    site_ = ComPtr<IOleClientSite>(site);
-    if (site) {
-        ApplyAmbientFont();
-        if (SpinEdit* box = Box()) box->SetDesignMode(!UserMode());
-    }
-    return S_OK;
+    return Barrier([&] {
+        site_ = ComPtr<IOleClientSite>(site);
+        if (site) {
+            ApplyAmbientFont();
+            if (SpinEdit* box = Box()) box->SetDesignMode(!UserMode());
+        }
+        return S_OK;
+    });
 }
 
 STDMETHODIMP SpinEditBoxObject::GetClientSite(IOleClientSite** site) {
@@ -312,10 +328,12 @@ STDMETHODIMP SpinEditBoxObject::GetClientSite(IOleClientSite** site) {
 }
 
 STDMETHODIMP SpinEditBoxObject::Close(DWORD saveOption) {
-    if (saveOption == OLECLOSE_SAVEIFDIRTY && dirty_ && site_) site_->SaveObject();
-    InPlaceDeactivate();
-    if (adviseHolder_) adviseHolder_->SendOnClose();
-    return S_OK;
+    return Barrier([&] {
+        if (saveOption == OLECLOSE_SAVEIFDIRTY && dirty_ && site_) site_->SaveObject();
+        InPlaceDeactivate();
+        if (adviseHolder_) adviseHolder_->SendOnClose();
+        return S_OK;
+    });
 }
 
 STDMETHODIMP SpinEditBoxObject::GetMoniker(DWORD, DWORD, IMoniker** out) {
@@ -329,23 +347,25 @@ STDMETHODIMP SpinEditBoxObject::GetClipboardData(DWORD, IDataObject** out) {
 }
 
 STDMETHODIMP SpinEditBoxObject::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND, LPCRECT posRect) {
-    switch (verb) {
-        case OLEIVERB_PRIMARY:
-        case OLEIVERB_SHOW:
-        case OLEIVERB_OPEN:
-        case OLEIVERB_UIACTIVATE:
-            return Activate(true, activeSite, posRect);
-        case OLEIVERB_INPLACEACTIVATE:
-            return Activate(false, activeSite, posRect);
-        case OLEIVERB_HIDE:
-            UIDeactivate();
-            Show(false);
-            return S_OK;
-        case OLEIVERB_DISCARDUNDOSTATE:
-            return S_OK;
-        default:
-            return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
-    }
+    return Barrier([&] {
+        switch (verb) {
+            case OLEIVERB_PRIMARY:
+            case OLEIVERB_SHOW:
+            case OLEIVERB_OPEN:
+            case OLEIVERB_UIACTIVATE:
+                return Activate(true, activeSite, posRect);
+            case OLEIVERB_INPLACEACTIVATE:
+                return Activate(false, activeSite, posRect);
+            case OLEIVERB_HIDE:
+                UIDeactivate();
+                Show(false);
+                return S_OK;
+            case OLEIVERB_DISCARDUNDOSTATE:
+                return S_OK;
+            default:
+                return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
+        }
+    });
 }
 
 STDMETHODIMP SpinEditBoxObject::EnumVerbs(IEnumOLEVERB** out) {
@@ -433,11 +453,12 @@ void SpinEditBoxObject::RebuildAccelerators() {
 
 STDMETHODIMP SpinEditBoxObject::GetControlInfo(CONTROLINFO* info) {
     if (!info) return E_POINTER;
-    try {
-        RebuildAccelerators();
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    if (const HRESULT hr = Barrier([&] {
+            RebuildAccelerators();
+            return S_OK;
+        });
+        FAILED(hr))
+        return hr;
     info->cb = sizeof *info;
     info->hAccel = accelerators_.Get();
     info->cAccel = static_cast<USHORT>(acceleratorCount_);
@@ -447,13 +468,17 @@ STDMETHODIMP SpinEditBoxObject::GetControlInfo(CONTROLINFO* info) {
 
 STDMETHODIMP SpinEditBoxObject::OnMnemonic(MSG* msg) {
     if (!msg) return E_POINTER;
+    return Barrier([&] { return Mnemonic(*msg); });
+}
+
+HRESULT SpinEditBoxObject::Mnemonic(const MSG& msg) {
     SpinEdit* box = Box();
     if (!box) return E_UNEXPECTED;
     // The access key as the form declared it, whichever case was typed.
     std::int16_t keyAscii = 0;
     for (wchar_t c : box->Retained().accessKeys) {
         const SHORT scan = VkKeyScanW(c);
-        if (scan != -1 && static_cast<WPARAM>(scan & 0xFF) == msg->wParam) {
+        if (scan != -1 && static_cast<WPARAM>(scan & 0xFF) == msg.wParam) {
             keyAscii = static_cast<std::int16_t>(c);
             break;
         }
@@ -468,16 +493,14 @@ STDMETHODIMP SpinEditBoxObject::OnMnemonic(MSG* msg) {
 }
 
 STDMETHODIMP SpinEditBoxObject::OnAmbientPropertyChange(DISPID id) {
-    try {
+    return Barrier([&] {
         if (id == DISPID_AMBIENT_FONT || id == DISPID_UNKNOWN) ApplyAmbientFont();
         if (SpinEdit* box = Box()) {
             if (id == DISPID_AMBIENT_USERMODE || id == DISPID_UNKNOWN) box->SetDesignMode(!UserMode());
             box->Refresh();
         }
         return S_OK;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    });
 }
 
 STDMETHODIMP SpinEditBoxObject::FreezeEvents(BOOL freeze) {
@@ -493,8 +516,10 @@ STDMETHODIMP SpinEditBoxObject::FreezeEvents(BOOL freeze) {
 STDMETHODIMP SpinEditBoxObject::GetClassInfo(ITypeInfo** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    ComPtr<ITypeLib> lib = ControlTypeLib();
-    return lib ? lib->GetTypeInfoOfGuid(kClsidSpinEditBox, out) : TYPE_E_CANTLOADLIBRARY;
+    return Barrier([&] {
+        ComPtr<ITypeLib> lib = ControlTypeLib();
+        return lib ? lib->GetTypeInfoOfGuid(kClsidSpinEditBox, out) : TYPE_E_CANTLOADLIBRARY;
+    });
 }
 
 STDMETHODIMP SpinEditBoxObject::GetGUID(DWORD kind, GUID* guid) {

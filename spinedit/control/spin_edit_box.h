@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -50,6 +51,20 @@ void UnregisterControlClasses();
 // The type library embedded in the module this code is linked into.
 ComPtr<ITypeLib> ControlTypeLib();
 
+// Runs the body of a method that a container or Windows calls: nothing it
+// throws goes further. Running out of memory is E_OUTOFMEMORY, anything else
+// E_UNEXPECTED.
+template <class F>
+HRESULT Barrier(F&& body) noexcept {
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
 class ConnectionPoint;
 class EventBridge;
 
@@ -75,7 +90,8 @@ class SpinEditBoxObject final : public IOleObject,
                                 public ISupportErrorInfo,
                                 public IPersistStreamInit,
                                 public IPersistPropertyBag,
-                                public IPersistStorage {
+                                public IPersistStorage,
+                                private SpinEditKeeper {
 public:
     SpinEditBoxObject();
     ~SpinEditBoxObject();
@@ -112,7 +128,7 @@ public:
     }
     // After a property changed through the interface: notifies the property
     // sinks and the view, and marks the object dirty.
-    void Changed(DISPID id);
+    void Changed(DISPID id) noexcept;
     // The font follows the container's until one is set explicitly.
     void SetFontFromUser(const std::optional<FontSpec>& font);
     // Raises one of the control's own events (not the window class's):
@@ -214,7 +230,13 @@ public:
 
 private:
     friend class EventBridge;
-    HRESULT Report(const Error& e);
+    // SpinEditKeeper: a reference for the whole of each message of the window.
+    void Hold() noexcept override { AddRef(); }
+    void Unhold() noexcept override { Release(); }
+    HRESULT Report(const Error& e) noexcept;
+    HRESULT ReportOrThrow(const Error& e, HRESULT code);
+    HRESULT Mnemonic(const MSG& msg);
+    HRESULT RouteKey(LPMSG msg);
     HRESULT BeginInit();
     void EndInit(bool loaded);
     PersistContext SaveContext() const;

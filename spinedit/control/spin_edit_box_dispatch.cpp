@@ -25,16 +25,17 @@ STDMETHODIMP SpinEditBoxDual::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT c
     if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     if (!names || !ids) return E_POINTER;
     if (!info_) return TYPE_E_CANTLOADLIBRARY;
-    return info_->GetIDsOfNames(names, count, ids);
+    return Barrier([&] { return info_->GetIDsOfNames(names, count, ids); });
 }
 
 STDMETHODIMP SpinEditBoxDual::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO* error, UINT* argError) {
     if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-    if (!params) return E_INVALIDARG;
+    if (!ValidParams(params)) return E_INVALIDARG;
     if (!info_) return TYPE_E_CANTLOADLIBRARY;
     SetErrorInfo(0, nullptr);
-    return info_->Invoke(static_cast<_SpinEditBox*>(this), id, flags, params, result, error, argError);
+    return Barrier(
+        [&] { return info_->Invoke(static_cast<_SpinEditBox*>(this), id, flags, params, result, error, argError); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_Version(LONG* v) {

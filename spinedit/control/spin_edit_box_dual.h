@@ -71,6 +71,13 @@ T Optional(const VARIANT& v, T fallback) {
     return out;
 }
 
+// What a caller of IDispatch::Invoke hands in, before anything reads it:
+// as many arguments as it says, and named ones among them.
+inline bool ValidParams(const DISPPARAMS* params) {
+    return params && (params->cArgs == 0 || params->rgvarg) && (params->cNamedArgs == 0 || params->rgdispidNamedArgs) &&
+           params->cNamedArgs <= params->cArgs;
+}
+
 inline std::uint32_t CheckedColor(OLE_COLOR c) {
     if (!TranslateOleColor(c)) Invalid("not a colour");
     return c;

@@ -71,20 +71,7 @@ private:
     std::vector<VARIANT> v_;
 };
 
-thread_local int t_raising = 0;
-
-struct RaisingScope {
-    RaisingScope() { ++t_raising; }
-    ~RaisingScope() { --t_raising; }
-    RaisingScope(const RaisingScope&) = delete;
-    RaisingScope& operator=(const RaisingScope&) = delete;
-};
-
 }  // namespace
-
-bool EventBridge::Raising() {
-    return t_raising > 0;
-}
 
 std::vector<ComPtr<IUnknown>> ConnectionPoint::Sinks() const {
     std::vector<ComPtr<IUnknown>> out;
@@ -128,7 +115,7 @@ STDMETHODIMP ConnectionPoint::GetConnectionPointContainer(IConnectionPointContai
 STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
     if (cookie) *cookie = 0;
     if (!sink || !cookie) return E_POINTER;
-    try {
+    return Barrier([&] {
         // The sink is kept as the interface it answers for; an event sink
         // may answer only IDispatch.
         IUnknown* wanted = nullptr;
@@ -142,9 +129,7 @@ STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
         sinks_.emplace_back(nextCookie_, std::move(held));
         *cookie = nextCookie_++;
         return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 STDMETHODIMP ConnectionPoint::Unadvise(DWORD cookie) {
@@ -193,8 +178,11 @@ public:
     }
     STDMETHODIMP Clone(IEnumConnectionPoints** out) override {
         if (!out) return E_POINTER;
-        *out = new (std::nothrow) PointEnumerator(points_, next_);
-        return *out ? S_OK : E_OUTOFMEMORY;
+        *out = nullptr;
+        return Barrier([&] {
+            *out = new PointEnumerator(points_, next_);
+            return S_OK;
+        });
     }
 
 private:
@@ -207,14 +195,12 @@ private:
 HRESULT EnumeratePoints(std::initializer_list<IConnectionPoint*> points, IEnumConnectionPoints** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    try {
+    return Barrier([&] {
         std::vector<ComPtr<IConnectionPoint>> held;
         for (IConnectionPoint* p : points) held.emplace_back(p);
         *out = new PointEnumerator(std::move(held), 0);
         return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 EventBridge::EventBridge(SpinEditBoxObject& owner, ConnectionPoint& point) : owner_(owner), point_(point) {
@@ -249,17 +235,23 @@ const EventBridge::Signature* EventBridge::Find(const wchar_t* name) {
     return &signatures_.emplace(name, std::move(sig)).first->second;
 }
 
-void EventBridge::Raise(const wchar_t* name, VARIANT* args, int count) {
+// A handler may let the control go: the message that raised the event holds
+// it until the message is over (SpinEdit's keeper), and a container's call
+// holds it by the rules of COM.
+void EventBridge::Raise(const wchar_t* name, VARIANT* args, int count) noexcept {
+    try {
+        RaiseOrThrow(name, args, count);
+    } catch (...) {
+        // An event that cannot be raised (no memory for its arguments) is skipped.
+    }
+}
+
+void EventBridge::RaiseOrThrow(const wchar_t* name, VARIANT* args, int count) {
     if (!owner_.FiresEvents()) return;
     std::vector<ComPtr<IUnknown>> sinks = point_.Sinks();
     if (sinks.empty()) return;
     const Signature* sig = Find(name);
     if (!sig || static_cast<int>(sig->types.size()) != count) return;
-    // The handlers may release the control; it stays until they are done,
-    // and a last release here still counts as inside an event (its window
-    // then goes only after the message being handled).
-    RaisingScope raising;
-    ComPtr<IUnknown> keep(static_cast<IOleObject*>(&owner_));
     Args store(count);
     std::vector<VARIANT> passed(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {

@@ -105,6 +105,7 @@ SpinEdit::~SpinEdit() {
     core_.SetEventSink(nullptr);
     // Nothing of ours stays in the text box's chain once the object is gone.
     boxSubclass_.UnSubclass();
+    spinSubclass_.UnSubclass();
 }
 
 LRESULT CALLBACK SpinEdit::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -122,10 +123,14 @@ LRESULT CALLBACK SpinEdit::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     auto* self = reinterpret_cast<SpinEdit*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        std::unique_ptr<SpinEdit> owned(self);
+        if (self && self->InMessage())
+            self->windowGone_ = true;
+        else
+            delete self;
         return DefWindowProcW(hwnd, msg, wp, lp);
     }
     if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+    MessageScope scope(*self);
     try {
         return self->Handle(msg, wp, lp);
     } catch (...) {
@@ -271,6 +276,7 @@ bool SpinEdit::CreateParts() {
     spin_ = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_VERT, 0, 0, 0, 0, hwnd_,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSpinId)), g_instance, nullptr);
     if (!box_ || !spin_) return false;
+    SubclassSpin();
     SetScrollRange(spin_, SB_CTL, 0, 2, FALSE);
     SetScrollPos(spin_, SB_CTL, 1, FALSE);
     ApplyFrame();

@@ -1,0 +1,228 @@
+#pragma once
+// What the hosted tests of Brisko.SpinEditBox share: the registered server,
+// Wine's ATL as the container, late-bound calls by name, an event sink as a
+// VB form's WithEvents variable is one, and a form with one control on it.
+#include <gtest/gtest.h>
+#include <windows.h>
+// After windows.h, which they build on.
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/win/com_ptr.h"
+#include "common/win/gdi.h"
+#include "common/win/variant_values.h"
+#include "tests/tick_action.h"
+#include "tools/idehost/scenario.h"
+#include "winsvc/win/pump.h"
+
+namespace brisko::hosted {
+
+using test::Pump;
+using namespace variant;
+namespace input = idehost::input;
+
+// {7EB4AE2A-9938-4895-AB97-F1602DC36D8C}
+constexpr IID kEventsIid = {0x7EB4AE2A, 0x9938, 0x4895, {0xAB, 0x97, 0xF1, 0x60, 0x2D, 0xC3, 0x6D, 0x8C}};
+constexpr wchar_t kProgId[] = L"Brisko.SpinEditBox";
+
+inline HMODULE g_dll = nullptr;
+inline ComPtr<ITypeInfo> g_events;  // for the sink to name what it receives
+
+// The registered server's type library, loaded from the DLL itself.
+inline ComPtr<ITypeLib> Library() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(LoadLibraryW(L"Brisko.dll"), path, MAX_PATH);
+    ComPtr<ITypeLib> lib;
+    EXPECT_EQ(LoadTypeLibEx(path, REGKIND_NONE, lib.Put()), S_OK);
+    return lib;
+}
+
+template <class F>
+F Export(HMODULE module, const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+// Late-bound calls by name, as VB code without a reference makes them; a
+// result as VB prints it, and a failure's error and description.
+class ByName {
+public:
+    explicit ByName(ComPtr<IDispatch> d) : d_(std::move(d)) {}
+    // Takes over value; returns the error's code, or S_OK.
+    HRESULT Put(const wchar_t* name, VARIANT value) { return Invoke(name, DISPATCH_PROPERTYPUT, {value}); }
+    std::wstring Get(const wchar_t* name) { return Call(name, {}, DISPATCH_PROPERTYGET); }
+    // Arguments in declaration order; taken over.
+    std::wstring Call(const wchar_t* name, std::vector<VARIANT> args = {}, WORD flags = DISPATCH_METHOD) {
+        return SUCCEEDED(Invoke(name, flags, std::move(args))) ? result : L"<failed>";
+    }
+    HWND Window(const wchar_t* name) { return reinterpret_cast<HWND>(std::stoll(Get(name))); }
+
+    std::wstring result, error;
+    ComPtr<IDispatch> object;  // the last result that was an object
+
+private:
+    HRESULT Invoke(const wchar_t* name, WORD flags, std::vector<VARIANT> args) {
+        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+        DISPID id = DISPID_UNKNOWN, named = DISPID_PROPERTYPUT;
+        EXPECT_EQ(d_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK) << "no member " << name;
+        std::reverse(args.begin(), args.end());
+        const UINT puts = flags == DISPATCH_PROPERTYPUT;
+        DISPPARAMS params{args.data(), puts ? &named : nullptr, static_cast<UINT>(args.size()), puts};
+        VARIANT out;
+        VariantInit(&out);
+        EXCEPINFO e{};
+        HRESULT hr = d_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &out, &e, nullptr);
+        if (V_VT(&out) == VT_DISPATCH) object = ComPtr<IDispatch>(V_DISPATCH(&out));
+        result = SUCCEEDED(hr) && SUCCEEDED(VariantChangeType(&out, &out, VARIANT_ALPHABOOL, VT_BSTR))
+                     ? std::wstring(V_BSTR(&out), SysStringLen(V_BSTR(&out)))
+                     : L"";
+        error = e.bstrDescription ? e.bstrDescription : L"";
+        if (hr == DISP_E_EXCEPTION) hr = e.scode;
+        for (VARIANT& v : args) VariantClear(&v);
+        VariantClear(&out);
+        for (BSTR b : {e.bstrSource, e.bstrDescription, e.bstrHelpFile}) SysFreeString(b);
+        return hr;
+    }
+    ComPtr<IDispatch> d_;
+};
+
+// An event sink as a VB form's WithEvents variable is one, subscribed while it
+// lives: it records the events by name and, when told, cancels an upward spin
+// or turns one character into another.
+class Sink final : public IDispatch {
+public:
+    explicit Sink(IUnknown* control) {
+        ComPtr<IUnknown>(control)
+            .As<IConnectionPointContainer>(IID_IConnectionPointContainer)
+            ->FindConnectionPoint(kEventsIid, point_.Put());
+        EXPECT_EQ(point_->Advise(this, &cookie_), S_OK);
+    }
+    ~Sink() { Unadvise(); }
+    void Unadvise() {
+        if (point_) point_->Unadvise(cookie_);
+        point_.Reset();
+    }
+
+    std::vector<std::wstring> log;
+    bool cancelUp = false;
+    std::int16_t from = 0, to = 0;
+    std::vector<std::int16_t> keyAscii;             // as KeyPress received them
+    std::function<void(const std::wstring&)> then;  // runs after each event
+    LONG refs = 0;
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        const bool known =
+            IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, kEventsIid);
+        *ppv = known ? static_cast<IDispatch*>(this) : nullptr;
+        return known ? (AddRef(), S_OK) : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs); }
+    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--refs); }
+    STDMETHODIMP GetTypeInfoCount(UINT* n) override { return *n = 0, S_OK; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
+        BSTR name = nullptr;
+        UINT n = 0;
+        g_events->GetNames(id, &name, 1, &n);
+        const std::wstring event = name ? name : L"?";
+        SysFreeString(name);
+        log.push_back(event);
+        VARIANT* a = params->rgvarg;  // the last argument first
+        if (event == L"SpinBeforeClick" && params->cArgs == 2) {
+            EXPECT_EQ(V_VT(&a[0]), VT_BYREF | VT_BOOL);
+            if (cancelUp && V_I4(&a[1]) == 0) *V_BOOLREF(&a[0]) = VARIANT_TRUE;
+        } else if (event == L"KeyPress" && params->cArgs == 1) {
+            EXPECT_EQ(V_VT(&a[0]), VT_BYREF | VT_I2);
+            keyAscii.push_back(*V_I2REF(&a[0]));
+            if (*V_I2REF(&a[0]) == from) *V_I2REF(&a[0]) = to;
+        }
+        if (then) then(event);
+        return S_OK;
+    }
+
+private:
+    ComPtr<IConnectionPoint> point_;
+    DWORD cookie_ = 0;
+};
+
+inline std::wstring WindowText(HWND w) {
+    wchar_t buf[256] = {};
+    GetWindowTextW(w, buf, 256);
+    return buf;
+}
+
+// What a message box of this thread showed, as "title: text"; it is read and
+// answered from inside its own modal loop.
+inline std::wstring AnswerMessageBox(const std::function<void()>& open) {
+    std::wstring shown;
+    test::TickAction answer([&] {
+        HWND box = test::ThreadDialog();
+        if (!box) return false;
+        shown = WindowText(box) + L": " + WindowText(GetDlgItem(box, 0xFFFF));
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return true;
+    });
+    open();
+    Pump(30);
+    return shown;
+}
+
+inline POINT CenterOf(HWND w, double fy = 0.5) {
+    RECT r;
+    GetWindowRect(w, &r);
+    return POINT{(r.left + r.right) / 2, r.top + static_cast<LONG>((r.bottom - r.top) * fy)};
+}
+
+inline COLORREF PixelOf(HWND w) {
+    WindowDC dc(w, false);
+    return GetPixel(dc.Get(), 2, 2);
+}
+
+class Hosted : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_EQ(OleInitialize(nullptr), S_OK);
+        g_dll = LoadLibraryW(L"Brisko.dll");
+        auto reg = Export<HRESULT(STDAPICALLTYPE*)()>(g_dll, "DllRegisterServer");
+        ASSERT_TRUE(reg && reg() == S_OK);
+        ASSERT_EQ(Library()->GetTypeInfoOfGuid(kEventsIid, g_events.Put()), S_OK);
+        auto init = Export<BOOL(WINAPI*)()>(LoadLibraryW(L"atl.dll"), "AtlAxWinInit");
+        ASSERT_TRUE(init && init());
+    }
+    void SetUp() override {
+        form_.Reset(CreateWindowExW(0, L"STATIC", L"form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 360, 200, nullptr,
+                                    nullptr, GetModuleHandleW(nullptr), nullptr));
+        host_ = CreateWindowExW(0, L"AtlAxWin", kProgId, WS_CHILD | WS_VISIBLE, 10, 10, 160, 26, form_.Get(), nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+        auto getControl = Export<HRESULT(WINAPI*)(HWND, IUnknown**)>(GetModuleHandleW(L"atl.dll"), "AtlAxGetControl");
+        ASSERT_EQ(getControl(host_, control_.Put()), S_OK);
+        box_ = std::make_unique<ByName>(control_.As<IDispatch>(IID_IDispatch));
+        SetForegroundWindow(form_.Get());
+        Pump(80);
+    }
+    void TearDown() override {
+        box_.reset();
+        control_.Reset();
+        form_.Reset();
+        Pump(30);
+    }
+    HWND Text() { return box_->Window(L"hWndText"); }
+    void Focus() {
+        box_->Call(L"SetFocus");
+        Pump(50);
+        ASSERT_EQ(GetFocus(), Text());
+    }
+
+    UniqueWindow form_;
+    HWND host_ = nullptr;
+    ComPtr<IUnknown> control_;
+    std::unique_ptr<ByName> box_;
+};
+
+}  // namespace brisko::hosted
