@@ -1,0 +1,126 @@
+// Fuzzes what the control takes from outside when a form loads it, short of
+// the container's and the system's own objects: the values a property bag
+// hands back for every stored key (coerced, checked, then loaded as one set),
+// and the picture bytes of a stored record before the system's decoder.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "spinedit/spin_bag.h"
+#include "spinedit/spin_picture.h"
+#include "spinedit/spin_properties.h"
+
+using namespace brisko;
+
+namespace {
+
+void Require(bool ok) {
+    if (!ok) std::abort();
+}
+
+class Input {
+public:
+    Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    bool Empty() const { return size_ == 0; }
+    std::uint8_t Byte() { return size_ ? (--size_, *data_++) : 0; }
+    std::uint64_t Bits() {
+        std::uint64_t v = 0;
+        const std::size_t n = size_ < 8 ? size_ : 8;
+        std::memcpy(&v, data_, n);
+        data_ += n;
+        size_ -= n;
+        return v;
+    }
+    // Mostly the characters a number or a boolean is made of.
+    std::wstring Text() {
+        std::wstring s;
+        for (std::size_t n = Byte() % 12; n > 0 && size_; --n) {
+            static const wchar_t kAlphabet[] = L"0123456789.+-eE &HhOTrueFals,";
+            const std::uint8_t b = Byte();
+            s.push_back(b < 0xE0 ? kAlphabet[b % (sizeof kAlphabet / sizeof kAlphabet[0] - 1)]
+                                 : static_cast<wchar_t>(b));
+        }
+        return s;
+    }
+    BagValue Value() {
+        switch (Byte() % 10) {
+            case 0:
+                return std::monostate{};
+            case 1:
+                return BagNull{};
+            case 2:
+                return (Byte() & 1) != 0;
+            case 3:
+                return static_cast<std::int64_t>(Bits());
+            case 4: {
+                const std::uint64_t bits = Bits();
+                double d;
+                std::memcpy(&d, &bits, sizeof d);
+                return d;
+            }
+            case 5:
+                return Text();
+            case 6: {
+                FontSpec f;
+                f.name = Text();
+                f.sizeCy = static_cast<std::int64_t>(Bits());
+                f.weight = static_cast<std::int16_t>(Bits());
+                f.charset = static_cast<std::int16_t>(Byte() - 8);
+                return f;
+            }
+            case 7:
+                return BagPicture{};
+            case 8:
+                return BagOtherObject{};
+            default:
+                return BagUnsupported{};
+        }
+    }
+    const std::uint8_t* Rest() const { return data_; }
+    std::size_t Left() const { return size_; }
+
+private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+};
+
+void FuzzBag(Input& in) {
+    const auto& keys = SpinEditPropertyKeys();
+    MemoryPropertyStore store;
+    while (!in.Empty()) {
+        const std::wstring_view key = keys[in.Byte() % keys.size()];
+        const BagDecision d = DecideBagValue(key, in.Value());
+        Require(d.value.has_value() == (d.action == BagDecision::Action::Take));
+        Require((d.problem != BagProblem::None) == (d.action == BagDecision::Action::Report));
+        if (d.value) {
+            Require(SpinEditPropertyAccepted(key, *d.value));
+            store.Write(key, *d.value);
+        }
+    }
+    // Whatever was taken loads as one set, and saves again.
+    try {
+        MemoryPropertyStore again;
+        SaveSpinEditProperties(LoadSpinEditProperties(store), again);
+    } catch (...) {
+        std::abort();
+    }
+}
+
+void FuzzPicture(Input& in) {
+    const auto image = CheckPictureBytes(in.Rest(), in.Left());
+    if (image) Require(image->size > 0 && image->offset + image->size <= in.Left());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    Input in(data, size);
+    if (in.Byte() & 1)
+        FuzzPicture(in);
+    else
+        FuzzBag(in);
+    return 0;
+}
