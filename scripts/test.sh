@@ -18,11 +18,11 @@ status=0
 
 # Bounded fuzzing: the spin edit box's text rules, its decoder of binary
 # stored properties, what a form's property bag and a record's pictures hand
-# it, and its input filters (32 seconds shared), and the load of arbitrary
+# it, and its input filters (28 seconds shared), and the load of arbitrary
 # stored settings (20 seconds).
 for fuzz in spinedit/run-fuzz.sh settings/run-fuzz.sh; do
   seconds=20
-  [ "$fuzz" = spinedit/run-fuzz.sh ] && seconds=32
+  [ "$fuzz" = spinedit/run-fuzz.sh ] && seconds=28
   "$fuzz" build/fuzz "$seconds" >build/fuzz-"$(dirname "$fuzz")".log 2>&1 || { tail -n 30 build/fuzz-"$(dirname "$fuzz")".log; status=1; }
   grep -h "^Done" build/fuzz-"$(dirname "$fuzz")".log || true
 done

@@ -1,6 +1,6 @@
-// What the control takes from a container's property bag and from a stored
-// record's picture bytes, before any of it reaches the window or the system's
-// decoders.
+// What the control takes from a container's property bag, from a stored
+// record's picture bytes and from a drop, before any of it reaches the window
+// or the system's decoders.
 #include "spinedit/spin_bag.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "spinedit/spin_drop.h"
 #include "spinedit/spin_picture.h"
 
 namespace brisko {
@@ -26,11 +27,12 @@ TEST(SpinBag, NumbersReadFromTextAsTheHostLanguageWritesThem) {
                                                                   {L"&HFFFFFFFF", -1},
                                                                   {L"&H8000", -32768},
                                                                   {L"&h00FF8040&", 0xFF8040},
+                                                                  {L"&H0FFFF", 65535},
                                                                   {L"&O17", 15},
                                                                   {L"&O177777", -1}};
     for (const auto& [text, value] : numbers) EXPECT_EQ(ParseBagNumber(text), value) << testing::PrintToString(text);
-    for (const wchar_t* text : {L"", L" ", L"+", L"-.", L"1,000", L"1e", L"1e+", L"e5", L"&H", L"&H123456789", L"&HG",
-                                L"&O8", L"&X1", L"0x10", L"1e999", L"12abc", L"1 2"})
+    for (const wchar_t* text : {L"", L" ", L"+", L"-.", L"1,000", L"1e", L"1e+", L"e5", L"&H", L"&H123456789",
+                                L"&H000000001", L"&HG", L"&O8", L"&X1", L"0x10", L"1e999", L"12abc", L"1 2"})
         EXPECT_EQ(ParseBagNumber(text), std::nullopt) << testing::PrintToString(std::wstring(text));
 }
 
@@ -61,6 +63,7 @@ TEST(SpinBag, EachValueIsTakenCoercedOrReportedWithItsReason) {
         {L"VAlign", std::int64_t{7}, A::Report, {}, BagProblem::InvalidValue},
         {L"Enabled", std::wstring(L"perhaps"), A::Report, {}, BagProblem::TypeMismatch},
         {L"Enabled", std::wstring(L" tRUE "), A::Take, true},
+        {L"Enabled", std::wstring(L"FALSE"), A::Take, false},
         {L"Enabled", std::wstring(L"-1"), A::Take, true},
         {L"Enabled", std::int64_t{0}, A::Take, false},
         {L"Caption", std::int64_t{5}, A::Take, std::wstring(L"5")},
@@ -103,12 +106,20 @@ std::vector<std::uint8_t> IconFile(std::uint32_t type = 1, std::uint32_t height 
     return b;
 }
 
-// A one-pixel 24-bit bitmap file.
-std::vector<std::uint8_t> BitmapFile(std::int32_t height = 1, std::uint32_t bits = 54) {
+// A one-pixel bitmap file, 24-bit by default: its header (12 bytes for the
+// old core header), a full palette below 16 bits, then one row of pixels.
+std::vector<std::uint8_t> BitmapFile(std::int32_t height = 1, std::uint32_t extraBits = 0, std::uint32_t bpp = 24,
+                                     std::uint32_t compression = 0, std::uint32_t used = 0, std::uint32_t info = 40) {
+    const std::uint32_t palette = bpp < 16 ? (used ? used : 1u << bpp) * (info == 12 ? 3 : 4) : 0;
+    const std::uint32_t bits = 14 + info + palette;
     std::vector<std::uint8_t> b = {'B', 'M'};
-    Put(b, 58, 4), Put(b, 0, 4), Put(b, bits, 4);
-    Put(b, 40, 4), Put(b, 1, 4), Put(b, static_cast<std::uint32_t>(height), 4), Put(b, 1, 2), Put(b, 24, 2);
-    b.resize(58);
+    Put(b, bits + 4, 4), Put(b, 0, 4), Put(b, bits + extraBits, 4), Put(b, info, 4);
+    if (info == 12)
+        Put(b, 1, 2), Put(b, static_cast<std::uint32_t>(height), 2), Put(b, 1, 2), Put(b, bpp, 2);
+    else
+        Put(b, 1, 4), Put(b, static_cast<std::uint32_t>(height), 4), Put(b, 1, 2), Put(b, bpp, 2),
+            Put(b, compression, 4), Put(b, 4, 4), Put(b, 0, 8), Put(b, used, 4);
+    b.resize(bits + 4);
     return b;
 }
 
@@ -122,9 +133,15 @@ std::vector<std::uint8_t> Persisted(std::vector<std::uint8_t> image, std::uint32
 TEST(SpinPicture, OnlyWholePicturesOfKnownKindsPass) {
     auto lying = IconFile();
     lying[18] = 0xF0;  // the image's offset, past the end
+    auto oddHeader = IconFile();
+    oddHeader[22] = 41;  // an image header of no known size
     std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
     png.resize(33);
     const std::vector<std::uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0};
+    std::vector<std::uint8_t> metafile = {0xD7, 0xCD, 0xC6, 0x9A}, emf;
+    metafile.resize(22), Put(metafile, 1, 2), Put(metafile, 9, 2), metafile.resize(40);
+    Put(emf, 1, 4), Put(emf, 88, 4), emf.resize(40), Put(emf, 0x464D4520, 4), Put(emf, 0, 4), Put(emf, 88, 4);
+    emf.resize(88);
     struct Row {
         std::vector<std::uint8_t> bytes;
         std::optional<PictureFormat> format;
@@ -146,7 +163,22 @@ TEST(SpinPicture, OnlyWholePicturesOfKnownKindsPass) {
         {Persisted(IconFile(1, 2, 44)), std::nullopt},       // its rows do not fit its length
         {Persisted(IconFile(1, 0x7FFFFFFF)), std::nullopt},  // absurd height
         {Persisted(BitmapFile(2)), std::nullopt},            // two rows in one row's bytes
-        {Persisted(BitmapFile(1, 60)), std::nullopt},        // pixels past the end
+        {Persisted(BitmapFile(1, 6)), std::nullopt},         // pixels past the end
+        {Persisted(BitmapFile(1, 0, 8)), PictureFormat::Bitmap},
+        {Persisted(BitmapFile(1, 0, 8, 0, 256)), PictureFormat::Bitmap},
+        {Persisted(BitmapFile(1, 0, 8, 0, 257)), std::nullopt},  // more colours than 8 bits name
+        {Persisted(BitmapFile(1, 0, 8, 0, 0, 12)), PictureFormat::Bitmap},
+        {Persisted(BitmapFile(1, 0, 8, 1)), PictureFormat::Bitmap},  // run-length
+        {Persisted(BitmapFile(1, 0, 24, 1)), std::nullopt},
+        {Persisted(BitmapFile(1, 0, 32, 3)), PictureFormat::Bitmap},  // bit fields
+        {Persisted(BitmapFile(1, 0, 24, 3)), std::nullopt},
+        {Persisted(BitmapFile(2, 0, 32, 3)), std::nullopt},
+        {Persisted(BitmapFile(1, 0, 4, 2)), PictureFormat::Bitmap},
+        {Persisted(oddHeader), std::nullopt},
+        {Persisted(std::vector<std::uint8_t>(metafile.begin(), metafile.begin() + 26)), std::nullopt},
+        {Persisted(metafile), PictureFormat::Metafile},
+        {Persisted(emf), PictureFormat::EnhancedMetafile},
+        {Persisted(std::vector<std::uint8_t>(emf.begin(), emf.end() - 1)), std::nullopt},
         {Persisted(std::vector<std::uint8_t>(png.begin(), png.end() - 1)), std::nullopt},
         {Persisted({'h', 'e', 'l', 'l', 'o'}), std::nullopt},
     };
@@ -161,6 +193,47 @@ TEST(SpinPicture, OnlyWholePicturesOfKnownKindsPass) {
     const auto image = CheckPictureBytes(whole.data(), whole.size());
     ASSERT_TRUE(image);
     EXPECT_EQ(std::make_pair(image->offset, image->size), std::make_pair(std::size_t{8}, whole.size() - 8));
+}
+
+TEST(SpinDrop, FileListsAndTextsAreReadWithinTheirBytes) {
+    const auto block = MakeDropFiles({L"C:\\a.txt", L"C:\\b c.txt"});
+    const auto files = ParseDropFiles(block.data(), block.size());
+    ASSERT_TRUE(files);
+    EXPECT_EQ(files->wide, (std::vector<std::wstring>{L"C:\\a.txt", L"C:\\b c.txt"}));
+    EXPECT_FALSE(ParseDropFiles(block.data(), block.size(), 1)) << "more names than allowed";
+    EXPECT_EQ(ParseDropFiles(block.data(), block.size() - 2)->wide.size(), 2u) << "a list without its end";
+    std::vector<std::uint8_t> ansi;
+    Put(ansi, 24, 4);
+    for (int i = 0; i < 5; ++i) Put(ansi, 0, 4);  // point, flags (ANSI names), then 4 spare bytes
+    for (char c : std::string("a.txt\0b", 7)) ansi.push_back(static_cast<std::uint8_t>(c));  // the last cut short
+    EXPECT_EQ(ParseDropFiles(ansi.data(), ansi.size())->ansi, std::vector<std::string>{"a.txt"});
+    for (std::uint32_t offset : {19u, 32u}) {
+        ansi[0] = static_cast<std::uint8_t>(offset);
+        EXPECT_FALSE(ParseDropFiles(ansi.data(), ansi.size())) << offset;
+    }
+    const std::uint8_t wide[] = {'a', 0, 'b', 0, 0, 0, 'c', 0, 'd'};
+    EXPECT_EQ(WideTextOf(wide, sizeof wide), L"ab");
+    EXPECT_EQ(WideTextOf(wide, 3), L"a") << "half a character is none";
+    EXPECT_EQ(WideTextOf(wide, 4, 2), L"ab");
+    EXPECT_EQ(WideTextOf(wide + 6, 3, 0), std::nullopt) << "more than allowed";
+    EXPECT_EQ(AnsiTextOf(wide + 6, 3), "c");
+    EXPECT_EQ(AnsiTextOf(wide + 6, 3, 0), std::nullopt);
+}
+
+TEST(SpinDrop, EffectsButtonsAndShiftsAsATextBoxTakesThem) {
+    const std::tuple<std::uint32_t, std::uint32_t, std::uint32_t> effects[] = {
+        {kDropCopy | kDropMove, 0, kDropMove},
+        {kDropCopy | kDropMove, kKeyControl, kDropCopy},
+        {kDropCopy | kDropMove, kKeyShift, kDropMove},
+        {kDropCopy, 0, kDropCopy},
+        {kDropCopy, kKeyShift, kDropNone},
+        {kDropMove, kKeyControl, kDropNone}};
+    for (const auto& [allowed, keys, effect] : effects) EXPECT_EQ(DropEffectFor(allowed, keys), effect);
+    EXPECT_EQ(DropButton(kKeyLeft | kKeyShift), 1);
+    EXPECT_EQ(DropButton(kKeyMiddle), 4);
+    EXPECT_EQ(DropButton(kKeyRight), 2);
+    EXPECT_EQ(DropShift(kKeyAlt | kKeyLeft), 4);
+    EXPECT_EQ(DropShift(kKeyControl), 2);
 }
 
 }  // namespace

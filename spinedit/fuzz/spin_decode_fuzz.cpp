@@ -1,7 +1,9 @@
-// Fuzzes what the control takes from outside when a form loads it, short of
-// the container's and the system's own objects: the values a property bag
-// hands back for every stored key (coerced, checked, then loaded as one set),
-// and the picture bytes of a stored record before the system's decoder.
+// Fuzzes the decoders of what the control takes from outside, short of the
+// container's and the system's own objects: the values a property bag hands
+// back for every stored key (coerced, checked, then loaded as one set), the
+// picture bytes of a stored record before the system's decoder, and the text
+// and file lists a drop brings.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +12,7 @@
 #include <string>
 
 #include "spinedit/spin_bag.h"
+#include "spinedit/spin_drop.h"
 #include "spinedit/spin_picture.h"
 #include "spinedit/spin_properties.h"
 
@@ -114,13 +117,35 @@ void FuzzPicture(Input& in) {
     if (image) Require(image->size > 0 && image->offset + image->size <= in.Left());
 }
 
+// A file list reads back from the block the control itself would offer; the
+// texts stop at their first NUL, within their bytes and their limit.
+void FuzzDrop(Input& in) {
+    const std::size_t limit = in.Byte();
+    if (const auto files = ParseDropFiles(in.Rest(), in.Left(), limit)) {
+        Require(files->wide.size() + files->ansi.size() <= limit);
+        const auto block = MakeDropFiles(files->wide);
+        const auto again = ParseDropFiles(block.data(), block.size());
+        Require(again && again->wide == files->wide);
+    }
+    if (const auto wide = WideTextOf(in.Rest(), in.Left(), limit))
+        Require(wide->size() <= limit && wide->find(L'\0') == std::wstring::npos);
+    if (const auto ansi = AnsiTextOf(in.Rest(), in.Left(), limit)) Require(ansi->size() <= std::min(limit, in.Left()));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Input in(data, size);
-    if (in.Byte() & 1)
-        FuzzPicture(in);
-    else
-        FuzzBag(in);
+    switch (in.Byte() % 3) {
+        case 0:
+            FuzzBag(in);
+            break;
+        case 1:
+            FuzzPicture(in);
+            break;
+        default:
+            FuzzDrop(in);
+            break;
+    }
     return 0;
 }
