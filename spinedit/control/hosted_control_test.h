@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "common/win/com_ptr.h"
 #include "common/win/gdi.h"
 #include "common/win/variant_values.h"
+#include "spinedit/control/spin_edit_box_idl.h"
 #include "tests/tick_action.h"
 #include "tools/idehost/scenario.h"
 #include "winsvc/win/pump.h"
@@ -111,8 +113,9 @@ public:
     std::vector<std::wstring> log;
     bool cancelUp = false;
     std::int16_t from = 0, to = 0;
-    std::vector<std::int16_t> keyAscii;             // as KeyPress received them
-    std::function<void(const std::wstring&)> then;  // runs after each event
+    std::vector<std::int16_t> keyAscii;                          // as KeyPress received them
+    std::function<void(const std::wstring&)> then;               // runs after each event
+    std::function<void(const std::wstring&, DISPPARAMS&)> peek;  // sees each event's arguments
     LONG refs = 0;
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
@@ -142,6 +145,7 @@ public:
             keyAscii.push_back(*V_I2REF(&a[0]));
             if (*V_I2REF(&a[0]) == from) *V_I2REF(&a[0]) = to;
         }
+        if (peek) peek(event, *params);
         if (then) then(event);
         return S_OK;
     }
@@ -198,13 +202,20 @@ protected:
     void SetUp() override {
         form_.Reset(CreateWindowExW(0, L"STATIC", L"form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 360, 200, nullptr,
                                     nullptr, GetModuleHandleW(nullptr), nullptr));
-        host_ = CreateWindowExW(0, L"AtlAxWin", kProgId, WS_CHILD | WS_VISIBLE, 10, 10, 160, 26, form_.Get(), nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-        auto getControl = Export<HRESULT(WINAPI*)(HWND, IUnknown**)>(GetModuleHandleW(L"atl.dll"), "AtlAxGetControl");
-        ASSERT_EQ(getControl(host_, control_.Put()), S_OK);
+        control_ = Place(10);
+        host_ = GetParent(ByName(control_.As<IDispatch>(IID_IDispatch)).Window(L"hWnd"));
         box_ = std::make_unique<ByName>(control_.As<IDispatch>(IID_IDispatch));
         SetForegroundWindow(form_.Get());
         Pump(80);
+    }
+    // Another control on the form, at this height.
+    ComPtr<IUnknown> Place(int top) {
+        HWND host = CreateWindowExW(0, L"AtlAxWin", kProgId, WS_CHILD | WS_VISIBLE, 10, top, 160, 26, form_.Get(),
+                                    nullptr, GetModuleHandleW(nullptr), nullptr);
+        auto getControl = Export<HRESULT(WINAPI*)(HWND, IUnknown**)>(GetModuleHandleW(L"atl.dll"), "AtlAxGetControl");
+        ComPtr<IUnknown> control;
+        EXPECT_EQ(getControl(host, control.Put()), S_OK);
+        return control;
     }
     void TearDown() override {
         box_.reset();
@@ -223,6 +234,196 @@ protected:
     HWND host_ = nullptr;
     ComPtr<IUnknown> control_;
     std::unique_ptr<ByName> box_;
+};
+
+// A container's property bag and error log in one: it keeps what is written
+// in order, with the VARIANT types it was given, hands back whatever it holds,
+// and records the keys reported as malformed.
+struct RecordingBag final : IPropertyBag, IErrorLog {
+    ~RecordingBag() {
+        for (auto& e : entries) VariantClear(&e.second);
+    }
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IErrorLog)
+            *out = static_cast<IErrorLog*>(this);
+        else
+            *out = iid == IID_IUnknown || iid == IID_IPropertyBag ? static_cast<IPropertyBag*>(this) : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP Read(LPCOLESTR name, VARIANT* v, IErrorLog*) override {
+        for (auto& e : entries)
+            if (e.first == name) return VariantCopy(v, &e.second);
+        return E_INVALIDARG;
+    }
+    STDMETHODIMP Write(LPCOLESTR name, VARIANT* v) override {
+        entries.emplace_back(name, VARIANT{});
+        return VariantCopy(&entries.back().second, v);
+    }
+    STDMETHODIMP AddError(LPCOLESTR name, EXCEPINFO*) override {
+        logged.emplace_back(name);
+        return S_OK;
+    }
+    std::vector<std::pair<std::wstring, VARTYPE>> KeysAndTypes() const {
+        std::vector<std::pair<std::wstring, VARTYPE>> out;
+        for (const auto& e : entries) out.emplace_back(e.first, V_VT(&e.second));
+        return out;
+    }
+
+    std::vector<std::pair<std::wstring, VARIANT>> entries;
+    std::vector<std::wstring> logged;
+};
+
+// A container's site written for the tests: the designer's ambient
+// properties (UserMode false, the form's font) or the running program's, an
+// extended control that names the instance and, given a window, in-place
+// activation there. Its TransformCoords gives HIMETRIC divided by `scale`
+// (a site without it when 0).
+class TestSite final : public IOleClientSite, public IOleInPlaceSite, public IOleControlSite, public IDispatch {
+public:
+    bool userMode = false;
+    HWND window = nullptr;
+    float scale = 0;
+    RECT place{10, 10, 170, 36};                         // where the control goes in window
+    std::map<DISPID, std::function<VARIANT()>> ambient;  // more ambient properties
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleClientSite))
+            *ppv = static_cast<IOleClientSite*>(this);
+        else if (IsEqualIID(riid, IID_IOleControlSite))
+            *ppv = static_cast<IOleControlSite*>(this);
+        else if (IsEqualIID(riid, IID_IDispatch))
+            *ppv = static_cast<IDispatch*>(this);
+        else if (window && (IsEqualIID(riid, IID_IOleInPlaceSite) || IsEqualIID(riid, IID_IOleWindow)))
+            *ppv = static_cast<IOleInPlaceSite*>(this);
+        else
+            return *ppv = nullptr, E_NOINTERFACE;
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP SaveObject() override { return S_OK; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetContainer(IOleContainer**) override { return E_NOINTERFACE; }
+    STDMETHODIMP ShowObject() override { return S_OK; }
+    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+    STDMETHODIMP GetWindow(HWND* out) override { return *out = window, S_OK; }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnUIActivate() override { return S_OK; }
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, RECT* pos, RECT* clip,
+                                  OLEINPLACEFRAMEINFO*) override {
+        *frame = nullptr;
+        *doc = nullptr;
+        *pos = *clip = place;
+        return S_OK;
+    }
+    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnInPlaceDeactivate() override { return S_OK; }
+    STDMETHODIMP DiscardUndoState() override { return S_OK; }
+    STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
+    STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
+    STDMETHODIMP OnControlInfoChanged() override { return S_OK; }
+    STDMETHODIMP LockInPlaceActive(BOOL) override { return S_OK; }
+    STDMETHODIMP GetExtendedControl(IDispatch** out) override { return *out = this, S_OK; }
+    STDMETHODIMP TransformCoords(POINTL* himetric, POINTF* units, DWORD flags) override {
+        if (scale == 0 || !(flags & XFORMCOORDS_HIMETRICTOCONTAINER)) return E_NOTIMPL;
+        *units = POINTF{static_cast<float>(himetric->x) / scale, static_cast<float>(himetric->y) / scale};
+        return S_OK;
+    }
+    STDMETHODIMP TranslateAccelerator(MSG*, DWORD) override { return S_FALSE; }
+    STDMETHODIMP OnFocus(BOOL) override { return S_OK; }
+    STDMETHODIMP ShowPropertyFrame() override { return E_NOTIMPL; }
+    STDMETHODIMP GetTypeInfoCount(UINT* n) override { return *n = 0, S_OK; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override {
+        return std::wstring_view(names[0]) == L"Name" ? (ids[0] = 1, S_OK) : DISP_E_UNKNOWNNAME;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) override {
+        if (auto it = ambient.find(id); it != ambient.end()) return *result = it->second(), S_OK;
+        if (id == DISPID_AMBIENT_USERMODE) return *result = variant::Bool(userMode), S_OK;
+        if (id == 1) return *result = variant::Str(L"txtWidth"), S_OK;
+        if (id == DISPID_AMBIENT_FONT) {
+            FONTDESC desc{sizeof desc, const_cast<LPOLESTR>(L"Courier New"), {{120000, 0}}, 700, 0, 0, 0, 0};
+            V_VT(result) = VT_DISPATCH;
+            return OleCreateFontIndirect(&desc, IID_IFontDisp, reinterpret_cast<void**>(&V_DISPATCH(result)));
+        }
+        return DISP_E_MEMBERNOTFOUND;
+    }
+};
+
+inline ComPtr<IUnknown> CreateByProgId() {
+    CLSID clsid{};
+    CLSIDFromProgID(kProgId, &clsid);
+    ComPtr<IUnknown> object;
+    EXPECT_EQ(
+        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(object.Put())),
+        S_OK);
+    return object;
+}
+
+// A system icon as a picture object, in a VARIANT that owns it.
+inline VARIANT Icon(int id) {
+    PICTDESC pd{};
+    pd.cbSizeofstruct = sizeof pd;
+    pd.picType = PICTYPE_ICON;
+    pd.icon.hicon = CopyIcon(LoadIconW(nullptr, MAKEINTRESOURCEW(id)));
+    VARIANT v;
+    V_VT(&v) = VT_DISPATCH;
+    EXPECT_EQ(OleCreatePictureIndirect(&pd, IID_IPictureDisp, TRUE, reinterpret_cast<void**>(&V_DISPATCH(&v))), S_OK);
+    return v;
+}
+
+// A member's name, or with help its help string.
+inline std::wstring Doc(ITypeInfo* info, MEMBERID id = MEMBERID_NIL, bool help = false) {
+    BSTR texts[2] = {};
+    info->GetDocumentation(id, &texts[0], &texts[1], nullptr, nullptr);
+    const std::wstring text = texts[help] ? texts[help] : L"";
+    for (BSTR b : texts) SysFreeString(b);
+    return text;
+}
+
+// A function of an interface: its parameters passed by reference, and the
+// name of the type its result refers to.
+struct Member {
+    std::wstring name;
+    MEMBERID id;
+    INVOKEKIND kind;
+    std::vector<VARTYPE> byRef;  // each parameter's pointee, VT_EMPTY for one passed by value
+    std::wstring type;
+};
+
+inline std::vector<Member> Members(ITypeInfo* info) {
+    std::vector<Member> out;
+    FUNCDESC* f = nullptr;
+    for (UINT i = 0; SUCCEEDED(info->GetFuncDesc(i, &f)); ++i) {
+        Member m{Doc(info, f->memid), f->memid, f->invkind, {}, {}};
+        for (SHORT p = 0; p < f->cParams; ++p) {
+            const TYPEDESC& t = f->lprgelemdescParam[p].tdesc;
+            m.byRef.push_back(t.vt == VT_PTR ? t.lptdesc->vt : VARTYPE(VT_EMPTY));
+        }
+        const TYPEDESC* t = &f->elemdescFunc.tdesc;
+        while (t->vt == VT_PTR) t = t->lptdesc;
+        ComPtr<ITypeInfo> ref;
+        if (t->vt == VT_USERDEFINED && SUCCEEDED(info->GetRefTypeInfo(t->hreftype, ref.Put()))) m.type = Doc(ref.Get());
+        out.push_back(std::move(m));
+        info->ReleaseFuncDesc(f);
+    }
+    return out;
+}
+
+struct TypeLibTest : ::testing::Test {
+    void SetUp() override {
+        lib = Library();
+        ASSERT_EQ(lib->GetTypeInfoOfGuid(IID__SpinEditBox, control.Put()), S_OK);
+        ASSERT_EQ(lib->GetTypeInfoOfGuid(DIID___SpinEditBox, events.Put()), S_OK);
+    }
+    ComPtr<ITypeLib> lib;
+    ComPtr<ITypeInfo> control, events;
 };
 
 }  // namespace brisko::hosted

@@ -195,9 +195,7 @@ BagValue BagValueOf(const VARIANT& in, ComPtr<IPictureDisp>& picture) {
         case VT_DECIMAL: {
             double d = 0;
             DECIMAL dec = byRef ? *V_DECIMALREF(&in) : V_DECIMAL(&in);
-            return SUCCEEDED(VarR8FromDec(&dec, &d))
-                       ? BagValue(d)
-                       : BagValue(BagUnsupported{});
+            return SUCCEEDED(VarR8FromDec(&dec, &d)) ? BagValue(d) : BagValue(BagUnsupported{});
         }
         case VT_BSTR: {
             BSTR b = get(V_BSTR(&in), V_BSTRREF(&in));

@@ -14,17 +14,21 @@
 #include <ocidl.h>
 #include <olectl.h>
 #include <windows.h>
+// After the OLE headers it builds on.
+#include <objsafe.h>
 
 #include <cstdint>
 #include <memory>
 #include <new>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "common/error.h"
 #include "common/font.h"
 #include "common/win/com_ptr.h"
 #include "common/win/handles.h"
+#include "spinedit/control/automation.h"
 #include "spinedit/control/persist.h"
 #include "spinedit/win/spin_edit.h"
 
@@ -51,22 +55,9 @@ void UnregisterControlClasses();
 // The type library embedded in the module this code is linked into.
 ComPtr<ITypeLib> ControlTypeLib();
 
-// Runs the body of a method that a container or Windows calls: nothing it
-// throws goes further. Running out of memory is E_OUTOFMEMORY, anything else
-// E_UNEXPECTED.
-template <class F>
-HRESULT Barrier(F&& body) noexcept {
-    try {
-        return body();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
-}
-
 class ConnectionPoint;
 class EventBridge;
+class DragDrop;
 
 struct AccelTraits {
     static void Close(HACCEL h) { DestroyAcceleratorTable(h); }
@@ -91,6 +82,7 @@ class SpinEditBoxObject final : public IOleObject,
                                 public IPersistStreamInit,
                                 public IPersistPropertyBag,
                                 public IPersistStorage,
+                                public IObjectSafety,
                                 private SpinEditKeeper {
 public:
     SpinEditBoxObject();
@@ -105,8 +97,17 @@ public:
     SpinEditPictures& Pictures() { return pictures_; }
     // Whether the host program runs (not the designer); true without a site.
     bool UserMode() const;
-    // The name the container gave the instance, or the class name.
+    // The name the container gives the control for messages, or the
+    // instance's, or the class's.
     std::wstring ControlName() const;
+    // A point of the control's client area (pixels) in the container's units.
+    std::pair<float, float> ContainerPoint(POINT client) const;
+    // OLEDrag: a drag of the selected text.
+    void DragSelection();
+    // OLEDropMode changed: the window takes drops or stops taking them.
+    void DropModeChanged();
+    // MouseIcon or SpinMouseIcon changed: the custom pointers follow them.
+    void PicturesChanged();
     // The extended control through which the container supplies Left, Top,
     // Visible, TabIndex and the other members it keeps for every control.
     ComPtr<IDispatch> ExtendedControl() const;
@@ -134,6 +135,8 @@ public:
     // Raises one of the control's own events (not the window class's):
     // suppressed while RaiseEvents is off unless always is set.
     void RaiseEvent(const wchar_t* name, VARIANT* args, int count, bool always = false);
+    // Whether RaiseEvent reaches the handlers now.
+    bool Raises() const;
     void ShowAboutBox();
     // Tells the container that the access keys changed.
     void ControlInfoChanged();
@@ -228,6 +231,10 @@ public:
     STDMETHODIMP SaveCompleted(IStorage*) override { return S_OK; }
     STDMETHODIMP HandsOffStorage() override { return S_OK; }
 
+    // IObjectSafety
+    STDMETHODIMP GetInterfaceSafetyOptions(REFIID riid, DWORD* supported, DWORD* enabled) override;
+    STDMETHODIMP SetInterfaceSafetyOptions(REFIID riid, DWORD mask, DWORD enabled) override;
+
 private:
     friend class EventBridge;
     // SpinEditKeeper: a reference for the whole of each message of the window.
@@ -247,8 +254,10 @@ private:
     template <class F>
     HRESULT SaveWith(bool clearDirty, F&& save);
     std::optional<FontSpec> AmbientFont() const;
+    std::optional<std::uint32_t> AmbientColor(DISPID id) const;
     bool AmbientValue(DISPID id, VARIANT& out) const;
     void ApplyAmbientFont();
+    void ApplyAmbientColors();
     HRESULT Activate(bool uiActivate, IOleClientSite* activeSite, LPCRECT posRect);
     void OnFocusChange(bool focused);
     void Park();
@@ -262,6 +271,7 @@ private:
     HWND window_ = nullptr;  // the SpinEdit window; Box() checks it is still alive
     std::unique_ptr<DualPart> dual_;
     std::unique_ptr<EventBridge> bridge_;
+    std::unique_ptr<DragDrop> drag_;
     std::unique_ptr<ConnectionPoint> eventPoint_;
     std::unique_ptr<ConnectionPoint> notifyPoint_;
     SpinEditPictures pictures_;
@@ -278,6 +288,9 @@ private:
     bool initialized_ = false;
     bool dirty_ = false;
     bool fontFollowsAmbient_ = true;
+    // Colours of a control placed new follow the site's until set.
+    bool foreFollowsAmbient_ = false, disableFollowsAmbient_ = false;
+    bool safeForData_ = false;
     long freezeCount_ = 0;
     SIZEL extent_{};  // HIMETRIC
     UniqueHandle<HACCEL, AccelTraits> accelerators_;

@@ -312,17 +312,17 @@ void EventBridge::Mouse(UINT msg, WPARAM keys, POINT at) {
     }
     const auto shift = static_cast<std::int16_t>(((keys & MK_SHIFT) ? 1 : 0) | ((keys & MK_CONTROL) ? 2 : 0) |
                                                  (GetKeyState(VK_MENU) < 0 ? 4 : 0));
-    // Coordinates in twips, as the host's mouse events give them.
-    const auto twips = static_cast<float>(TwipsPerPixel(ScreenDpi()));
+    // In the container's units, as its own controls' events give them.
+    const auto [x, y] = owner_.ContainerPoint(at);
     VARIANT a[4];
     V_VT(&a[0]) = VT_I2;
     V_I2(&a[0]) = button;
     V_VT(&a[1]) = VT_I2;
     V_I2(&a[1]) = shift;
     V_VT(&a[2]) = VT_R4;
-    V_R4(&a[2]) = static_cast<float>(at.x) * twips;
+    V_R4(&a[2]) = x;
     V_VT(&a[3]) = VT_R4;
-    V_R4(&a[3]) = static_cast<float>(at.y) * twips;
+    V_R4(&a[3]) = y;
     switch (msg) {
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:

@@ -154,6 +154,9 @@ LRESULT SpinEdit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SIZE:
             Layout();
             return 0;
+        case WM_DESTROY:
+            if (destroyObserver_) destroyObserver_();
+            break;
         case WM_WINDOWPOSCHANGING: {
             auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
             if (!props_.visibleSpin && !(pos->flags & SWP_NOSIZE)) {
@@ -298,8 +301,8 @@ void SpinEdit::CreateEditBox() {
     static constexpr DWORD kAlign[] = {ES_LEFT, ES_RIGHT, ES_CENTER};  // by kAlignLeft, kAlignRight, kAlignCenter
     const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | kAlign[props_.alignment] |
                         (readOnly ? ES_READONLY : 0) | (IsWindowEnabled(hwnd_) ? 0 : WS_DISABLED);
-    HWND box = CreateWindowExW(0, L"EDIT", text.c_str(), style, 0, 0, 0, 0, hwnd_,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)), g_instance, nullptr);
+    HWND box = CreateWindowExW(props_.rightToLeft ? WS_EX_RTLREADING : 0, L"EDIT", text.c_str(), style, 0, 0, 0, 0,
+                               hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)), g_instance, nullptr);
     if (!box) return;
     box_ = box;
     SubclassTextBox();
@@ -388,10 +391,15 @@ void SpinEdit::ApplyFrame() {
 }
 
 bool SpinEdit::SetCursorFor(HWND over) const {
+    if (over != spin_ && over != box_ && over != hwnd_) return false;
     const std::int32_t pointer = over == spin_ ? props_.spinMousePointer : props_.mousePointer;
-    LPCSTR id = CursorFor(pointer);
-    if (!id || (over != spin_ && over != box_ && over != hwnd_)) return false;
-    SetCursor(LoadCursorA(nullptr, id));
+    HCURSOR cursor = nullptr;
+    if (pointer == static_cast<std::int32_t>(PointerShape::Custom))
+        cursor = over == spin_ ? spinCursor_ : textCursor_;
+    else if (LPCSTR id = CursorFor(pointer))
+        cursor = LoadCursorA(nullptr, id);
+    if (!cursor) return false;
+    SetCursor(cursor);
     return true;
 }
 

@@ -82,6 +82,17 @@ public:
     void SetMouseObserver(std::function<void(UINT msg, WPARAM keys, POINT at)> observer) {
         mouseObserver_ = std::move(observer);
     }
+    // Offered a left press on the text box first (the point on the screen);
+    // true when it took the press, which the text box then does not see.
+    void SetPressFilter(std::function<bool(POINT screen)> filter) { pressFilter_ = std::move(filter); }
+    // The pointers of MousePointer and SpinMousePointer 99 (custom), owned
+    // by whoever sets them; null for the default pointer.
+    void SetCustomCursors(HCURSOR text, HCURSOR spin) {
+        textCursor_ = text;
+        spinCursor_ = spin;
+    }
+    // Called when the window is being destroyed, while it still exists.
+    void SetDestroyObserver(std::function<void()> observer) { destroyObserver_ = std::move(observer); }
 
     // The value model and input rules.
     SpinEditCore& Model() { return core_; }
@@ -151,6 +162,9 @@ public:
     void SetSpinMousePointer(std::int32_t v);
     std::wstring PasswordChar() const { return props_.passwordChar; }
     void SetPasswordChar(const std::wstring& v);  // at most one character
+    // The text box's reading order.
+    bool RightToLeft() const { return props_.rightToLeft; }
+    void SetRightToLeft(bool v);
     std::int32_t IMEMode() const { return props_.imeMode; }
     void SetIMEMode(std::int32_t v);  // an ImeMode
     // The font of the text box; none means the one the parent gives (WM_SETFONT).
@@ -274,6 +288,9 @@ private:
     std::function<void(std::int32_t)> soundObserver_;
     std::function<void(bool)> focusObserver_;
     std::function<void(UINT, WPARAM, POINT)> mouseObserver_;
+    std::function<bool(POINT)> pressFilter_;
+    std::function<void()> destroyObserver_;
+    HCURSOR textCursor_ = nullptr, spinCursor_ = nullptr;
     bool changeSeen_ = false;
     bool designMode_ = false;
     // The stored properties: the window's own appearance (changed through

@@ -139,6 +139,11 @@ void SpinEdit::iSubclass_Proc(bool, bool& bHandled, std::intptr_t& lReturn, Wind
             bHandled = false;
             return;
         default: {
+            if (msg == WM_LBUTTONDOWN && pressFilter_) {
+                POINT screen = PointOf(lp);
+                ClientToScreen(box_, &screen);
+                if (pressFilter_(screen)) return;
+            }
             // The mouse: the text box acts first (a press focuses it), then the host hears of it.
             lReturn = pass(wp);
             if (mouseObserver_ && box_) {
