@@ -49,6 +49,8 @@ public:
     std::optional<std::wstring> Text();
     bool Empty() const { return offered_.empty() && files_.empty(); }
     void OfferText(const std::wstring& text) { offered_[CF_UNICODETEXT] = Bytes(text); }
+    // The object a drop's data reads.
+    IDataObject* Source() const { return source_.Get(); }
 
     // The file list's members, for its collection object.
     std::vector<std::wstring>& Files();

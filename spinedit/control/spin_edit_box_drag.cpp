@@ -1,5 +1,7 @@
 #include "spinedit/control/spin_edit_box_drag.h"
 
+#include <utility>
+
 #include "spinedit/control/spin_edit_box.h"
 #include "spinedit/control/spin_edit_box_data.h"
 #include "spinedit/spin_drop.h"
@@ -219,6 +221,7 @@ DWORD DragDrop::AutomaticEffect(IDataObject* data, DWORD keys, DWORD allowed) co
 }
 
 HRESULT DragDrop::Enter(IDataObject* data, DWORD keys, POINTL at, DWORD* effect) {
+    const bool goingOn = std::exchange(leftWithin_, false) && dropping_ && dropping_->Source() == data;
     allowed_ = *effect;
     if (DropMode() == kDropAutomatic) {
         // Whether the data suits the box is known now; the keys may still change the effect.
@@ -226,8 +229,8 @@ HRESULT DragDrop::Enter(IDataObject* data, DWORD keys, POINTL at, DWORD* effect)
         *effect = DropEffectFor(allowed_, keys);
         return S_OK;
     }
-    dropping_ = SpinEditData::Reading(data);
-    *effect = Chosen(RaiseDropEvent(L"OLEDragOver", keys, at, allowed_, kStateEnter), keys);
+    if (!goingOn) dropping_ = SpinEditData::Reading(data);
+    *effect = Chosen(RaiseDropEvent(L"OLEDragOver", keys, at, allowed_, goingOn ? kStateOver : kStateEnter), keys);
     return S_OK;
 }
 
@@ -240,7 +243,24 @@ HRESULT DragDrop::Over(DWORD keys, POINTL at, DWORD* effect) {
     return S_OK;
 }
 
+// OLE takes the mouse's move from the control's own window onto its text
+// box or arrows for leaving one target and entering another: while the
+// button is still held over the control, the drag goes on.
+bool DragDrop::MovingWithin() const {
+    SpinEdit* box = owner_.Box();
+    POINT p{};
+    if (!box || !GetCursorPos(&p) || GetAsyncKeyState(VK_ESCAPE) < 0) return false;
+    if (GetAsyncKeyState(VK_LBUTTON) >= 0 && GetAsyncKeyState(VK_RBUTTON) >= 0) return false;
+    const HWND under = WindowFromPoint(p);
+    return under && (under == box->hWnd() || IsChild(box->hWnd(), under));
+}
+
 HRESULT DragDrop::Leave() {
+    if (dropping_ && MovingWithin()) {
+        leftWithin_ = true;
+        return S_OK;
+    }
+    leftWithin_ = false;
     if (DropMode() == kDropManual && dropping_) {
         POINT p{};
         GetCursorPos(&p);

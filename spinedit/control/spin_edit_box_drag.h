@@ -52,6 +52,7 @@ private:
     // OLEDragOver and OLEDragDrop, with the effect the handler leaves.
     DWORD RaiseDropEvent(const wchar_t* name, DWORD keys, POINTL at, DWORD effect, std::int16_t state);
     DWORD Chosen(DWORD effect, DWORD keys) const;
+    bool MovingWithin() const;
     DWORD AutomaticEffect(IDataObject* data, DWORD keys, DWORD allowed) const;
     DWORD DropText(IDataObject* data, DWORD keys, POINTL at, DWORD allowed);
     void RaiseSetData(SpinEditData& data, std::int16_t format);
@@ -63,6 +64,7 @@ private:
     ComPtr<SpinEditData> dropping_;  // a manual drop's data while the mouse is over the control
     DWORD allowed_ = 0;              // what the source of the drop over the control allows
     bool replaying_ = false;         // a click on the selection going on to the text box
+    bool leftWithin_ = false;        // the drop went on from one of the control's windows to another
     // The selection being dragged, while DoDragDrop runs.
     struct Dragged {
         bool active = false;
