@@ -28,6 +28,7 @@ TEST(SpinBag, NumbersReadFromTextAsTheHostLanguageWritesThem) {
                                                                   {L"&H8000", -32768},
                                                                   {L"&h00FF8040&", 0xFF8040},
                                                                   {L"&H0FFFF", 65535},
+                                                                  {L"&hff", 255},
                                                                   {L"&O17", 15},
                                                                   {L"&O177777", -1}};
     for (const auto& [text, value] : numbers) EXPECT_EQ(ParseBagNumber(text), value) << testing::PrintToString(text);
@@ -135,8 +136,16 @@ TEST(SpinPicture, OnlyWholePicturesOfKnownKindsPass) {
     lying[18] = 0xF0;  // the image's offset, past the end
     auto oddHeader = IconFile();
     oddHeader[22] = 41;  // an image header of no known size
+    auto noPalette = BitmapFile(1, 0, 8, 0, 2);
+    noPalette.resize(58), noPalette[10] = 54;  // two colours promised, none there
+    auto emptyRuns = BitmapFile(1, 0, 8, 1);
+    emptyRuns[34] = 0;  // run-length pixels of no size
+    std::vector<std::uint8_t> pngIcon;
+    Put(pngIcon, 0, 2), Put(pngIcon, 1, 2), Put(pngIcon, 1, 2);
+    Put(pngIcon, 0x0101, 2), Put(pngIcon, 0, 2), Put(pngIcon, 0x200001, 4), Put(pngIcon, 33, 4), Put(pngIcon, 22, 4);
     std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
     png.resize(33);
+    pngIcon.insert(pngIcon.end(), png.begin(), png.end());
     const std::vector<std::uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0};
     std::vector<std::uint8_t> metafile = {0xD7, 0xCD, 0xC6, 0x9A}, emf;
     metafile.resize(22), Put(metafile, 1, 2), Put(metafile, 9, 2), metafile.resize(40);
@@ -175,6 +184,9 @@ TEST(SpinPicture, OnlyWholePicturesOfKnownKindsPass) {
         {Persisted(BitmapFile(2, 0, 32, 3)), std::nullopt},
         {Persisted(BitmapFile(1, 0, 4, 2)), PictureFormat::Bitmap},
         {Persisted(oddHeader), std::nullopt},
+        {Persisted(noPalette), std::nullopt},
+        {Persisted(emptyRuns), std::nullopt},
+        {Persisted(pngIcon), PictureFormat::Icon},
         {Persisted(std::vector<std::uint8_t>(metafile.begin(), metafile.begin() + 26)), std::nullopt},
         {Persisted(metafile), PictureFormat::Metafile},
         {Persisted(emf), PictureFormat::EnhancedMetafile},

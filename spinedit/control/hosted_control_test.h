@@ -177,6 +177,16 @@ inline std::wstring AnswerMessageBox(const std::function<void()>& open) {
     return shown;
 }
 
+inline void SetClipboardText(HWND owner, const std::wstring& text) {
+    ASSERT_TRUE(OpenClipboard(owner));
+    EmptyClipboard();
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(mem), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(mem);
+    SetClipboardData(CF_UNICODETEXT, mem);
+    CloseClipboard();
+}
+
 inline POINT CenterOf(HWND w, double fy = 0.5) {
     RECT r;
     GetWindowRect(w, &r);
@@ -395,13 +405,14 @@ struct Member {
     INVOKEKIND kind;
     std::vector<VARTYPE> byRef;  // each parameter's pointee, VT_EMPTY for one passed by value
     std::wstring type;
+    WORD flags = 0;  // FUNCFLAG_...
 };
 
 inline std::vector<Member> Members(ITypeInfo* info) {
     std::vector<Member> out;
     FUNCDESC* f = nullptr;
     for (UINT i = 0; SUCCEEDED(info->GetFuncDesc(i, &f)); ++i) {
-        Member m{Doc(info, f->memid), f->memid, f->invkind, {}, {}};
+        Member m{Doc(info, f->memid), f->memid, f->invkind, {}, {}, f->wFuncFlags};
         for (SHORT p = 0; p < f->cParams; ++p) {
             const TYPEDESC& t = f->lprgelemdescParam[p].tdesc;
             m.byRef.push_back(t.vt == VT_PTR ? t.lptdesc->vt : VARTYPE(VT_EMPTY));

@@ -38,16 +38,6 @@ void PrintTo(const Case& c, std::ostream* os) {
     *os << static_cast<int>(c.input) << " " << testing::PrintToString(std::wstring(c.event)) << " #" << c.nth;
 }
 
-void SetClipboardText(HWND owner, const std::wstring& text) {
-    ASSERT_TRUE(OpenClipboard(owner));
-    EmptyClipboard();
-    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    memcpy(GlobalLock(mem), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-    GlobalUnlock(mem);
-    SetClipboardData(CF_UNICODETEXT, mem);
-    CloseClipboard();
-}
-
 // A fault ends the run at once with its place, instead of a crash dialog
 // that nobody answers.
 LONG WINAPI ReportFault(EXCEPTION_POINTERS* e) {

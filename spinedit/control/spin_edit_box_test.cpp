@@ -177,13 +177,7 @@ TEST_F(Hosted, PastesTheirLockDoubleByteCharactersAndTheInputMethod) {
     Focus();
     SendMessageW(Text(), EM_SETSEL, 1, 1);
     const auto paste = [&](const std::wstring& clip, WORD modifier, WORD key) {
-        ASSERT_TRUE(OpenClipboard(form_.Get()));
-        EmptyClipboard();
-        HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (clip.size() + 1) * sizeof(wchar_t));
-        memcpy(GlobalLock(mem), clip.c_str(), (clip.size() + 1) * sizeof(wchar_t));
-        GlobalUnlock(mem);
-        SetClipboardData(CF_UNICODETEXT, mem);
-        CloseClipboard();
+        SetClipboardText(form_.Get(), clip);
         input::Sequence().KeyDown(modifier).Key(key).KeyUp(modifier).Run();
     };
     paste(L"5", VK_CONTROL, 'V');
@@ -210,27 +204,6 @@ TEST_F(Hosted, PastesTheirLockDoubleByteCharactersAndTheInputMethod) {
     HIMC imc = ImmGetContext(Text());
     EXPECT_NE(imc, nullptr);
     if (imc) ImmReleaseContext(Text(), imc);
-}
-
-// In the designer a new control takes the form's font, which a save does not
-// store, and a refused value shows a message box named after the instance
-// instead of failing.
-TEST_F(Hosted, TheDesignerShowsTheFormsFontAndMessages) {
-    auto object = CreateByProgId().As<IOleObject>(IID_IOleObject);
-    TestSite site;
-    ASSERT_EQ(object->SetClientSite(&site), S_OK);
-    object.As<IPersistStreamInit>(IID_IPersistStreamInit)->InitNew();
-    ByName designed(object.As<IDispatch>(IID_IDispatch));
-    EXPECT_EQ(designed.Get(L"FontSize") + designed.Get(L"FontBold"), L"12True")
-        << "a new control takes the form's font";
-    EXPECT_EQ(AnswerMessageBox([&] { EXPECT_EQ(designed.Put(L"BeepSound", I4(8)), S_OK); }),
-              L"txtWidth: プロパティの値が不正です。");
-    EXPECT_EQ(designed.Get(L"BeepSound"), L"1");
-    RecordingBag bag;
-    ASSERT_EQ(object.As<IPersistPropertyBag>(IID_IPersistPropertyBag)->Save(&bag, TRUE, TRUE), S_OK);
-    EXPECT_TRUE(bag.entries.empty()) << "the form's own font is no stored property of the control";
-
-    object->SetClientSite(nullptr);
 }
 
 // What a save writes: a form file's bag with the types its reader expects,

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "spinedit/spin_bag.h"
@@ -49,38 +50,29 @@ public:
         return s;
     }
     BagValue Value() {
-        switch (Byte() % 10) {
-            case 0:
-                return std::monostate{};
-            case 1:
-                return BagNull{};
-            case 2:
-                return (Byte() & 1) != 0;
-            case 3:
-                return static_cast<std::int64_t>(Bits());
-            case 4: {
-                const std::uint64_t bits = Bits();
-                double d;
-                std::memcpy(&d, &bits, sizeof d);
-                return d;
-            }
-            case 5:
-                return Text();
-            case 6: {
-                FontSpec f;
-                f.name = Text();
-                f.sizeCy = static_cast<std::int64_t>(Bits());
-                f.weight = static_cast<std::int16_t>(Bits());
-                f.charset = static_cast<std::int16_t>(Byte() - 8);
-                return f;
-            }
-            case 7:
-                return BagPicture{};
-            case 8:
-                return BagOtherObject{};
-            default:
-                return BagUnsupported{};
-        }
+        const std::function<BagValue()> kinds[] = {[] { return std::monostate{}; },
+                                                   [] { return BagNull{}; },
+                                                   [] { return BagPicture{}; },
+                                                   [] { return BagOtherObject{}; },
+                                                   [] { return BagUnsupported{}; },
+                                                   [&] { return (Byte() & 1) != 0; },
+                                                   [&] { return static_cast<std::int64_t>(Bits()); },
+                                                   [&] { return Text(); },
+                                                   [&] {
+                                                       const std::uint64_t bits = Bits();
+                                                       double d;
+                                                       std::memcpy(&d, &bits, sizeof d);
+                                                       return d;
+                                                   },
+                                                   [&] {
+                                                       FontSpec f;
+                                                       f.name = Text();
+                                                       f.sizeCy = static_cast<std::int64_t>(Bits());
+                                                       f.weight = static_cast<std::int16_t>(Bits());
+                                                       f.charset = static_cast<std::int16_t>(Byte() - 8);
+                                                       return f;
+                                                   }};
+        return kinds[Byte() % 10]();
     }
     const std::uint8_t* Rest() const { return data_; }
     std::size_t Left() const { return size_; }

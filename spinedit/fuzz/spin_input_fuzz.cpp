@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "common/error.h"
@@ -124,34 +125,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 case 4:
                     box.SetSel(in.Byte() % 12, in.Byte() % 12);
                     break;
-                case 5:
-                    switch (in.Byte() % 8) {
-                        case 0:
-                            core.SetInputControl(!core.InputControl());
-                            break;
-                        case 1:
-                            core.SetMaxLength(static_cast<std::int16_t>(in.Byte() % 12));
-                            break;
-                        case 2:
-                            core.SetDecFig(static_cast<std::int16_t>(in.Byte() % 11));
-                            break;
-                        case 3:
-                            core.SetMax(static_cast<double>(in.Word()));
-                            break;
-                        case 4:
-                            core.SetMin(static_cast<double>(in.Word()));
-                            break;
-                        case 5:
-                            core.SetMultiple(!core.Multiple());
-                            break;
-                        case 6:
-                            core.SetWrap(!core.Wrap());
-                            break;
-                        default:
-                            core.SetLocked(!core.Locked());
-                            break;
-                    }
+                case 5: {
+                    // A change of a property the filters read.
+                    const std::function<void()> changes[] = {
+                        [&] { core.SetInputControl(!core.InputControl()); },
+                        [&] { core.SetMaxLength(static_cast<std::int16_t>(in.Byte() % 12)); },
+                        [&] { core.SetDecFig(static_cast<std::int16_t>(in.Byte() % 11)); },
+                        [&] { core.SetMax(static_cast<double>(in.Word())); },
+                        [&] { core.SetMin(static_cast<double>(in.Word())); },
+                        [&] { core.SetMultiple(!core.Multiple()); },
+                        [&] { core.SetWrap(!core.Wrap()); },
+                        [&] { core.SetLocked(!core.Locked()); }};
+                    changes[in.Byte() % 8]();
                     break;
+                }
                 case 6:
                     core.SpinUpDown(op >> 7);
                     break;
