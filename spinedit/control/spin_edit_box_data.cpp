@@ -4,6 +4,7 @@
 #include <new>
 
 #include "common/win/ansi.h"
+#include "spinedit/control/enumerator.h"
 #include "spinedit/spin_drop.h"
 
 namespace brisko {
@@ -66,111 +67,21 @@ void ArrayInto(VARIANT& out, VARTYPE vt, const std::vector<T>& values, Put&& put
     V_ARRAY(&out) = array;
 }
 
-class FormatEnumerator final : public IEnumFORMATETC {
-public:
-    FormatEnumerator(std::vector<FORMATETC> formats, std::size_t next) : formats_(std::move(formats)), next_(next) {}
-    virtual ~FormatEnumerator() = default;
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumFORMATETC) ? this : nullptr;
-        if (!*ppv) return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG left = InterlockedDecrement(&refs_);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
-    STDMETHODIMP Next(ULONG count, FORMATETC* out, ULONG* fetched) override {
-        if (fetched) *fetched = 0;
-        if (!out || (count > 1 && !fetched)) return E_POINTER;
-        ULONG n = 0;
-        for (; n < count && next_ < formats_.size(); ++n) out[n] = formats_[next_++];
-        if (fetched) *fetched = n;
-        return n == count ? S_OK : S_FALSE;
-    }
-    STDMETHODIMP Skip(ULONG count) override {
-        const std::size_t left = formats_.size() - next_;
-        next_ += count < left ? count : left;
-        return count <= left ? S_OK : S_FALSE;
-    }
-    STDMETHODIMP Reset() override {
-        next_ = 0;
-        return S_OK;
-    }
-    STDMETHODIMP Clone(IEnumFORMATETC** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        return Barrier([&] {
-            *out = new FormatEnumerator(formats_, next_);
-            return S_OK;
-        });
-    }
+HRESULT CopyFormat(const FORMATETC& format, FORMATETC* out) {
+    *out = format;
+    return S_OK;
+}
 
-private:
-    LONG refs_ = 1;
-    std::vector<FORMATETC> formats_;
-    std::size_t next_;
-};
+HRESULT CopyName(const std::wstring& name, VARIANT* out) {
+    VariantInit(out);
+    V_VT(out) = VT_BSTR;
+    V_BSTR(out) = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
+    return V_BSTR(out) ? S_OK : E_OUTOFMEMORY;
+}
 
+using FormatEnumerator = Enumerator<IEnumFORMATETC, IID_IEnumFORMATETC, FORMATETC, FORMATETC, &CopyFormat>;
 // For Each over the file names.
-class NameEnumerator final : public IEnumVARIANT {
-public:
-    explicit NameEnumerator(std::vector<std::wstring> names, std::size_t next = 0)
-        : names_(std::move(names)), next_(next) {}
-    virtual ~NameEnumerator() = default;
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumVARIANT) ? this : nullptr;
-        if (!*ppv) return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG left = InterlockedDecrement(&refs_);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
-    STDMETHODIMP Next(ULONG count, VARIANT* out, ULONG* fetched) override {
-        if (fetched) *fetched = 0;
-        if (!out || (count > 1 && !fetched)) return E_POINTER;
-        ULONG n = 0;
-        for (; n < count && next_ < names_.size(); ++n, ++next_) {
-            const std::wstring& name = names_[next_];
-            VariantInit(&out[n]);
-            V_VT(&out[n]) = VT_BSTR;
-            V_BSTR(&out[n]) = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
-            if (!V_BSTR(&out[n])) return E_OUTOFMEMORY;
-        }
-        if (fetched) *fetched = n;
-        return n == count ? S_OK : S_FALSE;
-    }
-    STDMETHODIMP Skip(ULONG count) override {
-        const std::size_t left = names_.size() - next_;
-        next_ += count < left ? count : left;
-        return count <= left ? S_OK : S_FALSE;
-    }
-    STDMETHODIMP Reset() override {
-        next_ = 0;
-        return S_OK;
-    }
-    STDMETHODIMP Clone(IEnumVARIANT** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        return Barrier([&] {
-            *out = new NameEnumerator(names_, next_);
-            return S_OK;
-        });
-    }
-
-private:
-    LONG refs_ = 1;
-    std::vector<std::wstring> names_;
-    std::size_t next_;
-};
+using NameEnumerator = Enumerator<IEnumVARIANT, IID_IEnumVARIANT, std::wstring, VARIANT, &CopyName>;
 
 // Data.Files: the data object's list, read or filled through it.
 class FileList final : public AutomationObject<SpinEditDataObjectFiles, IID_SpinEditDataObjectFiles> {
@@ -550,7 +461,7 @@ STDMETHODIMP SpinEditData::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) 
             if (entry.first == CF_UNICODETEXT) add(CF_TEXT);
         }
         if (!files_.empty() && !offered_.count(CF_HDROP)) add(CF_HDROP);
-        *out = new FormatEnumerator(std::move(formats), 0);
+        *out = new FormatEnumerator(std::move(formats));
         return S_OK;
     });
 }

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "common/win/com_object.h"
 #include "spinedit/control/spin_edit_box.h"
 #include "spinedit/control/spin_edit_box_data.h"
 #include "spinedit/spin_drop.h"
@@ -20,23 +21,9 @@ constexpr std::int32_t kDropManual = 1, kDropAutomatic = 2, kDragAutomatic = 1;
 constexpr std::int16_t kStateEnter = 0, kStateLeave = 1, kStateOver = 2;
 
 template <class Interface, const IID& kIid>
-class Linked : public Interface {
+class Linked : public HeapComObject<Interface, kIid> {
 public:
     explicit Linked(std::shared_ptr<DragDrop::Link> link) : link_(std::move(link)) {}
-    virtual ~Linked() = default;
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, kIid) ? this : nullptr;
-        if (!*ppv) return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG left = InterlockedDecrement(&refs_);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
 
 protected:
     // The control's handling, or `gone` once the control has gone.
@@ -46,7 +33,6 @@ protected:
     }
 
 private:
-    LONG refs_ = 1;
     std::shared_ptr<DragDrop::Link> link_;
 };
 

@@ -6,6 +6,7 @@
 #include "common/units.h"
 #include "common/win/com_object.h"
 #include "common/win/gdi.h"
+#include "spinedit/control/enumerator.h"
 #include "spinedit/control/spin_edit_box.h"
 
 namespace brisko {
@@ -151,44 +152,15 @@ STDMETHODIMP ConnectionPoint::EnumConnections(IEnumConnections** out) {
 
 namespace {
 
-// The control's connection points for a container that lists them.
-class PointEnumerator final : public HeapComObject<IEnumConnectionPoints, IID_IEnumConnectionPoints> {
-public:
-    PointEnumerator(std::vector<ComPtr<IConnectionPoint>> points, std::size_t next)
-        : points_(std::move(points)), next_(next) {}
-    STDMETHODIMP Next(ULONG count, IConnectionPoint** out, ULONG* fetched) override {
-        if (fetched) *fetched = 0;
-        if (!out || (count > 1 && !fetched)) return E_POINTER;
-        ULONG n = 0;
-        for (; n < count && next_ < points_.size(); ++n, ++next_) {
-            out[n] = points_[next_].Get();
-            out[n]->AddRef();
-        }
-        if (fetched) *fetched = n;
-        return n == count ? S_OK : S_FALSE;
-    }
-    STDMETHODIMP Skip(ULONG count) override {
-        const std::size_t left = points_.size() - next_;
-        next_ += count < left ? count : left;
-        return count <= left ? S_OK : S_FALSE;
-    }
-    STDMETHODIMP Reset() override {
-        next_ = 0;
-        return S_OK;
-    }
-    STDMETHODIMP Clone(IEnumConnectionPoints** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        return Barrier([&] {
-            *out = new PointEnumerator(points_, next_);
-            return S_OK;
-        });
-    }
+HRESULT CopyPoint(const ComPtr<IConnectionPoint>& point, IConnectionPoint** out) {
+    *out = point.Get();
+    (*out)->AddRef();
+    return S_OK;
+}
 
-private:
-    std::vector<ComPtr<IConnectionPoint>> points_;
-    std::size_t next_;
-};
+// The control's connection points for a container that lists them.
+using PointEnumerator = Enumerator<IEnumConnectionPoints, IID_IEnumConnectionPoints, ComPtr<IConnectionPoint>,
+                                   IConnectionPoint*, &CopyPoint>;
 
 }  // namespace
 
@@ -198,7 +170,7 @@ HRESULT EnumeratePoints(std::initializer_list<IConnectionPoint*> points, IEnumCo
     return Barrier([&] {
         std::vector<ComPtr<IConnectionPoint>> held;
         for (IConnectionPoint* p : points) held.emplace_back(p);
-        *out = new PointEnumerator(std::move(held), 0);
+        *out = new PointEnumerator(std::move(held));
         return S_OK;
     });
 }
