@@ -29,8 +29,7 @@ using test::Pump;
 using namespace variant;
 namespace input = idehost::input;
 
-// {7EB4AE2A-9938-4895-AB97-F1602DC36D8C}
-constexpr IID kEventsIid = {0x7EB4AE2A, 0x9938, 0x4895, {0xAB, 0x97, 0xF1, 0x60, 0x2D, 0xC3, 0x6D, 0x8C}};
+inline const IID& kEventsIid = DIID___SpinEditBox;
 constexpr wchar_t kProgId[] = L"Brisko.SpinEditBox";
 
 inline HMODULE g_dll = nullptr;
@@ -432,9 +431,13 @@ struct TypeLibTest : ::testing::Test {
         lib = Library();
         ASSERT_EQ(lib->GetTypeInfoOfGuid(IID__SpinEditBox, control.Put()), S_OK);
         ASSERT_EQ(lib->GetTypeInfoOfGuid(DIID___SpinEditBox, events.Put()), S_OK);
+        // The vtable half of the dual interface, which lists every accessor.
+        HREFTYPE ref = 0;
+        ASSERT_EQ(control->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref), S_OK);
+        ASSERT_EQ(control->GetRefTypeInfo(ref, vtable.Put()), S_OK);
     }
     ComPtr<ITypeLib> lib;
-    ComPtr<ITypeInfo> control, events;
+    ComPtr<ITypeInfo> control, events, vtable;
 };
 
 }  // namespace brisko::hosted

@@ -41,14 +41,7 @@ void PrintTo(const Case& c, std::ostream* os) {
 // A fault ends the run at once with its place, instead of a crash dialog
 // that nobody answers.
 LONG WINAPI ReportFault(EXCEPTION_POINTERS* e) {
-    HMODULE module = nullptr;
-    wchar_t name[MAX_PATH] = L"?";
-    const void* at = e->ExceptionRecord->ExceptionAddress;
-    if (GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                           static_cast<LPCWSTR>(at), &module))
-        GetModuleFileNameW(module, name, MAX_PATH);
-    fprintf(stderr, "fault %08lx at %ls+0x%llx\n", e->ExceptionRecord->ExceptionCode, name,
-            static_cast<unsigned long long>(static_cast<const char*>(at) - reinterpret_cast<const char*>(module)));
+    fprintf(stderr, "fault %08lx at %p\n", e->ExceptionRecord->ExceptionCode, e->ExceptionRecord->ExceptionAddress);
     fflush(stderr);
     TerminateProcess(GetCurrentProcess(), 3);
     return EXCEPTION_EXECUTE_HANDLER;
