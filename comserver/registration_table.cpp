@@ -36,6 +36,8 @@ std::vector<RegistryKeyWrite> ControlKeys(const std::wstring& clsid, const std::
         Key(clsidKey + L"\\MiscStatus\\1", std::to_wstring(miscStatus)),
         Key(clsidKey + L"\\TypeLib", libId),
         Key(clsidKey + L"\\Version", L"1.0"),
+        // Safe to initialise from untrusted stored data; not declared safe for scripting.
+        {clsidKey + L"\\Implemented Categories\\{7DD95802-9882-11CF-9FA9-00AA006C42C4}", false, {}, {}, {}},
     };
 }
 

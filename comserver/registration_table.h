@@ -55,8 +55,8 @@ struct ServerClass {
 std::vector<RegistryKeyWrite> ClassKeys(const ServerClass& c, const std::wstring& modulePath);
 
 // What a form container reads before it places a control: that it is a
-// control at all, its toolbox picture, how it wants to be activated, and
-// where its type library is.
+// control at all, its toolbox picture, how it wants to be activated, where
+// its type library is, and that it may be initialised from untrusted data.
 std::vector<RegistryKeyWrite> ControlKeys(const std::wstring& clsid, const std::wstring& modulePath, int toolboxBitmap,
                                           std::uint32_t miscStatus, const std::wstring& libId);
 

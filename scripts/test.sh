@@ -17,10 +17,11 @@ done
 status=0
 
 # Bounded fuzzing, the seconds after each script: the spin edit box's text
-# rules and its decoder of binary stored properties (sharing theirs), the
-# load of arbitrary stored settings, window captions into tab titles, and
-# the rules around the system's text conversions.
-for entry in spinedit/run-fuzz.sh:20 settings/run-fuzz.sh:20 tracking/run-fuzz.sh:10 common/run-fuzz.sh:10; do
+# rules, its decoder of binary stored properties, what a form's property bag
+# and a record's pictures hand it, and its input filters (four targets
+# sharing the time); the load of arbitrary stored settings; window captions
+# into tab titles; and the rules around the system's text conversions.
+for entry in spinedit/run-fuzz.sh:28 settings/run-fuzz.sh:20 tracking/run-fuzz.sh:10 common/run-fuzz.sh:10; do
   fuzz="${entry%:*}" seconds="${entry##*:}"
   log=build/fuzz-"$(dirname "$fuzz")".log
   "$fuzz" build/fuzz "$seconds" >"$log" 2>&1 || { tail -n 30 "$log"; status=1; }

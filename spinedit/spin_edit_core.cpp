@@ -215,10 +215,14 @@ void SpinEditCore::OnTextChanged() {
                    (c == spin::kNotNumber && (s == L"+" || s == L"-"))) {
             lastAccepted_ = s;
         } else {
-            // Put the last good text back, the caret where the edit began.
-            const std::int32_t caret =
-                std::clamp(box_.SelStart() - (Len(s) - Len(lastAccepted_)), 0, Len(lastAccepted_));
-            const std::wstring back = lastAccepted_;
+            // Put the last good text back, the caret where the edit began. A
+            // MaxLength lowered since then cuts it first: a text the limit
+            // would cut again must not come back (the cut and the restore
+            // would take turns for ever), and a beginning of an accepted
+            // text is accepted too.
+            std::wstring back = lastAccepted_;
+            if (maxLength_ > 0 && Len(back) > maxLength_) back.resize(static_cast<std::size_t>(maxLength_));
+            const std::int32_t caret = std::clamp(box_.SelStart() - (Len(s) - Len(back)), 0, Len(back));
             box_.SetText(back);
             box_.SetSel(std::min(caret, Len(box_.Text())), 0);
             return;

@@ -58,6 +58,7 @@ struct SpinEditProperties {
     bool raiseEvents = true, enabled = true;
     std::wstring caption{};
     std::int32_t mousePointer = 0;
+    bool rightToLeft = false;
     std::wstring accessKeys{};
     bool keyPreview = false;
     std::int32_t imeMode = static_cast<std::int32_t>(ImeMode::Disable);

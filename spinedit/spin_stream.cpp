@@ -12,6 +12,11 @@ namespace {
 
 constexpr std::uint8_t kMagic[4] = {'B', 'S', 'E', 'B'};
 
+// The version that first stored a key.
+std::uint16_t VersionOf(std::wstring_view key) {
+    return key == L"RightToLeft" ? 2 : 1;
+}
+
 enum FontFlags : std::uint8_t { kItalic = 1, kUnderline = 2, kStrikethrough = 4 };
 
 class Writer {
@@ -185,9 +190,11 @@ std::vector<std::uint8_t> EncodeSpinStream(const std::vector<StreamEntry>& entri
         body.Chars<std::uint8_t>(e.key);
         WriteValue(body, e.value);
     }
+    std::uint16_t version = 1;
+    for (const auto& e : entries) version = std::max(version, VersionOf(e.key));
     Writer w;
     w.Bytes(kMagic, sizeof kMagic);
-    w.Number(kSpinStreamVersion);
+    w.Number(version);
     w.Number<std::uint16_t>(0);
     w.Number(static_cast<std::uint32_t>(body.Out().size()));
     w.Bytes(body.Out().data(), body.Out().size());
@@ -200,19 +207,22 @@ std::optional<std::size_t> SpinStreamSize(const std::uint8_t* header, std::size_
     const auto version = r.Number<std::uint16_t>();
     const auto reserved = r.Number<std::uint16_t>();
     const auto body = r.Number<std::uint32_t>();
-    if (*version != kSpinStreamVersion || *reserved != 0 || *body > kSpinStreamMaxBody) return std::nullopt;
+    if (*version < 1 || *version > kSpinStreamVersion || *reserved != 0 || *body > kSpinStreamMaxBody)
+        return std::nullopt;
     return kSpinStreamHeaderSize + *body;
 }
 
 std::optional<std::vector<StreamEntry>> DecodeSpinStream(const std::uint8_t* data, std::size_t size) {
     const auto whole = SpinStreamSize(data, size);
     if (!whole || *whole != size) return std::nullopt;
+    const std::uint16_t version = static_cast<std::uint16_t>(data[4] | data[5] << 8);
     Reader r(data + kSpinStreamHeaderSize, size - kSpinStreamHeaderSize);
     const auto count = r.Number<std::uint16_t>();
     if (!count) return std::nullopt;
     const auto& order = SpinEditPropertyKeys();
     std::vector<StreamEntry> entries;
     std::size_t next = 0;  // the first position in the stored order still open
+    std::uint16_t needed = 1;
     for (std::uint16_t i = 0; i < *count; ++i) {
         const auto tag = r.Number<std::uint8_t>();
         auto key = r.Text<std::uint8_t>();
@@ -221,12 +231,13 @@ std::optional<std::vector<StreamEntry>> DecodeSpinStream(const std::uint8_t* dat
         const auto kind = SpinEditPropertyKind(*key);
         if (at == order.end() || !kind || *tag != static_cast<int>(*kind) + 1) return std::nullopt;
         next = static_cast<std::size_t>(at - order.begin()) + 1;
+        needed = std::max(needed, VersionOf(*key));
         auto value = ReadValue(r, *kind);
         if (!value) return std::nullopt;
         if (auto pv = AsPropertyValue(*value); pv && !SpinEditPropertyAccepted(*key, *pv)) return std::nullopt;
         entries.push_back({std::move(*key), std::move(*value)});
     }
-    if (!r.AtEnd()) return std::nullopt;
+    if (!r.AtEnd() || needed != version) return std::nullopt;
     return entries;
 }
 

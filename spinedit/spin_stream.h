@@ -4,7 +4,7 @@
 // the text form, with each picture as the bytes of its own persistence.
 //
 // A record, all numbers little-endian:
-//   header  "BSEB", u16 version (1), u16 reserved (0), u32 body size
+//   header  "BSEB", u16 version, u16 reserved (0), u32 body size
 //   body    u16 entry count, then per entry:
 //           u8 kind (StoredKind + 1), u8 key length, the key in UTF-16,
 //           and the value by kind: Bool u8 0 or 1; Byte u8; Int16 i16;
@@ -14,7 +14,10 @@
 //           i16 character set.
 // Entries are the control's stored keys, each once, in the stored order, with
 // values the control accepts, so that a record decodes only when it is one
-// the control itself could have written.
+// the control itself could have written. Version 1 knows every key but
+// RightToLeft; a record holding RightToLeft says version 2, so that a reader
+// that knows only version 1 refuses it by its header, and any other record
+// still says 1 and loads in both.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -40,7 +43,7 @@ struct StreamEntry {
 };
 
 inline constexpr std::size_t kSpinStreamHeaderSize = 12;
-inline constexpr std::uint16_t kSpinStreamVersion = 1;
+inline constexpr std::uint16_t kSpinStreamVersion = 2;
 // Far above what a control with three icons writes, and low enough that a
 // garbled size cannot make a reader take the machine's memory.
 inline constexpr std::uint32_t kSpinStreamMaxBody = 16u << 20;

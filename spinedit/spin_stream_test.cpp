@@ -42,6 +42,14 @@ TEST(SpinStream, EveryKindOfValueRoundTripsExactly) {
                   body == kSpinStreamMaxBody ? std::optional<std::size_t>(kSpinStreamHeaderSize + body) : std::nullopt);
     }
 
+    // Records without the keys of version 2 stay readable by version 1.
+    EXPECT_EQ(bytes[4], 1);
+    auto later = entries;
+    later.insert(later.begin() + 6, {L"RightToLeft", true});
+    const auto marked = EncodeSpinStream(later);
+    EXPECT_EQ(marked[4], 2);
+    EXPECT_EQ(DecodeSpinStream(marked.data(), marked.size()), later);
+
     const auto none = EncodeSpinStream({});
     EXPECT_EQ(DecodeSpinStream(none.data(), none.size()), std::vector<StreamEntry>{});
 }
@@ -67,7 +75,9 @@ TEST(SpinStream, AnythingTheControlWouldNotWriteFails) {
     constexpr std::size_t kTag = 14, kBool = 30;
     const Case cases[] = {
         {"magic", one, [](auto& b) { b[0] = 'X'; }},
-        {"newer version", one, [](auto& b) { b[4] = 2; }},
+        {"newer version", one, [](auto& b) { b[4] = 3; }},
+        {"version 2 without a key of its own", one, [](auto& b) { b[4] = 2; }},
+        {"version 1 with a key of version 2", {{L"RightToLeft", true}}, [](auto& b) { b[4] = 1; }},
         {"reserved bits", one, [](auto& b) { b[6] = 1; }},
         {"a byte to spare", one,
          [](auto& b) {

@@ -1,13 +1,30 @@
 #pragma once
 // The IUnknown and type-information parts of our COM objects, written once:
 // QueryInterface over a list of interface ids, a count that deletes the
-// object with its last reference, and IDispatch without a type library.
+// object with its last reference, and IDispatch without a type library; and
+// the exception barrier of every entry point.
 #include <oaidl.h>
 #include <windows.h>
 
 #include <initializer_list>
+#include <new>
 
 namespace brisko {
+
+// Runs the body of a function that COM, a container, regsvr32 or Windows
+// calls: nothing it throws goes further (memory runs out anywhere a string
+// is made). Running out of memory is E_OUTOFMEMORY, anything else
+// E_UNEXPECTED.
+template <class F>
+HRESULT Barrier(F&& body) noexcept {
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
 
 // Answers QueryInterface with `self` for each id listed (IUnknown among
 // them); E_NOINTERFACE and a null *ppv otherwise.

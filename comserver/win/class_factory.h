@@ -4,25 +4,10 @@
 // server locks keep the module loaded.
 #include <objbase.h>
 
-#include <new>
-
 #include "common/win/com_object.h"
 #include "comserver/win/module.h"
 
 namespace brisko {
-
-// Every function that COM, regsvr32 or the loader calls: no exception may
-// reach their frames (memory runs out anywhere a string is made).
-template <class F>
-HRESULT Barrier(F&& f) noexcept {
-    try {
-        return f();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
-}
 
 class ClassFactory final : public IClassFactory {
 public:

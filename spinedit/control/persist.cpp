@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "spinedit/control/ole_font.h"
+#include "spinedit/spin_bag.h"
+#include "spinedit/spin_picture.h"
 #include "spinedit/spin_stream.h"
 
 namespace brisko {
@@ -17,8 +19,6 @@ namespace {
 
 // The one stream a storage keeps the control in.
 constexpr wchar_t kStreamName[] = L"Contents";
-// Text values in a form file are written the same on every system.
-constexpr LCID kFormLocale = MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT);
 
 class Variant {
 public:
@@ -153,43 +153,76 @@ VARTYPE VariantTypeOf(StoredKind kind) {
     }
 }
 
-// A plain value from outside, coerced the way a form file's text would be.
-std::optional<PropertyValue> FromVariant(VARIANT& in, StoredKind kind, HRESULT& why) {
-    Variant v;
-    why = VariantChangeTypeEx(&v, &in, kFormLocale, 0, VariantTypeOf(kind));
-    if (FAILED(why)) return std::nullopt;
-    switch (kind) {
-        case StoredKind::Bool:
-            return PropertyValue((*v).boolVal != VARIANT_FALSE);
-        case StoredKind::Byte:
-            return PropertyValue(std::uint8_t{(*v).bVal});
-        case StoredKind::Int16:
-            return PropertyValue(std::int16_t{(*v).iVal});
-        case StoredKind::Int32:
-            return PropertyValue(static_cast<std::int32_t>((*v).lVal));
-        case StoredKind::Text: {
-            BSTR b = (*v).bstrVal;
-            return PropertyValue(b ? std::wstring(b, SysStringLen(b)) : std::wstring());
+// A value from a bag as the portable rules weigh it; the picture object a
+// BagPicture stands for comes back through picture.
+BagValue BagValueOf(const VARIANT& in, ComPtr<IPictureDisp>& picture) {
+    const VARTYPE vt = V_VT(&in);
+    const bool byRef = (vt & VT_BYREF) != 0;
+    if (byRef && !V_BYREF(&in)) return BagUnsupported{};
+    const auto get = [&](auto direct, auto* ref) { return byRef ? *ref : direct; };
+    switch (vt & ~VT_BYREF) {
+        case VT_EMPTY:
+            return std::monostate{};
+        case VT_NULL:
+            return BagNull{};
+        case VT_BOOL:
+            return get(V_BOOL(&in), V_BOOLREF(&in)) != VARIANT_FALSE;
+        case VT_I1:
+            return std::int64_t{get(V_I1(&in), V_I1REF(&in))};
+        case VT_UI1:
+            return std::int64_t{get(V_UI1(&in), V_UI1REF(&in))};
+        case VT_I2:
+            return std::int64_t{get(V_I2(&in), V_I2REF(&in))};
+        case VT_UI2:
+            return std::int64_t{get(V_UI2(&in), V_UI2REF(&in))};
+        case VT_I4:
+        case VT_INT:
+            return std::int64_t{get(V_I4(&in), V_I4REF(&in))};
+        case VT_UI4:
+        case VT_UINT:
+            return std::int64_t{get(V_UI4(&in), V_UI4REF(&in))};
+        case VT_I8:
+            return std::int64_t{get(V_I8(&in), V_I8REF(&in))};
+        case VT_UI8:
+            return static_cast<double>(get(V_UI8(&in), V_UI8REF(&in)));
+        case VT_R4:
+            return static_cast<double>(get(V_R4(&in), V_R4REF(&in)));
+        case VT_R8:
+        case VT_DATE:
+            return get(V_R8(&in), V_R8REF(&in));
+        case VT_CY:
+            return static_cast<double>(get(V_CY(&in), V_CYREF(&in)).int64) / 10000.0;
+        case VT_DECIMAL: {
+            double d = 0;
+            DECIMAL dec = byRef ? *V_DECIMALREF(&in) : V_DECIMAL(&in);
+            return SUCCEEDED(VarR8FromDec(&dec, &d)) ? BagValue(d) : BagValue(BagUnsupported{});
+        }
+        case VT_BSTR: {
+            BSTR b = get(V_BSTR(&in), V_BSTRREF(&in));
+            return b ? std::wstring(b, SysStringLen(b)) : std::wstring();
+        }
+        case VT_DISPATCH:
+        case VT_UNKNOWN: {
+            IUnknown* object = byRef ? *V_UNKNOWNREF(&in) : V_UNKNOWN(&in);
+            if (!object) return BagNull{};
+            if (auto font = ReadFont(object)) return *font;
+            picture = ComPtr<IUnknown>(object).As<IPictureDisp>(IID_IPictureDisp);
+            if (picture) return BagPicture{};
+            return BagOtherObject{};
         }
         default:
-            why = DISP_E_TYPEMISMATCH;
-            return std::nullopt;
+            return BagUnsupported{};
     }
 }
 
-// The object a VARIANT holds, for the keys that store objects; a null
-// object or an empty VARIANT is "Nothing".
-std::optional<IUnknown*> ObjectOf(const VARIANT& v) {
-    switch (v.vt) {
-        case VT_EMPTY:
-        case VT_NULL:
-            return nullptr;
-        case VT_DISPATCH:
-            return v.pdispVal;
-        case VT_UNKNOWN:
-            return v.punkVal;
+HRESULT WhyOf(BagProblem problem) {
+    switch (problem) {
+        case BagProblem::Overflow:
+            return DISP_E_OVERFLOW;
+        case BagProblem::InvalidValue:
+            return CTL_E_INVALIDPROPERTYVALUE;
         default:
-            return std::nullopt;
+            return DISP_E_TYPEMISMATCH;
     }
 }
 
@@ -247,14 +280,18 @@ HRESULT PictureBytesOf(IPictureDisp* picture, PictureBytes& out) {
 }
 
 ComPtr<IPictureDisp> PictureFrom(const PictureBytes& bytes) {
-    HGLOBAL global = GlobalAlloc(GMEM_MOVEABLE, bytes.bytes.size());
+    // Only a whole picture of a known kind reaches the system's decoder.
+    const auto image = CheckPictureBytes(bytes.bytes.data(), bytes.bytes.size());
+    if (!image) return {};
+    const std::size_t size = image->offset + image->size;
+    HGLOBAL global = GlobalAlloc(GMEM_MOVEABLE, size);
     if (!global) return {};
     void* p = GlobalLock(global);
     if (!p) {
         GlobalFree(global);
         return {};
     }
-    std::memcpy(p, bytes.bytes.data(), bytes.bytes.size());
+    std::memcpy(p, bytes.bytes.data(), size);
     GlobalUnlock(global);
     ComPtr<IStream> mem;
     if (FAILED(CreateStreamOnHGlobal(global, TRUE, mem.Put()))) {
@@ -262,7 +299,7 @@ ComPtr<IPictureDisp> PictureFrom(const PictureBytes& bytes) {
         return {};
     }
     ComPtr<IPictureDisp> picture;
-    if (FAILED(OleLoadPicture(mem.Get(), static_cast<LONG>(bytes.bytes.size()), FALSE, IID_IPictureDisp,
+    if (FAILED(OleLoadPicture(mem.Get(), static_cast<LONG>(size), FALSE, IID_IPictureDisp,
                               reinterpret_cast<void**>(picture.Put()))))
         return {};
     return picture;
@@ -313,37 +350,28 @@ HRESULT LoadFromPropertyBag(SpinEdit& box, SpinEditPictures& pictures, IProperty
             const std::wstring name(key);
             Variant v;
             (*v).vt = VariantTypeOf(kind);
-            HRESULT why = bag->Read(name.c_str(), &v, log);
-            if (why == E_OUTOFMEMORY) return why;
-            // Not stored, or stored as nothing: the default.
-            if (why == E_INVALIDARG || (SUCCEEDED(why) && (*v).vt == VT_EMPTY)) continue;
-            if (SUCCEEDED(why)) {
-                if (kind == StoredKind::Picture || kind == StoredKind::Font) {
-                    const auto object = ObjectOf(*v);
-                    if (object && kind == StoredKind::Picture) {
-                        ComPtr<IPictureDisp> picture;
-                        if (*object) picture = ComPtr<IUnknown>(*object).As<IPictureDisp>(IID_IPictureDisp);
-                        if (picture || !*object) {
-                            loaded.*PictureSlot(key) = std::move(picture);
-                            continue;
-                        }
-                    } else if (object) {
-                        if (!*object) continue;
-                        if (auto font = ReadFont(*object); font && SpinEditPropertyAccepted(key, *font)) {
-                            store.Write(key, *font);
-                            continue;
-                        }
-                    }
-                    why = DISP_E_TYPEMISMATCH;
-                } else if (auto value = FromVariant(*v, kind, why)) {
-                    if (SpinEditPropertyAccepted(key, *value)) {
-                        store.Write(key, *value);
-                        continue;
-                    }
-                    why = CTL_E_INVALIDPROPERTYVALUE;
-                }
+            const HRESULT read = bag->Read(name.c_str(), &v, log);
+            if (read == E_OUTOFMEMORY) return read;
+            if (read == E_INVALIDARG) continue;  // not stored: the default
+            if (FAILED(read)) {
+                Report(log, key, read);
+                continue;
             }
-            Report(log, key, why);
+            ComPtr<IPictureDisp> picture;
+            const BagDecision decision = DecideBagValue(key, BagValueOf(*v, picture));
+            switch (decision.action) {
+                case BagDecision::Action::KeepDefault:
+                    break;
+                case BagDecision::Action::Take:
+                    store.Write(key, *decision.value);
+                    break;
+                case BagDecision::Action::TakePicture:
+                    loaded.*PictureSlot(key) = std::move(picture);
+                    break;
+                case BagDecision::Action::Report:
+                    Report(log, key, WhyOf(decision.problem));
+                    break;
+            }
         }
         return Apply(box, pictures, store, std::move(loaded));
     });

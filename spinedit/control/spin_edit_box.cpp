@@ -8,9 +8,12 @@
 #include "common/units.h"
 #include "common/win/gdi.h"
 #include "comserver/win/module.h"
+#include "spinedit/control/automation.h"
 #include "spinedit/control/ole_font.h"
 #include "spinedit/control/spin_edit_box_class.h"
+#include "spinedit/control/spin_edit_box_drag.h"
 #include "spinedit/control/spin_edit_box_events.h"
+#include "spinedit/control/spin_edit_box_idl.h"
 #include "spinedit/spin_properties.h"
 
 namespace brisko {
@@ -36,39 +39,6 @@ bool RegisterParkingClass() {
     wc.hInstance = ModuleInstance();
     wc.lpszClassName = kParkingClassName;
     return RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
-// The descriptions the host language gives its run-time errors.
-std::wstring ErrorDescription(const Error& e) {
-    switch (e.Number()) {
-        case ErrorNumber::InvalidPropertyValue:
-            return L"プロパティの値が不正です。";
-        case ErrorNumber::Overflow:
-            return L"オーバーフローしました。";
-        case ErrorNumber::TypeMismatch:
-            return L"型が一致しません。";
-        default: {
-            const std::string what = e.what();
-            return std::wstring(what.begin(), what.end());
-        }
-    }
-}
-
-std::wstring PropertyText(IDispatch* object, const wchar_t* name) {
-    if (!object) return {};
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    DISPID id = DISPID_UNKNOWN;
-    if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return {};
-    DISPPARAMS none{};
-    VARIANT result;
-    VariantInit(&result);
-    std::wstring text;
-    if (SUCCEEDED(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result, nullptr,
-                                 nullptr)) &&
-        SUCCEEDED(VariantChangeType(&result, &result, 0, VT_BSTR)) && V_BSTR(&result))
-        text.assign(V_BSTR(&result), SysStringLen(V_BSTR(&result)));
-    VariantClear(&result);
-    return text;
 }
 
 }  // namespace
@@ -102,21 +72,29 @@ SpinEditBoxObject::SpinEditBoxObject() : extent_(kDefaultExtent) {
 }
 
 SpinEditBoxObject::~SpinEditBoxObject() {
-    if (SpinEdit* box = Box()) {
+    SpinEdit* box = Box();
+    // The last reference went at the end of a message of the window, which
+    // is still on its way out: the window must outlive it.
+    const bool inMessage = box && box->InMessage();
+    if (drag_) drag_->Revoke();
+    if (box) {
+        box->SetKeeper(nullptr);
         box->SetEventSink(nullptr);
         box->SetFocusObserver(nullptr);
         box->SetMouseObserver(nullptr);
+        box->SetPressFilter(nullptr);
+        box->SetDestroyObserver(nullptr);
+        box->SetCustomCursors(nullptr, nullptr);
     }
     if (eventPoint_) eventPoint_->Clear();
     if (notifyPoint_) notifyPoint_->Clear();
-    if (window_ && IsWindow(window_) && parking_) {
+    if (box && parking_) {
         ShowWindow(window_, SW_HIDE);
         SetParent(window_, parking_.Get());
     }
-    if (EventBridge::Raising() && parking_) {
-        // A handler released the control from inside the window's own
-        // message handling: the window goes once that handling is over,
-        // and the module stays loaded until then.
+    if (inMessage && parking_) {
+        // The window goes once that message is over, and the module stays
+        // loaded until then.
         SetWindowLongPtrW(parking_.Get(), GWLP_USERDATA, 1);
         ModuleAddRef();
         PostMessageW(parking_.Release(), WM_CLOSE, 0, 0);
@@ -140,11 +118,15 @@ bool SpinEditBoxObject::Init() {
         eventPoint_ = std::make_unique<ConnectionPoint>(*this, kDiidSpinEditBoxEvents);
         notifyPoint_ = std::make_unique<ConnectionPoint>(*this, IID_IPropertyNotifySink);
         bridge_ = std::make_unique<EventBridge>(*this, *eventPoint_);
+        drag_ = std::make_unique<DragDrop>(*this);
         dual_ = MakeDualPart(*this);
         if (!dual_) return false;
         box->SetEventSink(bridge_.get());
+        box->SetKeeper(this);
         box->SetFocusObserver([this](bool focused) { OnFocusChange(focused); });
         box->SetMouseObserver([this](UINT msg, WPARAM keys, POINT at) { bridge_->Mouse(msg, keys, at); });
+        box->SetPressFilter([this](POINT screen) { return drag_->TakePress(screen); });
+        box->SetDestroyObserver([this] { drag_->Revoke(); });
         return true;
     } catch (...) {
         return false;
@@ -183,6 +165,8 @@ STDMETHODIMP SpinEditBoxObject::QueryInterface(REFIID riid, void** ppv) {
         out = static_cast<IPersistPropertyBag*>(this);
     else if (IsEqualIID(riid, IID_IPersistStorage))
         out = static_cast<IPersistStorage*>(this);
+    else if (IsEqualIID(riid, IID_IObjectSafety))
+        out = static_cast<IObjectSafety*>(this);
     *ppv = out;
     if (!out) return E_NOINTERFACE;
     AddRef();
@@ -199,58 +183,13 @@ STDMETHODIMP_(ULONG) SpinEditBoxObject::Release() {
     return static_cast<ULONG>(left);
 }
 
-bool SpinEditBoxObject::AmbientValue(DISPID id, VARIANT& out) const {
-    VariantInit(&out);
-    if (!site_) return false;
-    ComPtr<IDispatch> ambient = site_.As<IDispatch>(IID_IDispatch);
-    if (!ambient) return false;
-    DISPPARAMS none{};
-    return SUCCEEDED(
-        ambient->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &out, nullptr, nullptr));
+HRESULT SpinEditBoxObject::Report(const Error& e) noexcept {
+    const HRESULT code = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, static_cast<int>(e.Number()));
+    const HRESULT hr = Barrier([&] { return ReportOrThrow(e, code); });
+    return hr == E_OUTOFMEMORY || hr == E_UNEXPECTED ? code : hr;
 }
 
-bool SpinEditBoxObject::UserMode() const {
-    VARIANT v;
-    if (!AmbientValue(DISPID_AMBIENT_USERMODE, v)) return true;
-    bool run = true;
-    if (SUCCEEDED(VariantChangeType(&v, &v, 0, VT_BOOL))) run = V_BOOL(&v) != VARIANT_FALSE;
-    VariantClear(&v);
-    return run;
-}
-
-std::optional<FontSpec> SpinEditBoxObject::AmbientFont() const {
-    VARIANT v;
-    if (!AmbientValue(DISPID_AMBIENT_FONT, v)) return std::nullopt;
-    std::optional<FontSpec> font;
-    if (V_VT(&v) == VT_DISPATCH || V_VT(&v) == VT_UNKNOWN) font = FontSpecOf(V_UNKNOWN(&v));
-    VariantClear(&v);
-    return font;
-}
-
-void SpinEditBoxObject::ApplyAmbientFont() {
-    if (!fontFollowsAmbient_) return;
-    if (SpinEdit* box = Box())
-        if (auto font = AmbientFont()) box->SetFont(font);
-}
-
-void SpinEditBoxObject::SetFontFromUser(const std::optional<FontSpec>& font) {
-    fontFollowsAmbient_ = false;
-    if (SpinEdit* box = Box()) box->SetFont(font);
-}
-
-ComPtr<IDispatch> SpinEditBoxObject::ExtendedControl() const {
-    ComPtr<IDispatch> extended;
-    if (auto controlSite = site_.As<IOleControlSite>(IID_IOleControlSite))
-        if (FAILED(controlSite->GetExtendedControl(extended.Put()))) extended.Reset();
-    return extended;
-}
-
-std::wstring SpinEditBoxObject::ControlName() const {
-    std::wstring name = PropertyText(ExtendedControl().Get(), L"Name");
-    return name.empty() ? std::wstring(kSpinEditBoxClassName) : name;
-}
-
-HRESULT SpinEditBoxObject::Report(const Error& e) {
+HRESULT SpinEditBoxObject::ReportOrThrow(const Error& e, HRESULT code) {
     if (e.Number() == ErrorNumber::InvalidPropertyValue && !UserMode()) {
         // The designer's property window: say so and keep the old value.
         HWND owner = nullptr;
@@ -259,21 +198,20 @@ HRESULT SpinEditBoxObject::Report(const Error& e) {
                     MB_OK | MB_ICONSTOP);
         return S_FALSE;  // no error for the caller, and nothing changed
     }
-    ComPtr<ICreateErrorInfo> create;
-    if (SUCCEEDED(CreateErrorInfo(create.Put())) && create) {
-        const std::wstring description = ErrorDescription(e);
-        create->SetGUID(kIidSpinEditBox);
-        create->SetSource(const_cast<LPOLESTR>(kSpinEditBoxProgId));
-        create->SetDescription(const_cast<LPOLESTR>(description.c_str()));
-        if (auto info = create.As<IErrorInfo>(IID_IErrorInfo)) SetErrorInfo(0, info.Get());
-    }
-    return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, static_cast<int>(e.Number()));
+    ReportError(e, kIidSpinEditBox);
+    return code;
 }
 
-void SpinEditBoxObject::Changed(DISPID id) {
+void SpinEditBoxObject::Changed(DISPID id) noexcept {
     dirty_ = true;
-    for (const ComPtr<IUnknown>& sink : notifyPoint_->Sinks())
-        static_cast<IPropertyNotifySink*>(static_cast<void*>(sink.Get()))->OnChanged(id);
+    // A colour set by hand no longer follows the site's.
+    if (id == DISPID_SPINEDIT_FORECOLOR) foreFollowsAmbient_ = false;
+    if (id == DISPID_SPINEDIT_DISABLECOLOR) disableFollowsAmbient_ = false;
+    Barrier([&] {
+        for (const ComPtr<IUnknown>& sink : notifyPoint_->Sinks())
+            static_cast<IPropertyNotifySink*>(static_cast<void*>(sink.Get()))->OnChanged(id);
+        return S_OK;
+    });
     if (viewSink_) viewSink_->OnViewChange(DVASPECT_CONTENT, -1);
 }
 
@@ -281,6 +219,11 @@ void SpinEditBoxObject::RaiseEvent(const wchar_t* name, VARIANT* args, int count
     SpinEdit* box = Box();
     if (!box || (!always && !box->Model().RaiseEvents())) return;
     bridge_->Raise(name, args, count);
+}
+
+bool SpinEditBoxObject::Raises() const {
+    SpinEdit* box = Box();
+    return box && box->Model().RaiseEvents() && FiresEvents();
 }
 
 void SpinEditBoxObject::ShowAboutBox() {
@@ -296,12 +239,14 @@ void SpinEditBoxObject::ControlInfoChanged() {
 // IOleObject
 
 STDMETHODIMP SpinEditBoxObject::SetClientSite(IOleClientSite* site) {
-    site_ = ComPtr<IOleClientSite>(site);
-    if (site) {
-        ApplyAmbientFont();
-        if (SpinEdit* box = Box()) box->SetDesignMode(!UserMode());
-    }
-    return S_OK;
+    return Barrier([&] {
+        site_ = ComPtr<IOleClientSite>(site);
+        if (site) {
+            ApplyAmbientFont();
+            if (SpinEdit* box = Box()) box->SetDesignMode(!UserMode());
+        }
+        return S_OK;
+    });
 }
 
 STDMETHODIMP SpinEditBoxObject::GetClientSite(IOleClientSite** site) {
@@ -312,10 +257,12 @@ STDMETHODIMP SpinEditBoxObject::GetClientSite(IOleClientSite** site) {
 }
 
 STDMETHODIMP SpinEditBoxObject::Close(DWORD saveOption) {
-    if (saveOption == OLECLOSE_SAVEIFDIRTY && dirty_ && site_) site_->SaveObject();
-    InPlaceDeactivate();
-    if (adviseHolder_) adviseHolder_->SendOnClose();
-    return S_OK;
+    return Barrier([&] {
+        if (saveOption == OLECLOSE_SAVEIFDIRTY && dirty_ && site_) site_->SaveObject();
+        InPlaceDeactivate();
+        if (adviseHolder_) adviseHolder_->SendOnClose();
+        return S_OK;
+    });
 }
 
 STDMETHODIMP SpinEditBoxObject::GetMoniker(DWORD, DWORD, IMoniker** out) {
@@ -329,29 +276,63 @@ STDMETHODIMP SpinEditBoxObject::GetClipboardData(DWORD, IDataObject** out) {
 }
 
 STDMETHODIMP SpinEditBoxObject::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND, LPCRECT posRect) {
-    switch (verb) {
-        case OLEIVERB_PRIMARY:
-        case OLEIVERB_SHOW:
-        case OLEIVERB_OPEN:
-        case OLEIVERB_UIACTIVATE:
-            return Activate(true, activeSite, posRect);
-        case OLEIVERB_INPLACEACTIVATE:
-            return Activate(false, activeSite, posRect);
-        case OLEIVERB_HIDE:
-            UIDeactivate();
-            Show(false);
-            return S_OK;
-        case OLEIVERB_DISCARDUNDOSTATE:
-            return S_OK;
-        default:
-            return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
-    }
+    return Barrier([&] {
+        switch (verb) {
+            case OLEIVERB_PRIMARY:
+            case OLEIVERB_SHOW:
+            case OLEIVERB_OPEN:
+            case OLEIVERB_UIACTIVATE:
+                return Activate(true, activeSite, posRect);
+            case OLEIVERB_INPLACEACTIVATE:
+                return Activate(false, activeSite, posRect);
+            case OLEIVERB_HIDE:
+                UIDeactivate();
+                Show(false);
+                return S_OK;
+            case OLEIVERB_DISCARDUNDOSTATE:
+                return S_OK;
+            default:
+                return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
+        }
+    });
 }
 
 STDMETHODIMP SpinEditBoxObject::EnumVerbs(IEnumOLEVERB** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    return OleRegEnumVerbs(kClsidSpinEditBox, out);
+    // The standard verbs are all it has; none is registered for a menu.
+    const HRESULT hr = OleRegEnumVerbs(kClsidSpinEditBox, out);
+    if (SUCCEEDED(hr)) return hr;
+    if (*out) (*out)->Release();
+    *out = nullptr;
+    return OLEOBJ_E_NOVERBS;
+}
+
+void SpinEditBoxObject::DragSelection() {
+    drag_->DragSelection();
+}
+
+void SpinEditBoxObject::DropModeChanged() {
+    drag_->Update();
+}
+
+namespace {
+
+// The pointer a picture can be: an icon's or a cursor's handle, which the
+// picture keeps while it is held.
+HCURSOR PointerOf(const ComPtr<IPictureDisp>& picture) {
+    auto p = picture.As<IPicture>(IID_IPicture);
+    SHORT type = PICTYPE_NONE;
+    OLE_HANDLE handle = 0;
+    if (!p || FAILED(p->get_Type(&type)) || type != PICTYPE_ICON || FAILED(p->get_Handle(&handle))) return nullptr;
+    return reinterpret_cast<HCURSOR>(static_cast<ULONG_PTR>(handle));
+}
+
+}  // namespace
+
+void SpinEditBoxObject::PicturesChanged() {
+    if (SpinEdit* box = Box())
+        box->SetCustomCursors(PointerOf(pictures_.mouseIcon), PointerOf(pictures_.spinMouseIcon));
 }
 
 STDMETHODIMP SpinEditBoxObject::GetUserClassID(CLSID* clsid) {
@@ -412,89 +393,15 @@ STDMETHODIMP SpinEditBoxObject::GetMiscStatus(DWORD aspect, DWORD* status) {
     return S_OK;
 }
 
-// IOleControl
-
-void SpinEditBoxObject::RebuildAccelerators() {
-    accelerators_.Reset();
-    acceleratorCount_ = 0;
-    SpinEdit* box = Box();
-    if (!box) return;
-    std::vector<ACCEL> table;
-    for (wchar_t c : box->Retained().accessKeys) {
-        const SHORT scan = VkKeyScanW(c);
-        if (scan == -1) continue;
-        table.push_back(
-            {static_cast<BYTE>(FVIRTKEY | FALT), static_cast<WORD>(scan & 0xFF), static_cast<WORD>(table.size() + 1)});
-    }
-    if (table.empty()) return;
-    accelerators_.Reset(CreateAcceleratorTableW(table.data(), static_cast<int>(table.size())));
-    if (accelerators_) acceleratorCount_ = static_cast<int>(table.size());
-}
-
-STDMETHODIMP SpinEditBoxObject::GetControlInfo(CONTROLINFO* info) {
-    if (!info) return E_POINTER;
-    try {
-        RebuildAccelerators();
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    info->cb = sizeof *info;
-    info->hAccel = accelerators_.Get();
-    info->cAccel = static_cast<USHORT>(acceleratorCount_);
-    info->dwFlags = 0;
-    return S_OK;
-}
-
-STDMETHODIMP SpinEditBoxObject::OnMnemonic(MSG* msg) {
-    if (!msg) return E_POINTER;
-    SpinEdit* box = Box();
-    if (!box) return E_UNEXPECTED;
-    // The access key as the form declared it, whichever case was typed.
-    std::int16_t keyAscii = 0;
-    for (wchar_t c : box->Retained().accessKeys) {
-        const SHORT scan = VkKeyScanW(c);
-        if (scan != -1 && static_cast<WPARAM>(scan & 0xFF) == msg->wParam) {
-            keyAscii = static_cast<std::int16_t>(c);
-            break;
-        }
-    }
-    if (keyAscii == 0) return S_FALSE;
-    box->SetFocus();
-    VARIANT arg;
-    V_VT(&arg) = VT_I2;
-    V_I2(&arg) = keyAscii;
-    RaiseEvent(L"AccessKeyPress", &arg, 1);
-    return S_OK;
-}
-
-STDMETHODIMP SpinEditBoxObject::OnAmbientPropertyChange(DISPID id) {
-    try {
-        if (id == DISPID_AMBIENT_FONT || id == DISPID_UNKNOWN) ApplyAmbientFont();
-        if (SpinEdit* box = Box()) {
-            if (id == DISPID_AMBIENT_USERMODE || id == DISPID_UNKNOWN) box->SetDesignMode(!UserMode());
-            box->Refresh();
-        }
-        return S_OK;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
-}
-
-STDMETHODIMP SpinEditBoxObject::FreezeEvents(BOOL freeze) {
-    if (freeze)
-        ++freezeCount_;
-    else if (freezeCount_ > 0)
-        --freezeCount_;
-    return S_OK;
-}
-
 // IProvideClassInfo2
 
 STDMETHODIMP SpinEditBoxObject::GetClassInfo(ITypeInfo** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    ComPtr<ITypeLib> lib = ControlTypeLib();
-    return lib ? lib->GetTypeInfoOfGuid(kClsidSpinEditBox, out) : TYPE_E_CANTLOADLIBRARY;
+    return Barrier([&] {
+        ComPtr<ITypeLib> lib = ControlTypeLib();
+        return lib ? lib->GetTypeInfoOfGuid(kClsidSpinEditBox, out) : TYPE_E_CANTLOADLIBRARY;
+    });
 }
 
 STDMETHODIMP SpinEditBoxObject::GetGUID(DWORD kind, GUID* guid) {

@@ -14,16 +14,21 @@
 #include <ocidl.h>
 #include <olectl.h>
 #include <windows.h>
+// After the OLE headers it builds on.
+#include <objsafe.h>
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "common/error.h"
 #include "common/font.h"
 #include "common/win/com_ptr.h"
 #include "common/win/handles.h"
+#include "spinedit/control/automation.h"
 #include "spinedit/control/persist.h"
 #include "spinedit/win/spin_edit.h"
 
@@ -52,6 +57,7 @@ ComPtr<ITypeLib> ControlTypeLib();
 
 class ConnectionPoint;
 class EventBridge;
+class DragDrop;
 
 struct AccelTraits {
     static void Close(HACCEL h) { DestroyAcceleratorTable(h); }
@@ -75,7 +81,9 @@ class SpinEditBoxObject final : public IOleObject,
                                 public ISupportErrorInfo,
                                 public IPersistStreamInit,
                                 public IPersistPropertyBag,
-                                public IPersistStorage {
+                                public IPersistStorage,
+                                public IObjectSafety,
+                                private SpinEditKeeper {
 public:
     SpinEditBoxObject();
     ~SpinEditBoxObject();
@@ -89,8 +97,17 @@ public:
     SpinEditPictures& Pictures() { return pictures_; }
     // Whether the host program runs (not the designer); true without a site.
     bool UserMode() const;
-    // The name the container gave the instance, or the class name.
+    // The name the container gives the control for messages, or the
+    // instance's, or the class's.
     std::wstring ControlName() const;
+    // A point of the control's client area (pixels) in the container's units.
+    std::pair<float, float> ContainerPoint(POINT client) const;
+    // OLEDrag: a drag of the selected text.
+    void DragSelection();
+    // OLEDropMode changed: the window takes drops or stops taking them.
+    void DropModeChanged();
+    // MouseIcon or SpinMouseIcon changed: the custom pointers follow them.
+    void PicturesChanged();
     // The extended control through which the container supplies Left, Top,
     // Visible, TabIndex and the other members it keeps for every control.
     ComPtr<IDispatch> ExtendedControl() const;
@@ -112,12 +129,14 @@ public:
     }
     // After a property changed through the interface: notifies the property
     // sinks and the view, and marks the object dirty.
-    void Changed(DISPID id);
+    void Changed(DISPID id) noexcept;
     // The font follows the container's until one is set explicitly.
     void SetFontFromUser(const std::optional<FontSpec>& font);
     // Raises one of the control's own events (not the window class's):
     // suppressed while RaiseEvents is off unless always is set.
     void RaiseEvent(const wchar_t* name, VARIANT* args, int count, bool always = false);
+    // Whether RaiseEvent reaches the handlers now.
+    bool Raises() const;
     void ShowAboutBox();
     // Tells the container that the access keys changed.
     void ControlInfoChanged();
@@ -212,9 +231,19 @@ public:
     STDMETHODIMP SaveCompleted(IStorage*) override { return S_OK; }
     STDMETHODIMP HandsOffStorage() override { return S_OK; }
 
+    // IObjectSafety
+    STDMETHODIMP GetInterfaceSafetyOptions(REFIID riid, DWORD* supported, DWORD* enabled) override;
+    STDMETHODIMP SetInterfaceSafetyOptions(REFIID riid, DWORD mask, DWORD enabled) override;
+
 private:
     friend class EventBridge;
-    HRESULT Report(const Error& e);
+    // SpinEditKeeper: a reference for the whole of each message of the window.
+    void Hold() noexcept override { AddRef(); }
+    void Unhold() noexcept override { Release(); }
+    HRESULT Report(const Error& e) noexcept;
+    HRESULT ReportOrThrow(const Error& e, HRESULT code);
+    HRESULT Mnemonic(const MSG& msg);
+    HRESULT RouteKey(LPMSG msg);
     HRESULT BeginInit();
     void EndInit(bool loaded);
     PersistContext SaveContext() const;
@@ -225,8 +254,10 @@ private:
     template <class F>
     HRESULT SaveWith(bool clearDirty, F&& save);
     std::optional<FontSpec> AmbientFont() const;
+    std::optional<std::uint32_t> AmbientColor(DISPID id) const;
     bool AmbientValue(DISPID id, VARIANT& out) const;
     void ApplyAmbientFont();
+    void ApplyAmbientColors();
     HRESULT Activate(bool uiActivate, IOleClientSite* activeSite, LPCRECT posRect);
     void OnFocusChange(bool focused);
     void Park();
@@ -240,6 +271,7 @@ private:
     HWND window_ = nullptr;  // the SpinEdit window; Box() checks it is still alive
     std::unique_ptr<DualPart> dual_;
     std::unique_ptr<EventBridge> bridge_;
+    std::unique_ptr<DragDrop> drag_;
     std::unique_ptr<ConnectionPoint> eventPoint_;
     std::unique_ptr<ConnectionPoint> notifyPoint_;
     SpinEditPictures pictures_;
@@ -256,6 +288,9 @@ private:
     bool initialized_ = false;
     bool dirty_ = false;
     bool fontFollowsAmbient_ = true;
+    // Colours of a control placed new follow the site's until set.
+    bool foreFollowsAmbient_ = false, disableFollowsAmbient_ = false;
+    bool safeForData_ = false;
     long freezeCount_ = 0;
     SIZEL extent_{};  // HIMETRIC
     UniqueHandle<HACCEL, AccelTraits> accelerators_;

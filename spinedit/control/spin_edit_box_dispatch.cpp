@@ -25,16 +25,17 @@ STDMETHODIMP SpinEditBoxDual::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT c
     if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     if (!names || !ids) return E_POINTER;
     if (!info_) return TYPE_E_CANTLOADLIBRARY;
-    return info_->GetIDsOfNames(names, count, ids);
+    return Barrier([&] { return info_->GetIDsOfNames(names, count, ids); });
 }
 
 STDMETHODIMP SpinEditBoxDual::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO* error, UINT* argError) {
     if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-    if (!params) return E_INVALIDARG;
+    if (!ValidParams(params)) return E_INVALIDARG;
     if (!info_) return TYPE_E_CANTLOADLIBRARY;
     SetErrorInfo(0, nullptr);
-    return info_->Invoke(static_cast<_SpinEditBox*>(this), id, flags, params, result, error, argError);
+    return Barrier(
+        [&] { return info_->Invoke(static_cast<_SpinEditBox*>(this), id, flags, params, result, error, argError); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_Version(LONG* v) {
@@ -60,7 +61,7 @@ STDMETHODIMP SpinEditBoxDual::put_Font(IFontDisp* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::putref_Font(IFontDisp* v) {
-    return Set([&](SpinEdit&) {
+    return Set(DISPID_SPINEDIT_FONT, [&](SpinEdit&) {
         auto value = FontSpecOf(v);
         if (!value) Invalid("not a font");
         StopWatchingFont();
@@ -73,7 +74,7 @@ STDMETHODIMP SpinEditBoxDual::get_FontBold(VARIANT_BOOL* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_FontBold(VARIANT_BOOL v) {
-    return EditFont([&](FontSpec& f) { f.SetBold(v != VARIANT_FALSE); });
+    return EditFont(DISPID_SPINEDIT_FONTBOLD, [&](FontSpec& f) { f.SetBold(v != VARIANT_FALSE); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_FontItalic(VARIANT_BOOL* v) {
@@ -81,7 +82,7 @@ STDMETHODIMP SpinEditBoxDual::get_FontItalic(VARIANT_BOOL* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_FontItalic(VARIANT_BOOL v) {
-    return EditFont([&](FontSpec& f) { f.italic = v != VARIANT_FALSE; });
+    return EditFont(DISPID_SPINEDIT_FONTITALIC, [&](FontSpec& f) { f.italic = v != VARIANT_FALSE; });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_FontName(BSTR* v) {
@@ -89,7 +90,7 @@ STDMETHODIMP SpinEditBoxDual::get_FontName(BSTR* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_FontName(BSTR v) {
-    return EditFont([&](FontSpec& f) {
+    return EditFont(DISPID_SPINEDIT_FONTNAME, [&](FontSpec& f) {
         if (SysStringLen(v) == 0 || SysStringLen(v) >= LF_FACESIZE) Invalid("no font name");
         f.name = Str(v);
     });
@@ -100,7 +101,7 @@ STDMETHODIMP SpinEditBoxDual::get_FontSize(float* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_FontSize(float v) {
-    return EditFont([&](FontSpec& f) {
+    return EditFont(DISPID_SPINEDIT_FONTSIZE, [&](FontSpec& f) {
         if (!(v > 0.0f && v <= 2160.0f)) Invalid("font size out of range");
         f.SetSize(v);
     });
@@ -111,7 +112,7 @@ STDMETHODIMP SpinEditBoxDual::get_FontStrikethru(VARIANT_BOOL* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_FontStrikethru(VARIANT_BOOL v) {
-    return EditFont([&](FontSpec& f) { f.strikethrough = v != VARIANT_FALSE; });
+    return EditFont(DISPID_SPINEDIT_FONTSTRIKETHRU, [&](FontSpec& f) { f.strikethrough = v != VARIANT_FALSE; });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_FontUnderline(VARIANT_BOOL* v) {
@@ -119,7 +120,7 @@ STDMETHODIMP SpinEditBoxDual::get_FontUnderline(VARIANT_BOOL* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_FontUnderline(VARIANT_BOOL v) {
-    return EditFont([&](FontSpec& f) { f.underline = v != VARIANT_FALSE; });
+    return EditFont(DISPID_SPINEDIT_FONTUNDERLINE, [&](FontSpec& f) { f.underline = v != VARIANT_FALSE; });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_Alignment(sebAlignmentConstants* v) {
@@ -127,7 +128,7 @@ STDMETHODIMP SpinEditBoxDual::get_Alignment(sebAlignmentConstants* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_Alignment(sebAlignmentConstants v) {
-    return Set([&](SpinEdit& b) { b.SetAlignment(v); });
+    return Set(DISPID_SPINEDIT_ALIGNMENT, [&](SpinEdit& b) { b.SetAlignment(v); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_VAlign(sebVAlignConstants* v) {
@@ -135,7 +136,7 @@ STDMETHODIMP SpinEditBoxDual::get_VAlign(sebVAlignConstants* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_VAlign(sebVAlignConstants v) {
-    return Set([&](SpinEdit& b) { b.SetVAlign(v); });
+    return Set(DISPID_SPINEDIT_VALIGN, [&](SpinEdit& b) { b.SetVAlign(v); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_LeftMargin(short* v) {
@@ -143,7 +144,7 @@ STDMETHODIMP SpinEditBoxDual::get_LeftMargin(short* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_LeftMargin(short v) {
-    return Set([&](SpinEdit& b) { b.SetLeftMargin(v); });
+    return Set(DISPID_SPINEDIT_LEFTMARGIN, [&](SpinEdit& b) { b.SetLeftMargin(v); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_RightMargin(short* v) {
@@ -151,7 +152,7 @@ STDMETHODIMP SpinEditBoxDual::get_RightMargin(short* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_RightMargin(short v) {
-    return Set([&](SpinEdit& b) { b.SetRightMargin(v); });
+    return Set(DISPID_SPINEDIT_RIGHTMARGIN, [&](SpinEdit& b) { b.SetRightMargin(v); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_VMargin(short* v) {
@@ -159,7 +160,7 @@ STDMETHODIMP SpinEditBoxDual::get_VMargin(short* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_VMargin(short v) {
-    return Set([&](SpinEdit& b) { b.SetVMargin(v); });
+    return Set(DISPID_SPINEDIT_VMARGIN, [&](SpinEdit& b) { b.SetVMargin(v); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_AutoRedraw(VARIANT_BOOL* v) {
@@ -167,7 +168,7 @@ STDMETHODIMP SpinEditBoxDual::get_AutoRedraw(VARIANT_BOOL* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_AutoRedraw(VARIANT_BOOL v) {
-    return Set([&](SpinEdit& b) { b.Retained().autoRedraw = v != VARIANT_FALSE; });
+    return Set(DISPID_SPINEDIT_AUTOREDRAW, [&](SpinEdit& b) { b.Retained().autoRedraw = v != VARIANT_FALSE; });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_Appearance(sebAppearanceConstants* v) {
@@ -175,7 +176,7 @@ STDMETHODIMP SpinEditBoxDual::get_Appearance(sebAppearanceConstants* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_Appearance(sebAppearanceConstants v) {
-    return Set([&](SpinEdit& b) { b.SetAppearance(v); });
+    return Set(DISPID_SPINEDIT_APPEARANCE, [&](SpinEdit& b) { b.SetAppearance(v); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_BorderStyle(sebBorderStyleConstants* v) {
@@ -183,7 +184,7 @@ STDMETHODIMP SpinEditBoxDual::get_BorderStyle(sebBorderStyleConstants* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_BorderStyle(sebBorderStyleConstants v) {
-    return Set([&](SpinEdit& b) { b.SetBorderStyle(v); });
+    return Set(DISPID_SPINEDIT_BORDERSTYLE, [&](SpinEdit& b) { b.SetBorderStyle(v); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_ForeColor(OLE_COLOR* v) {
@@ -191,7 +192,7 @@ STDMETHODIMP SpinEditBoxDual::get_ForeColor(OLE_COLOR* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_ForeColor(OLE_COLOR v) {
-    return Set([&](SpinEdit& b) { b.SetForeColor(CheckedColor(v)); });
+    return Set(DISPID_SPINEDIT_FORECOLOR, [&](SpinEdit& b) { b.SetForeColor(CheckedColor(v)); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_FocusColor(OLE_COLOR* v) {
@@ -199,7 +200,7 @@ STDMETHODIMP SpinEditBoxDual::get_FocusColor(OLE_COLOR* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_FocusColor(OLE_COLOR v) {
-    return Set([&](SpinEdit& b) { b.SetFocusColor(CheckedColor(v)); });
+    return Set(DISPID_SPINEDIT_FOCUSCOLOR, [&](SpinEdit& b) { b.SetFocusColor(CheckedColor(v)); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_BackColor(OLE_COLOR* v) {
@@ -207,7 +208,7 @@ STDMETHODIMP SpinEditBoxDual::get_BackColor(OLE_COLOR* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_BackColor(OLE_COLOR v) {
-    return Set([&](SpinEdit& b) { b.SetBackColor(CheckedColor(v)); });
+    return Set(DISPID_SPINEDIT_BACKCOLOR, [&](SpinEdit& b) { b.SetBackColor(CheckedColor(v)); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_DisableColor(OLE_COLOR* v) {
@@ -215,7 +216,7 @@ STDMETHODIMP SpinEditBoxDual::get_DisableColor(OLE_COLOR* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_DisableColor(OLE_COLOR v) {
-    return Set([&](SpinEdit& b) { b.SetDisableColor(CheckedColor(v)); });
+    return Set(DISPID_SPINEDIT_DISABLECOLOR, [&](SpinEdit& b) { b.SetDisableColor(CheckedColor(v)); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_HideSelection(VARIANT_BOOL* v) {
@@ -227,7 +228,7 @@ STDMETHODIMP SpinEditBoxDual::get_RaiseEvents(VARIANT_BOOL* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_RaiseEvents(VARIANT_BOOL v) {
-    return Set([&](SpinEdit& b) { b.Model().SetRaiseEvents(v != VARIANT_FALSE); });
+    return Set(DISPID_SPINEDIT_RAISEEVENTS, [&](SpinEdit& b) { b.Model().SetRaiseEvents(v != VARIANT_FALSE); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_Enabled(VARIANT_BOOL* v) {
@@ -235,7 +236,7 @@ STDMETHODIMP SpinEditBoxDual::get_Enabled(VARIANT_BOOL* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_Enabled(VARIANT_BOOL v) {
-    return Set([&](SpinEdit& b) { b.SetEnabled(v != VARIANT_FALSE); });
+    return Set(DISPID_SPINEDIT_ENABLED, [&](SpinEdit& b) { b.SetEnabled(v != VARIANT_FALSE); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_Caption(BSTR* v) {
@@ -243,7 +244,7 @@ STDMETHODIMP SpinEditBoxDual::get_Caption(BSTR* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_Caption(BSTR v) {
-    return Set([&](SpinEdit& b) { b.SetCaption(Str(v)); });
+    return Set(DISPID_SPINEDIT_CAPTION, [&](SpinEdit& b) { b.SetCaption(Str(v)); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_MousePointer(sebMousePointerConstants* v) {
@@ -251,7 +252,7 @@ STDMETHODIMP SpinEditBoxDual::get_MousePointer(sebMousePointerConstants* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_MousePointer(sebMousePointerConstants v) {
-    return Set([&](SpinEdit& b) { b.SetMousePointer(v); });
+    return Set(DISPID_SPINEDIT_MOUSEPOINTER, [&](SpinEdit& b) { b.SetMousePointer(v); });
 }
 
 STDMETHODIMP FontWatch::OnChanged(DISPID) {

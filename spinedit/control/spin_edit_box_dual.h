@@ -15,9 +15,11 @@
 
 #include "common/units.h"
 #include "common/win/gdi.h"
+#include "spinedit/control/automation.h"
 #include "spinedit/control/ole_font.h"
 #include "spinedit/control/spin_edit_box.h"
 #include "spinedit/control/spin_edit_box_idl.h"
+#include "spinedit/control/spin_edit_box_parts.h"
 
 namespace brisko::dual {
 
@@ -125,17 +127,21 @@ private:
 
 class SpinEditBoxDual final : public DualPart, public _SpinEditBox {
 public:
-    explicit SpinEditBoxDual(SpinEditBoxObject& owner) : owner_(owner) {
+    explicit SpinEditBoxDual(SpinEditBoxObject& owner)
+        : owner_(owner), parts_(std::make_shared<PartLink>(PartLink{this})) {
         if (ComPtr<ITypeLib> lib = ControlTypeLib()) lib->GetTypeInfoOfGuid(kIidSpinEditBox, info_.Put());
     }
-    ~SpinEditBoxDual() override { StopWatchingFont(); }
+    ~SpinEditBoxDual() override {
+        parts_->control = nullptr;
+        StopWatchingFont();
+    }
 
     void FontObjectChanged() {
         if (!font_) return;
         const HRESULT hr = owner_.Guard([&] {
             if (auto value = FontSpecOf(font_.Get())) owner_.SetFontFromUser(value);
         });
-        if (SUCCEEDED(hr)) owner_.Changed(DISPID_UNKNOWN);
+        if (SUCCEEDED(hr)) owner_.Changed(DISPID_SPINEDIT_FONT);
     }
     IDispatch* Dispatch() override { return static_cast<_SpinEditBox*>(this); }
 
@@ -276,9 +282,9 @@ public:
     STDMETHODIMP get_hWnd(LONG* v) override;
     STDMETHODIMP get_hWndText(LONG* v) override;
     STDMETHODIMP get_hWndSpin(LONG* v) override;
-    // The parts are plain windows here, with no objects of their own to hand out.
-    STDMETHODIMP get_TextBoxObject(IDispatch** v) override;
-    STDMETHODIMP get_SpinBtnObject(IDispatch** v) override;
+    // Objects over the parts that act on the control's own state.
+    STDMETHODIMP get_TextBoxObject(SpinEditTextBox** v) override;
+    STDMETHODIMP get_SpinBtnObject(SpinEditSpinButton** v) override;
 
     // Methods
     STDMETHODIMP AboutBox() override;
@@ -295,9 +301,10 @@ public:
     STDMETHODIMP Move(float left, VARIANT top, VARIANT width, VARIANT height) override;
     STDMETHODIMP Refresh() override;
     STDMETHODIMP SetFocus() override;
-    // Drag and drop, menus and asynchronous reads are the container's
-    // business; this control has nothing of its own to add to them.
+    // A drag of the selected text with the OLE drag events.
     STDMETHODIMP OLEDrag() override;
+    // Menus and asynchronous reads are the container's business: each
+    // answers an error that says so.
     STDMETHODIMP PopupMenu(IDispatch*, VARIANT, VARIANT, VARIANT, VARIANT) override;
     STDMETHODIMP AsyncRead(BSTR, LONG, VARIANT, VARIANT) override;
     STDMETHODIMP CancelAsyncRead(VARIANT) override;
@@ -321,19 +328,28 @@ private:
         if (!out) return E_POINTER;
         return With([&](SpinEdit& b) { *out = read(b); });
     }
+    // A property set through the interface; the property sinks hear of it,
+    // and of Value when it moved with it.
     template <class F>
-    HRESULT Set(F&& write) {
+    HRESULT Set(DISPID id, F&& write) {
+        const SpinEdit* before = owner_.Box();
+        const double value = before ? before->Value() : 0;
         const HRESULT hr = With(write);
-        if (hr == S_OK) owner_.Changed(DISPID_UNKNOWN);
+        if (hr != S_OK) return hr;
+        owner_.Changed(id);
+        if (const SpinEdit* after = owner_.Box(); after && id != DISPID_SPINEDIT_VALUE && after->Value() != value)
+            owner_.Changed(DISPID_SPINEDIT_VALUE);
         return hr;
     }
     template <class F>
-    HRESULT EditFont(F&& edit) {
-        return Set([&](SpinEdit& b) {
+    HRESULT EditFont(DISPID id, F&& edit) {
+        const HRESULT hr = Set(id, [&](SpinEdit& b) {
             FontSpec f = ShownFont(b);
             edit(f);
             owner_.SetFontFromUser(f);
         });
+        if (hr == S_OK) owner_.Changed(DISPID_SPINEDIT_FONT);
+        return hr;
     }
     HRESULT GetPicture(IPictureDisp** out, const ComPtr<IPictureDisp>& held) {
         if (!out) return E_POINTER;
@@ -341,14 +357,11 @@ private:
         if (*out) (*out)->AddRef();
         return S_OK;
     }
-    HRESULT SetPicture(IPictureDisp* picture, ComPtr<IPictureDisp>& held) {
+    HRESULT SetPicture(DISPID id, IPictureDisp* picture, ComPtr<IPictureDisp>& held) {
         held = ComPtr<IPictureDisp>(picture);
-        owner_.Changed(DISPID_UNKNOWN);
+        owner_.PicturesChanged();
+        owner_.Changed(id);
         return S_OK;
-    }
-    static HRESULT NoObject(IDispatch** out) {
-        if (out) *out = nullptr;
-        return E_NOTIMPL;
     }
     static LONG Handle(HWND h) { return static_cast<LONG>(reinterpret_cast<LONG_PTR>(h)); }
     static std::int32_t InRange(std::int32_t v, std::int32_t lo, std::int32_t hi) {
@@ -370,6 +383,9 @@ private:
 
     SpinEditBoxObject& owner_;
     ComPtr<ITypeInfo> info_;
+    std::shared_ptr<PartLink> parts_;
+    ComPtr<SpinEditTextBox> textBox_;
+    ComPtr<SpinEditSpinButton> spinButton_;
     FontWatch fontWatch_{*this};
     ComPtr<IFont> font_;
     ComPtr<IConnectionPoint> fontPoint_;

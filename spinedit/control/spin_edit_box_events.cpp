@@ -6,6 +6,7 @@
 #include "common/units.h"
 #include "common/win/com_object.h"
 #include "common/win/gdi.h"
+#include "spinedit/control/enumerator.h"
 #include "spinedit/control/spin_edit_box.h"
 
 namespace brisko {
@@ -71,20 +72,7 @@ private:
     std::vector<VARIANT> v_;
 };
 
-thread_local int t_raising = 0;
-
-struct RaisingScope {
-    RaisingScope() { ++t_raising; }
-    ~RaisingScope() { --t_raising; }
-    RaisingScope(const RaisingScope&) = delete;
-    RaisingScope& operator=(const RaisingScope&) = delete;
-};
-
 }  // namespace
-
-bool EventBridge::Raising() {
-    return t_raising > 0;
-}
 
 std::vector<ComPtr<IUnknown>> ConnectionPoint::Sinks() const {
     std::vector<ComPtr<IUnknown>> out;
@@ -128,7 +116,7 @@ STDMETHODIMP ConnectionPoint::GetConnectionPointContainer(IConnectionPointContai
 STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
     if (cookie) *cookie = 0;
     if (!sink || !cookie) return E_POINTER;
-    try {
+    return Barrier([&] {
         // The sink is kept as the interface it answers for; an event sink
         // may answer only IDispatch.
         IUnknown* wanted = nullptr;
@@ -142,9 +130,7 @@ STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
         sinks_.emplace_back(nextCookie_, std::move(held));
         *cookie = nextCookie_++;
         return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 STDMETHODIMP ConnectionPoint::Unadvise(DWORD cookie) {
@@ -166,55 +152,27 @@ STDMETHODIMP ConnectionPoint::EnumConnections(IEnumConnections** out) {
 
 namespace {
 
-// The control's connection points for a container that lists them.
-class PointEnumerator final : public HeapComObject<IEnumConnectionPoints, IID_IEnumConnectionPoints> {
-public:
-    PointEnumerator(std::vector<ComPtr<IConnectionPoint>> points, std::size_t next)
-        : points_(std::move(points)), next_(next) {}
-    STDMETHODIMP Next(ULONG count, IConnectionPoint** out, ULONG* fetched) override {
-        if (fetched) *fetched = 0;
-        if (!out || (count > 1 && !fetched)) return E_POINTER;
-        ULONG n = 0;
-        for (; n < count && next_ < points_.size(); ++n, ++next_) {
-            out[n] = points_[next_].Get();
-            out[n]->AddRef();
-        }
-        if (fetched) *fetched = n;
-        return n == count ? S_OK : S_FALSE;
-    }
-    STDMETHODIMP Skip(ULONG count) override {
-        const std::size_t left = points_.size() - next_;
-        next_ += count < left ? count : left;
-        return count <= left ? S_OK : S_FALSE;
-    }
-    STDMETHODIMP Reset() override {
-        next_ = 0;
-        return S_OK;
-    }
-    STDMETHODIMP Clone(IEnumConnectionPoints** out) override {
-        if (!out) return E_POINTER;
-        *out = new (std::nothrow) PointEnumerator(points_, next_);
-        return *out ? S_OK : E_OUTOFMEMORY;
-    }
+HRESULT CopyPoint(const ComPtr<IConnectionPoint>& point, IConnectionPoint** out) {
+    *out = point.Get();
+    (*out)->AddRef();
+    return S_OK;
+}
 
-private:
-    std::vector<ComPtr<IConnectionPoint>> points_;
-    std::size_t next_;
-};
+// The control's connection points for a container that lists them.
+using PointEnumerator = Enumerator<IEnumConnectionPoints, IID_IEnumConnectionPoints, ComPtr<IConnectionPoint>,
+                                   IConnectionPoint*, &CopyPoint>;
 
 }  // namespace
 
 HRESULT EnumeratePoints(std::initializer_list<IConnectionPoint*> points, IEnumConnectionPoints** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    try {
+    return Barrier([&] {
         std::vector<ComPtr<IConnectionPoint>> held;
         for (IConnectionPoint* p : points) held.emplace_back(p);
-        *out = new PointEnumerator(std::move(held), 0);
+        *out = new PointEnumerator(std::move(held));
         return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 EventBridge::EventBridge(SpinEditBoxObject& owner, ConnectionPoint& point) : owner_(owner), point_(point) {
@@ -249,17 +207,23 @@ const EventBridge::Signature* EventBridge::Find(const wchar_t* name) {
     return &signatures_.emplace(name, std::move(sig)).first->second;
 }
 
-void EventBridge::Raise(const wchar_t* name, VARIANT* args, int count) {
+// A handler may let the control go: the message that raised the event holds
+// it until the message is over (SpinEdit's keeper), and a container's call
+// holds it by the rules of COM.
+void EventBridge::Raise(const wchar_t* name, VARIANT* args, int count) noexcept {
+    try {
+        RaiseOrThrow(name, args, count);
+    } catch (...) {
+        // An event that cannot be raised (no memory for its arguments) is skipped.
+    }
+}
+
+void EventBridge::RaiseOrThrow(const wchar_t* name, VARIANT* args, int count) {
     if (!owner_.FiresEvents()) return;
     std::vector<ComPtr<IUnknown>> sinks = point_.Sinks();
     if (sinks.empty()) return;
     const Signature* sig = Find(name);
     if (!sig || static_cast<int>(sig->types.size()) != count) return;
-    // The handlers may release the control; it stays until they are done,
-    // and a last release here still counts as inside an event (its window
-    // then goes only after the message being handled).
-    RaisingScope raising;
-    ComPtr<IUnknown> keep(static_cast<IOleObject*>(&owner_));
     Args store(count);
     std::vector<VARIANT> passed(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
@@ -320,17 +284,17 @@ void EventBridge::Mouse(UINT msg, WPARAM keys, POINT at) {
     }
     const auto shift = static_cast<std::int16_t>(((keys & MK_SHIFT) ? 1 : 0) | ((keys & MK_CONTROL) ? 2 : 0) |
                                                  (GetKeyState(VK_MENU) < 0 ? 4 : 0));
-    // Coordinates in twips, as the host's mouse events give them.
-    const auto twips = static_cast<float>(TwipsPerPixel(ScreenDpi()));
+    // In the container's units, as its own controls' events give them.
+    const auto [x, y] = owner_.ContainerPoint(at);
     VARIANT a[4];
     V_VT(&a[0]) = VT_I2;
     V_I2(&a[0]) = button;
     V_VT(&a[1]) = VT_I2;
     V_I2(&a[1]) = shift;
     V_VT(&a[2]) = VT_R4;
-    V_R4(&a[2]) = static_cast<float>(at.x) * twips;
+    V_R4(&a[2]) = x;
     V_VT(&a[3]) = VT_R4;
-    V_R4(&a[3]) = static_cast<float>(at.y) * twips;
+    V_R4(&a[3]) = y;
     switch (msg) {
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:

@@ -52,9 +52,7 @@ HRESULT EnumeratePoints(std::initializer_list<IConnectionPoint*> points, IEnumCo
 class EventBridge final : public SpinEditEvents {
 public:
     EventBridge(SpinEditBoxObject& owner, ConnectionPoint& point);
-    void Raise(const wchar_t* name, VARIANT* args, int count);
-    // Whether a handler of this thread is running now.
-    static bool Raising();
+    void Raise(const wchar_t* name, VARIANT* args, int count) noexcept;
 
     void Change() override;
     void ChangeValue() override;
@@ -78,6 +76,7 @@ private:
         std::vector<bool> byRef;
     };
     const Signature* Find(const wchar_t* name);
+    void RaiseOrThrow(const wchar_t* name, VARIANT* args, int count);
     // The key events, with their Cancel argument when given.
     void RaiseKey(const wchar_t* name, std::int16_t& keyCode, std::int16_t& shift, bool* cancel);
 

@@ -9,25 +9,19 @@ STDMETHODIMP SpinEditBoxDual::get_MouseIcon(IPictureDisp** v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_MouseIcon(IPictureDisp* v) {
-    return SetPicture(v, owner_.Pictures().mouseIcon);
+    return SetPicture(DISPID_SPINEDIT_MOUSEICON, v, owner_.Pictures().mouseIcon);
 }
 
 STDMETHODIMP SpinEditBoxDual::putref_MouseIcon(IPictureDisp* v) {
-    return SetPicture(v, owner_.Pictures().mouseIcon);
+    return SetPicture(DISPID_SPINEDIT_MOUSEICON, v, owner_.Pictures().mouseIcon);
 }
 
 STDMETHODIMP SpinEditBoxDual::get_RightToLeft(VARIANT_BOOL* v) {
-    return Get(v,
-               [](SpinEdit& b) { return Vb((GetWindowLongPtrW(b.hWndText(), GWL_EXSTYLE) & WS_EX_RTLREADING) != 0); });
+    return Get(v, [](SpinEdit& b) { return Vb(b.RightToLeft()); });
 }
 
 STDMETHODIMP SpinEditBoxDual::put_RightToLeft(VARIANT_BOOL v) {
-    return Set([&](SpinEdit& b) {
-        LONG_PTR ex = GetWindowLongPtrW(b.hWndText(), GWL_EXSTYLE) & ~static_cast<LONG_PTR>(WS_EX_RTLREADING);
-        if (v != VARIANT_FALSE) ex |= WS_EX_RTLREADING;
-        SetWindowLongPtrW(b.hWndText(), GWL_EXSTYLE, ex);
-        InvalidateRect(b.hWndText(), nullptr, TRUE);
-    });
+    return Set(DISPID_SPINEDIT_RIGHTTOLEFT, [&](SpinEdit& b) { b.SetRightToLeft(v != VARIANT_FALSE); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_AccessKeys(BSTR* v) {
@@ -35,7 +29,7 @@ STDMETHODIMP SpinEditBoxDual::get_AccessKeys(BSTR* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_AccessKeys(BSTR v) {
-    const HRESULT hr = Set([&](SpinEdit& b) { b.Retained().accessKeys = Str(v); });
+    const HRESULT hr = Set(DISPID_SPINEDIT_ACCESSKEYS, [&](SpinEdit& b) { b.Retained().accessKeys = Str(v); });
     if (hr == S_OK) owner_.ControlInfoChanged();
     return hr;
 }
@@ -45,7 +39,7 @@ STDMETHODIMP SpinEditBoxDual::get_KeyPreview(VARIANT_BOOL* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_KeyPreview(VARIANT_BOOL v) {
-    return Set([&](SpinEdit& b) { b.Retained().keyPreview = v != VARIANT_FALSE; });
+    return Set(DISPID_SPINEDIT_KEYPREVIEW, [&](SpinEdit& b) { b.Retained().keyPreview = v != VARIANT_FALSE; });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_IMEMode(sebIMEModeConstants* v) {
@@ -53,7 +47,7 @@ STDMETHODIMP SpinEditBoxDual::get_IMEMode(sebIMEModeConstants* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_IMEMode(sebIMEModeConstants v) {
-    return Set([&](SpinEdit& b) { b.SetIMEMode(v); });
+    return Set(DISPID_SPINEDIT_IMEMODE, [&](SpinEdit& b) { b.SetIMEMode(v); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_ArrowSpin(VARIANT_BOOL* v) {
@@ -61,7 +55,7 @@ STDMETHODIMP SpinEditBoxDual::get_ArrowSpin(VARIANT_BOOL* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_ArrowSpin(VARIANT_BOOL v) {
-    return Set([&](SpinEdit& b) { b.Model().SetArrowSpin(v != VARIANT_FALSE); });
+    return Set(DISPID_SPINEDIT_ARROWSPIN, [&](SpinEdit& b) { b.Model().SetArrowSpin(v != VARIANT_FALSE); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_Silence(VARIANT_BOOL* v) {
@@ -69,7 +63,7 @@ STDMETHODIMP SpinEditBoxDual::get_Silence(VARIANT_BOOL* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_Silence(VARIANT_BOOL v) {
-    return Set([&](SpinEdit& b) { b.Model().SetSilence(v != VARIANT_FALSE); });
+    return Set(DISPID_SPINEDIT_SILENCE, [&](SpinEdit& b) { b.Model().SetSilence(v != VARIANT_FALSE); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_BeepSound(sebBeepSoundConstants* v) {
@@ -77,7 +71,7 @@ STDMETHODIMP SpinEditBoxDual::get_BeepSound(sebBeepSoundConstants* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_BeepSound(sebBeepSoundConstants v) {
-    return Set([&](SpinEdit& b) { b.SetBeepSound(v); });
+    return Set(DISPID_SPINEDIT_BEEPSOUND, [&](SpinEdit& b) { b.SetBeepSound(v); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_Value(double* v) {
@@ -85,7 +79,7 @@ STDMETHODIMP SpinEditBoxDual::get_Value(double* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_Value(double v) {
-    return Set([&](SpinEdit& b) { b.SetValue(v); });
+    return Set(DISPID_SPINEDIT_VALUE, [&](SpinEdit& b) { b.SetValue(v); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_Max(double* v) {
@@ -93,7 +87,7 @@ STDMETHODIMP SpinEditBoxDual::get_Max(double* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_Max(double v) {
-    return Set([&](SpinEdit& b) { b.SetMax(v); });
+    return Set(DISPID_SPINEDIT_MAX, [&](SpinEdit& b) { b.SetMax(v); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_Min(double* v) {
@@ -101,7 +95,7 @@ STDMETHODIMP SpinEditBoxDual::get_Min(double* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_Min(double v) {
-    return Set([&](SpinEdit& b) { b.SetMin(v); });
+    return Set(DISPID_SPINEDIT_MIN, [&](SpinEdit& b) { b.SetMin(v); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_Increment(double* v) {
@@ -109,7 +103,7 @@ STDMETHODIMP SpinEditBoxDual::get_Increment(double* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_Increment(double v) {
-    return Set([&](SpinEdit& b) { b.SetIncrement(v); });
+    return Set(DISPID_SPINEDIT_INCREMENT, [&](SpinEdit& b) { b.SetIncrement(v); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_DecFig(short* v) {
@@ -117,7 +111,7 @@ STDMETHODIMP SpinEditBoxDual::get_DecFig(short* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_DecFig(short v) {
-    return Set([&](SpinEdit& b) { b.SetDecFig(v); });
+    return Set(DISPID_SPINEDIT_DECFIG, [&](SpinEdit& b) { b.SetDecFig(v); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_Wrap(VARIANT_BOOL* v) {
@@ -125,7 +119,7 @@ STDMETHODIMP SpinEditBoxDual::get_Wrap(VARIANT_BOOL* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_Wrap(VARIANT_BOOL v) {
-    return Set([&](SpinEdit& b) { b.Model().SetWrap(v != VARIANT_FALSE); });
+    return Set(DISPID_SPINEDIT_WRAP, [&](SpinEdit& b) { b.Model().SetWrap(v != VARIANT_FALSE); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_Multiple(VARIANT_BOOL* v) {
@@ -133,7 +127,7 @@ STDMETHODIMP SpinEditBoxDual::get_Multiple(VARIANT_BOOL* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_Multiple(VARIANT_BOOL v) {
-    return Set([&](SpinEdit& b) { b.Model().SetMultiple(v != VARIANT_FALSE); });
+    return Set(DISPID_SPINEDIT_MULTIPLE, [&](SpinEdit& b) { b.Model().SetMultiple(v != VARIANT_FALSE); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_EnabledSpin(VARIANT_BOOL* v) {
@@ -141,7 +135,7 @@ STDMETHODIMP SpinEditBoxDual::get_EnabledSpin(VARIANT_BOOL* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_EnabledSpin(VARIANT_BOOL v) {
-    return Set([&](SpinEdit& b) { b.SetEnabledSpin(v != VARIANT_FALSE); });
+    return Set(DISPID_SPINEDIT_ENABLEDSPIN, [&](SpinEdit& b) { b.SetEnabledSpin(v != VARIANT_FALSE); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_VisibleSpin(VARIANT_BOOL* v) {
@@ -149,7 +143,7 @@ STDMETHODIMP SpinEditBoxDual::get_VisibleSpin(VARIANT_BOOL* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_VisibleSpin(VARIANT_BOOL v) {
-    return Set([&](SpinEdit& b) { b.SetVisibleSpin(v != VARIANT_FALSE); });
+    return Set(DISPID_SPINEDIT_VISIBLESPIN, [&](SpinEdit& b) { b.SetVisibleSpin(v != VARIANT_FALSE); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_SpinMousePointer(sebMousePointerConstants* v) {
@@ -157,7 +151,7 @@ STDMETHODIMP SpinEditBoxDual::get_SpinMousePointer(sebMousePointerConstants* v) 
 }
 
 STDMETHODIMP SpinEditBoxDual::put_SpinMousePointer(sebMousePointerConstants v) {
-    return Set([&](SpinEdit& b) { b.SetSpinMousePointer(v); });
+    return Set(DISPID_SPINEDIT_SPINMOUSEPOINTER, [&](SpinEdit& b) { b.SetSpinMousePointer(v); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_SpinMouseIcon(IPictureDisp** v) {
@@ -165,11 +159,11 @@ STDMETHODIMP SpinEditBoxDual::get_SpinMouseIcon(IPictureDisp** v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_SpinMouseIcon(IPictureDisp* v) {
-    return SetPicture(v, owner_.Pictures().spinMouseIcon);
+    return SetPicture(DISPID_SPINEDIT_SPINMOUSEICON, v, owner_.Pictures().spinMouseIcon);
 }
 
 STDMETHODIMP SpinEditBoxDual::putref_SpinMouseIcon(IPictureDisp* v) {
-    return SetPicture(v, owner_.Pictures().spinMouseIcon);
+    return SetPicture(DISPID_SPINEDIT_SPINMOUSEICON, v, owner_.Pictures().spinMouseIcon);
 }
 
 STDMETHODIMP SpinEditBoxDual::get_Text(BSTR* v) {
@@ -177,7 +171,7 @@ STDMETHODIMP SpinEditBoxDual::get_Text(BSTR* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_Text(BSTR v) {
-    return Set([&](SpinEdit& b) { b.SetText(Str(v)); });
+    return Set(DISPID_SPINEDIT_TEXT, [&](SpinEdit& b) { b.SetText(Str(v)); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_NormalText(BSTR* v) {
@@ -189,7 +183,7 @@ STDMETHODIMP SpinEditBoxDual::get_TextSelection(VARIANT_BOOL* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_TextSelection(VARIANT_BOOL v) {
-    return Set([&](SpinEdit& b) { b.Model().SetTextSelection(v != VARIANT_FALSE); });
+    return Set(DISPID_SPINEDIT_TEXTSELECTION, [&](SpinEdit& b) { b.Model().SetTextSelection(v != VARIANT_FALSE); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_MaxLength(short* v) {
@@ -197,7 +191,7 @@ STDMETHODIMP SpinEditBoxDual::get_MaxLength(short* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_MaxLength(short v) {
-    return Set([&](SpinEdit& b) { b.SetMaxLength(v); });
+    return Set(DISPID_SPINEDIT_MAXLENGTH, [&](SpinEdit& b) { b.SetMaxLength(v); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_PasswordChar(BSTR* v) {
@@ -205,7 +199,7 @@ STDMETHODIMP SpinEditBoxDual::get_PasswordChar(BSTR* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_PasswordChar(BSTR v) {
-    return Set([&](SpinEdit& b) { b.SetPasswordChar(Str(v)); });
+    return Set(DISPID_SPINEDIT_PASSWORDCHAR, [&](SpinEdit& b) { b.SetPasswordChar(Str(v)); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_Locked(VARIANT_BOOL* v) {
@@ -213,7 +207,7 @@ STDMETHODIMP SpinEditBoxDual::get_Locked(VARIANT_BOOL* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_Locked(VARIANT_BOOL v) {
-    return Set([&](SpinEdit& b) { b.SetLocked(v != VARIANT_FALSE); });
+    return Set(DISPID_SPINEDIT_LOCKED, [&](SpinEdit& b) { b.SetLocked(v != VARIANT_FALSE); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_InputControl(VARIANT_BOOL* v) {
@@ -221,7 +215,7 @@ STDMETHODIMP SpinEditBoxDual::get_InputControl(VARIANT_BOOL* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_InputControl(VARIANT_BOOL v) {
-    return Set([&](SpinEdit& b) { b.Model().SetInputControl(v != VARIANT_FALSE); });
+    return Set(DISPID_SPINEDIT_INPUTCONTROL, [&](SpinEdit& b) { b.Model().SetInputControl(v != VARIANT_FALSE); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_LinkItem(BSTR* v) {
@@ -229,7 +223,7 @@ STDMETHODIMP SpinEditBoxDual::get_LinkItem(BSTR* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_LinkItem(BSTR v) {
-    return Set([&](SpinEdit& b) { b.Retained().linkItem = Str(v); });
+    return Set(DISPID_SPINEDIT_LINKITEM, [&](SpinEdit& b) { b.Retained().linkItem = Str(v); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_LinkMode(sebLinkModeConstants* v) {
@@ -237,7 +231,14 @@ STDMETHODIMP SpinEditBoxDual::get_LinkMode(sebLinkModeConstants* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_LinkMode(sebLinkModeConstants v) {
-    return Set([&](SpinEdit& b) { b.Retained().linkMode = InRange(v, 0, 3); });
+    return Set(DISPID_SPINEDIT_LINKMODE, [&](SpinEdit& b) {
+        // A form stored with a link keeps it, but no link is ever made.
+        if (InRange(v, 0, 3) != 0)
+            throw ControlError(
+                kNotSupported,
+                L"SpinEditBox コントロールは DDE リンクを行いません。LinkMode は 0 だけを設定できます。");
+        b.Retained().linkMode = 0;
+    });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_LinkTimeout(short* v) {
@@ -245,7 +246,7 @@ STDMETHODIMP SpinEditBoxDual::get_LinkTimeout(short* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_LinkTimeout(short v) {
-    return Set([&](SpinEdit& b) { b.Retained().linkTimeout = v; });
+    return Set(DISPID_SPINEDIT_LINKTIMEOUT, [&](SpinEdit& b) { b.Retained().linkTimeout = v; });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_LinkTopic(BSTR* v) {
@@ -253,7 +254,7 @@ STDMETHODIMP SpinEditBoxDual::get_LinkTopic(BSTR* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_LinkTopic(BSTR v) {
-    return Set([&](SpinEdit& b) { b.Retained().linkTopic = Str(v); });
+    return Set(DISPID_SPINEDIT_LINKTOPIC, [&](SpinEdit& b) { b.Retained().linkTopic = Str(v); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_OLEDragMode(sebOLEDragConstants* v) {
@@ -261,7 +262,7 @@ STDMETHODIMP SpinEditBoxDual::get_OLEDragMode(sebOLEDragConstants* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_OLEDragMode(sebOLEDragConstants v) {
-    return Set([&](SpinEdit& b) { b.Retained().oleDragMode = InRange(v, 0, 1); });
+    return Set(DISPID_SPINEDIT_OLEDRAGMODE, [&](SpinEdit& b) { b.Retained().oleDragMode = InRange(v, 0, 1); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_OLEDropMode(sebOLEDropConstants* v) {
@@ -269,7 +270,10 @@ STDMETHODIMP SpinEditBoxDual::get_OLEDropMode(sebOLEDropConstants* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_OLEDropMode(sebOLEDropConstants v) {
-    return Set([&](SpinEdit& b) { b.Retained().oleDropMode = InRange(v, 0, 2); });
+    const HRESULT hr =
+        Set(DISPID_SPINEDIT_OLEDROPMODE, [&](SpinEdit& b) { b.Retained().oleDropMode = InRange(v, 0, 2); });
+    if (hr == S_OK) owner_.DropModeChanged();
+    return hr;
 }
 
 STDMETHODIMP SpinEditBoxDual::get_SelStart(LONG* v) {
@@ -277,7 +281,7 @@ STDMETHODIMP SpinEditBoxDual::get_SelStart(LONG* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_SelStart(LONG v) {
-    return Set([&](SpinEdit& b) { b.SetSelStart(v); });
+    return Set(DISPID_SPINEDIT_SELSTART, [&](SpinEdit& b) { b.SetSelStart(v); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_SelLength(LONG* v) {
@@ -285,7 +289,7 @@ STDMETHODIMP SpinEditBoxDual::get_SelLength(LONG* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_SelLength(LONG v) {
-    return Set([&](SpinEdit& b) { b.SetSelLength(v); });
+    return Set(DISPID_SPINEDIT_SELLENGTH, [&](SpinEdit& b) { b.SetSelLength(v); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_SelText(BSTR* v) {
@@ -293,7 +297,7 @@ STDMETHODIMP SpinEditBoxDual::get_SelText(BSTR* v) {
 }
 
 STDMETHODIMP SpinEditBoxDual::put_SelText(BSTR v) {
-    return Set([&](SpinEdit& b) { b.SetSelText(Str(v)); });
+    return Set(DISPID_SPINEDIT_SELTEXT, [&](SpinEdit& b) { b.SetSelText(Str(v)); });
 }
 
 STDMETHODIMP SpinEditBoxDual::get_IsFocused(VARIANT_BOOL* v) {
@@ -312,12 +316,22 @@ STDMETHODIMP SpinEditBoxDual::get_hWndSpin(LONG* v) {
     return Get(v, [](SpinEdit& b) { return Handle(b.hWndSpin()); });
 }
 
-STDMETHODIMP SpinEditBoxDual::get_TextBoxObject(IDispatch** v) {
-    return NoObject(v);
+STDMETHODIMP SpinEditBoxDual::get_TextBoxObject(SpinEditTextBox** v) {
+    if (!v) return E_POINTER;
+    *v = nullptr;
+    return With([&](SpinEdit&) {
+        if (!textBox_) textBox_ = MakeTextBoxPart(parts_);
+        *v = ComPtr<SpinEditTextBox>(textBox_).Detach();
+    });
 }
 
-STDMETHODIMP SpinEditBoxDual::get_SpinBtnObject(IDispatch** v) {
-    return NoObject(v);
+STDMETHODIMP SpinEditBoxDual::get_SpinBtnObject(SpinEditSpinButton** v) {
+    if (!v) return E_POINTER;
+    *v = nullptr;
+    return With([&](SpinEdit&) {
+        if (!spinButton_) spinButton_ = MakeSpinButtonPart(parts_);
+        *v = ComPtr<SpinEditSpinButton>(spinButton_).Detach();
+    });
 }
 
 STDMETHODIMP SpinEditBoxDual::AboutBox() {
@@ -382,19 +396,26 @@ STDMETHODIMP SpinEditBoxDual::SetFocus() {
 }
 
 STDMETHODIMP SpinEditBoxDual::OLEDrag() {
-    return E_NOTIMPL;
+    return With([&](SpinEdit&) { owner_.DragSelection(); });
 }
 
 STDMETHODIMP SpinEditBoxDual::PopupMenu(IDispatch*, VARIANT, VARIANT, VARIANT, VARIANT) {
-    return E_NOTIMPL;
+    return With([](SpinEdit&) {
+        throw ControlError(kNotSupported,
+                           L"メニューはフォームのものです。フォームの PopupMenu メソッドで表示して下さい。");
+    });
 }
 
 STDMETHODIMP SpinEditBoxDual::AsyncRead(BSTR, LONG, VARIANT, VARIANT) {
-    return E_NOTIMPL;
+    return With([](SpinEdit&) {
+        throw ControlError(kNotSupported, L"SpinEditBox コントロールは非同期読み込みを行いません。");
+    });
 }
 
 STDMETHODIMP SpinEditBoxDual::CancelAsyncRead(VARIANT) {
-    return E_NOTIMPL;
+    return With([](SpinEdit&) {
+        throw ControlError(kNotSupported, L"SpinEditBox コントロールは非同期読み込みを行いません。");
+    });
 }
 
 STDMETHODIMP SpinEditBoxDual::TextHeight(BSTR text, float* result) {

@@ -3,6 +3,7 @@
 // persist.h. A new control shows the container's font until one is stored
 // or set.
 #include "spinedit/control/spin_edit_box.h"
+#include "spinedit/control/spin_edit_box_drag.h"
 
 namespace brisko {
 
@@ -24,10 +25,15 @@ HRESULT SpinEditBoxObject::BeginInit() {
 void SpinEditBoxObject::EndInit(bool loaded) {
     initialized_ = true;
     dirty_ = false;
-    // A form that stored no font shows the container's.
+    // A form that stored no font shows the container's; a control placed
+    // new takes the container's colours where it has none of its own.
     SpinEdit* box = Box();
     fontFollowsAmbient_ = !loaded || !box || !box->Font();
+    foreFollowsAmbient_ = disableFollowsAmbient_ = !loaded;
     ApplyAmbientFont();
+    ApplyAmbientColors();
+    PicturesChanged();
+    drag_->Update();
 }
 
 PersistContext SpinEditBoxObject::SaveContext() const {

@@ -87,12 +87,14 @@ void SpinEditBoxObject::OnFocusChange(bool focused) {
 }
 
 STDMETHODIMP SpinEditBoxObject::UIDeactivate() {
-    if (!uiActive_) return S_OK;
-    uiActive_ = false;
-    if (frame_) frame_->SetActiveObject(nullptr, nullptr);
-    if (document_) document_->SetActiveObject(nullptr, nullptr);
-    if (inPlaceSite_) inPlaceSite_->OnUIDeactivate(FALSE);
-    return S_OK;
+    return Barrier([&] {
+        if (!uiActive_) return S_OK;
+        uiActive_ = false;
+        if (frame_) frame_->SetActiveObject(nullptr, nullptr);
+        if (document_) document_->SetActiveObject(nullptr, nullptr);
+        if (inPlaceSite_) inPlaceSite_->OnUIDeactivate(FALSE);
+        return S_OK;
+    });
 }
 
 void SpinEditBoxObject::Show(bool visible) {
@@ -111,34 +113,38 @@ void SpinEditBoxObject::Park() {
 }
 
 STDMETHODIMP SpinEditBoxObject::InPlaceDeactivate() {
-    if (!inPlaceActive_) return S_OK;
-    UIDeactivate();
-    inPlaceActive_ = false;
-    // Back under the parking window, so that the container's window can go
-    // without taking the control's state with it.
-    Park();
-    ComPtr<IOleInPlaceSite> site = std::move(inPlaceSite_);
-    frame_.Reset();
-    document_.Reset();
-    if (site) site->OnInPlaceDeactivate();
-    return S_OK;
+    return Barrier([&] {
+        if (!inPlaceActive_) return S_OK;
+        UIDeactivate();
+        inPlaceActive_ = false;
+        // Back under the parking window, so that the container's window can go
+        // without taking the control's state with it.
+        Park();
+        ComPtr<IOleInPlaceSite> site = std::move(inPlaceSite_);
+        frame_.Reset();
+        document_.Reset();
+        if (site) site->OnInPlaceDeactivate();
+        return S_OK;
+    });
 }
 
 STDMETHODIMP SpinEditBoxObject::SetObjectRects(LPCRECT pos, LPCRECT) {
-    if (!pos) return E_POINTER;
-    if (!window_ || !IsWindow(window_)) return E_UNEXPECTED;
-    const int width = std::max(0L, pos->right - pos->left), height = std::max(0L, pos->bottom - pos->top);
-    RECT before{};
-    GetWindowRect(window_, &before);
-    SetWindowPos(window_, nullptr, pos->left, pos->top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    const int dpi = ScreenDpi();
-    RECT now{};
-    GetWindowRect(window_, &now);  // the window may have kept a minimum width
-    extent_.cx = PixelsToHimetric(now.right - now.left, dpi);
-    extent_.cy = PixelsToHimetric(now.bottom - now.top, dpi);
-    if (now.right - now.left != before.right - before.left || now.bottom - now.top != before.bottom - before.top)
-        RaiseEvent(L"Resize", nullptr, 0);
-    return S_OK;
+    return Barrier([&] {
+        if (!pos) return E_POINTER;
+        if (!window_ || !IsWindow(window_)) return E_UNEXPECTED;
+        const int width = std::max(0L, pos->right - pos->left), height = std::max(0L, pos->bottom - pos->top);
+        RECT before{};
+        GetWindowRect(window_, &before);
+        SetWindowPos(window_, nullptr, pos->left, pos->top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        const int dpi = ScreenDpi();
+        RECT now{};
+        GetWindowRect(window_, &now);  // the window may have kept a minimum width
+        extent_.cx = PixelsToHimetric(now.right - now.left, dpi);
+        extent_.cy = PixelsToHimetric(now.bottom - now.top, dpi);
+        if (now.right - now.left != before.right - before.left || now.bottom - now.top != before.bottom - before.top)
+            RaiseEvent(L"Resize", nullptr, 0);
+        return S_OK;
+    });
 }
 
 // A form's message loop offers every key to the active control first. The
@@ -148,6 +154,10 @@ STDMETHODIMP SpinEditBoxObject::SetObjectRects(LPCRECT pos, LPCRECT) {
 // container through its control site.
 STDMETHODIMP SpinEditBoxObject::TranslateAccelerator(LPMSG msg) {
     if (!msg) return E_POINTER;
+    return Barrier([&] { return RouteKey(msg); });
+}
+
+HRESULT SpinEditBoxObject::RouteKey(LPMSG msg) {
     if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return S_FALSE;
     SpinEdit* box = Box();
     if (box && msg->hwnd && (msg->hwnd == box->hWndText() || IsChild(box->hWnd(), msg->hwnd))) {

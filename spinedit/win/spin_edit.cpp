@@ -105,6 +105,7 @@ SpinEdit::~SpinEdit() {
     core_.SetEventSink(nullptr);
     // Nothing of ours stays in the text box's chain once the object is gone.
     boxSubclass_.UnSubclass();
+    spinSubclass_.UnSubclass();
 }
 
 LRESULT CALLBACK SpinEdit::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -122,10 +123,14 @@ LRESULT CALLBACK SpinEdit::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     auto* self = reinterpret_cast<SpinEdit*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        std::unique_ptr<SpinEdit> owned(self);
+        if (self && self->InMessage())
+            self->windowGone_ = true;
+        else
+            delete self;
         return DefWindowProcW(hwnd, msg, wp, lp);
     }
     if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+    MessageScope scope(*self);
     try {
         return self->Handle(msg, wp, lp);
     } catch (...) {
@@ -149,6 +154,9 @@ LRESULT SpinEdit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SIZE:
             Layout();
             return 0;
+        case WM_DESTROY:
+            if (destroyObserver_) destroyObserver_();
+            break;
         case WM_WINDOWPOSCHANGING: {
             auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
             if (!props_.visibleSpin && !(pos->flags & SWP_NOSIZE)) {
@@ -271,6 +279,7 @@ bool SpinEdit::CreateParts() {
     spin_ = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_VERT, 0, 0, 0, 0, hwnd_,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSpinId)), g_instance, nullptr);
     if (!box_ || !spin_) return false;
+    SubclassSpin();
     SetScrollRange(spin_, SB_CTL, 0, 2, FALSE);
     SetScrollPos(spin_, SB_CTL, 1, FALSE);
     ApplyFrame();
@@ -292,8 +301,8 @@ void SpinEdit::CreateEditBox() {
     static constexpr DWORD kAlign[] = {ES_LEFT, ES_RIGHT, ES_CENTER};  // by kAlignLeft, kAlignRight, kAlignCenter
     const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | kAlign[props_.alignment] |
                         (readOnly ? ES_READONLY : 0) | (IsWindowEnabled(hwnd_) ? 0 : WS_DISABLED);
-    HWND box = CreateWindowExW(0, L"EDIT", text.c_str(), style, 0, 0, 0, 0, hwnd_,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)), g_instance, nullptr);
+    HWND box = CreateWindowExW(props_.rightToLeft ? WS_EX_RTLREADING : 0, L"EDIT", text.c_str(), style, 0, 0, 0, 0,
+                               hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)), g_instance, nullptr);
     if (!box) return;
     box_ = box;
     SubclassTextBox();
@@ -382,10 +391,15 @@ void SpinEdit::ApplyFrame() {
 }
 
 bool SpinEdit::SetCursorFor(HWND over) const {
+    if (over != spin_ && over != box_ && over != hwnd_) return false;
     const std::int32_t pointer = over == spin_ ? props_.spinMousePointer : props_.mousePointer;
-    LPCSTR id = CursorFor(pointer);
-    if (!id || (over != spin_ && over != box_ && over != hwnd_)) return false;
-    SetCursor(LoadCursorA(nullptr, id));
+    HCURSOR cursor = nullptr;
+    if (pointer == static_cast<std::int32_t>(PointerShape::Custom))
+        cursor = over == spin_ ? spinCursor_ : textCursor_;
+    else if (LPCSTR id = CursorFor(pointer))
+        cursor = LoadCursorA(nullptr, id);
+    if (!cursor) return false;
+    SetCursor(cursor);
     return true;
 }
 

@@ -28,6 +28,19 @@ inline constexpr wchar_t kSpinEditClassName[] = L"BriskoSpinEdit";
 template <class H>
 struct GdiTraits;
 
+// Whoever owns a control beyond its window (the ActiveX object around it):
+// held for the whole of every message that the window or its text box
+// handles, so that an event handler that lets the control go cannot free it
+// while the message that raised the event is still being handled.
+class SpinEditKeeper {
+public:
+    virtual void Hold() noexcept = 0;
+    virtual void Unhold() noexcept = 0;
+
+protected:
+    ~SpinEditKeeper() = default;
+};
+
 // Registers the class for the given module (the DLL, or a test program).
 bool RegisterSpinEditClass(HINSTANCE instance);
 void UnregisterSpinEditClass(HINSTANCE instance);
@@ -56,6 +69,10 @@ public:
     ~SpinEdit() override;
 
     void SetEventSink(SpinEditEvents* sink) { core_.SetEventSink(sink); }
+    // Held without ownership; the keeper detaches (nullptr) before it goes.
+    void SetKeeper(SpinEditKeeper* keeper) { keeper_ = keeper; }
+    // Whether a message of the window or of its text box is being handled.
+    bool InMessage() const { return messageDepth_ > 0; }
     // Called with every sound the control makes, besides playing it.
     void SetSoundObserver(std::function<void(std::int32_t kind)> observer) { soundObserver_ = std::move(observer); }
     // Called when the text box gains (true) or loses (false) the focus.
@@ -65,6 +82,17 @@ public:
     void SetMouseObserver(std::function<void(UINT msg, WPARAM keys, POINT at)> observer) {
         mouseObserver_ = std::move(observer);
     }
+    // Offered a left press on the text box first (the point on the screen);
+    // true when it took the press, which the text box then does not see.
+    void SetPressFilter(std::function<bool(POINT screen)> filter) { pressFilter_ = std::move(filter); }
+    // The pointers of MousePointer and SpinMousePointer 99 (custom), owned
+    // by whoever sets them; null for the default pointer.
+    void SetCustomCursors(HCURSOR text, HCURSOR spin) {
+        textCursor_ = text;
+        spinCursor_ = spin;
+    }
+    // Called when the window is being destroyed, while it still exists.
+    void SetDestroyObserver(std::function<void()> observer) { destroyObserver_ = std::move(observer); }
 
     // The value model and input rules.
     SpinEditCore& Model() { return core_; }
@@ -134,6 +162,9 @@ public:
     void SetSpinMousePointer(std::int32_t v);
     std::wstring PasswordChar() const { return props_.passwordChar; }
     void SetPasswordChar(const std::wstring& v);  // at most one character
+    // The text box's reading order.
+    bool RightToLeft() const { return props_.rightToLeft; }
+    void SetRightToLeft(bool v);
     std::int32_t IMEMode() const { return props_.imeMode; }
     void SetIMEMode(std::int32_t v);  // an ImeMode
     // The font of the text box; none means the one the parent gives (WM_SETFONT).
@@ -197,6 +228,7 @@ public:
     SpinEdit(Key, HWND hwnd);
 
 private:
+    class MessageScope;
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
     void SetMargin(std::int16_t& margin, std::int16_t v);
     void SetColor(std::uint32_t& color, std::uint32_t v);
@@ -205,6 +237,9 @@ private:
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
     // The text box's messages, through the window-system service's subclassing.
     void SubclassTextBox();
+    // The arrows' presses, whose tracking loop raises the spin events: the
+    // whole loop is one message of the control.
+    void SubclassSpin();
     void iSubclass_Proc(bool bBefore, bool& bHandled, std::intptr_t& lReturn, WindowHandle& hWnd, std::uint32_t& uMsg,
                         std::uintptr_t& wParam, std::intptr_t& lParam) override;
     // The character of a WM_CHAR as the host's key code; false while a
@@ -238,15 +273,24 @@ private:
     void PlaySound(std::int32_t kind, std::int32_t frequency, std::int32_t duration) override;
 
     HWND hwnd_;
+    SpinEditKeeper* keeper_ = nullptr;
+    int messageDepth_ = 0;
+    // The window was destroyed while one of its messages was being handled:
+    // the object goes once the outermost of them has returned.
+    bool windowGone_ = false;
     HWND box_ = nullptr;
     HWND spin_ = nullptr;
     CSubclass boxSubclass_;
+    CSubclass spinSubclass_;
     WNDPROC boxClassProc_ = nullptr;
     std::uint8_t leadByte_ = 0;
     SpinEditCore core_{*this};
     std::function<void(std::int32_t)> soundObserver_;
     std::function<void(bool)> focusObserver_;
     std::function<void(UINT, WPARAM, POINT)> mouseObserver_;
+    std::function<bool(POINT)> pressFilter_;
+    std::function<void()> destroyObserver_;
+    HCURSOR textCursor_ = nullptr, spinCursor_ = nullptr;
     bool changeSeen_ = false;
     bool designMode_ = false;
     // The stored properties: the window's own appearance (changed through

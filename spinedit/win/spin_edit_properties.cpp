@@ -89,6 +89,14 @@ void SpinEdit::SetPasswordChar(const std::wstring& v) {
     }
 }
 
+void SpinEdit::SetRightToLeft(bool v) {
+    props_.rightToLeft = v;
+    if (!box_) return;
+    LONG_PTR ex = GetWindowLongPtrW(box_, GWL_EXSTYLE) & ~static_cast<LONG_PTR>(WS_EX_RTLREADING);
+    SetWindowLongPtrW(box_, GWL_EXSTYLE, v ? ex | WS_EX_RTLREADING : ex);
+    InvalidateRect(box_, nullptr, TRUE);
+}
+
 void SpinEdit::SetIMEMode(std::int32_t v) {
     if (v < static_cast<std::int32_t>(ImeMode::NoOp) || v > static_cast<std::int32_t>(ImeMode::AlphaSng))
         Invalid("IMEMode must be 0 to 8");
@@ -189,6 +197,7 @@ void SpinEdit::Load(const PropertyStore& store) {
     SetEnabled(p.enabled);
     core_.SetCaption(p.caption);
     SetMousePointer(p.mousePointer);
+    SetRightToLeft(p.rightToLeft);
     SetIMEMode(p.imeMode);
     core_.SetArrowSpin(p.arrowSpin);
     core_.SetSilence(p.silence);

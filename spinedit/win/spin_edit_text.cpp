@@ -57,6 +57,11 @@ void SpinEdit::SubclassTextBox() {
     boxSubclass_.SubClass(FromHwnd(box_), this);
 }
 
+void SpinEdit::SubclassSpin() {
+    for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}) spinSubclass_.AddMsg(msg, kMsgBefore);
+    spinSubclass_.SubClass(FromHwnd(spin_), this);
+}
+
 LRESULT SpinEdit::CallTextBox(UINT msg, WPARAM wp, LPARAM lp) const {
     return box_ && boxClassProc_ ? CallWindowProcW(boxClassProc_, box_, msg, wp, lp) : 0;
 }
@@ -78,11 +83,17 @@ bool SpinEdit::TakeCharCode(std::uintptr_t wParam, std::int16_t& code) {
     return true;
 }
 
-void SpinEdit::iSubclass_Proc(bool, bool& bHandled, std::intptr_t& lReturn, WindowHandle&, std::uint32_t& uMsg,
+void SpinEdit::iSubclass_Proc(bool, bool& bHandled, std::intptr_t& lReturn, WindowHandle& hWnd, std::uint32_t& uMsg,
                               std::uintptr_t& wParam, std::intptr_t& lParam) {
     const UINT msg = uMsg;
     const WPARAM wp = wParam;
     const LPARAM lp = lParam;
+    MessageScope scope(*this);
+    if (hWnd == spinSubclass_.hWnd()) {
+        bHandled = true;
+        lReturn = spinSubclass_.CallOrigWndProc(msg, wp, lp);
+        return;
+    }
     auto pass = [&](WPARAM w) { return boxSubclass_.CallOrigWndProc(msg, w, lp); };
     bHandled = true;
     lReturn = 0;
@@ -128,6 +139,11 @@ void SpinEdit::iSubclass_Proc(bool, bool& bHandled, std::intptr_t& lReturn, Wind
             bHandled = false;
             return;
         default: {
+            if (msg == WM_LBUTTONDOWN && pressFilter_) {
+                POINT screen = PointOf(lp);
+                ClientToScreen(box_, &screen);
+                if (pressFilter_(screen)) return;
+            }
             // The mouse: the text box acts first (a press focuses it), then the host hears of it.
             lReturn = pass(wp);
             if (mouseObserver_ && box_) {
