@@ -3,6 +3,7 @@
 #include <atomic>
 #include <optional>
 
+#include "common/win/this_module.h"
 #include "resources/texts.h"
 
 namespace brisko {
@@ -16,13 +17,6 @@ std::atomic<int> g_language{kNotChosen};
 // RT_STRING, in the form the wide functions take whatever UNICODE says.
 constexpr WORD kStringTable = 6;
 
-HMODULE ThisModule() {
-    static const int anchor = 0;
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&anchor), &module);
-    return module;
-}
 
 // The string from the block of the string table that holds it, in exactly this language.
 std::optional<std::wstring> StringIn(HMODULE module, unsigned id, Language language) {

@@ -1,5 +1,7 @@
 #include "comserver/win/module.h"
 
+#include "common/win/this_module.h"
+
 namespace brisko {
 namespace {
 HINSTANCE g_instance = nullptr;
@@ -9,12 +11,7 @@ LONG g_refs = 0;
 // The module this code is linked into: Brisko.dll as shipped, or a test
 // executable that links the add-in's code in-process.
 HINSTANCE ModuleInstance() {
-    if (!g_instance) {
-        HMODULE self = nullptr;
-        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                           reinterpret_cast<LPCSTR>(&g_instance), &self);
-        g_instance = self;
-    }
+    if (!g_instance) g_instance = ThisModule();
     return g_instance;
 }
 void SetModuleInstance(HINSTANCE h) {

@@ -5,6 +5,7 @@
 
 #include "common/error.h"
 #include "common/win/handles.h"
+#include "common/win/this_module.h"
 
 namespace brisko {
 namespace {
@@ -20,10 +21,7 @@ constexpr wchar_t kIPictureText[] = L"{7BF80980-BF32-101A-8BBB-00AA00300CAB}";
 }  // namespace
 
 HMODULE ResourceModule() {
-    HMODULE h = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&ResourceModule), &h);
-    return h;
+    return ThisModule();
 }
 
 std::vector<std::uint8_t> ReadResourceBytes(HMODULE hModule, std::uint16_t id, const std::string& type) {

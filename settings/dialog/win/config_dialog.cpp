@@ -5,6 +5,7 @@
 
 #include "common/error.h"
 #include "common/win/gdi.h"
+#include "common/win/this_module.h"
 #include "common/win/ui_text.h"
 #include "spinedit/spin_properties.h"
 #include "spinedit/win/spin_edit.h"
@@ -22,15 +23,6 @@ namespace {
 
 using config::Kind;
 
-// The module that holds this code: Brisko.dll in the add-in, the program in a
-// test. Its version resource and its window classes are the dialog's.
-HMODULE ThisModule() {
-    static const int anchor = 0;
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&anchor), &module);
-    return module;
-}
 
 // An empty dialog template: the dialog manager supplies Enter/Esc, the
 // default button and tab navigation; the controls are placed in pixels
