@@ -19,25 +19,18 @@ struct TextCase {
 // spaces, commas and full-width digits are no part of a number; the limits
 // are those of the scaled 32-bit number, judged after the double rounds.
 TEST(SpinNumber, SyntaxCodes) {
-    const TextCase cases[] = {{L"", 0, kEmpty},
-                              {L"abc", 0, kNotNumber},
-                              {L"-", 0, kNotNumber},
-                              {L"1.2.3", 2, kTwoPoints},
-                              {L".5", 1, kNotNumber},
-                              {L"+5", 0, kOk},
-                              {L"5.", 0, kOk},
-                              {L"12.5", 0, kNotInteger},
-                              {L"12.55", 1, kTooManyDecimals},
-                              {L"12.5", 1, kOk},
-                              {L"1-2", 0, kNotNumber},
-                              {L" 5", 0, kNotNumber},
-                              {L"\uFF15", 0, kNotNumber},
-                              {L"2147483647", 0, kOk},
-                              {L"2147483648", 0, kOutOfLimits},
-                              {L"-2147483648", 0, kOk},
-                              {L"-2147483649", 0, kOutOfLimits},
-                              {L"21474836.48", 2, kOutOfLimits},
-                              {L"2147483647.5", 0, kOutOfLimits}};
+    const TextCase cases[] = {
+        {L"", 0, kEmpty},          {L"12.5", 0, kNotInteger},
+        {L"abc", 0, kNotNumber},   {L"12.55", 1, kTooManyDecimals},
+        {L"-", 0, kNotNumber},     {L"\uFF15", 0, kNotNumber},
+        {L".5", 1, kNotNumber},    {L"2147483647", 0, kOk},
+        {L"+5", 0, kOk},           {L"2147483648", 0, kOutOfLimits},
+        {L"5.", 0, kOk},           {L"-2147483648", 0, kOk},
+        {L"1-2", 0, kNotNumber},   {L"-2147483649", 0, kOutOfLimits},
+        {L" 5", 0, kNotNumber},    {L"21474836.48", 2, kOutOfLimits},
+        {L"1.2.3", 2, kTwoPoints}, {L"2147483647.5", 0, kOutOfLimits},
+        {L"12.5", 1, kOk},
+    };
     for (const auto& c : cases)
         EXPECT_EQ(SyntaxCheck(c.text, c.decFig), c.expected)
             << "text '" << testing::PrintToString(std::wstring(c.text)) << "' DecFig " << c.decFig;
