@@ -197,7 +197,6 @@ protected:
         form_.Reset(CreateWindowExW(0, L"STATIC", L"form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 360, 200, nullptr,
                                     nullptr, GetModuleHandleW(nullptr), nullptr));
         control_ = Place(10);
-        host_ = GetParent(ByName(control_.As<IDispatch>(IID_IDispatch)).Window(L"hWnd"));
         box_ = std::make_unique<ByName>(control_.As<IDispatch>(IID_IDispatch));
         SetForegroundWindow(form_.Get());
         Pump(80);
@@ -225,7 +224,6 @@ protected:
     }
 
     UniqueWindow form_;
-    HWND host_ = nullptr;
     ComPtr<IUnknown> control_;
     std::unique_ptr<ByName> box_;
 };

@@ -48,8 +48,8 @@ TEST_F(Hosted, PropertiesMethodsAndErrorsByName) {
     GUID source{};
     control_.As<IProvideClassInfo2>(IID_IProvideClassInfo2)->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source);
     EXPECT_TRUE(IsEqualGUID(source, kEventsIid));
-    // Activated in place: the window lives in the container's.
-    EXPECT_EQ(GetParent(box_->Window(L"hWnd")), host_);
+    // Activated in place: the window lives in the container's, on the form.
+    EXPECT_EQ(GetParent(GetParent(box_->Window(L"hWnd"))), form_.Get());
 }
 
 // Real keys and clicks reach the handlers, which may cancel a spin or change
