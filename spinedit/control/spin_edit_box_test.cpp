@@ -62,9 +62,9 @@ TEST_F(Hosted, TypingClickingTheArrowsHandlersAndColours) {
     box_->Put(L"Text", Str(L""));
     const HWND text = Text(), spin = box_->Window(L"hWndSpin");
     Sink sink(control_.Get());
-    bool cancelUp = true;  // and a 1 typed becomes a 7
+    int upward = 0;  // the first upward spin is cancelled, and a 1 typed becomes a 7
     sink.peek = [&](const std::wstring& event, DISPPARAMS& p) {
-        if (event == L"SpinBeforeClick" && cancelUp && V_I4(&p.rgvarg[1]) == 0) *V_BOOLREF(&p.rgvarg[0]) = VARIANT_TRUE;
+        if (event == L"SpinBeforeClick" && V_I4(&p.rgvarg[1]) == 0 && upward++ == 0) *V_BOOLREF(&p.rgvarg[0]) = -1;
         if (event == L"KeyPress" && *V_I2REF(&p.rgvarg[0]) == '1') *V_I2REF(&p.rgvarg[0]) = '7';
     };
     input::Click(CenterOf(text));
@@ -73,27 +73,25 @@ TEST_F(Hosted, TypingClickingTheArrowsHandlersAndColours) {
     EXPECT_EQ(PixelOf(text), RGB(0, 255, 0));
     std::erase(sink.log, L"MouseMove");
     EXPECT_EQ(sink.log, (std::vector<std::wstring>{L"MouseDown", L"MouseUp", L"Click"}));
-    input::Key('1');
-    EXPECT_EQ(box_->Get(L"Text"), L"7");
-    input::Key(VK_UP);
-    EXPECT_EQ(box_->Get(L"Text"), L"7");
-    input::Key(VK_DOWN);
-    EXPECT_EQ(box_->Get(L"Text"), L"6");
-    cancelUp = false;
-
-    SendMessageW(text, EM_SETSEL, 0, -1);
-    input::Key('2');
-    input::Key('5');
-    EXPECT_EQ(box_->Get(L"Value"), L"25");
-    input::Click(CenterOf(spin, 0.2));
-    EXPECT_EQ(box_->Get(L"Value"), L"26");
-    input::Click(CenterOf(spin, 0.8));
-    input::Click(CenterOf(spin, 0.8));
-    EXPECT_EQ(box_->Get(L"Value"), L"24");
+    // Each input, and the value it leaves.
+    const std::pair<std::function<void()>, const wchar_t*> steps[] = {
+        {[] { input::Key('1'); }, L"7"},
+        {[] { input::Key(VK_UP); }, L"7"},
+        {[] { input::Key(VK_DOWN); }, L"6"},
+        {[&] { SendMessageW(text, EM_SETSEL, 0, -1); }, L"6"},
+        {[] { input::Key('2'); }, L"2"},
+        {[] { input::Key('5'); }, L"25"},
+        {[&] { input::Click(CenterOf(spin, 0.2)); }, L"26"},
+        {[&] { input::Click(CenterOf(spin, 0.8)); }, L"25"},
+        {[&] { input::Click(CenterOf(spin, 0.8)); }, L"24"},
+        {[] { input::Key(VK_UP); }, L"25"},
+    };
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        steps[i].first();
+        EXPECT_EQ(box_->Get(L"Value"), steps[i].second) << "step " << i;
+    }
     EXPECT_EQ(GetScrollPos(spin, SB_CTL), 1) << "the bar goes back to rest";
     EXPECT_EQ(GetFocus(), text);
-    input::Key(VK_UP);
-    EXPECT_EQ(box_->Get(L"Value"), L"25");
 
     SetFocus(form_.Get());
     box_->Call(L"Refresh");
