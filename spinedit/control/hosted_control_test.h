@@ -95,13 +95,15 @@ private:
 // An event sink as a VB form's WithEvents variable is one, subscribed while it
 // lives: it records the events by name and shows each, with its arguments
 // (the last first), to a handler that may change those passed by reference.
-class Sink final : public IDispatch {
+// Subscribed to property changes instead, as the property window listens, it
+// records which members changed.
+class Sink final : public IDispatch, public IPropertyNotifySink {
 public:
-    explicit Sink(IUnknown* control) {
+    explicit Sink(IUnknown* control, const IID& events = kEventsIid) {
         ComPtr<IUnknown>(control)
             .As<IConnectionPointContainer>(IID_IConnectionPointContainer)
-            ->FindConnectionPoint(kEventsIid, point_.Put());
-        EXPECT_EQ(point_->Advise(this, &cookie_), S_OK);
+            ->FindConnectionPoint(events, point_.Put());
+        EXPECT_EQ(point_->Advise(static_cast<IDispatch*>(this), &cookie_), S_OK);
     }
     ~Sink() { Unadvise(); }
     void Unadvise() {
@@ -111,13 +113,17 @@ public:
 
     std::vector<std::wstring> log;
     std::function<void(const std::wstring&, DISPPARAMS&)> peek;
+    std::vector<DISPID> changed;
     LONG refs = 0;
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        const bool known =
-            IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, kEventsIid);
-        *ppv = known ? static_cast<IDispatch*>(this) : nullptr;
-        return known ? (AddRef(), S_OK) : E_NOINTERFACE;
+        if (IsEqualIID(riid, IID_IPropertyNotifySink))
+            *ppv = static_cast<IPropertyNotifySink*>(this);
+        else if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, kEventsIid))
+            *ppv = static_cast<IDispatch*>(this);
+        else
+            return *ppv = nullptr, E_NOINTERFACE;
+        return AddRef(), S_OK;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs); }
     STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--refs); }
@@ -133,6 +139,8 @@ public:
         if (peek) peek(log.back(), *params);
         return S_OK;
     }
+    STDMETHODIMP OnChanged(DISPID id) override { return changed.push_back(id), S_OK; }
+    STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
 
 private:
     ComPtr<IConnectionPoint> point_;

@@ -353,31 +353,13 @@ TEST_F(Hosted, DragsBetweenTwoControlsRaiseTheirEventsAndDropsGoThroughTheFilter
     }
 }
 
-// Property sinks, as the property window listens, hear which member changed.
-struct NotifySink final : IPropertyNotifySink {
-    std::vector<DISPID> changed;
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        const bool known = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyNotifySink);
-        *ppv = known ? this : nullptr;
-        return known ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP OnChanged(DISPID id) override { return changed.push_back(id), S_OK; }
-    STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
-};
-
 TEST_F(Hosted, TheSmallerPointsOfTheControlContract) {
-    NotifySink notify;
-    ComPtr<IConnectionPoint> point;
-    control_.As<IConnectionPointContainer>(IID_IConnectionPointContainer)
-        ->FindConnectionPoint(IID_IPropertyNotifySink, point.Put());
-    DWORD cookie = 0;
-    ASSERT_EQ(point->Advise(&notify, &cookie), S_OK);
+    // Property sinks, as the property window listens, hear which member changed.
+    Sink notify(control_.Get(), IID_IPropertyNotifySink);
     const std::pair<const wchar_t*, VARIANT> sets[] = {
         {L"Caption", variant::Str(L"a")}, {L"Text", variant::Str(L"5")}, {L"FontBold", variant::Bool(true)}};
     for (const auto& [name, value] : sets) box_->Put(name, value);
-    point->Unadvise(cookie);
+    notify.Unadvise();
     EXPECT_EQ(notify.changed, (std::vector<DISPID>{DISPID_SPINEDIT_CAPTION, DISPID_TEXT, DISPID_VALUE,
                                                    DISPID_SPINEDIT_FONTBOLD, DISPID_FONT}));
 
