@@ -222,6 +222,9 @@ TEST_F(SpinCore, MaxLengthCutsBeforeTheCaret) {
     EXPECT_EQ(box.text, L"987");
     EXPECT_THROW(core.SetMaxLength(-1), Error);
     EXPECT_EQ(core.MaxLength(), 3);
+    core.SetMaxLength(1);  // the least limit is one too
+    box.Insert(L"5");
+    EXPECT_EQ(box.text, L"9");
 }
 
 // The numbers are kept scaled by DecFig: a form's stored ones load scaled,
