@@ -29,7 +29,7 @@ TEST(SpinBag, NumbersReadFromTextAsTheHostLanguageWritesThem) {
                                                                   {L"&H8000", -32768},
                                                                   {L"&h00FF8040&", 0xFF8040},
                                                                   {L"&H0FFFF", 65535},
-                                                                  {L"&hff", 255},
+                                                                  {L"&haf", 175},
                                                                   {L"&O17", 15},
                                                                   {L"&O177777", -1}};
     for (const auto& [text, value] : numbers) EXPECT_EQ(ParseBagNumber(text), value) << testing::PrintToString(text);
@@ -136,8 +136,8 @@ TEST(SpinPicture, OnlyWholePicturesOfKnownKindsPass) {
     oddHeader[22] = 41;  // an image header of no known size
     auto noPalette = BitmapFile(1, 0, 8, 0, 2);
     noPalette.resize(58), noPalette[10] = 54;  // two colours promised, none there
-    auto emptyRuns = BitmapFile(1, 0, 8, 1);
-    emptyRuns[34] = 0;  // run-length pixels of no size
+    auto emptyRuns = BitmapFile(1, 0, 8, 1), noWidth = BitmapFile();
+    emptyRuns[34] = 0, noWidth[18] = 0;  // run-length pixels of no size, an image of no width
     std::vector<std::uint8_t> pngIcon;
     Put(pngIcon, 0, 2), Put(pngIcon, 1, 2), Put(pngIcon, 1, 2);
     Put(pngIcon, 0x0101, 2), Put(pngIcon, 0, 2), Put(pngIcon, 0x200001, 4), Put(pngIcon, 33, 4), Put(pngIcon, 22, 4);
@@ -170,7 +170,9 @@ TEST(SpinPicture, OnlyWholePicturesOfKnownKindsPass) {
         {Persisted(IconFile(1, 2, 44)), std::nullopt},       // its rows do not fit its length
         {Persisted(IconFile(1, 0x7FFFFFFF)), std::nullopt},  // absurd height
         {Persisted(BitmapFile(2)), std::nullopt},            // two rows in one row's bytes
-        {Persisted(BitmapFile(1, 6)), std::nullopt},         // pixels past the end
+        {Persisted(BitmapFile(0)), std::nullopt},            // no rows
+        {Persisted(noWidth), std::nullopt},
+        {Persisted(BitmapFile(1, 6)), std::nullopt},  // pixels past the end
         {Persisted(BitmapFile(1, 0, 8)), PictureFormat::Bitmap},
         {Persisted(BitmapFile(1, 0, 8, 0, 256)), PictureFormat::Bitmap},
         {Persisted(BitmapFile(1, 0, 8, 0, 257)), std::nullopt},  // more colours than 8 bits name

@@ -9,61 +9,12 @@
 #include <vector>
 
 #include "common/error.h"
+#include "spinedit/spin_text_box_fake_test.h"
 
 namespace brisko {
 namespace {
 
 constexpr std::int16_t kShift = 1, kCtrl = 2, kAlt = 4, kUp = 0x26, kDown = 0x28;
-
-// A text box that behaves like the platform's: replacing the text reports the
-// change at once, typing replaces the selection at the caret.
-class FakeBox : public SpinTextBoxPort {
-public:
-    SpinEditCore* core = nullptr;
-    std::wstring text = L"0";
-    std::int32_t selStart = 0, selLength = 0;
-    bool readOnly = false, visible = true;
-    int focusCount = 0;
-    std::wstring clipboard;
-    std::vector<std::wstring> messages;  // title, text, help file and context
-    std::vector<std::int32_t> sounds;
-
-    std::wstring Text() const override { return text; }
-    void SetText(const std::wstring& t) override {
-        text = t;
-        selStart = selLength = 0;
-        if (core) core->OnTextChanged();
-    }
-    std::int32_t SelStart() const override { return selStart; }
-    std::int32_t SelLength() const override { return selLength; }
-    void SetSel(std::int32_t s, std::int32_t l) override {
-        selStart = s;
-        selLength = l;
-    }
-    bool ReadOnly() const override { return readOnly; }
-    void SetReadOnly(bool r) override { readOnly = r; }
-    bool Visible() const override { return visible; }
-    void Focus() override { ++focusCount; }
-    std::wstring ClipboardText() const override { return clipboard; }
-    void ShowMessage(const std::wstring& t, const std::wstring& title, const std::wstring& help,
-                     std::int32_t ctx) override {
-        messages.push_back(title + L"|" + t + L"|" + help + L"|" + std::to_wstring(ctx));
-    }
-    void PlaySound(std::int32_t kind, std::int32_t f, std::int32_t d) override {
-        EXPECT_EQ(f, 1500);
-        EXPECT_EQ(d, 10);
-        sounds.push_back(kind);
-    }
-
-    // What the platform text box does with an accepted character or a paste.
-    void Insert(const std::wstring& s) {
-        if (readOnly) return;
-        text.replace(static_cast<std::size_t>(selStart), static_cast<std::size_t>(selLength), s);
-        selStart += static_cast<std::int32_t>(s.size());
-        selLength = 0;
-        if (core) core->OnTextChanged();
-    }
-};
 
 class Recorder : public SpinEditEvents {
 public:
@@ -126,7 +77,7 @@ protected:
     std::size_t Count(const char* event) const { return std::count(events.log.begin(), events.log.end(), event); }
 
     std::int16_t keyLeft = 0;
-    FakeBox box;
+    FakeTextBox box;
     SpinEditCore core{box};
     Recorder events;
 };
@@ -271,6 +222,9 @@ TEST_F(SpinCore, MaxLengthCutsBeforeTheCaret) {
     EXPECT_EQ(box.text, L"987");
     EXPECT_THROW(core.SetMaxLength(-1), Error);
     EXPECT_EQ(core.MaxLength(), 3);
+    core.SetMaxLength(1);  // the least limit is one too
+    box.Insert(L"5");
+    EXPECT_EQ(box.text, L"9");
 }
 
 // The numbers are kept scaled by DecFig: a form's stored ones load scaled,
@@ -414,6 +368,7 @@ TEST_F(SpinCore, PasteCheck) {
                  {L"0.5", 'V', kCtrl, 0, false, false}, {L"45", 'V', kCtrl, 3, false, true},
                  {L"", 'V', kCtrl, 0, false, false},    {L"7", 'V', kCtrl, 0, true, true}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << (&c - cases));
         core.SetMaxLength(c.maxLength);
         core.SetText(L"12");
         box.selStart = 1;
@@ -421,17 +376,15 @@ TEST_F(SpinCore, PasteCheck) {
         box.sounds.clear();
         events.cancelPaste = c.cancelPaste;
         events.log.clear();
-        EXPECT_TRUE(KeyDown(c.key, c.shift)) << "case " << (&c - cases);
+        EXPECT_TRUE(KeyDown(c.key, c.shift));
         EXPECT_EQ(std::make_tuple(core.PasteLocked(), box.readOnly, box.sounds.size()),
-                  std::make_tuple(c.refused, c.refused, std::size_t{c.refused}))
-            << "case " << (&c - cases);
+                  std::make_tuple(c.refused, c.refused, std::size_t{c.refused}));
         if (*c.clipboard) {
-            EXPECT_EQ(events.pastedText, std::wstring(L"1") + c.clipboard + L"2") << "case " << (&c - cases);
-            EXPECT_EQ(events.log.back(), c.refused && !c.cancelPaste ? "OnPaste(refused)" : "OnPaste")
-                << "case " << (&c - cases);
+            EXPECT_EQ(events.pastedText, std::wstring(L"1") + c.clipboard + L"2");
+            EXPECT_EQ(events.log.back(), c.refused && !c.cancelPaste ? "OnPaste(refused)" : "OnPaste");
         }
         KeyUp(c.key);
-        EXPECT_FALSE(box.readOnly || core.PasteLocked()) << "case " << (&c - cases);
+        EXPECT_FALSE(box.readOnly || core.PasteLocked());
     }
 }
 

@@ -17,6 +17,8 @@ TEST(SpinLayout, PartsByAlignmentMarginsAndArrows) {
         {"no arrows: whole width less margins", {100, 24, 12, 15.0, 2, 5, 1, 2, false}, {2, 6, 95, 18}, {}},
         {"twips per pixel at 120 dpi", {100, 24, 12, 12.0, 1, 1, 1, 2, true}, {1, 6, 79, 18}, {80, 0, 100, 24}},
         {"narrower than the arrows", {10, 24, 12, 15.0, 1, 1, 1, 2, true}, {1, 6, 1, 18}, {0, 0, 10, 24}},
+        {"no room at all", {0, 0, 12, 15.0, 1, 1, 1, 2, true}, {1, 0, 1, 0}, {}},
+        {"a line of no height", {100, 24, 0, 15.0, 1, 1, 1, 2, true}, {1, 12, 83, 12}, {84, 0, 100, 24}},
         {"line taller than the box", {100, 10, 16, 15.0, 1, 1, 1, 1, false}, {1, 0, 99, 10}, {}},
     };
     for (const auto& c : cases) {

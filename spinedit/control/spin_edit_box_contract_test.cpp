@@ -6,7 +6,9 @@
 // controls, and the smaller points of the control contract.
 #include <objsafe.h>
 
+#include <map>
 #include <set>
+#include <sstream>
 
 #include "spinedit/control/hosted_control_test.h"
 #include "spinedit/control/spin_edit_box_idl.h"
@@ -21,62 +23,30 @@ constexpr HRESULT Vb(int number) {
 }
 
 // A design-time value of every member the property window offers, as the
-// property window passes it (text), in an order that leaves them consistent
-// (Value within its range, then the text that gives it). LinkMode can only
-// keep its 0: no link is ever made.
-const std::vector<std::pair<const wchar_t*, const wchar_t*>> kDesignValues = {{L"Font", nullptr},
-                                                                              {L"Alignment", L"0"},
-                                                                              {L"VAlign", L"0"},
-                                                                              {L"LeftMargin", L"3"},
-                                                                              {L"RightMargin", L"4"},
-                                                                              {L"VMargin", L"2"},
-                                                                              {L"AutoRedraw", L"True"},
-                                                                              {L"Appearance", L"0"},
-                                                                              {L"BorderStyle", L"0"},
-                                                                              {L"ForeColor", L"255"},
-                                                                              {L"FocusColor", L"65535"},
-                                                                              {L"BackColor", L"65280"},
-                                                                              {L"DisableColor", L"8421504"},
-                                                                              {L"RaiseEvents", L"False"},
-                                                                              {L"Enabled", L"False"},
-                                                                              {L"Caption", L"数量"},
-                                                                              {L"MousePointer", L"2"},
-                                                                              {L"MouseIcon", nullptr},
-                                                                              {L"RightToLeft", L"True"},
-                                                                              {L"AccessKeys", L"q"},
-                                                                              {L"KeyPreview", L"True"},
-                                                                              {L"IMEMode", L"1"},
-                                                                              {L"ArrowSpin", L"False"},
-                                                                              {L"Silence", L"True"},
-                                                                              {L"BeepSound", L"4"},
-                                                                              {L"DecFig", L"1"},
-                                                                              {L"Max", L"50"},
-                                                                              {L"Min", L"2"},
-                                                                              {L"Increment", L"0.5"},
-                                                                              {L"Value", L"12.5"},
-                                                                              {L"Text", L"12.5"},
-                                                                              {L"Wrap", L"True"},
-                                                                              {L"Multiple", L"True"},
-                                                                              {L"EnabledSpin", L"False"},
-                                                                              {L"VisibleSpin", L"False"},
-                                                                              {L"SpinMousePointer", L"3"},
-                                                                              {L"SpinMouseIcon", nullptr},
-                                                                              {L"TextSelection", L"True"},
-                                                                              {L"MaxLength", L"8"},
-                                                                              {L"PasswordChar", L"*"},
-                                                                              {L"Locked", L"True"},
-                                                                              {L"InputControl", L"False"},
-                                                                              {L"LinkItem", L"R1C1"},
-                                                                              {L"LinkMode", L"0"},
-                                                                              {L"LinkTimeout", L"70"},
-                                                                              {L"LinkTopic", L"Excel|Book1"},
-                                                                              {L"OLEDragMode", L"1"},
-                                                                              {L"OLEDropMode", L"2"}};
+// property window passes it (text; a name alone is a font or an icon), in an
+// order that leaves them consistent (Value within its range, then the text
+// that gives it). LinkMode can only keep its 0: no link is ever made.
+std::vector<std::pair<std::wstring, std::wstring>> DesignValues() {
+    std::wistringstream rows(
+        L"Font Alignment=0 VAlign=0 LeftMargin=3 RightMargin=4 VMargin=2 AutoRedraw=True Appearance=0 BorderStyle=0 "
+        L"ForeColor=255 FocusColor=65535 BackColor=65280 DisableColor=8421504 RaiseEvents=False Enabled=False "
+        L"Caption=数量 MousePointer=2 MouseIcon RightToLeft=True AccessKeys=q KeyPreview=True IMEMode=1 "
+        L"ArrowSpin=False Silence=True BeepSound=4 DecFig=1 Max=50 Min=2 Increment=0.5 Value=12.5 Text=12.5 Wrap=True "
+        L"Multiple=True EnabledSpin=False VisibleSpin=False SpinMousePointer=3 SpinMouseIcon TextSelection=True "
+        L"MaxLength=8 PasswordChar=* Locked=True InputControl=False LinkItem=R1C1 LinkMode=0 LinkTimeout=70 "
+        L"LinkTopic=Excel|Book1 OLEDragMode=1 OLEDropMode=2");
+    std::vector<std::pair<std::wstring, std::wstring>> values;
+    for (std::wstring row; rows >> row;) {
+        const std::size_t eq = std::min(row.find(L'='), row.size());
+        values.emplace_back(row.substr(0, eq), row.substr(std::min(eq + 1, row.size())));
+    }
+    return values;
+}
 
 // The value of a row: the text, or for the objects a font and icons.
-VARIANT DesignValue(const wchar_t* name, const wchar_t* text) {
-    if (text) return variant::Str(text);
-    if (std::wstring_view(name) != L"Font") return Icon(name[0] == L'M' ? 32514 : 32513);
+VARIANT DesignValue(const std::wstring& name, const std::wstring& text) {
+    if (!text.empty()) return variant::Str(text.c_str());
+    if (name != L"Font") return Icon(name[0] == L'M' ? 32514 : 32513);
     FONTDESC desc{sizeof desc, const_cast<LPOLESTR>(L"Arial"), {{110000, 0}}, 700, 0, 1, 0, 0};
     VARIANT v;
     V_VT(&v) = VT_DISPATCH;
@@ -84,13 +54,18 @@ VARIANT DesignValue(const wchar_t* name, const wchar_t* text) {
     return v;
 }
 
-// A control on a designer's form, loaded with load or new.
+// A control on a form, a designer's unless the site says otherwise, loaded
+// with load or new.
 struct Designed {
-    explicit Designed(const std::function<HRESULT(IUnknown*)>& load = {}) : object(CreateByProgId()) {
+    explicit Designed(const std::function<HRESULT(IUnknown*)>& load = {}, const TestSite& on = TestSite())
+        : site(on), object(CreateByProgId()) {
         object.As<IOleObject>(IID_IOleObject)->SetClientSite(&site);
         EXPECT_EQ(load ? load(object.Get()) : object.As<IPersistStreamInit>(IID_IPersistStreamInit)->InitNew(), S_OK);
     }
-    ~Designed() { object.As<IOleObject>(IID_IOleObject)->SetClientSite(nullptr); }
+    ~Designed() {
+        object.As<IOleObject>(IID_IOleObject)->Close(OLECLOSE_NOSAVE);
+        object.As<IOleObject>(IID_IOleObject)->SetClientSite(nullptr);
+    }
     std::wstring Get(const wchar_t* name) {
         ByName b(object.As<IDispatch>(IID_IDispatch));
         const std::wstring value = b.Get(name);
@@ -103,37 +78,72 @@ struct Designed {
     ComPtr<IUnknown> object;
 };
 
-TEST_F(TypeLibTest, ThePropertyWindowShowsWhatPersistsAndChangeIsTheDefaultEvent) {
-    std::set<std::wstring> settable, hidden;
-    for (const Member& m : Members(vtable.Get())) {
+// The property window offers the browsable members, each of which is
+// stored, and describes every member in Japanese, decoded intact: a property
+// says whether it is writable, and the characters whose code page 932 form
+// ends in a backslash byte (能, 表, 貼), the ones a careless build mangles,
+// come through.
+TEST_F(TypeLibTest, ThePropertyWindowShowsWhatPersistsAndDescribesEveryMember) {
+    std::set<std::wstring> settable, hidden, designed;
+    std::map<MEMBERID, bool> writable;
+    const auto members = Members(vtable.Get());
+    for (const Member& m : members) {
         if (m.flags & FUNCFLAG_FNONBROWSABLE)
             hidden.insert(m.name);
         else if (m.kind != INVOKE_PROPERTYGET && m.kind != INVOKE_FUNC)
             settable.insert(m.name);
+        if (m.kind != INVOKE_FUNC) writable[m.id] = writable[m.id] || m.kind != INVOKE_PROPERTYGET;
     }
     EXPECT_EQ(hidden, (std::set<std::wstring>{L"FontBold", L"FontItalic", L"FontName", L"FontSize", L"FontStrikethru",
                                               L"FontUnderline", L"NormalText", L"SelStart", L"SelLength", L"SelText",
                                               L"IsFocused", L"hWnd", L"hWndText", L"hWndSpin", L"TextBoxObject",
                                               L"SpinBtnObject"}));
-    std::set<std::wstring> designed;
-    for (const auto& [name, text] : kDesignValues) designed.insert(name);
+    for (const auto& [name, text] : DesignValues()) designed.insert(name);
     EXPECT_EQ(settable, designed) << "every member the property window offers is stored";
-    std::wstring defaults;
-    for (const Member& m : Members(events.Get()))
-        if (m.flags & FUNCFLAG_FUIDEFAULT) defaults += m.name;
-    EXPECT_EQ(defaults, L"Change");
+    for (const Member& m : members) {
+        const std::wstring help = Doc(vtable.Get(), m.id, true);
+        const wchar_t* says = m.kind == INVOKE_FUNC ? L""
+                              : writable[m.id]      ? L"値の取得も可能です。"
+                                                    : L"読み取り専用です。";
+        EXPECT_TRUE(!help.empty() && help.find(says) != std::wstring::npos) << testing::PrintToString(m.name);
+        if (m.name == L"DecFig") {
+            EXPECT_EQ(help,
+                      L"テキストボックスに表示する値の小数点以下の桁数、および桁精度を設定します。値の取得も可能です。"
+                      L"このプロパティの示す桁よりも下位の桁は切り捨てられます。");
+        }
+    }
 }
 
+// What a save writes: a form file's bag with the types its reader expects,
+// and a stream that ends where the record does (what the container writes
+// next left where it was), within GetSizeMax. Every value comes back from
+// each; a control is loaded once only; a record of the previous version loads,
+// and one cut short, or with its picture's bytes garbled, fails and leaves the
+// defaults.
 TEST_F(Hosted, EveryDesignTimeValueSurvivesABagAStreamAndAStorageAndOldRecordsLoad) {
     Designed original;
     ByName set(original.object.As<IDispatch>(IID_IDispatch));
-    for (const auto& [name, text] : kDesignValues) EXPECT_EQ(set.Put(name, DesignValue(name, text)), S_OK) << set.error;
+    const auto values = DesignValues();
+    for (const auto& [name, text] : values)
+        EXPECT_EQ(set.Put(name.c_str(), DesignValue(name, text)), S_OK) << set.error;
     RecordingBag bag;
     ComPtr<IStream> stream;
     ComPtr<IStorage> storage;
     ASSERT_EQ(original.object.As<IPersistPropertyBag>(IID_IPersistPropertyBag)->Save(&bag, TRUE, TRUE), S_OK);
+    std::map<std::wstring, VARTYPE> types;
+    for (const auto& [key, type] : bag.KeysAndTypes()) types[key] = type;
+    EXPECT_EQ((std::vector{types[L"Font"], types[L"VMargin"], types[L"BackColor"], types[L"Enabled"], types[L"Caption"],
+                           types[L"MouseIcon"], types[L"Value"], types[L"DecFig"], types[L"MaxLength"]}),
+              (std::vector<VARTYPE>{VT_DISPATCH, VT_I2, VT_I4, VT_BOOL, VT_BSTR, VT_DISPATCH, VT_I4, VT_UI1, VT_I2}));
     CreateStreamOnHGlobal(nullptr, TRUE, stream.Put());
-    ASSERT_EQ(original.object.As<IPersistStreamInit>(IID_IPersistStreamInit)->Save(stream.Get(), TRUE), S_OK);
+    auto persist = original.object.As<IPersistStreamInit>(IID_IPersistStreamInit);
+    ULARGE_INTEGER max{}, end{};
+    persist->GetSizeMax(&max);
+    ASSERT_EQ(persist->Save(stream.Get(), TRUE), S_OK);
+    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &end);
+    EXPECT_LE(end.QuadPart, max.QuadPart);
+    const char trailer[] = "next control";
+    stream->Write(trailer, sizeof trailer, nullptr);
     StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0,
                      storage.Put());
     ASSERT_EQ(original.object.As<IPersistStorage>(IID_IPersistStorage)->Save(storage.Get(), FALSE), S_OK);
@@ -149,58 +159,67 @@ TEST_F(Hosted, EveryDesignTimeValueSurvivesABagAStreamAndAStorageAndOldRecordsLo
     };
     for (const auto& load : loads) {
         Designed copy(load);
-        for (const auto& [name, text] : kDesignValues)
-            EXPECT_EQ(copy.Get(name), original.Get(name))
-                << testing::PrintToString(std::wstring(name)) << " #" << (&load - loads);
+        for (const auto& [name, text] : values)
+            EXPECT_EQ(copy.Get(name.c_str()), text.empty() ? original.Get(name.c_str()) : text)
+                << testing::PrintToString(name) << " #" << (&load - loads);
+        EXPECT_EQ(copy.object.As<IPersistStreamInit>(IID_IPersistStreamInit)->InitNew(), E_UNEXPECTED);
     }
+    char next[sizeof trailer] = {};
+    stream->Read(next, sizeof next, nullptr);
+    EXPECT_STREQ(next, trailer);
+
+    // The picture's own bytes follow its key and their size.
+    std::vector<std::uint8_t> record(end.QuadPart), old;
+    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+    stream->Read(record.data(), static_cast<ULONG>(record.size()), nullptr);
+    const std::wstring key = L"MouseIcon";
+    const auto* k = reinterpret_cast<const std::uint8_t*>(key.data());
+    const auto at = std::search(record.begin(), record.end(), k, k + 2 * key.size());
+    ASSERT_NE(at, record.end());
+    std::vector<std::uint8_t> cut(record.begin(), record.end() - 1), garbled = record;
+    std::fill_n(garbled.begin() + (at - record.begin()) + 2 * key.size() + 4, 16, 0xFF);
     // A record as the previous version wrote it: caption, one decimal, range
     // 4 to 32, text 12.5, disabled, left-aligned, a back colour.
-    static const std::uint8_t kOld[] = {
-        0x42, 0x53, 0x45, 0x42, 0x01, 0x00, 0x00, 0x00, 0xDD, 0x00, 0x00, 0x00, 0x0B, 0x00, 0x05, 0x09, 0x41, 0x00,
-        0x6C, 0x00, 0x69, 0x00, 0x67, 0x00, 0x6E, 0x00, 0x6D, 0x00, 0x65, 0x00, 0x6E, 0x00, 0x74, 0x00, 0x00, 0x00,
-        0x00, 0x00, 0x05, 0x09, 0x42, 0x00, 0x61, 0x00, 0x63, 0x00, 0x6B, 0x00, 0x43, 0x00, 0x6F, 0x00, 0x6C, 0x00,
-        0x6F, 0x00, 0x72, 0x00, 0x40, 0x80, 0xFF, 0x00, 0x02, 0x07, 0x45, 0x00, 0x6E, 0x00, 0x61, 0x00, 0x62, 0x00,
-        0x6C, 0x00, 0x65, 0x00, 0x64, 0x00, 0x00, 0x06, 0x07, 0x43, 0x00, 0x61, 0x00, 0x70, 0x00, 0x74, 0x00, 0x69,
-        0x00, 0x6F, 0x00, 0x6E, 0x00, 0x04, 0x00, 0x00, 0x00, 0xBF, 0x30, 0xD6, 0x30, 0x6E, 0x30, 0x45, 0x5E, 0x05,
-        0x05, 0x56, 0x00, 0x61, 0x00, 0x6C, 0x00, 0x75, 0x00, 0x65, 0x00, 0x7D, 0x00, 0x00, 0x00, 0x05, 0x03, 0x4D,
-        0x00, 0x61, 0x00, 0x78, 0x00, 0x40, 0x01, 0x00, 0x00, 0x05, 0x03, 0x4D, 0x00, 0x69, 0x00, 0x6E, 0x00, 0x28,
-        0x00, 0x00, 0x00, 0x05, 0x09, 0x49, 0x00, 0x6E, 0x00, 0x63, 0x00, 0x72, 0x00, 0x65, 0x00, 0x6D, 0x00, 0x65,
-        0x00, 0x6E, 0x00, 0x74, 0x00, 0x0A, 0x00, 0x00, 0x00, 0x03, 0x06, 0x44, 0x00, 0x65, 0x00, 0x63, 0x00, 0x46,
-        0x00, 0x69, 0x00, 0x67, 0x00, 0x01, 0x02, 0x0B, 0x45, 0x00, 0x6E, 0x00, 0x61, 0x00, 0x62, 0x00, 0x6C, 0x00,
-        0x65, 0x00, 0x64, 0x00, 0x53, 0x00, 0x70, 0x00, 0x69, 0x00, 0x6E, 0x00, 0x00, 0x06, 0x04, 0x54, 0x00, 0x65,
-        0x00, 0x78, 0x00, 0x74, 0x00, 0x04, 0x00, 0x00, 0x00, 0x31, 0x00, 0x32, 0x00, 0x2E, 0x00, 0x35, 0x00};
-    stream.Reset();
-    CreateStreamOnHGlobal(nullptr, TRUE, stream.Put());
-    stream->Write(kOld, sizeof kOld, nullptr);
-    Designed old(loads[1]);
-    std::wstring values;
-    for (const wchar_t* name :
-         {L"Caption", L"Value", L"Max", L"Min", L"Text", L"Enabled", L"Alignment", L"BackColor", L"RightToLeft"})
-        values += old.Get(name) + L" ";
-    EXPECT_EQ(values, L"タブの幅 12.5 32 4 12.5 False 0 16744512 False ");
+    const std::string kOld =
+        "4253454201000000DD0000000B00050941006C00690067006E006D0065006E0074000000000005094200610063006B0043006F006C00"
+        "6F0072004080FF00020745006E00610062006C0065006400000607430061007000740069006F006E0004000000BF30D6306E30455E05"
+        "05560061006C00750065007D00000005034D00610078004001000005034D0069006E0028000000050949006E006300720065006D0065"
+        "006E0074000A000000030644006500630046006900670001020B45006E00610062006C00650064005300700069006E00000604540065"
+        "007800740004000000310032002E003500";
+    for (std::size_t i = 0; i < kOld.size(); i += 2) old.push_back(std::stoi(kOld.substr(i, 2), nullptr, 16));
+    const auto some = [](Designed& d) {
+        std::wstring got;
+        for (const wchar_t* name :
+             {L"Caption", L"Value", L"Max", L"Min", L"Text", L"Enabled", L"Alignment", L"BackColor", L"RightToLeft"})
+            got += d.Get(name) + L" ";
+        return got;
+    };
+    Designed fresh;
+    for (const auto& [bytes, expected] : {std::pair{cut, STG_E_READFAULT}, {garbled, E_FAIL}, {old, S_OK}}) {
+        stream.Reset();
+        CreateStreamOnHGlobal(nullptr, TRUE, stream.Put());
+        stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
+        HRESULT loaded = S_OK;
+        Designed copy([&](IUnknown* o) { return loaded = loads[1](o), S_OK; });
+        EXPECT_EQ(loaded, expected);
+        EXPECT_EQ(some(copy), expected == S_OK ? L"タブの幅 12.5 32 4 12.5 False 0 16744512 False " : some(fresh));
+    }
 }
 
 // The X and Y of a mouse event: twips under Wine's ATL, whose site converts
 // nothing, and a site's own units where it converts HIMETRIC.
 TEST_F(Hosted, MouseEventsComeInTheContainersUnits) {
-    TestSite site;
-    site.userMode = true;
-    site.window = form_.Get();
-    site.scale = 100;  // hundredths of HIMETRIC: millimetres
-    site.place = RECT{10, 60, 170, 86};
-    auto own = CreateByProgId().As<IOleObject>(IID_IOleObject);
-    own->SetClientSite(&site);
-    own.As<IPersistStreamInit>(IID_IPersistStreamInit)->InitNew();
-    ASSERT_EQ(own->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, form_.Get(), &site.place), S_OK);
+    Designed own({}, TestSite(true, form_.Get(), 100));  // hundredths of HIMETRIC: millimetres
+    ASSERT_EQ(own.object.As<IOleObject>(IID_IOleObject)
+                  ->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &own.site, 0, form_.Get(), &own.site.place),
+              S_OK);
     Pump(50);
-    for (IUnknown* control : {control_.Get(), static_cast<IUnknown*>(own.Get())}) {
+    for (IUnknown* control : {control_.Get(), own.object.Get()}) {
         ByName box(ComPtr<IUnknown>(control).As<IDispatch>(IID_IDispatch));
         Sink sink(control);
         float x = -1, y = -1;
         sink.peek = [&](const std::wstring& event, DISPPARAMS& p) {
-            if (event != L"MouseDown") return;
-            x = V_R4(&p.rgvarg[1]);
-            y = V_R4(&p.rgvarg[0]);
+            if (event == L"MouseDown") x = V_R4(&p.rgvarg[1]), y = V_R4(&p.rgvarg[0]);
         };
         const POINT at = CenterOf(box.Window(L"hWndText"));
         input::Click(at);
@@ -213,8 +232,6 @@ TEST_F(Hosted, MouseEventsComeInTheContainersUnits) {
         EXPECT_FLOAT_EQ(x, expected(client.x)) << scaled;
         EXPECT_FLOAT_EQ(y, expected(client.y)) << scaled;
     }
-    own->Close(OLECLOSE_NOSAVE);
-    own->SetClientSite(nullptr);
 }
 
 // TextBoxObject and SpinBtnObject act on the control's own state, and tell
@@ -336,31 +353,13 @@ TEST_F(Hosted, DragsBetweenTwoControlsRaiseTheirEventsAndDropsGoThroughTheFilter
     }
 }
 
-// Property sinks, as the property window listens, hear which member changed.
-struct NotifySink final : IPropertyNotifySink {
-    std::vector<DISPID> changed;
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        const bool known = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyNotifySink);
-        *ppv = known ? this : nullptr;
-        return known ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP OnChanged(DISPID id) override { return changed.push_back(id), S_OK; }
-    STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
-};
-
 TEST_F(Hosted, TheSmallerPointsOfTheControlContract) {
-    NotifySink notify;
-    ComPtr<IConnectionPoint> point;
-    control_.As<IConnectionPointContainer>(IID_IConnectionPointContainer)
-        ->FindConnectionPoint(IID_IPropertyNotifySink, point.Put());
-    DWORD cookie = 0;
-    ASSERT_EQ(point->Advise(&notify, &cookie), S_OK);
+    // Property sinks, as the property window listens, hear which member changed.
+    Sink notify(control_.Get(), IID_IPropertyNotifySink);
     const std::pair<const wchar_t*, VARIANT> sets[] = {
         {L"Caption", variant::Str(L"a")}, {L"Text", variant::Str(L"5")}, {L"FontBold", variant::Bool(true)}};
     for (const auto& [name, value] : sets) box_->Put(name, value);
-    point->Unadvise(cookie);
+    notify.Unadvise();
     EXPECT_EQ(notify.changed, (std::vector<DISPID>{DISPID_SPINEDIT_CAPTION, DISPID_TEXT, DISPID_VALUE,
                                                    DISPID_SPINEDIT_FONTBOLD, DISPID_FONT}));
 
@@ -414,22 +413,20 @@ TEST_F(Hosted, ANewControlFollowsTheSitesColoursAndName) {
     site.ambient[DISPID_AMBIENT_FORECOLOR] = [&] { return variant::I4(static_cast<LONG>(fore)); };
     site.ambient[DISPID_AMBIENT_BACKCOLOR] = [&] { return variant::I4(static_cast<LONG>(back)); };
     site.ambient[DISPID_AMBIENT_DISPLAYNAME] = [] { return variant::Str(L"数量"); };
-    auto object = CreateByProgId().As<IOleObject>(IID_IOleObject);
-    object->SetClientSite(&site);
-    object.As<IPersistStreamInit>(IID_IPersistStreamInit)->InitNew();
-    ByName placed(object.As<IDispatch>(IID_IDispatch));
+    Designed designed({}, site);
+    ByName placed(designed.object.As<IDispatch>(IID_IDispatch));
     const auto colours = [&] {
         return placed.Get(L"ForeColor") + L" " + placed.Get(L"DisableColor") + L" " + placed.Get(L"BackColor");
     };
     EXPECT_EQ(colours(), L"255 65280 2147483653");
     EXPECT_EQ(placed.Get(L"FontSize") + placed.Get(L"FontBold"), L"12True");
     RecordingBag bag;
-    ASSERT_EQ(object.As<IPersistPropertyBag>(IID_IPersistPropertyBag)->Save(&bag, TRUE, TRUE), S_OK);
+    ASSERT_EQ(designed.object.As<IPersistPropertyBag>(IID_IPersistPropertyBag)->Save(&bag, TRUE, TRUE), S_OK);
     EXPECT_EQ(bag.KeysAndTypes(),
               (std::vector<std::pair<std::wstring, VARTYPE>>{{L"ForeColor", VT_I4}, {L"DisableColor", VT_I4}}));
     fore = 0x000080;
     back = 0x008000;
-    auto control = object.As<IOleControl>(IID_IOleControl);
+    auto control = designed.object.As<IOleControl>(IID_IOleControl);
     control->OnAmbientPropertyChange(DISPID_AMBIENT_FORECOLOR);
     control->OnAmbientPropertyChange(DISPID_AMBIENT_BACKCOLOR);
     EXPECT_EQ(colours(), L"128 32768 2147483653");
@@ -440,7 +437,6 @@ TEST_F(Hosted, ANewControlFollowsTheSitesColoursAndName) {
     EXPECT_EQ(AnswerMessageBox([&] { EXPECT_EQ(placed.Put(L"VAlign", variant::I4(9)), S_OK); }),
               L"数量: プロパティの値が不正です。");
     EXPECT_EQ(placed.Get(L"VAlign"), L"2") << "refused in the designer by a message, not an error";
-    object->SetClientSite(nullptr);
 }
 
 }  // namespace

@@ -5,6 +5,11 @@
 // Wine's heap checking (WINEDEBUG=warn+heap), which fills freed memory, so
 // that a call through a freed object faults instead of passing unnoticed.
 #include <cstdio>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "spinedit/control/hosted_control_test.h"
@@ -14,29 +19,30 @@ namespace {
 
 using namespace hosted;
 
-enum class Input {
-    Click,
-    MiddleClick,
-    DoubleClick,
-    ClickMargin,
-    Move,
-    MoveOverMargin,
-    Digit,
-    UpKey,
-    UpArrow,
-    Paste,
-    Code
-};
-
 struct Case {
-    Input input;
-    const wchar_t* event;
+    const char* input;
+    std::wstring event;
     int nth = 1;  // the event's occurrence that lets go
 };
 
 void PrintTo(const Case& c, std::ostream* os) {
-    *os << static_cast<int>(c.input) << " " << testing::PrintToString(std::wstring(c.event)) << " #" << c.nth;
+    *os << c.input << " " << testing::PrintToString(c.event) << " #" << c.nth;
 }
+
+// Each input with the events it raises, in order; the keys and the arrows are
+// given to the focused box.
+const std::tuple<const char*, bool, const wchar_t*> kInputs[] = {
+    {"click", false, L"MouseDown MouseUp Click"},
+    {"middle click", false, L"MouseDown MouseUp"},
+    {"double click", false, L"DblClick"},
+    {"click on the margin", false, L"MouseDown MouseUp Click"},
+    {"move", false, L"MouseMove"},
+    {"move over the margin", false, L"MouseMove"},
+    {"digit", true, L"BeforeKeyDown KeyDown KeyPress KeyPress2 Change ChangeValue BeforeKeyUp KeyUp"},
+    {"up key", true, L"BeforeKeyDown KeyDown SpinBeforeClick Change ChangeValue SpinClick BeforeKeyUp KeyUp"},
+    {"up arrow", true, L"SpinBeforeClick Change ChangeValue SpinClick"},
+    {"paste", true, L"OnPaste Change ChangeValue"},
+    {"code", false, L"Change ChangeValue"}};
 
 // A fault ends the run at once with its place, instead of a crash dialog
 // that nobody answers.
@@ -62,56 +68,36 @@ TEST_P(LetGo, InsideTheEventTheControlLivesOutTheMessageAndLeavesNothing) {
     RECT r;
     GetWindowRect(text, &r);
     const POINT margin{r.left - 6, (r.top + r.bottom) / 2}, away{r.left, r.bottom + 40};
+    const std::map<std::string_view, std::function<void()>> inputs = {
+        {"click", [&] { input::Click(CenterOf(text)); }},
+        {"middle click", [&] { input::Click(CenterOf(text), idehost::MouseButton::Middle); }},
+        {"double click", [&] { input::DoubleClick(CenterOf(text)); }},
+        {"click on the margin", [&] { input::Click(margin); }},
+        {"move", [&] { input::Sequence().MoveTo(away).MoveTo(CenterOf(text)).Run(); }},
+        {"move over the margin", [&] { input::Sequence().MoveTo(away).MoveTo(margin).Run(); }},
+        {"digit", [&] { input::Key('5'); }},
+        {"up key", [&] { input::Key(VK_UP); }},
+        {"up arrow", [&] { input::Click(CenterOf(spin, 0.2)); }},
+        {"paste",
+         [&] {
+             SetClipboardText(form_.Get(), L"7");
+             SendMessageW(text, EM_SETSEL, 0, -1);
+             input::Sequence().KeyDown(VK_CONTROL).Key('V').KeyUp(VK_CONTROL).Run();
+         }},
+        // A caller holds its own reference for the length of its call.
+        {"code", [&] { EXPECT_EQ(ByName(control_.As<IDispatch>(IID_IDispatch)).Put(L"Text", Str(L"9")), S_OK); }}};
     auto sink = std::make_unique<Sink>(control_.Get());
     int seen = 0;
-    sink->then = [&](const std::wstring& event) {
+    sink->peek = [&](const std::wstring& event, DISPPARAMS&) {
         if (event != c.event || ++seen != c.nth) return;
         sink->Unadvise();
         box_.reset();
         control_.Reset();
         form_.Reset();  // the container lets go of its reference with its window
     };
-    if (c.input >= Input::Digit && c.input <= Input::Paste) Focus();
-    switch (c.input) {
-        case Input::Click:
-            input::Click(CenterOf(text));
-            break;
-        case Input::MiddleClick:
-            input::Click(CenterOf(text), idehost::MouseButton::Middle);
-            break;
-        case Input::DoubleClick:
-            input::DoubleClick(CenterOf(text));
-            break;
-        case Input::ClickMargin:
-            input::Click(margin);
-            break;
-        case Input::Move:
-            input::Sequence().MoveTo(away).MoveTo(CenterOf(text)).Run();
-            break;
-        case Input::MoveOverMargin:
-            input::Sequence().MoveTo(away).MoveTo(margin).Run();
-            break;
-        case Input::Digit:
-            input::Key('5');
-            break;
-        case Input::UpKey:
-            input::Key(VK_UP);
-            break;
-        case Input::UpArrow:
-            input::Click(CenterOf(spin, 0.2));
-            break;
-        case Input::Paste:
-            SetClipboardText(form_.Get(), L"7");
-            SendMessageW(text, EM_SETSEL, 0, -1);
-            input::Sequence().KeyDown(VK_CONTROL).Key('V').KeyUp(VK_CONTROL).Run();
-            break;
-        case Input::Code: {
-            // A caller holds its own reference for the length of its call.
-            ByName caller(control_.As<IDispatch>(IID_IDispatch));
-            EXPECT_EQ(caller.Put(L"Text", Str(L"9")), S_OK);
-            break;
-        }
-    }
+    for (const auto& [name, focused, events] : kInputs)
+        if (name == std::string_view(c.input) && focused) Focus();
+    inputs.at(c.input)();
     Pump(150);
     EXPECT_EQ(seen, c.nth) << "the event was not raised";
     EXPECT_FALSE(IsWindow(window)) << "the control's window is left";
@@ -120,28 +106,13 @@ TEST_P(LetGo, InsideTheEventTheControlLivesOutTheMessageAndLeavesNothing) {
         << "an object of the server is left";
 }
 
-// Each input with the events it raises, in order; a name twice is its
-// second occurrence.
+// Every event of every input; a name twice is its second occurrence.
 std::vector<Case> Cases() {
-    const std::pair<Input, std::vector<const wchar_t*>> inputs[] = {
-        {Input::Click, {L"MouseDown", L"MouseUp", L"Click"}},
-        {Input::MiddleClick, {L"MouseDown", L"MouseUp"}},
-        {Input::DoubleClick, {L"DblClick"}},
-        {Input::ClickMargin, {L"MouseDown", L"MouseUp", L"Click"}},
-        {Input::Move, {L"MouseMove"}},
-        {Input::MoveOverMargin, {L"MouseMove"}},
-        {Input::Digit,
-         {L"BeforeKeyDown", L"KeyDown", L"KeyPress", L"KeyPress2", L"Change", L"ChangeValue", L"BeforeKeyUp",
-          L"KeyUp"}},
-        {Input::UpKey,
-         {L"BeforeKeyDown", L"KeyDown", L"SpinBeforeClick", L"Change", L"ChangeValue", L"SpinClick", L"BeforeKeyUp",
-          L"KeyUp"}},
-        {Input::UpArrow, {L"SpinBeforeClick", L"Change", L"ChangeValue", L"SpinClick"}},
-        {Input::Paste, {L"OnPaste", L"Change", L"ChangeValue"}},
-        {Input::Code, {L"Change", L"ChangeValue"}}};
-    std::vector<Case> cases = {{Input::DoubleClick, L"MouseDown", 2}};  // the press that makes it double
-    for (const auto& [input, events] : inputs)
-        for (const wchar_t* event : events) cases.push_back({input, event});
+    std::vector<Case> cases = {{"double click", L"MouseDown", 2}};  // the press that makes it double
+    for (const auto& [input, focused, events] : kInputs) {
+        std::wistringstream names(events);
+        for (std::wstring event; names >> event;) cases.push_back({input, event});
+    }
     return cases;
 }
 

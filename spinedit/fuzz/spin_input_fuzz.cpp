@@ -4,94 +4,24 @@
 // properties the filters read. Nothing may crash or throw, a text the box
 // keeps never exceeds MaxLength, and the last accepted text is always one the
 // change filter accepts.
-#include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
 #include <functional>
-#include <string>
 
 #include "common/error.h"
-#include "spinedit/spin_edit_core.h"
+#include "spinedit/fuzz/fuzz_input.h"
+#include "spinedit/spin_text_box_fake_test.h"
 
 using namespace brisko;
-
-namespace {
-
-void Require(bool ok) {
-    if (!ok) std::abort();
-}
-
-// A text box as the platform's behaves: replacing the text reports the change
-// at once; typing and pasting replace the selection at the caret.
-class Box : public SpinTextBoxPort {
-public:
-    SpinEditCore* core = nullptr;
-    std::wstring text = L"0", clipboard;
-    std::int32_t selStart = 0, selLength = 0;
-    bool readOnly = false;
-
-    std::wstring Text() const override { return text; }
-    void SetText(const std::wstring& t) override {
-        text = t;
-        selStart = std::min<std::int32_t>(selStart, static_cast<std::int32_t>(text.size()));
-        selLength = 0;
-        core->OnTextChanged();
-    }
-    std::int32_t SelStart() const override { return selStart; }
-    std::int32_t SelLength() const override { return selLength; }
-    void SetSel(std::int32_t s, std::int32_t l) override {
-        const auto n = static_cast<std::int32_t>(text.size());
-        selStart = std::clamp(s, 0, n);
-        selLength = std::clamp(l, 0, n - selStart);
-    }
-    bool ReadOnly() const override { return readOnly; }
-    void SetReadOnly(bool r) override { readOnly = r; }
-    bool Visible() const override { return true; }
-    void Focus() override {}
-    std::wstring ClipboardText() const override { return clipboard; }
-    void ShowMessage(const std::wstring&, const std::wstring&, const std::wstring&, std::int32_t) override {}
-    void PlaySound(std::int32_t, std::int32_t, std::int32_t) override {}
-
-    void Insert(const std::wstring& s) {
-        if (readOnly) return;
-        text.replace(static_cast<std::size_t>(selStart), static_cast<std::size_t>(selLength), s);
-        selStart += static_cast<std::int32_t>(s.size());
-        selLength = 0;
-        core->OnTextChanged();
-    }
-};
-
-class Input {
-public:
-    Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    bool Empty() const { return size_ == 0; }
-    std::uint8_t Byte() { return size_ ? (--size_, *data_++) : 0; }
-    std::int16_t Word() { return static_cast<std::int16_t>(Byte() | Byte() << 8); }
-    std::wstring Text() {
-        std::wstring s;
-        for (std::size_t n = Byte() % 10; n > 0 && size_; --n) {
-            static const wchar_t kAlphabet[] = L"0123456789.+-, a";
-            const std::uint8_t b = Byte();
-            s.push_back(b < 0xF0 ? kAlphabet[b % 16] : static_cast<wchar_t>(0x3040 + b));
-        }
-        return s;
-    }
-
-private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-};
-
-}  // namespace
+using fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Input in(data, size);
-    Box box;
+    fuzz::Input in(data, size);
+    FakeTextBox box;
     SpinEditCore core(box);
     box.core = &core;
     SpinEditEvents quiet;
     core.SetEventSink(&quiet);
+    // Mostly the characters of numbers, some double-byte ones.
+    const auto text = [&] { return in.Text(in.Byte() % 10, L"0123456789.+-, a", 0x3040); };
     while (!in.Empty()) {
         const std::uint8_t op = in.Byte();
         const std::wstring before = box.text;
@@ -116,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     break;
                 }
                 case 3: {
-                    box.clipboard = in.Text();
+                    box.clipboard = text();
                     std::int16_t key = (op & 8) ? 0x2D : 'V', s = (op & 8) ? 1 : 2;
                     if (core.OnKeyDown(key, s)) box.Insert(box.clipboard);
                     if (op & 16) core.AfterContextMenu();
@@ -143,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     core.SpinUpDown(op >> 7);
                     break;
                 default:
-                    box.SetText(in.Text());
+                    box.SetText(text());
                     break;
             }
         } catch (const Error&) {

@@ -2,23 +2,13 @@
 // bytes either fail cleanly or decode to entries that the encoder writes back
 // byte for byte and that the table of stored properties loads without a
 // complaint.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
 #include <variant>
 
-#include "spinedit/spin_properties.h"
+#include "spinedit/fuzz/fuzz_input.h"
 #include "spinedit/spin_stream.h"
 
 using namespace brisko;
-
-namespace {
-
-void Require(bool ok) {
-    if (!ok) std::abort();
-}
-
-}  // namespace
+using fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto whole = SpinStreamSize(data, size);
@@ -35,11 +25,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             },
             e.value);
     }
-    try {
-        MemoryPropertyStore again;
-        SaveSpinEditProperties(LoadSpinEditProperties(store), again);
-    } catch (...) {
-        std::abort();
-    }
+    fuzz::RequireLoads(store);
     return 0;
 }
