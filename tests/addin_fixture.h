@@ -40,9 +40,11 @@ struct AddIn : ComPtr<IDTExtensibility2> {
 };
 
 // So that a scenario starts from the defaults whatever ran before it in this
-// prefix, and leaves them behind for the next.
+// prefix, and leaves them behind for the next: the VB6 IDE's and the VBA
+// editor's settings.
 inline void ClearStoredSettings() {
-    RegDeleteTreeW(HKEY_CURRENT_USER, std::wstring(kSettingsKey).c_str());
+    for (const std::wstring& key : {std::wstring(kSettingsKey), std::wstring(AddinKey(IdeKind::VbaEditor))})
+        RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
 }
 
 // The calling thread's top-level windows (the bar's tooltip is one of them
@@ -65,19 +67,26 @@ inline std::wstring TipAfter(const std::wstring& text) {
     }
 }
 
-// The stand-in IDE with Project1, code windows for the modules a scenario
-// opens, and the add-in, which each scenario connects.
+// The stand-in IDE (the VB6 IDE with Project1, or the VBA editor with no
+// project), code windows for the modules a scenario opens, and the add-in,
+// which each scenario connects.
 class IdeScenario : public ::testing::Test {
 protected:
+    explicit IdeScenario(IdeKind kind = IdeKind::Vb6) : ide(idehost::IdeHostOptions{.ide = kind}) {}
     idehost::IdeHost ide;
     AddIn addin;
-    idehost::Project* project = &ide.Model().AddProject(L"Project1");  // the first: the active one
-    std::vector<HWND> windows;                                         // the code windows, in opening order
+    // The first project: the active one.
+    idehost::Project* project = ide.Ide() == IdeKind::Vb6 ? &ide.Model().AddProject(L"Project1") : nullptr;
+    std::vector<HWND> windows;  // the code windows, in opening order
 
-    void SetUp() override { ClearStoredSettings(); }
+    void SetUp() override {
+        SetRunningIdeKindForTests(ide.Ide());
+        ClearStoredSettings();
+    }
     void TearDown() override {
         if (addin && addin.Impl().TabBar()) addin.Disconnect();
         ClearStoredSettings();
+        SetRunningIdeKindForTests(IdeKind::Vb6);
     }
     HWND OpenModule(const std::wstring& name, long type = idehost::vbext_ct_StdModule) {
         project->AddComponent(name, type);
