@@ -38,12 +38,8 @@ TEST_F(Connection, AfterStartupTabsTheOpenCodeAndDesignerWindowsInZOrder) {
 TEST_F(Connection, LateBoundStartupConnectionFreezesTheBarUntilStartupComplete) {
     OpenModule(L"Module1");
     Variant mode, missing;  // ConnectMode as a short, custom missing
-    VARIANT* m = mode.Put();
-    m->vt = VT_I2;
-    m->iVal = ext_cm_Startup;
-    m = missing.Put();
-    m->vt = VT_ERROR;
-    m->scode = DISP_E_PARAMNOTFOUND;
+    VARIANT *m = mode.Put(), *e = missing.Put();
+    m->vt = VT_I2, m->iVal = ext_cm_Startup, e->vt = VT_ERROR, e->scode = DISP_E_PARAMNOTFOUND;
     IDispatch* const late = addin.Get();
     // Arguments counted but not there are refused before anything is read.
     DISPPARAMS absent{nullptr, nullptr, 4, 0};

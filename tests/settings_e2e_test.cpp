@@ -18,15 +18,14 @@ const std::wstring kKey(kSettingsKey);
 // Every value of the settings key, straight from the registry.
 RawKey ReadKey() {
     RawKey values;
-    HKEY k;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kKey.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return values;
+    HKEY k = nullptr;  // none when the key is missing: nothing to enumerate
+    RegOpenKeyExW(HKEY_CURRENT_USER, kKey.c_str(), 0, KEY_READ, &k);
     wchar_t name[256];
-    BYTE data[1024];
-    DWORD nameLen = 256, dataLen = sizeof(data), type = 0;
-    for (DWORD i = 0; RegEnumValueW(k, i, name, &nameLen, nullptr, &type, data, &dataLen) == ERROR_SUCCESS; ++i) {
-        values[std::wstring(name, nameLen)] = {type, std::string(reinterpret_cast<char*>(data), dataLen)};
-        nameLen = 256, dataLen = sizeof(data);
-    }
+    char data[1024];
+    for (DWORD i = 0, nameLen = 256, dataLen = sizeof data, type = 0;
+         RegEnumValueW(k, i, name, &nameLen, nullptr, &type, reinterpret_cast<BYTE*>(data), &dataLen) == 0;
+         ++i, nameLen = 256, dataLen = sizeof data)
+        values[std::wstring(name, nameLen)] = {type, std::string(data, dataLen)};
     RegCloseKey(k);
     return values;
 }
