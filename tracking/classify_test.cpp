@@ -6,39 +6,19 @@
 #include <tuple>
 #include <vector>
 
+#include "tracking/fake_ide_test.h"
+
 namespace brisko {
 namespace {
 
-using Components = std::vector<std::pair<std::wstring, std::int32_t>>;
-
-struct FakeProject : IdeProject {
-    FakeProject(std::wstring n, Components c) : name(std::move(n)), comps(std::move(c)) {}
-    std::wstring name;
-    Components comps;
-    std::wstring Name() override { return name; }
-    std::int32_t ComponentCount() override { return static_cast<std::int32_t>(comps.size()); }
-    std::wstring ComponentName(std::int32_t i) override { return comps.at(i - 1).first; }
-    std::int32_t ComponentType(std::int32_t i) override { return comps.at(i - 1).second; }
-};
-
-struct FakeModel : IdeModel {
-    std::vector<FakeProject> projects;
-    int active = -1;  // 0-based, -1 none
-    std::int32_t ProjectCount() override { return static_cast<std::int32_t>(projects.size()); }
-    std::unique_ptr<IdeProject> Project(std::int32_t i) override {
-        return std::make_unique<FakeProject>(projects.at(i - 1));
-    }
-    std::unique_ptr<IdeProject> ActiveProject() override {
-        return active < 0 ? nullptr : std::make_unique<FakeProject>(projects.at(active));
-    }
-};
+using test::FakeModel;
 
 const std::wstring kCode = kCodeViewMarker;
 
 FakeModel TwoProjects() {
     FakeModel m;
-    m.projects.emplace_back(L"Project1", Components{{L"Form1", 5}, {L"Module1", 1}, {L"Designer1", 11}, {L"Other", 3}});
-    m.projects.emplace_back(L"Project2", Components{{L"Class1", 2}, {L"Form1", 6}});
+    m.docs = {{L"Project1", std::nullopt, {{L"Form1", 5}, {L"Module1", 1}, {L"Designer1", 11}, {L"Other", 3}}},
+              {L"Project2", std::nullopt, {{L"Class1", 2}, {L"Form1", 6}}}};
     m.active = 1;
     return m;
 }
@@ -89,33 +69,13 @@ TEST(MakeTabTitle, DerivationTable) {
     }
 }
 
-// One pass over the IDE's windows asks the IDE once for each answer.
-TEST(RememberingModel, AsksTheIdeOnceForEachAnswer) {
-    struct Counting : IdeModel {
-        FakeModel m = TwoProjects();
-        int countCalls = 0, projectCalls = 0, activeCalls = 0;
-        std::int32_t ProjectCount() override { return ++countCalls, m.ProjectCount(); }
-        std::unique_ptr<IdeProject> Project(std::int32_t i) override { return ++projectCalls, m.Project(i); }
-        std::unique_ptr<IdeProject> ActiveProject() override { return ++activeCalls, m.ActiveProject(); }
-    } ide;
-    const auto model = MakeRememberingModel(ide);
-    for (int pass = 0; pass < 2; ++pass) {
-        EXPECT_EQ(model->ProjectCount(), 2);
-        EXPECT_EQ(model->Project(2)->Name(), L"Project2");
-        EXPECT_EQ(model->Project(1)->ComponentName(3), L"Designer1");
-        EXPECT_EQ(model->Project(1)->ComponentType(3), 11);
-        EXPECT_EQ(model->ActiveProject()->Name(), L"Project2");
-    }
-    EXPECT_EQ(std::vector<int>({ide.countCalls, ide.projectCalls, ide.activeCalls}), std::vector<int>({1, 2, 1}));
-}
-
 TEST(FindProject, RulesForOneAndManyProjects) {
     FakeModel m = TwoProjects();
     EXPECT_EQ(FindProject(m, L"Project2")->Name(), L"Project2");
     EXPECT_EQ(FindProject(m, L"project2"), nullptr);
-    m.projects.erase(m.projects.begin() + 1, m.projects.end());
+    m.docs.pop_back();
     EXPECT_EQ(FindProject(m, L"anything")->Name(), L"Project1");
-    m.projects.clear();
+    m.docs.clear();
     EXPECT_EQ(FindProject(m, L"Project1"), nullptr);
 }
 

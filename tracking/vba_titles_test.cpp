@@ -5,63 +5,26 @@
 #include <map>
 #include <tuple>
 
-#include "common/error.h"
+#include "tracking/fake_ide_test.h"
 
 namespace brisko {
 namespace {
 
-struct Doc {
-    std::wstring name;
-    std::optional<std::wstring> file;  // nullopt: never saved, the IDE raises
-    std::vector<std::pair<std::wstring, std::int32_t>> components;
-    bool locked = false;  // every question raises, as for a protected project
-    bool gone = false;    // VBProjects(i) answers Nothing
-};
+using test::FakeModel;
 
-struct DocProject : IdeProject {
-    explicit DocProject(Doc d) : d(std::move(d)) {}
-    Doc d;
-    void Check() const {
-        if (d.locked) throw Error(ErrorNumber::Automation, "protected");
-    }
-    std::wstring Name() override { return Check(), d.name; }
-    std::int32_t ComponentCount() override { return Check(), static_cast<std::int32_t>(d.components.size()); }
-    std::wstring ComponentName(std::int32_t i) override { return Check(), d.components.at(i - 1).first; }
-    std::int32_t ComponentType(std::int32_t i) override { return Check(), d.components.at(i - 1).second; }
-    std::optional<std::wstring> FileName() override {
-        if (!d.file) throw Error(ErrorNumber::Automation, "never saved");
-        return Check(), d.file;
-    }
-};
-
-struct Workbooks : IdeModel {
-    std::vector<Doc> docs;
-    std::map<std::wstring, std::int32_t> windows;  // caption -> VBE.Windows type
-    bool broken = false;                           // VBProjects itself raises
-    std::int32_t ProjectCount() override {
-        if (broken) throw Error(ErrorNumber::Automation, "no projects");
-        return static_cast<std::int32_t>(docs.size());
-    }
-    std::unique_ptr<IdeProject> Project(std::int32_t i) override {
-        return docs.at(i - 1).gone ? nullptr : std::make_unique<DocProject>(docs.at(i - 1));
-    }
-    std::unique_ptr<IdeProject> ActiveProject() override { return ProjectCount(), Project(1); }
-    std::optional<std::int32_t> WindowType(const std::wstring& caption) override {
-        const auto it = windows.find(caption);
-        return it == windows.end() ? std::nullopt : std::optional(it->second);
-    }
-};
-
-Workbooks Office() {
-    Workbooks m;
+FakeModel Office() {
+    FakeModel m;
     m.docs = {
         {L"VBAProject",
          L"C:\\Docs\\Q3-report - 2024.xlsm",
          {{L"ThisWorkbook", 100}, {L"Sheet1", 100}, {L"UserForm1", 3}, {L"Module1", 1}, {L"Thing", 1}}},
-        {L"VBAProject", std::nullopt, {{L"Sheet1", 100}, {L"Module1", 1}, {L"Class1", 2}, {L"Thing", 2}}},
+        {L"VBAProject",
+         std::nullopt,
+         {{L"Sheet1", 100}, {L"Module1", 1}, {L"Class1", 2}, {L"Thing", 2}},
+         test::kNeverSaved},
         {L"Normal", L"https://example.invalid/Templates/Normal.dotm", {{L"NewMacros", 1}}},
-        {L"Locked", L"C:\\AddIns\\Tools.xlam", {{L"Helpers", 1}}, true},
-        {L"Gone", std::nullopt, {}, false, true},
+        {L"Locked", L"C:\\AddIns\\Tools.xlam", {{L"Helpers", 1}}, test::kLocked},
+        {L"Gone", std::nullopt, {}, 0, true},
     };
     m.windows = {{L"Q3-report - 2024.xlsm - UserForm1 (UserForm)", 1},
                  {L"Q3-report - 2024.xlsm - UserForm1 (Code)", 0},
@@ -127,7 +90,7 @@ TEST(MakeVbaTabTitle, DerivationTable) {
         {L"", L"VbaWindow", 0, L"\u3000", L"", 0, 0},
     };
     for (const auto& c : cases) {
-        Workbooks m = Office();
+        FakeModel m = Office();
         std::wstring title = c.caption, document = L"stale";
         std::int16_t icon = 0;
         std::int32_t kind = 0;
@@ -138,7 +101,7 @@ TEST(MakeVbaTabTitle, DerivationTable) {
 }
 
 TEST(MakeVbaTabTitle, AnIdeThatRaisesEverywhereStillTitlesTheTab) {
-    Workbooks m = Office();
+    FakeModel m = Office();
     m.broken = true;
     // The kind stays; a caption of the editor's shape still gets the icon of that kind.
     const std::tuple<const wchar_t*, std::int16_t> rows[] = {{L"Book1 - Module1 (Code)", 12}, {L"Module1", 7}};
@@ -151,15 +114,19 @@ TEST(MakeVbaTabTitle, AnIdeThatRaisesEverywhereStillTitlesTheTab) {
     }
 }
 
-TEST(MakeVbaTabTitle, ARunOfDerivationsAsksTheIdeEachQuestionOnce) {
-    struct Counting : Workbooks {
-        int windowCalls = 0, projectCalls = 0;
+// One pass over the IDE's windows asks the IDE once for each answer.
+TEST(RememberingModel, AsksTheIdeOnceForEachAnswer) {
+    struct Counting : FakeModel {
+        int calls[4] = {};  // ProjectCount, Project, ActiveProject, WindowType
+        std::int32_t ProjectCount() override { return ++calls[0], FakeModel::ProjectCount(); }
+        std::unique_ptr<IdeProject> Project(std::int32_t i) override { return ++calls[1], FakeModel::Project(i); }
+        std::unique_ptr<IdeProject> ActiveProject() override { return ++calls[2], FakeModel::ActiveProject(); }
         std::optional<std::int32_t> WindowType(const std::wstring& c) override {
-            return ++windowCalls, Workbooks::WindowType(c);
+            return ++calls[3], FakeModel::WindowType(c);
         }
-        std::unique_ptr<IdeProject> Project(std::int32_t i) override { return ++projectCalls, Workbooks::Project(i); }
     } ide;
-    static_cast<Workbooks&>(ide) = Office();
+    static_cast<FakeModel&>(ide) = Office();
+    ide.active = 2;
     const auto model = MakeRememberingModel(ide);
     for (int pass = 0; pass < 2; ++pass) {
         std::wstring title = L"Q3-report - 2024 - Module1 (Code)", document;
@@ -167,8 +134,13 @@ TEST(MakeVbaTabTitle, ARunOfDerivationsAsksTheIdeEachQuestionOnce) {
         std::int32_t kind = 0;
         MakeVbaTabTitle(title, icon, kind, document, *model, 0, L"VbaWindow");
         EXPECT_EQ(kind, 128 + 4096);
+        EXPECT_EQ(model->ProjectCount(), 5);
+        EXPECT_EQ(model->Project(3)->Name(), L"Normal");
+        EXPECT_EQ(model->Project(1)->ComponentName(3), L"UserForm1");
+        EXPECT_EQ(model->Project(1)->ComponentType(3), 3);
+        EXPECT_EQ(model->ActiveProject()->Name(), L"Normal");
     }
-    EXPECT_EQ(std::pair(ide.windowCalls, ide.projectCalls), std::pair(1, 5));
+    EXPECT_EQ(std::vector<int>(std::begin(ide.calls), std::end(ide.calls)), std::vector<int>({1, 5, 1, 1}));
 }
 
 TEST(DisambiguatedTitles, OnlyTitlesSharedAcrossDocumentsNameTheirDocument) {
