@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 #include "common/win/com_ptr.h"
+#include "comserver/win/module.h"
 #include "host/win/extensibility.h"
 #include "host/win/loader.h"
 #include "host/win/loader_com.h"
@@ -16,6 +18,7 @@
 #include "tabbar/mdi_tab.h"
 #include "tools/idehost/ide_host.h"
 #include "tools/idehost/scenario.h"
+#include "winsvc/win/slot_pool.h"
 
 namespace brisko::test {
 
@@ -54,6 +57,26 @@ inline int ThreadWindowCount() {
     for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
         n += GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId();
     return n;
+}
+
+// What the add-in could leave: its objects, windows, subclasses, hooks and
+// timers, references on the IDE's object model (whose component event source,
+// made at the first connection, is made first here).
+struct Traces {
+    long objects = ModuleRefCount();
+    int windows = ThreadWindowCount(), subclasses = winsvc_detail::SubclassSlotsInUse(),
+        hooks = winsvc_detail::HookSlotsInUse(), timers = winsvc_detail::TimerSlotsInUse();
+    std::map<std::wstring, ULONG> refs;
+    explicit Traces(idehost::Vbe& vbe) {
+        vbe.GetEvents().VBComponentsEvents(0);
+        refs = vbe.RefCounts();
+    }
+    friend bool operator==(const Traces&, const Traces&) = default;
+};
+
+// Whether the window runs its class's procedure, subclassed by no one.
+inline bool OwnProcedure(HWND w) {
+    return GetWindowLongPtrA(w, GWLP_WNDPROC) == static_cast<LONG_PTR>(GetClassLongPtrA(w, GCLP_WNDPROC));
 }
 
 // Lets the IDE run until the bar's tooltip shows `text` ("" for none) or

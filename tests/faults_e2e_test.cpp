@@ -1,35 +1,17 @@
 // The add-in under faults, end to end: disconnected from inside each modal
 // loop of its own, the IDE's MDI client destroyed under the bar, and a wheel
 // turn far beyond any hand's. Each time the IDE must go on as before.
-#include "comserver/win/module.h"
 #include "settings/dialog/win/config_dialog.h"
 #include "tests/addin_fixture.h"
 #include "tests/tick_action.h"
-#include "winsvc/win/slot_pool.h"
 
 namespace brisko {
 namespace {
 
 using idehost::CloseBehaviour;
 
-// What the add-in could leave: its objects, windows, subclasses, hooks and
-// timers, references on the IDE's object model (whose component event source,
-// made at the first connection, is made first here).
-struct Traces {
-    long objects = ModuleRefCount();
-    int windows = test::ThreadWindowCount(), subclasses = winsvc_detail::SubclassSlotsInUse(),
-        hooks = winsvc_detail::HookSlotsInUse(), timers = winsvc_detail::TimerSlotsInUse();
-    std::map<std::wstring, ULONG> refs;
-    explicit Traces(idehost::Vbe& vbe) {
-        vbe.GetEvents().VBComponentsEvents(0);
-        refs = vbe.RefCounts();
-    }
-    friend bool operator==(const Traces&, const Traces&) = default;
-};
-
-bool OwnProcedure(HWND w) {
-    return GetWindowLongPtrA(w, GWLP_WNDPROC) == static_cast<LONG_PTR>(GetClassLongPtrA(w, GCLP_WNDPROC));
-}
+using test::OwnProcedure;
+using test::Traces;
 
 using Faults = test::IdeScenario;
 

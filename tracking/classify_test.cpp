@@ -24,48 +24,39 @@ FakeModel TwoProjects() {
 }
 
 TEST(MakeTabTitle, DerivationTable) {
-    struct Case {
-        std::wstring caption;
-        bool active;  // Project2 is the active project, or none is
-        std::int32_t style;
-        std::int16_t iconIn;
-        std::int32_t kindIn;
-        std::wstring title;
-        std::int16_t icon;
-        std::int32_t kind;
-    };
-    const std::vector<Case> cases = {
-        {L"Project1 - Module1 " + kCode, true, 0, 0, 0, L"Module1", 9, 128 + 4096},
-        {L"Project1 - Form1 " + kCode, true, 2, 0, 0, L"Form1", 13, 1 + 4096},
+    // A tab as (title, icon, kind): before, holding the caption, and derived.
+    using Tab = std::tuple<std::wstring, std::int16_t, std::int32_t>;
+    // Before, whether Project2 is the active project (or none is), icon style, derived.
+    const std::tuple<Tab, bool, std::int32_t, Tab> cases[] = {
+        {{L"Project1 - Module1 " + kCode, 0, 0}, true, 0, {L"Module1", 9, 128 + 4096}},
+        {{L"Project1 - Form1 " + kCode, 0, 0}, true, 2, {L"Form1", 13, 1 + 4096}},
         // Project names compare exactly: no project, icon and kind untouched.
-        {L"project1 - Form1 " + kCode, true, 0, 7, 99, L"Form1", 7, 99},
+        {{L"project1 - Form1 " + kCode, 7, 99}, true, 0, {L"Form1", 7, 99}},
         // Found in Project2, which holds an MDI form of the same name.
-        {L"Project2 - Form1 (Form)", true, 0, 0, 0, L"Form1", 3, 4},
+        {{L"Project2 - Form1 (Form)", 0, 0}, true, 0, {L"Form1", 3, 4}},
         // A found component replaces every earlier bit, the code-view bit too.
-        {L"Project1 - Module1 (Module)", true, 0, 0, 4096 + 1, L"Module1", 9, 128},
+        {{L"Project1 - Module1 (Module)", 0, 4096 + 1}, true, 0, {L"Module1", 9, 128}},
         // A type without a bit keeps the kind; the marker still adds its bit.
-        {L"Project1 - Other " + kCode, true, 0, 0, 1, L"Other", 11, 1 + 4096},
+        {{L"Project1 - Other " + kCode, 0, 1}, true, 0, {L"Other", 11, 1 + 4096}},
         // Without "-" the active project is searched; without one, nothing changes.
-        {L"Class1 " + kCode, true, 0, 0, 0, L"Class1", 10, 256 + 4096},
-        {L"Class1 " + kCode, false, 0, 0, 0, L"Class1", 0, 0},
-        {L"A - B - C " + kCode, true, 0, 0, 0, L"B", 0, 0},  // project A unknown
+        {{L"Class1 " + kCode, 0, 0}, true, 0, {L"Class1", 10, 256 + 4096}},
+        {{L"Class1 " + kCode, 0, 0}, false, 0, {L"Class1", 0, 0}},
+        {{L"A - B - C " + kCode, 0, 0}, true, 0, {L"B", 0, 0}},  // project A unknown
         // Captions with nothing before "(" or after "-": an empty title, read within the caption.
-        {L"(Form)", true, 0, 0, 0, L"", 12, 0},
-        {L"Project1 -", true, 0, 0, 0, L"", 12, 0},
-        {L"", true, 0, 5, 6, L"\u3000", 5, 6},
-        {kObjectBrowserCaption, true, 0, 0, 0, kObjectBrowserCaption, 14, 512},
+        {{L"(Form)", 0, 0}, true, 0, {L"", 12, 0}},
+        {{L"Project1 -", 0, 0}, true, 0, {L"", 12, 0}},
+        {{L"", 5, 6}, true, 0, {L"\u3000", 5, 6}},
+        {{kObjectBrowserCaption, 0, 0}, true, 0, {kObjectBrowserCaption, 14, 512}},
         // The English IDE's words give the same bits and icons.
-        {L"Project1 - Form1 (Code)", true, 0, 0, 0, L"Form1", 11, 1 + 4096},
-        {L"Object Browser", true, 0, 0, 0, L"Object Browser", 14, 512},
+        {{L"Project1 - Form1 (Code)", 0, 0}, true, 0, {L"Form1", 11, 1 + 4096}},
+        {{L"Object Browser", 0, 0}, true, 0, {L"Object Browser", 14, 512}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [before, active, style, derived] : cases) {
         FakeModel m = TwoProjects();
-        m.active = c.active ? 1 : -1;
-        std::wstring title = c.caption;
-        std::int16_t icon = c.iconIn;
-        std::int32_t kind = c.kindIn;
-        MakeTabTitle(title, icon, kind, m, c.style);
-        EXPECT_EQ(std::tuple(title, icon, kind), std::tuple(c.title, c.icon, c.kind)) << "#" << (&c - cases.data());
+        m.active = active ? 1 : -1;
+        Tab tab = before;
+        MakeTabTitle(std::get<0>(tab), std::get<1>(tab), std::get<2>(tab), m, style);
+        EXPECT_EQ(tab, derived) << std::get<0>(before);
     }
 }
 
