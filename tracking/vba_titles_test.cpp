@@ -128,26 +128,25 @@ TEST(RememberingModel, AsksTheIdeOnceForEachAnswer) {
 }
 
 TEST(DisambiguatedTitles, OnlyTitlesSharedAcrossDocumentsNameTheirDocument) {
-    const std::vector<TabTitleSource> tabs = {
-        {L"Sheet1", L"Book1.xlsm"},
-        {L"Sheet1", L"Budget.xlsx"},
-        {L"UserForm1", L"Book1.xlsm"},
-        {L"UserForm1", L"Book1.xlsm"},
-        {L"Module1", L"Book1.xlsm"},
-        {L"module1", L"Book1.xlam"},
-        {L"Immediate", L""},
-        {L"Immediate", L""},
-        {L"ThisWorkbook", L"Book1.xlsm"},
-        {L"ThisWorkbook", L"book1.XLSM"},
-        {L"Module2", L"A.xlsm"},
-        {L"Module2", L""},
+    // A tab's title and document, and the title shown.
+    const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*> rows[] = {
+        {L"Sheet1", L"Book1.xlsm", L"Sheet1 (Book1)"},
+        {L"Sheet1", L"Budget.xlsx", L"Sheet1 (Budget)"},
+        {L"UserForm1", L"Book1.xlsm", L"UserForm1"},
+        {L"UserForm1", L"Book1.xlsm", L"UserForm1"},
+        {L"Module1", L"Book1.xlsm", L"Module1 (Book1.xlsm)"},
+        {L"module1", L"Book1.xlam", L"module1 (Book1.xlam)"},
+        {L"Immediate", L"", L"Immediate"},
+        {L"Immediate", L"", L"Immediate"},
+        {L"ThisWorkbook", L"Book1.xlsm", L"ThisWorkbook"},
+        {L"ThisWorkbook", L"book1.XLSM", L"ThisWorkbook"},
+        {L"Module2", L"A.xlsm", L"Module2"},
+        {L"Module2", L"", L"Module2"},
     };
-    const std::vector<std::wstring> want = {
-        L"Sheet1 (Book1)",       L"Sheet1 (Budget)",      L"UserForm1", L"UserForm1",
-        L"Module1 (Book1.xlsm)", L"module1 (Book1.xlam)", L"Immediate", L"Immediate",
-        L"ThisWorkbook",         L"ThisWorkbook",         L"Module2",   L"Module2",
-    };
-    EXPECT_EQ(DisambiguatedTitles(tabs), want);
+    std::vector<TabTitleSource> tabs;
+    std::vector<std::wstring> shown;
+    for (auto [title, document, want] : rows) tabs.push_back({title, document}), shown.emplace_back(want);
+    EXPECT_EQ(DisambiguatedTitles(tabs), shown);
 }
 
 }  // namespace
