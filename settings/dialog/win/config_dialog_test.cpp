@@ -24,14 +24,11 @@ namespace {
 
 using namespace config;
 
-std::wstring Text(HWND h) {
+// A window's text, or its dialog item's.
+std::wstring Text(HWND h, int item = 0) {
     wchar_t buf[256] = {};
-    GetWindowTextW(h, buf, 256);
+    GetWindowTextW(item ? GetDlgItem(h, item) : h, buf, 256);
     return buf;
-}
-
-std::wstring ItemText(HWND dlg, int id) {
-    return Text(GetDlgItem(dlg, id));
 }
 
 LOGFONTW FontOf(HWND dlg, int id) {
@@ -201,8 +198,8 @@ TEST_F(ConfigDialogTest, OpensWithTheBarChangesItLiveResetsAndTheCloseBoxRestore
         EXPECT_EQ(GetFocus(), GetDlgItem(dlg, kBtnOK));
         for (int id : std::initializer_list<int>{kOptAlign1, kOptStyle1, kOptIcon0 + 2, kChkClose, kChkFit, kChkWheel})
             EXPECT_EQ(IsDlgButtonChecked(dlg, id), BST_CHECKED) << id;
-        EXPECT_EQ(ItemText(dlg, kTxtWidth), L"150");
-        EXPECT_EQ(ItemText(dlg, kLblNormal), L"MS UI Gothic 11pt");
+        EXPECT_EQ(Text(dlg, kTxtWidth), L"150");
+        EXPECT_EQ(Text(dlg, kLblNormal), L"MS UI Gothic 11pt");
         const LOGFONTW normal = FontOf(dlg, kLblNormal);
         EXPECT_TRUE(normal.lfWeight == 700 && normal.lfItalic && normal.lfHeight == -15);
         EXPECT_TRUE(FontOf(dlg, kLblActive).lfUnderline);
@@ -238,7 +235,7 @@ TEST_F(ConfigDialogTest, OpensWithTheBarChangesItLiveResetsAndTheCloseBoxRestore
         defaults.selFont.color = bar->DefaultSelFontColor();
         EXPECT_EQ(State(), defaults);
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, kTxtWidth)));
-        EXPECT_EQ(ItemText(dlg, kLblActive), L"MS UI Gothic 9pt");
+        EXPECT_EQ(Text(dlg, kLblActive), L"MS UI Gothic 9pt");
         EXPECT_EQ(IsDlgButtonChecked(dlg, kChkWheel), BST_UNCHECKED);
     });
     // A failing icon handler neither closes the dialog nor stops the restore;
@@ -268,7 +265,7 @@ TEST_F(ConfigDialogTest, TheEnglishFormFitsItsWordsAndNamesABadWidthInEnglish) {
         const int box = GetSystemMetrics(SM_CXMENUCHECK) + 4, frameCorners = 16, buttonEdges = 8;
         for (const ControlDef& c : Controls()) {
             const HWND h = GetDlgItem(dlg, c.id);
-            std::wstring text = ItemText(dlg, c.id);
+            std::wstring text = Text(dlg, c.id);
             std::erase(text, L'&');
             const WindowDC dc(h, false);
             SelectInDC font(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
@@ -283,7 +280,7 @@ TEST_F(ConfigDialogTest, TheEnglishFormFitsItsWordsAndNamesABadWidthInEnglish) {
         }
     });
     s.Click(kOptStyle1).TypeWidth(L"20").Click(kBtnOK).Answer(IDOK, [](HWND box) {
-        EXPECT_EQ(Text(box) + L"|" + ItemText(box, 0xFFFF),  // the message box's text
+        EXPECT_EQ(Text(box) + L"|" + Text(box, 0xFFFF),  // the message box's text
                   L"Invalid Entry|The tab width is smaller than the minimum.\r\nEnter a number from 40 to 320.");
     });
     s.Click(kBtnCancel);
@@ -334,8 +331,7 @@ TEST_F(ConfigDialogTest, PickersApplyTheirChoiceTheWidthSpinsWithRealInputAndOkK
     Script s;
     s.Click(kBtnNormalColor).Answer(IDCANCEL).Do([&](HWND) { EXPECT_EQ(bar->FontColor(), 0x00563412u); });
     s.Click(kBtnNormalColor).Answer(IDOK, [](HWND box) {
-        EXPECT_EQ(ItemText(box, kColorRed) + L" " + ItemText(box, kColorGreen) + L" " + ItemText(box, kColorBlue),
-                  L"18 52 86");
+        EXPECT_EQ(Text(box, kColorRed) + L" " + Text(box, kColorGreen) + L" " + Text(box, kColorBlue), L"18 52 86");
         // Every custom colour starts white: sample the first swatch as the box
         // has painted it (read from the box's own surface: what reaches the
         // screen under Wine waits for the message loop).
@@ -355,7 +351,7 @@ TEST_F(ConfigDialogTest, PickersApplyTheirChoiceTheWidthSpinsWithRealInputAndOkK
     });
     // The picker starts from whole points (9.5 to even is 10).
     s.Click(kBtnNormalFont).Answer(IDOK, [&](HWND box) {
-        EXPECT_EQ(std::pair(ItemText(box, kFontFace), ItemText(box, kFontSize)), std::pair(face, std::wstring(L"10")));
+        EXPECT_EQ(std::pair(Text(box, kFontFace), Text(box, kFontSize)), std::pair(face, std::wstring(L"10")));
         EXPECT_TRUE(IsDlgButtonChecked(box, kFontStrikeOut));
         Choose(box, kFontSize,
                SendDlgItemMessageA(box, kFontSize, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>("11")));
@@ -366,7 +362,7 @@ TEST_F(ConfigDialogTest, PickersApplyTheirChoiceTheWidthSpinsWithRealInputAndOkK
         const FontSpec f = bar->Font();
         EXPECT_TRUE(f.name == face && f.sizeCy == 110000 && f.strikethrough);
         EXPECT_EQ(bar->FontColor(), 0x00800000u);
-        EXPECT_EQ(ItemText(dlg, kLblNormal), face + L" 11pt");
+        EXPECT_EQ(Text(dlg, kLblNormal), face + L" 11pt");
     });
     // A face name too long for the dialog's field is cut at a character.
     s.Click(kBtnActiveFont).Answer(IDCANCEL).Do([&](HWND) { EXPECT_EQ(bar->SelFont(), longName); });
@@ -374,7 +370,7 @@ TEST_F(ConfigDialogTest, PickersApplyTheirChoiceTheWidthSpinsWithRealInputAndOkK
     // Waits for the input to arrive: the field shows the width and the bar has it.
     const auto shows = [this](std::int16_t width) {
         return [this, width](HWND dlg) {
-            return ItemText(dlg, kTxtWidth) == std::to_wstring(width) && bar->TabWidth() == width;
+            return Text(dlg, kTxtWidth) == std::to_wstring(width) && bar->TabWidth() == width;
         };
     };
     // A real click on the upper or lower arrow of the field's spin bar.
