@@ -146,13 +146,13 @@ protected:
         const Rect last = TabRect(static_cast<std::int16_t>(Bar().Count() - 1));
         return ToScreen(last.right + 20, (Bar().BarRect().top + Bar().BarRect().bottom) / 2);
     }
-    // Right-clicks tab i and takes the menu item reached with these keys, in
-    // one input sequence: the menu runs its own modal loop.
+    // Right-clicks tab i and presses these keys in its menu, in one input
+    // sequence: the menu runs its own modal loop.
     void Choose(std::int16_t i, const std::vector<WORD>& keys) {
         idehost::input::Sequence seq;
         seq.Click(TabPoint(i), idehost::MouseButton::Right).Wait(150);
         for (WORD k : keys) seq.Key(k);
-        seq.Key(VK_RETURN).Run();
+        seq.Run();
         Settle();
     }
 };

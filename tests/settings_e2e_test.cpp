@@ -64,7 +64,7 @@ TEST_F(StoredSettings, AppliedAtConnectionChangedByTheDialogAndWrittenBackBeside
             SendMessageW(GetDlgItem(dlg, id), BM_CLICK, 0, 0);
         return true;
     });
-    Choose(1, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN});  // "設定..."
+    Choose(1, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});  // "設定..."
     ASSERT_TRUE(confirm.done) << "the settings dialog did not show";
     EXPECT_TRUE(StripAtBottom(ide.MdiClient()));
     EXPECT_TRUE(addin.Impl().MouseWheel());

@@ -111,7 +111,7 @@ TEST_F(Tabs, FollowTheIdeAndTheUsersClicksWheelDragsAndMenu) {
             const HWND box = FindWindowW(L"#32770", L"Brisko");
             return box && PostMessageW(box, WM_COMMAND, answer, 0);
         });
-        Choose(0, {VK_DOWN, VK_DOWN});
+        Choose(0, {VK_DOWN, VK_DOWN, VK_RETURN});
         EXPECT_TRUE(answering.done) << "no question asked";
         EXPECT_EQ(Bar().Count(), answer == IDNO ? 2 : 1);
     }

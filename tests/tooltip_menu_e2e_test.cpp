@@ -41,6 +41,7 @@ TEST_F(TipsAndList, TheTipShowsTheWholeCaptionAndTheListJumpsToAScrolledOutWindo
     std::vector<WORD> keys(6, VK_DOWN);
     keys.push_back(VK_RIGHT);
     keys.insert(keys.end(), static_cast<size_t>(target), VK_DOWN);
+    keys.push_back(VK_RETURN);
     Choose(Bar().SelectedIndex(), keys);
     EXPECT_EQ(ide.ActiveChild(), windows[0]);
     EXPECT_FALSE(IsIconic(windows[0]));
