@@ -341,9 +341,8 @@ TEST_F(ConfigDialogTest, PickersApplyTheirChoiceTheWidthSpinsWithRealInputAndOkK
         ScreenToClient(box, &at);
         UpdateWindow(box);
         EXPECT_EQ(GetPixel(WindowDC(box, false).Get(), at.x, at.y), 0xFFFFFFu);
-        SetDlgItemTextA(box, kColorRed, "10");
-        SetDlgItemTextA(box, kColorGreen, "20");
-        SetDlgItemTextA(box, kColorBlue, "30");
+        for (auto [id, value] : {std::pair{kColorRed, "10"}, {kColorGreen, "20"}, {kColorBlue, "30"}})
+            SetDlgItemTextA(box, id, value);
     });
     s.Do([&](HWND) { EXPECT_EQ(bar->FontColor(), 0x001E140Au); });
     s.Click(kBtnActiveColor).Answer(IDOK).Do([&](HWND) {
