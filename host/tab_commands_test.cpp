@@ -58,13 +58,10 @@ TEST(Wheel, ScrollsLinesPagesOrSidewaysThroughTheRightBar) {
         EXPECT_TRUE(s.vertical == want.vertical && s.request == want.request && s.count == want.count)
             << ctrl << " " << notches << " " << lines;
     }
-    // Lines one by one up to a hundred, then pages of the bar, five hundred posts at most.
+    // Lines one by one up to a hundred, then pages of the bar, five hundred posts at most: lines, lines per page.
     const std::tuple<long long, long long, WheelSteps> splits[] = {
-        // lines, lines per page{0, 20, {0, 0}},     {-5, 20, {0, 0}},     {30, 20, {30, 0}},       {150, 20, {100, 2}},
-        {160, 20, {100, 3}},
-        {27300, 0, {100, 0}},
-        {27300, 10, {100, 400}},
-        {1LL << 40, 1, {100, 400}}};
+        {0, 20, {0, 0}},     {-5, 20, {0, 0}},     {30, 20, {30, 0}},       {150, 20, {100, 2}},
+        {160, 20, {100, 3}}, {27300, 0, {100, 0}}, {27300, 10, {100, 400}}, {1LL << 40, 1, {100, 400}}};
     for (auto [lines, page, want] : splits) EXPECT_EQ(SplitWheelLines(lines, page), want) << lines << " " << page;
     const ScrollBarFacts bar{true, true, false, 100, 200};
     EXPECT_TRUE(TakesWheel(true, bar, 150) && TakesWheel(false, bar, 0));
