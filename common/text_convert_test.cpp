@@ -20,8 +20,8 @@ TextConverter<From, To> Answering(int need, int wrote) {
 }
 
 TEST(TextConvert, SystemAnswersAreBelievedOnlyWithinTheBuffersBounds) {
-    // 5 units from 4 bytes are more than any code page makes.
-    // Measured, written; units widened from 4 bytes.
+    // Measured, written; units widened from 4 bytes (5 units from 4 bytes are
+    // more than any code page makes).
     const std::tuple<int, int, std::size_t> cases[] = {{4, 4, 4},  {1, 1, 1}, {4, 2, 2}, {0, 4, 0},
                                                        {-1, 4, 0}, {5, 5, 0}, {4, 0, 0}, {4, 5, 0}};
     for (auto [need, wrote, widened] : cases)

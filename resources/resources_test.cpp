@@ -41,8 +41,8 @@ TEST(Resources, DragCursorsAreMonochromeWithTheirHotSpots) {
 // seen, and the English words their documentation quotes.
 TEST(Resources, EveryTextInJapaneseAndEnglish) {
     constexpr unsigned kDialog = BRISKO_IDS_CONFIG, kMessage = BRISKO_IDS_WIDTH_MESSAGE;
+    // Text, Japanese, English.
     const std::tuple<unsigned, const wchar_t*, const wchar_t*> texts[] = {
-        // id, Japanese, English
         {BRISKO_IDS_CLOSE, L"閉じる", L"Close"},
         {BRISKO_IDS_CLOSE_ALL, L"すべて閉じる", L"Close All"},
         {BRISKO_IDS_CLOSE_LEFT, L"このタブより左を閉じる", L"Close Tabs to the Left"},

@@ -127,8 +127,8 @@ TEST_F(VbaEditor, ProtectedProjectsRefusingSourcesAndOddCaptionsLeaveNothingBehi
     idehost::Project& quiet = Workbook(L"Book3");
     quiet.AddComponent(L"Module9", idehost::vbext_ct_StdModule);
     const std::wstring longName(150, L'x');
+    // Caption, title.
     const std::pair<std::wstring, std::wstring> cases[] = {
-        // caption, title
         {L"Tools.xlam - Helpers (Code)", L"Helpers"},
         {L"Book2 - Sheet1 (Code)", L"Sheet1"},
         {L"Immediate", L"Immediate"},
