@@ -1,6 +1,7 @@
 #pragma once
 // The add-in in-process, held as the IDE's add-in manager holds it, against
-// the stand-in IDE; and the fixture the end-to-end scenarios share.
+// the stand-in IDE; and the fixture the end-to-end scenarios share, with the
+// tick action that runs their steps inside modal loops.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -16,6 +17,7 @@
 #include "host/win/running_ide.h"
 #include "settings/settings.h"
 #include "tabbar/mdi_tab.h"
+#include "tests/tick_action.h"
 #include "tools/idehost/ide_host.h"
 #include "tools/idehost/scenario.h"
 #include "winsvc/win/slot_pool.h"

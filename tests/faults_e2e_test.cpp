@@ -3,7 +3,6 @@
 // turn far beyond any hand's. Each time the IDE must go on as before.
 #include "settings/dialog/win/config_dialog.h"
 #include "tests/addin_fixture.h"
-#include "tests/tick_action.h"
 
 namespace brisko {
 namespace {

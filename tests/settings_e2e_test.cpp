@@ -5,7 +5,6 @@
 
 #include "settings/dialog/config_form.h"
 #include "tests/addin_fixture.h"
-#include "tests/tick_action.h"
 
 namespace brisko {
 namespace {

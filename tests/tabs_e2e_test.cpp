@@ -1,7 +1,6 @@
 // Tabs that follow the IDE, end to end: the add-in connected to the stand-in
 // IDE, driven with real window messages and real input.
 #include "tests/addin_fixture.h"
-#include "tests/tick_action.h"
 
 namespace brisko {
 namespace {

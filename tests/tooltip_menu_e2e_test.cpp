@@ -1,7 +1,6 @@
 // The bar's tooltip and the context menu's list of windows, end to end:
 // more tabs than the row holds, driven with real input.
 #include "tests/addin_fixture.h"
-#include "tests/tick_action.h"
 
 namespace brisko {
 namespace {
