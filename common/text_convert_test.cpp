@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 namespace brisko {
 namespace {
@@ -19,14 +20,12 @@ TextConverter<From, To> Answering(int need, int wrote) {
 }
 
 TEST(TextConvert, SystemAnswersAreBelievedOnlyWithinTheBuffersBounds) {
-    // 5 units from 4 bytes are more than any code page makes.
-    struct Case {
-        int need, wrote;
-        std::size_t widened;  // units from 4 bytes
-    } const cases[] = {{4, 4, 4}, {1, 1, 1}, {4, 2, 2}, {0, 4, 0}, {-1, 4, 0}, {5, 5, 0}, {4, 0, 0}, {4, 5, 0}};
-    for (const Case& c : cases)
-        EXPECT_EQ(WidenText("abcd", Answering<char, wchar_t>(c.need, c.wrote)), std::wstring(c.widened, L'x'))
-            << c.need;
+    // Measured, written; units widened from 4 bytes (5 units from 4 bytes are
+    // more than any code page makes).
+    const std::tuple<int, int, std::size_t> cases[] = {{4, 4, 4},  {1, 1, 1}, {4, 2, 2}, {0, 4, 0},
+                                                       {-1, 4, 0}, {5, 5, 0}, {4, 0, 0}, {4, 5, 0}};
+    for (auto [need, wrote, widened] : cases)
+        EXPECT_EQ(WidenText("abcd", Answering<char, wchar_t>(need, wrote)), std::wstring(widened, L'x')) << need;
     EXPECT_EQ(NarrowText(L"ab", Answering<wchar_t, char>(8, 8)), std::string(8, 'x'));
     EXPECT_EQ(NarrowText(L"ab", Answering<wchar_t, char>(9, 9)), "");
     EXPECT_EQ(WidenText("", [](const char*, int, wchar_t*, int) -> int { throw 1; }), L"");

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "host/connect_mode.h"
 
 namespace brisko {
@@ -11,14 +13,13 @@ namespace {
 using Tabs = std::vector<std::int16_t>;
 
 TEST(TabMenu, EnablingFollowsTheClickedTab) {
-    struct Case {
-        std::int16_t count, index;
-        MenuEnabling want;  // close, close all, close left, close right
-    } const cases[] = {{0, -1, {false, false, false, false}}, {1, 0, {true, true, false, false}},
-                       {3, -1, {false, true, false, false}},  {3, 0, {true, true, false, true}},
-                       {3, 1, {true, true, true, true}},      {3, 2, {true, true, true, false}},
-                       {2, 1, {true, true, true, false}}};
-    for (const Case& c : cases) EXPECT_EQ(EnablingFor(c.count, c.index), c.want) << c.count << " tabs, on " << c.index;
+    // Tabs, the clicked one (-1: none); close, close all, close left, close right.
+    const std::tuple<std::int16_t, std::int16_t, MenuEnabling> cases[] = {
+        {0, -1, {false, false, false, false}}, {1, 0, {true, true, false, false}}, {3, -1, {false, true, false, false}},
+        {3, 0, {true, true, false, true}},     {3, 1, {true, true, true, true}},   {3, 2, {true, true, true, false}},
+        {2, 1, {true, true, true, false}}};
+    for (auto [count, index, want] : cases)
+        EXPECT_EQ(EnablingFor(count, index), want) << count << " tabs, on " << index;
 }
 
 TEST(TabMenu, CommandsCloseFromTheRightAndTheListAnswersItsEntries) {
@@ -46,26 +47,22 @@ TEST(Drag, CursorChangesOnlyWhenThePointerCrossesTheTabsEdge) {
 
 TEST(Wheel, ScrollsLinesPagesOrSidewaysThroughTheRightBar) {
     using enum ScrollRequest;
-    struct Case {
-        bool ctrl;
-        std::int32_t notches, lines;
-        WheelScroll want;
-    } const cases[] = {{false, -2, 3, {true, LineDown, 6}},   {false, 1, 3, {true, LineUp, 3}},
-                       {false, -2, -1, {true, PageDown, 1}},  {false, 1, -1, {true, PageUp, 1}},
-                       {true, -3, 3, {false, LineRight, 1}},  {true, 2, 3, {false, LineLeft, 1}},
-                       {true, -1, -1, {false, PageRight, 1}}, {true, 1, -1, {false, PageLeft, 1}}};
-    for (const Case& c : cases) {
-        const WheelScroll s = PlanWheelScroll(c.ctrl, c.notches, c.lines);
-        EXPECT_TRUE(s.vertical == c.want.vertical && s.request == c.want.request && s.count == c.want.count)
-            << c.ctrl << " " << c.notches << " " << c.lines;
+    // Ctrl held, notches, lines per notch; the scroll asked for.
+    const std::tuple<bool, std::int32_t, std::int32_t, WheelScroll> cases[] = {
+        {false, -2, 3, {true, LineDown, 6}},   {false, 1, 3, {true, LineUp, 3}},
+        {false, -2, -1, {true, PageDown, 1}},  {false, 1, -1, {true, PageUp, 1}},
+        {true, -3, 3, {false, LineRight, 1}},  {true, 2, 3, {false, LineLeft, 1}},
+        {true, -1, -1, {false, PageRight, 1}}, {true, 1, -1, {false, PageLeft, 1}}};
+    for (auto [ctrl, notches, lines, want] : cases) {
+        const WheelScroll s = PlanWheelScroll(ctrl, notches, lines);
+        EXPECT_TRUE(s.vertical == want.vertical && s.request == want.request && s.count == want.count)
+            << ctrl << " " << notches << " " << lines;
     }
-    // Lines one by one up to a hundred, then pages of the bar, five hundred posts at most.
-    struct Split {
-        long long lines, page;
-        WheelSteps want;
-    } const splits[] = {{0, 20, {0, 0}},     {-5, 20, {0, 0}},     {30, 20, {30, 0}},       {150, 20, {100, 2}},
-                        {160, 20, {100, 3}}, {27300, 0, {100, 0}}, {27300, 10, {100, 400}}, {1LL << 40, 1, {100, 400}}};
-    for (const Split& c : splits) EXPECT_EQ(SplitWheelLines(c.lines, c.page), c.want) << c.lines << " " << c.page;
+    // Lines one by one up to a hundred, then pages of the bar, five hundred posts at most: lines, lines per page.
+    const std::tuple<long long, long long, WheelSteps> splits[] = {
+        {0, 20, {0, 0}},     {-5, 20, {0, 0}},     {30, 20, {30, 0}},       {150, 20, {100, 2}},
+        {160, 20, {100, 3}}, {27300, 0, {100, 0}}, {27300, 10, {100, 400}}, {1LL << 40, 1, {100, 400}}};
+    for (auto [lines, page, want] : splits) EXPECT_EQ(SplitWheelLines(lines, page), want) << lines << " " << page;
     const ScrollBarFacts bar{true, true, false, 100, 200};
     EXPECT_TRUE(TakesWheel(true, bar, 150) && TakesWheel(false, bar, 0));
     EXPECT_FALSE(TakesWheel(true, bar, 100) || TakesWheel(true, bar, 200));  // level with the bar, edges excluded

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -30,9 +31,9 @@ TEST(Resources, DragCursorsAreMonochromeWithTheirHotSpots) {
         ICONINFO ii{};
         ASSERT_TRUE(GetIconInfo(cursor, &ii)) << id;
         UniqueBitmap mask(ii.hbmMask), colour(ii.hbmColor);
-        EXPECT_FALSE(ii.fIcon);
-        EXPECT_EQ(std::pair(ii.xHotspot, ii.yHotspot), std::pair(hotSpot, hotSpot));
-        EXPECT_EQ(ii.hbmColor, nullptr);  // monochrome: one mask holding AND over XOR
+        // A cursor, monochrome: one mask holding AND over XOR.
+        EXPECT_EQ(std::tuple(ii.fIcon, ii.xHotspot, ii.yHotspot, ii.hbmColor),
+                  std::tuple(FALSE, hotSpot, hotSpot, nullptr));
     }
 }
 
@@ -40,11 +41,8 @@ TEST(Resources, DragCursorsAreMonochromeWithTheirHotSpots) {
 // seen, and the English words their documentation quotes.
 TEST(Resources, EveryTextInJapaneseAndEnglish) {
     constexpr unsigned kDialog = BRISKO_IDS_CONFIG, kMessage = BRISKO_IDS_WIDTH_MESSAGE;
-    const struct {
-        unsigned id;
-        const wchar_t* japanese;
-        const wchar_t* english;
-    } texts[] = {
+    // Text, Japanese, English.
+    const std::tuple<unsigned, const wchar_t*, const wchar_t*> texts[] = {
         {BRISKO_IDS_CLOSE, L"閉じる", L"Close"},
         {BRISKO_IDS_CLOSE_ALL, L"すべて閉じる", L"Close All"},
         {BRISKO_IDS_CLOSE_LEFT, L"このタブより左を閉じる", L"Close Tabs to the Left"},
@@ -96,17 +94,15 @@ TEST(Resources, EveryTextInJapaneseAndEnglish) {
         {kMessage + 9, nullptr, L"The tab width is out of range.\r\nEnter a number from %1 to %2."},
         {kMessage + 10, nullptr, L"An internal error occurred (error 512)."},
     };
-    for (const auto& t : texts) {
-        if (t.japanese) {  // the Japanese messages follow the table
-            EXPECT_EQ(ResourceText(t.id, Language::Japanese, BriskoDll()), t.japanese) << t.id;
+    for (const auto& [id, japanese, english] : texts) {
+        if (japanese) {  // the Japanese messages follow the table
+            EXPECT_EQ(ResourceText(id, Language::Japanese, BriskoDll()), japanese) << id;
         }
-        EXPECT_EQ(ResourceText(t.id, Language::English, BriskoDll()), t.english) << t.id;
+        EXPECT_EQ(ResourceText(id, Language::English, BriskoDll()), english) << id;
     }
     // The dialog's Japanese messages are the width field's own, as it always showed them.
     const std::wstring range[] = {L"40", L"320"};
-    spin::Limits limits;
-    limits.max = 320;
-    limits.min = 40;
+    const spin::Limits limits{.max = 320, .min = 40};
     for (std::int32_t code = 1; code <= spin::kInternal; code <<= 1) {
         if (code == spin::kTooManyDecimals || code == spin::kNotMultiple) continue;  // not for whole numbers
         const std::wstring shown =
@@ -152,15 +148,12 @@ TEST(ResourcePicture, DecodedIconDrawsItsPixels) {
     FillRect(dc.Get(), &rc, brush.Get());
     ASSERT_TRUE(DrawIconEx(dc.Get(), 0, 0, reinterpret_cast<HICON>(icon.Handle()), 16, 16, 0, nullptr, DI_NORMAL));
 
-    const struct {
-        int x, y;
-        COLORREF colour;
-    } pixels[] = {
+    const std::tuple<int, int, COLORREF> pixels[] = {
         {0, 0, ground},          {15, 15, ground},        {8, 7, ground},
         {2, 0, RGB(0, 0, 0)},    {0, 15, RGB(0, 0, 0)},   {1, 2, RGB(255, 0, 0)},
         {12, 2, RGB(0, 0, 255)}, {4, 12, RGB(0, 255, 0)}, {11, 12, RGB(255, 255, 0)},
     };
-    for (const auto& px : pixels) EXPECT_EQ(GetPixel(dc.Get(), px.x, px.y), px.colour) << "at " << px.x << "," << px.y;
+    for (auto [x, y, colour] : pixels) EXPECT_EQ(GetPixel(dc.Get(), x, y), colour) << "at " << x << "," << y;
 }
 
 TEST(ResourcePicture, BytesThatAreNoPictureGiveNoneAndAMissingResourceRaises) {

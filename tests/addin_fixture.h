@@ -1,21 +1,26 @@
 #pragma once
 // The add-in in-process, held as the IDE's add-in manager holds it, against
-// the stand-in IDE; and the fixture the end-to-end scenarios share.
+// the stand-in IDE; and the fixture the end-to-end scenarios share, with the
+// tick action that runs their steps inside modal loops.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 #include "common/win/com_ptr.h"
+#include "comserver/win/module.h"
 #include "host/win/extensibility.h"
 #include "host/win/loader.h"
 #include "host/win/loader_com.h"
 #include "host/win/running_ide.h"
 #include "settings/settings.h"
 #include "tabbar/mdi_tab.h"
+#include "tests/tick_action.h"
 #include "tools/idehost/ide_host.h"
 #include "tools/idehost/scenario.h"
+#include "winsvc/win/slot_pool.h"
 
 namespace brisko::test {
 
@@ -40,9 +45,11 @@ struct AddIn : ComPtr<IDTExtensibility2> {
 };
 
 // So that a scenario starts from the defaults whatever ran before it in this
-// prefix, and leaves them behind for the next.
+// prefix, and leaves them behind for the next: the VB6 IDE's and the VBA
+// editor's settings.
 inline void ClearStoredSettings() {
-    RegDeleteTreeW(HKEY_CURRENT_USER, std::wstring(kSettingsKey).c_str());
+    for (const std::wstring& key : {std::wstring(kSettingsKey), std::wstring(AddinKey(IdeKind::VbaEditor))})
+        RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
 }
 
 // The calling thread's top-level windows (the bar's tooltip is one of them
@@ -52,6 +59,26 @@ inline int ThreadWindowCount() {
     for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
         n += GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId();
     return n;
+}
+
+// What the add-in could leave: its objects, windows, subclasses, hooks and
+// timers, references on the IDE's object model (whose component event source,
+// made at the first connection, is made first here).
+struct Traces {
+    long objects = ModuleRefCount();
+    int windows = ThreadWindowCount(), subclasses = winsvc_detail::SubclassSlotsInUse(),
+        hooks = winsvc_detail::HookSlotsInUse(), timers = winsvc_detail::TimerSlotsInUse();
+    std::map<std::wstring, ULONG> refs;
+    explicit Traces(idehost::Vbe& vbe) {
+        vbe.GetEvents().VBComponentsEvents(0);
+        refs = vbe.RefCounts();
+    }
+    friend bool operator==(const Traces&, const Traces&) = default;
+};
+
+// Whether the window runs its class's procedure, subclassed by no one.
+inline bool OwnProcedure(HWND w) {
+    return GetWindowLongPtrA(w, GWLP_WNDPROC) == static_cast<LONG_PTR>(GetClassLongPtrA(w, GCLP_WNDPROC));
 }
 
 // Lets the IDE run until the bar's tooltip shows `text` ("" for none) or
@@ -65,19 +92,26 @@ inline std::wstring TipAfter(const std::wstring& text) {
     }
 }
 
-// The stand-in IDE with Project1, code windows for the modules a scenario
-// opens, and the add-in, which each scenario connects.
+// The stand-in IDE (the VB6 IDE with Project1, or the VBA editor with no
+// project), code windows for the modules a scenario opens, and the add-in,
+// which each scenario connects.
 class IdeScenario : public ::testing::Test {
 protected:
+    explicit IdeScenario(IdeKind kind = IdeKind::Vb6) : ide(idehost::IdeHostOptions{.ide = kind}) {}
     idehost::IdeHost ide;
     AddIn addin;
-    idehost::Project* project = &ide.Model().AddProject(L"Project1");  // the first: the active one
-    std::vector<HWND> windows;                                         // the code windows, in opening order
+    // The first project: the active one.
+    idehost::Project* project = ide.Ide() == IdeKind::Vb6 ? &ide.Model().AddProject(L"Project1") : nullptr;
+    std::vector<HWND> windows;  // the code windows, in opening order
 
-    void SetUp() override { ClearStoredSettings(); }
+    void SetUp() override {
+        SetRunningIdeKindForTests(ide.Ide());
+        ClearStoredSettings();
+    }
     void TearDown() override {
         if (addin && addin.Impl().TabBar()) addin.Disconnect();
         ClearStoredSettings();
+        SetRunningIdeKindForTests(IdeKind::Vb6);
     }
     HWND OpenModule(const std::wstring& name, long type = idehost::vbext_ct_StdModule) {
         project->AddComponent(name, type);
@@ -114,13 +148,13 @@ protected:
         const Rect last = TabRect(static_cast<std::int16_t>(Bar().Count() - 1));
         return ToScreen(last.right + 20, (Bar().BarRect().top + Bar().BarRect().bottom) / 2);
     }
-    // Right-clicks tab i and takes the menu item reached with these keys, in
-    // one input sequence: the menu runs its own modal loop.
+    // Right-clicks tab i and presses these keys in its menu, in one input
+    // sequence: the menu runs its own modal loop.
     void Choose(std::int16_t i, const std::vector<WORD>& keys) {
         idehost::input::Sequence seq;
         seq.Click(TabPoint(i), idehost::MouseButton::Right).Wait(150);
         for (WORD k : keys) seq.Key(k);
-        seq.Key(VK_RETURN).Run();
+        seq.Run();
         Settle();
     }
 };

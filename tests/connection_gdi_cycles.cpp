@@ -7,7 +7,6 @@
 #include <cstdio>
 
 #include "tests/addin_fixture.h"
-#include "tests/tick_action.h"
 
 using namespace brisko;
 

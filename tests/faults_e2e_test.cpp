@@ -1,52 +1,30 @@
 // The add-in under faults, end to end: disconnected from inside each modal
 // loop of its own, the IDE's MDI client destroyed under the bar, and a wheel
 // turn far beyond any hand's. Each time the IDE must go on as before.
-#include "comserver/win/module.h"
 #include "settings/dialog/win/config_dialog.h"
 #include "tests/addin_fixture.h"
-#include "tests/tick_action.h"
-#include "winsvc/win/slot_pool.h"
 
 namespace brisko {
 namespace {
 
 using idehost::CloseBehaviour;
 
-// What the add-in could leave: its objects, windows, subclasses, hooks and
-// timers, references on the IDE's object model (whose component event source,
-// made at the first connection, is made first here).
-struct Traces {
-    long objects = ModuleRefCount();
-    int windows = test::ThreadWindowCount(), subclasses = winsvc_detail::SubclassSlotsInUse(),
-        hooks = winsvc_detail::HookSlotsInUse(), timers = winsvc_detail::TimerSlotsInUse();
-    std::map<std::wstring, ULONG> refs;
-    explicit Traces(idehost::Vbe& vbe) {
-        vbe.GetEvents().VBComponentsEvents(0);
-        refs = vbe.RefCounts();
-    }
-    friend bool operator==(const Traces&, const Traces&) = default;
-};
-
-bool OwnProcedure(HWND w) {
-    return GetWindowLongPtrA(w, GWLP_WNDPROC) == static_cast<LONG_PTR>(GetClassLongPtrA(w, GCLP_WNDPROC));
-}
+using test::OwnProcedure;
+using test::Traces;
 
 using Faults = test::IdeScenario;
 
 TEST_F(Faults, DisconnectedInsideItsOwnModalLoopsTheAddInGoesWhenTheyHaveReturned) {
-    struct Loop {
-        const char* name;
-        std::vector<WORD> keys;  // after the right click on the first of three tabs
-        std::wstring dialog;     // the loop's dialog box title; none for the menu itself
-        WPARAM answer;
-    } const loops[] = {
+    // The loop; the keys after the right click on the first of three tabs; the
+    // loop's dialog box title (none for the menu itself) and its answer.
+    const std::tuple<const char*, std::vector<WORD>, std::wstring, WPARAM> loops[] = {
         {"tab menu", {}, L"", 0},
         {"close-all question", {VK_DOWN, VK_DOWN, VK_RETURN}, L"Brisko", IDYES},
         {"settings dialog", {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}, frmConfig::LoadedCaption(), IDOK},
         {"close prompt", {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}, L"Microsoft Visual Basic", IDNO},
     };
-    for (const Loop& loop : loops) {
-        SCOPED_TRACE(loop.name);
+    for (const auto& [name, keys, dialog, answer] : loops) {
+        SCOPED_TRACE(name);
         while (ide.Children().size() < 3) OpenModule(L"Module" + std::to_wstring(windows.size() + 1));
         for (HWND w : ide.Children()) ide.SetCloseBehaviour(w, CloseBehaviour::Prompt);
         addin.Reset();
@@ -57,23 +35,19 @@ TEST_F(Faults, DisconnectedInsideItsOwnModalLoopsTheAddInGoesWhenTheyHaveReturne
         const HMENU menu = loader->Menu();
         bool deferred = false;
         test::TickAction inside([&] {
-            const bool isMenu = loop.dialog.empty();
-            const HWND shown = FindWindowW(isMenu ? L"#32768" : L"#32770", isMenu ? nullptr : loop.dialog.c_str());
+            const bool isMenu = dialog.empty();
+            const HWND shown = FindWindowW(isMenu ? L"#32768" : L"#32770", isMenu ? nullptr : dialog.c_str());
             if (!shown || !IsWindowVisible(shown)) return false;
             const long objects = ModuleRefCount();
             // As another add-in or the IDE's closing would; the IDE lets go at once.
             deferred = addin.Disconnect() == S_OK && (addin.Reset(), loader->TabBar()) && ModuleRefCount() == objects;
-            return (isMenu ? EndMenu() : PostMessageW(shown, WM_COMMAND, loop.answer, 0)) != FALSE;
+            return (isMenu ? EndMenu() : PostMessageW(shown, WM_COMMAND, answer, 0)) != FALSE;
         });
-        idehost::input::Sequence seq;
-        seq.Click(TabPoint(0), idehost::MouseButton::Right).Wait(150);
-        for (WORD k : loop.keys) seq.Key(k);
-        seq.Run();
-        Settle();
+        Choose(0, keys);
         EXPECT_TRUE(inside.done && deferred) << "torn down under the loop";
         EXPECT_TRUE(Traces(ide.Model()) == before && !IsMenu(menu) && OwnProcedure(ide.MdiClient()));
         // Nothing more was asked of the IDE: only the window whose prompt was answered is gone.
-        EXPECT_EQ(ide.Children().size(), loop.answer == IDNO ? 2u : 3u);
+        EXPECT_EQ(ide.Children().size(), answer == IDNO ? 2u : 3u);
         for (HWND w : ide.Children()) {
             EXPECT_TRUE(OwnProcedure(w));
             ide.SetCloseBehaviour(w, CloseBehaviour::Destroy);

@@ -7,7 +7,6 @@
 #include "resources/texts.h"
 #include "settings/dialog/config_form.h"
 #include "tests/addin_fixture.h"
-#include "tests/tick_action.h"
 
 namespace brisko {
 namespace {

@@ -26,6 +26,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -39,12 +40,9 @@ using namespace brisko;
 
 namespace {
 
+// Seconds on the performance counter.
 double Now() {
-    static LARGE_INTEGER f{};
-    if (f.QuadPart == 0) QueryPerformanceFrequency(&f);
-    LARGE_INTEGER c;
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 // Prints the median of v with half its interquartile range, and the verdict
@@ -106,10 +104,9 @@ struct Workspace {
             for (const auto& [name, kind] : kinds)
                 for (int i = 1; i <= kind.first; ++i)
                     p.AddComponent(kind.first == 1 ? std::wstring(name) : name + std::to_wstring(i), kind.second);
-            const std::wstring code = L" (Code)";
             for (const wchar_t* c : {L"Sheet1", L"Module1", L"Module2", L"Module3", L"Module4", L"Class1", L"Class2",
                                      L"Class3", L"UserForm1"})
-                windows.emplace_back(L"VbaWindow", doc + L" - " + c + code);
+                windows.emplace_back(L"VbaWindow", doc + L" - " + c + L" (Code)");
             windows.emplace_back(L"DesignerWindow", doc + L" - UserForm1 (UserForm)");
         }
     }
@@ -172,8 +169,7 @@ struct ClientTimer {
     static inline int depth = 0, paints = 0;
     HWND client;
     explicit ClientTimer(HWND c) : client(c) {
-        seconds = 0;
-        paints = 0;
+        seconds = 0, paints = 0;
         prev = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(client, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ClientTimer::Proc)));
     }

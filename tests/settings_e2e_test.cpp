@@ -5,7 +5,6 @@
 
 #include "settings/dialog/config_form.h"
 #include "tests/addin_fixture.h"
-#include "tests/tick_action.h"
 
 namespace brisko {
 namespace {
@@ -18,15 +17,14 @@ const std::wstring kKey(kSettingsKey);
 // Every value of the settings key, straight from the registry.
 RawKey ReadKey() {
     RawKey values;
-    HKEY k;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kKey.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return values;
+    HKEY k = nullptr;  // none when the key is missing: nothing to enumerate
+    RegOpenKeyExW(HKEY_CURRENT_USER, kKey.c_str(), 0, KEY_READ, &k);
     wchar_t name[256];
-    BYTE data[1024];
-    DWORD nameLen = 256, dataLen = sizeof(data), type = 0;
-    for (DWORD i = 0; RegEnumValueW(k, i, name, &nameLen, nullptr, &type, data, &dataLen) == ERROR_SUCCESS; ++i) {
-        values[std::wstring(name, nameLen)] = {type, std::string(reinterpret_cast<char*>(data), dataLen)};
-        nameLen = 256, dataLen = sizeof(data);
-    }
+    char data[1024];
+    for (DWORD i = 0, nameLen = 256, dataLen = sizeof data, type = 0;
+         RegEnumValueW(k, i, name, &nameLen, nullptr, &type, reinterpret_cast<BYTE*>(data), &dataLen) == 0;
+         ++i, nameLen = 256, dataLen = sizeof data)
+        values[std::wstring(name, nameLen)] = {type, std::string(data, dataLen)};
     RegCloseKey(k);
     return values;
 }
@@ -65,7 +63,7 @@ TEST_F(StoredSettings, AppliedAtConnectionChangedByTheDialogAndWrittenBackBeside
             SendMessageW(GetDlgItem(dlg, id), BM_CLICK, 0, 0);
         return true;
     });
-    Choose(1, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN});  // "設定..."
+    Choose(1, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});  // "設定..."
     ASSERT_TRUE(confirm.done) << "the settings dialog did not show";
     EXPECT_TRUE(StripAtBottom(ide.MdiClient()));
     EXPECT_TRUE(addin.Impl().MouseWheel());

@@ -1,7 +1,6 @@
 // The bar's tooltip and the context menu's list of windows, end to end:
 // more tabs than the row holds, driven with real input.
 #include "tests/addin_fixture.h"
-#include "tests/tick_action.h"
 
 namespace brisko {
 namespace {
@@ -41,6 +40,7 @@ TEST_F(TipsAndList, TheTipShowsTheWholeCaptionAndTheListJumpsToAScrolledOutWindo
     std::vector<WORD> keys(6, VK_DOWN);
     keys.push_back(VK_RIGHT);
     keys.insert(keys.end(), static_cast<size_t>(target), VK_DOWN);
+    keys.push_back(VK_RETURN);
     Choose(Bar().SelectedIndex(), keys);
     EXPECT_EQ(ide.ActiveChild(), windows[0]);
     EXPECT_FALSE(IsIconic(windows[0]));

@@ -6,116 +6,67 @@
 #include <tuple>
 #include <vector>
 
+#include "tracking/fake_ide_test.h"
+
 namespace brisko {
 namespace {
 
-using Components = std::vector<std::pair<std::wstring, std::int32_t>>;
-
-struct FakeProject : IdeProject {
-    FakeProject(std::wstring n, Components c) : name(std::move(n)), comps(std::move(c)) {}
-    std::wstring name;
-    Components comps;
-    std::wstring Name() override { return name; }
-    std::int32_t ComponentCount() override { return static_cast<std::int32_t>(comps.size()); }
-    std::wstring ComponentName(std::int32_t i) override { return comps.at(i - 1).first; }
-    std::int32_t ComponentType(std::int32_t i) override { return comps.at(i - 1).second; }
-};
-
-struct FakeModel : IdeModel {
-    std::vector<FakeProject> projects;
-    int active = -1;  // 0-based, -1 none
-    std::int32_t ProjectCount() override { return static_cast<std::int32_t>(projects.size()); }
-    std::unique_ptr<IdeProject> Project(std::int32_t i) override {
-        return std::make_unique<FakeProject>(projects.at(i - 1));
-    }
-    std::unique_ptr<IdeProject> ActiveProject() override {
-        return active < 0 ? nullptr : std::make_unique<FakeProject>(projects.at(active));
-    }
-};
+using test::FakeModel;
 
 const std::wstring kCode = kCodeViewMarker;
 
 FakeModel TwoProjects() {
     FakeModel m;
-    m.projects.emplace_back(L"Project1", Components{{L"Form1", 5}, {L"Module1", 1}, {L"Designer1", 11}, {L"Other", 3}});
-    m.projects.emplace_back(L"Project2", Components{{L"Class1", 2}, {L"Form1", 6}});
+    m.docs = {{L"Project1", std::nullopt, {{L"Form1", 5}, {L"Module1", 1}, {L"Designer1", 11}, {L"Other", 3}}},
+              {L"Project2", std::nullopt, {{L"Class1", 2}, {L"Form1", 6}}}};
     m.active = 1;
     return m;
 }
 
 TEST(MakeTabTitle, DerivationTable) {
-    struct Case {
-        std::wstring caption;
-        bool active;  // Project2 is the active project, or none is
-        std::int32_t style;
-        std::int16_t iconIn;
-        std::int32_t kindIn;
-        std::wstring title;
-        std::int16_t icon;
-        std::int32_t kind;
-    };
-    const std::vector<Case> cases = {
-        {L"Project1 - Module1 " + kCode, true, 0, 0, 0, L"Module1", 9, 128 + 4096},
-        {L"Project1 - Form1 " + kCode, true, 2, 0, 0, L"Form1", 13, 1 + 4096},
+    // A tab as (title, icon, kind): before, holding the caption, and derived.
+    using Tab = std::tuple<std::wstring, std::int16_t, std::int32_t>;
+    // Before, whether Project2 is the active project (or none is), icon style, derived.
+    const std::tuple<Tab, bool, std::int32_t, Tab> cases[] = {
+        {{L"Project1 - Module1 " + kCode, 0, 0}, true, 0, {L"Module1", 9, 128 + 4096}},
+        {{L"Project1 - Form1 " + kCode, 0, 0}, true, 2, {L"Form1", 13, 1 + 4096}},
         // Project names compare exactly: no project, icon and kind untouched.
-        {L"project1 - Form1 " + kCode, true, 0, 7, 99, L"Form1", 7, 99},
+        {{L"project1 - Form1 " + kCode, 7, 99}, true, 0, {L"Form1", 7, 99}},
         // Found in Project2, which holds an MDI form of the same name.
-        {L"Project2 - Form1 (Form)", true, 0, 0, 0, L"Form1", 3, 4},
+        {{L"Project2 - Form1 (Form)", 0, 0}, true, 0, {L"Form1", 3, 4}},
         // A found component replaces every earlier bit, the code-view bit too.
-        {L"Project1 - Module1 (Module)", true, 0, 0, 4096 + 1, L"Module1", 9, 128},
+        {{L"Project1 - Module1 (Module)", 0, 4096 + 1}, true, 0, {L"Module1", 9, 128}},
         // A type without a bit keeps the kind; the marker still adds its bit.
-        {L"Project1 - Other " + kCode, true, 0, 0, 1, L"Other", 11, 1 + 4096},
+        {{L"Project1 - Other " + kCode, 0, 1}, true, 0, {L"Other", 11, 1 + 4096}},
         // Without "-" the active project is searched; without one, nothing changes.
-        {L"Class1 " + kCode, true, 0, 0, 0, L"Class1", 10, 256 + 4096},
-        {L"Class1 " + kCode, false, 0, 0, 0, L"Class1", 0, 0},
-        {L"A - B - C " + kCode, true, 0, 0, 0, L"B", 0, 0},  // project A unknown
+        {{L"Class1 " + kCode, 0, 0}, true, 0, {L"Class1", 10, 256 + 4096}},
+        {{L"Class1 " + kCode, 0, 0}, false, 0, {L"Class1", 0, 0}},
+        {{L"A - B - C " + kCode, 0, 0}, true, 0, {L"B", 0, 0}},  // project A unknown
         // Captions with nothing before "(" or after "-": an empty title, read within the caption.
-        {L"(Form)", true, 0, 0, 0, L"", 12, 0},
-        {L"Project1 -", true, 0, 0, 0, L"", 12, 0},
-        {L"", true, 0, 5, 6, L"\u3000", 5, 6},
-        {kObjectBrowserCaption, true, 0, 0, 0, kObjectBrowserCaption, 14, 512},
+        {{L"(Form)", 0, 0}, true, 0, {L"", 12, 0}},
+        {{L"Project1 -", 0, 0}, true, 0, {L"", 12, 0}},
+        {{L"", 5, 6}, true, 0, {L"\u3000", 5, 6}},
+        {{kObjectBrowserCaption, 0, 0}, true, 0, {kObjectBrowserCaption, 14, 512}},
         // The English IDE's words give the same bits and icons.
-        {L"Project1 - Form1 (Code)", true, 0, 0, 0, L"Form1", 11, 1 + 4096},
-        {L"Object Browser", true, 0, 0, 0, L"Object Browser", 14, 512},
+        {{L"Project1 - Form1 (Code)", 0, 0}, true, 0, {L"Form1", 11, 1 + 4096}},
+        {{L"Object Browser", 0, 0}, true, 0, {L"Object Browser", 14, 512}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [before, active, style, derived] : cases) {
         FakeModel m = TwoProjects();
-        m.active = c.active ? 1 : -1;
-        std::wstring title = c.caption;
-        std::int16_t icon = c.iconIn;
-        std::int32_t kind = c.kindIn;
-        MakeTabTitle(title, icon, kind, m, c.style);
-        EXPECT_EQ(std::tuple(title, icon, kind), std::tuple(c.title, c.icon, c.kind)) << "#" << (&c - cases.data());
+        m.active = active ? 1 : -1;
+        Tab tab = before;
+        MakeTabTitle(std::get<0>(tab), std::get<1>(tab), std::get<2>(tab), m, style);
+        EXPECT_EQ(tab, derived) << std::get<0>(before);
     }
-}
-
-// One pass over the IDE's windows asks the IDE once for each answer.
-TEST(RememberingModel, AsksTheIdeOnceForEachAnswer) {
-    struct Counting : IdeModel {
-        FakeModel m = TwoProjects();
-        int countCalls = 0, projectCalls = 0, activeCalls = 0;
-        std::int32_t ProjectCount() override { return ++countCalls, m.ProjectCount(); }
-        std::unique_ptr<IdeProject> Project(std::int32_t i) override { return ++projectCalls, m.Project(i); }
-        std::unique_ptr<IdeProject> ActiveProject() override { return ++activeCalls, m.ActiveProject(); }
-    } ide;
-    const auto model = MakeRememberingModel(ide);
-    for (int pass = 0; pass < 2; ++pass) {
-        EXPECT_EQ(model->ProjectCount(), 2);
-        EXPECT_EQ(model->Project(2)->Name(), L"Project2");
-        EXPECT_EQ(model->Project(1)->ComponentName(3), L"Designer1");
-        EXPECT_EQ(model->Project(1)->ComponentType(3), 11);
-        EXPECT_EQ(model->ActiveProject()->Name(), L"Project2");
-    }
-    EXPECT_EQ(std::vector<int>({ide.countCalls, ide.projectCalls, ide.activeCalls}), std::vector<int>({1, 2, 1}));
 }
 
 TEST(FindProject, RulesForOneAndManyProjects) {
     FakeModel m = TwoProjects();
     EXPECT_EQ(FindProject(m, L"Project2")->Name(), L"Project2");
     EXPECT_EQ(FindProject(m, L"project2"), nullptr);
-    m.projects.erase(m.projects.begin() + 1, m.projects.end());
+    m.docs.pop_back();
     EXPECT_EQ(FindProject(m, L"anything")->Name(), L"Project1");
-    m.projects.clear();
+    m.docs.clear();
     EXPECT_EQ(FindProject(m, L"Project1"), nullptr);
 }
 

@@ -86,25 +86,23 @@ TEST(ConfigForm, CaptionShowsTheRevisionAfterTheMinorNumberFromTheVersionResourc
     const auto put = [&](std::size_t at, std::uint32_t value, int bytes) {
         for (int i = 0; i < bytes; ++i) good[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
     };
-    put(0, 92, 2);
-    put(2, 52, 2);
     const std::u16string key = u"VS_VERSION_INFO";
     for (std::size_t i = 0; i < key.size(); ++i) put(6 + 2 * i, key[i], 2);
-    put(40, 0xFEEF04BD, 4);
-    put(48, 0x00010002, 4);
-    put(52, 0x00030008, 4);
+    // Lengths of the block and of the fixed part, the fixed part's signature, the file version.
+    for (auto [at, value, bytes] :
+         {std::tuple{0, 92u, 2}, {2, 52u, 2}, {40, 0xFEEF04BDu, 4}, {48, 0x00010002u, 4}, {52, 0x00030008u, 4}})
+        put(at, value, bytes);
     const auto v = ParseVersionResource(good);
     ASSERT_TRUE(v);
     EXPECT_EQ(std::vector<int>({v->major, v->minor, v->build, v->revision}), std::vector<int>({1, 2, 3, 8}));
 
-    auto badSignature = good, badKey = good, lengthBeyondData = good;
-    badSignature[40] ^= 1;
-    badKey[6] = 'X';
-    lengthBeyondData[1] = 4;
-    std::vector<std::uint8_t> truncated(good.begin(), good.begin() + 60);
-    for (const auto* bytes : {&badSignature, &badKey, &lengthBeyondData, &truncated}) {
-        EXPECT_FALSE(ParseVersionResource(*bytes));
+    // A byte off in the signature, the key, the block's length (beyond the data); the block cut short.
+    for (auto [at, value] : {std::pair{40, 0xBC}, {6, 'X'}, {1, 4}}) {
+        auto bad = good;
+        bad[at] = static_cast<std::uint8_t>(value);
+        EXPECT_FALSE(ParseVersionResource(bad)) << at;
     }
+    EXPECT_FALSE(ParseVersionResource(std::span(good).first(60)));
 }
 
 TEST(ConfigForm, PreviewCaptionRoundsHalvesUpAndTheLabelIsCentredOnItsButton) {

@@ -10,6 +10,7 @@
 
 #include "common/error.h"
 #include "tracking/classify.h"
+#include "tracking/fake_ide_test.h"
 #include "tracking/vba_titles.h"
 
 using namespace brisko;
@@ -33,44 +34,6 @@ struct Reader {
     }
 };
 
-struct FuzzProject : IdeProject {
-    std::wstring name, file;
-    std::vector<std::pair<std::wstring, std::int32_t>> components;
-    std::uint8_t raises = 0;  // one bit per question
-    void Check(int bit) const {
-        if (raises & (1 << bit)) throw Error(ErrorNumber::Automation, "raised");
-    }
-    std::wstring Name() override { return Check(0), name; }
-    std::int32_t ComponentCount() override { return Check(1), static_cast<std::int32_t>(components.size()); }
-    std::wstring ComponentName(std::int32_t i) override { return Check(2), components.at(i - 1).first; }
-    std::int32_t ComponentType(std::int32_t i) override { return Check(3), components.at(i - 1).second; }
-    std::optional<std::wstring> FileName() override {
-        Check(4);
-        return raises & 0x20 ? std::nullopt : std::optional(file);
-    }
-};
-
-struct Model : IdeModel {
-    std::vector<FuzzProject> projects;
-    std::wstring windowCaption;
-    std::int32_t windowType = 0;
-    bool raises = false;
-    std::int32_t ProjectCount() override {
-        if (raises) throw Error(ErrorNumber::Automation, "raised");
-        return static_cast<std::int32_t>(projects.size());
-    }
-    std::unique_ptr<IdeProject> Project(std::int32_t i) override {
-        return std::make_unique<FuzzProject>(projects.at(static_cast<std::size_t>(i - 1)));
-    }
-    std::unique_ptr<IdeProject> ActiveProject() override {
-        return projects.empty() ? nullptr : std::make_unique<FuzzProject>(projects.front());
-    }
-    std::optional<std::int32_t> WindowType(const std::wstring& caption) override {
-        if (caption == windowCaption) return windowType;
-        return std::nullopt;
-    }
-};
-
 bool MadeOf(const std::wstring& title, const std::wstring& caption) {
     return title.empty() || title == kEmptyTitle || caption.find(title) != std::wstring::npos;
 }
@@ -81,20 +44,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Reader in{data, size};
     const std::uint8_t flags = in.Byte();
     const std::int32_t style = flags & 3;
-    Model model;
-    model.raises = flags & 4;
+    test::FakeModel model;
+    model.broken = flags & 4;
     const std::wstring caption = in.Text();
-    model.windowCaption = flags & 8 ? caption : in.Text();
-    model.windowType = in.Byte() % 4;
+    const std::wstring window = flags & 8 ? caption : in.Text();
+    model.windows[window] = in.Byte() % 4;
     for (int i = in.Byte() % 4; i > 0; --i) {
-        FuzzProject p;
+        test::Doc& p = model.docs.emplace_back();
         p.name = in.Text();
         p.file = in.Text();
-        p.raises = in.Byte();
+        // A question that raises, one bit each; no file; Nothing for the project.
+        const std::uint8_t answers = in.Byte();
+        p.raises = answers & 0x1F;
+        if (answers & 0x20) p.file.reset();
+        p.gone = answers & 0x40;
         for (int k = in.Byte() % 5; k > 0; --k)
             p.components.emplace_back(in.Text(), in.Byte() % 13 + (in.Byte() & 1) * 90);
-        model.projects.push_back(std::move(p));
     }
+    model.active = model.docs.empty() ? -1 : 0;
 
     std::wstring title = caption;
     std::int16_t icon = 0;

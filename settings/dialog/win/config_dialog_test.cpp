@@ -24,14 +24,11 @@ namespace {
 
 using namespace config;
 
-std::wstring Text(HWND h) {
+// A window's text, or its dialog item's.
+std::wstring Text(HWND h, int item = 0) {
     wchar_t buf[256] = {};
-    GetWindowTextW(h, buf, 256);
+    GetWindowTextW(item ? GetDlgItem(h, item) : h, buf, 256);
     return buf;
-}
-
-std::wstring ItemText(HWND dlg, int id) {
-    return Text(GetDlgItem(dlg, id));
 }
 
 LOGFONTW FontOf(HWND dlg, int id) {
@@ -42,10 +39,8 @@ LOGFONTW FontOf(HWND dlg, int id) {
 
 // A visible dialog box (message box, colour or font dialog) owned by the settings dialog.
 HWND OwnedDialog(HWND dlg) {
-    HWND box = nullptr;
-    while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
-        if (box != dlg && IsWindowVisible(box) && GetWindow(box, GW_OWNER) == dlg) return box;
-    }
+    for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", nullptr));)
+        if (IsWindowVisible(box) && GetWindow(box, GW_OWNER) == dlg) return box;
     return nullptr;
 }
 
@@ -70,12 +65,9 @@ std::wstring ListedFace() {
 // A step returns false to be tried again at the next tick.
 class Script {
 public:
-    Script& Then(std::function<bool(HWND dlg)> s) {
-        steps_.push_back(std::move(s));
-        return *this;
-    }
+    Script& Then(std::function<bool(HWND dlg)> s) { return steps_.push_back(std::move(s)), *this; }
     Script& Do(std::function<void(HWND dlg)> f) {
-        return Then([f = std::move(f)](HWND dlg) { return f(dlg), true; });
+        return Then([f](HWND dlg) { return f(dlg), true; });
     }
     Script& Click(int id) {
         return Do([id](HWND dlg) { PostMessageW(GetDlgItem(dlg, id), BM_CLICK, 0, 0); });
@@ -145,11 +137,7 @@ struct Recorder : IConfigEvents {
 
 class ConfigDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ide = BarFrame::Make();
-        ASSERT_TRUE(ide.bar);
-        bar = ide.bar.get();
-    }
+    void SetUp() override { ASSERT_TRUE(bar); }
 
     // Every bar property the dialog can touch.
     Settings State() const { return CaptureSettings(*bar, 0, true); }
@@ -180,8 +168,8 @@ protected:
         return p.y;
     }
 
-    BarFrame ide;
-    CMDITab* bar = nullptr;
+    BarFrame ide = BarFrame::Make();
+    CMDITab* bar = ide.bar.get();
     Recorder events;
     std::int32_t iconStyle = 0;
     bool mouseWheel = true;
@@ -192,15 +180,11 @@ protected:
 // close box cancels everything as the Cancel button does.
 TEST_F(ConfigDialogTest, OpensWithTheBarChangesItLiveResetsAndTheCloseBoxRestoresIt) {
     // Bar values unlike the defaults everywhere, so that restoring is visible.
-    Settings unusual;
-    unusual.align = 1;
-    unusual.style = 0;
-    unusual.tabWidth = 150;
-    unusual.font = {L"MS UI Gothic", 11, 0x00123456u, true, true, false, false};
-    unusual.selFont = {L"ＭＳ Ｐゴシック", 10, 0x80000008u, false, false, false, true};  // a system colour
-    unusual.closeButton = unusual.scrollButton = unusual.autoDrag = unusual.mouseWheel = false;
-    unusual.scrollFit = true;
-    unusual.iconStyle = 2;
+    // No close or scroll buttons, smooth scrolling off, no drag, no wheel; the
+    // selected tab's colour a system colour.
+    const TabFontSettings font{L"MS UI Gothic", 11, 0x00123456u, true, true, false, false},
+        selFont{L"ＭＳ Ｐゴシック", 10, 0x80000008u, false, false, false, true};
+    const Settings unusual{{false, false, true, false, false}, 1, 0, 150, font, selFont, 2};
     ApplySettings(unusual, *bar, iconStyle, mouseWheel);
     const Settings before = State();
     const int topAtBottom = ClientTop();
@@ -212,12 +196,10 @@ TEST_F(ConfigDialogTest, OpensWithTheBarChangesItLiveResetsAndTheCloseBoxRestore
         EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(488L, 280L)) << "the form's size in pixels";
         EXPECT_FALSE(IsWindowEnabled(ide.frame.Get())) << "the dialog is modal to its owner";
         EXPECT_EQ(GetFocus(), GetDlgItem(dlg, kBtnOK));
-        for (int id :
-             std::initializer_list<int>{kOptAlign1, kOptStyle1, kOptIcon0 + 2, kChkClose, kChkFit, kChkWheel}) {
+        for (int id : std::initializer_list<int>{kOptAlign1, kOptStyle1, kOptIcon0 + 2, kChkClose, kChkFit, kChkWheel})
             EXPECT_EQ(IsDlgButtonChecked(dlg, id), BST_CHECKED) << id;
-        }
-        EXPECT_EQ(ItemText(dlg, kTxtWidth), L"150");
-        EXPECT_EQ(ItemText(dlg, kLblNormal), L"MS UI Gothic 11pt");
+        EXPECT_EQ(Text(dlg, kTxtWidth), L"150");
+        EXPECT_EQ(Text(dlg, kLblNormal), L"MS UI Gothic 11pt");
         const LOGFONTW normal = FontOf(dlg, kLblNormal);
         EXPECT_TRUE(normal.lfWeight == 700 && normal.lfItalic && normal.lfHeight == -15);
         EXPECT_TRUE(FontOf(dlg, kLblActive).lfUnderline);
@@ -253,7 +235,7 @@ TEST_F(ConfigDialogTest, OpensWithTheBarChangesItLiveResetsAndTheCloseBoxRestore
         defaults.selFont.color = bar->DefaultSelFontColor();
         EXPECT_EQ(State(), defaults);
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, kTxtWidth)));
-        EXPECT_EQ(ItemText(dlg, kLblActive), L"MS UI Gothic 9pt");
+        EXPECT_EQ(Text(dlg, kLblActive), L"MS UI Gothic 9pt");
         EXPECT_EQ(IsDlgButtonChecked(dlg, kChkWheel), BST_UNCHECKED);
     });
     // A failing icon handler neither closes the dialog nor stops the restore;
@@ -283,7 +265,7 @@ TEST_F(ConfigDialogTest, TheEnglishFormFitsItsWordsAndNamesABadWidthInEnglish) {
         const int box = GetSystemMetrics(SM_CXMENUCHECK) + 4, frameCorners = 16, buttonEdges = 8;
         for (const ControlDef& c : Controls()) {
             const HWND h = GetDlgItem(dlg, c.id);
-            std::wstring text = ItemText(dlg, c.id);
+            std::wstring text = Text(dlg, c.id);
             std::erase(text, L'&');
             const WindowDC dc(h, false);
             SelectInDC font(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
@@ -293,15 +275,12 @@ TEST_F(ConfigDialogTest, TheEnglishFormFitsItsWordsAndNamesABadWidthInEnglish) {
             GetClientRect(h, &rc);
             const bool marked = c.kind == Kind::Option || c.kind == Kind::Check;
             const bool button = c.kind == Kind::Button || c.kind == Kind::DefaultButton || c.kind == Kind::CancelButton;
-            const int room = rc.right - (marked                  ? box
-                                         : button                ? buttonEdges
-                                         : c.kind == Kind::Frame ? frameCorners
-                                                                 : 0);
-            EXPECT_LE(size.cx, room) << c.name;
+            const int edges = marked ? box : button ? buttonEdges : c.kind == Kind::Frame ? frameCorners : 0;
+            EXPECT_LE(size.cx, rc.right - edges) << c.name;
         }
     });
     s.Click(kOptStyle1).TypeWidth(L"20").Click(kBtnOK).Answer(IDOK, [](HWND box) {
-        EXPECT_EQ(Text(box) + L"|" + ItemText(box, 0xFFFF),  // the message box's text
+        EXPECT_EQ(Text(box) + L"|" + Text(box, 0xFFFF),  // the message box's text
                   L"Invalid Entry|The tab width is smaller than the minimum.\r\nEnter a number from 40 to 320.");
     });
     s.Click(kBtnCancel);
@@ -313,12 +292,6 @@ constexpr int kColorRed = 706, kColorGreen = 707, kColorBlue = 708, kColorCustom
 constexpr int kFontFace = 0x470, kFontSize = 0x472, kFontColor = 0x473;
 constexpr int kFontStrikeOut = 0x410;
 
-std::string BoxText(HWND box, int id) {
-    char text[128] = {};
-    GetDlgItemTextA(box, id, text, sizeof text);
-    return text;
-}
-
 // Chooses an item of a combo box as a user would.
 void Choose(HWND box, int id, LRESULT item) {
     SendDlgItemMessageA(box, id, CB_SETCURSEL, item, 0);
@@ -327,16 +300,14 @@ void Choose(HWND box, int id, LRESULT item) {
 
 // Real input through the system's queue: an extended key, or a left click at a point.
 void PressKey(WORD vk) {
-    INPUT in[2] = {{INPUT_KEYBOARD, {}}, {INPUT_KEYBOARD, {}}};
-    in[0].ki = {vk, 0, KEYEVENTF_EXTENDEDKEY, 0, 0};
-    in[1].ki = {vk, 0, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP, 0, 0};
+    INPUT in[2] = {{INPUT_KEYBOARD, {.ki = {vk, 0, KEYEVENTF_EXTENDEDKEY, 0, 0}}},
+                   {INPUT_KEYBOARD, {.ki = {vk, 0, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP, 0, 0}}}};
     SendInput(2, in, sizeof(INPUT));
 }
 void ClickAt(int x, int y) {
     SetCursorPos(x, y);
-    INPUT in[2] = {{INPUT_MOUSE, {}}, {INPUT_MOUSE, {}}};
-    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    INPUT in[2] = {{INPUT_MOUSE, {.mi = {0, 0, 0, MOUSEEVENTF_LEFTDOWN, 0, 0}}},
+                   {INPUT_MOUSE, {.mi = {0, 0, 0, MOUSEEVENTF_LEFTUP, 0, 0}}}};
     SendInput(2, in, sizeof(INPUT));
 }
 
@@ -360,8 +331,7 @@ TEST_F(ConfigDialogTest, PickersApplyTheirChoiceTheWidthSpinsWithRealInputAndOkK
     Script s;
     s.Click(kBtnNormalColor).Answer(IDCANCEL).Do([&](HWND) { EXPECT_EQ(bar->FontColor(), 0x00563412u); });
     s.Click(kBtnNormalColor).Answer(IDOK, [](HWND box) {
-        EXPECT_EQ(BoxText(box, kColorRed) + " " + BoxText(box, kColorGreen) + " " + BoxText(box, kColorBlue),
-                  "18 52 86");
+        EXPECT_EQ(Text(box, kColorRed) + L" " + Text(box, kColorGreen) + L" " + Text(box, kColorBlue), L"18 52 86");
         // Every custom colour starts white: sample the first swatch as the box
         // has painted it (read from the box's own surface: what reaches the
         // screen under Wine waits for the message loop).
@@ -371,9 +341,8 @@ TEST_F(ConfigDialogTest, PickersApplyTheirChoiceTheWidthSpinsWithRealInputAndOkK
         ScreenToClient(box, &at);
         UpdateWindow(box);
         EXPECT_EQ(GetPixel(WindowDC(box, false).Get(), at.x, at.y), 0xFFFFFFu);
-        SetDlgItemTextA(box, kColorRed, "10");
-        SetDlgItemTextA(box, kColorGreen, "20");
-        SetDlgItemTextA(box, kColorBlue, "30");
+        for (auto [id, value] : {std::pair{kColorRed, "10"}, {kColorGreen, "20"}, {kColorBlue, "30"}})
+            SetDlgItemTextA(box, id, value);
     });
     s.Do([&](HWND) { EXPECT_EQ(bar->FontColor(), 0x001E140Au); });
     s.Click(kBtnActiveColor).Answer(IDOK).Do([&](HWND) {
@@ -381,20 +350,18 @@ TEST_F(ConfigDialogTest, PickersApplyTheirChoiceTheWidthSpinsWithRealInputAndOkK
     });
     // The picker starts from whole points (9.5 to even is 10).
     s.Click(kBtnNormalFont).Answer(IDOK, [&](HWND box) {
-        EXPECT_EQ(BoxText(box, kFontFace), std::string(face.begin(), face.end()));
-        EXPECT_EQ(BoxText(box, kFontSize), "10");
+        EXPECT_EQ(std::pair(Text(box, kFontFace), Text(box, kFontSize)), std::pair(face, std::wstring(L"10")));
         EXPECT_TRUE(IsDlgButtonChecked(box, kFontStrikeOut));
         Choose(box, kFontSize,
                SendDlgItemMessageA(box, kFontSize, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>("11")));
-        for (int i = 0; i < 16; ++i) {
+        for (int i = 0; i < 16; ++i)
             if (SendDlgItemMessageA(box, kFontColor, CB_GETITEMDATA, i, 0) == 0x00800000) Choose(box, kFontColor, i);
-        }
     });
     s.Do([&](HWND dlg) {
         const FontSpec f = bar->Font();
         EXPECT_TRUE(f.name == face && f.sizeCy == 110000 && f.strikethrough);
         EXPECT_EQ(bar->FontColor(), 0x00800000u);
-        EXPECT_EQ(ItemText(dlg, kLblNormal), face + L" 11pt");
+        EXPECT_EQ(Text(dlg, kLblNormal), face + L" 11pt");
     });
     // A face name too long for the dialog's field is cut at a character.
     s.Click(kBtnActiveFont).Answer(IDCANCEL).Do([&](HWND) { EXPECT_EQ(bar->SelFont(), longName); });
@@ -402,7 +369,7 @@ TEST_F(ConfigDialogTest, PickersApplyTheirChoiceTheWidthSpinsWithRealInputAndOkK
     // Waits for the input to arrive: the field shows the width and the bar has it.
     const auto shows = [this](std::int16_t width) {
         return [this, width](HWND dlg) {
-            return ItemText(dlg, kTxtWidth) == std::to_wstring(width) && bar->TabWidth() == width;
+            return Text(dlg, kTxtWidth) == std::to_wstring(width) && bar->TabWidth() == width;
         };
     };
     // A real click on the upper or lower arrow of the field's spin bar.
