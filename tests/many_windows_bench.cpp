@@ -1,7 +1,7 @@
 // Many windows: connection, "すべて閉じる" and painting near their limits,
 // each against a reference measured in the same run.
 //
-//   wine-run.sh many_windows_bench.exe [rounds] [paint]
+//   wine-run.sh many_windows_bench.exe [rounds] [paint | connect]
 //
 // Every round measures each compared pair back to back, so that a busy
 // machine disturbs both sides alike; what is printed is the median over the
@@ -261,8 +261,9 @@ void IdleCheck(Workspace& w) {
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(3, std::atoi(argv[1])) : 9;
-    // "paint" measures the paint alone.
-    const bool paintOnly = argc > 2 && std::string(argv[2]) == "paint";
+    // "paint" measures the paint alone, "connect" the connections alone.
+    const std::string only = argc > 2 ? argv[2] : "";
+    const bool connections = only != "paint", rest = only.empty(), painting = only != "connect";
     OleInitialize(nullptr);
     SetRunningIdeKindForTests(IdeKind::Vb6);
     test::ClearStoredSettings();
@@ -275,16 +276,17 @@ int main(int argc, char** argv) {
         TimeClose(w, 20, true);
 
         std::vector<double> cOffice, c20, c200, cRatio, plain, addin, extra, share, paintFixed, paintFit, rFixed, rFit;
-        for (int r = 0; r < (paintOnly ? 0 : rounds); ++r) {
+        for (int r = 0; r < (connections ? rounds : 0); ++r) {
             // Each pair in both orders, alternately, so that neither side always follows the other.
             double c[2];
             std::pair<double, double> close[2];  // without, with the add-in
             for (int k : {r % 2, 1 - r % 2}) c[k] = TimeConnection(w, k ? 200 : 20);
             cOffice.push_back(TimeConnection(office, 200));
-            for (int k : {r % 2, 1 - r % 2}) close[k] = TimeClose(w, 200, k == 1);
             c20.push_back(c[0]);
             c200.push_back(c[1]);
             cRatio.push_back(c[1] / c[0]);
+            if (!rest) continue;
+            for (int k : {r % 2, 1 - r % 2}) close[k] = TimeClose(w, 200, k == 1);
             plain.push_back(close[0].first);
             addin.push_back(close[1].first);
             extra.push_back(close[1].first - close[0].first);
@@ -293,39 +295,45 @@ int main(int argc, char** argv) {
 
         // Paint: 100 tabs of the stand-in IDE's windows, with their icons,
         // in both width styles; paints and copies alternate in short runs.
-        w.Open(100);
-        test::AddIn a;
-        a.Connect(w.Vbe(), ext_cm_AfterStartup);
-        a.Bar().SetSelectedIndex(50);
-        idehost::IdeHost::Pump(50);
-        for (int r = 0; r < rounds * 4; ++r) {
-            for (std::int32_t style : {0, 1}) {
-                a.Bar().SetStyle(style);
-                idehost::IdeHost::Pump(0);
-                const auto [paint, blit] = TimePaint(a.Bar(), 200);
-                (style == 0 ? paintFixed : paintFit).push_back(paint * 1e6);
-                (style == 0 ? rFixed : rFit).push_back(paint / blit);
+        if (painting) {
+            w.Open(100);
+            test::AddIn a;
+            a.Connect(w.Vbe(), ext_cm_AfterStartup);
+            a.Bar().SetSelectedIndex(50);
+            idehost::IdeHost::Pump(50);
+            for (int r = 0; r < rounds * 4; ++r) {
+                for (std::int32_t style : {0, 1}) {
+                    a.Bar().SetStyle(style);
+                    idehost::IdeHost::Pump(0);
+                    const auto [paint, blit] = TimePaint(a.Bar(), 200);
+                    (style == 0 ? paintFixed : paintFit).push_back(paint * 1e6);
+                    (style == 0 ? rFixed : rFit).push_back(paint / blit);
+                }
             }
+            a.Disconnect();
+            w.CloseAll();
         }
-        a.Disconnect();
-        w.CloseAll();
 
         std::printf("Median over %d rounds, +/- half the interquartile range:\n", rounds);
-        if (!paintOnly) {
+        if (connections) {
             Report("OnConnection, 20 windows", c20, "ms");
             Report("OnConnection, 200 windows", c200, "ms", 50);
             Report("OnConnection, 200 / 20 windows", cRatio, "x", 5);
             Report("OnConnection, VBA editor, 20 x 50, 200", cOffice, "ms", 50);
+        }
+        if (rest) {
             Report("close 200 windows, plain WM_CLOSE loop", plain, "ms");
             Report("close-all of 200 tabs, confirmation to end", addin, "ms");
             Report("close-all, beyond the windows' own closing", extra, "ms", 100);
             Report("close-all, the add-in's share alone", share, "ms", 100);
         }
-        Report("paint of 100 tabs, fixed width", paintFixed, "us");
-        Report("paint of 100 tabs / BitBlt, fixed width", rFixed, "x", 5);
-        Report("paint of 100 tabs, fitted width", paintFit, "us");
-        Report("paint of 100 tabs / BitBlt, fitted width", rFit, "x", 5);
-        if (!paintOnly) IdleCheck(w);
+        if (painting) {
+            Report("paint of 100 tabs, fixed width", paintFixed, "us");
+            Report("paint of 100 tabs / BitBlt, fixed width", rFixed, "x", 5);
+            Report("paint of 100 tabs, fitted width", paintFit, "us");
+            Report("paint of 100 tabs / BitBlt, fitted width", rFit, "x", 5);
+        }
+        if (rest) IdleCheck(w);
     }
     // The paint rounds stored the fitted style: leave the defaults behind.
     test::ClearStoredSettings();
