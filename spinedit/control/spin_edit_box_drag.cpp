@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "common/win/com_object.h"
+#include "spinedit/control/event_args.h"
 #include "spinedit/control/spin_edit_box.h"
 #include "spinedit/control/spin_edit_box_data.h"
 #include "spinedit/spin_drop.h"
@@ -82,62 +83,6 @@ public:
     }
 };
 
-// Event arguments that the handlers may change, in declaration order.
-class DropArgs {
-public:
-    explicit DropArgs(int n) : n_(n) {
-        for (VARIANT& v : v_) VariantInit(&v);
-    }
-    DropArgs(const DropArgs&) = delete;
-    DropArgs& operator=(const DropArgs&) = delete;
-    ~DropArgs() {
-        for (VARIANT& v : v_) VariantClear(&v);
-    }
-    VARIANT* Data() { return v_; }
-    int Count() const { return n_; }
-    // The data object, held here for the length of the event.
-    void Object(int i, IDispatch* d) {
-        V_VT(&v_[i]) = VT_DISPATCH;
-        V_DISPATCH(&v_[i]) = d;
-        if (d) d->AddRef();
-    }
-    void I4(int i, LONG v) {
-        V_VT(&v_[i]) = VT_I4;
-        V_I4(&v_[i]) = v;
-    }
-    void I2(int i, std::int16_t v) {
-        V_VT(&v_[i]) = VT_I2;
-        V_I2(&v_[i]) = v;
-    }
-    void R4(int i, float v) {
-        V_VT(&v_[i]) = VT_R4;
-        V_R4(&v_[i]) = v;
-    }
-    void Bool(int i, bool v) {
-        V_VT(&v_[i]) = VT_BOOL;
-        V_BOOL(&v_[i]) = v ? VARIANT_TRUE : VARIANT_FALSE;
-    }
-    // What a handler left in a number, or the old value.
-    LONG I4Of(int i, LONG old) {
-        VARIANT t;
-        VariantInit(&t);
-        const LONG r = SUCCEEDED(VariantChangeType(&t, &v_[i], 0, VT_I4)) ? V_I4(&t) : old;
-        VariantClear(&t);
-        return r;
-    }
-    bool BoolOf(int i, bool old) {
-        VARIANT t;
-        VariantInit(&t);
-        const bool r = SUCCEEDED(VariantChangeType(&t, &v_[i], 0, VT_BOOL)) ? V_BOOL(&t) != VARIANT_FALSE : old;
-        VariantClear(&t);
-        return r;
-    }
-
-private:
-    int n_;
-    VARIANT v_[7];
-};
-
 IDispatch* AsDispatch(SpinEditData& data) {
     return static_cast<SpinEditDataObject*>(&data);
 }
@@ -185,7 +130,7 @@ DWORD DragDrop::RaiseDropEvent(const wchar_t* name, DWORD keys, POINTL at, DWORD
     ScreenToClient(box->hWnd(), &client);
     const auto [x, y] = owner_.ContainerPoint(client);
     const bool over = state >= 0;
-    DropArgs a(over ? 7 : 6);
+    EventArgs a(over ? 7 : 6);
     a.Object(0, AsDispatch(*dropping_.Get()));
     a.I4(1, static_cast<LONG>(effect));
     a.I2(2, DropButton(keys));
@@ -301,14 +246,14 @@ DWORD DragDrop::Chosen(DWORD effect, DWORD keys) const {
 }
 
 void DragDrop::RaiseSetData(SpinEditData& data, std::int16_t format) {
-    DropArgs a(2);
+    EventArgs a(2);
     a.Object(0, AsDispatch(data));
     a.I2(1, format);
     owner_.RaiseEvent(L"OLESetData", a.Data(), a.Count());
 }
 
 HRESULT DragDrop::Feedback(DWORD effect) {
-    DropArgs a(2);
+    EventArgs a(2);
     a.I4(0, static_cast<LONG>(effect));
     a.Bool(1, true);
     owner_.RaiseEvent(L"OLEGiveFeedback", a.Data(), a.Count());
@@ -321,7 +266,7 @@ void DragDrop::DragSelection() {
     auto data = SpinEditData::Offering([this](SpinEditData& d, std::int16_t format) { RaiseSetData(d, format); });
     const std::wstring selected = box->SelText();
     if (!selected.empty()) data->OfferText(selected);
-    DropArgs start(2);
+    EventArgs start(2);
     start.Object(0, AsDispatch(*data.Get()));
     start.I4(1, kDropCopy | (box->Locked() ? 0 : kDropMove));
     owner_.RaiseEvent(L"OLEStartDrag", start.Data(), start.Count());
@@ -337,7 +282,7 @@ void DragDrop::DragSelection() {
     const Dragged dragged = dragged_;
     dragged_ = {};
     if (hr != DRAGDROP_S_DROP) effect = kDropNone;
-    DropArgs done(1);
+    EventArgs done(1);
     done.I4(0, static_cast<LONG>(effect));
     owner_.RaiseEvent(L"OLECompleteDrag", done.Data(), done.Count());
     data->SetMode(SpinEditData::Mode::Over);

@@ -7,72 +7,10 @@
 #include "common/win/com_object.h"
 #include "common/win/gdi.h"
 #include "spinedit/control/enumerator.h"
+#include "spinedit/control/event_args.h"
 #include "spinedit/control/spin_edit_box.h"
 
 namespace brisko {
-
-namespace {
-
-// Arguments of one event, owned here and cleared afterwards.
-class Args {
-public:
-    explicit Args(int n) : v_(static_cast<std::size_t>(n)) {
-        for (VARIANT& x : v_) VariantInit(&x);
-    }
-    ~Args() {
-        for (VARIANT& x : v_) VariantClear(&x);
-    }
-    Args(const Args&) = delete;
-    Args& operator=(const Args&) = delete;
-    VARIANT* Data() { return v_.data(); }
-    int Count() const { return static_cast<int>(v_.size()); }
-    void I4(int i, std::int32_t value) {
-        V_VT(&v_[i]) = VT_I4;
-        V_I4(&v_[i]) = value;
-    }
-    void I2(int i, std::int16_t value) {
-        V_VT(&v_[i]) = VT_I2;
-        V_I2(&v_[i]) = value;
-    }
-    void Bool(int i, bool value) {
-        V_VT(&v_[i]) = VT_BOOL;
-        V_BOOL(&v_[i]) = value ? VARIANT_TRUE : VARIANT_FALSE;
-    }
-    void Str(int i, const std::wstring& value) {
-        V_VT(&v_[i]) = VT_BSTR;
-        V_BSTR(&v_[i]) = SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
-    }
-    // What a handler left, read back as the control's type; the old value
-    // when it left something that does not convert.
-    std::int16_t I2Of(int i, std::int16_t old) {
-        VARIANT t;
-        VariantInit(&t);
-        const std::int16_t r = SUCCEEDED(VariantChangeType(&t, &v_[i], 0, VT_I2)) ? V_I2(&t) : old;
-        VariantClear(&t);
-        return r;
-    }
-    bool BoolOf(int i, bool old) {
-        VARIANT t;
-        VariantInit(&t);
-        const bool r = SUCCEEDED(VariantChangeType(&t, &v_[i], 0, VT_BOOL)) ? V_BOOL(&t) != VARIANT_FALSE : old;
-        VariantClear(&t);
-        return r;
-    }
-    std::wstring StrOf(int i, const std::wstring& old) {
-        VARIANT t;
-        VariantInit(&t);
-        std::wstring r = old;
-        if (SUCCEEDED(VariantChangeType(&t, &v_[i], 0, VT_BSTR)))
-            r = V_BSTR(&t) ? std::wstring(V_BSTR(&t), SysStringLen(V_BSTR(&t))) : std::wstring();
-        VariantClear(&t);
-        return r;
-    }
-
-private:
-    std::vector<VARIANT> v_;
-};
-
-}  // namespace
 
 std::vector<ComPtr<IUnknown>> ConnectionPoint::Sinks() const {
     std::vector<ComPtr<IUnknown>> out;
@@ -224,7 +162,7 @@ void EventBridge::RaiseOrThrow(const wchar_t* name, VARIANT* args, int count) {
     if (sinks.empty()) return;
     const Signature* sig = Find(name);
     if (!sig || static_cast<int>(sig->types.size()) != count) return;
-    Args store(count);
+    EventArgs store(count);
     std::vector<VARIANT> passed(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         VARIANT& s = store.Data()[i];
@@ -328,7 +266,7 @@ void EventBridge::ChangeValue() {
 }
 
 void EventBridge::SpinBeforeClick(std::int32_t upDown, bool& cancel) {
-    Args a(2);
+    EventArgs a(2);
     a.I4(0, upDown);
     a.Bool(1, cancel);
     Raise(L"SpinBeforeClick", a.Data(), a.Count());
@@ -336,13 +274,13 @@ void EventBridge::SpinBeforeClick(std::int32_t upDown, bool& cancel) {
 }
 
 void EventBridge::SpinClick(std::int32_t upDown) {
-    Args a(1);
+    EventArgs a(1);
     a.I4(0, upDown);
     Raise(L"SpinClick", a.Data(), a.Count());
 }
 
 void EventBridge::OnPaste(std::wstring& text, bool& cancel) {
-    Args a(2);
+    EventArgs a(2);
     a.Str(0, text);
     a.Bool(1, cancel);
     Raise(L"OnPaste", a.Data(), a.Count());
@@ -351,7 +289,7 @@ void EventBridge::OnPaste(std::wstring& text, bool& cancel) {
 }
 
 void EventBridge::RaiseKey(const wchar_t* name, std::int16_t& keyCode, std::int16_t& shift, bool* cancel) {
-    Args a(cancel ? 3 : 2);
+    EventArgs a(cancel ? 3 : 2);
     a.I2(0, keyCode);
     a.I2(1, shift);
     if (cancel) a.Bool(2, *cancel);
@@ -370,14 +308,14 @@ void EventBridge::KeyDown(std::int16_t& keyCode, std::int16_t& shift) {
 }
 
 void EventBridge::KeyPress(std::int16_t& keyAscii) {
-    Args a(1);
+    EventArgs a(1);
     a.I2(0, keyAscii);
     Raise(L"KeyPress", a.Data(), a.Count());
     keyAscii = a.I2Of(0, keyAscii);
 }
 
 void EventBridge::KeyPress2(std::int16_t& keyAscii, std::int16_t shift) {
-    Args a(2);
+    EventArgs a(2);
     a.I2(0, keyAscii);
     a.I2(1, shift);
     Raise(L"KeyPress2", a.Data(), a.Count());
