@@ -30,4 +30,15 @@ bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
 
 std::wstring ToDecimal(long long v) { return std::to_wstring(v); }
 
+int DigitValue(wchar_t c, int base) {
+    int d = -1;
+    if (c >= L'0' && c <= L'9')
+        d = c - L'0';
+    else if (c >= L'a' && c <= L'f')
+        d = c - L'a' + 10;
+    else if (c >= L'A' && c <= L'F')
+        d = c - L'A' + 10;
+    return d >= 0 && d < base ? d : -1;
+}
+
 }  // namespace brisko

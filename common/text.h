@@ -14,6 +14,10 @@ std::wstring TrimSpaces(std::wstring_view s);
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b);
 std::wstring FoldCase(std::wstring_view s);
 
+// The value of one digit in base 2..16 (either letter case), or -1 when c
+// is not a digit of that base.
+int DigitValue(wchar_t c, int base);
+
 // Decimal text of a signed integer.
 std::wstring ToDecimal(long long v);
 

@@ -43,16 +43,8 @@ std::optional<double> ParseRadix(std::wstring_view digits, int radix) {
     if (digits.empty()) return std::nullopt;
     std::uint64_t acc = 0;
     for (wchar_t c : digits) {
-        int d;
-        if (c >= L'0' && c <= L'9')
-            d = c - L'0';
-        else if (c >= L'a' && c <= L'f')
-            d = c - L'a' + 10;
-        else if (c >= L'A' && c <= L'F')
-            d = c - L'A' + 10;
-        else
-            return std::nullopt;
-        if (d >= radix) return std::nullopt;
+        const int d = DigitValue(c, radix);
+        if (d < 0) return std::nullopt;
         acc = acc * static_cast<std::uint64_t>(radix) + static_cast<std::uint64_t>(d);
         if (acc > 0xFFFFFFFFull) return std::nullopt;
     }

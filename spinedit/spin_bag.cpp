@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "common/rounding.h"
+#include "common/text.h"
 #include "spinedit/spin_number.h"
 
 namespace brisko {
@@ -14,17 +15,6 @@ namespace {
 
 bool IsBlank(wchar_t c) {
     return c == L' ' || c == L'\t';
-}
-
-int DigitValue(wchar_t c, int base) {
-    int d = -1;
-    if (c >= L'0' && c <= L'9')
-        d = c - L'0';
-    else if (c >= L'a' && c <= L'f')
-        d = c - L'a' + 10;
-    else if (c >= L'A' && c <= L'F')
-        d = c - L'A' + 10;
-    return d >= 0 && d < base ? d : -1;
 }
 
 // "&H..." or "&O...": at most 32 bits, the width of the host language's
