@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <tuple>
 
 #include "tabbar/fake_port_test.h"
@@ -251,6 +252,12 @@ TEST_F(Layout, ScrollOffsets) {
         {"a tab in view stays", 10, 0, false, 432, kEnsureVisible, 7, 432},
         {"tab 1 (123..243), left of the row: 3 pixels in", 10, 0, false, 432, kEnsureVisible, 1, 120},
     };
+    // The operations in the order of Op, each given the row's argument.
+    const std::function<void(int)> ops[] = {
+        [&](int a) { bar.ScrollLeft(a); },        [&](int a) { bar.ScrollRight(a); },
+        [&](int) { bar.ScrollCorrection(true); }, [&](int) { bar.ScrollCorrection(false); },
+        [&](int) { bar.ClampScroll(); },          [&](int a) { bar.EnsureVisible(static_cast<std::int16_t>(a)); },
+        [&](int) { bar.PaintBar(kWnd, false); }};
     bar.Attach(kWnd);
     for (const auto& c : cases) {
         log.charWidth = c.charWidth;
@@ -258,18 +265,7 @@ TEST_F(Layout, ScrollOffsets) {
         bar.SetScrollFit(c.tabWise);
         Tabs(c.tabs);
         bar.SetScrollPos(c.from);
-        if (c.op == kLeft)
-            bar.ScrollLeft(c.arg);
-        else if (c.op == kRight)
-            bar.ScrollRight(c.arg);
-        else if (c.op == kClamp)
-            bar.ClampScroll();
-        else if (c.op == kEnsureVisible)
-            bar.EnsureVisible(static_cast<std::int16_t>(c.arg));
-        else if (c.op == kPaint)
-            bar.PaintBar(kWnd, false);
-        else
-            bar.ScrollCorrection(c.op == kExactCorrection);
+        ops[c.op](c.arg);
         EXPECT_EQ(bar.ScrollPos(), c.to) << c.what;
     }
     // No tab reaches the row's left end: tab-wise steps stay put.
