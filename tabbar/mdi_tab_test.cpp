@@ -12,7 +12,6 @@ namespace brisko {
 namespace {
 
 using test::FakePort;
-using Recorder = test::TabEvents;
 
 class TabTable : public test::BarTest {
 protected:
@@ -145,7 +144,7 @@ void BatchWork(CMDITab& bar) {
 TEST_F(TabTable, BatchDrawsOnceAtTheEndWithTheSameStateAndEvents) {
     FakePort::Log plainLog;
     CMDITab plain{std::make_unique<FakePort>(&plainLog)};
-    Recorder plainEvents;
+    test::TabEvents plainEvents;
     plain.SetEvents(&plainEvents);
     plainLog.width = log.width = 300;
     plainLog.paintOnFrameChange = log.paintOnFrameChange = true;
@@ -205,10 +204,7 @@ TEST_F(TabTable, RandomOperationsMatchASimpleModel) {
             const int r = static_cast<int>(rng() % n);
             bar.RemoveTab(static_cast<std::int16_t>(r));
             keys.erase(keys.begin() + r);
-            if (keys.empty())
-                sel = -1;
-            else if (r < sel || (r == sel && sel > 0))
-                --sel;
+            sel = keys.empty() ? -1 : (r < sel || (r == sel && sel > 0)) ? sel - 1 : sel;
         } else if (op < 8) {
             const int f = static_cast<int>(rng() % n), t = static_cast<int>(rng() % n);
             bar.MoveTab(static_cast<std::int16_t>(f), static_cast<std::int16_t>(t));

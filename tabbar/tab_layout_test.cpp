@@ -172,8 +172,7 @@ TEST_F(Layout, ShownTabsPlaceIconAndTitleApart) {
                 EXPECT_EQ(f.iconNumber, wanted);
                 EXPECT_TRUE(Within(f.icon, t));
                 EXPECT_GT(t.Width(), 22);  // an icon flush with the right edge would touch the separator
-                EXPECT_EQ(f.icon.Width(), 16);
-                EXPECT_EQ(f.icon.Height(), 16);
+                EXPECT_EQ((Size{f.icon.Width(), f.icon.Height()}), (Size{16, 16}));
                 EXPECT_LE(std::abs(f.icon.top + f.icon.bottom - t.top - t.bottom), 1);  // centred
                 EXPECT_LE(f.icon.right, f.title.left);
             } else {
