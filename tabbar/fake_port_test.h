@@ -10,6 +10,25 @@
 
 namespace brisko::test {
 
+// A point as a message's lParam.
+inline std::intptr_t Pack(std::int32_t x, std::int32_t y) {
+    return static_cast<std::intptr_t>(static_cast<std::uint16_t>(x) |
+                                      (static_cast<std::uint32_t>(static_cast<std::uint16_t>(y)) << 16));
+}
+
+// A message at a point of the bar, which lies 2 + 27 pixels above the client
+// area by default, when the window's subclass passes it on: mouse buttons and
+// the loss of the capture before the window's own procedure, the rest after.
+// True when the bar keeps it from the window.
+inline bool Send(CMDITab& bar, std::uint32_t m, std::int32_t x, std::int32_t y, std::uintptr_t wParam = 0,
+                 std::int32_t above = 29) {
+    bool handled = false;
+    std::intptr_t ret = 0;
+    const bool before = (m > msg::kMouseMove && m <= msg::kXButtonDblClk) || m == msg::kCaptureChanged;
+    bar.HandleMessage(before, handled, ret, bar.hClientWnd(), m, wParam, Pack(x - 2, y - above));
+    return handled;
+}
+
 class FakePort : public ITabBarPort {
 public:
     // The window is `width` x 400 pixels, its client (0, 0) at the screen's (100, 200).
@@ -23,9 +42,7 @@ public:
         // The window system tells the bar that its capture went.
         void LoseCapture() {
             captured = false;
-            bool handled = false;
-            std::intptr_t ret = 0;
-            bar->HandleMessage(true, handled, ret, bar->hClientWnd(), msg::kCaptureChanged, 0, 0);
+            Send(*bar, msg::kCaptureChanged, 0, 0);
         }
     };
     explicit FakePort(Log* log) : log_(log) {}
@@ -145,25 +162,6 @@ struct TabEvents : ITabBarEvents {
     EV(CompleteDrag)
 #undef EV
 };
-
-// A point as a message's lParam.
-inline std::intptr_t Pack(std::int32_t x, std::int32_t y) {
-    return static_cast<std::intptr_t>(static_cast<std::uint16_t>(x) |
-                                      (static_cast<std::uint32_t>(static_cast<std::uint16_t>(y)) << 16));
-}
-
-// A message at a point of the bar, which lies 2 + 27 pixels above the client
-// area by default, when the window's subclass passes it on: mouse buttons
-// before the window's own procedure, the rest after. True when the bar keeps
-// it from the window.
-inline bool Send(CMDITab& bar, std::uint32_t m, std::int32_t x, std::int32_t y, std::uintptr_t wParam = 0,
-                 std::int32_t above = 29) {
-    bool handled = false;
-    std::intptr_t ret = 0;
-    const bool before = m > msg::kMouseMove && m <= msg::kXButtonDblClk;
-    bar.HandleMessage(before, handled, ret, bar.hClientWnd(), m, wParam, Pack(x - 2, y - above));
-    return handled;
-}
 
 constexpr WindowHandle kWnd = 55;
 

@@ -12,7 +12,6 @@ namespace brisko {
 namespace {
 
 using test::FakePort;
-using Recorder = test::TabEvents;
 
 class TabTable : public test::BarTest {
 protected:
@@ -54,8 +53,7 @@ TEST_F(TabTable, BadIndicesFailWithSubscriptErrorAndChangeNothing) {
 TEST_F(TabTable, RemovalSelectionRules) {
     struct Case {
         std::int32_t mode;
-        std::int16_t selected, removed;
-        std::int16_t after;
+        std::int16_t selected, removed, after;
         const char* events;
     } cases[] = {
         {1, 2, 2, 1, "Changed 1 2 1"},   // left neighbour
@@ -109,32 +107,6 @@ TEST_F(TabTable, DataObjectsAreReleasedWithTheirTabs) {
     EXPECT_EQ(second.use_count(), 1);
 }
 
-TEST_F(TabTable, SettersAndTheirRules) {
-    bar.SetScrollSpeed(0);
-    bar.SetScrollSpeed(-3);
-    EXPECT_EQ(bar.ScrollSpeed(), 10);
-    bar.SetScrollSpeed(3);
-    EXPECT_EQ(bar.ScrollSpeed(), 3);
-    bar.SetBorderStyle(1);
-    EXPECT_EQ(bar.FrameWidth(), 1);
-    bar.SetBorderStyle(7);  // stored, but the frame keeps its width
-    EXPECT_EQ(bar.BorderStyle(), 7);
-    EXPECT_EQ(bar.FrameWidth(), 1);
-    bar.SetBorderStyle(0);
-    EXPECT_EQ(bar.FrameWidth(), 0);
-}
-
-TEST_F(TabTable, IconPicturesAreNumberedFromOne) {
-    struct Icon : TabIcon {
-        std::intptr_t Handle() const override { return 7; }
-    };
-    bar.AddIcon(std::make_shared<Icon>());
-    bar.AddIcon(std::make_shared<Icon>());
-    EXPECT_EQ(bar.IconPicture(0), nullptr);
-    EXPECT_NE(bar.IconPicture(2), nullptr);
-    EXPECT_EQ(bar.IconPicture(3), nullptr);
-}
-
 TEST_F(TabTable, FontsDriveTheTabHeight) {
     bar.SetTabHeight(40);
     log.lineHeight = 20;  // 9 pt measures 20 pixels
@@ -168,45 +140,45 @@ void BatchWork(CMDITab& bar) {
     bar.SetTabVisible(0, false);
 }
 
-TEST(TabBatch, DrawsOnceAtTheEndWithTheSameStateAndEvents) {
-    FakePort::Log plainLog, batchLog;
-    plainLog.width = batchLog.width = 300;
-    plainLog.paintOnFrameChange = batchLog.paintOnFrameChange = true;
-    CMDITab plain{std::make_unique<FakePort>(&plainLog)}, batched{std::make_unique<FakePort>(&batchLog)};
-    test::TabEvents plainEvents, batchEvents;
+// The fixture's bar works in a batch, a second one the same changes one by one.
+TEST_F(TabTable, BatchDrawsOnceAtTheEndWithTheSameStateAndEvents) {
+    FakePort::Log plainLog;
+    CMDITab plain{std::make_unique<FakePort>(&plainLog)};
+    test::TabEvents plainEvents;
     plain.SetEvents(&plainEvents);
-    batched.SetEvents(&batchEvents);
+    plainLog.width = log.width = 300;
+    plainLog.paintOnFrameChange = log.paintOnFrameChange = true;
     plain.Attach(1);
-    batched.Attach(1);
+    bar.Attach(1);
     plainLog.calls.clear();
-    batchLog.calls.clear();
+    log.calls.clear();
 
     BatchWork(plain);
-    batched.BeginBatch();
-    batched.BeginBatch();
-    BatchWork(batched);
+    bar.BeginBatch();
+    bar.BeginBatch();
+    BatchWork(bar);
     // A paint the window asks for is drawn at once, batch or not.
-    test::Send(batched, msg::kPaint, 0, 0);
-    EXPECT_EQ(batchLog.calls, std::vector<std::string>{"paint"});
-    batched.EndBatch();  // the inner one: still nothing
-    EXPECT_EQ(batchLog.calls.size(), 1u);
-    batched.EndBatch();
-    batched.EndBatch();  // one too many: ignored
+    test::Send(bar, msg::kPaint, 0, 0);
+    EXPECT_EQ(log.calls, std::vector<std::string>{"paint"});
+    bar.EndBatch();  // the inner one: still nothing
+    EXPECT_EQ(log.calls.size(), 1u);
+    bar.EndBatch();
+    bar.EndBatch();  // one too many: ignored
 
     EXPECT_GT(plainLog.calls.size(), 4u);
-    EXPECT_EQ(batchLog.calls, (std::vector<std::string>{"paint", "frame", "paint"}));
-    EXPECT_EQ(batchEvents.Take(), plainEvents.Take());
-    EXPECT_EQ(batched.SelectedIndex(), plain.SelectedIndex());
-    EXPECT_EQ(batched.ScrollPos(), plain.ScrollPos());
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"paint", "frame", "paint"}));
+    EXPECT_EQ(sink.Take(), plainEvents.Take());
+    EXPECT_EQ(bar.SelectedIndex(), plain.SelectedIndex());
+    EXPECT_EQ(bar.ScrollPos(), plain.ScrollPos());
     EXPECT_GT(plain.ScrollPos(), 0);
 
     // A batch whose only change is a removal paints it directly, exactly.
-    batched.SetSelectedIndex(1);
-    batchLog.calls.clear();
-    batched.BeginBatch();
-    batched.CloseTab(4);
-    batched.EndBatch();
-    EXPECT_EQ(batchLog.calls, std::vector<std::string>{"paint-exact"});
+    bar.SetSelectedIndex(1);
+    log.calls.clear();
+    bar.BeginBatch();
+    bar.CloseTab(4);
+    bar.EndBatch();
+    EXPECT_EQ(log.calls, std::vector<std::string>{"paint-exact"});
 }
 
 // Thousands of random operations checked against a plain model after each one.
@@ -232,10 +204,7 @@ TEST_F(TabTable, RandomOperationsMatchASimpleModel) {
             const int r = static_cast<int>(rng() % n);
             bar.RemoveTab(static_cast<std::int16_t>(r));
             keys.erase(keys.begin() + r);
-            if (keys.empty())
-                sel = -1;
-            else if (r < sel || (r == sel && sel > 0))
-                --sel;
+            sel = keys.empty() ? -1 : (r < sel || (r == sel && sel > 0)) ? sel - 1 : sel;
         } else if (op < 8) {
             const int f = static_cast<int>(rng() % n), t = static_cast<int>(rng() % n);
             bar.MoveTab(static_cast<std::int16_t>(f), static_cast<std::int16_t>(t));

@@ -2,6 +2,8 @@
 // tooltips and window list that follow what the pointer is over.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "resources/texts.h"
 #include "tabbar/fake_port_test.h"
 #include "tabbar/mdi_tab.h"
@@ -27,6 +29,11 @@ protected:
     }
     void Move(std::int32_t x, std::int32_t y, std::uintptr_t keys = kLeftHeld) { Send(kMouseMove, x, y, keys); }
     std::string Take() { return sink.Take(); }
+    // One auto-repeat tick; where the row is scrolled to after it.
+    std::int16_t Tick() {
+        bar.iTimer_Proc(0, 0);
+        return bar.ScrollPos();
+    }
     bool Logged(const std::string& call) const {
         return std::find(log.calls.begin(), log.calls.end(), call) != log.calls.end();
     }
@@ -36,7 +43,9 @@ protected:
 // the left button on a tab (a drag's start), and nothing below the bar, which
 // ends at y 26.
 TEST_F(Input, ClickSequences) {
-    const std::string onTab1 = "TabBarMouseUp 1 1, TabBarClick 1 1, TabMouseUp 1 1, TabClick 1 1";
+    // A release's events over the empty bar and over a tab, at "index button".
+    auto onBar = [](const std::string& at) { return "TabBarMouseUp " + at + ", TabBarClick " + at; };
+    auto onTab = [&](const std::string& at) { return onBar(at) + ", TabMouseUp " + at + ", TabClick " + at; };
     struct Case {
         const char* what;
         std::uint32_t down, up;
@@ -45,20 +54,14 @@ TEST_F(Input, ClickSequences) {
         std::string onDown, onUp;
         bool captured;
     } cases[] = {
-        {"left on another tab", kLButtonDown, kLButtonUp, 0, 150, 15, "TabMouseDown 1 1, Changed 1 0 2", onTab1, true},
-        {"right on a tab", kRButtonDown, kRButtonUp, 0, 150, 15, "TabMouseDown 1 2",
-         "TabBarMouseUp 1 2, TabBarClick 1 2, TabMouseUp 1 2, TabClick 1 2", false},
-        {"first x button", kXButtonDown, kXButtonUp, 0x10000, 150, 15, "TabMouseDown 1 5",
-         "TabBarMouseUp 1 5, TabBarClick 1 5, TabMouseUp 1 5, TabClick 1 5", false},
-        {"second x button", kXButtonDown, kXButtonUp, 0x20000, 450, 15, "TabBarMouseDown -1 6",
-         "TabBarMouseUp -1 6, TabBarClick -1 6", false},
-        {"middle on an empty part", kMButtonDown, kMButtonUp, 0, 450, 15, "TabBarMouseDown -1 4",
-         "TabBarMouseUp -1 4, TabBarClick -1 4", false},
-        {"right double click on an empty part", kRButtonDblClk, kRButtonUp, 0, 450, 15, "TabBarDblClick -1 2",
-         "TabBarMouseUp -1 2, TabBarClick -1 2", false},
+        {"left, a tab", kLButtonDown, kLButtonUp, 0, 150, 15, "TabMouseDown 1 1, Changed 1 0 2", onTab("1 1"), true},
+        {"right on a tab", kRButtonDown, kRButtonUp, 0, 150, 15, "TabMouseDown 1 2", onTab("1 2"), false},
+        {"first x button", kXButtonDown, kXButtonUp, 0x10000, 150, 15, "TabMouseDown 1 5", onTab("1 5"), false},
+        {"second x button", kXButtonDown, kXButtonUp, 0x20000, 450, 15, "TabBarMouseDown -1 6", onBar("-1 6"), false},
+        {"middle on an empty part", kMButtonDown, kMButtonUp, 0, 450, 15, "TabBarMouseDown -1 4", onBar("-1 4"), false},
+        {"right double", kRButtonDblClk, kRButtonUp, 0, 450, 15, "TabBarDblClick -1 2", onBar("-1 2"), false},
         // Nothing to scroll: the disabled scroll button is empty bar.
-        {"left on a disabled scroll button", kLButtonDown, kLButtonUp, 0, 545, 14, "TabBarMouseDown -1 1",
-         "TabBarMouseUp -1 1, TabBarClick -1 1", false},
+        {"left, disabled scroll", kLButtonDown, kLButtonUp, 0, 545, 14, "TabBarMouseDown -1 1", onBar("-1 1"), false},
         {"left below the bar", kLButtonDown, kLButtonUp, 0, 150, 100, "", "", false},
     };
     Tabs(3);
@@ -81,19 +84,18 @@ TEST_F(Input, ClickSequences) {
     EXPECT_EQ(Take(), "");
 }
 
+// A press on a tab arms a drag only with two tabs and auto-drag on; a move out
+// of the drag rectangle then starts it.
 TEST_F(Input, DragNeedsTwoTabsAndAutoDrag) {
-    Tabs(1);
-    Send(kLButtonDown, 50, 15);
-    EXPECT_EQ(bar.DragState(), kDragIdle);
-    Send(kLButtonUp, 50, 15);
-    bar.AddTab(-1, L"second", L"s", true);
-    Send(kLButtonDown, 50, 15);
-    EXPECT_EQ(bar.DragState(), kDragArmed);
-    Send(kLButtonUp, 50, 15);
-    bar.SetAutoDrag(false);
-    Send(kLButtonDown, 50, 15);
-    Move(300, 15);
-    EXPECT_EQ(bar.DragState(), kDragIdle);
+    for (auto [tabs, autoDrag, armed] : {std::tuple{1, true, false}, {2, true, true}, {2, false, false}}) {
+        Tabs(tabs);
+        bar.SetAutoDrag(autoDrag);
+        Send(kLButtonDown, 50, 15);
+        EXPECT_EQ(bar.DragState(), armed ? kDragArmed : kDragIdle) << tabs << autoDrag;
+        Move(300, 15);
+        EXPECT_EQ(bar.DragState(), armed ? kDragging : kDragIdle) << tabs << autoDrag;
+        Send(kLButtonUp, 300, 15);
+    }
 }
 
 TEST_F(Input, FixedWidthDragMovesPerTabCrossed) {
@@ -178,17 +180,20 @@ TEST_F(Input, CloseButton) {
         std::int32_t releaseX, releaseY;
         const char* events;
         int countAfter;
+        bool handler = true;
     } cases[] = {
         {"released over it", 1, false, 585, 14, "QueryClose 1 1, Changed 0 1 1, Closed", 2},
         {"cancelled", 1, true, 585, 14, "QueryClose 1 1", 3},
         {"released elsewhere on the bar", 1, false, 450, 14, "", 3},
         {"released below the bar", 1, false, 585, 100, "", 3},
         {"nothing selected", -1, false, 585, 14, "", 3},
+        {"without a handler nobody cancels", 0, true, 585, 14, "", 2, false},
     };
     for (const auto& c : cases) {
         Tabs(3);
         bar.SetSelectedIndex(c.selected);
         sink.cancelClose = c.cancel;
+        bar.SetEvents(c.handler ? &sink : nullptr);
         Take();
         Send(kLButtonDown, 585, 14);
         EXPECT_EQ(bar.PressedButton(), kCloseButton) << c.what;
@@ -201,12 +206,6 @@ TEST_F(Input, CloseButton) {
         EXPECT_EQ(bar.PressedButton(), kNoButton) << c.what;
         EXPECT_FALSE(log.captured) << c.what;
     }
-    // Without an event handler nobody cancels: the selected tab closes.
-    bar.SetEvents(nullptr);
-    bar.SetSelectedIndex(0);
-    Send(kLButtonDown, 585, 14);
-    Send(kLButtonUp, 585, 14);
-    EXPECT_EQ(bar.Count(), 2);
 }
 
 TEST_F(Input, ScrollButtonAutoRepeatAndHover) {
@@ -216,22 +215,18 @@ TEST_F(Input, ScrollButtonAutoRepeatAndHover) {
     EXPECT_EQ(bar.ScrollPos(), 10);             // one step at once
     EXPECT_TRUE(Logged("timer 10"));            // then every 10 ms
     EXPECT_FALSE(Send(kRButtonDown, 150, 15));  // no other press while a button is held
-    bar.iTimer_Proc(10, 0);
-    EXPECT_EQ(bar.ScrollPos(), 20);
+    EXPECT_EQ(Tick(), 20);
     Move(450, 14);  // off the button: flat, paused
     EXPECT_EQ(bar.HotButton(), kNoButton);
-    bar.iTimer_Proc(20, 0);
-    EXPECT_EQ(bar.ScrollPos(), 20);
+    EXPECT_EQ(Tick(), 20);
     Move(566, 15);  // back: resumes
     EXPECT_EQ(bar.HotButton(), kScrollRightButton);
-    bar.iTimer_Proc(30, 0);
-    EXPECT_EQ(bar.ScrollPos(), 30);
+    EXPECT_EQ(Tick(), 30);
     Send(kLButtonUp, 566, 15);
     EXPECT_FALSE(log.timerRunning);
     EXPECT_EQ(bar.HotButton(), kScrollRightButton);  // still hovered
     EXPECT_TRUE(bar.TrackingLeave());
-    bar.iTimer_Proc(40, 0);
-    EXPECT_EQ(bar.ScrollPos(), 30);
+    EXPECT_EQ(Tick(), 30);
     // Hovering: the leaving is tracked while a button is hot.
     log.calls.clear();
     Move(300, 14, 0);
@@ -250,9 +245,8 @@ TEST_F(Input, ScrollButtonAutoRepeatAndHover) {
     Send(kLButtonDblClk, 547, 14);  // a left double click presses too
     EXPECT_EQ(bar.ScrollPos(), 120);
     // Held at the left end, it scrolls no further either way.
-    bar.iTimer_Proc(0, 0);
-    bar.iTimer_Proc(0, 0);
-    EXPECT_EQ(bar.ScrollPos(), 0);
+    Tick();
+    EXPECT_EQ(Tick(), 0);
     // A move without buttons ends the press and stops the timer.
     Move(547, 14, 0);
     EXPECT_FALSE(log.timerRunning);
@@ -348,8 +342,8 @@ TEST_F(Tips, FollowTabsAndButtonsAndStayAwayFromPressesAndDrags) {
     const Rect& b = bar.BarRect();
     TabTip t = At(TabMid(1));
     EXPECT_EQ(t.sKey, L"k1");
-    EXPECT_EQ(t.rc, (Rect{bar.Tabs()[1].rcTab.left, b.top, bar.Tabs()[1].rcTab.right + 1, b.bottom}));
-    EXPECT_EQ(TipText(bar, t), L"t1");  // the sink gives nothing: the title
+    EXPECT_EQ(t.rc, (Rect{123, b.top, 244, b.bottom}));  // tab 1 and its separator
+    EXPECT_EQ(TipText(bar, t), L"t1");                   // the sink gives nothing: the title
     sink.tip = L"Project1 - Module1";
     EXPECT_EQ(TipText(bar, t), L"Project1 - Module1 1");
 
@@ -357,8 +351,7 @@ TEST_F(Tips, FollowTabsAndButtonsAndStayAwayFromPressesAndDrags) {
     bar.SetScrollPos(30);
     t = At(Point{b.left + 5, TabMid(0).y});
     EXPECT_EQ(t.sKey, L"k0");
-    EXPECT_EQ(t.rc.left, b.left);
-    EXPECT_EQ(t.rc.right, bar.Tabs()[0].rcTab.right - 30 + 1);
+    EXPECT_EQ(t.rc, (Rect{b.left, b.top, 123 - 30 + 1, b.bottom}));
 
     // The buttons name themselves with the resources' texts, not a tab's.
     const std::pair<std::int32_t, unsigned> buttons[] = {{kScrollLeftButton, BRISKO_IDS_TIP_SCROLL_LEFT},

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
+#include <tuple>
 
 #include "tabbar/fake_port_test.h"
 #include "tabbar/mdi_tab.h"
@@ -41,6 +43,7 @@ TEST_F(Layout, BarAndClientRectanglesByBorderAlignAndOffset) {
         bar.SetOffsetY(c.offset);
         bar.SetVisible(c.visible);
         EXPECT_EQ(bar.LayoutBar(kWnd), (Rect{0, 0, 600, 400}));
+        EXPECT_EQ(bar.BorderStyle(), c.border);  // stored even when unknown
         EXPECT_EQ(bar.BarRect(), c.bar) << c.border << " " << c.align << " " << c.offset;
         EXPECT_EQ(bar.ClientRectFor(0, 50, 600, 400), c.client) << c.border << " " << c.align << " " << c.offset;
     }
@@ -51,23 +54,18 @@ TEST_F(Layout, ButtonAreaAndBoxes) {
     EXPECT_EQ(bar.ScrollLeftBox(), (Rect{539, 6, 555, 22}));
     EXPECT_EQ(bar.ScrollRightBox(), (Rect{557, 6, 573, 22}));
     EXPECT_EQ(bar.CloseBox(), (Rect{578, 6, 596, 22}));
-    struct Case {
-        bool close, scroll;
-        std::int16_t tabHeight;
-        Rect buttons;
-        std::int32_t boxTop;  // centred, halves to even: 2 + 25/2 - 8 = 6.5 -> 6, 2 + 27/2 - 8 = 7.5 -> 8
-    } cases[] = {{false, false, 26, {585, 2, 598, 26}, 6},
-                 {true, false, 27, {567, 2, 598, 27}, 6},
-                 {false, true, 28, {549, 2, 598, 28}, 7},
-                 {true, true, 29, {531, 2, 598, 29}, 8}};
-    for (const auto& c : cases) {
-        bar.SetCloseButton(c.close);
-        bar.SetScrollButton(c.scroll);
-        bar.SetTabHeight(c.tabHeight);
+    // The boxes are centred, halves to even: 2 + 25/2 - 8 = 6.5 -> 6, 2 + 27/2 - 8 = 7.5 -> 8.
+    for (auto [close, scroll, tabHeight, buttons, boxTop] : {std::tuple{false, false, 26, Rect{585, 2, 598, 26}, 6},
+                                                             {true, false, 27, {567, 2, 598, 27}, 6},
+                                                             {false, true, 28, {549, 2, 598, 28}, 7},
+                                                             {true, true, 29, {531, 2, 598, 29}, 8}}) {
+        bar.SetCloseButton(close);
+        bar.SetScrollButton(scroll);
+        bar.SetTabHeight(static_cast<std::int16_t>(tabHeight));
         bar.LayoutBar(kWnd);
-        EXPECT_EQ(bar.ButtonsRect(), c.buttons);
+        EXPECT_EQ(bar.ButtonsRect(), buttons);
         for (std::int32_t b : {kScrollLeftButton, kScrollRightButton, kCloseButton})
-            EXPECT_EQ(bar.ButtonBox(b).top, c.boxTop) << c.tabHeight << " " << b;
+            EXPECT_EQ(bar.ButtonBox(b).top, boxTop) << tabHeight << " " << b;
     }
 }
 
@@ -120,6 +118,8 @@ TEST_F(Layout, ShownTabsPlaceIconAndTitleApart) {
     };
     bar.AddIcon(std::make_shared<Picture>());
     bar.AddIcon(std::make_shared<Picture>());
+    EXPECT_EQ(bar.IconPicture(0), nullptr);  // pictures are numbered from 1
+    EXPECT_EQ(bar.IconPicture(3), nullptr);
     log.charWidth = 7;
     struct Case {
         const char* what;
@@ -172,8 +172,7 @@ TEST_F(Layout, ShownTabsPlaceIconAndTitleApart) {
                 EXPECT_EQ(f.iconNumber, wanted);
                 EXPECT_TRUE(Within(f.icon, t));
                 EXPECT_GT(t.Width(), 22);  // an icon flush with the right edge would touch the separator
-                EXPECT_EQ(f.icon.Width(), 16);
-                EXPECT_EQ(f.icon.Height(), 16);
+                EXPECT_EQ((Size{f.icon.Width(), f.icon.Height()}), (Size{16, 16}));
                 EXPECT_LE(std::abs(f.icon.top + f.icon.bottom - t.top - t.bottom), 1);  // centred
                 EXPECT_LE(f.icon.right, f.title.left);
             } else {
@@ -191,24 +190,21 @@ TEST_F(Layout, ShownTabsPlaceIconAndTitleApart) {
     }
 }
 
+// Scrolling left, scrolling right and a shown tab, each as its letter when enabled.
 TEST_F(Layout, EnabledStates) {
-    EXPECT_FALSE(bar.CanScrollLeft());
-    EXPECT_FALSE(bar.CanScrollRight());
-    EXPECT_FALSE(bar.HasVisibleTab());
-    Tabs(10);  // the last tab ends at 1203, the row at 531
-    EXPECT_TRUE(bar.HasVisibleTab());
-    EXPECT_TRUE(bar.CanScrollRight());
-    EXPECT_FALSE(bar.CanScrollLeft());
-    bar.SetScrollPos(672);  // the last tab ends exactly at the button area
-    EXPECT_FALSE(bar.CanScrollRight());
-    EXPECT_TRUE(bar.CanScrollLeft());
-    bar.SetEnable(false);
-    EXPECT_FALSE(bar.CanScrollRight());
-    EXPECT_FALSE(bar.CanScrollLeft());
-    EXPECT_FALSE(bar.HasVisibleTab());
-    bar.SetEnable(true);
+    auto enabled = [&] {
+        return std::string(bar.CanScrollLeft() ? "l" : "") + (bar.CanScrollRight() ? "r" : "") +
+               (bar.HasVisibleTab() ? "v" : "");
+    };
+    EXPECT_EQ(enabled(), "");
     Tabs(2, false);
-    EXPECT_FALSE(bar.HasVisibleTab());
+    EXPECT_EQ(enabled(), "");
+    Tabs(10);  // the last tab ends at 1203, the row at 531
+    EXPECT_EQ(enabled(), "rv");
+    bar.SetScrollPos(672);  // the last tab ends exactly at the button area
+    EXPECT_EQ(enabled(), "lv");
+    bar.SetEnable(false);
+    EXPECT_EQ(enabled(), "");
 }
 
 // Where the row's offset goes from `from`: pixel-wise and tab-wise steps, the
@@ -255,6 +251,12 @@ TEST_F(Layout, ScrollOffsets) {
         {"a tab in view stays", 10, 0, false, 432, kEnsureVisible, 7, 432},
         {"tab 1 (123..243), left of the row: 3 pixels in", 10, 0, false, 432, kEnsureVisible, 1, 120},
     };
+    // The operations in the order of Op, each given the row's argument.
+    const std::function<void(int)> ops[] = {
+        [&](int a) { bar.ScrollLeft(a); },        [&](int a) { bar.ScrollRight(a); },
+        [&](int) { bar.ScrollCorrection(true); }, [&](int) { bar.ScrollCorrection(false); },
+        [&](int) { bar.ClampScroll(); },          [&](int a) { bar.EnsureVisible(static_cast<std::int16_t>(a)); },
+        [&](int) { bar.PaintBar(kWnd, false); }};
     bar.Attach(kWnd);
     for (const auto& c : cases) {
         log.charWidth = c.charWidth;
@@ -262,18 +264,7 @@ TEST_F(Layout, ScrollOffsets) {
         bar.SetScrollFit(c.tabWise);
         Tabs(c.tabs);
         bar.SetScrollPos(c.from);
-        if (c.op == kLeft)
-            bar.ScrollLeft(c.arg);
-        else if (c.op == kRight)
-            bar.ScrollRight(c.arg);
-        else if (c.op == kClamp)
-            bar.ClampScroll();
-        else if (c.op == kEnsureVisible)
-            bar.EnsureVisible(static_cast<std::int16_t>(c.arg));
-        else if (c.op == kPaint)
-            bar.PaintBar(kWnd, false);
-        else
-            bar.ScrollCorrection(c.op == kExactCorrection);
+        ops[c.op](c.arg);
         EXPECT_EQ(bar.ScrollPos(), c.to) << c.what;
     }
     // No tab reaches the row's left end: tab-wise steps stay put.
@@ -310,15 +301,18 @@ TEST_F(Layout, SelectingOrRetitlingTheSelectedTabBringsItIntoViewWhileAttached) 
 }
 
 TEST_F(Layout, AutoRepeatInterval) {
-    struct Case {
-        bool fit;
-        std::int16_t speed;
-        std::int32_t interval;
-    } cases[] = {{false, 10, 10}, {true, 10, 100}, {true, 3, 333}, {true, 16, 62}, {true, 80, 12}, {true, 6, 167}};
-    for (const auto& c : cases) {
-        bar.SetScrollFit(c.fit);
-        bar.SetScrollSpeed(c.speed);
-        EXPECT_EQ(bar.AutoRepeatInterval(), c.interval) << c.speed;
+    // A speed below 1 is refused: the last one stays.
+    for (auto [fit, speed, interval] : {std::tuple{false, 10, 10},
+                                        {true, 10, 100},
+                                        {true, 3, 333},
+                                        {true, 16, 62},
+                                        {true, 80, 12},
+                                        {true, 6, 167},
+                                        {true, 0, 167},
+                                        {true, -3, 167}}) {
+        bar.SetScrollFit(fit);
+        bar.SetScrollSpeed(static_cast<std::int16_t>(speed));
+        EXPECT_EQ(bar.AutoRepeatInterval(), interval) << speed;
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/win/handles.h"
@@ -70,11 +71,6 @@ protected:
         Down(x, y);
         Up(x, y);
     }
-    static void PressEscape() {
-        keybd_event(VK_ESCAPE, 0x01, 0, 0);
-        keybd_event(VK_ESCAPE, 0x01, KEYEVENTF_KEYUP, 0);
-        Pump(60);
-    }
 
     test::TabEvents sink;
 };
@@ -97,22 +93,16 @@ TEST_F(TabBarWin, StripPixelsAndRealInput) {
                    dark = GetSysColor(COLOR_3DDKSHADOW), text = GetSysColor(COLOR_BTNTEXT);
     const COLORREF background = bar->BlendColor(0x8000000F, 0x80000005, 45);
     const COLORREF dim = bar->BlendColor(0x80000012, 0x80000005, 90);
-    struct Case {
-        const char* what;
-        int x, y;
-        COLORREF color;
-    } cases[] = {
-        {"outer frame left", 0, 200, shadow},
-        {"outer frame right", 599, 200, lit},
-        {"inner frame left", 1, 200, dark},
-        {"background", 450, 10, background},
-        {"edge below the bar", 450, 26, dark},
-        {"separator after tab 2", 362, 12, shadow},
-        {"no separator before the selected tab", 122, 12, background},
-        {"selected fill covers the edge line", 200, 26, GetSysColor(COLOR_WINDOW)},
-        {"selected outline left", 123, 12, text},
-    };
-    for (const auto& c : cases) EXPECT_EQ(Pixel(c.x, c.y), c.color) << c.what;
+    for (auto [what, x, y, color] : {std::tuple{"outer frame left", 0, 200, shadow},
+                                     {"outer frame right", 599, 200, lit},
+                                     {"inner frame left", 1, 200, dark},
+                                     {"background", 450, 10, background},
+                                     {"edge below the bar", 450, 26, dark},
+                                     {"separator after tab 2", 362, 12, shadow},
+                                     {"no separator before the selected tab", 122, 12, background},
+                                     {"selected fill covers the edge line", 200, 26, GetSysColor(COLOR_WINDOW)},
+                                     {"selected outline left", 123, 12, text}})
+        EXPECT_EQ(Pixel(x, y), color) << what;
     // Nothing to scroll: the scroll glyphs are dimmed; the close button (a
     // visible tab exists) is drawn in the text colour until the bar is disabled.
     auto count = [&](const RECT& box, COLORREF color) {
@@ -146,7 +136,9 @@ TEST_F(TabBarWin, StripPixelsAndRealInput) {
     MoveTo(320, 15);
     MoveTo(420, 15);  // over tab 3: moves there
     EXPECT_EQ(GetCapture(), mdi);
-    PressEscape();
+    keybd_event(VK_ESCAPE, 0x01, 0, 0);
+    keybd_event(VK_ESCAPE, 0x01, KEYEVENTF_KEYUP, 0);
+    Pump(60);
     EXPECT_EQ(sink.Take(), "TabMouseDown 2 1, StartDrag 2 0, Exchange 2 3, Changed 2 3 3, CancelDrag 3");
     EXPECT_EQ(GetCapture(), nullptr);
     Up(420, 15);
