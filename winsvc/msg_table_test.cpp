@@ -16,13 +16,8 @@ SubclassTables Tables(const std::string& steps) {
     std::istringstream in(steps);
     for (std::string step; in >> step;) {
         const std::uint32_t when = step[1] == 'B' ? kMsgBefore : step[1] == 'A' ? kMsgAfter : kMsgBeforeAndAfter;
-        const std::uint32_t msg =
-            step[2] == '*' ? kAllMessages : static_cast<std::uint32_t>(std::stoul(step.substr(2)));
-        if (step[0] == '+') {
-            t.AddMsg(msg, when);
-        } else {
-            t.DelMsg(msg, when);
-        }
+        const auto msg = step[2] == '*' ? kAllMessages : static_cast<std::uint32_t>(std::stoul(step.substr(2)));
+        (t.*(step[0] == '+' ? &SubclassTables::AddMsg : &SubclassTables::DelMsg))(msg, when);
     }
     return t;
 }
