@@ -8,9 +8,7 @@
 namespace brisko {
 namespace {
 
-std::string Latin1(std::wstring_view t) {
-    return std::string(t.begin(), t.end());
-}
+const auto Latin1 = [](std::wstring_view t) { return std::string(t.begin(), t.end()); };
 
 TEST(RegValue, EnvironmentReferenceNeedsTwoPercentSignsApart) {
     for (const wchar_t* text : {L"a%b%c", L"%x%", L"%%x%"}) EXPECT_TRUE(HasEnvironmentReference(text)) << Latin1(text);
@@ -49,27 +47,20 @@ TEST(RegValue, StoredBytesNeverReadPastTheData) {
                                                     {RegBytes{}, true, 0},
                                                     {RegBytes{7}, false, 7},
                                                     {RegBytes{1, 2}, true, 0x01020000},
-                                                    {RegBytes{1, 0, 0, 0, 9}, false, 1}}) {
+                                                    {RegBytes{1, 0, 0, 0, 9}, false, 1}})
         EXPECT_EQ(StoredDword(*std::make_unique<RegBytes>(data), bigEndian), expected) << data.size();
-    }
     EXPECT_EQ(StoredTextBytes({'a', 'b', 0}), "ab");
     EXPECT_EQ(StoredTextBytes({}), "");
     EXPECT_EQ(StoredTextBytes({'a', 'b'}), "ab");  // no terminator: nothing is lost
 }
 
 TEST(RegValue, NumbersFromValues) {
-    for (auto [text, expected] : {std::pair{L"  -12.5 ", -12.5},
-                                  {L"1e3", 1000},
-                                  {L"&hFFFFFFFF", -1},
-                                  {L"&Habf", 0xABF},
-                                  {L"&HA9", 0xA9},
-                                  {L"&O17", 15}}) {
-        EXPECT_EQ(RegValueNumber(std::wstring(text)), expected) << Latin1(text);
-    }
+    const std::pair<const wchar_t*, double> numbers[] = {{L"  -12.5 ", -12.5}, {L"1e3", 1000},  {L"&hFFFFFFFF", -1},
+                                                         {L"&Habf", 0xABF},    {L"&HA9", 0xA9}, {L"&O17", 15}};
+    for (auto [text, expected] : numbers) EXPECT_EQ(RegValueNumber(std::wstring(text)), expected) << Latin1(text);
     // Nothing else is a number: no overflow, no strtod extras (hex, NaN, infinity).
-    for (const wchar_t* text : {L"&H100000000", L"&O8", L"", L"12abc", L"nan", L"1e999", L"1e", L"0x10"}) {
+    for (const wchar_t* text : {L"&H100000000", L"&O8", L"", L"12abc", L"nan", L"1e999", L"1e", L"0x10"})
         EXPECT_EQ(RegValueNumber(std::wstring(text)), std::nullopt) << Latin1(text);
-    }
     EXPECT_EQ(RegValueNumber(std::int16_t{40}), 40);
     EXPECT_EQ(RegValueNumber(RegBytes{1, 0, 0, 0}), std::nullopt);
 }
