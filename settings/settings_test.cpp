@@ -116,9 +116,8 @@ TEST_F(SettingsTest, WriteStoresAll23ValuesWithTheirTypesBesideTheHostsOwn) {
 
 TEST(SettingsConversions, FontSizesInHundredthsAndAnUnwritableKey) {
     // Halves of a hundredth go to even.
-    for (auto [points, stored] : {std::pair{10.5f, 1050}, {9.125f, 912}, {9.375f, 938}, {0.0f, 0}}) {
+    for (auto [points, stored] : {std::pair{10.5f, 1050}, {9.125f, 912}, {9.375f, 938}, {0.0f, 0}})
         EXPECT_EQ(FontSizeToStored(points), stored) << points;
-    }
     EXPECT_EQ(StoredToFontSize(912), 9.12f);
     // A key that cannot be written is no error.
     MemoryRegistry store;

@@ -32,8 +32,7 @@ public:
             {0x1E, L"A"},           {0x10, L"Q"},         {0x27, L";"},  {0x2A, L"Shift"},
             {0x38, L"Alt"},         {0x3A, L"Caps Lock"}, {0x3F, L"F5"}, {0x45, L"Num Lock"},
             {0x46, L"Scroll Lock"}, {0x52, L"Insert"},    {0x70, L"K"}};
-        const auto it = names.find(scan);
-        return it == names.end() ? L"" : it->second;
+        return names.contains(scan) ? names.at(scan) : L"";
     }
     void KeyboardState(std::uint8_t (&state)[256]) override { std::copy(kbState.begin(), kbState.end(), state); }
     std::int16_t KeyState(std::int32_t vk) override { return keyState[static_cast<std::size_t>(vk)]; }
@@ -56,8 +55,7 @@ public:
     std::uint32_t ScanCodeOf(std::uint32_t vk) override {
         static const std::map<std::uint32_t, std::uint32_t> scans = {{160, 0x2A}, {161, 0x36}, {162, 0x1D},
                                                                      {163, 0x1D}, {164, 0x38}, {165, 0x38}};
-        const auto it = scans.find(vk);
-        return it == scans.end() ? 0 : it->second;
+        return scans.contains(vk) ? scans.at(vk) : 0;
     }
     std::uint32_t TickCount() override { return 1000; }
 };

@@ -89,9 +89,8 @@ TEST_F(HooKeyTest, KeyTextsOfRealKeyDowns) {
     ASSERT_TRUE(key.Hooked());
     key.SetActive(true);
     for (const auto& chord : std::vector<std::vector<ScanKey>>{
-             {kEsc}, {kLShift, kA}, {kCaps}, {kA}, {kCaps}, {kLCtrl}, {kRCtrl, kQ}, {kLCtrl, kLAlt, kF5}}) {
+             {kEsc}, {kLShift, kA}, {kCaps}, {kA}, {kCaps}, {kLCtrl}, {kRCtrl, kQ}, {kLCtrl, kLAlt, kF5}})
         Chord(chord);
-    }
     const std::wstring caps = LayoutName(kCaps);
     EXPECT_EQ(sink.keys,
               (std::vector<std::wstring>{L"Esc", L"A", caps + L"+", L"A", caps + L"-", LayoutName(kRCtrl) + L"+Q",

@@ -50,9 +50,8 @@ TEST(TimerTest, ElapsedTimeCountsFromTheLastStartWithItsIdAndTheProcMayStopIt) {
     EXPECT_EQ(owner.ids, (std::vector<std::int32_t>{2, 2, 2})) << "the first timer is gone, nothing after the stop";
     EXPECT_LT(owner.elapsed[0], 500) << "counted from the second start";
     // Tick n has at least n intervals behind it: one timer at 100 ms, no leftover 30 ms one.
-    for (std::size_t i = 0; i < owner.elapsed.size(); ++i) {
+    for (std::size_t i = 0; i < owner.elapsed.size(); ++i)
         EXPECT_GE(owner.elapsed[i], static_cast<std::int32_t>(100 * (i + 1)) - kSlack) << i;
-    }
 }
 
 TEST(TimerTest, ThrowingOwnerKeepsTickingAndADestroyedObjectStops) {
