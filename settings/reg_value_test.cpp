@@ -17,12 +17,8 @@ TEST(RegValue, EnvironmentReferenceNeedsTwoPercentSignsApart) {
 }
 
 TEST(RegValue, WritesChooseTheTypeAndFitTheValue) {
-    struct Case {
-        const char* what;
-        std::uint32_t valueType;
-        RegValue value;
-        std::optional<RegWrite> expected;
-    } cases[] = {
+    // What the row shows, the type set, the value, what is written (nothing when it does not fit).
+    const std::tuple<const char*, std::uint32_t, RegValue, std::optional<RegWrite>> cases[] = {
         {"text", kRegSz, std::wstring(L"abc"), RegWrite{kRegSz, {'a', 'b', 'c', 0}}},
         {"the type set is kept", kRegExpandSz, std::wstring(L"a"), RegWrite{kRegExpandSz, {'a', 0}}},
         {"a reference", kRegSz, std::wstring(L"%W%\\x"), RegWrite{kRegExpandSz, {'%', 'W', '%', '\\', 'x', 0}}},
@@ -38,7 +34,8 @@ TEST(RegValue, WritesChooseTheTypeAndFitTheValue) {
         {"integer as binary", kRegBinary, std::int32_t{1}, std::nullopt},
         {"unknown", 99, std::int32_t{1}, std::nullopt},
     };
-    for (const auto& c : cases) EXPECT_EQ(EncodeRegValue(c.valueType, c.value, Latin1), c.expected) << c.what;
+    for (const auto& [what, type, value, expected] : cases)
+        EXPECT_EQ(EncodeRegValue(type, value, Latin1), expected) << what;
 }
 
 TEST(RegValue, StoredBytesNeverReadPastTheData) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <map>
+#include <tuple>
 #include <vector>
 
 namespace brisko {
@@ -66,13 +67,8 @@ enum : unsigned { kThreadShift = 1, kCapsOn = 2, kStaleShiftCaps = 4, kStaleCtrl
 enum : unsigned { kNumOn = 32, kNumHeld = 64 };
 
 TEST(KeyText, Composition) {
-    const struct {
-        const char* name;
-        KeyRecord rec;
-        std::vector<std::uint32_t> held;
-        unsigned state;
-        const wchar_t* expected;
-    } cases[] = {
+    // What the row shows, the key, the keys held, the keyboard's state, the text.
+    const std::tuple<const char*, KeyRecord, std::vector<std::uint32_t>, unsigned, const wchar_t*> cases[] = {
         {"Escape is Esc whatever the layout calls it", {kVkEsc, 0x01}, {}, 0, L"Esc"},
         {"Space is one space", {kVkSpace, 0x39}, {}, 0, L" "},
         {"Shift with a letter gives the capital, no prefix", {kVkA, 0x1E}, {160}, kThreadShift, L"A"},
@@ -94,16 +90,16 @@ TEST(KeyText, Composition) {
         {"two characters from a dead key", {kVkDead, 0x27}, {}, 0, L"`a"},
         {"character byte in the ANSI code page", {kVkKana, 0x10}, {}, 0, L"\uFF71"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [name, rec, held, state, expected] : cases) {
         FakeKeyboard k;
-        for (std::uint32_t vk : c.held) k.asyncState[vk] = static_cast<std::int16_t>(0x8000);
-        if (c.state & kThreadShift) k.keyState[16] = static_cast<std::int16_t>(0xFF80);
-        if (c.state & kCapsOn) k.keyState[kVkCaps] = 1;
-        if (c.state & kStaleShiftCaps) k.kbState[16] = 0x80, k.kbState[kVkCaps] = 1;
-        if (c.state & kStaleCtrl) k.kbState[17] = 0x80;
-        if (c.state & kNumOn) k.keyState[kVkNumLock] = 1;
-        if (c.state & kNumHeld) k.keyState[kVkNumLock] = static_cast<std::int16_t>(0xFF80);
-        EXPECT_EQ(BuildKeyText(c.rec, (c.state & kShowLR) != 0, k), c.expected) << c.name;
+        for (std::uint32_t vk : held) k.asyncState[vk] = static_cast<std::int16_t>(0x8000);
+        if (state & kThreadShift) k.keyState[16] = static_cast<std::int16_t>(0xFF80);
+        if (state & kCapsOn) k.keyState[kVkCaps] = 1;
+        if (state & kStaleShiftCaps) k.kbState[16] = 0x80, k.kbState[kVkCaps] = 1;
+        if (state & kStaleCtrl) k.kbState[17] = 0x80;
+        if (state & kNumOn) k.keyState[kVkNumLock] = 1;
+        if (state & kNumHeld) k.keyState[kVkNumLock] = static_cast<std::int16_t>(0xFF80);
+        EXPECT_EQ(BuildKeyText(rec, (state & kShowLR) != 0, k), expected) << name;
     }
 }
 
