@@ -56,10 +56,9 @@ TEST_F(SettingsTest, SwitchesCompareWithZero) {
         PutDword(name, 2);
     for (const wchar_t* name : {L"Close", L"Scroll", L"Drag", L"Wheel"}) PutDword(name, 0);
     Settings expected;
+    static_cast<BarSwitches&>(expected) = {false, false, true, false, false};  // close, scroll, fit, drag, wheel
     for (TabFontSettings* f : {&expected.font, &expected.selFont})
         f->bold = f->italic = f->strikethru = f->underline = true;
-    expected.scrollFit = true;
-    expected.closeButton = expected.scrollButton = expected.autoDrag = expected.mouseWheel = false;
     EXPECT_EQ(Read(), expected);
 }
 

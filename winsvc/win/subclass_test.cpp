@@ -146,8 +146,7 @@ TEST_F(SubclassTest, OneWindowPerObjectUnicodeWindowsAndDetachingKeepsTheChain) 
     ASSERT_TRUE(sc->SubClass(H(), &owner));
     const WNDCLASSW wc{0, UnicodeProc, 0, 0, GetModuleHandleW(nullptr), {}, {}, {}, {}, L"BriskoSubclassTestW"};
     RegisterClassW(&wc);
-    UniqueWindow unicode(
-        CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 9, 9, nullptr, nullptr, wc.hInstance, nullptr));
+    UniqueWindow unicode(CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 9, 9, {}, {}, wc.hInstance, {}));
     EXPECT_FALSE(sc->SubClass(FromHwnd(unicode.Get()), &owner)) << "one window per object";
     EXPECT_TRUE(sc->UnSubclass());
     EXPECT_FALSE(sc->UnSubclass());
