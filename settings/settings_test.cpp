@@ -79,8 +79,7 @@ TEST_F(SettingsTest, UncheckedRowsAreTakenAsStoredAndMalformedOnesFallBack) {
     Put(L"SelFontColor", kRegSz, Sz("&H80000005"));
     Settings expected;
     expected.style = 0;
-    expected.selFont.size = 12.0f;
-    expected.selFont.color = 0x80000005u;
+    expected.selFont = {L"MS UI Gothic", 12.0f, 0x80000005u, false, false, false, false};
     EXPECT_EQ(Read(), expected);
 }
 

@@ -41,9 +41,7 @@ TEST(TimerTest, ElapsedTimeCountsFromTheLastStartWithItsIdAndTheProcMayStopIt) {
     owner.elapsed.clear();
     owner.ids.clear();
     bool stopped = false;
-    owner.react = [&] {
-        if (owner.ids.size() == 3) stopped = t.TmrStop();
-    };
+    owner.react = [&] { stopped |= owner.ids.size() == 3 && t.TmrStop(); };
     Pump(3000, [&] { return owner.ids.size() >= 3; });
     Pump(300);
     EXPECT_TRUE(stopped && !t.Running());
