@@ -13,18 +13,12 @@
 namespace brisko {
 namespace {
 
-RegBytes Dword(std::uint32_t v) {
-    return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
-            static_cast<std::uint8_t>(v >> 24)};
-}
-RegBytes Sz(std::string_view s) {
-    RegBytes b(s.begin(), s.end());
-    b.push_back(0);
-    return b;
-}
-
 class SettingsTest : public ::testing::Test {
 protected:
+    // A little-endian dword and a terminated text, as the registry stores them.
+    static RegBytes Dword(std::uint32_t v) { return {Byte(v), Byte(v >> 8), Byte(v >> 16), Byte(v >> 24)}; }
+    static RegBytes Sz(const std::string& s) { return RegBytes(s.c_str(), s.c_str() + s.size() + 1); }
+    static std::uint8_t Byte(std::uint32_t v) { return static_cast<std::uint8_t>(v); }
     void Put(std::wstring_view name, std::uint32_t type, RegBytes data) {
         ASSERT_TRUE(store.SetValue(kHKeyCurrentUser, kSettingsKey, name, type, std::move(data)));
     }
