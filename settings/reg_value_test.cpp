@@ -8,9 +8,7 @@
 namespace brisko {
 namespace {
 
-std::string Latin1(std::wstring_view t) {
-    return std::string(t.begin(), t.end());
-}
+const auto Latin1 = [](std::wstring_view t) { return std::string(t.begin(), t.end()); };
 
 TEST(RegValue, EnvironmentReferenceNeedsTwoPercentSignsApart) {
     for (const wchar_t* text : {L"a%b%c", L"%x%", L"%%x%"}) EXPECT_TRUE(HasEnvironmentReference(text)) << Latin1(text);
@@ -19,12 +17,8 @@ TEST(RegValue, EnvironmentReferenceNeedsTwoPercentSignsApart) {
 }
 
 TEST(RegValue, WritesChooseTheTypeAndFitTheValue) {
-    struct Case {
-        const char* what;
-        std::uint32_t valueType;
-        RegValue value;
-        std::optional<RegWrite> expected;
-    } cases[] = {
+    // What the row shows, the type set, the value, what is written (nothing when it does not fit).
+    const std::tuple<const char*, std::uint32_t, RegValue, std::optional<RegWrite>> cases[] = {
         {"text", kRegSz, std::wstring(L"abc"), RegWrite{kRegSz, {'a', 'b', 'c', 0}}},
         {"the type set is kept", kRegExpandSz, std::wstring(L"a"), RegWrite{kRegExpandSz, {'a', 0}}},
         {"a reference", kRegSz, std::wstring(L"%W%\\x"), RegWrite{kRegExpandSz, {'%', 'W', '%', '\\', 'x', 0}}},
@@ -40,7 +34,8 @@ TEST(RegValue, WritesChooseTheTypeAndFitTheValue) {
         {"integer as binary", kRegBinary, std::int32_t{1}, std::nullopt},
         {"unknown", 99, std::int32_t{1}, std::nullopt},
     };
-    for (const auto& c : cases) EXPECT_EQ(EncodeRegValue(c.valueType, c.value, Latin1), c.expected) << c.what;
+    for (const auto& [what, type, value, expected] : cases)
+        EXPECT_EQ(EncodeRegValue(type, value, Latin1), expected) << what;
 }
 
 TEST(RegValue, StoredBytesNeverReadPastTheData) {
@@ -49,27 +44,20 @@ TEST(RegValue, StoredBytesNeverReadPastTheData) {
                                                     {RegBytes{}, true, 0},
                                                     {RegBytes{7}, false, 7},
                                                     {RegBytes{1, 2}, true, 0x01020000},
-                                                    {RegBytes{1, 0, 0, 0, 9}, false, 1}}) {
+                                                    {RegBytes{1, 0, 0, 0, 9}, false, 1}})
         EXPECT_EQ(StoredDword(*std::make_unique<RegBytes>(data), bigEndian), expected) << data.size();
-    }
     EXPECT_EQ(StoredTextBytes({'a', 'b', 0}), "ab");
     EXPECT_EQ(StoredTextBytes({}), "");
     EXPECT_EQ(StoredTextBytes({'a', 'b'}), "ab");  // no terminator: nothing is lost
 }
 
 TEST(RegValue, NumbersFromValues) {
-    for (auto [text, expected] : {std::pair{L"  -12.5 ", -12.5},
-                                  {L"1e3", 1000},
-                                  {L"&hFFFFFFFF", -1},
-                                  {L"&Habf", 0xABF},
-                                  {L"&HA9", 0xA9},
-                                  {L"&O17", 15}}) {
-        EXPECT_EQ(RegValueNumber(std::wstring(text)), expected) << Latin1(text);
-    }
+    const std::pair<const wchar_t*, double> numbers[] = {{L"  -12.5 ", -12.5}, {L"1e3", 1000},  {L"&hFFFFFFFF", -1},
+                                                         {L"&Habf", 0xABF},    {L"&HA9", 0xA9}, {L"&O17", 15}};
+    for (auto [text, expected] : numbers) EXPECT_EQ(RegValueNumber(std::wstring(text)), expected) << Latin1(text);
     // Nothing else is a number: no overflow, no strtod extras (hex, NaN, infinity).
-    for (const wchar_t* text : {L"&H100000000", L"&O8", L"", L"12abc", L"nan", L"1e999", L"1e", L"0x10"}) {
+    for (const wchar_t* text : {L"&H100000000", L"&O8", L"", L"12abc", L"nan", L"1e999", L"1e", L"0x10"})
         EXPECT_EQ(RegValueNumber(std::wstring(text)), std::nullopt) << Latin1(text);
-    }
     EXPECT_EQ(RegValueNumber(std::int16_t{40}), 40);
     EXPECT_EQ(RegValueNumber(RegBytes{1, 0, 0, 0}), std::nullopt);
 }

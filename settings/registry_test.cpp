@@ -12,10 +12,6 @@ namespace {
 constexpr std::uint32_t kRoot = kHKeyCurrentUser;
 const std::wstring kKey = L"Software\\BriskoTest\\Accessor";
 
-RegBytes Bytes(std::string_view s) {
-    return RegBytes(s.begin(), s.end());
-}
-
 class RegistryTest : public ::testing::Test {
 protected:
     RegistryTest() {
@@ -27,6 +23,7 @@ protected:
         reg.SetValueKey(std::move(name));
         return reg.Value();
     }
+    static RegBytes Bytes(std::string_view s) { return RegBytes(s.begin(), s.end()); }
     MemoryRegistry store;
     CRegistry reg{store};
 };

@@ -13,18 +13,12 @@
 namespace brisko {
 namespace {
 
-RegBytes Dword(std::uint32_t v) {
-    return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
-            static_cast<std::uint8_t>(v >> 24)};
-}
-RegBytes Sz(std::string_view s) {
-    RegBytes b(s.begin(), s.end());
-    b.push_back(0);
-    return b;
-}
-
 class SettingsTest : public ::testing::Test {
 protected:
+    // A little-endian dword and a terminated text, as the registry stores them.
+    static RegBytes Dword(std::uint32_t v) { return {Byte(v), Byte(v >> 8), Byte(v >> 16), Byte(v >> 24)}; }
+    static RegBytes Sz(const std::string& s) { return RegBytes(s.c_str(), s.c_str() + s.size() + 1); }
+    static std::uint8_t Byte(std::uint32_t v) { return static_cast<std::uint8_t>(v); }
     void Put(std::wstring_view name, std::uint32_t type, RegBytes data) {
         ASSERT_TRUE(store.SetValue(kHKeyCurrentUser, kSettingsKey, name, type, std::move(data)));
     }
@@ -52,15 +46,13 @@ TEST_F(SettingsTest, FirstStartTakesEveryDefaultAndRangeChecksReplaceRatherThanC
 TEST_F(SettingsTest, SwitchesCompareWithZero) {
     // 2 turns on every switch that is off by default, 0 turns off the others.
     for (const wchar_t* name : {L"FontBold", L"FontItalic", L"FontStrikethru", L"FontUnderline", L"SelFontBold",
-                                L"SelFontItalic", L"SelFontStrikethru", L"SelFontUnderline", L"Smooth"}) {
+                                L"SelFontItalic", L"SelFontStrikethru", L"SelFontUnderline", L"Smooth"})
         PutDword(name, 2);
-    }
     for (const wchar_t* name : {L"Close", L"Scroll", L"Drag", L"Wheel"}) PutDword(name, 0);
     Settings expected;
+    static_cast<BarSwitches&>(expected) = {false, false, true, false, false};  // close, scroll, fit, drag, wheel
     for (TabFontSettings* f : {&expected.font, &expected.selFont})
         f->bold = f->italic = f->strikethru = f->underline = true;
-    expected.scrollFit = true;
-    expected.closeButton = expected.scrollButton = expected.autoDrag = expected.mouseWheel = false;
     EXPECT_EQ(Read(), expected);
 }
 
@@ -81,24 +73,16 @@ TEST_F(SettingsTest, UncheckedRowsAreTakenAsStoredAndMalformedOnesFallBack) {
     Put(L"SelFontColor", kRegSz, Sz("&H80000005"));
     Settings expected;
     expected.style = 0;
-    expected.selFont.size = 12.0f;
-    expected.selFont.color = 0x80000005u;
+    expected.selFont = {L"MS UI Gothic", 12.0f, 0x80000005u, false, false, false, false};
     EXPECT_EQ(Read(), expected);
 }
 
 TEST_F(SettingsTest, WriteStoresAll23ValuesWithTheirTypesBesideTheHostsOwn) {
     PutDword(L"LoadBehavior", 3);  // the host's own value in the same key
-    Settings s;
-    s.align = 1;
-    s.style = 0;
-    s.tabWidth = 321;
+    // Switches (close, scroll, fit, drag, wheel), align, style, width, the fonts, icon style.
+    Settings s{{true, true, true, false, false}, 1, 0, 321, {}, {}, 3};
     s.font = {L"Tahoma", 9.125f, 0x80000012u, true, false, false, false};
-    s.selFont.size = 10.5f;
-    s.selFont.color = 0x00FF0000u;
-    s.selFont.underline = true;
-    s.iconStyle = 3;
-    s.scrollFit = true;
-    s.autoDrag = s.mouseWheel = false;
+    s.selFont = {L"MS UI Gothic", 10.5f, 0x00FF0000u, false, false, false, true};
     CRegistry reg = SettingsAccessor(store);
     WriteSettings(reg, s);
 
@@ -108,14 +92,11 @@ TEST_F(SettingsTest, WriteStoresAll23ValuesWithTheirTypesBesideTheHostsOwn) {
         byName[v.name] = v;
     }
     ASSERT_EQ(byName.size(), 24u);
-    EXPECT_EQ(byName[L"LoadBehavior"].data, Dword(3));
-    const std::pair<const wchar_t*, RegBytes> expected[] = {{L"Width", Dword(321)},
-                                                            {L"FontSize", Dword(912)},
-                                                            {L"FontColor", Dword(0x80000012u)},
-                                                            {L"SelFontName", Sz("MS UI Gothic")},
-                                                            {L"Close", Dword(1)},
-                                                            {L"Wheel", Dword(0)}};
-    for (const auto& [name, data] : expected) EXPECT_EQ(byName[name].data, data) << std::string(name, name + 3);
+    const std::pair<const wchar_t*, std::uint32_t> dwords[] = {{L"LoadBehavior", 3}, {L"Width", 321},
+                                                               {L"FontSize", 912},   {L"FontColor", 0x80000012u},
+                                                               {L"Close", 1},        {L"Wheel", 0}};
+    for (const auto& [name, v] : dwords) EXPECT_EQ(byName[name].data, Dword(v)) << std::string(name, name + 3);
+    EXPECT_EQ(byName[L"SelFontName"].data, Sz("MS UI Gothic"));
     // Colours left unset are written as 0; what was written reads back.
     WriteSettings(reg, Settings{});
     EXPECT_EQ(Read().font.color, 0u);
@@ -127,9 +108,8 @@ TEST_F(SettingsTest, WriteStoresAll23ValuesWithTheirTypesBesideTheHostsOwn) {
 
 TEST(SettingsConversions, FontSizesInHundredthsAndAnUnwritableKey) {
     // Halves of a hundredth go to even.
-    for (auto [points, stored] : {std::pair{10.5f, 1050}, {9.125f, 912}, {9.375f, 938}, {0.0f, 0}}) {
+    for (auto [points, stored] : {std::pair{10.5f, 1050}, {9.125f, 912}, {9.375f, 938}, {0.0f, 0}})
         EXPECT_EQ(FontSizeToStored(points), stored) << points;
-    }
     EXPECT_EQ(StoredToFontSize(912), 9.12f);
     // A key that cannot be written is no error.
     MemoryRegistry store;

@@ -4,6 +4,7 @@
 
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace brisko {
@@ -16,13 +17,8 @@ SubclassTables Tables(const std::string& steps) {
     std::istringstream in(steps);
     for (std::string step; in >> step;) {
         const std::uint32_t when = step[1] == 'B' ? kMsgBefore : step[1] == 'A' ? kMsgAfter : kMsgBeforeAndAfter;
-        const std::uint32_t msg =
-            step[2] == '*' ? kAllMessages : static_cast<std::uint32_t>(std::stoul(step.substr(2)));
-        if (step[0] == '+') {
-            t.AddMsg(msg, when);
-        } else {
-            t.DelMsg(msg, when);
-        }
+        const auto msg = step[2] == '*' ? kAllMessages : static_cast<std::uint32_t>(std::stoul(step.substr(2)));
+        (t.*(step[0] == '+' ? &SubclassTables::AddMsg : &SubclassTables::DelMsg))(msg, when);
     }
     return t;
 }
@@ -35,12 +31,8 @@ std::string Describe(const MsgTable& t) {
 }
 
 TEST(MsgTable, RegistrationRules) {
-    const struct {
-        const char* name;
-        const char* steps;
-        const char* before;
-        const char* after;
-    } cases[] = {
+    // What the row shows, the steps, the before table, the after table.
+    const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
         {"same message twice is one entry", "+B15 +B15", "1: 15", "0:"},
         {"freed slot is reused by the next message", "+B1 +B2 +B3 -B2 +B4", "3: 1 4 3", "0:"},
         {"delete keeps the count and leaves a free slot", "+A1 -A1", "0:", "1: _"},
@@ -54,10 +46,10 @@ TEST(MsgTable, RegistrationRules) {
         {"delete in all-messages mode changes nothing", "+A* -A3", "0:", "-1:"},
         {"delete of all messages in all-messages mode ends it", "+X* -B*", "0:", "-1:"},
     };
-    for (const auto& c : cases) {
-        const SubclassTables t = Tables(c.steps);
-        EXPECT_EQ(Describe(t.before), c.before) << c.name;
-        EXPECT_EQ(Describe(t.after), c.after) << c.name;
+    for (const auto& [name, steps, before, after] : cases) {
+        const SubclassTables t = Tables(steps);
+        EXPECT_EQ(Describe(t.before), before) << name;
+        EXPECT_EQ(Describe(t.after), after) << name;
     }
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <tuple>
 
 namespace brisko {
 namespace {
@@ -30,33 +31,28 @@ protected:
 // a new name and read raw again: the same type and bytes.
 TEST_F(WinRegistryTest, ReadsAndWritesTheRegistrysOwnBytesAndTypes) {
     ASSERT_TRUE(SetEnvironmentVariableA("BRISKO_TEST_DIR", "C:\\\x90\xDD\x92\xE8"));  // "設定" in code page 932
-    struct Case {
-        const char* name;
-        DWORD type;
-        std::string data;
-        RegValue expected;
-    } cases[] = {
+    // Value name, type, the bytes stored, what the accessor reads.
+    const std::tuple<const char*, DWORD, std::string, RegValue> cases[] = {
         {"japanese", REG_SZ, std::string("\x90\xDD\x92\xE8\0", 5), std::wstring(L"\u8A2D\u5B9A")},
         {"expand", REG_EXPAND_SZ, std::string("%BRISKO_TEST_DIR%\\x\0", 20), std::wstring(L"C:\\\u8A2D\u5B9A\\x")},
         {"dword", REG_DWORD, std::string("\x12\0\0\x80", 4), std::int32_t{-2147483630}},
         {"big endian", REG_DWORD_BIG_ENDIAN, std::string("\0\0\x01\x02", 4), std::int32_t{258}},
         {"binary", REG_BINARY, std::string("\x01\x00\xFF", 3), RegBytes{1, 0, 0xFF}},
     };
-    for (const auto& c : cases) {
-        ASSERT_EQ(
-            RegSetKeyValueA(HKEY_CURRENT_USER, kKeyA, c.name, c.type, c.data.data(), static_cast<DWORD>(c.data.size())),
-            ERROR_SUCCESS);
-        Select(c.name, kRegSz);
-        EXPECT_EQ(reg.Value(), c.expected) << c.name;
-        EXPECT_EQ(reg.ValueType(), c.type) << c.name;
-        if (c.type == REG_EXPAND_SZ || c.type == REG_DWORD_BIG_ENDIAN) continue;  // written otherwise
-        Select("copy", c.type);
-        reg.SetValue(c.expected);
+    for (const auto& [name, type, data, expected] : cases) {
+        const auto size = static_cast<DWORD>(data.size());
+        ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kKeyA, name, type, data.data(), size), ERROR_SUCCESS);
+        Select(name, kRegSz);
+        EXPECT_EQ(reg.Value(), expected) << name;
+        EXPECT_EQ(reg.ValueType(), type) << name;
+        if (type == REG_EXPAND_SZ || type == REG_DWORD_BIG_ENDIAN) continue;  // written otherwise
+        Select("copy", type);
+        reg.SetValue(expected);
         char buf[64];
-        DWORD type = 0, size = sizeof buf;
-        ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, kKeyA, "copy", RRF_RT_ANY, &type, buf, &size), ERROR_SUCCESS);
-        EXPECT_EQ(type, c.type) << c.name;
-        EXPECT_EQ(std::string(buf, size), c.data) << c.name;
+        DWORD copyType = 0, copySize = sizeof buf;
+        ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, kKeyA, "copy", RRF_RT_ANY, &copyType, buf, &copySize), ERROR_SUCCESS);
+        EXPECT_EQ(copyType, type) << name;
+        EXPECT_EQ(std::string(buf, copySize), data) << name;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -26,15 +27,11 @@ struct Sink : IHooKeyEvents {
     }
 };
 
-// Scan codes of the keys used (set 1), with the extended flag where needed.
-struct ScanKey {
-    WORD vk;
-    WORD scan;
-    bool extended;
-};
-constexpr ScanKey kEsc{VK_ESCAPE, 0x01, false}, kA{'A', 0x1E, false}, kQ{'Q', 0x10, false},
-    kLShift{VK_LSHIFT, 0x2A, false}, kLCtrl{VK_LCONTROL, 0x1D, false}, kRCtrl{VK_RCONTROL, 0x1D, true},
-    kLAlt{VK_LMENU, 0x38, false}, kCaps{VK_CAPITAL, 0x3A, false}, kF5{VK_F5, 0x3F, false};
+// The keys used: virtual key, scan code (set 1) and whether it is an extended key.
+using ScanKey = std::array<WORD, 3>;
+constexpr ScanKey kEsc{VK_ESCAPE, 0x01, 0}, kA{'A', 0x1E, 0}, kQ{'Q', 0x10, 0}, kLShift{VK_LSHIFT, 0x2A, 0},
+    kLCtrl{VK_LCONTROL, 0x1D, 0}, kRCtrl{VK_RCONTROL, 0x1D, 1}, kLAlt{VK_LMENU, 0x38, 0}, kCaps{VK_CAPITAL, 0x3A, 0},
+    kF5{VK_F5, 0x3F, 0};
 
 // Presses the keys in order and releases them in reverse, as a user would
 // for a chord, letting the hook run (it runs on this thread) after each
@@ -43,9 +40,9 @@ constexpr ScanKey kEsc{VK_ESCAPE, 0x01, false}, kA{'A', 0x1E, false}, kQ{'Q', 0x
 void Chord(const std::vector<ScanKey>& keys) {
     for (int up = 0; up < 2; ++up) {
         for (std::size_t i = 0; i < keys.size(); ++i) {
-            const ScanKey k = keys[up ? keys.size() - 1 - i : i];
+            const auto [vk, scan, extended] = keys[up ? keys.size() - 1 - i : i];
             INPUT in{INPUT_KEYBOARD, {}};
-            in.ki = {k.vk, k.scan, (k.extended ? KEYEVENTF_EXTENDEDKEY : 0u) | (up ? KEYEVENTF_KEYUP : 0u), 0, 0};
+            in.ki = {vk, scan, (extended ? KEYEVENTF_EXTENDEDKEY : 0u) | (up ? KEYEVENTF_KEYUP : 0u), 0, 0};
             SendInput(1, &in, sizeof(INPUT));
             Pump(30);
         }
@@ -56,7 +53,7 @@ void Chord(const std::vector<ScanKey>& keys) {
 // names keys by their X keysyms, Windows' by words like "Ctrl").
 std::wstring LayoutName(ScanKey k) {
     char name[32];
-    const int n = GetKeyNameTextA((k.scan << 16) | (k.extended ? (1 << 24) : 0) | 0x2000000, name, sizeof name);
+    const int n = GetKeyNameTextA((k[1] << 16) | (k[2] << 24) | 0x2000000, name, sizeof name);  // either side
     return std::wstring(name, name + (n > 0 ? n : 0));
 }
 
@@ -89,9 +86,8 @@ TEST_F(HooKeyTest, KeyTextsOfRealKeyDowns) {
     ASSERT_TRUE(key.Hooked());
     key.SetActive(true);
     for (const auto& chord : std::vector<std::vector<ScanKey>>{
-             {kEsc}, {kLShift, kA}, {kCaps}, {kA}, {kCaps}, {kLCtrl}, {kRCtrl, kQ}, {kLCtrl, kLAlt, kF5}}) {
+             {kEsc}, {kLShift, kA}, {kCaps}, {kA}, {kCaps}, {kLCtrl}, {kRCtrl, kQ}, {kLCtrl, kLAlt, kF5}})
         Chord(chord);
-    }
     const std::wstring caps = LayoutName(kCaps);
     EXPECT_EQ(sink.keys,
               (std::vector<std::wstring>{L"Esc", L"A", caps + L"+", L"A", caps + L"-", LayoutName(kRCtrl) + L"+Q",

@@ -7,6 +7,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/win/handles.h"
@@ -40,17 +41,13 @@ struct Call {
 };
 
 struct Owner : iSubclass {
-    struct Seen {
-        bool before;
-        std::intptr_t resultIn;
-        std::uint32_t msg;
-    };
+    using Seen = std::pair<bool, std::intptr_t>;  // the phase and the result coming in
     std::vector<Seen> calls;
     std::function<void(Call&)> react;
 
     void iSubclass_Proc(bool bBefore, bool& bHandled, std::intptr_t& lReturn, WindowHandle&, std::uint32_t& uMsg,
                         std::uintptr_t& wParam, std::intptr_t&) override {
-        calls.push_back({bBefore, lReturn, uMsg});
+        calls.emplace_back(bBefore, lReturn);
         Call call{bBefore, bHandled, lReturn, uMsg, wParam};
         if (react) react(call);
     }
@@ -78,12 +75,7 @@ protected:
 
 TEST_F(SubclassTest, PhasesHandledResultsAndRewrittenMessages) {
     // The answer, the messages that reached the window's procedure and the owner's calls.
-    struct Outcome {
-        LRESULT result;
-        std::vector<UINT> reached;
-        std::size_t calls;
-        bool operator==(const Outcome&) const = default;
-    };
+    using Outcome = std::tuple<LRESULT, std::vector<UINT>, std::size_t>;
     const auto run = [&](std::uint32_t when, std::function<void(CSubclass&, Call&)> react) {
         g_base.clear();
         Owner owner;
@@ -94,43 +86,42 @@ TEST_F(SubclassTest, PhasesHandledResultsAndRewrittenMessages) {
         owner.react = [&](Call& call) { react(sc, call); };
         const LRESULT result = Send(kMsgA, 1);
         if (!owner.calls.empty()) {
-            EXPECT_EQ(owner.calls[0].before, when != kMsgAfter);
-            EXPECT_EQ(owner.calls[0].resultIn, when == kMsgAfter ? 1001 : 0);
+            EXPECT_EQ(owner.calls[0], Owner::Seen(when != kMsgAfter, when == kMsgAfter ? 1001 : 0));
         }
         return Outcome{result, g_base, owner.calls.size()};
     };
-    EXPECT_EQ(run(kMsgAfter, [](CSubclass&, Call& c) { c.result = 77; }), (Outcome{77, {kMsgA}, 1}))
-        << "the after phase sees and replaces the result";
-    EXPECT_EQ(run(kMsgBefore, [](CSubclass&, Call& c) { c.result = 5; }), (Outcome{1001, {kMsgA}, 1}))
-        << "an unhandled before phase's result is overwritten";
+    // The after phase sees and replaces the result.
+    EXPECT_EQ(run(kMsgAfter, [](CSubclass&, Call& c) { c.result = 77; }), (Outcome{77, {kMsgA}, 1}));
+    // An unhandled before phase's result is overwritten.
+    EXPECT_EQ(run(kMsgBefore, [](CSubclass&, Call& c) { c.result = 5; }), (Outcome{1001, {kMsgA}, 1}));
+    // Handled before skips the procedure and the after phase.
     EXPECT_EQ(run(kMsgBeforeAndAfter, [](CSubclass&, Call& c) { c.handled = c.before, c.result = 5; }),
-              (Outcome{5, {}, 1}))
-        << "handled before skips the procedure and the after phase";
-    EXPECT_EQ(run(kMsgBefore, [](CSubclass&, Call& c) { c.msg = kMsgB, c.wParam = 11; }), (Outcome{1002, {kMsgB}, 1}))
-        << "the before phase rewrites the message";
+              (Outcome{5, {}, 1}));
+    // The before phase rewrites the message.
+    EXPECT_EQ(run(kMsgBefore, [](CSubclass&, Call& c) { c.msg = kMsgB, c.wParam = 11; }), (Outcome{1002, {kMsgB}, 1}));
     EXPECT_EQ(g_baseWParam, 11u);
+    // CallOrigWndProc runs the previous procedure.
     EXPECT_EQ(run(kMsgBefore,
                   [](CSubclass& sc, Call& c) { c.result = sc.CallOrigWndProc(kMsgC, 5, 6) + 1, c.handled = true; }),
-              (Outcome{1004, {kMsgC}, 1}))
-        << "CallOrigWndProc runs the previous procedure";
+              (Outcome{1004, {kMsgC}, 1}));
+    // A throwing owner leaves the message as it came.
     EXPECT_EQ(run(kMsgBeforeAndAfter,
                   [](CSubclass&, Call& c) {
                       c.handled = true, c.result = 5, c.msg = kMsgC;
                       throw std::runtime_error("owner failed");
                   }),
-              (Outcome{1001, {kMsgA}, 2}))
-        << "a throwing owner leaves the message as it came";
+              (Outcome{1001, {kMsgA}, 2}));
     LRESULT nested = 0;
+    // A message sent from a callback is dispatched on its own.
     EXPECT_EQ(run(kMsgBeforeAndAfter,
                   [&](CSubclass&, Call& c) {
                       if (c.msg == kMsgB) c.handled = true, c.result = 9;
                       if (c.msg == kMsgA && c.before) nested = Send(kMsgB);
                   }),
-              (Outcome{1001, {kMsgA}, 3}))
-        << "a message sent from a callback is dispatched on its own";
+              (Outcome{1001, {kMsgA}, 3}));
     EXPECT_EQ(nested, 9);
-    EXPECT_EQ(run(0, [](CSubclass&, Call& c) { c.result = 5; }), (Outcome{1001, {kMsgA}, 0}))
-        << "a message nobody registered passes untouched";
+    // A message nobody registered passes untouched.
+    EXPECT_EQ(run(0, [](CSubclass&, Call& c) { c.result = 5; }), (Outcome{1001, {kMsgA}, 0}));
 }
 
 // A subclasser that is not ours, installed after us.
@@ -153,13 +144,9 @@ TEST_F(SubclassTest, OneWindowPerObjectUnicodeWindowsAndDetachingKeepsTheChain) 
     auto sc = std::make_unique<CSubclass>();
     sc->AddMsg(kMsgA, kMsgBefore);
     ASSERT_TRUE(sc->SubClass(H(), &owner));
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = UnicodeProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"BriskoSubclassTestW";
+    const WNDCLASSW wc{0, UnicodeProc, 0, 0, GetModuleHandleW(nullptr), {}, {}, {}, {}, L"BriskoSubclassTestW"};
     RegisterClassW(&wc);
-    UniqueWindow unicode(
-        CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 9, 9, nullptr, nullptr, wc.hInstance, nullptr));
+    UniqueWindow unicode(CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 9, 9, {}, {}, wc.hInstance, {}));
     EXPECT_FALSE(sc->SubClass(FromHwnd(unicode.Get()), &owner)) << "one window per object";
     EXPECT_TRUE(sc->UnSubclass());
     EXPECT_FALSE(sc->UnSubclass());

@@ -41,18 +41,15 @@ TEST(TimerTest, ElapsedTimeCountsFromTheLastStartWithItsIdAndTheProcMayStopIt) {
     owner.elapsed.clear();
     owner.ids.clear();
     bool stopped = false;
-    owner.react = [&] {
-        if (owner.ids.size() == 3) stopped = t.TmrStop();
-    };
+    owner.react = [&] { stopped |= owner.ids.size() == 3 && t.TmrStop(); };
     Pump(3000, [&] { return owner.ids.size() >= 3; });
     Pump(300);
     EXPECT_TRUE(stopped && !t.Running());
     EXPECT_EQ(owner.ids, (std::vector<std::int32_t>{2, 2, 2})) << "the first timer is gone, nothing after the stop";
     EXPECT_LT(owner.elapsed[0], 500) << "counted from the second start";
     // Tick n has at least n intervals behind it: one timer at 100 ms, no leftover 30 ms one.
-    for (std::size_t i = 0; i < owner.elapsed.size(); ++i) {
+    for (std::size_t i = 0; i < owner.elapsed.size(); ++i)
         EXPECT_GE(owner.elapsed[i], static_cast<std::int32_t>(100 * (i + 1)) - kSlack) << i;
-    }
 }
 
 TEST(TimerTest, ThrowingOwnerKeepsTickingAndADestroyedObjectStops) {
