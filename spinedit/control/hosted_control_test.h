@@ -275,6 +275,27 @@ struct RecordingBag final : IPropertyBag, IErrorLog {
     std::vector<std::wstring> logged;
 };
 
+// An object in a VARIANT that owns it, made by `create` into its out-parameter.
+inline VARIANT Holding(const std::function<HRESULT(void**)>& create) {
+    VARIANT v;
+    V_VT(&v) = VT_DISPATCH;
+    EXPECT_EQ(create(reinterpret_cast<void**>(&V_DISPATCH(&v))), S_OK);
+    return v;
+}
+
+// A bold font object of this face and size.
+inline VARIANT Font(const wchar_t* face, unsigned points, bool italic = false) {
+    FONTDESC desc{sizeof desc, const_cast<LPOLESTR>(face), {{points * 10000, 0}}, 700, 0, italic, 0, 0};
+    return Holding([&](void** out) { return OleCreateFontIndirect(&desc, IID_IFontDisp, out); });
+}
+
+// A system icon as a picture object.
+inline VARIANT Icon(int id) {
+    PICTDESC pd{sizeof pd, PICTYPE_ICON, {}};
+    pd.icon.hicon = CopyIcon(LoadIconW(nullptr, MAKEINTRESOURCEW(id)));
+    return Holding([&](void** out) { return OleCreatePictureIndirect(&pd, IID_IPictureDisp, TRUE, out); });
+}
+
 // A container's site written for the tests: the designer's ambient
 // properties (UserMode false, the form's font) or the running program's, an
 // extended control that names the instance and, given a window, in-place
@@ -349,11 +370,7 @@ public:
         if (auto it = ambient.find(id); it != ambient.end()) return *result = it->second(), S_OK;
         if (id == DISPID_AMBIENT_USERMODE) return *result = variant::Bool(userMode), S_OK;
         if (id == 1) return *result = variant::Str(L"txtWidth"), S_OK;
-        if (id == DISPID_AMBIENT_FONT) {
-            FONTDESC desc{sizeof desc, const_cast<LPOLESTR>(L"Courier New"), {{120000, 0}}, 700, 0, 0, 0, 0};
-            V_VT(result) = VT_DISPATCH;
-            return OleCreateFontIndirect(&desc, IID_IFontDisp, reinterpret_cast<void**>(&V_DISPATCH(result)));
-        }
+        if (id == DISPID_AMBIENT_FONT) return *result = Font(L"Courier New", 12), S_OK;
         return DISP_E_MEMBERNOTFOUND;
     }
 };
@@ -366,18 +383,6 @@ inline ComPtr<IUnknown> CreateByProgId() {
         CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(object.Put())),
         S_OK);
     return object;
-}
-
-// A system icon as a picture object, in a VARIANT that owns it.
-inline VARIANT Icon(int id) {
-    PICTDESC pd{};
-    pd.cbSizeofstruct = sizeof pd;
-    pd.picType = PICTYPE_ICON;
-    pd.icon.hicon = CopyIcon(LoadIconW(nullptr, MAKEINTRESOURCEW(id)));
-    VARIANT v;
-    V_VT(&v) = VT_DISPATCH;
-    EXPECT_EQ(OleCreatePictureIndirect(&pd, IID_IPictureDisp, TRUE, reinterpret_cast<void**>(&V_DISPATCH(&v))), S_OK);
-    return v;
 }
 
 // A member's name, or with help its help string.

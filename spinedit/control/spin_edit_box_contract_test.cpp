@@ -45,13 +45,8 @@ std::vector<std::pair<std::wstring, std::wstring>> DesignValues() {
 
 // The value of a row: the text, or for the objects a font and icons.
 VARIANT DesignValue(const std::wstring& name, const std::wstring& text) {
-    if (!text.empty()) return variant::Str(text.c_str());
-    if (name != L"Font") return Icon(name[0] == L'M' ? 32514 : 32513);
-    FONTDESC desc{sizeof desc, const_cast<LPOLESTR>(L"Arial"), {{110000, 0}}, 700, 0, 1, 0, 0};
-    VARIANT v;
-    V_VT(&v) = VT_DISPATCH;
-    OleCreateFontIndirect(&desc, IID_IFontDisp, reinterpret_cast<void**>(&V_DISPATCH(&v)));
-    return v;
+    if (!text.empty()) return Str(text.c_str());
+    return name == L"Font" ? Font(L"Arial", 11, true) : Icon(name[0] == L'M' ? 32514 : 32513);
 }
 
 // A control on a form, a designer's unless the site says otherwise, loaded
@@ -384,9 +379,7 @@ TEST_F(Hosted, TheSmallerPointsOfTheControlContract) {
     if (category) RegCloseKey(category);
 
     // Errors that say why, where a member cannot do what it promises.
-    VARIANT menu;
-    V_VT(&menu) = VT_DISPATCH;
-    V_DISPATCH(&menu) = control_.As<IDispatch>(IID_IDispatch).Detach();
+    VARIANT menu = Holding([&](void** out) { return control_->QueryInterface(IID_IDispatch, out); });
     const std::pair<const wchar_t*, std::vector<VARIANT>> calls[] = {
         {L"PopupMenu", {menu}}, {L"AsyncRead", {variant::Str(L"x"), variant::I4(0)}}, {L"CancelAsyncRead", {}}};
     for (const auto& [method, args] : calls) {
