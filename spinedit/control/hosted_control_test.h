@@ -56,12 +56,18 @@ public:
     explicit ByName(ComPtr<IDispatch> d) : d_(std::move(d)) {}
     // Takes over value; returns the error's code, or S_OK.
     HRESULT Put(const wchar_t* name, VARIANT value) { return Invoke(name, DISPATCH_PROPERTYPUT, {value}); }
+    // Sets each in turn, as a form's code does line by line; each must take.
+    void Set(std::initializer_list<std::pair<const wchar_t*, VARIANT>> values) {
+        for (const auto& [name, value] : values) EXPECT_EQ(Put(name, value), S_OK) << testing::PrintToString(name);
+    }
     std::wstring Get(const wchar_t* name) { return Call(name, {}, DISPATCH_PROPERTYGET); }
     // Arguments in declaration order; taken over.
     std::wstring Call(const wchar_t* name, std::vector<VARIANT> args = {}, WORD flags = DISPATCH_METHOD) {
         return SUCCEEDED(Invoke(name, flags, std::move(args))) ? result : L"<failed>";
     }
     HWND Window(const wchar_t* name) { return reinterpret_cast<HWND>(std::stoll(Get(name))); }
+    // An object property, itself called by name.
+    ByName Object(const wchar_t* name) { return Get(name), ByName(object); }
 
     std::wstring result, error;
     ComPtr<IDispatch> object;  // the last result that was an object

@@ -232,14 +232,10 @@ TEST_F(Hosted, MouseEventsComeInTheContainersUnits) {
 // TextBoxObject and SpinBtnObject act on the control's own state, and tell
 // why they no longer can once the control has gone.
 TEST_F(Hosted, ThePartsActOnTheControlUntilItGoes) {
-    box_->Get(L"TextBoxObject");
-    ByName text(box_->object);
-    box_->Get(L"SpinBtnObject");
-    ByName spin(box_->object);
-    EXPECT_EQ(text.Put(L"Text", variant::Str(L"42")), S_OK);
-    EXPECT_EQ(spin.Put(L"Max", variant::R8(40)), S_OK);
-    EXPECT_EQ(spin.Put(L"Enabled", variant::Bool(false)), S_OK);
-    EXPECT_EQ(text.Put(L"SelStart", variant::I4(1)), S_OK);
+    ByName text = box_->Object(L"TextBoxObject"), spin = box_->Object(L"SpinBtnObject");
+    text.Set({{L"Text", Str(L"42")}});
+    spin.Set({{L"Max", R8(40)}, {L"Enabled", Bool(false)}});
+    text.Set({{L"SelStart", I4(1)}});
     EXPECT_EQ(box_->Get(L"Text") + box_->Get(L"Value") + box_->Get(L"Max") + box_->Get(L"EnabledSpin") +
                   box_->Get(L"SelStart") + spin.Get(L"Value"),
               L"424040False140");
@@ -272,10 +268,9 @@ TEST_F(Hosted, DragsBetweenTwoControlsRaiseTheirEventsAndDropsGoThroughTheFilter
         LONG effect;
     };
     const Offer files = [](ByName& d) {
-        d.Get(L"Files");
-        ByName list(d.object);
-        list.Call(L"Add", {variant::Str(L"C:\\a.txt")});
-        list.Call(L"Add", {variant::Str(L"C:\\b c.txt")});
+        ByName list = d.Object(L"Files");
+        list.Call(L"Add", {Str(L"C:\\a.txt")});
+        list.Call(L"Add", {Str(L"C:\\b c.txt")});
     };
     const std::wstring huge(2'000'000, L'8');
     const Case cases[] = {
@@ -293,12 +288,9 @@ TEST_F(Hosted, DragsBetweenTwoControlsRaiseTheirEventsAndDropsGoThroughTheFilter
     for (const Case& c : cases) {
         ComPtr<IUnknown> second = Place(90);
         ByName target(second.As<IDispatch>(IID_IDispatch));
-        target.Put(L"Alignment", variant::I4(0));
-        target.Put(L"Text", variant::Str(L"12"));
-        target.Put(L"OLEDropMode", variant::I4(c.dropMode));
-        target.Put(L"Locked", variant::Bool(c.locked));
-        box_->Put(L"OLEDragMode", variant::I4(c.offer ? 0 : 1));
-        box_->Put(L"Text", variant::Str(L"35"));
+        target.Set({{L"Alignment", I4(0)}, {L"Text", Str(L"12")}});
+        target.Set({{L"OLEDropMode", I4(c.dropMode)}, {L"Locked", Bool(c.locked)}});
+        box_->Set({{L"OLEDragMode", I4(c.offer ? 0 : 1)}, {L"Text", Str(L"35")}});
         SendMessageW(Text(), EM_SETSEL, 0, -1);
         Sink from(control_.Get()), to(second.Get());
         std::wstring read, events;
@@ -329,8 +321,7 @@ TEST_F(Hosted, DragsBetweenTwoControlsRaiseTheirEventsAndDropsGoThroughTheFilter
             ByName data(ComPtr<IDispatch>(V_DISPATCH(&p.rgvarg[5])));
             read = data.Call(L"GetData", {variant::I4(1)});
             if (read == L"<failed>") read = L"!" + data.error;
-            data.Get(L"Files");
-            ByName list(data.object);
+            ByName list = data.Object(L"Files");
             read += L"|" + list.Get(L"Count");
             if (list.Get(L"Count") != L"0") read += L"|" + list.Call(L"Item", {variant::I4(1)}, DISPATCH_PROPERTYGET);
         };
@@ -351,9 +342,7 @@ TEST_F(Hosted, DragsBetweenTwoControlsRaiseTheirEventsAndDropsGoThroughTheFilter
 TEST_F(Hosted, TheSmallerPointsOfTheControlContract) {
     // Property sinks, as the property window listens, hear which member changed.
     Sink notify(control_.Get(), IID_IPropertyNotifySink);
-    const std::pair<const wchar_t*, VARIANT> sets[] = {
-        {L"Caption", variant::Str(L"a")}, {L"Text", variant::Str(L"5")}, {L"FontBold", variant::Bool(true)}};
-    for (const auto& [name, value] : sets) box_->Put(name, value);
+    box_->Set({{L"Caption", Str(L"a")}, {L"Text", Str(L"5")}, {L"FontBold", Bool(true)}});
     notify.Unadvise();
     EXPECT_EQ(notify.changed, (std::vector<DISPID>{DISPID_SPINEDIT_CAPTION, DISPID_TEXT, DISPID_VALUE,
                                                    DISPID_SPINEDIT_FONTBOLD, DISPID_FONT}));
@@ -389,11 +378,9 @@ TEST_F(Hosted, TheSmallerPointsOfTheControlContract) {
     EXPECT_EQ(box_->Put(L"LinkMode", variant::I4(1)), Vb(438));
 
     // MousePointer 99 shows MouseIcon.
-    box_->Put(L"MouseIcon", Icon(32514));
-    box_->Put(L"MousePointer", variant::I4(99));
+    box_->Set({{L"MouseIcon", Icon(32514)}, {L"MousePointer", I4(99)}});
     SendMessageW(Text(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Text()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    box_->Get(L"MouseIcon");
-    EXPECT_EQ(reinterpret_cast<ULONG_PTR>(GetCursor()), std::stoull(ByName(box_->object).Get(L"Handle")));
+    EXPECT_EQ(reinterpret_cast<ULONG_PTR>(GetCursor()), std::stoull(box_->Object(L"MouseIcon").Get(L"Handle")));
 }
 
 // A control placed new shows the form's font, which a save does not store,

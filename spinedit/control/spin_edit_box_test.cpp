@@ -21,13 +21,10 @@ namespace {
 using namespace hosted;
 
 TEST_F(Hosted, PropertiesMethodsAndErrorsByName) {
-    const std::pair<const wchar_t*, VARIANT> properties[] = {
-        {L"Max", R8(320)}, {L"Min", R8(40)}, {L"Caption", Str(L"タブの幅")}, {L"FontBold", Bool(true)}};
-    for (const auto& [name, value] : properties) EXPECT_EQ(box_->Put(name, value), S_OK) << name;
+    box_->Set({{L"Max", R8(320)}, {L"Min", R8(40)}, {L"Caption", Str(L"タブの幅")}, {L"FontBold", Bool(true)}});
     EXPECT_EQ(box_->Get(L"FontBold"), L"True");
     // The font object it hands out is the control's: changing it changes the control.
-    box_->Get(L"Font");
-    EXPECT_EQ(ByName(box_->object).Put(L"Size", R8(12)), S_OK);
+    EXPECT_EQ(box_->Object(L"Font").Put(L"Size", R8(12)), S_OK);
     EXPECT_EQ(box_->Get(L"FontSize"), L"12");
     // ErrCheck shows its message, with the optional arguments left out as VB
     // leaves them, and selects the text.
@@ -56,10 +53,8 @@ TEST_F(Hosted, PropertiesMethodsAndErrorsByName) {
 // a key; digits typed, the arrows clicked and the Up key; the colours of
 // focus, rest and the disabled state on the screen.
 TEST_F(Hosted, TypingClickingTheArrowsHandlersAndColours) {
-    box_->Put(L"FocusColor", I4(0x00FF00));
-    box_->Put(L"BackColor", I4(0xFFFF00));
-    box_->Put(L"DisableColor", I4(0x800080));
-    box_->Put(L"Text", Str(L""));
+    box_->Set({{L"FocusColor", I4(0x00FF00)}, {L"BackColor", I4(0xFFFF00)}, {L"DisableColor", I4(0x800080)}});
+    box_->Set({{L"Text", Str(L"")}});
     const HWND text = Text(), spin = box_->Window(L"hWndSpin");
     Sink sink(control_.Get());
     int upward = 0;  // the first upward spin is cancelled, and a 1 typed becomes a 7
@@ -124,8 +119,7 @@ std::vector<DWORD> Drawn(IUnknown* control, int w, int h) {
 
 TEST_F(Hosted, DrawPaintsTheBackTheTextAndTheDisableColour) {
     constexpr int kW = 200, kH = 40;
-    box_->Put(L"BackColor", I4(0x0000FF));  // red, as an OLE colour
-    box_->Put(L"Text", Str(L"88"));
+    box_->Set({{L"BackColor", I4(0x0000FF)}, {L"Text", Str(L"88")}});  // red, as an OLE colour
     const std::vector<DWORD> drawn = Drawn(control_.Get(), kW, kH);
     EXPECT_EQ(drawn[kH / 2 * kW + 10], 0xFF0000u) << "the back colour";
     int dark = 0;  // black digits inside the frame, right-aligned before the arrows
@@ -133,8 +127,7 @@ TEST_F(Hosted, DrawPaintsTheBackTheTextAndTheDisableColour) {
         for (int x = kW / 2; x < kW - 24; ++x) dark += (drawn[y * kW + x] & 0x800080) == 0;
     EXPECT_GT(dark, 10) << "no text drawn";
     EXPECT_NE(drawn[kH / 4 * kW + kW - 6], 0xFF0000u) << "no arrows at the right edge";
-    box_->Put(L"DisableColor", I4(0x00FF00));
-    box_->Put(L"Enabled", Bool(false));
+    box_->Set({{L"DisableColor", I4(0x00FF00)}, {L"Enabled", Bool(false)}});
     EXPECT_EQ(Drawn(control_.Get(), kW, kH)[kH / 2 * kW + 10], 0x00FF00u) << "the disable colour";
 }
 
@@ -173,8 +166,7 @@ TEST_F(Hosted, PastesTheirLockDoubleByteCharactersAndTheInputMethod) {
     sink.peek = [&](const std::wstring& event, DISPPARAMS& p) {
         if (event == L"KeyPress") keyAscii.push_back(*V_I2REF(&p.rgvarg[0]));
     };
-    box_->Put(L"RaiseEvents", Bool(false));
-    box_->Put(L"Text", Str(L"4"));
+    box_->Set({{L"RaiseEvents", Bool(false)}, {L"Text", Str(L"4")}});
     Focus();
     SendMessageW(Text(), EM_SETSEL, 1, 1);
     const auto paste = [&](const std::wstring& clip, WORD modifier, WORD key) {
@@ -190,10 +182,8 @@ TEST_F(Hosted, PastesTheirLockDoubleByteCharactersAndTheInputMethod) {
     input::Key('7');
     EXPECT_EQ(box_->Get(L"Text"), L"457") << "the box takes input again";
 
-    box_->Put(L"RaiseEvents", Bool(true));
-    box_->Put(L"InputControl", Bool(false));
-    box_->Put(L"MaxLength", I4(3));
-    box_->Put(L"Text", Str(L"12"));
+    box_->Set({{L"RaiseEvents", Bool(true)}, {L"InputControl", Bool(false)}, {L"MaxLength", I4(3)}});
+    box_->Set({{L"Text", Str(L"12")}});
     SendMessageW(Text(), EM_SETSEL, 2, 2);
     SendMessageW(Text(), WM_CHAR, 0x3042, 1);  // HIRAGANA LETTER A, 82 A0 in code page 932
     SendMessageW(Text(), WM_CHAR, 0x3042, 1);  // refused: the box is full
