@@ -175,7 +175,9 @@ inline std::wstring AnswerMessageBox(const std::function<void()>& open) {
     return shown;
 }
 
-inline void SetClipboardText(HWND owner, const std::wstring& text) {
+// Puts text on the clipboard and pastes it into the focused window with real
+// keys: Ctrl+V, or another modifier and key.
+inline void Paste(HWND owner, const std::wstring& text, WORD modifier = VK_CONTROL, WORD key = 'V') {
     ASSERT_TRUE(OpenClipboard(owner));
     EmptyClipboard();
     HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
@@ -183,6 +185,7 @@ inline void SetClipboardText(HWND owner, const std::wstring& text) {
     GlobalUnlock(mem);
     SetClipboardData(CF_UNICODETEXT, mem);
     CloseClipboard();
+    input::Sequence().KeyDown(modifier).Key(key).KeyUp(modifier).Run();
 }
 
 inline POINT CenterOf(HWND w, double fy = 0.5) {

@@ -82,7 +82,7 @@ TEST_P(LetGo, InsideTheEventTheControlLivesOutTheMessageAndLeavesNothing) {
          [&] {
              SetClipboardText(form_.Get(), L"7");
              SendMessageW(text, EM_SETSEL, 0, -1);
-             input::Sequence().KeyDown(VK_CONTROL).Key('V').KeyUp(VK_CONTROL).Run();
+             Paste(form_.Get(), L"7");
          }},
         // A caller holds its own reference for the length of its call.
         {"code", [&] { EXPECT_EQ(ByName(control_.As<IDispatch>(IID_IDispatch)).Put(L"Text", Str(L"9")), S_OK); }}};

@@ -169,14 +169,10 @@ TEST_F(Hosted, PastesTheirLockDoubleByteCharactersAndTheInputMethod) {
     box_->Set({{L"RaiseEvents", Bool(false)}, {L"Text", Str(L"4")}});
     Focus();
     SendMessageW(Text(), EM_SETSEL, 1, 1);
-    const auto paste = [&](const std::wstring& clip, WORD modifier, WORD key) {
-        SetClipboardText(form_.Get(), clip);
-        input::Sequence().KeyDown(modifier).Key(key).KeyUp(modifier).Run();
-    };
-    paste(L"5", VK_CONTROL, 'V');
+    Paste(form_.Get(), L"5");
     EXPECT_EQ(box_->Get(L"Text"), L"45");
     EXPECT_EQ(sink.log, std::vector<std::wstring>{L"OnPaste"});
-    paste(L"1.2.3", VK_SHIFT, VK_INSERT);
+    Paste(form_.Get(), L"1.2.3", VK_SHIFT, VK_INSERT);
     EXPECT_EQ(box_->Get(L"Text"), L"45");
     EXPECT_FALSE(GetWindowLongPtrW(Text(), GWL_STYLE) & ES_READONLY) << "the lock ended with the key-up";
     input::Key('7');
