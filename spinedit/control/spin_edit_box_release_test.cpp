@@ -19,15 +19,8 @@ namespace {
 
 using namespace hosted;
 
-struct Case {
-    const char* input;
-    std::wstring event;
-    int nth = 1;  // the event's occurrence that lets go
-};
-
-void PrintTo(const Case& c, std::ostream* os) {
-    *os << c.input << " " << testing::PrintToString(c.event) << " #" << c.nth;
-}
+// An input, an event it raises, and the occurrence of that event that lets go.
+using Case = std::tuple<const char*, std::wstring, int>;
 
 // Each input with the events it raises, in order; the keys and the arrows are
 // given to the focused box.
@@ -62,7 +55,7 @@ protected:
 };
 
 TEST_P(LetGo, InsideTheEventTheControlLivesOutTheMessageAndLeavesNothing) {
-    const Case c = GetParam();
+    const auto [inputName, event, nth] = GetParam();
     const HWND window = box_->Window(L"hWnd"), text = Text(), spin = box_->Window(L"hWndSpin");
     ASSERT_EQ(box_->Put(L"LeftMargin", I4(12)), S_OK);  // a strip of the control's own surface
     RECT r;
@@ -80,7 +73,6 @@ TEST_P(LetGo, InsideTheEventTheControlLivesOutTheMessageAndLeavesNothing) {
         {"up arrow", [&] { input::Click(CenterOf(spin, 0.2)); }},
         {"paste",
          [&] {
-             SetClipboardText(form_.Get(), L"7");
              SendMessageW(text, EM_SETSEL, 0, -1);
              Paste(form_.Get(), L"7");
          }},
@@ -88,18 +80,18 @@ TEST_P(LetGo, InsideTheEventTheControlLivesOutTheMessageAndLeavesNothing) {
         {"code", [&] { EXPECT_EQ(ByName(control_.As<IDispatch>(IID_IDispatch)).Put(L"Text", Str(L"9")), S_OK); }}};
     auto sink = std::make_unique<Sink>(control_.Get());
     int seen = 0;
-    sink->peek = [&](const std::wstring& event, DISPPARAMS&) {
-        if (event != c.event || ++seen != c.nth) return;
+    sink->peek = [&](const std::wstring& raised, DISPPARAMS&) {
+        if (raised != event || ++seen != nth) return;
         sink->Unadvise();
         box_.reset();
         control_.Reset();
         form_.Reset();  // the container lets go of its reference with its window
     };
     for (const auto& [name, focused, events] : kInputs)
-        if (name == std::string_view(c.input) && focused) Focus();
-    inputs.at(c.input)();
+        if (name == std::string_view(inputName) && focused) Focus();
+    inputs.at(inputName)();
     Pump(150);
-    EXPECT_EQ(seen, c.nth) << "the event was not raised";
+    EXPECT_EQ(seen, nth) << "the event was not raised";
     EXPECT_FALSE(IsWindow(window)) << "the control's window is left";
     EXPECT_EQ(sink->refs, 0) << "the sink is still held";
     EXPECT_EQ(Export<HRESULT(STDAPICALLTYPE*)()>(g_dll, "DllCanUnloadNow")(), S_OK)
@@ -111,7 +103,7 @@ std::vector<Case> Cases() {
     std::vector<Case> cases = {{"double click", L"MouseDown", 2}};  // the press that makes it double
     for (const auto& [input, focused, events] : kInputs) {
         std::wistringstream names(events);
-        for (std::wstring event; names >> event;) cases.push_back({input, event});
+        for (std::wstring event; names >> event;) cases.emplace_back(input, event, 1);
     }
     return cases;
 }
