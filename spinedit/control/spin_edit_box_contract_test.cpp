@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 #include "spinedit/control/hosted_control_test.h"
 #include "spinedit/control/spin_edit_box_idl.h"
@@ -49,13 +50,15 @@ VARIANT DesignValue(const std::wstring& name, const std::wstring& text) {
     return name == L"Font" ? Font(L"Arial", 11, true) : Icon(name[0] == L'M' ? 32514 : 32513);
 }
 
+// How a container loads a control from what it saved.
+using Load = std::function<HRESULT(const ComPtr<IUnknown>&)>;
+
 // A control on a form, a designer's unless the site says otherwise, loaded
 // with load or new.
 struct Designed {
-    explicit Designed(const std::function<HRESULT(IUnknown*)>& load = {}, const TestSite& on = TestSite())
-        : site(on), object(CreateByProgId()) {
+    explicit Designed(const Load& load = {}, const TestSite& on = TestSite()) : site(on), object(CreateByProgId()) {
         object.As<IOleObject>(IID_IOleObject)->SetClientSite(&site);
-        EXPECT_EQ(load ? load(object.Get()) : object.As<IPersistStreamInit>(IID_IPersistStreamInit)->InitNew(), S_OK);
+        EXPECT_EQ(load ? load(object) : object.As<IPersistStreamInit>(IID_IPersistStreamInit)->InitNew(), S_OK);
     }
     ~Designed() {
         object.As<IOleObject>(IID_IOleObject)->Close(OLECLOSE_NOSAVE);
@@ -142,15 +145,13 @@ TEST_F(Hosted, EveryDesignTimeValueSurvivesABagAStreamAndAStorageAndOldRecordsLo
     StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0,
                      storage.Put());
     ASSERT_EQ(original.object.As<IPersistStorage>(IID_IPersistStorage)->Save(storage.Get(), FALSE), S_OK);
-    const std::function<HRESULT(IUnknown*)> loads[] = {
-        [&](IUnknown* o) {
-            return ComPtr<IUnknown>(o).As<IPersistPropertyBag>(IID_IPersistPropertyBag)->Load(&bag, &bag);
-        },
-        [&](IUnknown* o) {
+    const Load loads[] = {
+        [&](const ComPtr<IUnknown>& o) { return o.As<IPersistPropertyBag>(IID_IPersistPropertyBag)->Load(&bag, &bag); },
+        [&](const ComPtr<IUnknown>& o) {
             stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-            return ComPtr<IUnknown>(o).As<IPersistStreamInit>(IID_IPersistStreamInit)->Load(stream.Get());
+            return o.As<IPersistStreamInit>(IID_IPersistStreamInit)->Load(stream.Get());
         },
-        [&](IUnknown* o) { return ComPtr<IUnknown>(o).As<IPersistStorage>(IID_IPersistStorage)->Load(storage.Get()); },
+        [&](const ComPtr<IUnknown>& o) { return o.As<IPersistStorage>(IID_IPersistStorage)->Load(storage.Get()); },
     };
     for (const auto& load : loads) {
         Designed copy(load);
@@ -191,11 +192,10 @@ TEST_F(Hosted, EveryDesignTimeValueSurvivesABagAStreamAndAStorageAndOldRecordsLo
     };
     Designed fresh;
     for (const auto& [bytes, expected] : {std::pair{cut, STG_E_READFAULT}, {garbled, E_FAIL}, {old, S_OK}}) {
-        stream.Reset();
         CreateStreamOnHGlobal(nullptr, TRUE, stream.Put());
         stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
         HRESULT loaded = S_OK;
-        Designed copy([&](IUnknown* o) { return loaded = loads[1](o), S_OK; });
+        Designed copy([&](const ComPtr<IUnknown>& o) { return loaded = loads[1](o), S_OK; });
         EXPECT_EQ(loaded, expected);
         EXPECT_EQ(some(copy), expected == S_OK ? L"タブの幅 12.5 32 4 12.5 False 0 16744512 False " : some(fresh));
     }
@@ -241,15 +241,12 @@ TEST_F(Hosted, ThePartsActOnTheControlUntilItGoes) {
               L"424040False140");
     EXPECT_EQ(text.Window(L"hWnd"), Text());
     EXPECT_EQ(spin.Window(L"hWnd"), box_->Window(L"hWndSpin"));
-    EXPECT_EQ(text.Put(L"Visible", variant::Bool(false)), Vb(380));
+    EXPECT_EQ(text.Put(L"Visible", Bool(false)), Vb(380));
     EXPECT_NE(text.error.find(L"Visible"), std::wstring::npos) << "it says what to set instead";
-    box_.reset();
-    control_.Reset();
-    form_.Reset();
-    Pump(30);
+    TearDown();  // the form closes
     EXPECT_EQ(text.Get(L"Text"), L"<failed>");
     EXPECT_EQ(text.error, L"この部品の SpinEditBox コントロールは既に解放されています。");
-    EXPECT_EQ(spin.Put(L"Value", variant::R8(1)), Vb(440));
+    EXPECT_EQ(spin.Put(L"Value", R8(1)), Vb(440));
 }
 
 // What a drag from one control to another does: the first fills the data in
@@ -258,7 +255,7 @@ TEST_F(Hosted, ThePartsActOnTheControlUntilItGoes) {
 // its input filter), and the first hears the effect in OLECompleteDrag.
 TEST_F(Hosted, DragsBetweenTwoControlsRaiseTheirEventsAndDropsGoThroughTheFilter) {
     using Offer = std::function<void(ByName&)>;
-    const auto text = [](const wchar_t* t) { return Offer([t](ByName& d) { d.Call(L"SetData", {variant::Str(t)}); }); };
+    const auto text = [](const wchar_t* t) { return Offer([t](ByName& d) { d.Call(L"SetData", {Str(t)}); }); };
     struct Case {
         const char* what;
         std::int32_t dropMode;
@@ -319,11 +316,11 @@ TEST_F(Hosted, DragsBetweenTwoControlsRaiseTheirEventsAndDropsGoThroughTheFilter
             events += L" drop";
             *V_I4REF(&p.rgvarg[4]) = 1;
             ByName data(ComPtr<IDispatch>(V_DISPATCH(&p.rgvarg[5])));
-            read = data.Call(L"GetData", {variant::I4(1)});
+            read = data.Call(L"GetData", {I4(1)});
             if (read == L"<failed>") read = L"!" + data.error;
             ByName list = data.Object(L"Files");
             read += L"|" + list.Get(L"Count");
-            if (list.Get(L"Count") != L"0") read += L"|" + list.Call(L"Item", {variant::I4(1)}, DISPATCH_PROPERTYGET);
+            if (list.Get(L"Count") != L"0") read += L"|" + list.Call(L"Item", {I4(1)}, DISPATCH_PROPERTYGET);
         };
         // Each from a point of its own: two presses at one point would make a double click.
         POINT start = CenterOf(Text());
@@ -351,14 +348,12 @@ TEST_F(Hosted, TheSmallerPointsOfTheControlContract) {
     EXPECT_EQ(control_.As<IOleObject>(IID_IOleObject)->EnumVerbs(&verbs), OLEOBJ_E_NOVERBS);
     EXPECT_EQ(verbs, nullptr);
 
+    // Safe for data from anywhere, not for scripting.
     auto safety = control_.As<IObjectSafety>(IID_IObjectSafety);
-    EXPECT_EQ(safety->SetInterfaceSafetyOptions(IID_IPersistPropertyBag, INTERFACESAFE_FOR_UNTRUSTED_DATA,
-                                                INTERFACESAFE_FOR_UNTRUSTED_DATA),
-              S_OK);
-    EXPECT_EQ(safety->SetInterfaceSafetyOptions(IID_IDispatch, INTERFACESAFE_FOR_UNTRUSTED_CALLER,
-                                                INTERFACESAFE_FOR_UNTRUSTED_CALLER),
-              E_FAIL)
-        << "not safe for scripting";
+    for (const auto& [iid, option, expected] :
+         {std::tuple{IID_IPersistPropertyBag, INTERFACESAFE_FOR_UNTRUSTED_DATA, S_OK},
+          {IID_IDispatch, INTERFACESAFE_FOR_UNTRUSTED_CALLER, E_FAIL}})
+        EXPECT_EQ(safety->SetInterfaceSafetyOptions(iid, option, option), expected) << option;
     HKEY category = nullptr;
     EXPECT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT,
                             L"CLSID\\{C65A585A-0F7A-4981-992E-7F1788E1D6CB}\\Implemented Categories\\"
@@ -370,12 +365,12 @@ TEST_F(Hosted, TheSmallerPointsOfTheControlContract) {
     // Errors that say why, where a member cannot do what it promises.
     VARIANT menu = Holding([&](void** out) { return control_->QueryInterface(IID_IDispatch, out); });
     const std::pair<const wchar_t*, std::vector<VARIANT>> calls[] = {
-        {L"PopupMenu", {menu}}, {L"AsyncRead", {variant::Str(L"x"), variant::I4(0)}}, {L"CancelAsyncRead", {}}};
+        {L"PopupMenu", {menu}}, {L"AsyncRead", {Str(L"x"), I4(0)}}, {L"CancelAsyncRead", {}}};
     for (const auto& [method, args] : calls) {
         EXPECT_EQ(box_->Call(method, args), L"<failed>");
         EXPECT_NE(box_->error, L"") << testing::PrintToString(std::wstring(method));
     }
-    EXPECT_EQ(box_->Put(L"LinkMode", variant::I4(1)), Vb(438));
+    EXPECT_EQ(box_->Put(L"LinkMode", I4(1)), Vb(438));
 
     // MousePointer 99 shows MouseIcon.
     box_->Set({{L"MouseIcon", Icon(32514)}, {L"MousePointer", I4(99)}});
@@ -390,9 +385,9 @@ TEST_F(Hosted, TheSmallerPointsOfTheControlContract) {
 TEST_F(Hosted, ANewControlFollowsTheSitesColoursAndName) {
     DWORD fore = 0x0000FF, back = 0x00FF00;
     TestSite site;
-    site.ambient[DISPID_AMBIENT_FORECOLOR] = [&] { return variant::I4(static_cast<LONG>(fore)); };
-    site.ambient[DISPID_AMBIENT_BACKCOLOR] = [&] { return variant::I4(static_cast<LONG>(back)); };
-    site.ambient[DISPID_AMBIENT_DISPLAYNAME] = [] { return variant::Str(L"数量"); };
+    site.ambient[DISPID_AMBIENT_FORECOLOR] = [&] { return I4(static_cast<LONG>(fore)); };
+    site.ambient[DISPID_AMBIENT_BACKCOLOR] = [&] { return I4(static_cast<LONG>(back)); };
+    site.ambient[DISPID_AMBIENT_DISPLAYNAME] = [] { return Str(L"数量"); };
     Designed designed({}, site);
     ByName placed(designed.object.As<IDispatch>(IID_IDispatch));
     const auto colours = [&] {
@@ -410,11 +405,11 @@ TEST_F(Hosted, ANewControlFollowsTheSitesColoursAndName) {
     control->OnAmbientPropertyChange(DISPID_AMBIENT_FORECOLOR);
     control->OnAmbientPropertyChange(DISPID_AMBIENT_BACKCOLOR);
     EXPECT_EQ(colours(), L"128 32768 2147483653");
-    placed.Put(L"ForeColor", variant::I4(0x800000));
+    placed.Put(L"ForeColor", I4(0x800000));
     fore = 0x000040;
     control->OnAmbientPropertyChange(DISPID_UNKNOWN);
     EXPECT_EQ(placed.Get(L"ForeColor"), L"8388608") << "set by hand: its own now";
-    EXPECT_EQ(AnswerMessageBox([&] { EXPECT_EQ(placed.Put(L"VAlign", variant::I4(9)), S_OK); }),
+    EXPECT_EQ(AnswerMessageBox([&] { EXPECT_EQ(placed.Put(L"VAlign", I4(9)), S_OK); }),
               L"数量: プロパティの値が不正です。");
     EXPECT_EQ(placed.Get(L"VAlign"), L"2") << "refused in the designer by a message, not an error";
 }
