@@ -100,8 +100,7 @@ TEST_F(Hosted, TypingClickingTheArrowsHandlersAndColours) {
 // What a container prints or shows at design time: the control drawn through
 // IViewObject into a 32-bit memory bitmap, its pixels as 0xRRGGBB.
 std::vector<DWORD> Drawn(IUnknown* control, int w, int h) {
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    BITMAPINFO bi{{sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     void* bits = nullptr;
     UniqueBitmap bitmap(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     UniqueDC dc = MakeMemoryDC();
