@@ -15,10 +15,12 @@ TEST(UiLanguage, JapaneseOnlyForAJapaneseDisplayLanguage) {
               std::pair(std::uint16_t{0x0411}, std::uint16_t{0x0409}));
 }
 
-// A block as the resource compiler writes it: entry 0 "AB", 1 empty, 2 "C".
+// A block as the resource compiler writes it: entry 0 "AB", 1 empty, 2 "C",
+// and after its sixteen entries what looks like one more.
 std::vector<std::uint8_t> Block() {
     std::vector<std::uint8_t> b = {2, 0, 'A', 0, 'B', 0, 0, 0, 1, 0, 'C', 0x30};
     for (int i = 3; i < 16; ++i) b.insert(b.end(), {0, 0});
+    b.insert(b.end(), {1, 0, 'Z', 0});
     return b;
 }
 

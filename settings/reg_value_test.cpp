@@ -56,7 +56,7 @@ TEST(RegValue, NumbersFromValues) {
                                                          {L"&Habf", 0xABF},    {L"&HA9", 0xA9}, {L"&O17", 15}};
     for (auto [text, expected] : numbers) EXPECT_EQ(RegValueNumber(std::wstring(text)), expected) << Latin1(text);
     // Nothing else is a number: no overflow, no strtod extras (hex, NaN, infinity).
-    for (const wchar_t* text : {L"&H100000000", L"&O8", L"", L"12abc", L"nan", L"1e999", L"1e", L"0x10"})
+    for (const wchar_t* text : {L"&H100000000", L"&O8", L"&H@", L"", L"12abc", L"nan", L"1e999", L"1e", L"0x10"})
         EXPECT_EQ(RegValueNumber(std::wstring(text)), std::nullopt) << Latin1(text);
     EXPECT_EQ(RegValueNumber(std::int16_t{40}), 40);
     EXPECT_EQ(RegValueNumber(RegBytes{1, 0, 0, 0}), std::nullopt);

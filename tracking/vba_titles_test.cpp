@@ -59,6 +59,7 @@ TEST(VbaCaption, SplitAtTheLastSeparatorAndStem) {
         {L"a.b.docm", L"a.b"},     {L".xlsm", L".xlsm"},
         {L"Book1.", L"Book1."},    {L"x.toolongext", L"x.toolongext"},
         {L"x.ab c", L"x.ab c"},    {L"Data.mdb3", L"Data"},
+        {L"Tools.xlam", L"Tools"},
     };
     for (const auto& [document, stem] : stems) EXPECT_EQ(DocumentStem(document), stem) << document;
 }
