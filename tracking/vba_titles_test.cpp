@@ -58,8 +58,8 @@ TEST(VbaCaption, SplitAtTheLastSeparatorAndStem) {
         {L"Normal", L"Normal"},    {L"Report v1.2", L"Report v1.2"},
         {L"a.b.docm", L"a.b"},     {L".xlsm", L".xlsm"},
         {L"Book1.", L"Book1."},    {L"x.toolongext", L"x.toolongext"},
-        {L"x.ab c", L"x.ab c"},    {L"Data.mdb3", L"Data"},
-        {L"Tools.xlam", L"Tools"},
+        {L"x.ab c", L"x.ab c"},    {L"Data.zZ9", L"Data"},
+        {L"Tools.xlam", L"Tools"}, {L"BOOK1.XLA0", L"BOOK1"},
     };
     for (const auto& [document, stem] : stems) EXPECT_EQ(DocumentStem(document), stem) << document;
 }
