@@ -20,7 +20,7 @@ mkdir -p "$out/spin_number_corpus" "$out/spin_stream_corpus" "$out/spin_decode_c
   "$root/spinedit/spin_properties.cpp" "$root/spinedit/spin_number.cpp" -o "$out/spin_stream_fuzz"
 "$cxx" "${flags[@]}" "$root/spinedit/fuzz/spin_decode_fuzz.cpp" "$root/spinedit/spin_bag.cpp" \
   "$root/spinedit/spin_picture.cpp" "$root/spinedit/spin_drop.cpp" "$root/spinedit/spin_properties.cpp" "$root/spinedit/spin_number.cpp" \
-  -o "$out/spin_decode_fuzz"
+  "$root/common/text.cpp" -o "$out/spin_decode_fuzz"
 "$cxx" "${flags[@]}" "$root/spinedit/fuzz/spin_input_fuzz.cpp" "$root/spinedit/spin_edit_core.cpp" \
   "$root/spinedit/spin_number.cpp" "$root/common/text.cpp" -o "$out/spin_input_fuzz"
 # A few seeds that reach the interesting branches at once.
