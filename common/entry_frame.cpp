@@ -12,17 +12,23 @@ namespace {
 // window procedure below one of our frames and return past it without
 // running its destructor. Such a frame sits deeper in the stack than the
 // next frame opened at a shallower place, which drops it.
+// One thread-local object, so that each call looks up the thread's storage
+// once (MinGW emulates thread_local with a call per lookup, and every
+// message of a watched window opens a frame).
 constexpr int kRecordedFrames = 256;
-thread_local std::uintptr_t t_frames[kRecordedFrames];
-thread_local int t_count;
-thread_local AfterEntries* t_head = nullptr;
-thread_local AfterEntries* t_tail = nullptr;
+struct ThreadFrames {
+    std::uintptr_t frames[kRecordedFrames];
+    int count;
+    AfterEntries* head;
+    AfterEntries* tail;
+};
+thread_local ThreadFrames t;
 
 // Frames deeper than `here` (the stack grows down) cannot be running. Frames
 // nested beyond the record have no address: they stand or go with the last
 // one recorded.
-void DropDeeperThan(std::uintptr_t here) {
-    while (t_count > 0 && t_frames[std::min(t_count, kRecordedFrames) - 1] < here) --t_count;
+void DropDeeperThan(ThreadFrames& f, std::uintptr_t here) {
+    while (f.count > 0 && f.frames[std::min(f.count, kRecordedFrames) - 1] < here) --f.count;
 }
 
 }  // namespace
@@ -33,41 +39,43 @@ void DropDeeperThan(std::uintptr_t here) {
 // less, whatever the sizes of the frames in between.
 [[gnu::noinline]] EntryFrame::EntryFrame() noexcept {
     const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
-    DropDeeperThan(here);
-    index_ = t_count++;
-    if (index_ < kRecordedFrames) t_frames[index_] = here;
+    ThreadFrames& f = t;
+    DropDeeperThan(f, here);
+    index_ = f.count++;
+    if (index_ < kRecordedFrames) f.frames[index_] = here;
 }
 
 EntryFrame::~EntryFrame() {
     // This frame and any left open below it.
-    t_count = std::min(t_count, index_);
-    if (t_count == 0 && t_head) AfterEntries::RunQueued();
+    ThreadFrames& f = t;
+    f.count = std::min(f.count, index_);
+    if (f.count == 0 && f.head) AfterEntries::RunQueued();
 }
 
 [[gnu::noinline]] int EntryDepth() noexcept {
-    DropDeeperThan(reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)));
-    return t_count;
+    ThreadFrames& f = t;
+    DropDeeperThan(f, reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)));
+    return f.count;
 }
 
 void AfterEntries::Schedule() noexcept {
     if (queued_) return;
     queued_ = true;
     next_ = nullptr;
-    if (t_tail)
-        t_tail->next_ = this;
-    else
-        t_head = this;
-    t_tail = this;
+    ThreadFrames& f = t;
+    (f.tail ? f.tail->next_ : f.head) = this;
+    f.tail = this;
     if (EntryDepth() == 0) RunQueued();
 }
 
 void AfterEntries::Cancel() noexcept {
     if (!queued_) return;
+    ThreadFrames& f = t;
     AfterEntries* before = nullptr;
-    for (AfterEntries* p = t_head; p; before = p, p = p->next_) {
+    for (AfterEntries* p = f.head; p; before = p, p = p->next_) {
         if (p != this) continue;
-        (before ? before->next_ : t_head) = next_;
-        if (t_tail == this) t_tail = before;
+        (before ? before->next_ : f.head) = next_;
+        if (f.tail == this) f.tail = before;
         break;
     }
     queued_ = false;
@@ -79,9 +87,10 @@ void AfterEntries::RunQueued() noexcept {
     // runs (by destroying windows) run nothing; work queued meanwhile runs in
     // the same pass, and the queue is empty when this frame closes.
     const EntryFrame running;
-    while (AfterEntries* item = t_head) {
-        t_head = item->next_;
-        if (!t_head) t_tail = nullptr;
+    ThreadFrames& f = t;
+    while (AfterEntries* item = f.head) {
+        f.head = item->next_;
+        if (!f.head) f.tail = nullptr;
         item->next_ = nullptr;
         item->queued_ = false;
         try {
