@@ -12,8 +12,9 @@ namespace brisko {
 namespace {
 
 TEST(SettingsOnTheBar, FirstStartTakesTheBarsDefaultColoursAndWritesNothing) {
-    test::FakePort::Log log;
-    CMDITab bar{std::make_unique<test::FakePort>(&log)};
+    test::Log log;
+    const std::unique_ptr<CMDITab> owner = test::MakeFakeBar(log);
+    CMDITab& bar = *owner;
     bar.SetTabWidth(77);
     bar.SetSelFontColor(0x80000012u);
     MemoryRegistry store;

@@ -1,5 +1,5 @@
 #pragma once
-// A recording stand-in for the window side of the bar, and a recorder of the
+// Recording stand-ins for the window side of the bar, and a recorder of the
 // bar's events, for native tests.
 #include <gtest/gtest.h>
 
@@ -10,95 +10,142 @@
 
 namespace brisko::test {
 
-// A point as a message's lParam.
-inline std::intptr_t Pack(std::int32_t x, std::int32_t y) {
-    return static_cast<std::intptr_t>(static_cast<std::uint16_t>(x) |
-                                      (static_cast<std::uint32_t>(static_cast<std::uint16_t>(y)) << 16));
-}
+// The mouse messages of the tests, typed as the window side types them.
+struct Message {
+    BarInputKind kind;
+    std::int32_t button = 0;
+};
+constexpr Message kLButtonDown{BarInputKind::ButtonDown, kLeftButton}, kLButtonUp{BarInputKind::ButtonUp, kLeftButton},
+    kLButtonDblClk{BarInputKind::DoubleClick, kLeftButton}, kRButtonDown{BarInputKind::ButtonDown, kRightButton},
+    kRButtonUp{BarInputKind::ButtonUp, kRightButton}, kRButtonDblClk{BarInputKind::DoubleClick, kRightButton},
+    kMButtonDown{BarInputKind::ButtonDown, kMiddleButton}, kMButtonUp{BarInputKind::ButtonUp, kMiddleButton},
+    kX1ButtonDown{BarInputKind::ButtonDown, kXButton1}, kX1ButtonUp{BarInputKind::ButtonUp, kXButton1},
+    kX2ButtonDown{BarInputKind::ButtonDown, kXButton2}, kX2ButtonUp{BarInputKind::ButtonUp, kXButton2},
+    kMouseMove{BarInputKind::MouseMove}, kMouseLeave{BarInputKind::MouseLeave},
+    kCaptureChanged{BarInputKind::CaptureChanged}, kPaint{BarInputKind::Painted};
 
 // A message at a point of the bar, which lies 2 + 27 pixels above the client
-// area by default, when the window's subclass passes it on: mouse buttons and
+// area by default, as the window's subclass passes it on: mouse buttons and
 // the loss of the capture before the window's own procedure, the rest after.
 // True when the bar keeps it from the window.
-inline bool Send(CMDITab& bar, std::uint32_t m, std::int32_t x, std::int32_t y, std::uintptr_t wParam = 0,
+inline bool Send(CMDITab& bar, Message m, std::int32_t x, std::int32_t y, std::uint32_t keys = 0,
                  std::int32_t above = 29) {
-    bool handled = false;
-    std::intptr_t ret = 0;
-    const bool before = (m > msg::kMouseMove && m <= msg::kXButtonDblClk) || m == msg::kCaptureChanged;
-    bar.HandleMessage(before, handled, ret, bar.hClientWnd(), m, wParam, Pack(x - 2, y - above));
-    return handled;
+    BarInput in;
+    in.kind = m.kind;
+    in.button = m.button;
+    const bool before = m.button != 0 || m.kind == BarInputKind::CaptureChanged;
+    in.phase = before ? MsgPhase::Before : MsgPhase::After;
+    in.window = bar.hClientWnd();
+    in.point = {x - 2, y - above};
+    in.keys = keys;
+    return bar.HandleInput(in).handled;
 }
 
-class FakePort : public ITabBarPort {
+// The scrolling steps the bar takes on its own, for the tests that check them one by one.
+class TabBarProbe {
 public:
-    // The window is `width` x 400 pixels, its client (0, 0) at the screen's (100, 200).
-    struct Log {
-        std::vector<std::string> calls;
-        std::int32_t lineHeight = 0, charWidth = 0;  // what MeasureText answers at 9 pt
-        std::int32_t width = 600;
-        bool captured = false, timerRunning = false, subclassed = false;
-        bool paintOnFrameChange = false;  // the window repaints its frame, and with it the bar
-        CMDITab* bar = nullptr;
-        // The window system tells the bar that its capture went.
-        void LoseCapture() {
-            captured = false;
-            Send(*bar, msg::kCaptureChanged, 0, 0);
-        }
-    };
-    explicit FakePort(Log* log) : log_(log) {}
-    void Bind(CMDITab& bar) override { log_->bar = &bar; }
-    void ReadSystemParameters(std::int32_t& cx, std::int32_t& cy, std::int32_t& lines) override {
-        cx = cy = 4;
-        lines = 3;
+    static void ClampScroll(CMDITab& bar) { bar.ClampScroll(); }
+    static void ScrollCorrection(CMDITab& bar, bool exact) { bar.ScrollCorrection(exact); }
+    static std::int32_t FitScrollStep(const CMDITab& bar, bool right) { return bar.FitScrollStep(right); }
+};
+
+// Recording stand-ins for the window side of the bar, one per service, and
+// what they record. The window is `width` x 400 pixels, its client (0, 0) at
+// the screen's (100, 200).
+struct Log {
+    std::vector<std::string> calls;
+    std::int32_t lineHeight = 0, charWidth = 0;  // what MeasureText answers at 9 pt
+    std::int32_t width = 600;
+    bool captured = false, timerRunning = false, subclassed = false;
+    bool paintOnFrameChange = false;  // the window repaints its frame, and with it the bar
+    CMDITab* bar = nullptr;
+    // The window system tells the bar that its capture went.
+    void LoseCapture() {
+        captured = false;
+        Send(*bar, kCaptureChanged, 0, 0);
     }
+};
+
+struct FakeText : ITextMeasure {
+    Log& log;
+    explicit FakeText(Log& l) : log(l) {}
     Size MeasureText(const FontSpec& font, const std::wstring& text) override {
         // A font twice as large measures twice as wide and high.
-        return {static_cast<std::int32_t>(text.size() * log_->charWidth * font.sizeCy / 90000),
-                static_cast<std::int32_t>(log_->lineHeight * font.sizeCy / 90000)};
+        return {static_cast<std::int32_t>(text.size() * log.charWidth * font.sizeCy / 90000),
+                static_cast<std::int32_t>(log.lineHeight * font.sizeCy / 90000)};
     }
+};
+
+struct FakeColors : IColorSource {
     std::optional<std::uint32_t> TranslateColor(std::uint32_t c) override {
         if (c == 0x80000012) return 0x000000;  // button text: black
         if (c == 0x80000005) return 0xFFFFFF;  // window: white
         if (c & 0x80000000u) return std::nullopt;
         return c;
     }
-    void AttachWindow(WindowHandle) override {
-        log_->calls.push_back("attach");
-        log_->subclassed = true;
+};
+
+struct FakePointer : IPointerServices {
+    Log& log;
+    explicit FakePointer(Log& l) : log(l) {}
+    void ReadSystemParameters(std::int32_t& cx, std::int32_t& cy, std::int32_t& lines) override {
+        cx = cy = 4;
+        lines = 3;
     }
-    void DetachWindow(WindowHandle) override {
-        log_->calls.push_back("detach");
-        log_->subclassed = false;
-    }
-    void FrameChanged(WindowHandle h) override {
-        log_->calls.push_back("frame");
-        if (log_->paintOnFrameChange && log_->subclassed) log_->bar->PaintBar(h, false);
-    }
-    void PaintBar(WindowHandle, bool exact) override { log_->calls.push_back(exact ? "paint-exact" : "paint"); }
-    Rect WindowRect(WindowHandle) override { return {0, 0, log_->width, 400}; }
-    Point ScreenToClient(WindowHandle, Point p) override { return {p.x - 100, p.y - 200}; }
     void SetCapture(WindowHandle) override {
-        log_->calls.push_back("capture");
-        log_->captured = true;
+        log.calls.push_back("capture");
+        log.captured = true;
     }
     void ReleaseCapture() override {
-        log_->calls.push_back("release");
+        log.calls.push_back("release");
         // As the window system does: losing the capture tells the window.
-        if (log_->captured) log_->LoseCapture();
+        if (log.captured) log.LoseCapture();
     }
-    void TrackMouseLeave(WindowHandle, bool on) override { log_->calls.push_back(on ? "track" : "untrack"); }
+    void TrackMouseLeave(WindowHandle, bool on) override { log.calls.push_back(on ? "track" : "untrack"); }
     void StartTimer(std::int32_t interval) override {
-        log_->calls.push_back("timer " + std::to_string(interval));
-        log_->timerRunning = true;
+        log.calls.push_back("timer " + std::to_string(interval));
+        log.timerRunning = true;
     }
     void StopTimer() override {
-        log_->calls.push_back("stop-timer");
-        log_->timerRunning = false;
+        log.calls.push_back("stop-timer");
+        log.timerRunning = false;
     }
-
-private:
-    Log* log_;
 };
+
+struct FakeWindow : IBarWindow {
+    Log& log;
+    explicit FakeWindow(Log& l) : log(l) {}
+    void AttachWindow(WindowHandle) override {
+        log.calls.push_back("attach");
+        log.subclassed = true;
+    }
+    void DetachWindow(WindowHandle) override {
+        log.calls.push_back("detach");
+        log.subclassed = false;
+    }
+    void FrameChanged(WindowHandle h) override {
+        log.calls.push_back("frame");
+        if (log.paintOnFrameChange && log.subclassed) log.bar->PaintBar(h, false);
+    }
+    void PaintBar(WindowHandle, const BarView&) override { log.calls.push_back("paint"); }
+    Rect WindowRect(WindowHandle) override { return {0, 0, log.width, 400}; }
+    Point ScreenToClient(WindowHandle, Point p) override { return {p.x - 100, p.y - 200}; }
+};
+
+// A bar on the four fakes, which record into `log`.
+inline std::unique_ptr<CMDITab> MakeFakeBar(Log& log) {
+    struct Fakes {
+        FakeText text;
+        FakeColors colors;
+        FakePointer pointer;
+        FakeWindow window;
+    };
+    auto fakes = std::make_shared<Fakes>(Fakes{FakeText{log}, {}, FakePointer{log}, FakeWindow{log}});
+    auto bar = std::make_unique<CMDITab>(
+        TabBarServices{&fakes->text, &fakes->colors, &fakes->pointer, &fakes->window, fakes});
+    log.bar = bar.get();
+    return bar;
+}
 
 // Every event of the bar as a line: its name and numbers, a mouse event's
 // point only when asked.
@@ -165,12 +212,13 @@ struct TabEvents : ITabBarEvents {
 
 constexpr WindowHandle kWnd = 55;
 
-// A bar on the fake port whose events the sink records.
+// A bar on the fakes whose events the sink records.
 class BarTest : public ::testing::Test {
 protected:
-    FakePort::Log log;
+    Log log;
     TabEvents sink;
-    CMDITab bar{std::make_unique<FakePort>(&log)};
+    std::unique_ptr<CMDITab> owned = MakeFakeBar(log);
+    CMDITab& bar = *owned;
     void SetUp() override { bar.SetEvents(&sink); }
     // Just n tabs, "k0" titled "t0" and so on, laid out: at a fixed width of
     // 120 pixels tab i spans 3 + 120 i .. 123 + 120 i.

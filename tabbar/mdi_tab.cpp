@@ -15,8 +15,12 @@ constexpr std::uint32_t kColorBtnText = 0x80000012;
 constexpr std::uint32_t kColorWindow = 0x80000005;
 }  // namespace
 
-CMDITab::CMDITab(std::unique_ptr<ITabBarPort> port) : m_pPort(std::move(port)) {
-    m_pPort->Bind(*this);
+CMDITab::CMDITab(TabBarServices services)
+    : m_pServices(std::move(services.owner)),
+      m_Text(*services.text),
+      m_Colors(*services.colors),
+      m_Pointer(*services.pointer),
+      m_Window(*services.window) {
     m_lFontColor = DefaultFontColor();
     m_lSelFontColor = DefaultSelFontColor();
     LoadSystemParameters();
@@ -31,8 +35,8 @@ CMDITab::~CMDITab() {
     } catch (...) {
         // Tearing down never fails; the window side cleans up on its own.
     }
-    // Drop the tabs (and the callers' objects they hold) before the port,
-    // whose services those objects may still be using.
+    // Drop the tabs (and the callers' objects they hold) before the
+    // services, which those objects may still be using.
     m_Tabs.clear();
     m_colKeys.clear();
     ClearIcon();
@@ -61,8 +65,8 @@ void CMDITab::FontChanged() {
 }
 
 void CMDITab::UpdateTabHeight() {
-    const std::int32_t hS = m_pPort->MeasureText(m_SelFont, L"").cy + 8;
-    const std::int32_t hN = m_pPort->MeasureText(m_Font, L"").cy + 8;
+    const std::int32_t hS = m_Text.MeasureText(m_SelFont, L"").cy + 8;
+    const std::int32_t hN = m_Text.MeasureText(m_Font, L"").cy + 8;
     m_iTabHeight = Wrap16(std::max({hN, hS, 26}));
 }
 
@@ -111,11 +115,14 @@ void CMDITab::SetSelFontColor(std::uint32_t v) {
 }
 
 std::uint32_t CMDITab::TranslateColor(std::uint32_t c) {
-    return m_pPort->TranslateColor(c).value_or(0xFFFFFFFFu);
+    return m_Colors.TranslateColor(c).value_or(0xFFFFFFFFu);
 }
 
 std::uint32_t CMDITab::BlendColor(std::uint32_t a, std::uint32_t b, std::int32_t w) {
-    const std::uint32_t ca = TranslateColor(a), cb = TranslateColor(b);
+    return BlendRgb(TranslateColor(a), TranslateColor(b), w);
+}
+
+std::uint32_t BlendRgb(std::uint32_t ca, std::uint32_t cb, std::int32_t w) {
     std::uint32_t out = 0;
     for (int shift = 0; shift <= 16; shift += 8) {
         const double va = static_cast<double>((ca >> shift) & 0xFF);
@@ -346,14 +353,14 @@ const TabIcon* CMDITab::IconPicture(std::int16_t n) const {
 // ---- Window side ----
 
 void CMDITab::LoadSystemParameters() {
-    m_pPort->ReadSystemParameters(m_lDragCX, m_lDragCY, m_lWheelLines);
+    m_Pointer.ReadSystemParameters(m_lDragCX, m_lDragCY, m_lWheelLines);
 }
 
 void CMDITab::Attach(WindowHandle hWndClient) {
     if (hWndClient == 0) return;
     Detach();
     m_hClientWnd = hWndClient;
-    m_pPort->AttachWindow(hWndClient);
+    m_Window.AttachWindow(hWndClient);
     ForceRefresh();
 }
 
@@ -361,11 +368,11 @@ void CMDITab::Detach() {
     if (m_hClientWnd == 0) return;
     const WindowHandle h = m_hClientWnd;
     TrackLeave(false);
-    m_pPort->ReleaseCapture();
+    m_Pointer.ReleaseCapture();
     // A held scroll button has nothing left to scroll.
-    m_pPort->StopTimer();
-    m_pPort->DetachWindow(h);
-    m_pPort->FrameChanged(h);
+    m_Pointer.StopTimer();
+    m_Window.DetachWindow(h);
+    m_Window.FrameChanged(h);
     m_hClientWnd = 0;
 }
 
@@ -373,8 +380,8 @@ void CMDITab::ClientDestroyed() {
     // Nothing more is asked of the handle, which may soon name another
     // window: no capture to release, no frame to recompute.
     const WindowHandle h = std::exchange(m_hClientWnd, 0);
-    m_pPort->StopTimer();
-    m_pPort->DetachWindow(h);
+    m_Pointer.StopTimer();
+    m_Window.DetachWindow(h);
 }
 
 void CMDITab::Refresh() {
@@ -395,7 +402,7 @@ void CMDITab::ForceRefresh() {
         m_bFrameDue = true;
         return;
     }
-    m_pPort->FrameChanged(m_hClientWnd);
+    m_Window.FrameChanged(m_hClientWnd);
 }
 
 void CMDITab::EndBatch() {
@@ -406,7 +413,7 @@ void CMDITab::EndBatch() {
     // A frame change repaints the whole bar through the window's own frame
     // painting; a paint alone is drawn directly, as it was asked.
     if (frame)
-        m_pPort->FrameChanged(m_hClientWnd);
+        m_Window.FrameChanged(m_hClientWnd);
     else if (paint && !m_bLockUpdate)
         PaintBar(m_hClientWnd, m_bPaintExact);
 }

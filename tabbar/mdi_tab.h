@@ -2,8 +2,9 @@
 // CMDITab, the tab bar: its tab table with a case-insensitive key index, its
 // properties and the 21 events it raises. The bar knows nothing of the IDE: a
 // tab is a key, a title, two icon numbers, a visibility flag and two values
-// of the caller's. Everything the bar needs from the window system goes
-// through ITabBarPort, so this code builds and is tested without it.
+// of the caller's. What the bar needs from the window system comes through
+// the small services of bar_services.h, and the window's messages arrive as
+// typed input (bar_input.h), so this code builds and is tested without it.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -13,6 +14,8 @@
 
 #include "common/font.h"
 #include "common/types.h"
+#include "tabbar/bar_input.h"
+#include "tabbar/bar_services.h"
 
 namespace brisko {
 
@@ -83,48 +86,6 @@ public:
     virtual void TabToolTip(std::int16_t /*iIndex*/, std::wstring& /*sText*/) {}
 };
 
-class CMDITab;
-
-// The window-system side of the bar. The Win32 layer implements it; native
-// tests use a recording fake.
-class ITabBarPort {
-public:
-    virtual ~ITabBarPort() = default;
-    // Called once by the bar's constructor, before anything else.
-    virtual void Bind(CMDITab& bar) = 0;
-    // SM_CXDRAG, SM_CYDRAG and SPI_GETWHEELSCROLLLINES.
-    virtual void ReadSystemParameters(std::int32_t& dragCX, std::int32_t& dragCY, std::int32_t& wheelLines) = 0;
-    // Width and height of one line of text in a font (DrawText with
-    // DT_CALCRECT); both 0 while the bar has no drawing surface yet.
-    virtual Size MeasureText(const FontSpec& font, const std::wstring& text) = 0;
-    // An OLE colour as RGB; nullopt when it cannot be translated.
-    virtual std::optional<std::uint32_t> TranslateColor(std::uint32_t oleColor) = 0;
-    // The window side of attaching and detaching (class style, extended
-    // style, subclassing); the bar has recorded or still holds the handle.
-    virtual void AttachWindow(WindowHandle hWnd) = 0;
-    virtual void DetachWindow(WindowHandle hWnd) = 0;
-    // Makes the window recompute and repaint its frame (SetWindowPos with
-    // SWP_FRAMECHANGED), which paints the bar.
-    virtual void FrameChanged(WindowHandle hWnd) = 0;
-    // Draws the bar into the window at once; the bar has just run its
-    // layout and scroll correction (WindowArea() and the rectangles are current).
-    virtual void PaintBar(WindowHandle hWnd, bool bExact) = 0;
-
-    // The window's whole area in its own coordinates: (0, 0, width, height).
-    virtual Rect WindowRect(WindowHandle hWnd) = 0;
-    // A screen point in the window's client coordinates.
-    virtual Point ScreenToClient(WindowHandle hWnd, Point p) = 0;
-    // Mouse capture for presses and drags.
-    virtual void SetCapture(WindowHandle hWnd) = 0;
-    virtual void ReleaseCapture() = 0;
-    // Requests (on) or cancels a WM_MOUSELEAVE notification for the window.
-    virtual void TrackMouseLeave(WindowHandle hWnd, bool on) = 0;
-    // The auto-repeat timer of the scroll buttons: its ticks call
-    // CMDITab::iTimer_Proc. Starting a running timer restarts it.
-    virtual void StartTimer(std::int32_t intervalMS) = 0;
-    virtual void StopTimer() = 0;
-};
-
 // The stored values of the bar's looks and modes; the numbers are those the
 // settings keep.
 enum TabBorderStyle : std::int32_t { kBorderNone = 0, kBorderSingle = 1, kBorderSunken = 2 };
@@ -141,58 +102,37 @@ enum TabActiveMode : std::int32_t { kActivateNone = 0, kActivateLeft = 1, kActiv
 // and kFitSlack to spare.
 constexpr std::int32_t kTabInset = 6, kIconSize = 16, kIconGap = 4, kTitleTop = 3, kMinTitleWidth = 16, kFitSlack = 4;
 
-// One tab as the window shows it: its rectangle scrolled and cut at the
-// button area, and the places of its icon and title inside it.
-struct TabFace {
-    std::int16_t index = -1;
-    bool selected = false;
-    Rect tab;
-    std::int16_t iconNumber = 0;  // the icon drawn; 0 when none is
-    Rect icon;                    // empty when no icon is drawn
-    Rect title;
-};
+// The button area at the strip's right end, in pixels: kButtonPitch for
+// each button shown plus kButtonAreaSlack, one pixel in from the strip's
+// edges. The buttons are kButtonSize high and centred on the area's height:
+// the left scroll button kScrollLeftInset from the area's left end and the
+// right one kScrollGap after it, both square; the close button kCloseWidth
+// wide, ending kCloseInset before the area's right end.
+constexpr std::int32_t kButtonPitch = 18, kButtonAreaSlack = 14, kButtonSize = 16, kScrollLeftInset = 8,
+                       kScrollGap = 2, kCloseWidth = kButtonSize + 2, kCloseInset = 2;
 
-// Mouse buttons as the mouse events report them.
-enum MouseButton : std::int32_t { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4, kXButton1 = 5, kXButton2 = 6 };
+// RGB mix of two RGB colours by a weight 0..255 given to the first.
+std::uint32_t BlendRgb(std::uint32_t a, std::uint32_t b, std::int32_t w);
 
-// Codes of the bar's buttons (hot and pressed).
-enum TabButton : std::int32_t { kNoButton = 0, kScrollLeftButton = 1, kScrollRightButton = 2, kCloseButton = 3 };
 // Drag states.
 enum DragState : std::int32_t { kDragging = 0, kDragArmed = 1, kDragIdle = 2 };
 
-// Window messages the bar handles; the numbers are the window system's.
-namespace msg {
-constexpr std::uint32_t kCreate = 0x0001, kDestroy = 0x0002, kSize = 0x0005, kPaint = 0x000F, kNcDestroy = 0x0082,
-                        kNcCalcSize = 0x0083, kNcHitTest = 0x0084, kNcPaint = 0x0085, kMouseMove = 0x0200,
-                        kLButtonDown = 0x0201, kLButtonUp = 0x0202, kLButtonDblClk = 0x0203, kRButtonDown = 0x0204,
-                        kRButtonUp = 0x0205, kRButtonDblClk = 0x0206, kMButtonDown = 0x0207, kMButtonUp = 0x0208,
-                        kMButtonDblClk = 0x0209, kMouseWheel = 0x020A, kXButtonDown = 0x020B, kXButtonUp = 0x020C,
-                        kXButtonDblClk = 0x020D, kParentNotify = 0x0210, kMdiActivate = 0x0222,
-                        kCaptureChanged = 0x0215, kMouseLeave = 0x02A3;
-constexpr std::int32_t kHtClient = 1, kHtBorder = 18;
-}  // namespace msg
-
-// When the bar sees a watched message: after the window's own procedure, or
-// before it (and may then keep it from the window).
-enum WatchPhase : std::int32_t { kAfterWindow = 1, kBeforeWindow = 2 };
-struct WatchedMessage {
-    std::uint32_t uMsg;
-    std::int32_t when;  // a WatchPhase
-};
-// In the order they are registered on attaching.
-extern const WatchedMessage kWatchedMessages[24];
+namespace test {
+class TabBarProbe;
+}
 
 class CMDITab {
 public:
-    // Takes the port that connects the bar to the window system.
-    explicit CMDITab(std::unique_ptr<ITabBarPort> port);
+    // Made with the services that connect it to the window system.
+    explicit CMDITab(TabBarServices services);
     ~CMDITab();
     CMDITab(const CMDITab&) = delete;
     CMDITab& operator=(const CMDITab&) = delete;
 
     // The event sink; not owned. nullptr raises nothing.
     void SetEvents(ITabBarEvents* sink) { m_pEvents = sink; }
-    ITabBarPort& Port() { return *m_pPort; }
+    // The sink, for the parts of the bar that raise events.
+    ITabBarEvents* Events() const { return m_pEvents; }
 
     // ---- Fonts and colours ----
     // The bar's own fonts; a caller that keeps one keeps a copy.
@@ -230,16 +170,10 @@ public:
     std::uint32_t SelFontColor() const { return m_lSelFontColor; }
     void SetSelFontColor(std::uint32_t v);
 
-    // The glyph fonts of the close and scroll buttons.
-    const FontSpec& CloseGlyphFont() const { return m_CloseFont; }
-    const FontSpec& ScrollGlyphFont() const { return m_ScrollFont; }
-
     std::uint32_t DefaultFontColor();
     std::uint32_t DefaultSelFontColor();
     // RGB mix of two OLE colours by a weight 0..255; an untranslatable colour counts as white.
     std::uint32_t BlendColor(std::uint32_t a, std::uint32_t b, std::int32_t w);
-    // RGB of an OLE colour; 0xFFFFFFFF when it cannot be translated.
-    std::uint32_t TranslateColor(std::uint32_t c);
 
     // ---- Appearance and behaviour ----
     std::int32_t BorderStyle() const { return m_lBorderStyle; }
@@ -295,7 +229,7 @@ public:
     void SetDataObject(std::int16_t i, std::shared_ptr<TabObject> v) { At(i).pDataObject = std::move(v); }
     bool TabVisible(std::int16_t i) const { return At(i).bVisible; }
     void SetTabVisible(std::int16_t i, bool v);
-    // Read access to the table for layout, painting and tests.
+    // Read access to the table, rectangles included.
     const std::vector<TabItem>& Tabs() const { return m_Tabs; }
 
     std::int16_t AddTab(std::int16_t iIndex, const std::wstring& sKey, const std::wstring& sTitle,
@@ -312,14 +246,9 @@ public:
     // The n-th icon (1-based), or nullptr for 0 and numbers beyond the list.
     const TabIcon* IconPicture(std::int16_t n) const;
     std::int16_t IconCount() const { return static_cast<std::int16_t>(m_Icons.size()); }
-    // Changes whenever the icon list does, so that what was made from its
-    // pictures can tell that it is out of date.
-    std::int32_t IconGeneration() const { return m_lIconGeneration; }
 
     // ---- Window side ----
     void LoadSystemParameters();
-    std::int32_t DragCX() const { return m_lDragCX; }
-    std::int32_t DragCY() const { return m_lDragCY; }
     std::int32_t WheelLines() const { return m_lWheelLines; }
     WindowHandle hClientWnd() const { return m_hClientWnd; }
     void Attach(WindowHandle hWndClient);
@@ -347,11 +276,7 @@ public:
     Rect LayoutBar(WindowHandle hWnd);
     const Rect& BarRect() const { return m_rcBar; }
     const Rect& ButtonsRect() const { return m_rcButtons; }
-    const Rect& WindowArea() const { return m_rcWindow; }
-    std::int16_t ButtonSize() const { return m_iButtonSize; }
-    Rect ScrollLeftBox() const;
-    Rect ScrollRightBox() const;
-    Rect CloseBox() const;
+    // Where a button (TabButton code) is; empty for kNoButton.
     Rect ButtonBox(std::int32_t button) const;
     bool CanScrollLeft() const;
     bool CanScrollRight() const;
@@ -359,73 +284,79 @@ public:
     // The tabs the window shows, left to right, from the current layout and
     // scroll position: what the painter draws and where.
     void ShownTabs(std::vector<TabFace>& faces) const;
-    // A fitted tab's width for a title of titleWidth pixels.
-    static std::int32_t FitWidth(std::int32_t titleWidth, bool hasIcon);
-    // Whether a button (TabButton code) is enabled, as drawn and hit.
-    bool ButtonEnabled(std::int32_t button) const;
     std::int16_t ScrollPos() const { return m_iScrollPos; }
     void SetScrollPos(std::int16_t v) { m_iScrollPos = v; }
     void ScrollLeft(std::int32_t lAdd = 0);
     void ScrollRight(std::int32_t lAdd = 0);
-    // Pixels to move for one tab-wise step; right is true for ScrollRight.
-    std::int32_t FitScrollStep(bool right) const;
-    void ScrollCorrection(bool bExact);
-    void ClampScroll();
-    // The auto-repeat tick of the scroll buttons; both arguments are unused.
-    void iTimer_Proc(std::int32_t lElapsedMS, std::int32_t lTimerID);
     // Interval of the auto-repeat timer in milliseconds.
     std::int32_t AutoRepeatInterval() const;
-    // One wheel message over the bar; wParam as the message carries it.
-    void WheelOverBar(std::int32_t wParam);
-    // The reserved strip's height: TabHeight + OffsetY + 1.
-    std::int16_t StripHeight() const;
     // The client rectangle for a window placed at (x, y) with size (cx, cy)
     // in its parent: the frame and, while shown, the strip taken off.
     Rect ClientRectFor(std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy) const;
 
     // ---- Mouse and keyboard ----
-    bool HitTestTabBar(std::int32_t ClientX, std::int32_t ClientY) const;
-    std::int16_t HitTestTab(std::int32_t ClientX, std::int32_t ClientY) const;
-    std::int32_t HitTestButton(std::int32_t ClientX, std::int32_t ClientY) const;
-    static std::int32_t ButtonFromMessage(std::uint32_t uMsg, std::uintptr_t wParam);
-    // A message position (the signed 16-bit halves of lParam) in bar
-    // coordinates; bScreen when the position is in screen coordinates.
-    Point ToBarPoint(std::int32_t x, std::int32_t y, bool bScreen) const;
-    void TrackLeave(bool on);
-    // The attached window is being destroyed: its handle is let go at once.
-    void ClientDestroyed();
-    // The press, move and release handling; each answers whether the message
-    // was the bar's (the window's own procedure then does not see it).
-    bool OnButtonDown(WindowHandle hWnd, std::uint32_t uMsg, std::uintptr_t wParam, std::intptr_t lParam);
-    bool OnMouseMove(WindowHandle hWnd, std::uintptr_t wParam, std::intptr_t lParam);
-    bool OnButtonUp(WindowHandle hWnd, std::uint32_t uMsg, std::uintptr_t wParam, std::intptr_t lParam);
+    // The window's messages, typed; every watched message but the
+    // recomputation of the client area, which the window side answers with
+    // ClientRectFor. Exceptions pass to the caller.
+    BarReply HandleInput(const BarInput& in);
+    // The auto-repeat tick of the scroll buttons; both arguments are unused.
+    void iTimer_Proc(std::int32_t lElapsedMS, std::int32_t lTimerID);
     // The keyboard hook's report of a key press.
     void m_cHookKey_KeyPress(const std::wstring& sKey, bool bInjected);
-    // Every watched message except WM_NCCALCSIZE (which the window side
-    // answers with ClientRectFor). Exceptions pass to the caller.
-    void HandleMessage(bool bBefore, bool& bHandled, std::intptr_t& lReturn, WindowHandle hWnd, std::uint32_t uMsg,
-                       std::uintptr_t wParam, std::intptr_t lParam);
+
+    std::int16_t HitTestTab(std::int32_t ClientX, std::int32_t ClientY) const;
+    std::int32_t HitTestButton(std::int32_t ClientX, std::int32_t ClientY) const;
+    enum class Coords { Client, Screen };
+    // A position of the window's messages in bar coordinates.
+    Point ToBarPoint(Point p, Coords from) const;
 
     std::int32_t DragState() const { return m_eDragState; }
-    std::int16_t DragIndex() const { return m_iDragIndex; }
     const Rect& DragRect() const { return m_rcDrag; }
     std::int32_t HotButton() const { return m_lHotButton; }
     std::int32_t PressedButton() const { return m_lPressedButton; }
     bool TrackingLeave() const { return m_bTrackLeave; }
 
-    // The sink, for the parts of the bar that raise events.
-    ITabBarEvents* Events() const { return m_pEvents; }
-
 private:
+    friend class test::TabBarProbe;  // the tests' view of the scrolling steps
+
     TabItem& At(std::int16_t i);
     const TabItem& At(std::int16_t i) const;
     void ReindexFrom(std::size_t first, std::size_t last);
     void UpdateTabHeight();
     void FontChanged();
+    std::uint32_t TranslateColor(std::uint32_t c);
     // The bar's own paint after a change: at once, or at the end of the batch.
     void PaintOwn(bool bExact);
+    // What the painter draws, from the layout just made.
+    const BarView& MakeView();
 
-    std::unique_ptr<ITabBarPort> m_pPort;
+    // Layout and scrolling.
+    static std::int32_t FitWidth(std::int32_t titleWidth, bool hasIcon);
+    bool ButtonEnabled(std::int32_t button) const;
+    std::int16_t StripHeight() const;
+    // Pixels to move for one tab-wise step; right is true for ScrollRight.
+    std::int32_t FitScrollStep(bool right) const;
+    void ScrollCorrection(bool bExact);
+    void ClampScroll();
+
+    // Input.
+    bool HitTestTabBar(std::int32_t ClientX, std::int32_t ClientY) const;
+    void TrackLeave(bool on);
+    void ClientDestroyed();
+    // The press, move and release handling; each answers whether the message
+    // was the bar's (the window's own procedure then does not see it).
+    bool OnButtonDown(const BarInput& in);
+    void OnMouseMove(const BarInput& in);
+    bool OnButtonUp(const BarInput& in);
+    void OnWheel(const BarInput& in, BarReply& reply);
+    void WheelOverBar(bool towardsUser);
+
+    // What implements the services, kept alive until everything else has gone.
+    std::shared_ptr<void> m_pServices;
+    ITextMeasure& m_Text;
+    IColorSource& m_Colors;
+    IPointerServices& m_Pointer;
+    IBarWindow& m_Window;
     ITabBarEvents* m_pEvents = nullptr;
 
     std::vector<TabItem> m_Tabs;
@@ -469,7 +400,6 @@ private:
     Rect m_rcWindow;
     Rect m_rcBar;
     Rect m_rcButtons;
-    std::int16_t m_iButtonSize = 16;
     std::int16_t m_iScrollPos = 0;
     std::int32_t m_eDragState = kDragIdle;
     std::int16_t m_iDragIndex = -1;
@@ -482,6 +412,8 @@ private:
     bool m_bFrameDue = false;
     bool m_bPaintDue = false;
     bool m_bPaintExact = false;
+    // The last paint's picture; its vectors keep their room between paints.
+    BarView m_View;
 };
 
 }  // namespace brisko

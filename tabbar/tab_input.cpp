@@ -1,6 +1,6 @@
 // Mouse and keyboard handling of the bar: hit tests, presses and releases,
 // hover tracking of the buttons, auto-repeat and drag reordering, and the
-// dispatch of the attached window's messages.
+// dispatch of the attached window's typed input.
 #include <cmath>
 
 #include "common/rounding.h"
@@ -8,35 +8,11 @@
 
 namespace brisko {
 
-const WatchedMessage kWatchedMessages[24] = {
-    {msg::kPaint, kAfterWindow},        {msg::kParentNotify, kBeforeWindow},   {msg::kMdiActivate, kAfterWindow},
-    {msg::kSize, kAfterWindow},         {msg::kNcHitTest, kAfterWindow},       {msg::kNcCalcSize, kAfterWindow},
-    {msg::kNcPaint, kAfterWindow},      {msg::kMouseLeave, kAfterWindow},      {msg::kMouseMove, kAfterWindow},
-    {msg::kLButtonDown, kBeforeWindow}, {msg::kLButtonUp, kBeforeWindow},      {msg::kLButtonDblClk, kBeforeWindow},
-    {msg::kRButtonDown, kBeforeWindow}, {msg::kRButtonUp, kBeforeWindow},      {msg::kRButtonDblClk, kBeforeWindow},
-    {msg::kMButtonDown, kBeforeWindow}, {msg::kMButtonUp, kBeforeWindow},      {msg::kMButtonDblClk, kBeforeWindow},
-    {msg::kXButtonDown, kBeforeWindow}, {msg::kXButtonUp, kBeforeWindow},      {msg::kXButtonDblClk, kBeforeWindow},
-    {msg::kMouseWheel, kBeforeWindow},  {msg::kCaptureChanged, kBeforeWindow}, {msg::kNcDestroy, kAfterWindow},
-};
-
 namespace {
 
-std::int32_t LowSigned(std::intptr_t v) {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(v & 0xFFFF));
-}
-std::int32_t HighSigned(std::intptr_t v) {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>((v >> 16) & 0xFFFF));
-}
-// Message parameters as the 32-bit values the events carry.
-std::int32_t Low32(std::intptr_t v) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
-}
-
-bool IsDoubleClick(std::uint32_t m) {
-    return m == msg::kLButtonDblClk || m == msg::kRButtonDblClk || m == msg::kMButtonDblClk || m == msg::kXButtonDblClk;
-}
-bool IsDown(std::uint32_t m) {
-    return m == msg::kLButtonDown || m == msg::kRButtonDown || m == msg::kMButtonDown || m == msg::kXButtonDown;
+// The mouse events' lFlags: the packed position the message carried.
+std::int32_t Flags(const BarInput& in) {
+    return in.PackedPoint();
 }
 
 }  // namespace
@@ -60,32 +36,16 @@ std::int16_t CMDITab::HitTestTab(std::int32_t x, std::int32_t y) const {
 std::int32_t CMDITab::HitTestButton(std::int32_t x, std::int32_t y) const {
     if (!m_bVisible) return kNoButton;
     if (m_bScrollButton) {
-        if (CanScrollLeft() && ScrollLeftBox().Contains(x, y)) return kScrollLeftButton;
-        if (CanScrollRight() && ScrollRightBox().Contains(x, y)) return kScrollRightButton;
+        if (CanScrollLeft() && ButtonBox(kScrollLeftButton).Contains(x, y)) return kScrollLeftButton;
+        if (CanScrollRight() && ButtonBox(kScrollRightButton).Contains(x, y)) return kScrollRightButton;
     }
-    if (m_bCloseButton && HasVisibleTab() && CloseBox().Contains(x, y)) return kCloseButton;
+    if (m_bCloseButton && HasVisibleTab() && ButtonBox(kCloseButton).Contains(x, y)) return kCloseButton;
     return kNoButton;
 }
 
-std::int32_t CMDITab::ButtonFromMessage(std::uint32_t uMsg, std::uintptr_t wParam) {
-    // The client and non-client messages of each button come in runs of
-    // three: down, up, double click.
-    constexpr std::uint32_t kNcLButtonDown = 0x00A1, kNcRButtonDown = 0x00A4, kNcMButtonDown = 0x00A7,
-                            kNcXButtonDown = 0x00AB;
-    const auto in = [uMsg](std::uint32_t first) { return uMsg >= first && uMsg < first + 3; };
-    if (in(msg::kLButtonDown) || in(kNcLButtonDown)) return kLeftButton;
-    if (in(msg::kRButtonDown) || in(kNcRButtonDown)) return kRightButton;
-    if (in(msg::kMButtonDown) || in(kNcMButtonDown)) return kMiddleButton;
-    if (in(msg::kXButtonDown) || in(kNcXButtonDown)) {
-        if (wParam & 0x10000u) return kXButton1;
-        if (wParam & 0x20000u) return kXButton2;
-    }
-    return 0;
-}
-
-Point CMDITab::ToBarPoint(std::int32_t x, std::int32_t y, bool bScreen) const {
-    Point p{x + m_iFrameWidth, y + m_iFrameWidth};
-    if (bScreen) p = m_pPort->ScreenToClient(m_hClientWnd, p);
+Point CMDITab::ToBarPoint(Point p, Coords from) const {
+    p = Point{p.x + m_iFrameWidth, p.y + m_iFrameWidth};
+    if (from == Coords::Screen) p = m_Window.ScreenToClient(m_hClientWnd, p);
     if (m_lAlign == kAlignTop) p.y += StripHeight();
     return p;
 }
@@ -93,68 +53,69 @@ Point CMDITab::ToBarPoint(std::int32_t x, std::int32_t y, bool bScreen) const {
 void CMDITab::TrackLeave(bool on) {
     if (on == m_bTrackLeave) return;
     m_bTrackLeave = on;
-    m_pPort->TrackMouseLeave(m_hClientWnd, on);
+    m_Pointer.TrackMouseLeave(m_hClientWnd, on);
 }
 
-bool CMDITab::OnButtonDown(WindowHandle hWnd, std::uint32_t uMsg, std::uintptr_t wParam, std::intptr_t lParam) {
+bool CMDITab::OnButtonDown(const BarInput& in) {
     if (m_lPressedButton != kNoButton || m_eDragState == kDragging) return false;
-    const Point p = ToBarPoint(LowSigned(lParam), HighSigned(lParam), false);
-    const std::int32_t eButton = ButtonFromMessage(uMsg, wParam);
-    const std::int32_t lFlags = Low32(lParam);
+    const Point p = ToBarPoint(in.point, Coords::Client);
+    const std::int32_t eButton = in.button;
+    const std::int32_t lFlags = Flags(in);
+    const bool down = in.kind == BarInputKind::ButtonDown;
     if (!HitTestTabBar(p.x, p.y)) return false;
 
     const std::int16_t i = HitTestTab(p.x, p.y);
     if (i == -1) {
         const std::int32_t b = HitTestButton(p.x, p.y);
-        if (b != kNoButton && (uMsg == msg::kLButtonDown || uMsg == msg::kLButtonDblClk)) {
+        if (b != kNoButton && in.LeftButton()) {
             TrackLeave(false);
-            m_pPort->SetCapture(hWnd);
+            m_Pointer.SetCapture(in.window);
             m_lHotButton = m_lPressedButton = b;
             Refresh();
             if (b == kScrollLeftButton || b == kScrollRightButton) {
                 // The first step happens at once, the rest on the timer.
                 iTimer_Proc(0, 0);
-                m_pPort->StartTimer(AutoRepeatInterval());
+                m_Pointer.StartTimer(AutoRepeatInterval());
             }
             return true;
         }
         if (m_pEvents) {
-            if (IsDown(uMsg))
+            if (down)
                 m_pEvents->TabBarMouseDown(-1, eButton, lFlags, p.x, p.y);
-            else if (IsDoubleClick(uMsg))
+            else
                 m_pEvents->TabBarDblClick(-1, eButton, lFlags, p.x, p.y);
         }
         return true;
     }
 
-    if (IsDown(uMsg)) {
+    if (down) {
         if (m_pEvents) m_pEvents->TabMouseDown(i, eButton, lFlags, p.x, p.y);
-        if (uMsg == msg::kLButtonDown) {
+        if (in.LeftButton()) {
             SelectTab(i, kChangeByClick);
             if (m_bAutoDrag && Count() >= 2) {
                 m_eDragState = kDragArmed;
                 m_rcDrag = Rect{p.x - m_lDragCX, p.y - m_lDragCY, p.x + m_lDragCX, p.y + m_lDragCY};
                 m_iDragIndex = i;
                 TrackLeave(false);
-                m_pPort->SetCapture(hWnd);
+                m_Pointer.SetCapture(in.window);
             }
         }
-    } else if (IsDoubleClick(uMsg) && m_pEvents) {
+    } else if (m_pEvents) {
         m_pEvents->TabDblClick(i, eButton, lFlags, p.x, p.y);
     }
     return true;
 }
 
-bool CMDITab::OnMouseMove(WindowHandle /*hWnd*/, std::uintptr_t wParam, std::intptr_t lParam) {
-    const Point p = ToBarPoint(LowSigned(lParam), HighSigned(lParam), false);
-    const std::int32_t lFlags = Low32(lParam);
+void CMDITab::OnMouseMove(const BarInput& in) {
+    const Point p = ToBarPoint(in.point, Coords::Client);
+    const std::int32_t lFlags = Flags(in);
 
     // A move with no button and no modifier held ends presses and armed drags
     // whose release happened where the bar did not see it.
-    if ((wParam & 0xFFFFFFFFu) == 0) {
-        if (m_eDragState != kDragIdle || m_lPressedButton != kNoButton) m_pPort->ReleaseCapture();
+    if (in.keys == 0) {
+        if (m_eDragState != kDragIdle || m_lPressedButton != kNoButton) m_Pointer.ReleaseCapture();
         // The auto-repeat has nothing left to repeat.
-        if (m_lPressedButton != kNoButton) m_pPort->StopTimer();
+        if (m_lPressedButton != kNoButton) m_Pointer.StopTimer();
         m_eDragState = kDragIdle;
         m_lPressedButton = kNoButton;
     }
@@ -201,20 +162,19 @@ bool CMDITab::OnMouseMove(WindowHandle /*hWnd*/, std::uintptr_t wParam, std::int
             break;
         }
     }
-    return true;
 }
 
-bool CMDITab::OnButtonUp(WindowHandle /*hWnd*/, std::uint32_t uMsg, std::uintptr_t wParam, std::intptr_t lParam) {
-    const Point p = ToBarPoint(LowSigned(lParam), HighSigned(lParam), false);
-    const std::int32_t eButton = ButtonFromMessage(uMsg, wParam);
-    const std::int32_t lFlags = Low32(lParam);
+bool CMDITab::OnButtonUp(const BarInput& in) {
+    const Point p = ToBarPoint(in.point, Coords::Client);
+    const std::int32_t eButton = in.button;
+    const std::int32_t lFlags = Flags(in);
     if (m_eDragState != kDragging && !HitTestTabBar(p.x, p.y)) return false;
 
     if (m_lPressedButton == kNoButton) {
         if (m_eDragState != kDragging) {
-            if (uMsg == msg::kLButtonUp) {
+            if (in.LeftButton()) {
                 m_eDragState = kDragIdle;
-                m_pPort->ReleaseCapture();
+                m_Pointer.ReleaseCapture();
             }
             const std::int16_t i = HitTestTab(p.x, p.y);
             if (m_pEvents) {
@@ -225,10 +185,10 @@ bool CMDITab::OnButtonUp(WindowHandle /*hWnd*/, std::uint32_t uMsg, std::uintptr
                     m_pEvents->TabClick(i, eButton, lFlags, p.x, p.y);
                 }
             }
-        } else if (uMsg == msg::kLButtonUp) {
+        } else if (in.LeftButton()) {
             // Idle before the capture goes, so its loss is no cancellation.
             m_eDragState = kDragIdle;
-            m_pPort->ReleaseCapture();
+            m_Pointer.ReleaseCapture();
             const std::int16_t i = HitTestTab(p.x, p.y);
             if (i != -1 && m_lStyle != kWidthFixed) MoveTab(m_iDragIndex, i);
             if (m_pEvents) m_pEvents->CompleteDrag(i, eButton, lFlags, p.x, p.y);
@@ -236,9 +196,9 @@ bool CMDITab::OnButtonUp(WindowHandle /*hWnd*/, std::uint32_t uMsg, std::uintptr
         return true;
     }
 
-    if (uMsg != msg::kLButtonUp) return true;
-    m_pPort->ReleaseCapture();
-    m_pPort->StopTimer();
+    if (!in.LeftButton()) return true;
+    m_Pointer.ReleaseCapture();
+    m_Pointer.StopTimer();
     const std::int32_t b = HitTestButton(p.x, p.y);
     if (b == m_lPressedButton && b == kCloseButton) {
         // The close button closes the selected tab; with none selected there
@@ -264,55 +224,49 @@ bool CMDITab::OnButtonUp(WindowHandle /*hWnd*/, std::uint32_t uMsg, std::uintptr
 void CMDITab::m_cHookKey_KeyPress(const std::wstring& sKey, bool /*bInjected*/) {
     if (sKey != L"Esc" || m_eDragState != kDragging) return;
     m_eDragState = kDragIdle;
-    m_pPort->ReleaseCapture();
+    m_Pointer.ReleaseCapture();
     if (m_pEvents) m_pEvents->CancelDrag(m_iDragIndex);
 }
 
-void CMDITab::HandleMessage(bool bBefore, bool& bHandled, std::intptr_t& lReturn, WindowHandle hWnd, std::uint32_t uMsg,
-                            std::uintptr_t wParam, std::intptr_t lParam) {
-    if (bBefore) {
-        switch (uMsg) {
-            case msg::kLButtonDown:
-            case msg::kLButtonDblClk:
-            case msg::kRButtonDown:
-            case msg::kRButtonDblClk:
-            case msg::kMButtonDown:
-            case msg::kMButtonDblClk:
-            case msg::kXButtonDown:
-            case msg::kXButtonDblClk:
-                bHandled = OnButtonDown(hWnd, uMsg, wParam, lParam);
+void CMDITab::OnWheel(const BarInput& in, BarReply& reply) {
+    if (in.window != m_hClientWnd) return;
+    const Point p = ToBarPoint(in.point, Coords::Screen);
+    if (HitTestTabBar(p.x, p.y)) {
+        WheelOverBar(in.wheelDelta < 0);
+    } else if (m_pEvents) {
+        // The notches as the message's word pair read as one number: the
+        // delta, with the key flags as its fraction, over 120.
+        const double raw = in.wheelDelta + static_cast<std::uint16_t>(in.keys) / 65536.0;
+        const auto notches = static_cast<std::int32_t>(RoundHalfEven(raw / 120.0));
+        m_pEvents->MDIClientMouseWheel(notches, in.point.x, in.point.y, m_lWheelLines, reply.handled);
+    }
+    // The wheel message never reaches the window's own procedure.
+    reply.answer = BarAnswer::Zero;
+    reply.handled = true;
+}
+
+BarReply CMDITab::HandleInput(const BarInput& in) {
+    BarReply reply;
+    using Kind = BarInputKind;
+    if (in.Before()) {
+        switch (in.kind) {
+            case Kind::ButtonDown:
+            case Kind::DoubleClick:
+                reply.handled = OnButtonDown(in);
                 break;
-            case msg::kLButtonUp:
-            case msg::kRButtonUp:
-            case msg::kMButtonUp:
-            case msg::kXButtonUp:
-                bHandled = OnButtonUp(hWnd, uMsg, wParam, lParam);
+            case Kind::ButtonUp:
+                reply.handled = OnButtonUp(in);
                 break;
-            case msg::kMouseWheel: {
-                if (hWnd != m_hClientWnd) break;
-                const Point p = ToBarPoint(LowSigned(lParam), HighSigned(lParam), true);
-                const std::int32_t w = Low32(static_cast<std::intptr_t>(wParam));
-                if (HitTestTabBar(p.x, p.y)) {
-                    WheelOverBar(w);
-                } else {
-                    const auto notches = static_cast<std::int32_t>(RoundHalfEven(w / 65536.0 / 120.0));
-                    if (m_pEvents)
-                        m_pEvents->MDIClientMouseWheel(notches, LowSigned(lParam), HighSigned(lParam), m_lWheelLines,
-                                                       bHandled);
-                }
-                // The wheel message never reaches the window's own procedure.
-                lReturn = 0;
-                bHandled = true;
+            case Kind::Wheel:
+                OnWheel(in, reply);
                 break;
-            }
-            case msg::kParentNotify:
-                if (!m_pEvents) break;
-                if ((wParam & 0xFFFF) == msg::kCreate)
-                    m_pEvents->MDIChildCreate(static_cast<WindowHandle>(lParam));
-                else if ((wParam & 0xFFFF) == msg::kDestroy)
-                    m_pEvents->MDIChildDestroy(static_cast<WindowHandle>(lParam));
+            case Kind::ChildCreated:
+                if (m_pEvents) m_pEvents->MDIChildCreate(in.child);
                 break;
-            case msg::kCaptureChanged:
+            case Kind::ChildDestroyed:
+                if (m_pEvents) m_pEvents->MDIChildDestroy(in.child);
+                break;
+            case Kind::CaptureChanged:
                 if (m_eDragState == kDragging) {
                     m_eDragState = kDragIdle;
                     if (m_pEvents) m_pEvents->CancelDrag(m_iDragIndex);
@@ -321,31 +275,30 @@ void CMDITab::HandleMessage(bool bBefore, bool& bHandled, std::intptr_t& lReturn
             default:
                 break;
         }
-        return;
+        return reply;
     }
-    switch (uMsg) {
-        case msg::kSize:
-            if (m_pEvents) m_pEvents->MDIClientResize(LowSigned(lParam), HighSigned(lParam));
+    switch (in.kind) {
+        case Kind::Resized:
+            if (m_pEvents) m_pEvents->MDIClientResize(in.point.x, in.point.y);
             break;
-        case msg::kPaint:
-        case msg::kNcPaint:
-            if (!m_bLockUpdate) PaintBar(hWnd, false);
+        case Kind::Painted:
+            if (!m_bLockUpdate) PaintBar(in.window, false);
             break;
-        case msg::kNcHitTest: {
-            const Point p = ToBarPoint(LowSigned(lParam), HighSigned(lParam), true);
-            lReturn = HitTestTabBar(p.x, p.y) ? msg::kHtClient : msg::kHtBorder;
+        case Kind::HitTest: {
+            const Point p = ToBarPoint(in.point, Coords::Screen);
+            reply.answer = HitTestTabBar(p.x, p.y) ? BarAnswer::HitClient : BarAnswer::HitBorder;
             break;
         }
-        case msg::kMouseMove:
-            OnMouseMove(hWnd, wParam, lParam);
+        case Kind::MouseMove:
+            OnMouseMove(in);
             break;
-        case msg::kMdiActivate:
-            if (m_pEvents) m_pEvents->MDIChildActive(static_cast<WindowHandle>(wParam));
+        case Kind::ChildActivated:
+            if (m_pEvents) m_pEvents->MDIChildActive(in.child);
             break;
-        case msg::kNcDestroy:
-            if (hWnd == m_hClientWnd) ClientDestroyed();
+        case Kind::Destroyed:
+            if (in.window == m_hClientWnd) ClientDestroyed();
             break;
-        case msg::kMouseLeave:
+        case Kind::MouseLeave:
             if (m_lHotButton != kNoButton) {
                 TrackLeave(false);
                 m_lHotButton = kNoButton;
@@ -355,6 +308,7 @@ void CMDITab::HandleMessage(bool bBefore, bool& bHandled, std::intptr_t& lReturn
         default:
             break;
     }
+    return reply;
 }
 
 }  // namespace brisko

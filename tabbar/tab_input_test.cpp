@@ -12,10 +12,9 @@
 namespace brisko {
 namespace {
 
-using namespace msg;
-using test::kWnd;
+using namespace test;
 
-constexpr std::uintptr_t kLeftHeld = 1;  // MK_LBUTTON
+constexpr std::uint32_t kLeftHeld = 1;  // MK_LBUTTON
 
 class Input : public test::BarTest {
 protected:
@@ -24,10 +23,10 @@ protected:
         log.paintOnFrameChange = true;
         bar.Attach(kWnd);
     }
-    bool Send(std::uint32_t m, std::int32_t x, std::int32_t y, std::uintptr_t wParam = 0) {
-        return test::Send(bar, m, x, y, wParam);
+    bool Send(Message m, std::int32_t x, std::int32_t y, std::uint32_t keys = 0) {
+        return test::Send(bar, m, x, y, keys);
     }
-    void Move(std::int32_t x, std::int32_t y, std::uintptr_t keys = kLeftHeld) { Send(kMouseMove, x, y, keys); }
+    void Move(std::int32_t x, std::int32_t y, std::uint32_t keys = kLeftHeld) { Send(kMouseMove, x, y, keys); }
     std::string Take() { return sink.Take(); }
     // One auto-repeat tick; where the row is scrolled to after it.
     std::int16_t Tick() {
@@ -48,31 +47,30 @@ TEST_F(Input, ClickSequences) {
     auto onTab = [&](const std::string& at) { return onBar(at) + ", TabMouseUp " + at + ", TabClick " + at; };
     struct Case {
         const char* what;
-        std::uint32_t down, up;
-        std::uintptr_t wParam;
+        Message down, up;
         std::int32_t x, y;
         std::string onDown, onUp;
         bool captured;
     } cases[] = {
-        {"left, a tab", kLButtonDown, kLButtonUp, 0, 150, 15, "TabMouseDown 1 1, Changed 1 0 2", onTab("1 1"), true},
-        {"right on a tab", kRButtonDown, kRButtonUp, 0, 150, 15, "TabMouseDown 1 2", onTab("1 2"), false},
-        {"first x button", kXButtonDown, kXButtonUp, 0x10000, 150, 15, "TabMouseDown 1 5", onTab("1 5"), false},
-        {"second x button", kXButtonDown, kXButtonUp, 0x20000, 450, 15, "TabBarMouseDown -1 6", onBar("-1 6"), false},
-        {"middle on an empty part", kMButtonDown, kMButtonUp, 0, 450, 15, "TabBarMouseDown -1 4", onBar("-1 4"), false},
-        {"right double", kRButtonDblClk, kRButtonUp, 0, 450, 15, "TabBarDblClick -1 2", onBar("-1 2"), false},
+        {"left, a tab", kLButtonDown, kLButtonUp, 150, 15, "TabMouseDown 1 1, Changed 1 0 2", onTab("1 1"), true},
+        {"right on a tab", kRButtonDown, kRButtonUp, 150, 15, "TabMouseDown 1 2", onTab("1 2"), false},
+        {"first x button", kX1ButtonDown, kX1ButtonUp, 150, 15, "TabMouseDown 1 5", onTab("1 5"), false},
+        {"second x button", kX2ButtonDown, kX2ButtonUp, 450, 15, "TabBarMouseDown -1 6", onBar("-1 6"), false},
+        {"middle on an empty part", kMButtonDown, kMButtonUp, 450, 15, "TabBarMouseDown -1 4", onBar("-1 4"), false},
+        {"right double", kRButtonDblClk, kRButtonUp, 450, 15, "TabBarDblClick -1 2", onBar("-1 2"), false},
         // Nothing to scroll: the disabled scroll button is empty bar.
-        {"left, disabled scroll", kLButtonDown, kLButtonUp, 0, 545, 14, "TabBarMouseDown -1 1", onBar("-1 1"), false},
-        {"left below the bar", kLButtonDown, kLButtonUp, 0, 150, 100, "", "", false},
+        {"left, disabled scroll", kLButtonDown, kLButtonUp, 545, 14, "TabBarMouseDown -1 1", onBar("-1 1"), false},
+        {"left below the bar", kLButtonDown, kLButtonUp, 150, 100, "", "", false},
     };
     Tabs(3);
     for (const auto& c : cases) {
         bar.SetSelectedIndex(0);
         Take();
         log.calls.clear();
-        EXPECT_EQ(Send(c.down, c.x, c.y, c.wParam), c.y < 27) << c.what;
+        EXPECT_EQ(Send(c.down, c.x, c.y), c.y < 27) << c.what;
         EXPECT_EQ(Take(), c.onDown) << c.what;
         EXPECT_EQ(Logged("capture"), c.captured) << c.what;
-        EXPECT_EQ(Send(c.up, c.x, c.y, c.wParam), c.y < 27) << c.what;
+        EXPECT_EQ(Send(c.up, c.x, c.y), c.y < 27) << c.what;
         EXPECT_EQ(Take(), c.onUp) << c.what;
         EXPECT_FALSE(log.captured) << c.what;
         EXPECT_EQ(bar.DragState(), kDragIdle) << c.what;
@@ -258,45 +256,56 @@ TEST_F(Input, ScrollButtonAutoRepeatAndHover) {
 // (100, 200), and the bar's coordinates add the frame (2) and the strip (27).
 TEST_F(Input, WindowMessages) {
     Tabs(10);
-    auto screen = [](std::int32_t bx, std::int32_t by) { return test::Pack(bx - 2 + 100, by - 29 + 200); };
+    auto screen = [](std::int32_t bx, std::int32_t by) { return Point{bx - 2 + 100, by - 29 + 200}; };
+    using Kind = BarInputKind;
+    constexpr auto kBefore = MsgPhase::Before, kAfter = MsgPhase::After;
+    constexpr auto kOwn = BarAnswer::Unchanged, kZero = BarAnswer::Zero;
     struct Case {
-        bool before;
-        std::uint32_t m;
+        MsgPhase phase;
+        Kind kind;
         WindowHandle wnd;
-        std::uintptr_t wParam;
-        std::intptr_t lParam;
+        Point point;
+        std::int16_t wheelDelta;
+        std::uint32_t keys;
+        WindowHandle child;
         const char* events;
         bool handled;
-        std::intptr_t ret;  // 9 when the bar leaves it alone
+        BarAnswer answer;
         std::int16_t scrollPos;
     } cases[] = {
-        {false, kSize, kWnd, 0, static_cast<std::intptr_t>(0xFFFE0258u), "Resize 600 -2", false, 9, 0},
-        {true, kParentNotify, kWnd, 1, 4242, "Create 4242", false, 9, 0},
-        {true, kParentNotify, kWnd, 0x00070002, 4243, "Destroy 4243", false, 9, 0},
-        {true, kParentNotify, kWnd, 513, 4244, "", false, 9, 0},
-        {false, kMdiActivate, kWnd, 777, 0, "Active 777", false, 9, 0},
-        {true, kMdiActivate, kWnd, 777, 0, "", false, 9, 0},  // only after the window's own handling
-        {false, kNcHitTest, kWnd, 0, screen(1, 1), "", false, kHtClient, 0},
-        {false, kNcHitTest, kWnd, 0, screen(598, 26), "", false, kHtClient, 0},
-        {false, kNcHitTest, kWnd, 0, screen(599, 15), "", false, kHtBorder, 0},
-        {false, kNcHitTest, kWnd, 0, screen(50, 27), "", false, kHtBorder, 0},
-        {false, kNcHitTest, kWnd, 0, screen(50, 0), "", false, kHtBorder, 0},
+        {kAfter, Kind::Resized, kWnd, {600, -2}, 0, 0, 0, "Resize 600 -2", false, kOwn, 0},
+        {kBefore, Kind::ChildCreated, kWnd, {}, 0, 0, 4242, "Create 4242", false, kOwn, 0},
+        {kBefore, Kind::ChildDestroyed, kWnd, {}, 0, 0, 4243, "Destroy 4243", false, kOwn, 0},
+        {kAfter, Kind::ChildActivated, kWnd, {}, 0, 0, 777, "Active 777", false, kOwn, 0},
+        {kBefore, Kind::ChildActivated, kWnd, {}, 0, 0, 777, "", false, kOwn, 0},  // only after the window's own handling
+        {kAfter, Kind::HitTest, kWnd, screen(1, 1), 0, 0, 0, "", false, BarAnswer::HitClient, 0},
+        {kAfter, Kind::HitTest, kWnd, screen(598, 26), 0, 0, 0, "", false, BarAnswer::HitClient, 0},
+        {kAfter, Kind::HitTest, kWnd, screen(599, 15), 0, 0, 0, "", false, BarAnswer::HitBorder, 0},
+        {kAfter, Kind::HitTest, kWnd, screen(50, 27), 0, 0, 0, "", false, BarAnswer::HitBorder, 0},
+        {kAfter, Kind::HitTest, kWnd, screen(50, 0), 0, 0, 0, "", false, BarAnswer::HitBorder, 0},
         // The wheel never reaches the window's own procedure.
-        {true, kMouseWheel, kWnd, 0x00780000, screen(50, 15), "", true, 0, 0},   // over the bar, nothing to the left
-        {true, kMouseWheel, kWnd, 0xFC400000, screen(50, 15), "", true, 0, 20},  // eight notches, one step
-        {true, kMouseWheel, kWnd, 0xFF880008, screen(50, 200), "Wheel -1 148 371 3", true, 0, 20},
-        {true, kMouseWheel, kWnd, 0x00F00000, screen(50, 200), "Wheel 2 148 371 3", true, 0, 20},
-        {true, kMouseWheel, kWnd, 0x003C0000, screen(50, 200), "Wheel 0 148 371 3", true, 0, 20},  // half: to even
-        {true, kMouseWheel, kWnd, 0x00B40000, screen(50, 200), "Wheel 2 148 371 3", true, 0, 20},  // 1.5: to even
-        {true, kMouseWheel, kWnd + 1, 0xFF880000, screen(50, 200), "", false, 9, 20},              // another window's
+        {kBefore, Kind::Wheel, kWnd, screen(50, 15), 120, 0, 0, "", true, kZero, 0},  // over the bar, nothing to the left
+        {kBefore, Kind::Wheel, kWnd, screen(50, 15), -960, 0, 0, "", true, kZero, 20},  // eight notches, one step
+        {kBefore, Kind::Wheel, kWnd, screen(50, 200), -120, 8, 0, "Wheel -1 148 371 3", true, kZero, 20},
+        {kBefore, Kind::Wheel, kWnd, screen(50, 200), 240, 0, 0, "Wheel 2 148 371 3", true, kZero, 20},
+        {kBefore, Kind::Wheel, kWnd, screen(50, 200), 60, 0, 0, "Wheel 0 148 371 3", true, kZero, 20},   // half: to even
+        {kBefore, Kind::Wheel, kWnd, screen(50, 200), 60, 1, 0, "Wheel 1 148 371 3", true, kZero, 20},   // keys tip it
+        {kBefore, Kind::Wheel, kWnd, screen(50, 200), 180, 0, 0, "Wheel 2 148 371 3", true, kZero, 20},  // 1.5: to even
+        {kBefore, Kind::Wheel, kWnd + 1, screen(50, 200), -120, 0, 0, "", false, kOwn, 20},             // another window's
     };
     for (const auto& c : cases) {
-        bool handled = false;
-        std::intptr_t ret = 9;
-        bar.HandleMessage(c.before, handled, ret, c.wnd, c.m, c.wParam, c.lParam);
+        BarInput in;
+        in.phase = c.phase;
+        in.kind = c.kind;
+        in.window = c.wnd;
+        in.point = c.point;
+        in.wheelDelta = c.wheelDelta;
+        in.keys = c.keys;
+        in.child = c.child;
+        const BarReply reply = bar.HandleInput(in);
         EXPECT_EQ(Take(), c.events) << &c - cases;
-        EXPECT_EQ(handled, c.handled) << &c - cases;
-        EXPECT_EQ(ret, c.ret) << &c - cases;
+        EXPECT_EQ(reply.handled, c.handled) << &c - cases;
+        EXPECT_EQ(reply.answer, c.answer) << &c - cases;
         EXPECT_EQ(bar.ScrollPos(), c.scrollPos) << &c - cases;
     }
 }
@@ -313,11 +322,13 @@ TEST_F(Input, DetachReleasesCaptureTrackingAndTimer) {
     EXPECT_TRUE(log.calls.empty());
     // A window destroyed under the bar is let go as it goes, and only that window.
     bar.Attach(kWnd);
-    bool handled = false;
-    std::intptr_t ret = 0;
-    bar.HandleMessage(false, handled, ret, kWnd + 1, msg::kNcDestroy, 0, 0);
+    BarInput destroyed;
+    destroyed.kind = BarInputKind::Destroyed;
+    destroyed.window = kWnd + 1;
+    bar.HandleInput(destroyed);
     EXPECT_EQ(bar.hClientWnd(), kWnd);
-    bar.HandleMessage(false, handled, ret, kWnd, msg::kNcDestroy, 0, 0);
+    destroyed.window = kWnd;
+    bar.HandleInput(destroyed);
     EXPECT_EQ(bar.hClientWnd(), 0);
     EXPECT_EQ(log.calls.back(), "detach");
 }

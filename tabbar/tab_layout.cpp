@@ -8,7 +8,7 @@
 namespace brisko {
 
 Rect CMDITab::LayoutBar(WindowHandle hWnd) {
-    const Rect w = m_pPort->WindowRect(hWnd);
+    const Rect w = m_Window.WindowRect(hWnd);
     m_rcWindow = w;
     const std::int32_t h = m_iTabHeight, y = m_iOffsetY;
     Rect bar;
@@ -58,14 +58,14 @@ Rect CMDITab::LayoutBar(WindowHandle hWnd) {
         if (m_lStyle == kWidthFit) {
             const FontSpec& font = static_cast<std::int16_t>(j) == m_iSelectedIndex ? m_SelFont : m_Font;
             const bool icon = t.iIcon != 0 || t.iSelectedIcon != 0;
-            t.rcTab.right = t.rcTab.left + FitWidth(m_pPort->MeasureText(font, t.sTitle).cx, icon);
+            t.rcTab.right = t.rcTab.left + FitWidth(m_Text.MeasureText(font, t.sTitle).cx, icon);
         } else {
             t.rcTab.right = t.rcTab.left + m_iTabWidth;
         }
     }
 
-    const std::int32_t n = (m_bCloseButton ? 1 : 0) + (m_bScrollButton ? 2 : 0);
-    m_rcButtons = Rect{bar.right - 18 * n - 14, bar.top + 1, bar.right - 1, bar.bottom - 1};
+    const std::int32_t buttons = (m_bCloseButton ? 1 : 0) + (m_bScrollButton ? 2 : 0);
+    m_rcButtons = Rect{bar.right - kButtonPitch * buttons - kButtonAreaSlack, bar.top + 1, bar.right - 1, bar.bottom - 1};
     return w;
 }
 
@@ -87,6 +87,7 @@ void CMDITab::ShownTabs(std::vector<TabFace>& faces) const {
         TabFace f;
         f.index = static_cast<std::int16_t>(j);
         f.selected = f.index == m_iSelectedIndex;
+        f.text = &t.sTitle;
         f.tab = Rect{t.rcTab.left - pos, t.rcTab.top, t.rcTab.right - pos, t.rcTab.bottom};
         if (f.tab.left > rowEnd) break;
         f.tab.right = std::min(f.tab.right, rowEnd);
@@ -95,9 +96,11 @@ void CMDITab::ShownTabs(std::vector<TabFace>& faces) const {
         const Rect& r = f.tab;
         // The selected tab shows its selected icon when it has one.
         const std::int16_t n = f.selected && t.iSelectedIcon > 0 ? t.iSelectedIcon : t.iIcon;
-        if (r.Width() - kTabInset > kIconSize && n > 0 && IconPicture(n)) {
+        const TabIcon* picture = r.Width() - kTabInset > kIconSize ? IconPicture(n) : nullptr;
+        if (picture) {
             const auto top = static_cast<std::int32_t>(RoundHalfEven(r.top + r.Height() / 2.0 - kIconSize / 2.0));
             f.iconNumber = n;
+            f.picture = picture;
             f.icon = Rect{r.left + kTabInset, top, r.left + kTabInset + kIconSize, top + kIconSize};
         }
         // The title keeps clear of the icon's place whenever the tab shows
@@ -110,28 +113,21 @@ void CMDITab::ShownTabs(std::vector<TabFace>& faces) const {
 }
 
 Rect CMDITab::ButtonBox(std::int32_t button) const {
-    const Rect& b = m_rcButtons;
-    const std::int32_t s = m_iButtonSize;
-    const auto top = static_cast<std::int32_t>(RoundHalfEven(b.top + (b.bottom - b.top) / 2.0 - s / 2.0));
+    const Rect& area = m_rcButtons;
+    const std::int32_t size = kButtonSize;
+    const auto top = static_cast<std::int32_t>(RoundHalfEven(area.top + area.Height() / 2.0 - size / 2.0));
+    const std::int32_t scrollLeft = area.left + kScrollLeftInset, scrollRight = scrollLeft + size + kScrollGap;
+    const std::int32_t closeRight = area.right - kCloseInset;
     switch (button) {
         case kScrollLeftButton:
-            return Rect{b.left + 8, top, b.left + 8 + s, top + s};
+            return Rect{scrollLeft, top, scrollLeft + size, top + size};
         case kScrollRightButton:
-            return Rect{b.left + s + 10, top, b.left + 2 * s + 10, top + s};
+            return Rect{scrollRight, top, scrollRight + size, top + size};
         case kCloseButton:
-            return Rect{b.right - s - 4, top, b.right - 2, top + s};
+            return Rect{closeRight - kCloseWidth, top, closeRight, top + size};
         default:
             return Rect{};
     }
-}
-Rect CMDITab::ScrollLeftBox() const {
-    return ButtonBox(kScrollLeftButton);
-}
-Rect CMDITab::ScrollRightBox() const {
-    return ButtonBox(kScrollRightButton);
-}
-Rect CMDITab::CloseBox() const {
-    return ButtonBox(kCloseButton);
 }
 
 bool CMDITab::CanScrollLeft() const {
@@ -178,31 +174,32 @@ void CMDITab::ScrollRight(std::int32_t lAdd) {
 
 std::int32_t CMDITab::FitScrollStep(bool right) const {
     const std::int32_t pos = m_iScrollPos;
-    const std::int32_t L = m_rcBar.left + pos + 2;
-    std::ptrdiff_t e = -1;
+    // The row's left end, in the unscrolled coordinates of the tabs.
+    const std::int32_t rowStart = m_rcBar.left + pos + 2;
+    std::ptrdiff_t edge = -1;  // the first visible tab reaching the row's left end
     for (std::size_t j = 0; j < m_Tabs.size(); ++j) {
         if (m_Tabs[j].bVisible && m_Tabs[j].rcTab.right - pos >= m_rcBar.left + 2) {
-            e = static_cast<std::ptrdiff_t>(j);
+            edge = static_cast<std::ptrdiff_t>(j);
             break;
         }
     }
     // No tab reaches the row's left end (all hidden, say): stay put.
-    if (e < 0) return 0;
-    const Rect& E = m_Tabs[static_cast<std::size_t>(e)].rcTab;
+    if (edge < 0) return 0;
+    const Rect& edgeTab = m_Tabs[static_cast<std::size_t>(edge)].rcTab;
     if (!right) {
-        if (e == 0) return pos;
-        if (E.left == L) {
-            for (std::ptrdiff_t j = e - 1; j >= 0; --j)
+        if (edge == 0) return pos;
+        if (edgeTab.left == rowStart) {
+            for (std::ptrdiff_t j = edge - 1; j >= 0; --j)
                 if (m_Tabs[static_cast<std::size_t>(j)].bVisible)
-                    return L - m_Tabs[static_cast<std::size_t>(j)].rcTab.left;
+                    return rowStart - m_Tabs[static_cast<std::size_t>(j)].rcTab.left;
             return pos;
         }
-        return L - E.left;
+        return rowStart - edgeTab.left;
     }
-    if (e == static_cast<std::ptrdiff_t>(m_Tabs.size()) - 1) return E.left - L;
-    if (E.right != L) return E.right - L;
-    for (std::size_t j = static_cast<std::size_t>(e) + 1; j < m_Tabs.size(); ++j)
-        if (m_Tabs[j].bVisible) return m_Tabs[j].rcTab.right - L;
+    if (edge == static_cast<std::ptrdiff_t>(m_Tabs.size()) - 1) return edgeTab.left - rowStart;
+    if (edgeTab.right != rowStart) return edgeTab.right - rowStart;
+    for (std::size_t j = static_cast<std::size_t>(edge) + 1; j < m_Tabs.size(); ++j)
+        if (m_Tabs[j].bVisible) return m_Tabs[j].rcTab.right - rowStart;
     return 0;
 }
 
@@ -262,8 +259,8 @@ void CMDITab::iTimer_Proc(std::int32_t /*lElapsedMS*/, std::int32_t /*lTimerID*/
     }
 }
 
-void CMDITab::WheelOverBar(std::int32_t wParam) {
-    if (wParam < 0) {
+void CMDITab::WheelOverBar(bool towardsUser) {
+    if (towardsUser) {
         if (CanScrollRight()) {
             ScrollRight(10);
             Refresh();
@@ -294,7 +291,39 @@ void CMDITab::PaintBar(WindowHandle hWnd, bool bExact) {
     if (m_hClientWnd == 0) return;
     LayoutBar(hWnd);
     if (Count() > 0) ScrollCorrection(bExact);
-    m_pPort->PaintBar(hWnd, bExact);
+    m_Window.PaintBar(hWnd, MakeView());
+}
+
+const BarView& CMDITab::MakeView() {
+    BarView& v = m_View;
+    v.window = m_rcWindow;
+    v.bar = m_rcBar;
+    v.borderStyle = m_lBorderStyle;
+    v.frameWidth = m_iFrameWidth;
+    v.tabHeight = m_iTabHeight;
+    v.visible = m_bVisible;
+    v.top = m_lAlign == kAlignTop;
+    v.font = &m_Font;
+    v.selFont = &m_SelFont;
+    v.closeGlyphFont = &m_CloseFont;
+    v.scrollGlyphFont = &m_ScrollFont;
+    v.fontColor = m_lFontColor;
+    v.selFontColor = m_lSelFontColor;
+    v.selectedIndex = m_iSelectedIndex;
+    v.iconGeneration = m_lIconGeneration;
+    ShownTabs(v.tabs);
+    v.buttons.clear();
+    const auto add = [&](std::int32_t button) {
+        const bool enabled = ButtonEnabled(button);
+        v.buttons.push_back(ButtonFace{button, ButtonBox(button), enabled, enabled && m_lHotButton == button,
+                                       m_lPressedButton == button});
+    };
+    if (m_bScrollButton) {
+        add(kScrollLeftButton);
+        add(kScrollRightButton);
+    }
+    if (m_bCloseButton) add(kCloseButton);
+    return v;
 }
 
 }  // namespace brisko

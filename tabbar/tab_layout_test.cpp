@@ -51,9 +51,9 @@ TEST_F(Layout, BarAndClientRectanglesByBorderAlignAndOffset) {
 
 TEST_F(Layout, ButtonAreaAndBoxes) {
     bar.LayoutBar(kWnd);
-    EXPECT_EQ(bar.ScrollLeftBox(), (Rect{539, 6, 555, 22}));
-    EXPECT_EQ(bar.ScrollRightBox(), (Rect{557, 6, 573, 22}));
-    EXPECT_EQ(bar.CloseBox(), (Rect{578, 6, 596, 22}));
+    EXPECT_EQ(bar.ButtonBox(kScrollLeftButton), (Rect{539, 6, 555, 22}));
+    EXPECT_EQ(bar.ButtonBox(kScrollRightButton), (Rect{557, 6, 573, 22}));
+    EXPECT_EQ(bar.ButtonBox(kCloseButton), (Rect{578, 6, 596, 22}));
     // The boxes are centred, halves to even: 2 + 25/2 - 8 = 6.5 -> 6, 2 + 27/2 - 8 = 7.5 -> 8.
     for (auto [close, scroll, tabHeight, buttons, boxTop] : {std::tuple{false, false, 26, Rect{585, 2, 598, 26}, 6},
                                                              {true, false, 27, {567, 2, 598, 27}, 6},
@@ -183,7 +183,7 @@ TEST_F(Layout, ShownTabsPlaceIconAndTitleApart) {
             const bool whole = t.right == laid.right - c.scroll;
             if (c.style == kWidthFit && whole) {
                 const FontSpec& font = f.selected ? bar.SelFont() : bar.Font();
-                EXPECT_GE(f.title.Width(), bar.Port().MeasureText(font, bar.Title(f.index)).cx);
+                EXPECT_GE(f.title.Width(), test::FakeText(log).MeasureText(font, bar.Title(f.index)).cx);
             }
             EXPECT_TRUE(k + 1 < faces.size() || whole || t.right == rowEnd);
         }
@@ -254,8 +254,9 @@ TEST_F(Layout, ScrollOffsets) {
     // The operations in the order of Op, each given the row's argument.
     const std::function<void(int)> ops[] = {
         [&](int a) { bar.ScrollLeft(a); },        [&](int a) { bar.ScrollRight(a); },
-        [&](int) { bar.ScrollCorrection(true); }, [&](int) { bar.ScrollCorrection(false); },
-        [&](int) { bar.ClampScroll(); },          [&](int a) { bar.EnsureVisible(static_cast<std::int16_t>(a)); },
+        [&](int) { test::TabBarProbe::ScrollCorrection(bar, true); },
+        [&](int) { test::TabBarProbe::ScrollCorrection(bar, false); },
+        [&](int) { test::TabBarProbe::ClampScroll(bar); },          [&](int a) { bar.EnsureVisible(static_cast<std::int16_t>(a)); },
         [&](int) { bar.PaintBar(kWnd, false); }};
     bar.Attach(kWnd);
     for (const auto& c : cases) {
@@ -269,8 +270,8 @@ TEST_F(Layout, ScrollOffsets) {
     }
     // No tab reaches the row's left end: tab-wise steps stay put.
     Tabs(3, false);
-    EXPECT_EQ(bar.FitScrollStep(true), 0);
-    EXPECT_EQ(bar.FitScrollStep(false), 0);
+    EXPECT_EQ(test::TabBarProbe::FitScrollStep(bar, true), 0);
+    EXPECT_EQ(test::TabBarProbe::FitScrollStep(bar, false), 0);
 }
 
 TEST_F(Layout, HitTestCountsTheScrolledRow) {

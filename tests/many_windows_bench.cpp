@@ -228,7 +228,7 @@ std::pair<double, double> TimePaint(CMDITab& bar, int iterations) {
     const double paint = (Now() - t0) / iterations;
     t0 = Now();
     for (int i = 0; i < iterations; ++i) {
-        WindowDC dc(reinterpret_cast<HWND>(bar.hClientWnd()), true);
+        WindowDC dc(reinterpret_cast<HWND>(bar.hClientWnd()), DcArea::WholeWindow);
         BitBlt(dc.Get(), b.left, b.top, b.right - b.left, b.bottom - b.top + 2, mem.Get(), b.left, b.top, SRCCOPY);
     }
     return {paint, (Now() - t0) / iterations};

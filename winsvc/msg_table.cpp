@@ -35,14 +35,14 @@ void MsgTable::Del(std::uint32_t uMsg) {
     if (const auto it = std::find(first, last, uMsg); it != last) *it = kAllMessages;
 }
 
-void SubclassTables::AddMsg(std::uint32_t uMsg, std::uint32_t When) {
-    if (When & kMsgBefore) before.Add(uMsg);
-    if (When & kMsgAfter) after.Add(uMsg);
+void SubclassTables::AddMsg(std::uint32_t uMsg, MsgPhase When) {
+    if (Covers(When, MsgPhase::Before)) before.Add(uMsg);
+    if (Covers(When, MsgPhase::After)) after.Add(uMsg);
 }
 
-void SubclassTables::DelMsg(std::uint32_t uMsg, std::uint32_t When) {
-    if (When & kMsgBefore) before.Del(uMsg);
-    if (When & kMsgAfter) after.Del(uMsg);
+void SubclassTables::DelMsg(std::uint32_t uMsg, MsgPhase When) {
+    if (Covers(When, MsgPhase::Before)) before.Del(uMsg);
+    if (Covers(When, MsgPhase::After)) after.Del(uMsg);
 }
 
 }  // namespace brisko

@@ -8,12 +8,9 @@
 #include <cstdint>
 #include <vector>
 
-namespace brisko {
+#include "winsvc/msg_phase.h"
 
-// Phases of AddMsg/DelMsg, combinable.
-inline constexpr std::uint32_t kMsgAfter = 1;
-inline constexpr std::uint32_t kMsgBefore = 2;
-inline constexpr std::uint32_t kMsgBeforeAndAfter = kMsgBefore | kMsgAfter;
+namespace brisko {
 
 // As a message number: every message (AddMsg) or every registration (DelMsg).
 // As a table entry: a free slot, which matches nothing.
@@ -53,8 +50,8 @@ struct SubclassTables {
     MsgTable before;
     MsgTable after;
 
-    void AddMsg(std::uint32_t uMsg, std::uint32_t When);
-    void DelMsg(std::uint32_t uMsg, std::uint32_t When);
+    void AddMsg(std::uint32_t uMsg, MsgPhase When);
+    void DelMsg(std::uint32_t uMsg, MsgPhase When);
     void Clear() {
         before.Clear();
         after.Clear();

@@ -16,7 +16,7 @@ SubclassTables Tables(const std::string& steps) {
     SubclassTables t;
     std::istringstream in(steps);
     for (std::string step; in >> step;) {
-        const std::uint32_t when = step[1] == 'B' ? kMsgBefore : step[1] == 'A' ? kMsgAfter : kMsgBeforeAndAfter;
+        const MsgPhase when = step[1] == 'B' ? MsgPhase::Before : step[1] == 'A' ? MsgPhase::After : MsgPhase::BeforeAndAfter;
         const auto msg = step[2] == '*' ? kAllMessages : static_cast<std::uint32_t>(std::stoul(step.substr(2)));
         (t.*(step[0] == '+' ? &SubclassTables::AddMsg : &SubclassTables::DelMsg))(msg, when);
     }
@@ -59,12 +59,12 @@ TEST(MsgTable, MatchesOnlyReachableEntries) {
     EXPECT_FALSE(t.before.Matches(16));
     EXPECT_FALSE(t.before.Matches(kAllMessages)) << "a free slot is no message";
     // All-messages mode matches every number.
-    t.AddMsg(kAllMessages, kMsgBefore);
+    t.AddMsg(kAllMessages, MsgPhase::Before);
     EXPECT_TRUE(t.before.Matches(0xC000));
     // Clearing (as UnSubclass does) hides entries until something is added.
     t.Clear();
     EXPECT_FALSE(t.after.Matches(20));
-    t.AddMsg(22, kMsgAfter);
+    t.AddMsg(22, MsgPhase::After);
     EXPECT_FALSE(t.after.Matches(20)) << "old entries beyond the new count stay unreachable";
     EXPECT_TRUE(t.after.Matches(22));
 }

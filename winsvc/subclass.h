@@ -28,9 +28,9 @@ public:
     // replaced, so neither procedure is cut out.
     bool UnSubclass();
 
-    // When: kMsgBefore, kMsgAfter or both; uMsg kAllMessages for every message.
-    void AddMsg(std::uint32_t uMsg, std::uint32_t When) { m_tTables.AddMsg(uMsg, When); }
-    void DelMsg(std::uint32_t uMsg, std::uint32_t When) { m_tTables.DelMsg(uMsg, When); }
+    // When: before the window's procedure, after it or both; uMsg kAllMessages for every message.
+    void AddMsg(std::uint32_t uMsg, MsgPhase When) { m_tTables.AddMsg(uMsg, When); }
+    void DelMsg(std::uint32_t uMsg, MsgPhase When) { m_tTables.DelMsg(uMsg, When); }
 
     // Runs the previous procedure directly; 0 when not attached or when the
     // window has already been destroyed.

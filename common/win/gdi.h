@@ -27,7 +27,7 @@ using UniqueDC = UniqueMemDC;
 // The screen's DC for a scope.
 class ScreenDC : public WindowDC {
 public:
-    ScreenDC() : WindowDC(nullptr, false) {}
+    ScreenDC() : WindowDC(nullptr, DcArea::Client) {}
 };
 
 // A DC compatible with the screen (or with `like`), for off-screen drawing.

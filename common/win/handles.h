@@ -59,10 +59,14 @@ using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 using UniqueMemDC = UniqueHandle<HDC, MemDCTraits>;
 using UniqueGlobal = UniqueHandle<HGLOBAL, GlobalTraits>;
 
-// A window DC obtained with GetDC/GetWindowDC, released with ReleaseDC.
+// Which part of a window a DC draws on: the client area (GetDC) or the
+// whole window, frame and non-client area included (GetWindowDC).
+enum class DcArea { Client, WholeWindow };
+
+// A window DC, released with ReleaseDC.
 class WindowDC {
 public:
-    WindowDC(HWND w, bool whole) : w_(w), dc_(whole ? GetWindowDC(w) : GetDC(w)) {}
+    WindowDC(HWND w, DcArea area) : w_(w), dc_(area == DcArea::WholeWindow ? GetWindowDC(w) : GetDC(w)) {}
     WindowDC(const WindowDC&) = delete;
     WindowDC& operator=(const WindowDC&) = delete;
     ~WindowDC() {

@@ -16,7 +16,7 @@
 #include "host/win/running_ide.h"
 #include "settings/settings.h"
 #include "settings/win/win_registry.h"
-#include "tabbar/win/tab_bar_port.h"
+#include "tabbar/win/tab_bar.h"
 #include "tracking/classify.h"
 #include "tracking/mdi_child.h"
 #include "tracking/vba_titles.h"

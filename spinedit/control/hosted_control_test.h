@@ -195,7 +195,7 @@ inline POINT CenterOf(HWND w, double fy = 0.5) {
 }
 
 inline COLORREF PixelOf(HWND w) {
-    WindowDC dc(w, false);
+    WindowDC dc(w, DcArea::Client);
     return GetPixel(dc.Get(), 2, 2);
 }
 

@@ -441,7 +441,7 @@ void SpinEditBoxDual::StopWatchingFont() {
 }
 
 ::SIZE SpinEditBoxDual::Extent(SpinEdit& b, BSTR text) {
-    WindowDC dc(b.hWndText(), false);
+    WindowDC dc(b.hWndText(), DcArea::Client);
     SelectInDC select(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageW(b.hWnd(), WM_GETFONT, 0, 0)));
     ::SIZE size{};
     GetTextExtentPoint32W(dc.Get(), text ? text : L"", static_cast<int>(SysStringLen(text)), &size);

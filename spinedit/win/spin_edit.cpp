@@ -324,7 +324,7 @@ void SpinEdit::Layout() {
     in.innerWidth = rc.right;
     in.innerHeight = rc.bottom;
     {
-        WindowDC dc(box_, false);
+        WindowDC dc(box_, DcArea::Client);
         SelectInDC select(dc.Get(), CurrentFont() ? CurrentFont() : GetStockObject(SYSTEM_FONT));
         TEXTMETRICW tm{};
         GetTextMetricsW(dc.Get(), &tm);

@@ -53,12 +53,12 @@ void SpinEdit::SubclassTextBox() {
     for (UINT msg : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_CHAR, WM_KEYUP, WM_SYSKEYUP, WM_LBUTTONDOWN, WM_LBUTTONUP,
                      WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP, WM_MOUSEMOVE,
                      WM_CONTEXTMENU, WM_SETCURSOR, WM_NCDESTROY})
-        boxSubclass_.AddMsg(msg, kMsgBefore);
+        boxSubclass_.AddMsg(msg, MsgPhase::Before);
     boxSubclass_.SubClass(FromHwnd(box_), this);
 }
 
 void SpinEdit::SubclassSpin() {
-    for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}) spinSubclass_.AddMsg(msg, kMsgBefore);
+    for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}) spinSubclass_.AddMsg(msg, MsgPhase::Before);
     spinSubclass_.SubClass(FromHwnd(spin_), this);
 }
 

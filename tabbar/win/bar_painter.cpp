@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "common/win/ansi.h"
+#include "tabbar/mdi_tab.h"
 
 namespace brisko {
 namespace {
@@ -25,6 +26,15 @@ constexpr UINT kGlyphFlags = DT_CENTER | DT_VCENTER | DT_SINGLELINE;            
 enum class Tile : std::intptr_t { Icon = 1, Button = 2, Title = 3 };
 // A button's look: flat, raised while hovered, sunken while pressed under the pointer.
 enum class ButtonLook { Flat, Raised, Sunken };
+
+// An OLE colour as RGB; an untranslatable one counts as white.
+COLORREF Rgb(std::uint32_t ole) {
+    return TranslateOleColor(ole).value_or(0xFFFFFF) & 0x00FFFFFF;
+}
+
+COLORREF Blend(std::uint32_t oleA, std::uint32_t oleB, std::int32_t weight) {
+    return static_cast<COLORREF>(BlendRgb(Rgb(oleA), Rgb(oleB), weight));
+}
 
 RECT ToRECT(const Rect& r) {
     return RECT{r.left, r.top, r.right, r.bottom};
@@ -128,25 +138,16 @@ void FontCache::Remember(const std::wstring& text, Size size) {
 
 // ---- BarPainter ----
 
-BarPainter::BarPainter(CMDITab& bar) : bar_(bar), dpi_(ScreenDpi()) {}
+BarPainter::BarPainter() : dpi_(ScreenDpi()) {}
 
 BarPainter::Font BarPainter::FontFor(const FontSpec& wanted) {
-    // Four fonts are in use; each keeps its own GDI font, and equal normal
-    // and selected fonts share one. Mostly asked with the bar's own fonts
-    // themselves.
-    std::size_t i = 4;
-    if (&wanted == &bar_.Font())
-        i = 0;
-    else if (&wanted == &bar_.SelFont())
-        i = wanted == bar_.Font() ? 0 : 1;
-    else if (wanted == bar_.Font())
-        i = 0;
-    else if (wanted == bar_.SelFont())
-        i = 1;
-    else if (wanted == bar_.CloseGlyphFont())
-        i = 2;
-    else if (wanted == bar_.ScrollGlyphFont())
-        i = 3;
+    // Each font in use keeps its own GDI font, and equal fonts share one; a
+    // font not held yet takes the cache used least lately.
+    std::size_t i = 0;
+    while (i < fonts_.size() && !fonts_[i].Holds(wanted)) ++i;
+    if (i == fonts_.size())
+        i = static_cast<std::size_t>(std::min_element(lastUse_.begin(), lastUse_.end()) - lastUse_.begin());
+    lastUse_[i] = ++uses_;
     const HFONT handle = fonts_[i].Get(wanted, dpi_);
     return Font{handle, static_cast<std::uint32_t>(i << 28) | (fonts_[i].Generation() & 0x0FFFFFFF)};
 }
@@ -166,38 +167,35 @@ Size BarPainter::Measure(const FontSpec& font, const std::wstring& text) {
     return size;
 }
 
-COLORREF BarPainter::Rgb(std::uint32_t ole) {
-    return static_cast<COLORREF>(bar_.TranslateColor(ole) & 0x00FFFFFF);
-}
-
-void BarPainter::DrawFrame(HDC dc, const Rect& W) {
-    const std::int32_t h = bar_.TabHeight();
-    switch (bar_.BorderStyle()) {
+void BarPainter::DrawFrame(HDC dc) {
+    const Rect& frame = view_->window;
+    const std::int32_t h = view_->tabHeight;
+    switch (view_->borderStyle) {
         case kBorderSingle:
             Lines(dc, COLOR_3DDKSHADOW,
-                  {{W.left, W.top},
-                   {W.right - 1, W.top},
-                   {W.right - 1, W.bottom - 1},
-                   {W.left, W.bottom - 1},
-                   {W.left, W.top}});
+                  {{frame.left, frame.top},
+                   {frame.right - 1, frame.top},
+                   {frame.right - 1, frame.bottom - 1},
+                   {frame.left, frame.bottom - 1},
+                   {frame.left, frame.top}});
             break;
         case kBorderSunken:
-            Lines(dc, COLOR_BTNSHADOW, {{W.left, W.bottom - 1}, {W.left, W.top}, {W.right - 1, W.top}});
-            Lines(dc, COLOR_BTNHIGHLIGHT, {{W.right - 1, W.top}, {W.right - 1, W.bottom - 1}, {W.left, W.bottom - 1}});
+            Lines(dc, COLOR_BTNSHADOW, {{frame.left, frame.bottom - 1}, {frame.left, frame.top}, {frame.right - 1, frame.top}});
+            Lines(dc, COLOR_BTNHIGHLIGHT, {{frame.right - 1, frame.top}, {frame.right - 1, frame.bottom - 1}, {frame.left, frame.bottom - 1}});
             // The inner ring leaves a gap where the strip meets the frame.
-            if (bar_.Visible() && bar_.Align() == kAlignTop) {
-                Lines(dc, COLOR_3DDKSHADOW, {{W.left + 1, W.bottom - 2}, {W.left + 1, W.top + h + 1}});
+            if (view_->visible && view_->top) {
+                Lines(dc, COLOR_3DDKSHADOW, {{frame.left + 1, frame.bottom - 2}, {frame.left + 1, frame.top + h + 1}});
                 Lines(dc, COLOR_BTNFACE,
-                      {{W.right - 2, W.top + h + 1}, {W.right - 2, W.bottom - 2}, {W.left, W.bottom - 2}});
-            } else if (bar_.Visible()) {
+                      {{frame.right - 2, frame.top + h + 1}, {frame.right - 2, frame.bottom - 2}, {frame.left, frame.bottom - 2}});
+            } else if (view_->visible) {
                 Lines(dc, COLOR_3DDKSHADOW,
-                      {{W.left + 1, W.bottom - h}, {W.left + 1, W.top + 1}, {W.right - 2, W.top + 1}});
-                Lines(dc, COLOR_BTNFACE, {{W.right - 2, W.top + 1}, {W.right - 2, W.bottom - h - 1}});
+                      {{frame.left + 1, frame.bottom - h}, {frame.left + 1, frame.top + 1}, {frame.right - 2, frame.top + 1}});
+                Lines(dc, COLOR_BTNFACE, {{frame.right - 2, frame.top + 1}, {frame.right - 2, frame.bottom - h - 1}});
             } else {
                 Lines(dc, COLOR_3DDKSHADOW,
-                      {{W.left + 1, W.bottom - 2}, {W.left + 1, W.top + 1}, {W.right - 2, W.top + 1}});
+                      {{frame.left + 1, frame.bottom - 2}, {frame.left + 1, frame.top + 1}, {frame.right - 2, frame.top + 1}});
                 Lines(dc, COLOR_BTNFACE,
-                      {{W.right - 2, W.top + 1}, {W.right - 2, W.bottom - 2}, {W.left, W.bottom - 2}});
+                      {{frame.right - 2, frame.top + 1}, {frame.right - 2, frame.bottom - 2}, {frame.left, frame.bottom - 2}});
             }
             break;
         default:
@@ -238,7 +236,7 @@ void BarPainter::DrawTitle(HDC m, const TabFace& face, const RECT& clear, int sh
     // left end only what lies inside the strip is ever shown.
     const LONG from = std::max<LONG>(text.left, shown);
     if (w <= 0 || h <= 0 || from >= text.right) return;
-    const std::wstring& title = bar_.Title(face.index);
+    const std::wstring& title = *face.text;
     // Where the tab's own background reaches the strip's left end, the title
     // lies over a background made only of the key's colours, the tab's state
     // and the rectangle's size, the same in every column: a tile composed
@@ -248,7 +246,7 @@ void BarPainter::DrawTitle(HDC m, const TabFace& face, const RECT& clear, int sh
     if (clear.left <= from) {
         const TileAtlas::Key key{
             {static_cast<std::int64_t>(Tile::Title), font.id, static_cast<std::int64_t>(color), w, h,
-             (face.selected ? 1 : 0) | (bar_.Align() == kAlignTop ? 2 : 0), ground[0], ground[1]},
+             (face.selected ? 1 : 0) | (view_->top ? 2 : 0), ground[0], ground[1]},
             title};
         const auto tile = tiles_.Find(m, key, w, h, [&](HDC dc, int x0, int y0) {
             // The background from what is shown of it; a cut title's hidden
@@ -271,22 +269,21 @@ void BarPainter::DrawTitle(HDC m, const TabFace& face, const RECT& clear, int sh
 }
 
 void BarPainter::DrawTabs(HDC m, const RECT& plain, COLORREF barColor) {
-    const bool top = bar_.Align() == kAlignTop;
-    const Font normal = FontFor(bar_.Font());
-    const Font selected = FontFor(bar_.SelFont());
-    const COLORREF normalColor = Rgb(bar_.FontColor()), selColor = Rgb(bar_.SelFontColor());
+    const bool top = view_->top;
+    const Font normal = FontFor(*view_->font);
+    const Font selected = FontFor(*view_->selFont);
+    const COLORREF normalColor = Rgb(view_->fontColor), selColor = Rgb(view_->selFontColor);
     const COLORREF windowColor = GetSysColor(COLOR_WINDOW);
     // Only the strip from here rightwards is copied to the window.
-    const int shown = bar_.BarRect().left;
-    const std::int16_t sel = bar_.SelectedIndex();
+    const int shown = view_->bar.left;
+    const std::int16_t sel = view_->selectedIndex;
     const auto rgb = [](int sysColor) { return static_cast<std::int64_t>(GetSysColor(sysColor)); };
     const std::array<std::int64_t, 2> ground{static_cast<std::int64_t>(barColor) | rgb(COLOR_WINDOW) << 24,
                                              rgb(COLOR_3DDKSHADOW) | rgb(COLOR_BTNTEXT) << 24};
 
-    bar_.ShownTabs(faces_);
     // The separators' brush stays selected between tabs.
     SelectInDC shadow(m, GetSysColorBrush(COLOR_BTNSHADOW));
-    for (const TabFace& f : faces_) {
+    for (const TabFace& f : view_->tabs) {
         const Rect& r = f.tab;
         // Where the tab shows nothing but its background.
         RECT clear = plain;
@@ -314,20 +311,17 @@ void BarPainter::DrawTabs(HDC m, const RECT& plain, COLORREF barColor) {
             // No separator at the selected tab's edge: its outline is there.
             Segment(m, {r.right - 1, r.top + 2}, {r.right - 1, r.bottom - 2});
         }
-        if (f.iconNumber > 0)
-            DrawIcon(m, *bar_.IconPicture(f.iconNumber), f.icon, clear, shown, f.selected ? windowColor : barColor);
+        if (f.picture) DrawIcon(m, *f.picture, f.icon, clear, shown, f.selected ? windowColor : barColor);
         DrawTitle(m, f, clear, shown, f.selected ? selected : normal, f.selected ? selColor : normalColor, ground);
     }
 }
 
-void BarPainter::DrawButton(HDC m, std::int32_t n, const RECT& plain, COLORREF barColor) {
-    const Rect box = bar_.ButtonBox(n);
-    const bool enabled = bar_.ButtonEnabled(n);
-    const bool hot = enabled && bar_.HotButton() == n, pressed = bar_.PressedButton() == n;
-    const ButtonLook look = !hot ? ButtonLook::Flat : pressed ? ButtonLook::Sunken : ButtonLook::Raised;
-    const COLORREF glyphColor = enabled ? GetSysColor(COLOR_BTNTEXT)
-                                        : static_cast<COLORREF>(bar_.BlendColor(kOleBtnText, kOleWindow, kDimBlend));
-    const Font font = FontFor(n == kCloseButton ? bar_.CloseGlyphFont() : bar_.ScrollGlyphFont());
+void BarPainter::DrawButton(HDC m, const ButtonFace& button, const RECT& plain, COLORREF barColor) {
+    const std::int32_t n = button.button;
+    const Rect& box = button.box;
+    const ButtonLook look = !button.hot ? ButtonLook::Flat : button.pressed ? ButtonLook::Sunken : ButtonLook::Raised;
+    const COLORREF glyphColor = button.enabled ? GetSysColor(COLOR_BTNTEXT) : Blend(kOleBtnText, kOleWindow, kDimBlend);
+    const Font font = FontFor(n == kCloseButton ? *view_->closeGlyphFont : *view_->scrollGlyphFont);
     // The face in box coordinates at (x0, y0); the glyph's rectangle reaches
     // one pixel beyond the box when it is sunken.
     auto draw = [&](HDC dc, int x0, int y0) {
@@ -368,61 +362,59 @@ void BarPainter::DrawButton(HDC m, std::int32_t n, const RECT& plain, COLORREF b
     draw(m, box.left, box.top);
 }
 
-void BarPainter::Paint(HWND hwnd) {
-    const Rect W = bar_.WindowArea();
-    const Rect B = bar_.BarRect();
-    WindowDC window(hwnd, true);
+void BarPainter::Paint(HWND hwnd, const BarView& view) {
+    view_ = &view;
+    const Rect& frame = view.window;
+    const Rect& strip = view.bar;
+    WindowDC window(hwnd, DcArea::WholeWindow);
     HDC dc = window.Get();
     if (!dc) return;
     SetBkMode(dc, TRANSPARENT);
-    Grow(std::abs(W.right - W.left), std::abs(W.bottom - W.top) + 1);
+    Grow(std::abs(frame.Width()), std::abs(frame.Height()) + 1);
     HDC m = surface_.hdc();
     if (m) SetBkMode(m, TRANSPARENT);
 
-    DrawFrame(dc, W);
+    DrawFrame(dc);
     // A hidden bar has no strip: drawing it would paint over the client area.
-    if (!bar_.Visible() || !m) return;
+    if (!view.visible || !m) return;
 
-    if (bar_.IconGeneration() != iconGeneration_) {
+    if (view.iconGeneration != iconGeneration_) {
         // Other pictures may now stand behind the same numbers and handles.
         tiles_.Clear();
-        iconGeneration_ = bar_.IconGeneration();
+        iconGeneration_ = view.iconGeneration;
     }
-    const auto barColor = static_cast<COLORREF>(bar_.BlendColor(kOleBtnFace, kOleWindow, kBarBlend));
+    const COLORREF barColor = Blend(kOleBtnFace, kOleWindow, kBarBlend);
     {
         UniqueBrush bg(CreateSolidBrush(barColor));
-        RECT rb = ToRECT(B);
+        RECT rb = ToRECT(strip);
         FillRect(m, &rb, bg.Get());
     }
-    const std::int32_t f = bar_.FrameWidth(), h = bar_.TabHeight();
-    const bool top = bar_.Align() == kAlignTop;
+    const std::int32_t f = view.frameWidth, h = view.tabHeight;
+    const bool top = view.top;
     // The edge between strip and client area: dark, light, dark.
     if (top) {
-        Lines(m, COLOR_BTNSHADOW, {{W.right - f, W.top + 1}, {W.right - f, W.top + h + 1}});
-        Segments(
-            m, COLOR_3DDKSHADOW,
-            {{{B.left, B.bottom - 1}, {B.right, B.bottom - 1}}, {{B.left, B.bottom + 1}, {B.right, B.bottom + 1}}});
-        Lines(m, COLOR_3DLIGHT, {{B.left, B.bottom}, {B.right, B.bottom}});
-    } else {
-        Lines(m, COLOR_BTNSHADOW, {{W.right - f, W.bottom - h - 1}, {W.right - f, W.bottom - 1}});
+        Lines(m, COLOR_BTNSHADOW, {{frame.right - f, frame.top + 1}, {frame.right - f, frame.top + h + 1}});
         Segments(m, COLOR_3DDKSHADOW,
-                 {{{B.left, B.top - 2}, {B.right, B.top - 2}}, {{B.left, B.top}, {B.right, B.top}}});
-        Lines(m, COLOR_3DLIGHT, {{B.left, B.top - 1}, {B.right, B.top - 1}});
+                 {{{strip.left, strip.bottom - 1}, {strip.right, strip.bottom - 1}},
+                  {{strip.left, strip.bottom + 1}, {strip.right, strip.bottom + 1}}});
+        Lines(m, COLOR_3DLIGHT, {{strip.left, strip.bottom}, {strip.right, strip.bottom}});
+    } else {
+        Lines(m, COLOR_BTNSHADOW, {{frame.right - f, frame.bottom - h - 1}, {frame.right - f, frame.bottom - 1}});
+        Segments(m, COLOR_3DDKSHADOW,
+                 {{{strip.left, strip.top - 2}, {strip.right, strip.top - 2}},
+                  {{strip.left, strip.top}, {strip.right, strip.top}}});
+        Lines(m, COLOR_3DLIGHT, {{strip.left, strip.top - 1}, {strip.right, strip.top - 1}});
     }
     // The part of the bar that holds nothing but its background: inside the
     // strip, off the edge lines and off the vertical line at the frame.
-    const RECT plain{B.left, top ? B.top : B.top + 1, std::min(B.right, W.right - f), top ? B.bottom - 1 : B.bottom};
+    const RECT plain{strip.left, top ? strip.top : strip.top + 1, std::min(strip.right, frame.right - f),
+                     top ? strip.bottom - 1 : strip.bottom};
 
-    if (bar_.Count() > 0) DrawTabs(m, plain, barColor);
+    if (!view.tabs.empty()) DrawTabs(m, plain, barColor);
+    for (const ButtonFace& button : view.buttons) DrawButton(m, button, plain, barColor);
 
-    if (bar_.ScrollButton()) {
-        DrawButton(m, kScrollLeftButton, plain, barColor);
-        DrawButton(m, kScrollRightButton, plain, barColor);
-    }
-    if (bar_.CloseButton()) DrawButton(m, kCloseButton, plain, barColor);
-
-    const int y = top ? B.top : B.top - 2;
-    BitBlt(dc, B.left, y, B.right - B.left, B.bottom - B.top + 2, m, B.left, y, SRCCOPY);
+    const int y = top ? strip.top : strip.top - 2;
+    BitBlt(dc, strip.left, y, strip.Width(), strip.Height() + 2, m, strip.left, y, SRCCOPY);
 }
 
 }  // namespace brisko

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "common/win/gdi.h"
-#include "tabbar/mdi_tab.h"
+#include "tabbar/bar_services.h"
 #include "tabbar/win/mem_dc.h"
 
 namespace brisko {
@@ -65,6 +65,8 @@ private:
 class FontCache {
 public:
     HFONT Get(const FontSpec& wanted, int dpi);
+    // Whether the cache holds a GDI font made from `font`.
+    bool Holds(const FontSpec& font) const { return font_ && wanted_ == font; }
     // Bumped whenever the font is remade, so that what was drawn in the
     // previous one can tell.
     std::uint32_t Generation() const { return generation_; }
@@ -83,13 +85,13 @@ private:
 
 class BarPainter {
 public:
-    explicit BarPainter(CMDITab& bar);
+    BarPainter();
     // The surface at least w x h, so that measuring works before the first paint.
     void Grow(std::int32_t w, std::int32_t h) { surface_.EnsureSize(w, h); }
     // One line of text as DrawText measures it; 0 x 0 without a surface.
     Size Measure(const FontSpec& font, const std::wstring& text);
-    // Draws the frame and the strip into the window, from the current layout.
-    void Paint(HWND hwnd);
+    // Draws the frame and the strip into the window, as the view shows them.
+    void Paint(HWND hwnd, const BarView& view);
 
 private:
     struct Font {
@@ -97,25 +99,26 @@ private:
         std::uint32_t id;  // which cache and which of its fonts
     };
     Font FontFor(const FontSpec& wanted);
-    COLORREF Rgb(std::uint32_t ole);
-    void DrawFrame(HDC dc, const Rect& w);
+    void DrawFrame(HDC dc);
     // `plain` is where the strip shows only its background, `barColor`.
     void DrawTabs(HDC m, const RECT& plain, COLORREF barColor);
     // `clear` is where the tab shows only its own background, `shown` as for
     // DrawIcon; `ground` the colours that make the background under titles.
     void DrawTitle(HDC m, const TabFace& face, const RECT& clear, int shown, const Font& font, COLORREF color,
                    const std::array<std::int64_t, 2>& ground);
-    void DrawButton(HDC m, std::int32_t n, const RECT& plain, COLORREF barColor);
+    void DrawButton(HDC m, const ButtonFace& button, const RECT& plain, COLORREF barColor);
     // `shown` is the left end of what the window gets of the strip.
     void DrawIcon(HDC m, const TabIcon& icon, const Rect& place, const RECT& plain, int shown, COLORREF bg);
 
-    CMDITab& bar_;
+    const BarView* view_ = nullptr;  // the one being painted
     int dpi_;
     CMemDC surface_;
     TileAtlas tiles_;
+    // The bar uses four fonts; a fifth cache spares the others while one changes.
     std::array<FontCache, 5> fonts_;
+    std::array<std::uint32_t, 5> lastUse_{};
+    std::uint32_t uses_ = 0;
     std::int32_t iconGeneration_ = -1;
-    std::vector<TabFace> faces_;
 };
 
 }  // namespace brisko

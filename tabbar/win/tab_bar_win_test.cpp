@@ -10,6 +10,7 @@
 
 #include "common/win/handles.h"
 #include "tabbar/fake_port_test.h"
+#include "tabbar/win/bar_messages.h"
 #include "tabbar/win/tabbar_paint_host.h"
 #include "winsvc/win/pump.h"
 
@@ -52,7 +53,7 @@ protected:
         return r;
     }
     COLORREF Pixel(int x, int y) const {
-        WindowDC dc(mdi, true);
+        WindowDC dc(mdi, DcArea::WholeWindow);
         return GetPixel(dc.Get(), x, y);
     }
     // The mouse at a point in the MDI client's window coordinates (the bar's).
@@ -107,7 +108,7 @@ TEST_F(TabBarWin, StripPixelsAndRealInput) {
     // visible tab exists) is drawn in the text colour until the bar is disabled.
     auto count = [&](const RECT& box, COLORREF color) {
         int n = 0;
-        WindowDC dc(mdi, true);
+        WindowDC dc(mdi, DcArea::WholeWindow);
         for (int y = box.top; y < box.bottom; ++y)
             for (int x = box.left; x < box.right; ++x) n += GetPixel(dc.Get(), x, y) == color;
         return n;
@@ -178,6 +179,54 @@ TEST_F(TabBarWin, StripPixelsAndRealInput) {
     client = ClientInParent();
     EXPECT_EQ(client.top, 50);  // no strip, no client edge (not restored)
     EXPECT_EQ(client.bottom, 450);
+}
+
+// Each watched message read once into the bar's typed input, and the bar's
+// answers as the window's results.
+TEST(BarMessages, ReadIntoTypedInput) {
+    using Kind = BarInputKind;
+    const HWND wnd = reinterpret_cast<HWND>(0x55);
+    struct Case {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        Kind kind;
+        std::int32_t button;
+        Point point;
+        std::uint32_t keys;
+        std::int16_t wheelDelta;
+        WindowHandle child;
+    } cases[] = {
+        {WM_LBUTTONDBLCLK, 0, MAKELPARAM(-3, 40), Kind::DoubleClick, kLeftButton, {-3, 40}, 0, 0, 0},
+        {WM_RBUTTONUP, 0, MAKELPARAM(5, 6), Kind::ButtonUp, kRightButton, {5, 6}, 0, 0, 0},
+        {WM_MBUTTONDOWN, 0, MAKELPARAM(5, 6), Kind::ButtonDown, kMiddleButton, {5, 6}, 0, 0, 0},
+        {WM_XBUTTONDOWN, MAKEWPARAM(0, XBUTTON1), 0, Kind::ButtonDown, kXButton1, {}, 0, 0, 0},
+        {WM_XBUTTONUP, MAKEWPARAM(0, XBUTTON2), 0, Kind::ButtonUp, kXButton2, {}, 0, 0, 0},
+        {WM_XBUTTONDBLCLK, 0, 0, Kind::DoubleClick, 0, {}, 0, 0, 0},  // names neither X button
+        {WM_MOUSEMOVE, 0x10000, MAKELPARAM(7, -8), Kind::MouseMove, 0, {7, -8}, 0x10000, 0, 0},
+        {WM_MOUSEWHEEL, 0xFF880008, MAKELPARAM(148, 371), Kind::Wheel, 0, {148, 371}, 8, -120, 0},
+        {WM_SIZE, 0, static_cast<LPARAM>(0xFFFE0258u), Kind::Resized, 0, {600, -2}, 0, 0, 0},
+        {WM_PARENTNOTIFY, WM_CREATE, 4242, Kind::ChildCreated, 0, {}, 0, 0, 4242},
+        {WM_PARENTNOTIFY, MAKEWPARAM(WM_DESTROY, 7), 4243, Kind::ChildDestroyed, 0, {}, 0, 0, 4243},
+        {WM_PARENTNOTIFY, WM_LBUTTONDOWN, 4244, Kind::Other, 0, {}, 0, 0, 4244},
+        {WM_MDIACTIVATE, 777, 0, Kind::ChildActivated, 0, {}, 0, 0, 777},
+        {WM_NCPAINT, 1, 0, Kind::Painted, 0, {}, 0, 0, 0},
+        {WM_NCHITTEST, 0, MAKELPARAM(-100, 20), Kind::HitTest, 0, {-100, 20}, 0, 0, 0},
+        {WM_NCDESTROY, 0, 0, Kind::Destroyed, 0, {}, 0, 0, 0},
+        {WM_SETTEXT, 0, 0, Kind::Other, 0, {}, 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        const BarInput in = ReadBarInput(MsgPhase::Before, wnd, c.message, c.wParam, c.lParam);
+        EXPECT_EQ(in.phase, MsgPhase::Before);
+        EXPECT_EQ(in.window, FromHwnd(wnd));
+        EXPECT_EQ(std::tuple(in.kind, in.button, in.point, in.keys, in.wheelDelta, in.child),
+                  std::tuple(c.kind, c.button, c.point, c.keys, c.wheelDelta, c.child))
+            << std::hex << c.message;
+    }
+    EXPECT_EQ(ReadBarInput(MsgPhase::After, wnd, WM_LBUTTONDOWN, 0, MAKELPARAM(-1, -1)).PackedPoint(), -1);
+    for (auto [answer, result] : {std::pair{BarAnswer::Unchanged, 9}, {BarAnswer::Zero, 0},
+                                  {BarAnswer::HitClient, HTCLIENT}, {BarAnswer::HitBorder, HTBORDER}})
+        EXPECT_EQ(AnswerResult(answer, 9), result);
 }
 
 }  // namespace

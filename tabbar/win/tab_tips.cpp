@@ -55,7 +55,7 @@ void CTabTips::Destroy() {
 void CTabTips::SetToolRect(UINT id, const Rect& r, const CMDITab& bar) {
     TTTOOLINFOW ti = ToolInfo(m_hClient, id);
     // Bar coordinates are the window's; the tool's are the client's.
-    const Point origin = bar.ToBarPoint(0, 0, false);
+    const Point origin = bar.ToBarPoint(Point{}, CMDITab::Coords::Client);
     ti.rect = RECT{r.left - origin.x, r.top - origin.y, r.right - origin.x, r.bottom - origin.y};
     SendMessageW(m_hTip.Get(), TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
 }
@@ -74,29 +74,26 @@ void CTabTips::Retarget(const CMDITab& bar, const TabTip& tip) {
     SetToolRect(m_uTool, tip.rc, bar);
 }
 
-void CTabTips::OnMessage(const CMDITab& bar, bool bBefore, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+void CTabTips::OnInput(const CMDITab& bar, const BarInput& in) {
     if (!m_hTip) return;
-    if (uMsg == WM_MOUSEMOVE && !bBefore) {
-        m_ptLast = POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        m_bHaveLast = true;
-        const Point p = bar.ToBarPoint(m_ptLast.x, m_ptLast.y, false);
-        Retarget(bar, TipAt(bar, p.x, p.y));
-        MSG m{m_hClient, uMsg, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
-        GetCursorPos(&m.pt);
-        SendMessageW(m_hTip.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
-        return;
-    }
-    switch (uMsg) {
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK:
-        case WM_RBUTTONDOWN:
-        case WM_RBUTTONDBLCLK:
-        case WM_MBUTTONDOWN:
-        case WM_MBUTTONDBLCLK:
-        case WM_XBUTTONDOWN:
-        case WM_XBUTTONDBLCLK:
-        case WM_MOUSEWHEEL:
-        case WM_MOUSELEAVE:
+    switch (in.kind) {
+        case BarInputKind::MouseMove: {
+            if (in.Before()) break;
+            m_ptLast = in.point;
+            m_bHaveLast = true;
+            const Point p = bar.ToBarPoint(m_ptLast, CMDITab::Coords::Client);
+            Retarget(bar, TipAt(bar, p.x, p.y));
+            // The control follows the pointer through the moves it is shown.
+            MSG m{m_hClient, WM_MOUSEMOVE, in.keys, MAKELPARAM(in.point.x, in.point.y),
+                  static_cast<DWORD>(GetMessageTime()), {}};
+            GetCursorPos(&m.pt);
+            SendMessageW(m_hTip.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
+            break;
+        }
+        case BarInputKind::ButtonDown:
+        case BarInputKind::DoubleClick:
+        case BarInputKind::Wheel:
+        case BarInputKind::MouseLeave:
             // A press, a scroll or the pointer going: the tip goes at once.
             SendMessageW(m_hTip.Get(), TTM_POP, 0, 0);
             break;
@@ -107,7 +104,7 @@ void CTabTips::OnMessage(const CMDITab& bar, bool bBefore, UINT uMsg, WPARAM wPa
 
 void CTabTips::Recheck(const CMDITab& bar) {
     if (!m_hTip || !m_bHaveLast || m_Tip.Empty()) return;
-    const Point p = bar.ToBarPoint(m_ptLast.x, m_ptLast.y, false);
+    const Point p = bar.ToBarPoint(m_ptLast, CMDITab::Coords::Client);
     const TabTip now = TipAt(bar, p.x, p.y);
     if (now == m_Tip) return;
     Retarget(bar, now);

@@ -22,8 +22,8 @@ public:
     void Destroy();
     HWND Window() const { return m_hTip.Get(); }
 
-    // A message of the attached window, after the bar has handled it.
-    void OnMessage(const CMDITab& bar, bool bBefore, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    // An input of the attached window, after the bar has handled it.
+    void OnInput(const CMDITab& bar, const BarInput& in);
     // The bar has been laid out again: a tip whose tab moved or went, or that
     // a scroll slid away from under the pointer, is taken down.
     void Recheck(const CMDITab& bar);
@@ -40,7 +40,7 @@ private:
     TabTip m_Tip;
     UINT m_uTool = 1;
     // The last pointer position over the client, in client coordinates.
-    POINT m_ptLast{};
+    Point m_ptLast;
     bool m_bHaveLast = false;
 };
 

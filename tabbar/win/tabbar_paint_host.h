@@ -7,7 +7,7 @@
 #include <string>
 
 #include "common/win/handles.h"
-#include "tabbar/win/tab_bar_port.h"
+#include "tabbar/win/tab_bar.h"
 
 namespace brisko::test {
 

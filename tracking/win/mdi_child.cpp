@@ -8,8 +8,6 @@
 namespace brisko {
 namespace {
 
-constexpr std::uint32_t kAfter = 1;
-
 class WinMDIChild final : public CMDIChild, private iSubclass {
 public:
     ~WinMDIChild() override { Detach(); }
@@ -20,10 +18,10 @@ public:
         Detach();
         m_lPtr = pMonitor;
         m_cSubclass = std::make_unique<CSubclass>();
-        m_cSubclass->AddMsg(WM_NCACTIVATE, kAfter);
-        m_cSubclass->AddMsg(WM_SETTEXT, kAfter);
-        m_cSubclass->AddMsg(WM_SHOWWINDOW, kAfter);
-        m_cSubclass->AddMsg(WM_STYLECHANGED, kAfter);
+        m_cSubclass->AddMsg(WM_NCACTIVATE, MsgPhase::After);
+        m_cSubclass->AddMsg(WM_SETTEXT, MsgPhase::After);
+        m_cSubclass->AddMsg(WM_SHOWWINDOW, MsgPhase::After);
+        m_cSubclass->AddMsg(WM_STYLECHANGED, MsgPhase::After);
         m_cSubclass->SubClass(hWnd, this);
     }
 

@@ -76,36 +76,36 @@ protected:
 TEST_F(SubclassTest, PhasesHandledResultsAndRewrittenMessages) {
     // The answer, the messages that reached the window's procedure and the owner's calls.
     using Outcome = std::tuple<LRESULT, std::vector<UINT>, std::size_t>;
-    const auto run = [&](std::uint32_t when, std::function<void(CSubclass&, Call&)> react) {
+    const auto run = [&](MsgPhase when, std::function<void(CSubclass&, Call&)> react) {
         g_base.clear();
         Owner owner;
         CSubclass sc;
         sc.AddMsg(kMsgA, when);
-        sc.AddMsg(kMsgB, kMsgBefore);
+        sc.AddMsg(kMsgB, MsgPhase::Before);
         EXPECT_TRUE(sc.SubClass(H(), &owner));
         owner.react = [&](Call& call) { react(sc, call); };
         const LRESULT result = Send(kMsgA, 1);
         if (!owner.calls.empty()) {
-            EXPECT_EQ(owner.calls[0], Owner::Seen(when != kMsgAfter, when == kMsgAfter ? 1001 : 0));
+            EXPECT_EQ(owner.calls[0], Owner::Seen(when != MsgPhase::After, when == MsgPhase::After ? 1001 : 0));
         }
         return Outcome{result, g_base, owner.calls.size()};
     };
     // The after phase sees and replaces the result.
-    EXPECT_EQ(run(kMsgAfter, [](CSubclass&, Call& c) { c.result = 77; }), (Outcome{77, {kMsgA}, 1}));
+    EXPECT_EQ(run(MsgPhase::After, [](CSubclass&, Call& c) { c.result = 77; }), (Outcome{77, {kMsgA}, 1}));
     // An unhandled before phase's result is overwritten.
-    EXPECT_EQ(run(kMsgBefore, [](CSubclass&, Call& c) { c.result = 5; }), (Outcome{1001, {kMsgA}, 1}));
+    EXPECT_EQ(run(MsgPhase::Before, [](CSubclass&, Call& c) { c.result = 5; }), (Outcome{1001, {kMsgA}, 1}));
     // Handled before skips the procedure and the after phase.
-    EXPECT_EQ(run(kMsgBeforeAndAfter, [](CSubclass&, Call& c) { c.handled = c.before, c.result = 5; }),
+    EXPECT_EQ(run(MsgPhase::BeforeAndAfter, [](CSubclass&, Call& c) { c.handled = c.before, c.result = 5; }),
               (Outcome{5, {}, 1}));
     // The before phase rewrites the message.
-    EXPECT_EQ(run(kMsgBefore, [](CSubclass&, Call& c) { c.msg = kMsgB, c.wParam = 11; }), (Outcome{1002, {kMsgB}, 1}));
+    EXPECT_EQ(run(MsgPhase::Before, [](CSubclass&, Call& c) { c.msg = kMsgB, c.wParam = 11; }), (Outcome{1002, {kMsgB}, 1}));
     EXPECT_EQ(g_baseWParam, 11u);
     // CallOrigWndProc runs the previous procedure.
-    EXPECT_EQ(run(kMsgBefore,
+    EXPECT_EQ(run(MsgPhase::Before,
                   [](CSubclass& sc, Call& c) { c.result = sc.CallOrigWndProc(kMsgC, 5, 6) + 1, c.handled = true; }),
               (Outcome{1004, {kMsgC}, 1}));
     // A throwing owner leaves the message as it came.
-    EXPECT_EQ(run(kMsgBeforeAndAfter,
+    EXPECT_EQ(run(MsgPhase::BeforeAndAfter,
                   [](CSubclass&, Call& c) {
                       c.handled = true, c.result = 5, c.msg = kMsgC;
                       throw std::runtime_error("owner failed");
@@ -113,7 +113,7 @@ TEST_F(SubclassTest, PhasesHandledResultsAndRewrittenMessages) {
               (Outcome{1001, {kMsgA}, 2}));
     LRESULT nested = 0;
     // A message sent from a callback is dispatched on its own.
-    EXPECT_EQ(run(kMsgBeforeAndAfter,
+    EXPECT_EQ(run(MsgPhase::BeforeAndAfter,
                   [&](CSubclass&, Call& c) {
                       if (c.msg == kMsgB) c.handled = true, c.result = 9;
                       if (c.msg == kMsgA && c.before) nested = Send(kMsgB);
@@ -121,7 +121,7 @@ TEST_F(SubclassTest, PhasesHandledResultsAndRewrittenMessages) {
               (Outcome{1001, {kMsgA}, 3}));
     EXPECT_EQ(nested, 9);
     // A message nobody registered passes untouched.
-    EXPECT_EQ(run(0, [](CSubclass&, Call& c) { c.result = 5; }), (Outcome{1001, {kMsgA}, 0}));
+    EXPECT_EQ(run(MsgPhase{}, [](CSubclass&, Call& c) { c.result = 5; }), (Outcome{1001, {kMsgA}, 0}));
 }
 
 // A subclasser that is not ours, installed after us.
@@ -142,7 +142,7 @@ TEST_F(SubclassTest, OneWindowPerObjectUnicodeWindowsAndDetachingKeepsTheChain) 
     const LONG_PTR base = CurrentProc();
     Owner owner;
     auto sc = std::make_unique<CSubclass>();
-    sc->AddMsg(kMsgA, kMsgBefore);
+    sc->AddMsg(kMsgA, MsgPhase::Before);
     ASSERT_TRUE(sc->SubClass(H(), &owner));
     const WNDCLASSW wc{0, UnicodeProc, 0, 0, GetModuleHandleW(nullptr), {}, {}, {}, {}, L"BriskoSubclassTestW"};
     RegisterClassW(&wc);
@@ -152,13 +152,13 @@ TEST_F(SubclassTest, OneWindowPerObjectUnicodeWindowsAndDetachingKeepsTheChain) 
     EXPECT_FALSE(sc->UnSubclass());
     EXPECT_EQ(CurrentProc(), base);
     EXPECT_FALSE(sc->SubClass(FromHwnd(GetDesktopWindow()), &owner)) << "not a window of this process";
-    sc->AddMsg(WM_SETTEXT, kMsgAfter);
+    sc->AddMsg(WM_SETTEXT, MsgPhase::After);
     ASSERT_TRUE(sc->SubClass(FromHwnd(unicode.Get()), &owner)) << "free again";
     EXPECT_TRUE(SendMessageA(unicode.Get(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("(\xBA\xB0\xC4\xDE)")));
     EXPECT_EQ(g_unicodeText, L"(\uFF7A\uFF70\uFF84\uFF9E)");
     EXPECT_EQ(owner.calls.size(), 1u);
     sc = std::make_unique<CSubclass>();  // destroying an attached object restores its window
-    sc->AddMsg(kMsgA, kMsgBeforeAndAfter);
+    sc->AddMsg(kMsgA, MsgPhase::BeforeAndAfter);
     EXPECT_EQ(GetWindowLongPtrW(unicode.Get(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(UnicodeProc));
     owner.calls.clear();
 
@@ -188,11 +188,11 @@ TEST_F(SubclassTest, OneWindowPerObjectUnicodeWindowsAndDetachingKeepsTheChain) 
 TEST_F(SubclassTest, DestroyingTheWindowAndTheObjectInsideACallback) {
     Owner owner;
     CSubclass kept;
-    kept.AddMsg(WM_DESTROY, kMsgAfter);
-    kept.AddMsg(WM_NCDESTROY, kMsgBeforeAndAfter);
+    kept.AddMsg(WM_DESTROY, MsgPhase::After);
+    kept.AddMsg(WM_NCDESTROY, MsgPhase::BeforeAndAfter);
     ASSERT_TRUE(kept.SubClass(H(), &owner));
     auto gone = std::make_unique<CSubclass>();
-    gone->AddMsg(WM_DESTROY, kMsgBeforeAndAfter);
+    gone->AddMsg(WM_DESTROY, MsgPhase::BeforeAndAfter);
     ASSERT_TRUE(gone->SubClass(H(), &owner));
     owner.react = [&](Call& c) {
         if (c.msg == WM_DESTROY) gone.reset();

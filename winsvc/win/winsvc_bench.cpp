@@ -54,10 +54,10 @@ int main(int argc, char** argv) {
         Round(best[0], n, send);
         if (!sc.SubClass(FromHwnd(wnd), &owner)) return std::printf("subclassing failed\n"), 1;
         // The handful of messages a child-window watcher registers.
-        for (UINT m : {WM_SETTEXT, WM_SHOWWINDOW, WM_MDIACTIVATE, WM_SIZE}) sc.AddMsg(m, kMsgAfter);
-        sc.AddMsg(WM_DESTROY, kMsgBefore);
+        for (UINT m : {WM_SETTEXT, WM_SHOWWINDOW, WM_MDIACTIVATE, WM_SIZE}) sc.AddMsg(m, MsgPhase::After);
+        sc.AddMsg(WM_DESTROY, MsgPhase::Before);
         Round(best[1], n, send);
-        sc.AddMsg(kBenchMsg, kMsgAfter);
+        sc.AddMsg(kBenchMsg, MsgPhase::After);
         Round(best[2], n, send);
         sc.UnSubclass();
     }

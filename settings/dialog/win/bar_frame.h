@@ -9,7 +9,7 @@
 
 #include "common/win/handles.h"
 #include "tabbar/mdi_tab.h"
-#include "tabbar/win/tab_bar_port.h"
+#include "tabbar/win/tab_bar.h"
 
 namespace brisko {
 

@@ -267,7 +267,7 @@ TEST_F(ConfigDialogTest, TheEnglishFormFitsItsWordsAndNamesABadWidthInEnglish) {
             const HWND h = GetDlgItem(dlg, c.id);
             std::wstring text = Text(dlg, c.id);
             std::erase(text, L'&');
-            const WindowDC dc(h, false);
+            const WindowDC dc(h, DcArea::Client);
             SelectInDC font(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
             SIZE size{};
             GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
@@ -340,7 +340,7 @@ TEST_F(ConfigDialogTest, PickersApplyTheirChoiceTheWidthSpinsWithRealInputAndOkK
         POINT at{(r.left * 15 + r.right) / 16, (r.top * 3 + r.bottom) / 4};
         ScreenToClient(box, &at);
         UpdateWindow(box);
-        EXPECT_EQ(GetPixel(WindowDC(box, false).Get(), at.x, at.y), 0xFFFFFFu);
+        EXPECT_EQ(GetPixel(WindowDC(box, DcArea::Client).Get(), at.x, at.y), 0xFFFFFFu);
         for (auto [id, value] : {std::pair{kColorRed, "10"}, {kColorGreen, "20"}, {kColorBlue, "30"}})
             SetDlgItemTextA(box, id, value);
     });

@@ -1,7 +1,7 @@
-// The Win32 side of the bar: the window system's services behind
-// ITabBarPort, the attachment to the MDI client (class and extended style,
-// subclassing, the reserved strip) and the painting of the strip.
-#include "tabbar/win/tab_bar_port.h"
+// The Win32 side of the bar: the window system's services, the attachment
+// to the MDI client (class and extended style, subclassing, the reserved
+// strip) and the painting of the strip.
+#include "tabbar/win/tab_bar.h"
 
 #include <olectl.h>
 #include <windows.h>
@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "common/win/gdi.h"
+#include "tabbar/win/bar_messages.h"
 #include "tabbar/win/bar_painter.h"
 #include "tabbar/win/tab_tips.h"
 #include "winsvc/hookey.h"
@@ -22,23 +23,31 @@ RECT ToRECT(const Rect& r) {
     return RECT{r.left, r.top, r.right, r.bottom};
 }
 
-class Win32TabBarPort : public ITabBarPort, private iSubclass, private iTimer, private IHooKeyEvents {
+// Every service of one bar, and the window system's calls back into it.
+class Win32BarSide final : public ITextMeasure,
+                     public IColorSource,
+                     public IPointerServices,
+                     public IBarWindow,
+                     private iSubclass,
+                     private iTimer,
+                     private IHooKeyEvents {
 public:
-    Win32TabBarPort() : m_cHookKey(this) {
+    Win32BarSide() : m_cHookKey(this) {
         // The hook is switched on first and stays on for the bar's life:
         // Esc must reach a drag whichever window has the keyboard.
         m_cHookKey.SetActive(true);
     }
-    ~Win32TabBarPort() override {
+    ~Win32BarSide() {
         m_cHookKey.SetActive(false);
         m_cTimer.TmrStop();
         m_cSubclass.UnSubclass();
     }
+    Win32BarSide(const Win32BarSide&) = delete;
+    Win32BarSide& operator=(const Win32BarSide&) = delete;
 
-    void Bind(CMDITab& bar) override {
-        m_pBar = &bar;
-        m_cPainter.emplace(bar);
-    }
+    // The bar these services serve, once it is made; the window system's
+    // calls reach it from then on.
+    void Serve(CMDITab& bar) { m_pBar = &bar; }
 
     void ReadSystemParameters(std::int32_t& dragCX, std::int32_t& dragCY, std::int32_t& wheelLines) override {
         dragCX = GetSystemMetrics(SM_CXDRAG);
@@ -48,7 +57,7 @@ public:
     }
 
     Size MeasureText(const FontSpec& font, const std::wstring& text) override {
-        return m_cPainter->Measure(font, text);
+        return m_cPainter.Measure(font, text);
     }
 
     std::optional<std::uint32_t> TranslateColor(std::uint32_t oleColor) override {
@@ -65,18 +74,18 @@ public:
         // The bar draws its own frame in place of the system's client edge.
         const LONG_PTR ex = GetWindowLongPtrA(hwnd, GWL_EXSTYLE);
         SetWindowLongPtrA(hwnd, GWL_EXSTYLE, ex & ~static_cast<LONG_PTR>(WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE));
-        for (const auto& m : kWatchedMessages) m_cSubclass.AddMsg(m.uMsg, static_cast<std::uint32_t>(m.when));
+        for (const auto& m : kWatchedMessages) m_cSubclass.AddMsg(m.message, m.phase);
         m_cSubclass.SubClass(h, this);
         m_cTips.Create(hwnd);
         // The surface exists from now on, so the first layout measures
         // titles and line heights for real.
         RECT wr{};
-        if (GetWindowRect(hwnd, &wr)) m_cPainter->Grow(wr.right - wr.left, wr.bottom - wr.top + 1);
+        if (GetWindowRect(hwnd, &wr)) m_cPainter.Grow(wr.right - wr.left, wr.bottom - wr.top + 1);
     }
 
     void DetachWindow(WindowHandle) override {
         m_cTips.Destroy();
-        for (const auto& m : kWatchedMessages) m_cSubclass.DelMsg(m.uMsg, static_cast<std::uint32_t>(m.when));
+        for (const auto& m : kWatchedMessages) m_cSubclass.DelMsg(m.message, m.phase);
         m_cSubclass.UnSubclass();
     }
 
@@ -112,12 +121,13 @@ public:
     void StartTimer(std::int32_t intervalMS) override { m_cTimer.TmrStart(this, intervalMS, 0); }
     void StopTimer() override { m_cTimer.TmrStop(); }
 
-    void PaintBar(WindowHandle hWnd, bool) override;
+    void PaintBar(WindowHandle hWnd, const BarView& view) override;
 
 private:
     void iSubclass_Proc(bool bBefore, bool& bHandled, std::intptr_t& lReturn, WindowHandle& hWnd, std::uint32_t& uMsg,
                         std::uintptr_t& wParam, std::intptr_t& lParam) override;
     void iTimer_Proc(std::int32_t lElapsedMS, std::int32_t lTimerID) override {
+        if (!m_pBar) return;
         try {
             m_pBar->iTimer_Proc(lElapsedMS, lTimerID);
         } catch (...) {
@@ -125,6 +135,7 @@ private:
         }
     }
     void KeyPress(const std::wstring& sKey, bool bInjected) override {
+        if (!m_pBar) return;
         try {
             m_pBar->m_cHookKey_KeyPress(sKey, bInjected);
         } catch (...) {
@@ -137,49 +148,57 @@ private:
     CTimer m_cTimer;
     CSubclass m_cSubclass;
     CTabTips m_cTips;
-    std::optional<BarPainter> m_cPainter;  // made once the bar is known
+    BarPainter m_cPainter;
 };
 
-void Win32TabBarPort::iSubclass_Proc(bool bBefore, bool& bHandled, std::intptr_t& lReturn, WindowHandle& hWnd,
-                                     std::uint32_t& uMsg, std::uintptr_t& wParam, std::intptr_t& lParam) {
+void Win32BarSide::iSubclass_Proc(bool bBefore, bool& bHandled, std::intptr_t& lReturn, WindowHandle& hWnd,
+                                  std::uint32_t& uMsg, std::uintptr_t& wParam, std::intptr_t& lParam) {
+    if (!m_pBar) return;
+    const MsgPhase phase = bBefore ? MsgPhase::Before : MsgPhase::After;
+    if (uMsg == WM_NCCALCSIZE) {
+        // Only the form with a parameter record; a bare rectangle keeps
+        // the window's own answer.
+        if (bBefore || !wParam || !lParam) return;
+        auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
+        if (!params->lppos) return;
+        const WINDOWPOS& wp = *params->lppos;
+        params->rgrc[0] = ToRECT(m_pBar->ClientRectFor(wp.x, wp.y, wp.cx, wp.cy));
+        params->rgrc[1] = params->rgrc[0];
+        lReturn = WVR_VALIDRECTS;
+        return;
+    }
+    const BarInput input = ReadBarInput(phase, ToHwnd(hWnd), uMsg, wParam, lParam);
     try {
-        if (uMsg == WM_NCCALCSIZE) {
-            // Only the form with a parameter record; a bare rectangle keeps
-            // the window's own answer.
-            if (bBefore || !wParam || !lParam) return;
-            auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
-            if (!params->lppos) return;
-            const WINDOWPOS& wp = *params->lppos;
-            params->rgrc[0] = ToRECT(m_pBar->ClientRectFor(wp.x, wp.y, wp.cx, wp.cy));
-            params->rgrc[1] = params->rgrc[0];
-            lReturn = WVR_VALIDRECTS;
-            return;
-        }
-        m_pBar->HandleMessage(bBefore, bHandled, lReturn, hWnd, uMsg, wParam, lParam);
+        const BarReply reply = m_pBar->HandleInput(input);
+        bHandled = reply.handled;
+        lReturn = AnswerResult(reply.answer, lReturn);
     } catch (...) {
         // A failure (an event handler's included) ends this message's
         // handling; the window goes on with what was decided so far.
     }
     try {
-        m_cTips.OnMessage(*m_pBar, bBefore, uMsg, wParam, lParam);
+        m_cTips.OnInput(*m_pBar, input);
     } catch (...) {
         // A tip that cannot be shown is simply not shown.
     }
 }
 
-void Win32TabBarPort::PaintBar(WindowHandle hWnd, bool) {
+void Win32BarSide::PaintBar(WindowHandle hWnd, const BarView& view) {
     try {
         m_cTips.Recheck(*m_pBar);
     } catch (...) {
         // A tip left up a moment longer is no reason to leave the bar unpainted.
     }
-    m_cPainter->Paint(ToHwnd(hWnd));
+    m_cPainter.Paint(ToHwnd(hWnd), view);
 }
 
 }  // namespace
 
 std::unique_ptr<CMDITab> CreateTabBar() {
-    return std::make_unique<CMDITab>(std::make_unique<Win32TabBarPort>());
+    auto side = std::make_shared<Win32BarSide>();
+    auto bar = std::make_unique<CMDITab>(TabBarServices{side.get(), side.get(), side.get(), side.get(), side});
+    side->Serve(*bar);
+    return bar;
 }
 
 }  // namespace brisko
