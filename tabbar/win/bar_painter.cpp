@@ -144,11 +144,13 @@ BarPainter::Font BarPainter::FontFor(const FontSpec& wanted) {
     // Each font in use keeps its own GDI font, and equal fonts share one; a
     // font not held yet takes the cache used least lately.
     std::size_t i = 0;
-    while (i < fonts_.size() && !fonts_[i].Holds(wanted)) ++i;
-    if (i == fonts_.size())
+    HFONT handle = nullptr;
+    while (i < fonts_.size() && !(handle = fonts_[i].Holding(wanted))) ++i;
+    if (!handle) {
         i = static_cast<std::size_t>(std::min_element(lastUse_.begin(), lastUse_.end()) - lastUse_.begin());
+        handle = fonts_[i].Get(wanted, dpi_);
+    }
     lastUse_[i] = ++uses_;
-    const HFONT handle = fonts_[i].Get(wanted, dpi_);
     return Font{handle, static_cast<std::uint32_t>(i << 28) | (fonts_[i].Generation() & 0x0FFFFFFF)};
 }
 

@@ -65,8 +65,8 @@ private:
 class FontCache {
 public:
     HFONT Get(const FontSpec& wanted, int dpi);
-    // Whether the cache holds a GDI font made from `font`.
-    bool Holds(const FontSpec& font) const { return font_ && wanted_ == font; }
+    // The GDI font made from `font` when the cache holds it, else null.
+    HFONT Holding(const FontSpec& font) const { return font_ && wanted_ == font ? font_.Get() : nullptr; }
     // Bumped whenever the font is remade, so that what was drawn in the
     // previous one can tell.
     std::uint32_t Generation() const { return generation_; }
@@ -116,8 +116,8 @@ private:
     TileAtlas tiles_;
     // The bar uses four fonts; a fifth cache spares the others while one changes.
     std::array<FontCache, 5> fonts_;
-    std::array<std::uint32_t, 5> lastUse_{};
-    std::uint32_t uses_ = 0;
+    std::array<std::uint64_t, 5> lastUse_{};
+    std::uint64_t uses_ = 0;
     std::int32_t iconGeneration_ = -1;
 };
 
