@@ -36,7 +36,7 @@ struct BarInput {
     MsgPhase phase = MsgPhase::After;  // before or after the window's own procedure
     WindowHandle window = 0;           // the window the message is for
     std::int32_t button = 0;           // MouseButton of a press or release
-    Point point;                       // client coordinates, unless the kind says otherwise
+    Point point{};                     // client coordinates, unless the kind says otherwise
     std::uint32_t keys = 0;            // MK_ flags of a move or a wheel turn
     std::int16_t wheelDelta = 0;       // multiples of 120, positive away from the user
     WindowHandle child = 0;

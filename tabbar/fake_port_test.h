@@ -30,15 +30,11 @@ constexpr Message kLButtonDown{BarInputKind::ButtonDown, kLeftButton}, kLButtonU
 // True when the bar keeps it from the window.
 inline bool Send(CMDITab& bar, Message m, std::int32_t x, std::int32_t y, std::uint32_t keys = 0,
                  std::int32_t above = 29) {
-    BarInput in;
-    in.kind = m.kind;
-    in.button = m.button;
     const bool before = m.button != 0 || m.kind == BarInputKind::CaptureChanged;
-    in.phase = before ? MsgPhase::Before : MsgPhase::After;
-    in.window = bar.hClientWnd();
-    in.point = {x - 2, y - above};
-    in.keys = keys;
-    return bar.HandleInput(in).handled;
+    return bar
+        .HandleInput({.kind = m.kind, .phase = before ? MsgPhase::Before : MsgPhase::After, .window = bar.hClientWnd(),
+                      .button = m.button, .point = {x - 2, y - above}, .keys = keys})
+        .handled;
 }
 
 // The scrolling steps the bar takes on its own, for the tests that check them one by one.
@@ -58,6 +54,7 @@ struct Log {
     std::int32_t width = 600;
     bool captured = false, timerRunning = false, subclassed = false;
     bool paintOnFrameChange = false;  // the window repaints its frame, and with it the bar
+    BarView view;                     // the last one painted
     CMDITab* bar = nullptr;
     // The window system tells the bar that its capture went.
     void LoseCapture() {
@@ -127,7 +124,10 @@ struct FakeWindow : IBarWindow {
         log.calls.push_back("frame");
         if (log.paintOnFrameChange && log.subclassed) log.bar->PaintBar(h, false);
     }
-    void PaintBar(WindowHandle, const BarView&) override { log.calls.push_back("paint"); }
+    void PaintBar(WindowHandle, const BarView& view) override {
+        log.calls.push_back("paint");
+        log.view = view;
+    }
     Rect WindowRect(WindowHandle) override { return {0, 0, log.width, 400}; }
     Point ScreenToClient(WindowHandle, Point p) override { return {p.x - 100, p.y - 200}; }
 };

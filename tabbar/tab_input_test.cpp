@@ -260,53 +260,48 @@ TEST_F(Input, WindowMessages) {
     using Kind = BarInputKind;
     constexpr auto kBefore = MsgPhase::Before, kAfter = MsgPhase::After;
     constexpr auto kOwn = BarAnswer::Unchanged, kZero = BarAnswer::Zero;
-    struct Case {
-        MsgPhase phase;
-        Kind kind;
-        WindowHandle wnd;
-        Point point;
-        std::int16_t wheelDelta;
-        std::uint32_t keys;
-        WindowHandle child;
+    auto wheel = [&](std::int32_t bx, std::int32_t by, std::int16_t delta, std::uint32_t keys = 0) {
+        return BarInput{.kind = Kind::Wheel, .phase = kBefore, .window = kWnd, .point = screen(bx, by), .keys = keys,
+                        .wheelDelta = delta};
+    };
+    auto hit = [&](std::int32_t bx, std::int32_t by) {
+        return BarInput{.kind = Kind::HitTest, .window = kWnd, .point = screen(bx, by)};
+    };
+    BarInput otherWindow = wheel(50, 200, -120);
+    otherWindow.window = kWnd + 1;
+    const struct {
+        BarInput in;
         const char* events;
         bool handled;
         BarAnswer answer;
         std::int16_t scrollPos;
     } cases[] = {
-        {kAfter, Kind::Resized, kWnd, {600, -2}, 0, 0, 0, "Resize 600 -2", false, kOwn, 0},
-        {kBefore, Kind::ChildCreated, kWnd, {}, 0, 0, 4242, "Create 4242", false, kOwn, 0},
-        {kBefore, Kind::ChildDestroyed, kWnd, {}, 0, 0, 4243, "Destroy 4243", false, kOwn, 0},
-        {kAfter, Kind::ChildActivated, kWnd, {}, 0, 0, 777, "Active 777", false, kOwn, 0},
-        {kBefore, Kind::ChildActivated, kWnd, {}, 0, 0, 777, "", false, kOwn, 0},  // only after the window's own handling
-        {kAfter, Kind::HitTest, kWnd, screen(1, 1), 0, 0, 0, "", false, BarAnswer::HitClient, 0},
-        {kAfter, Kind::HitTest, kWnd, screen(598, 26), 0, 0, 0, "", false, BarAnswer::HitClient, 0},
-        {kAfter, Kind::HitTest, kWnd, screen(599, 15), 0, 0, 0, "", false, BarAnswer::HitBorder, 0},
-        {kAfter, Kind::HitTest, kWnd, screen(50, 27), 0, 0, 0, "", false, BarAnswer::HitBorder, 0},
-        {kAfter, Kind::HitTest, kWnd, screen(50, 0), 0, 0, 0, "", false, BarAnswer::HitBorder, 0},
+        {{.kind = Kind::Resized, .phase = kAfter, .window = kWnd, .point = {600, -2}}, "Resize 600 -2", false, kOwn, 0},
+        {{.kind = Kind::ChildCreated, .phase = kBefore, .child = 4242}, "Create 4242", false, kOwn, 0},
+        {{.kind = Kind::ChildDestroyed, .phase = kBefore, .child = 4243}, "Destroy 4243", false, kOwn, 0},
+        {{.kind = Kind::ChildActivated, .phase = kAfter, .child = 777}, "Active 777", false, kOwn, 0},
+        // Only after the window's own handling.
+        {{.kind = Kind::ChildActivated, .phase = kBefore, .child = 777}, "", false, kOwn, 0},
+        {hit(1, 1), "", false, BarAnswer::HitClient, 0},
+        {hit(598, 26), "", false, BarAnswer::HitClient, 0},
+        {hit(599, 15), "", false, BarAnswer::HitBorder, 0},
+        {hit(50, 27), "", false, BarAnswer::HitBorder, 0},
+        {hit(50, 0), "", false, BarAnswer::HitBorder, 0},
         // The wheel never reaches the window's own procedure.
-        {kBefore, Kind::Wheel, kWnd, screen(50, 15), 120, 0, 0, "", true, kZero, 0},  // over the bar, nothing to the left
-        {kBefore, Kind::Wheel, kWnd, screen(50, 15), -960, 0, 0, "", true, kZero, 20},  // eight notches, one step
-        {kBefore, Kind::Wheel, kWnd, screen(50, 200), -120, 8, 0, "Wheel -1 148 371 3", true, kZero, 20},
-        {kBefore, Kind::Wheel, kWnd, screen(50, 200), 240, 0, 0, "Wheel 2 148 371 3", true, kZero, 20},
-        {kBefore, Kind::Wheel, kWnd, screen(50, 200), 60, 0, 0, "Wheel 0 148 371 3", true, kZero, 20},   // half: to even
-        {kBefore, Kind::Wheel, kWnd, screen(50, 200), 60, 1, 0, "Wheel 1 148 371 3", true, kZero, 20},   // keys tip it
-        {kBefore, Kind::Wheel, kWnd, screen(50, 200), 180, 0, 0, "Wheel 2 148 371 3", true, kZero, 20},  // 1.5: to even
-        {kBefore, Kind::Wheel, kWnd + 1, screen(50, 200), -120, 0, 0, "", false, kOwn, 20},             // another window's
+        {wheel(50, 15, 120), "", true, kZero, 0},    // over the bar, nothing to the left
+        {wheel(50, 15, -960), "", true, kZero, 20},  // eight notches, one step
+        {wheel(50, 200, -120, 8), "Wheel -1 148 371 3", true, kZero, 20},
+        {wheel(50, 200, 240), "Wheel 2 148 371 3", true, kZero, 20},
+        {wheel(50, 200, 60), "Wheel 0 148 371 3", true, kZero, 20},     // half: to even
+        {wheel(50, 200, 60, 1), "Wheel 1 148 371 3", true, kZero, 20},  // the key flags tip it
+        {wheel(50, 200, 180), "Wheel 2 148 371 3", true, kZero, 20},    // 1.5: to even
+        {otherWindow, "", false, kOwn, 20},
     };
     for (const auto& c : cases) {
-        BarInput in;
-        in.phase = c.phase;
-        in.kind = c.kind;
-        in.window = c.wnd;
-        in.point = c.point;
-        in.wheelDelta = c.wheelDelta;
-        in.keys = c.keys;
-        in.child = c.child;
-        const BarReply reply = bar.HandleInput(in);
+        const BarReply reply = bar.HandleInput(c.in);
         EXPECT_EQ(Take(), c.events) << &c - cases;
-        EXPECT_EQ(reply.handled, c.handled) << &c - cases;
-        EXPECT_EQ(reply.answer, c.answer) << &c - cases;
-        EXPECT_EQ(bar.ScrollPos(), c.scrollPos) << &c - cases;
+        EXPECT_EQ(std::tuple(reply.handled, reply.answer, bar.ScrollPos()), std::tuple(c.handled, c.answer, c.scrollPos))
+            << &c - cases;
     }
 }
 
@@ -322,13 +317,9 @@ TEST_F(Input, DetachReleasesCaptureTrackingAndTimer) {
     EXPECT_TRUE(log.calls.empty());
     // A window destroyed under the bar is let go as it goes, and only that window.
     bar.Attach(kWnd);
-    BarInput destroyed;
-    destroyed.kind = BarInputKind::Destroyed;
-    destroyed.window = kWnd + 1;
-    bar.HandleInput(destroyed);
+    bar.HandleInput({.kind = BarInputKind::Destroyed, .window = kWnd + 1});
     EXPECT_EQ(bar.hClientWnd(), kWnd);
-    destroyed.window = kWnd;
-    bar.HandleInput(destroyed);
+    bar.HandleInput({.kind = BarInputKind::Destroyed, .window = kWnd});
     EXPECT_EQ(bar.hClientWnd(), 0);
     EXPECT_EQ(log.calls.back(), "detach");
 }

@@ -49,6 +49,48 @@ TEST_F(Layout, BarAndClientRectanglesByBorderAlignAndOffset) {
     }
 }
 
+// What a paint hands the window: the layout, the looks, and the buttons
+// shown with their states.
+TEST_F(Layout, PaintHandsTheWindowAView) {
+    bar.Attach(kWnd);
+    Tabs(10);
+    bar.SetSelectedIndex(2);
+    bar.SetAlign(kAlignBottom);
+    bar.PaintBar(kWnd, false);
+    const BarView& v = log.view;
+    EXPECT_EQ(std::tuple(v.window, v.bar, v.top, v.visible, v.selectedIndex, v.tabHeight),
+              std::tuple(Rect{0, 0, 600, 400}, bar.BarRect(), false, true, std::int16_t{2}, bar.TabHeight()));
+    EXPECT_EQ(std::tuple(v.font, v.selFont, v.fontColor), std::tuple(&bar.Font(), &bar.SelFont(), bar.FontColor()));
+    std::vector<TabFace> shown;
+    bar.ShownTabs(shown);
+    ASSERT_EQ(v.tabs.size(), shown.size());
+    EXPECT_EQ(v.tabs[2].text, &bar.Title(2));
+    // Each button as "code enabled hot pressed".
+    auto buttons = [&] {
+        bar.PaintBar(kWnd, false);
+        std::string out;
+        for (const ButtonFace& b : v.buttons) {
+            EXPECT_EQ(b.box, bar.ButtonBox(b.button));
+            out += std::to_string(b.button) + (b.enabled ? "e" : "") + (b.hot ? "h" : "") + (b.pressed ? "p" : "") + " ";
+        }
+        return out;
+    };
+    EXPECT_EQ(buttons(), "1 2e 3e ");
+    bar.SetAlign(kAlignTop);
+    test::Send(bar, test::kLButtonDown, 585, 14);  // the close button, held
+    EXPECT_EQ(buttons(), "1 2e 3ehp ");
+    test::Send(bar, test::kMouseMove, 450, 14, 1);  // held, off it
+    EXPECT_EQ(buttons(), "1 2e 3ep ");
+    test::Send(bar, test::kLButtonUp, 450, 14);
+    test::Send(bar, test::kMouseMove, 565, 14);  // hovering the right scroll button, then scrolled to the end
+    bar.SetScrollPos(2000);
+    EXPECT_EQ(buttons(), "1e 2 3e ");
+    bar.SetCloseButton(false);
+    EXPECT_EQ(buttons(), "1e 2 ");
+    bar.SetScrollButton(false);
+    EXPECT_EQ(buttons(), "");
+}
+
 TEST_F(Layout, ButtonAreaAndBoxes) {
     bar.LayoutBar(kWnd);
     EXPECT_EQ(bar.ButtonBox(kScrollLeftButton), (Rect{539, 6, 555, 22}));

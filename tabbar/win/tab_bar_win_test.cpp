@@ -186,42 +186,38 @@ TEST_F(TabBarWin, StripPixelsAndRealInput) {
 TEST(BarMessages, ReadIntoTypedInput) {
     using Kind = BarInputKind;
     const HWND wnd = reinterpret_cast<HWND>(0x55);
-    struct Case {
+    const struct {
         UINT message;
         WPARAM wParam;
         LPARAM lParam;
-        Kind kind;
-        std::int32_t button;
-        Point point;
-        std::uint32_t keys;
-        std::int16_t wheelDelta;
-        WindowHandle child;
+        BarInput in;  // phase and window aside
     } cases[] = {
-        {WM_LBUTTONDBLCLK, 0, MAKELPARAM(-3, 40), Kind::DoubleClick, kLeftButton, {-3, 40}, 0, 0, 0},
-        {WM_RBUTTONUP, 0, MAKELPARAM(5, 6), Kind::ButtonUp, kRightButton, {5, 6}, 0, 0, 0},
-        {WM_MBUTTONDOWN, 0, MAKELPARAM(5, 6), Kind::ButtonDown, kMiddleButton, {5, 6}, 0, 0, 0},
-        {WM_XBUTTONDOWN, MAKEWPARAM(0, XBUTTON1), 0, Kind::ButtonDown, kXButton1, {}, 0, 0, 0},
-        {WM_XBUTTONUP, MAKEWPARAM(0, XBUTTON2), 0, Kind::ButtonUp, kXButton2, {}, 0, 0, 0},
-        {WM_XBUTTONDBLCLK, 0, 0, Kind::DoubleClick, 0, {}, 0, 0, 0},  // names neither X button
-        {WM_MOUSEMOVE, 0x10000, MAKELPARAM(7, -8), Kind::MouseMove, 0, {7, -8}, 0x10000, 0, 0},
-        {WM_MOUSEWHEEL, 0xFF880008, MAKELPARAM(148, 371), Kind::Wheel, 0, {148, 371}, 8, -120, 0},
-        {WM_SIZE, 0, static_cast<LPARAM>(0xFFFE0258u), Kind::Resized, 0, {600, -2}, 0, 0, 0},
-        {WM_PARENTNOTIFY, WM_CREATE, 4242, Kind::ChildCreated, 0, {}, 0, 0, 4242},
-        {WM_PARENTNOTIFY, MAKEWPARAM(WM_DESTROY, 7), 4243, Kind::ChildDestroyed, 0, {}, 0, 0, 4243},
-        {WM_PARENTNOTIFY, WM_LBUTTONDOWN, 4244, Kind::Other, 0, {}, 0, 0, 4244},
-        {WM_MDIACTIVATE, 777, 0, Kind::ChildActivated, 0, {}, 0, 0, 777},
-        {WM_NCPAINT, 1, 0, Kind::Painted, 0, {}, 0, 0, 0},
-        {WM_NCHITTEST, 0, MAKELPARAM(-100, 20), Kind::HitTest, 0, {-100, 20}, 0, 0, 0},
-        {WM_NCDESTROY, 0, 0, Kind::Destroyed, 0, {}, 0, 0, 0},
-        {WM_SETTEXT, 0, 0, Kind::Other, 0, {}, 0, 0, 0},
+        {WM_LBUTTONDBLCLK, 0, MAKELPARAM(-3, 40), {.kind = Kind::DoubleClick, .button = kLeftButton, .point = {-3, 40}}},
+        {WM_RBUTTONUP, 0, MAKELPARAM(5, 6), {.kind = Kind::ButtonUp, .button = kRightButton, .point = {5, 6}}},
+        {WM_MBUTTONDOWN, 0, MAKELPARAM(5, 6), {.kind = Kind::ButtonDown, .button = kMiddleButton, .point = {5, 6}}},
+        {WM_XBUTTONDOWN, MAKEWPARAM(0, XBUTTON1), 0, {.kind = Kind::ButtonDown, .button = kXButton1}},
+        {WM_XBUTTONUP, MAKEWPARAM(0, XBUTTON2), 0, {.kind = Kind::ButtonUp, .button = kXButton2}},
+        {WM_XBUTTONDBLCLK, 0, 0, {.kind = Kind::DoubleClick}},  // names neither X button
+        {WM_MOUSEMOVE, 0x10000, MAKELPARAM(7, -8), {.kind = Kind::MouseMove, .point = {7, -8}, .keys = 0x10000}},
+        {WM_MOUSEWHEEL, 0xFF880008, MAKELPARAM(148, 371),
+         {.kind = Kind::Wheel, .point = {148, 371}, .keys = 8, .wheelDelta = -120}},
+        {WM_SIZE, 0, static_cast<LPARAM>(0xFFFE0258u), {.kind = Kind::Resized, .point = {600, -2}}},
+        {WM_PARENTNOTIFY, WM_CREATE, 4242, {.kind = Kind::ChildCreated, .child = 4242}},
+        {WM_PARENTNOTIFY, MAKEWPARAM(WM_DESTROY, 7), 4243, {.kind = Kind::ChildDestroyed, .child = 4243}},
+        {WM_PARENTNOTIFY, WM_LBUTTONDOWN, 4244, {.kind = Kind::Other, .child = 4244}},
+        {WM_MDIACTIVATE, 777, 0, {.kind = Kind::ChildActivated, .child = 777}},
+        {WM_NCPAINT, 1, 0, {.kind = Kind::Painted}},
+        {WM_NCHITTEST, 0, MAKELPARAM(-100, 20), {.kind = Kind::HitTest, .point = {-100, 20}}},
+        {WM_NCDESTROY, 0, 0, {.kind = Kind::Destroyed}},
+        {WM_SETTEXT, 0, 0, {.kind = Kind::Other}},
+    };
+    const auto fields = [](const BarInput& in) {
+        return std::tuple(in.kind, in.button, in.point, in.keys, in.wheelDelta, in.child);
     };
     for (const auto& c : cases) {
         const BarInput in = ReadBarInput(MsgPhase::Before, wnd, c.message, c.wParam, c.lParam);
-        EXPECT_EQ(in.phase, MsgPhase::Before);
-        EXPECT_EQ(in.window, FromHwnd(wnd));
-        EXPECT_EQ(std::tuple(in.kind, in.button, in.point, in.keys, in.wheelDelta, in.child),
-                  std::tuple(c.kind, c.button, c.point, c.keys, c.wheelDelta, c.child))
-            << std::hex << c.message;
+        EXPECT_EQ(std::tuple(in.phase, in.window), std::tuple(MsgPhase::Before, FromHwnd(wnd)));
+        EXPECT_EQ(fields(in), fields(c.in)) << std::hex << c.message;
     }
     EXPECT_EQ(ReadBarInput(MsgPhase::After, wnd, WM_LBUTTONDOWN, 0, MAKELPARAM(-1, -1)).PackedPoint(), -1);
     for (auto [answer, result] : {std::pair{BarAnswer::Unchanged, 9}, {BarAnswer::Zero, 0},
