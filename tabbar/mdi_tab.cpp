@@ -214,14 +214,13 @@ std::int16_t CMDITab::AddTab(std::int16_t iIndex, const std::wstring& sKey, cons
     if (HasKey(sKey)) return -1;
     // Indices are 16-bit: a bar that already holds 32767 tabs takes no more.
     if (m_Tabs.size() >= 32767) throw Error(ErrorNumber::Overflow, "too many tabs");
-    TabItem item;
-    item.sKey = sKey;
-    item.sTitle = sTitle;
-    item.bVisible = bVisible;
-    item.iIcon = iIcon;
-    item.iSelectedIcon = iSelectedIcon;
-    item.lData = lData;
-    item.pDataObject = std::move(pDataObject);
+    TabItem item{.sKey = sKey,
+                 .sTitle = sTitle,
+                 .iIcon = iIcon,
+                 .iSelectedIcon = iSelectedIcon,
+                 .lData = lData,
+                 .pDataObject = std::move(pDataObject),
+                 .bVisible = bVisible};
     std::size_t pos = m_Tabs.size();
     if (iIndex >= 0 && iIndex < Count()) pos = static_cast<std::size_t>(iIndex);
     m_Tabs.insert(m_Tabs.begin() + static_cast<std::ptrdiff_t>(pos), std::move(item));

@@ -40,7 +40,7 @@ struct TabItem {
     std::int16_t iSelectedIcon = 0;
     std::int32_t lData = 0;
     std::shared_ptr<TabObject> pDataObject;
-    Rect rcTab;  // place before scrolling; written only by the layout
+    Rect rcTab{};  // place before scrolling; written only by the layout
     bool bVisible = false;
 };
 

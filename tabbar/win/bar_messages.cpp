@@ -38,6 +38,20 @@ std::int32_t XButton(WPARAM wParam) {
     return 0;
 }
 
+// The other messages the bar reads, and whether lParam holds a position.
+struct Reading {
+    UINT message;
+    BarInputKind kind;
+    bool positioned;
+};
+constexpr Reading kReadings[] = {
+    {WM_MOUSEMOVE, BarInputKind::MouseMove, true},         {WM_MOUSELEAVE, BarInputKind::MouseLeave, false},
+    {WM_MOUSEWHEEL, BarInputKind::Wheel, true},            {WM_CAPTURECHANGED, BarInputKind::CaptureChanged, false},
+    {WM_MDIACTIVATE, BarInputKind::ChildActivated, false}, {WM_SIZE, BarInputKind::Resized, true},
+    {WM_PAINT, BarInputKind::Painted, false},              {WM_NCPAINT, BarInputKind::Painted, false},
+    {WM_NCHITTEST, BarInputKind::HitTest, true},           {WM_NCDESTROY, BarInputKind::Destroyed, false},
+};
+
 }  // namespace
 
 BarInput ReadBarInput(MsgPhase phase, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -53,47 +67,27 @@ BarInput ReadBarInput(MsgPhase phase, HWND hwnd, UINT message, WPARAM wParam, LP
         in.point = at;
         return in;
     }
+    for (const Reading& reading : kReadings) {
+        if (reading.message != message) continue;
+        in.kind = reading.kind;
+        if (reading.positioned) in.point = at;
+        break;
+    }
     switch (message) {
         case WM_MOUSEMOVE:
-            in.kind = BarInputKind::MouseMove;
-            in.point = at;
             in.keys = static_cast<std::uint32_t>(wParam);
             break;
-        case WM_MOUSELEAVE:
-            in.kind = BarInputKind::MouseLeave;
-            break;
         case WM_MOUSEWHEEL:
-            in.kind = BarInputKind::Wheel;
-            in.point = at;
             in.wheelDelta = GET_WHEEL_DELTA_WPARAM(wParam);
             in.keys = GET_KEYSTATE_WPARAM(wParam);
             break;
-        case WM_CAPTURECHANGED:
-            in.kind = BarInputKind::CaptureChanged;
+        case WM_MDIACTIVATE:
+            in.child = static_cast<WindowHandle>(wParam);
             break;
         case WM_PARENTNOTIFY:
             if (LOWORD(wParam) == WM_CREATE) in.kind = BarInputKind::ChildCreated;
             if (LOWORD(wParam) == WM_DESTROY) in.kind = BarInputKind::ChildDestroyed;
             in.child = static_cast<WindowHandle>(lParam);
-            break;
-        case WM_MDIACTIVATE:
-            in.kind = BarInputKind::ChildActivated;
-            in.child = static_cast<WindowHandle>(wParam);
-            break;
-        case WM_SIZE:
-            in.kind = BarInputKind::Resized;
-            in.point = at;
-            break;
-        case WM_PAINT:
-        case WM_NCPAINT:
-            in.kind = BarInputKind::Painted;
-            break;
-        case WM_NCHITTEST:
-            in.kind = BarInputKind::HitTest;
-            in.point = at;
-            break;
-        case WM_NCDESTROY:
-            in.kind = BarInputKind::Destroyed;
             break;
         default:
             break;
