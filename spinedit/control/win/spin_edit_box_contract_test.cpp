@@ -11,8 +11,8 @@
 #include <sstream>
 #include <tuple>
 
-#include "spinedit/control/hosted_control_test.h"
-#include "spinedit/control/spin_edit_box_idl.h"
+#include "spinedit/control/win/hosted_control_test.h"
+#include "spinedit/control/win/spin_edit_box_idl.h"
 
 namespace brisko {
 namespace {

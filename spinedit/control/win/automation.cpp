@@ -1,6 +1,6 @@
-#include "spinedit/control/automation.h"
+#include "spinedit/control/win/automation.h"
 
-#include "spinedit/control/spin_edit_box.h"
+#include "spinedit/control/win/spin_edit_box.h"
 
 namespace brisko {
 

@@ -1,4 +1,4 @@
-#include "spinedit/control/spin_edit_box_events.h"
+#include "spinedit/control/win/spin_edit_box_events.h"
 
 #include <initializer_list>
 #include <new>
@@ -6,9 +6,9 @@
 #include "common/units.h"
 #include "common/win/com_object.h"
 #include "common/win/gdi.h"
-#include "spinedit/control/enumerator.h"
-#include "spinedit/control/event_args.h"
-#include "spinedit/control/spin_edit_box.h"
+#include "spinedit/control/win/enumerator.h"
+#include "spinedit/control/win/event_args.h"
+#include "spinedit/control/win/spin_edit_box.h"
 
 namespace brisko {
 

@@ -18,7 +18,7 @@
 #include "common/win/com_ptr.h"
 #include "common/win/gdi.h"
 #include "common/win/variant_values.h"
-#include "spinedit/control/spin_edit_box_idl.h"
+#include "spinedit/control/win/spin_edit_box_idl.h"
 #include "tests/tick_action.h"
 #include "tools/idehost/scenario.h"
 #include "winsvc/win/pump.h"

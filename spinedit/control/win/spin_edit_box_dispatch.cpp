@@ -1,6 +1,6 @@
 // IDispatch through the type library embedded in the module, as late-bound
 // callers drive the control, and the font and appearance properties.
-#include "spinedit/control/spin_edit_box_dual.h"
+#include "spinedit/control/win/spin_edit_box_dual.h"
 
 namespace brisko {
 namespace dual {

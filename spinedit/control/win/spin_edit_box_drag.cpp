@@ -1,11 +1,11 @@
-#include "spinedit/control/spin_edit_box_drag.h"
+#include "spinedit/control/win/spin_edit_box_drag.h"
 
 #include <utility>
 
 #include "common/win/com_object.h"
-#include "spinedit/control/event_args.h"
-#include "spinedit/control/spin_edit_box.h"
-#include "spinedit/control/spin_edit_box_data.h"
+#include "spinedit/control/win/event_args.h"
+#include "spinedit/control/win/spin_edit_box.h"
+#include "spinedit/control/win/spin_edit_box_data.h"
 #include "spinedit/spin_drop.h"
 
 namespace brisko {

@@ -2,8 +2,8 @@
 // stream or storage, carried to and from the window by the functions of
 // persist.h. A new control shows the container's font until one is stored
 // or set.
-#include "spinedit/control/spin_edit_box.h"
-#include "spinedit/control/spin_edit_box_drag.h"
+#include "spinedit/control/win/spin_edit_box.h"
+#include "spinedit/control/win/spin_edit_box_drag.h"
 
 namespace brisko {
 

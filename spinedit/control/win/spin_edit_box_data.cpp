@@ -1,10 +1,10 @@
-#include "spinedit/control/spin_edit_box_data.h"
+#include "spinedit/control/win/spin_edit_box_data.h"
 
 #include <cstring>
 #include <new>
 
 #include "common/win/ansi.h"
-#include "spinedit/control/enumerator.h"
+#include "spinedit/control/win/enumerator.h"
 #include "spinedit/spin_drop.h"
 
 namespace brisko {

@@ -1,4 +1,4 @@
-#include "spinedit/control/ole_font.h"
+#include "spinedit/control/win/ole_font.h"
 
 namespace brisko {
 

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "common/win/com_ptr.h"
-#include "spinedit/control/automation.h"
-#include "spinedit/control/spin_edit_box_idl.h"
+#include "spinedit/control/win/automation.h"
+#include "spinedit/control/win/spin_edit_box_idl.h"
 
 namespace brisko {
 

@@ -1,4 +1,4 @@
-#include "spinedit/control/spin_edit_box.h"
+#include "spinedit/control/win/spin_edit_box.h"
 
 #include <olectl.h>
 
@@ -8,12 +8,12 @@
 #include "common/units.h"
 #include "common/win/gdi.h"
 #include "comserver/win/module.h"
-#include "spinedit/control/automation.h"
-#include "spinedit/control/ole_font.h"
-#include "spinedit/control/spin_edit_box_class.h"
-#include "spinedit/control/spin_edit_box_drag.h"
-#include "spinedit/control/spin_edit_box_events.h"
-#include "spinedit/control/spin_edit_box_idl.h"
+#include "spinedit/control/win/automation.h"
+#include "spinedit/control/win/ole_font.h"
+#include "spinedit/control/win/spin_edit_box_class.h"
+#include "spinedit/control/win/spin_edit_box_drag.h"
+#include "spinedit/control/win/spin_edit_box_events.h"
+#include "spinedit/control/win/spin_edit_box_idl.h"
 #include "spinedit/spin_properties.h"
 
 namespace brisko {

@@ -1,4 +1,4 @@
-#include "spinedit/control/persist.h"
+#include "spinedit/control/win/persist.h"
 
 #include <cstring>
 #include <new>
@@ -8,7 +8,7 @@
 #include <variant>
 #include <vector>
 
-#include "spinedit/control/ole_font.h"
+#include "spinedit/control/win/ole_font.h"
 #include "spinedit/spin_bag.h"
 #include "spinedit/spin_picture.h"
 #include "spinedit/spin_stream.h"

@@ -28,8 +28,8 @@
 #include "common/font.h"
 #include "common/win/com_ptr.h"
 #include "common/win/handles.h"
-#include "spinedit/control/automation.h"
-#include "spinedit/control/persist.h"
+#include "spinedit/control/win/automation.h"
+#include "spinedit/control/win/persist.h"
 #include "spinedit/win/spin_edit.h"
 
 namespace brisko {

@@ -12,7 +12,7 @@
 #include <tuple>
 #include <vector>
 
-#include "spinedit/control/hosted_control_test.h"
+#include "spinedit/control/win/hosted_control_test.h"
 
 namespace brisko {
 namespace {

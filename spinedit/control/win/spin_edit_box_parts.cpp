@@ -1,6 +1,6 @@
-#include "spinedit/control/spin_edit_box_parts.h"
+#include "spinedit/control/win/spin_edit_box_parts.h"
 
-#include "spinedit/control/automation.h"
+#include "spinedit/control/win/automation.h"
 
 namespace brisko {
 

@@ -1,6 +1,6 @@
 // The value model, the stored form-only properties, the text box's state
 // and the methods of the control's dual interface.
-#include "spinedit/control/spin_edit_box_dual.h"
+#include "spinedit/control/win/spin_edit_box_dual.h"
 
 namespace brisko::dual {
 

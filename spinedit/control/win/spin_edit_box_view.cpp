@@ -7,7 +7,7 @@
 
 #include "common/units.h"
 #include "common/win/gdi.h"
-#include "spinedit/control/spin_edit_box.h"
+#include "spinedit/control/win/spin_edit_box.h"
 
 namespace brisko {
 

@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "common/win/com_ptr.h"
-#include "spinedit/control/spin_edit_box_idl.h"
+#include "spinedit/control/win/spin_edit_box_idl.h"
 
 namespace brisko {
 

@@ -15,11 +15,11 @@
 
 #include "common/units.h"
 #include "common/win/gdi.h"
-#include "spinedit/control/automation.h"
-#include "spinedit/control/ole_font.h"
-#include "spinedit/control/spin_edit_box.h"
-#include "spinedit/control/spin_edit_box_idl.h"
-#include "spinedit/control/spin_edit_box_parts.h"
+#include "spinedit/control/win/automation.h"
+#include "spinedit/control/win/ole_font.h"
+#include "spinedit/control/win/spin_edit_box.h"
+#include "spinedit/control/win/spin_edit_box_idl.h"
+#include "spinedit/control/win/spin_edit_box_parts.h"
 
 namespace brisko::dual {
 

@@ -8,10 +8,10 @@
 
 #include "common/units.h"
 #include "common/win/gdi.h"
-#include "spinedit/control/ole_font.h"
-#include "spinedit/control/spin_edit_box.h"
-#include "spinedit/control/spin_edit_box_drag.h"
-#include "spinedit/control/spin_edit_box_idl.h"
+#include "spinedit/control/win/ole_font.h"
+#include "spinedit/control/win/spin_edit_box.h"
+#include "spinedit/control/win/spin_edit_box_drag.h"
+#include "spinedit/control/win/spin_edit_box_idl.h"
 
 namespace brisko {
 

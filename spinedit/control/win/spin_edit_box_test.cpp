@@ -6,14 +6,14 @@
 // property window read it. The portable rules behind it (number syntax, key
 // and paste filters, stepping, the stored record's syntax) are tested
 // natively.
-#include "spinedit/control/hosted_control_test.h"
+#include "spinedit/control/win/hosted_control_test.h"
 // After windows.h, which it builds on.
 #include <imm.h>
 
 #include <map>
 
-#include "spinedit/control/spin_edit_box_idl.h"
-#include "spinedit/control/spin_edit_box_resources.h"
+#include "spinedit/control/win/spin_edit_box_idl.h"
+#include "spinedit/control/win/spin_edit_box_resources.h"
 
 namespace brisko {
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/win/com_object.h"
-#include "spinedit/control/automation.h"
+#include "spinedit/control/win/automation.h"
 
 namespace brisko {
 
