@@ -28,6 +28,7 @@
 namespace {
 
 using namespace brisko::idehost;
+using brisko::test::SaveScreenshot;
 using brisko::Language;
 
 struct Options {

@@ -19,15 +19,15 @@
 #include "common/win/gdi.h"
 #include "common/win/variant_values.h"
 #include "spinedit/control/win/spin_edit_box_idl.h"
-#include "tests/tick_action.h"
-#include "tools/idehost/scenario.h"
+#include "testing/input.h"
+#include "testing/tick_action.h"
 #include "winsvc/win/pump.h"
 
 namespace brisko::hosted {
 
 using test::Pump;
 using namespace variant;
-namespace input = idehost::input;
+namespace input = test::input;
 
 inline const IID& kEventsIid = DIID___SpinEditBox;
 constexpr wchar_t kProgId[] = L"Brisko.SpinEditBox";

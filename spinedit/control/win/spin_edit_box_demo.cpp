@@ -12,7 +12,7 @@
 #include "common/win/com_ptr.h"
 #include "common/win/gdi.h"
 #include "common/win/variant_values.h"
-#include "tools/idehost/scenario.h"
+#include "testing/screenshot.h"
 #include "winsvc/win/pump.h"
 
 namespace {
@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
         Put(boxes[0].Get(), L"SelStart", I4(1));
         Put(boxes[0].Get(), L"SelStart", I4(0));
         test::Pump(50);
-        if (!idehost::SaveScreenshot(form.Get(), argv[1])) {
+        if (!test::SaveScreenshot(form.Get(), argv[1])) {
             std::fprintf(stderr, "cannot write %s\n", argv[1]);
             rc = 1;
         }

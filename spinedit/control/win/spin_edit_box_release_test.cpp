@@ -63,7 +63,7 @@ TEST_P(LetGo, InsideTheEventTheControlLivesOutTheMessageAndLeavesNothing) {
     const POINT margin{r.left - 6, (r.top + r.bottom) / 2}, away{r.left, r.bottom + 40};
     const std::map<std::string_view, std::function<void()>> inputs = {
         {"click", [&] { input::Click(CenterOf(text)); }},
-        {"middle click", [&] { input::Click(CenterOf(text), idehost::MouseButton::Middle); }},
+        {"middle click", [&] { input::Click(CenterOf(text), test::MouseButton::Middle); }},
         {"double click", [&] { input::DoubleClick(CenterOf(text)); }},
         {"click on the margin", [&] { input::Click(margin); }},
         {"move", [&] { input::Sequence().MoveTo(away).MoveTo(CenterOf(text)).Run(); }},

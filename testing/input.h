@@ -1,17 +1,18 @@
 #pragma once
-// Real input for the stand-in IDE: mouse and keys through SendInput.
+// Real input for the tests, the demos and the stand-in IDE's scripts: mouse
+// and keys through SendInput.
 #include <windows.h>
 
 #include <vector>
 
-#include "tools/idehost/ui_channel.h"
+#include "testing/ui_channel.h"
 
-namespace brisko::idehost {
+namespace brisko::test {
 
 enum class MouseButton { Left, Right, Middle };
 
-// Real input through SendInput, at screen coordinates, called on the IDE's
-// thread. The input is sent from a helper thread while this thread keeps
+// Real input through SendInput, at screen coordinates, called on the UI
+// thread (the IDE's, a test's). The input is sent from a helper thread while this thread keeps
 // dispatching its messages, as a user's hand acts while the program runs.
 // A call returns once its input has been delivered and any modal loop it
 // opened (moving a window by its caption, a menu) has ended; a menu or
@@ -65,4 +66,4 @@ void Key(WORD vk);
 
 }  // namespace input
 
-}  // namespace brisko::idehost
+}  // namespace brisko::test

@@ -1,14 +1,15 @@
 #pragma once
-// Running code on the IDE's thread from a helper thread, while the IDE's
-// thread keeps dispatching its messages: how scripted input acts on the
-// stand-in IDE as a user's hand does while the program runs.
+// Running code on the UI thread (the IDE's, a test's) from a helper thread,
+// while the UI thread keeps dispatching its messages: how scripted input acts
+// on the stand-in IDE or a hosted control as a user's hand does while the
+// program runs.
 #include <windows.h>
 
 #include <functional>
 
 #include "common/win/handles.h"
 
-namespace brisko::idehost {
+namespace brisko::test {
 
 // A message-only window of the IDE's thread through which a helper thread
 // runs code on the IDE's thread and waits for it. Sent messages are
@@ -34,4 +35,8 @@ private:
 // waiting for ever.
 void RunWhilePumping(const std::function<void(const UiChannel&)>& work);
 
-}  // namespace brisko::idehost
+// Dispatches this thread's messages for `ms` milliseconds (at least once).
+// A WM_QUIT ends it early and is posted again for the outer loop.
+void PumpMessages(DWORD ms = 0);
+
+}  // namespace brisko::test

@@ -1,6 +1,6 @@
-#include "tools/idehost/input.h"
+#include "testing/input.h"
 
-namespace brisko::idehost {
+namespace brisko::test {
 namespace {
 
 constexpr DWORD kSettleMs = 25;
@@ -205,4 +205,4 @@ void Key(WORD vk) {
 
 }  // namespace input
 
-}  // namespace brisko::idehost
+}  // namespace brisko::test

@@ -1,4 +1,4 @@
-#include "tools/idehost/screenshot.h"
+#include "testing/screenshot.h"
 
 #include <array>
 #include <cctype>
@@ -6,9 +6,9 @@
 #include <fstream>
 
 #include "common/win/gdi.h"
-#include "tools/idehost/ide_host.h"
+#include "testing/ui_channel.h"
 
-namespace brisko::idehost {
+namespace brisko::test {
 
 namespace {
 
@@ -93,7 +93,7 @@ bool SaveScreenshot(HWND window, const std::filesystem::path& file) {
     if (!IsWindow(window)) return false;
     SetForegroundWindow(window);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    IdeHost::Pump(50);
+    PumpMessages(50);
     RECT r{};
     if (!GetWindowRect(window, &r)) return false;
     const int w = r.right - r.left, h = r.bottom - r.top;
@@ -142,4 +142,4 @@ bool SaveScreenshot(HWND window, const std::filesystem::path& file) {
     return static_cast<bool>(out.flush());
 }
 
-}  // namespace brisko::idehost
+}  // namespace brisko::test

@@ -1,10 +1,10 @@
-#include "tools/idehost/ui_channel.h"
+#include "testing/ui_channel.h"
 
 #include <exception>
 #include <stdexcept>
 #include <thread>
 
-namespace brisko::idehost {
+namespace brisko::test {
 namespace {
 
 struct KernelHandleTraits {
@@ -124,4 +124,22 @@ void RunWhilePumping(const std::function<void(const UiChannel&)>& work) {
             "it belong in the same input sequence");
 }
 
-}  // namespace brisko::idehost
+void PumpMessages(DWORD ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            if (m.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(m.wParam));  // leave it for the outer loop
+                return;
+            }
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= ms) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
+    }
+}
+
+}  // namespace brisko::test
