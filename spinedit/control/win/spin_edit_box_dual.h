@@ -78,10 +78,6 @@ inline std::uint32_t CheckedColor(OLE_COLOR c) {
     return c;
 }
 
-inline double ScreenTwipsPerPixel() {
-    return TwipsPerPixel(ScreenDpi());
-}
-
 // The font the text box shows, also when it is the parent's.
 inline FontSpec ShownFont(const SpinEdit& box) {
     if (auto font = box.Font()) return *font;
