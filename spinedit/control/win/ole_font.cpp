@@ -1,5 +1,11 @@
 #include "spinedit/control/win/ole_font.h"
 
+#include <cstdint>
+#include <cstdlib>
+
+#include "common/units.h"
+#include "common/win/gdi.h"
+
 namespace brisko {
 
 std::optional<FontSpec> FontSpecOf(IUnknown* object) {
@@ -36,6 +42,20 @@ ComPtr<IFontDisp> MakeFontObject(const FontSpec& font) {
     ComPtr<IFontDisp> out;
     if (FAILED(OleCreateFontIndirect(&desc, IID_IFontDisp, reinterpret_cast<void**>(out.Put())))) out.Reset();
     return out;
+}
+
+std::optional<FontSpec> FontSpecOfGdiFont(HFONT font) {
+    LOGFONTW lf{};
+    if (!font || !GetObjectW(font, sizeof lf, &lf)) return std::nullopt;
+    FontSpec value;
+    value.name = lf.lfFaceName;
+    value.SetSize(std::abs(lf.lfHeight) * static_cast<double>(kPointsPerInch) / ScreenDpi());
+    value.weight = static_cast<std::int16_t>(lf.lfWeight ? lf.lfWeight : 400);
+    value.italic = lf.lfItalic != 0;
+    value.underline = lf.lfUnderline != 0;
+    value.strikethrough = lf.lfStrikeOut != 0;
+    value.charset = lf.lfCharSet;
+    return value;
 }
 
 }  // namespace brisko

@@ -13,7 +13,6 @@
 #include <string>
 #include <type_traits>
 
-#include "common/units.h"
 #include "common/win/gdi.h"
 #include "spinedit/control/win/automation.h"
 #include "spinedit/control/win/ole_font.h"
@@ -81,18 +80,7 @@ inline std::uint32_t CheckedColor(OLE_COLOR c) {
 // The font the text box shows, also when it is the parent's.
 inline FontSpec ShownFont(const SpinEdit& box) {
     if (auto font = box.Font()) return *font;
-    FontSpec value;
-    LOGFONTW lf{};
-    auto font = reinterpret_cast<HFONT>(SendMessageW(box.hWnd(), WM_GETFONT, 0, 0));
-    if (!font || !GetObjectW(font, sizeof lf, &lf)) return value;
-    value.name = lf.lfFaceName;
-    value.SetSize(std::abs(lf.lfHeight) * static_cast<double>(kPointsPerInch) / ScreenDpi());
-    value.weight = static_cast<std::int16_t>(lf.lfWeight ? lf.lfWeight : 400);
-    value.italic = lf.lfItalic != 0;
-    value.underline = lf.lfUnderline != 0;
-    value.strikethrough = lf.lfStrikeOut != 0;
-    value.charset = lf.lfCharSet;
-    return value;
+    return FontSpecOfGdiFont(reinterpret_cast<HFONT>(SendMessageW(box.hWnd(), WM_GETFONT, 0, 0))).value_or(FontSpec{});
 }
 
 class SpinEditBoxDual;

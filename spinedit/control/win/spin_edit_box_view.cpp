@@ -7,6 +7,7 @@
 
 #include "common/units.h"
 #include "common/win/gdi.h"
+#include "spinedit/control/win/ole_font.h"
 #include "spinedit/control/win/spin_edit_box.h"
 
 namespace brisko {
@@ -250,15 +251,15 @@ STDMETHODIMP SpinEditBoxObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*,
         }
         if (HWND text = box->hWndText()) {
             RECT r = mapRect(ChildRect(text, box->hWnd()), clientOrigin);
-            // The text at the target's scale: the font's height scaled like the window.
-            LOGFONTW lf{};
-            HFONT current = reinterpret_cast<HFONT>(SendMessageW(box->hWnd(), WM_GETFONT, 0, 0));
-            if (!current || !GetObjectW(current, sizeof lf, &lf))
-                GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
-            if (lf.lfHeight == 0) lf.lfHeight = -12;
-            lf.lfHeight = ScaleRounded(lf.lfHeight, th, wh);
-            lf.lfWidth = 0;
-            UniqueFont font(CreateFontIndirectW(&lf));
+            // The text at the target's scale: the font's height in pixels
+            // scaled like the window, made at 72 dots per inch, where a point
+            // is a pixel.
+            auto current = FontSpecOfGdiFont(reinterpret_cast<HFONT>(SendMessageW(box->hWnd(), WM_GETFONT, 0, 0)));
+            if (!current) current = FontSpecOfGdiFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+            FontSpec spec = current.value_or(FontSpec{});
+            const int height = FontPixelHeight(spec.sizeCy, ScreenDpi());
+            spec.SetSize(ScaleRounded(height ? height : 12, th, wh));
+            const UniqueFont font = MakeFont(spec, kPointsPerInch);
             SelectInDC select(dc, font.Get());
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, DrawColor(box->Enabled() ? box->ForeColor() : kColorGrayText));
