@@ -28,8 +28,8 @@
 namespace {
 
 using namespace brisko::idehost;
-using brisko::test::SaveScreenshot;
 using brisko::Language;
+using brisko::test::SaveScreenshot;
 
 struct Options {
     bool sample = false;
