@@ -1,20 +1,24 @@
 #!/usr/bin/env bash
-# The project's test command: installs what is missing, builds the native,
-# win32 and win64 presets, and runs every test: the native unit tests, then
-# the Windows tests and end-to-end scenarios under Wine inside one Xvfb.
-# Fails when any build or test fails; its last line is ctest's summary.
+# The project's test command: installs what is missing, checks the folders'
+# include order, builds the native, win32 and win64 presets, and runs every
+# test: the native unit tests, then the Windows tests and end-to-end
+# scenarios under Wine inside one Xvfb. Fails when the include order, any
+# build or any test fails; its last line is ctest's summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
+
+status=0
+
+# Folders include only folders below them; cheap, so before the builds.
+scripts/check-layers.sh || status=1
 
 jobs="${BRISKO_JOBS:-2}"
 for preset in native win32 win64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
 done
-
-status=0
 
 # Bounded fuzzing, the seconds after each script: the spin edit box's text
 # rules, its decoder of binary stored properties, what a form's property bag

@@ -17,7 +17,7 @@
 #include "host/win/running_ide.h"
 #include "settings/settings.h"
 #include "tabbar/mdi_tab.h"
-#include "tests/tick_action.h"
+#include "testing/tick_action.h"
 #include "tools/idehost/ide_host.h"
 #include "tools/idehost/scenario.h"
 #include "winsvc/win/slot_pool.h"
@@ -151,8 +151,8 @@ protected:
     // Right-clicks tab i and presses these keys in its menu, in one input
     // sequence: the menu runs its own modal loop.
     void Choose(std::int16_t i, const std::vector<WORD>& keys) {
-        idehost::input::Sequence seq;
-        seq.Click(TabPoint(i), idehost::MouseButton::Right).Wait(150);
+        input::Sequence seq;
+        seq.Click(TabPoint(i), MouseButton::Right).Wait(150);
         for (WORD k : keys) seq.Key(k);
         seq.Run();
         Settle();

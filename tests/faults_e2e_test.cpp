@@ -58,7 +58,7 @@ TEST_F(Faults, DisconnectedInsideItsOwnModalLoopsTheAddInGoesWhenTheyHaveReturne
     EXPECT_EQ(ide.ActiveChild(), w);
     ide.Close(w);
     EXPECT_FALSE(IsWindow(w));
-    idehost::input::MoveTo({0, 0});  // off where the next scenario's tabs will be
+    test::input::MoveTo({0, 0});  // off where the next scenario's tabs will be
 }
 
 TEST_F(Faults, TheMdiClientDestroyedUnderTheBar) {

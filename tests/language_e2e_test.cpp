@@ -11,7 +11,7 @@
 namespace brisko {
 namespace {
 
-namespace input = idehost::input;
+namespace input = test::input;
 
 std::wstring Text(HWND h) {
     wchar_t text[512] = {};

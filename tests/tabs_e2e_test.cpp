@@ -5,7 +5,7 @@
 namespace brisko {
 namespace {
 
-namespace input = idehost::input;
+namespace input = test::input;
 
 // Which drag cursor the add-in shows, looked at each time the IDE's thread
 // takes a message, so that no state between two messages is missed; and

@@ -7,7 +7,7 @@ namespace {
 
 using idehost::IdeHost;
 using test::TipAfter;
-namespace input = idehost::input;
+namespace input = test::input;
 
 using TipsAndList = test::IdeScenario;
 

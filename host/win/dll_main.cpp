@@ -7,7 +7,7 @@
 #include "host/win/extensibility.h"
 #include "host/win/loader_com.h"
 #include "host/win/registration.h"
-#include "spinedit/control/spin_edit_box.h"
+#include "spinedit/control/win/spin_edit_box.h"
 
 namespace brisko {
 namespace {

@@ -7,10 +7,10 @@
 #include "common/win/ui_text.h"
 #include "comserver/win/server_registry.h"
 #include "host/win/extensibility.h"
-#include "spinedit/control/spin_edit_box.h"
-#include "spinedit/control/spin_edit_box_class.h"
-#include "spinedit/control/spin_edit_box_idl.h"
-#include "spinedit/control/spin_edit_box_resources.h"
+#include "spinedit/control/win/spin_edit_box.h"
+#include "spinedit/control/win/spin_edit_box_class.h"
+#include "spinedit/control/win/spin_edit_box_idl.h"
+#include "spinedit/control/win/spin_edit_box_resources.h"
 
 namespace brisko {
 namespace {

@@ -22,10 +22,6 @@ COLORREF PaintColor(std::uint32_t oleColor) {
     return OleColorToRgb(oleColor, (oleColor & 0x80000000u) ? 0 : (oleColor & 0xFFFFFF));
 }
 
-double ScreenTwipsPerPixel() {
-    return TwipsPerPixel(ScreenDpi());
-}
-
 // The standard cursor of a pointer shape; none for the default and the
 // shapes without one (the icon and a custom picture).
 LPCSTR CursorFor(std::int32_t pointer) {
@@ -63,6 +59,10 @@ LPCSTR CursorFor(std::int32_t pointer) {
 }
 
 }  // namespace
+
+double ScreenTwipsPerPixel() {
+    return TwipsPerPixel(ScreenDpi());
+}
 
 HINSTANCE spin_edit_detail::Instance() {
     return g_instance;

@@ -45,6 +45,9 @@ protected:
 bool RegisterSpinEditClass(HINSTANCE instance);
 void UnregisterSpinEditClass(HINSTANCE instance);
 
+// Twips per pixel of the screen, the unit the host's sizes come in.
+double ScreenTwipsPerPixel();
+
 // The parts of the class live in files by concern: the window and its parts
 // (spin_edit.cpp), the text box's input (spin_edit_text.cpp), the input
 // method (spin_edit_ime.cpp), the clipboard, message boxes and sounds

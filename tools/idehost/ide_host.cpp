@@ -6,6 +6,7 @@
 
 #include "common/win/ansi.h"
 #include "common/win/handles.h"
+#include "testing/ui_channel.h"
 
 namespace brisko::idehost {
 
@@ -551,21 +552,7 @@ void IdeHost::Shutdown() {
 }
 
 void IdeHost::Pump(DWORD ms) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-            if (m.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(m.wParam));  // leave it for the outer loop
-                return;
-            }
-            TranslateMessage(&m);
-            DispatchMessageA(&m);
-        }
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= ms) return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
-    }
+    test::PumpMessages(ms);
 }
 
 int IdeHost::Run() {

@@ -29,6 +29,7 @@ namespace {
 
 using namespace brisko::idehost;
 using brisko::Language;
+using brisko::test::SaveScreenshot;
 
 struct Options {
     bool sample = false;

@@ -6,11 +6,17 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "tools/idehost/ui_channel.h"
+#include "testing/ui_channel.h"
 
 namespace brisko::idehost {
 
 namespace {
+
+using test::MouseButton;
+using test::RunWhilePumping;
+using test::SaveScreenshot;
+using test::UiChannel;
+namespace input = test::input;
 
 std::wstring FromUtf8(std::string_view s) {
     if (s.empty()) return {};

@@ -63,10 +63,10 @@
 #include <string>
 #include <vector>
 
+#include "testing/input.h"
+#include "testing/screenshot.h"
 #include "tools/idehost/addin_client.h"
 #include "tools/idehost/ide_host.h"
-#include "tools/idehost/input.h"
-#include "tools/idehost/screenshot.h"
 
 namespace brisko::idehost {
 
