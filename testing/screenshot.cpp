@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "common/win/gdi.h"
-#include "testing/ui_channel.h"
+#include "testing/pump.h"
 
 namespace brisko::test {
 
@@ -93,7 +93,7 @@ bool SaveScreenshot(HWND window, const std::filesystem::path& file) {
     if (!IsWindow(window)) return false;
     SetForegroundWindow(window);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    PumpMessages(50);
+    Pump(50);
     RECT r{};
     if (!GetWindowRect(window, &r)) return false;
     const int w = r.right - r.left, h = r.bottom - r.top;

@@ -124,22 +124,4 @@ void RunWhilePumping(const std::function<void(const UiChannel&)>& work) {
             "it belong in the same input sequence");
 }
 
-void PumpMessages(DWORD ms) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-            if (m.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(m.wParam));  // leave it for the outer loop
-                return;
-            }
-            TranslateMessage(&m);
-            DispatchMessageA(&m);
-        }
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= ms) return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
-    }
-}
-
 }  // namespace brisko::test

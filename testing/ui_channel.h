@@ -35,8 +35,4 @@ private:
 // waiting for ever.
 void RunWhilePumping(const std::function<void(const UiChannel&)>& work);
 
-// Dispatches this thread's messages for `ms` milliseconds (at least once).
-// A WM_QUIT ends it early and is posted again for the outer loop.
-void PumpMessages(DWORD ms = 0);
-
 }  // namespace brisko::test

@@ -12,7 +12,7 @@
 #include "tabbar/fake_port_test.h"
 #include "tabbar/win/bar_messages.h"
 #include "tabbar/win/tabbar_paint_host.h"
-#include "winsvc/win/pump.h"
+#include "testing/pump.h"
 
 namespace brisko {
 namespace {

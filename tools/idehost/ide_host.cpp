@@ -6,6 +6,7 @@
 
 #include "common/win/ansi.h"
 #include "common/win/handles.h"
+#include "testing/pump.h"
 #include "testing/ui_channel.h"
 
 namespace brisko::idehost {
@@ -552,7 +553,7 @@ void IdeHost::Shutdown() {
 }
 
 void IdeHost::Pump(DWORD ms) {
-    test::PumpMessages(ms);
+    test::Pump(ms);
 }
 
 int IdeHost::Run() {

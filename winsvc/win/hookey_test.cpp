@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/win/handles.h"
-#include "winsvc/win/pump.h"
+#include "testing/pump.h"
 #include "winsvc/win/slot_pool.h"
 
 namespace brisko {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "winsvc/win/pump.h"
+#include "testing/pump.h"
 #include "winsvc/win/slot_pool.h"
 
 namespace brisko {

@@ -21,7 +21,7 @@
 #include "spinedit/control/win/spin_edit_box_idl.h"
 #include "testing/input.h"
 #include "testing/tick_action.h"
-#include "winsvc/win/pump.h"
+#include "testing/pump.h"
 
 namespace brisko::hosted {
 

@@ -13,7 +13,7 @@
 #include "common/win/gdi.h"
 #include "common/win/variant_values.h"
 #include "testing/screenshot.h"
-#include "winsvc/win/pump.h"
+#include "testing/pump.h"
 
 namespace {
 

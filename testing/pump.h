@@ -1,6 +1,6 @@
 #pragma once
-// Runs the thread's message loop in the tests, as the IDE's would, and makes
-// the top-level windows they watch.
+// Runs the thread's message loop in the tests, the demos and the stand-in
+// IDE, as the IDE's would, and makes the top-level windows the tests watch.
 #include <windows.h>
 
 #include <functional>
@@ -13,6 +13,10 @@ inline void Pump(DWORD ms, const std::function<bool()>& done = {}) {
     for (;;) {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));  // left for the outer loop
+                return;
+            }
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
