@@ -3,6 +3,7 @@
 // bar's events, for native tests.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -175,9 +176,11 @@ struct TabEvents : ITabBarEvents {
     void MDIChildCreate(WindowHandle h) override { Add("Create", h); }
     void MDIChildDestroy(WindowHandle h) override { Add("Destroy", h); }
     void MDIChildActive(WindowHandle h) override { Add("Active", h); }
+    std::function<void()> onQueryClose;  // what the handler does to the bar meanwhile
     void TabQueryClose(std::int16_t i, bool& c, std::int32_t m) override {
         Add("QueryClose", i, m);
         c = cancelClose;
+        if (onQueryClose) onQueryClose();
     }
     void TabClosed() override { Add("Closed"); }
     void TabChanged(std::int16_t a, std::int16_t i, std::int32_t m) override { Add("Changed", a, i, m); }

@@ -204,6 +204,15 @@ TEST_F(Input, CloseButton) {
         EXPECT_EQ(bar.PressedButton(), kNoButton) << c.what;
         EXPECT_FALSE(log.captured) << c.what;
     }
+    // The handler removed a tab meanwhile: the selected index is beyond the table, nothing more goes.
+    bar.SetEvents(&sink);
+    bar.SetSelectedIndex(1);
+    sink.onQueryClose = [&] { bar.RemoveTab(0); };
+    Send(kLButtonDown, 585, 14);
+    Take();
+    Send(kLButtonUp, 585, 14);
+    EXPECT_EQ(Take(), "QueryClose 1 1, Changed 0 1 1");
+    EXPECT_EQ(bar.Count(), 1);
 }
 
 TEST_F(Input, ScrollButtonAutoRepeatAndHover) {
@@ -290,6 +299,8 @@ TEST_F(Input, WindowMessages) {
         // The wheel never reaches the window's own procedure.
         {wheel(50, 15, 120), "", true, kZero, 0},    // over the bar, nothing to the left
         {wheel(50, 15, -960), "", true, kZero, 20},  // eight notches, one step
+        {wheel(50, 15, 0), "", true, kZero, 0},      // no delta counts as away from the user
+        {wheel(50, 15, -120), "", true, kZero, 20},
         {wheel(50, 200, -120, 8), "Wheel -1 148 371 3", true, kZero, 20},
         {wheel(50, 200, 240), "Wheel 2 148 371 3", true, kZero, 20},
         {wheel(50, 200, 60), "Wheel 0 148 371 3", true, kZero, 20},     // half: to even

@@ -245,6 +245,9 @@ TEST_F(Layout, EnabledStates) {
     EXPECT_EQ(enabled(), "rv");
     bar.SetScrollPos(672);  // the last tab ends exactly at the button area
     EXPECT_EQ(enabled(), "lv");
+    Tabs(1);
+    bar.SetScrollPos(1);  // a single pixel to go back
+    EXPECT_EQ(enabled(), "lv");
     bar.SetEnable(false);
     EXPECT_EQ(enabled(), "");
 }
@@ -288,6 +291,7 @@ TEST_F(Layout, ScrollOffsets) {
         {"overflowing, scrolled too far", 5, 0, false, 400, kClamp, 0, 72},
         {"overflowing, within range", 5, 0, false, 50, kClamp, 0, 50},
         {"fitting but scrolled", 4, 0, false, 200, kClamp, 0, 0},
+        {"fitting, scrolled by a pixel", 4, 0, false, 1, kClamp, 0, 0},
         {"a paint corrects the offset", 10, 0, false, 900, kPaint, 0, 672},
         {"tab 7 (843..963): its right edge meets the button area", 10, 0, false, 0, kEnsureVisible, 7, 432},
         {"a tab in view stays", 10, 0, false, 432, kEnsureVisible, 7, 432},
