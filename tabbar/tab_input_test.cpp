@@ -207,6 +207,7 @@ TEST_F(Input, CloseButton) {
     // The handler removed a tab meanwhile: the selected index is beyond the table, nothing more goes.
     bar.SetEvents(&sink);
     bar.SetSelectedIndex(1);
+    sink.cancelClose = false;
     sink.onQueryClose = [&] { bar.RemoveTab(0); };
     Send(kLButtonDown, 585, 14);
     Take();

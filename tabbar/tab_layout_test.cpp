@@ -238,7 +238,9 @@ TEST_F(Layout, EnabledStates) {
         return std::string(bar.CanScrollLeft() ? "l" : "") + (bar.CanScrollRight() ? "r" : "") +
                (bar.HasVisibleTab() ? "v" : "");
     };
+    bar.SetScrollPos(5);  // no tabs: nothing to scroll back to either
     EXPECT_EQ(enabled(), "");
+    bar.SetScrollPos(0);
     Tabs(2, false);
     EXPECT_EQ(enabled(), "");
     Tabs(10);  // the last tab ends at 1203, the row at 531
