@@ -178,7 +178,6 @@ public:
     // ---- Appearance and behaviour ----
     std::int32_t BorderStyle() const { return m_lBorderStyle; }
     void SetBorderStyle(std::int32_t v);
-    std::int16_t FrameWidth() const { return m_iFrameWidth; }
     std::int32_t Align() const { return m_lAlign; }
     void SetAlign(std::int32_t v);
     std::int16_t OffsetY() const { return m_iOffsetY; }
@@ -268,7 +267,6 @@ public:
     // a BeginBatch does nothing.
     void BeginBatch() { ++m_iBatch; }
     void EndBatch();
-    bool InBatch() const { return m_iBatch > 0; }
 
     // ---- Layout and scrolling ----
     // Computes the bar, tab and button rectangles for the window and returns

@@ -256,10 +256,10 @@ STDMETHODIMP SpinEditBoxObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*,
             // is a pixel.
             auto current = FontSpecOfGdiFont(reinterpret_cast<HFONT>(SendMessageW(box->hWnd(), WM_GETFONT, 0, 0)));
             if (!current) current = FontSpecOfGdiFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
-            FontSpec spec = current.value_or(FontSpec{});
-            const int height = FontPixelHeight(spec.sizeCy, ScreenDpi());
-            spec.SetSize(ScaleRounded(height ? height : 12, th, wh));
-            const UniqueFont font = MakeFont(spec, kPointsPerInch);
+            FontSpec face = current.value_or(FontSpec{});
+            const int height = FontPixelHeight(face.sizeCy, ScreenDpi());
+            face.SetSize(ScaleRounded(height ? height : 12, th, wh));
+            const UniqueFont font = MakeFont(face, kPointsPerInch);
             SelectInDC select(dc, font.Get());
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, DrawColor(box->Enabled() ? box->ForeColor() : kColorGrayText));
