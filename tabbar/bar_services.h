@@ -62,9 +62,9 @@ struct TabFace {
     std::int16_t index = -1;
     bool selected = false;
     Rect tab;
-    std::int16_t iconNumber = 0;         // the icon drawn; 0 when none is
-    const TabIcon* picture = nullptr;    // that icon's picture
-    Rect icon;                           // empty when no icon is drawn
+    std::int16_t iconNumber = 0;       // the icon drawn; 0 when none is
+    const TabIcon* picture = nullptr;  // that icon's picture
+    Rect icon;                         // empty when no icon is drawn
     Rect title;
     const std::wstring* text = nullptr;  // the tab's title
 };

@@ -33,8 +33,12 @@ inline bool Send(CMDITab& bar, Message m, std::int32_t x, std::int32_t y, std::u
                  std::int32_t above = 29) {
     const bool before = m.button != 0 || m.kind == BarInputKind::CaptureChanged;
     return bar
-        .HandleInput({.kind = m.kind, .phase = before ? MsgPhase::Before : MsgPhase::After, .window = bar.hClientWnd(),
-                      .button = m.button, .point = {x - 2, y - above}, .keys = keys})
+        .HandleInput({.kind = m.kind,
+                      .phase = before ? MsgPhase::Before : MsgPhase::After,
+                      .window = bar.hClientWnd(),
+                      .button = m.button,
+                      .point = {x - 2, y - above},
+                      .keys = keys})
         .handled;
 }
 
@@ -142,8 +146,8 @@ inline std::unique_ptr<CMDITab> MakeFakeBar(Log& log) {
         FakeWindow window;
     };
     auto fakes = std::make_shared<Fakes>(Fakes{FakeText{log}, {}, FakePointer{log}, FakeWindow{log}});
-    auto bar = std::make_unique<CMDITab>(
-        TabBarServices{&fakes->text, &fakes->colors, &fakes->pointer, &fakes->window, fakes});
+    auto bar =
+        std::make_unique<CMDITab>(TabBarServices{&fakes->text, &fakes->colors, &fakes->pointer, &fakes->window, fakes});
     log.bar = bar.get();
     return bar;
 }

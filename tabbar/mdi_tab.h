@@ -108,8 +108,8 @@ constexpr std::int32_t kTabInset = 6, kIconSize = 16, kIconGap = 4, kTitleTop = 
 // the left scroll button kScrollLeftInset from the area's left end and the
 // right one kScrollGap after it, both square; the close button kCloseWidth
 // wide, ending kCloseInset before the area's right end.
-constexpr std::int32_t kButtonPitch = 18, kButtonAreaSlack = 14, kButtonSize = 16, kScrollLeftInset = 8,
-                       kScrollGap = 2, kCloseWidth = kButtonSize + 2, kCloseInset = 2;
+constexpr std::int32_t kButtonPitch = 18, kButtonAreaSlack = 14, kButtonSize = 16, kScrollLeftInset = 8, kScrollGap = 2,
+                       kCloseWidth = kButtonSize + 2, kCloseInset = 2;
 
 // RGB mix of two RGB colours by a weight 0..255 given to the first.
 std::uint32_t BlendRgb(std::uint32_t a, std::uint32_t b, std::int32_t w);

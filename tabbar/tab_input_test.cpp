@@ -271,7 +271,11 @@ TEST_F(Input, WindowMessages) {
     constexpr auto kBefore = MsgPhase::Before, kAfter = MsgPhase::After;
     constexpr auto kOwn = BarAnswer::Unchanged, kZero = BarAnswer::Zero;
     auto wheel = [&](std::int32_t bx, std::int32_t by, std::int16_t delta, std::uint32_t keys = 0) {
-        return BarInput{.kind = Kind::Wheel, .phase = kBefore, .window = kWnd, .point = screen(bx, by), .keys = keys,
+        return BarInput{.kind = Kind::Wheel,
+                        .phase = kBefore,
+                        .window = kWnd,
+                        .point = screen(bx, by),
+                        .keys = keys,
                         .wheelDelta = delta};
     };
     auto hit = [&](std::int32_t bx, std::int32_t by) {
@@ -312,7 +316,8 @@ TEST_F(Input, WindowMessages) {
     for (const auto& c : cases) {
         const BarReply reply = bar.HandleInput(c.in);
         EXPECT_EQ(Take(), c.events) << &c - cases;
-        EXPECT_EQ(std::tuple(reply.handled, reply.answer, bar.ScrollPos()), std::tuple(c.handled, c.answer, c.scrollPos))
+        EXPECT_EQ(std::tuple(reply.handled, reply.answer, bar.ScrollPos()),
+                  std::tuple(c.handled, c.answer, c.scrollPos))
             << &c - cases;
     }
 }

@@ -65,7 +65,8 @@ Rect CMDITab::LayoutBar(WindowHandle hWnd) {
     }
 
     const std::int32_t buttons = (m_bCloseButton ? 1 : 0) + (m_bScrollButton ? 2 : 0);
-    m_rcButtons = Rect{bar.right - kButtonPitch * buttons - kButtonAreaSlack, bar.top + 1, bar.right - 1, bar.bottom - 1};
+    m_rcButtons =
+        Rect{bar.right - kButtonPitch * buttons - kButtonAreaSlack, bar.top + 1, bar.right - 1, bar.bottom - 1};
     return w;
 }
 

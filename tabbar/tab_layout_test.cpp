@@ -69,7 +69,8 @@ TEST_F(Layout, PaintHandsTheWindowAView) {
         std::string out;
         for (const ButtonFace& b : v.buttons) {
             EXPECT_EQ(b.box, bar.ButtonBox(b.button));
-            out += std::to_string(b.button) + (b.enabled ? "e" : "") + (b.hot ? "h" : "") + (b.pressed ? "p" : "") + " ";
+            out +=
+                std::to_string(b.button) + (b.enabled ? "e" : "") + (b.hot ? "h" : "") + (b.pressed ? "p" : "") + " ";
         }
         return out;
     };
@@ -298,12 +299,13 @@ TEST_F(Layout, ScrollOffsets) {
         {"tab 1 (123..243), left of the row: 3 pixels in", 10, 0, false, 432, kEnsureVisible, 1, 120},
     };
     // The operations in the order of Op, each given the row's argument.
-    const std::function<void(int)> ops[] = {
-        [&](int a) { bar.ScrollLeft(a); },        [&](int a) { bar.ScrollRight(a); },
-        [&](int) { test::TabBarProbe::ScrollCorrection(bar, true); },
-        [&](int) { test::TabBarProbe::ScrollCorrection(bar, false); },
-        [&](int) { test::TabBarProbe::ClampScroll(bar); },          [&](int a) { bar.EnsureVisible(static_cast<std::int16_t>(a)); },
-        [&](int) { bar.PaintBar(kWnd, false); }};
+    const std::function<void(int)> ops[] = {[&](int a) { bar.ScrollLeft(a); },
+                                            [&](int a) { bar.ScrollRight(a); },
+                                            [&](int) { test::TabBarProbe::ScrollCorrection(bar, true); },
+                                            [&](int) { test::TabBarProbe::ScrollCorrection(bar, false); },
+                                            [&](int) { test::TabBarProbe::ClampScroll(bar); },
+                                            [&](int a) { bar.EnsureVisible(static_cast<std::int16_t>(a)); },
+                                            [&](int) { bar.PaintBar(kWnd, false); }};
     bar.Attach(kWnd);
     for (const auto& c : cases) {
         log.charWidth = c.charWidth;

@@ -16,7 +16,9 @@ SubclassTables Tables(const std::string& steps) {
     SubclassTables t;
     std::istringstream in(steps);
     for (std::string step; in >> step;) {
-        const MsgPhase when = step[1] == 'B' ? MsgPhase::Before : step[1] == 'A' ? MsgPhase::After : MsgPhase::BeforeAndAfter;
+        const MsgPhase when = step[1] == 'B'   ? MsgPhase::Before
+                              : step[1] == 'A' ? MsgPhase::After
+                                               : MsgPhase::BeforeAndAfter;
         const auto msg = step[2] == '*' ? kAllMessages : static_cast<std::uint32_t>(std::stoul(step.substr(2)));
         (t.*(step[0] == '+' ? &SubclassTables::AddMsg : &SubclassTables::DelMsg))(msg, when);
     }

@@ -7,14 +7,14 @@
 namespace brisko {
 
 const WatchedMessage kWatchedMessages[24] = {
-    {WM_PAINT, MsgPhase::After},          {WM_PARENTNOTIFY, MsgPhase::Before},   {WM_MDIACTIVATE, MsgPhase::After},
-    {WM_SIZE, MsgPhase::After},           {WM_NCHITTEST, MsgPhase::After},       {WM_NCCALCSIZE, MsgPhase::After},
-    {WM_NCPAINT, MsgPhase::After},        {WM_MOUSELEAVE, MsgPhase::After},      {WM_MOUSEMOVE, MsgPhase::After},
-    {WM_LBUTTONDOWN, MsgPhase::Before},   {WM_LBUTTONUP, MsgPhase::Before},      {WM_LBUTTONDBLCLK, MsgPhase::Before},
-    {WM_RBUTTONDOWN, MsgPhase::Before},   {WM_RBUTTONUP, MsgPhase::Before},      {WM_RBUTTONDBLCLK, MsgPhase::Before},
-    {WM_MBUTTONDOWN, MsgPhase::Before},   {WM_MBUTTONUP, MsgPhase::Before},      {WM_MBUTTONDBLCLK, MsgPhase::Before},
-    {WM_XBUTTONDOWN, MsgPhase::Before},   {WM_XBUTTONUP, MsgPhase::Before},      {WM_XBUTTONDBLCLK, MsgPhase::Before},
-    {WM_MOUSEWHEEL, MsgPhase::Before},    {WM_CAPTURECHANGED, MsgPhase::Before}, {WM_NCDESTROY, MsgPhase::After},
+    {WM_PAINT, MsgPhase::After},        {WM_PARENTNOTIFY, MsgPhase::Before},   {WM_MDIACTIVATE, MsgPhase::After},
+    {WM_SIZE, MsgPhase::After},         {WM_NCHITTEST, MsgPhase::After},       {WM_NCCALCSIZE, MsgPhase::After},
+    {WM_NCPAINT, MsgPhase::After},      {WM_MOUSELEAVE, MsgPhase::After},      {WM_MOUSEMOVE, MsgPhase::After},
+    {WM_LBUTTONDOWN, MsgPhase::Before}, {WM_LBUTTONUP, MsgPhase::Before},      {WM_LBUTTONDBLCLK, MsgPhase::Before},
+    {WM_RBUTTONDOWN, MsgPhase::Before}, {WM_RBUTTONUP, MsgPhase::Before},      {WM_RBUTTONDBLCLK, MsgPhase::Before},
+    {WM_MBUTTONDOWN, MsgPhase::Before}, {WM_MBUTTONUP, MsgPhase::Before},      {WM_MBUTTONDBLCLK, MsgPhase::Before},
+    {WM_XBUTTONDOWN, MsgPhase::Before}, {WM_XBUTTONUP, MsgPhase::Before},      {WM_XBUTTONDBLCLK, MsgPhase::Before},
+    {WM_MOUSEWHEEL, MsgPhase::Before},  {WM_CAPTURECHANGED, MsgPhase::Before}, {WM_NCDESTROY, MsgPhase::After},
 };
 
 namespace {
@@ -45,11 +45,16 @@ struct Reading {
     bool positioned;
 };
 constexpr Reading kReadings[] = {
-    {WM_MOUSEMOVE, BarInputKind::MouseMove, true},         {WM_MOUSELEAVE, BarInputKind::MouseLeave, false},
-    {WM_MOUSEWHEEL, BarInputKind::Wheel, true},            {WM_CAPTURECHANGED, BarInputKind::CaptureChanged, false},
-    {WM_MDIACTIVATE, BarInputKind::ChildActivated, false}, {WM_SIZE, BarInputKind::Resized, true},
-    {WM_PAINT, BarInputKind::Painted, false},              {WM_NCPAINT, BarInputKind::Painted, false},
-    {WM_NCHITTEST, BarInputKind::HitTest, true},           {WM_NCDESTROY, BarInputKind::Destroyed, false},
+    {WM_MOUSEMOVE, BarInputKind::MouseMove, true},
+    {WM_MOUSELEAVE, BarInputKind::MouseLeave, false},
+    {WM_MOUSEWHEEL, BarInputKind::Wheel, true},
+    {WM_CAPTURECHANGED, BarInputKind::CaptureChanged, false},
+    {WM_MDIACTIVATE, BarInputKind::ChildActivated, false},
+    {WM_SIZE, BarInputKind::Resized, true},
+    {WM_PAINT, BarInputKind::Painted, false},
+    {WM_NCPAINT, BarInputKind::Painted, false},
+    {WM_NCHITTEST, BarInputKind::HitTest, true},
+    {WM_NCDESTROY, BarInputKind::Destroyed, false},
 };
 
 }  // namespace

@@ -182,22 +182,32 @@ void BarPainter::DrawFrame(HDC dc) {
                    {frame.left, frame.top}});
             break;
         case kBorderSunken:
-            Lines(dc, COLOR_BTNSHADOW, {{frame.left, frame.bottom - 1}, {frame.left, frame.top}, {frame.right - 1, frame.top}});
-            Lines(dc, COLOR_BTNHIGHLIGHT, {{frame.right - 1, frame.top}, {frame.right - 1, frame.bottom - 1}, {frame.left, frame.bottom - 1}});
+            Lines(dc, COLOR_BTNSHADOW,
+                  {{frame.left, frame.bottom - 1}, {frame.left, frame.top}, {frame.right - 1, frame.top}});
+            Lines(dc, COLOR_BTNHIGHLIGHT,
+                  {{frame.right - 1, frame.top}, {frame.right - 1, frame.bottom - 1}, {frame.left, frame.bottom - 1}});
             // The inner ring leaves a gap where the strip meets the frame.
             if (view_->visible && view_->top) {
                 Lines(dc, COLOR_3DDKSHADOW, {{frame.left + 1, frame.bottom - 2}, {frame.left + 1, frame.top + h + 1}});
                 Lines(dc, COLOR_BTNFACE,
-                      {{frame.right - 2, frame.top + h + 1}, {frame.right - 2, frame.bottom - 2}, {frame.left, frame.bottom - 2}});
+                      {{frame.right - 2, frame.top + h + 1},
+                       {frame.right - 2, frame.bottom - 2},
+                       {frame.left, frame.bottom - 2}});
             } else if (view_->visible) {
                 Lines(dc, COLOR_3DDKSHADOW,
-                      {{frame.left + 1, frame.bottom - h}, {frame.left + 1, frame.top + 1}, {frame.right - 2, frame.top + 1}});
+                      {{frame.left + 1, frame.bottom - h},
+                       {frame.left + 1, frame.top + 1},
+                       {frame.right - 2, frame.top + 1}});
                 Lines(dc, COLOR_BTNFACE, {{frame.right - 2, frame.top + 1}, {frame.right - 2, frame.bottom - h - 1}});
             } else {
                 Lines(dc, COLOR_3DDKSHADOW,
-                      {{frame.left + 1, frame.bottom - 2}, {frame.left + 1, frame.top + 1}, {frame.right - 2, frame.top + 1}});
+                      {{frame.left + 1, frame.bottom - 2},
+                       {frame.left + 1, frame.top + 1},
+                       {frame.right - 2, frame.top + 1}});
                 Lines(dc, COLOR_BTNFACE,
-                      {{frame.right - 2, frame.top + 1}, {frame.right - 2, frame.bottom - 2}, {frame.left, frame.bottom - 2}});
+                      {{frame.right - 2, frame.top + 1},
+                       {frame.right - 2, frame.bottom - 2},
+                       {frame.left, frame.bottom - 2}});
             }
             break;
         default:
@@ -246,10 +256,9 @@ void BarPainter::DrawTitle(HDC m, const TabFace& face, const RECT& clear, int sh
     // blends each pixel with the one beneath, so the shown part of a cut
     // title is the same part of the whole one's tile.
     if (clear.left <= from) {
-        const TileAtlas::Key key{
-            {static_cast<std::int64_t>(Tile::Title), font.id, static_cast<std::int64_t>(color), w, h,
-             (face.selected ? 1 : 0) | (view_->top ? 2 : 0), ground[0], ground[1]},
-            title};
+        const TileAtlas::Key key{{static_cast<std::int64_t>(Tile::Title), font.id, static_cast<std::int64_t>(color), w,
+                                  h, (face.selected ? 1 : 0) | (view_->top ? 2 : 0), ground[0], ground[1]},
+                                 title};
         const auto tile = tiles_.Find(m, key, w, h, [&](HDC dc, int x0, int y0) {
             // The background from what is shown of it; a cut title's hidden
             // columns repeat its first shown one.

@@ -25,12 +25,12 @@ RECT ToRECT(const Rect& r) {
 
 // Every service of one bar, and the window system's calls back into it.
 class Win32BarSide final : public ITextMeasure,
-                     public IColorSource,
-                     public IPointerServices,
-                     public IBarWindow,
-                     private iSubclass,
-                     private iTimer,
-                     private IHooKeyEvents {
+                           public IColorSource,
+                           public IPointerServices,
+                           public IBarWindow,
+                           private iSubclass,
+                           private iTimer,
+                           private IHooKeyEvents {
 public:
     Win32BarSide() : m_cHookKey(this) {
         // The hook is switched on first and stays on for the bar's life:
@@ -56,9 +56,7 @@ public:
         if (SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0)) wheelLines = static_cast<std::int32_t>(lines);
     }
 
-    Size MeasureText(const FontSpec& font, const std::wstring& text) override {
-        return m_cPainter.Measure(font, text);
-    }
+    Size MeasureText(const FontSpec& font, const std::wstring& text) override { return m_cPainter.Measure(font, text); }
 
     std::optional<std::uint32_t> TranslateColor(std::uint32_t oleColor) override {
         const std::optional<COLORREF> rgb = TranslateOleColor(oleColor);

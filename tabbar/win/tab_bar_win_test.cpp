@@ -198,7 +198,9 @@ TEST(BarMessages, ReadIntoTypedInput) {
         {WM_XBUTTONUP, MAKEWPARAM(0, XBUTTON2), 0, {.kind = Kind::ButtonUp, .button = kXButton2}},
         {WM_XBUTTONDBLCLK, 0, 0, {.kind = Kind::DoubleClick}},  // names neither X button
         {WM_MOUSEMOVE, 0x10000, MAKELPARAM(7, -8), {.kind = Kind::MouseMove, .point = {7, -8}, .keys = 0x10000}},
-        {WM_MOUSEWHEEL, 0xFF880008, MAKELPARAM(148, 371),
+        {WM_MOUSEWHEEL,
+         0xFF880008,
+         MAKELPARAM(148, 371),
          {.kind = Kind::Wheel, .point = {148, 371}, .keys = 8, .wheelDelta = -120}},
         {WM_SIZE, 0, static_cast<LPARAM>(0xFFFE0258u), {.kind = Kind::Resized, .point = {600, -2}}},
         {WM_PARENTNOTIFY, WM_CREATE, 4242, {.kind = Kind::ChildCreated, .child = 4242}},
@@ -218,8 +220,10 @@ TEST(BarMessages, ReadIntoTypedInput) {
         EXPECT_EQ(fields(in), fields(c.in)) << std::hex << c.message;
     }
     EXPECT_EQ(ReadBarInput(MsgPhase::After, wnd, WM_LBUTTONDOWN, 0, MAKELPARAM(-1, -1)).PackedPoint(), -1);
-    for (auto [answer, result] : {std::pair{BarAnswer::Unchanged, 9}, {BarAnswer::Zero, 0},
-                                  {BarAnswer::HitClient, HTCLIENT}, {BarAnswer::HitBorder, HTBORDER}})
+    for (auto [answer, result] : {std::pair{BarAnswer::Unchanged, 9},
+                                  {BarAnswer::Zero, 0},
+                                  {BarAnswer::HitClient, HTCLIENT},
+                                  {BarAnswer::HitBorder, HTBORDER}})
         EXPECT_EQ(AnswerResult(answer, 9), result);
 }
 

@@ -84,8 +84,12 @@ void CTabTips::OnInput(const CMDITab& bar, const BarInput& in) {
             const Point p = bar.ToBarPoint(m_ptLast, CMDITab::Coords::Client);
             Retarget(bar, TipAt(bar, p.x, p.y));
             // The control follows the pointer through the moves it is shown.
-            MSG m{m_hClient, WM_MOUSEMOVE, in.keys, MAKELPARAM(in.point.x, in.point.y),
-                  static_cast<DWORD>(GetMessageTime()), {}};
+            MSG m{m_hClient,
+                  WM_MOUSEMOVE,
+                  in.keys,
+                  MAKELPARAM(in.point.x, in.point.y),
+                  static_cast<DWORD>(GetMessageTime()),
+                  {}};
             GetCursorPos(&m.pt);
             SendMessageW(m_hTip.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
             break;

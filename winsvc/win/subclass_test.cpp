@@ -98,7 +98,8 @@ TEST_F(SubclassTest, PhasesHandledResultsAndRewrittenMessages) {
     EXPECT_EQ(run(MsgPhase::BeforeAndAfter, [](CSubclass&, Call& c) { c.handled = c.before, c.result = 5; }),
               (Outcome{5, {}, 1}));
     // The before phase rewrites the message.
-    EXPECT_EQ(run(MsgPhase::Before, [](CSubclass&, Call& c) { c.msg = kMsgB, c.wParam = 11; }), (Outcome{1002, {kMsgB}, 1}));
+    EXPECT_EQ(run(MsgPhase::Before, [](CSubclass&, Call& c) { c.msg = kMsgB, c.wParam = 11; }),
+              (Outcome{1002, {kMsgB}, 1}));
     EXPECT_EQ(g_baseWParam, 11u);
     // CallOrigWndProc runs the previous procedure.
     EXPECT_EQ(run(MsgPhase::Before,

@@ -20,8 +20,8 @@
 #include "common/win/variant_values.h"
 #include "spinedit/control/win/spin_edit_box_idl.h"
 #include "testing/input.h"
-#include "testing/tick_action.h"
 #include "testing/pump.h"
+#include "testing/tick_action.h"
 
 namespace brisko::hosted {
 

@@ -12,8 +12,8 @@
 #include "common/win/com_ptr.h"
 #include "common/win/gdi.h"
 #include "common/win/variant_values.h"
-#include "testing/screenshot.h"
 #include "testing/pump.h"
+#include "testing/screenshot.h"
 
 namespace {
 
