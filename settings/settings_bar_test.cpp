@@ -5,7 +5,7 @@
 
 #include "settings/memory_registry.h"
 #include "settings/settings.h"
-#include "tabbar/fake_port_test.h"
+#include "tabbar/fake_services_test.h"
 #include "tabbar/mdi_tab.h"
 
 namespace brisko {

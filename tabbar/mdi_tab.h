@@ -276,18 +276,10 @@ public:
     const Rect& ButtonsRect() const { return m_rcButtons; }
     // Where a button (TabButton code) is; empty for kNoButton.
     Rect ButtonBox(std::int32_t button) const;
-    bool CanScrollLeft() const;
-    bool CanScrollRight() const;
-    bool HasVisibleTab() const;
-    // The tabs the window shows, left to right, from the current layout and
-    // scroll position: what the painter draws and where.
-    void ShownTabs(std::vector<TabFace>& faces) const;
     std::int16_t ScrollPos() const { return m_iScrollPos; }
     void SetScrollPos(std::int16_t v) { m_iScrollPos = v; }
     void ScrollLeft(std::int32_t lAdd = 0);
     void ScrollRight(std::int32_t lAdd = 0);
-    // Interval of the auto-repeat timer in milliseconds.
-    std::int32_t AutoRepeatInterval() const;
     // The client rectangle for a window placed at (x, y) with size (cx, cy)
     // in its parent: the frame and, while shown, the strip taken off.
     Rect ClientRectFor(std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy) const;
@@ -307,15 +299,12 @@ public:
     enum class Coords { Client, Screen };
     // A position of the window's messages in bar coordinates.
     Point ToBarPoint(Point p, Coords from) const;
-
-    std::int32_t DragState() const { return m_eDragState; }
-    const Rect& DragRect() const { return m_rcDrag; }
-    std::int32_t HotButton() const { return m_lHotButton; }
+    // The press or drag under way, if any (TabButton and DragState codes).
     std::int32_t PressedButton() const { return m_lPressedButton; }
-    bool TrackingLeave() const { return m_bTrackLeave; }
+    std::int32_t DragState() const { return m_eDragState; }
 
 private:
-    friend class test::TabBarProbe;  // the tests' view of the scrolling steps
+    friend class test::TabBarProbe;  // the tests' view of the state below
 
     TabItem& At(std::int16_t i);
     const TabItem& At(std::int16_t i) const;
@@ -330,6 +319,15 @@ private:
 
     // Layout and scrolling.
     static std::int32_t FitWidth(std::int32_t titleWidth, bool hasIcon);
+    // The enabled states of the left scroll, right scroll and close buttons.
+    bool CanScrollLeft() const;
+    bool CanScrollRight() const;
+    bool HasVisibleTab() const;
+    // The tabs the window shows, left to right, from the current layout and
+    // scroll position: what the painter draws and where.
+    void ShownTabs(std::vector<TabFace>& faces) const;
+    // Interval of the auto-repeat timer in milliseconds.
+    std::int32_t AutoRepeatInterval() const;
     bool ButtonEnabled(std::int32_t button) const;
     std::int16_t StripHeight() const;
     // Pixels to move for one tab-wise step; right is true for ScrollRight.

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "common/error.h"
-#include "tabbar/fake_port_test.h"
+#include "tabbar/fake_services_test.h"
 
 namespace brisko {
 namespace {

@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "resources/texts.h"
-#include "tabbar/fake_port_test.h"
+#include "tabbar/fake_services_test.h"
 #include "tabbar/mdi_tab.h"
 #include "tabbar/tab_tip.h"
 
@@ -100,8 +100,8 @@ TEST_F(Input, FixedWidthDragMovesPerTabCrossed) {
     sink.points = true;
     Tabs(4);
     Send(kLButtonDown, 50, 15);
-    EXPECT_EQ(bar.DragRect(), (Rect{46, 11, 54, 19}));  // the drag distance, 4, each way
-    Move(53, 18);                                       // within it: still a click
+    EXPECT_EQ(TabBarProbe::DragRect(bar), (Rect{46, 11, 54, 19}));  // the drag distance, 4, each way
+    Move(53, 18);                                                   // within it: still a click
     EXPECT_EQ(bar.DragState(), kDragArmed);
     Take();
     Move(60, 15);                               // out of the drag rectangle, still over tab 0
@@ -225,26 +225,26 @@ TEST_F(Input, ScrollButtonAutoRepeatAndHover) {
     EXPECT_FALSE(Send(kRButtonDown, 150, 15));  // no other press while a button is held
     EXPECT_EQ(Tick(), 20);
     Move(450, 14);  // off the button: flat, paused
-    EXPECT_EQ(bar.HotButton(), kNoButton);
+    EXPECT_EQ(TabBarProbe::HotButton(bar), kNoButton);
     EXPECT_EQ(Tick(), 20);
     Move(566, 15);  // back: resumes
-    EXPECT_EQ(bar.HotButton(), kScrollRightButton);
+    EXPECT_EQ(TabBarProbe::HotButton(bar), kScrollRightButton);
     EXPECT_EQ(Tick(), 30);
     Send(kLButtonUp, 566, 15);
     EXPECT_FALSE(log.timerRunning);
-    EXPECT_EQ(bar.HotButton(), kScrollRightButton);  // still hovered
-    EXPECT_TRUE(bar.TrackingLeave());
+    EXPECT_EQ(TabBarProbe::HotButton(bar), kScrollRightButton);  // still hovered
+    EXPECT_TRUE(TabBarProbe::TrackingLeave(bar));
     EXPECT_EQ(Tick(), 30);
     // Hovering: the leaving is tracked while a button is hot.
     log.calls.clear();
     Move(300, 14, 0);
     Move(585, 14, 0);
     Move(586, 14, 0);  // the same button: nothing to redraw
-    EXPECT_EQ(bar.HotButton(), kCloseButton);
+    EXPECT_EQ(TabBarProbe::HotButton(bar), kCloseButton);
     EXPECT_EQ(log.calls, (std::vector<std::string>{"untrack", "frame", "paint", "track", "frame", "paint"}));
     Send(kMouseLeave, 0, 0);
-    EXPECT_EQ(bar.HotButton(), kNoButton);
-    EXPECT_FALSE(bar.TrackingLeave());
+    EXPECT_EQ(TabBarProbe::HotButton(bar), kNoButton);
+    EXPECT_FALSE(TabBarProbe::TrackingLeave(bar));
 
     // Scroll left, tab-wise: a tab every 1000 / speed ms.
     bar.SetScrollFit(true);

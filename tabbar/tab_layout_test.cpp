@@ -4,7 +4,7 @@
 #include <functional>
 #include <tuple>
 
-#include "tabbar/fake_port_test.h"
+#include "tabbar/fake_services_test.h"
 #include "tabbar/mdi_tab.h"
 
 namespace brisko {
@@ -193,8 +193,7 @@ TEST_F(Layout, ShownTabsPlaceIconAndTitleApart) {
         bar.SetSelectedIndex(2);
         bar.LayoutBar(kWnd);
         bar.SetScrollPos(c.scroll);
-        std::vector<TabFace> faces;
-        bar.ShownTabs(faces);
+        const std::vector<TabFace> faces = test::TabBarProbe::ShownTabs(bar);
         ASSERT_GT(faces.size(), 1u) << c.what;
         const std::int32_t rowEnd = bar.ButtonsRect().left;
         for (std::size_t k = 0; k < faces.size(); ++k) {
@@ -233,10 +232,7 @@ TEST_F(Layout, ShownTabsPlaceIconAndTitleApart) {
 
 // Scrolling left, scrolling right and a shown tab, each as its letter when enabled.
 TEST_F(Layout, EnabledStates) {
-    auto enabled = [&] {
-        return std::string(bar.CanScrollLeft() ? "l" : "") + (bar.CanScrollRight() ? "r" : "") +
-               (bar.HasVisibleTab() ? "v" : "");
-    };
+    auto enabled = [&] { return test::TabBarProbe::EnabledButtons(bar); };
     bar.SetScrollPos(5);  // no tabs: nothing to scroll back to either
     EXPECT_EQ(enabled(), "");
     bar.SetScrollPos(0);
@@ -361,7 +357,7 @@ TEST_F(Layout, AutoRepeatInterval) {
                                         {true, -3, 167}}) {
         bar.SetScrollFit(fit);
         bar.SetScrollSpeed(static_cast<std::int16_t>(speed));
-        EXPECT_EQ(bar.AutoRepeatInterval(), interval) << speed;
+        EXPECT_EQ(test::TabBarProbe::AutoRepeatInterval(bar), interval) << speed;
     }
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/win/handles.h"
-#include "tabbar/fake_port_test.h"
+#include "tabbar/fake_services_test.h"
 #include "tabbar/win/bar_messages.h"
 #include "tabbar/win/tabbar_paint_host.h"
 #include "testing/pump.h"
@@ -157,7 +157,7 @@ TEST_F(TabBarWin, StripPixelsAndRealInput) {
     EXPECT_EQ(Pixel(578, 8), background);
     MoveTo(586, 14);
     MoveTo(300, -30);  // the system notices the leaving on its own tracking timer
-    Pump(1000, [&] { return bar->HotButton() == kNoButton; });
+    Pump(1000, [&] { return test::TabBarProbe::HotButton(*bar) == kNoButton; });
     EXPECT_EQ(Pixel(578, 8), background);
 
     Down(565, 14);  // the scroll-right button, held

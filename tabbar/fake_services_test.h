@@ -1,6 +1,6 @@
 #pragma once
-// Recording stand-ins for the window side of the bar, and a recorder of the
-// bar's events, for native tests.
+// Recording stand-ins for the bar's services, a recorder of its events and
+// a probe into what it keeps to itself, for the tests.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -42,12 +42,30 @@ inline bool Send(CMDITab& bar, Message m, std::int32_t x, std::int32_t y, std::u
         .handled;
 }
 
-// The scrolling steps the bar takes on its own, for the tests that check them one by one.
+// What the bar keeps to itself, for the tests that check it step by step:
+// the scrolling steps it takes on its own, the buttons' enabled states and
+// the tabs behind a paint, and what a hover or a drag holds.
 class TabBarProbe {
 public:
     static void ClampScroll(CMDITab& bar) { bar.ClampScroll(); }
     static void ScrollCorrection(CMDITab& bar, bool exact) { bar.ScrollCorrection(exact); }
     static std::int32_t FitScrollStep(const CMDITab& bar, bool right) { return bar.FitScrollStep(right); }
+    static std::int32_t AutoRepeatInterval(const CMDITab& bar) { return bar.AutoRepeatInterval(); }
+
+    // "l", "r" and "v" for the enabled left scroll, right scroll and close buttons.
+    static std::string EnabledButtons(const CMDITab& bar) {
+        return std::string(bar.CanScrollLeft() ? "l" : "") + (bar.CanScrollRight() ? "r" : "") +
+               (bar.HasVisibleTab() ? "v" : "");
+    }
+    static std::vector<TabFace> ShownTabs(const CMDITab& bar) {
+        std::vector<TabFace> faces;
+        bar.ShownTabs(faces);
+        return faces;
+    }
+
+    static const Rect& DragRect(const CMDITab& bar) { return bar.m_rcDrag; }
+    static std::int32_t HotButton(const CMDITab& bar) { return bar.m_lHotButton; }
+    static bool TrackingLeave(const CMDITab& bar) { return bar.m_bTrackLeave; }
 };
 
 // Recording stand-ins for the window side of the bar, one per service, and
