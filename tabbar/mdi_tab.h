@@ -7,7 +7,6 @@
 // typed input (bar_input.h), so this code builds and is tested without it.
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <initializer_list>
+#include <optional>
 #include <utility>
 
 #include "common/win/ansi.h"
